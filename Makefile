@@ -1,0 +1,57 @@
+# Cantabilex: make run (set up, build, start the player) and make test.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+
+PACKAGES := g++ cmake ninja-build pkg-config \
+    qt6-base-dev qt6-image-formats-plugins qt6-qpa-plugins \
+    libsdl2-dev libsndfile1-dev libmpg123-dev libsoundtouch-dev librubberband-dev \
+    libfluidsynth-dev fluidsynth timgm6mb-soundfont \
+    libtag1-dev libasound2-dev \
+    fonts-dejavu-core fontconfig \
+    libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps build run test bench fuzz clean
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    $(SUDO) apt-get update -q && \
+	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -q $$missing; \
+	fi
+
+build:
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_TESTS=OFF
+	cmake --build build -j $(JOBS)
+
+run: deps build
+	./build/cantabilex demo/demo.m3u
+
+test: deps
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCX_SANITIZE=ON -DCX_TESTS=ON
+	cmake --build build-test -j $(JOBS)
+	cd build-test && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_TESTS=OFF -DCX_BENCH=ON
+	cmake --build build-bench -j $(JOBS)
+	@for b in build-bench/bench/*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done; true
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCX_TESTS=OFF -DCX_FUZZ=ON -DCX_WERROR=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	@for f in build-fuzz/fuzzers/*; do \
+	    name=$$(basename $$f); work=build-fuzz/corpus/$$name; mkdir -p $$work; \
+	    echo "== $$name for $(FUZZ_SECONDS) s"; \
+	    $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/ $$work fuzz/regressions/$$name || exit 1; \
+	done
+
+clean:
+	rm -rf build build-test build-bench build-fuzz

@@ -1,0 +1,27 @@
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Network)
+find_package(SDL2 REQUIRED)
+
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
+pkg_check_modules(SOUNDTOUCH REQUIRED IMPORTED_TARGET soundtouch)
+pkg_check_modules(RUBBERBAND REQUIRED IMPORTED_TARGET rubberband)
+pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
+pkg_check_modules(TAGLIB REQUIRED IMPORTED_TARGET taglib)
+pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
+
+if(CX_TESTS)
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+endif()
+if(CX_BENCH)
+    find_package(benchmark REQUIRED)
+endif()
+
+# cx_library(NAME SOURCES ... DEPS ...): one static library per subsystem piece.
+function(cx_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_link_libraries(${name} PUBLIC cx_options ${ARG_DEPS})
+endfunction()

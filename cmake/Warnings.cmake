@@ -1,0 +1,16 @@
+# Every project target links cx_options: warnings, sanitizers, include root.
+add_library(cx_options INTERFACE)
+target_compile_options(cx_options INTERFACE -Wall -Wextra)
+if(CX_WERROR)
+    target_compile_options(cx_options INTERFACE -Werror)
+endif()
+target_include_directories(cx_options INTERFACE ${CMAKE_SOURCE_DIR}/src)
+if(CX_SANITIZE)
+    target_compile_options(cx_options INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(cx_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(CX_FUZZ)
+    target_compile_options(cx_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
+    target_link_options(cx_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,25 @@
+// One private temporary folder per process (mode 0700), so that fixed file
+// names such as "cbx.mid" cannot be pre-created or linked by another user.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace cx {
+
+class PrivateTemp {
+public:
+    PrivateTemp();  // creates the folder; on failure Folder() is empty
+    ~PrivateTemp();  // removes the folder and everything in it
+    PrivateTemp(const PrivateTemp&) = delete;
+    PrivateTemp& operator=(const PrivateTemp&) = delete;
+
+    const std::filesystem::path& Folder() const { return m_folder; }
+    // A path for a fixed name inside the private folder.
+    std::filesystem::path File(const std::string& name) const { return m_folder / name; }
+
+private:
+    std::filesystem::path m_folder;
+};
+
+}  // namespace cx

@@ -1,0 +1,31 @@
+// What the audio engine pulls sound from: decoded files and the MIDI synth.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace cx {
+
+class AudioSource {
+public:
+    virtual ~AudioSource() = default;
+
+    virtual int SampleRate() const = 0;
+    // Total length in frames, or -1 when unknown.
+    virtual std::int64_t LengthFrames() const = 0;
+    // Fills up to `frames` interleaved float stereo frames and returns how many
+    // were written; fewer means the end was reached. Called from one thread
+    // at a time; real-time implementations must not lock, allocate or do I/O.
+    virtual std::size_t Render(float* interleavedStereo, std::size_t frames) = 0;
+    // Moves the read point; never called concurrently with Render.
+    virtual bool SeekFrame(std::int64_t frame) = 0;
+};
+
+// Anything that can tell the audible playback position (what the listener hears now).
+class AudioClock {
+public:
+    virtual ~AudioClock() = default;
+    virtual double AudiblePositionSeconds() const = 0;
+};
+
+}  // namespace cx
