@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace cx {
+struct LyricsModel;
+}
+
 namespace cx::cli {
 
 using VerbArgs = std::vector<std::string>;
@@ -23,5 +27,16 @@ std::vector<Verb> KaraokeVerbs();   // karaoke, transition, play
 std::vector<Verb> MidiVerbs();      // midi
 std::vector<Verb> CdgVerbs();       // cdg
 std::vector<Verb> PlaylistVerbs();  // playlist
+
+// Seams between verb files, so that one verb serves every song kind.
+// Defined in VerbsMidi.cpp: lyrics of a MIDI/KAR file for `cbx lyrics`.
+// Returns false with `error` set when the file is not MIDI or has no lyrics;
+// `source` is "midi-words", "midi-converter" or "midi-smf".
+bool LoadMidiLyricsForCli(const std::string& path, struct ::cx::LyricsModel& model,
+                          std::string& source, std::string& error);
+// Defined in VerbsMidi.cpp: `cbx render` when the input is a MIDI/KAR file.
+int RenderMidiForCli(const VerbArgs& args);
+// True when the file starts like a Standard MIDI File (or RIFF RMID).
+bool LooksLikeMidiFile(const std::string& path);
 
 }  // namespace cx::cli
