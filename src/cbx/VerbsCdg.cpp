@@ -2,6 +2,8 @@
 
 namespace cx::cli {
 
-std::vector<Verb> CdgVerbs() { return {}; }
+std::vector<Verb> CdgVerbs() {
+    return {};
+}
 
 }  // namespace cx::cli

@@ -2,6 +2,8 @@
 
 namespace cx::cli {
 
-std::vector<Verb> PlaylistVerbs() { return {}; }
+std::vector<Verb> PlaylistVerbs() {
+    return {};
+}
 
 }  // namespace cx::cli
