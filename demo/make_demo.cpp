@@ -4,6 +4,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -164,6 +165,110 @@ Song RowYourBoat() {
             {48, 48, 48, 48, 55, 48}};
 }
 
+// ---- A KAR song: a Standard MIDI File with a "Words" track of syllables.
+
+void PutVarLen(std::string& out, uint32_t v) {
+    char bytes[5];
+    int n = 0;
+    bytes[n++] = static_cast<char>(v & 0x7F);
+    while (v >>= 7) bytes[n++] = static_cast<char>((v & 0x7F) | 0x80);
+    while (n) out += bytes[--n];
+}
+
+void PutBE(std::string& out, uint32_t v, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+std::string Chunk(const char* id, const std::string& body) {
+    std::string out = id;
+    PutBE(out, static_cast<uint32_t>(body.size()), 4);
+    return out + body;
+}
+
+void MetaText(std::string& track, uint32_t delta, int type, const std::string& text) {
+    PutVarLen(track, delta);
+    track += '\xFF';
+    track += static_cast<char>(type);
+    PutVarLen(track, static_cast<uint32_t>(text.size()));
+    track += text;
+}
+
+std::string EndOfTrack() {
+    return std::string("\x00\xFF\x2F\x00", 4);
+}
+
+bool WriteKar(const std::filesystem::path& path) {
+    constexpr int kDivision = 480;
+    // Melody (MIDI key, beats) and the syllable on each note, in code page 1252.
+    struct KarNote {
+        int key;
+        double beats;
+        const char* text;
+    };
+    const std::vector<KarNote> notes = {
+        {60, 1, "\\Fr\xE8"}, {62, 1, "re "},    {64, 1, "Jac"},     {60, 1, "ques, "},
+        {60, 1, "Fr\xE8"},   {62, 1, "re "},    {64, 1, "Jac"},     {60, 1, "ques,"},
+        {64, 1, "/Dor"},     {65, 1, "mez "},   {67, 2, "vous? "},  {64, 1, "Dor"},
+        {65, 1, "mez "},     {67, 2, "vous?"},  {67, 0.5, "/Son"},  {69, 0.5, "nez "},
+        {67, 0.5, "les "},   {65, 0.5, "ma"},   {64, 1, "ti"},      {60, 1, "nes, "},
+        {67, 0.5, "Son"},    {69, 0.5, "nez "}, {67, 0.5, "les "},  {65, 0.5, "ma"},
+        {64, 1, "ti"},       {60, 1, "nes,"},   {60, 1, "/Ding, "}, {55, 1, "dang, "},
+        {60, 2, "dong! "},   {60, 1, "Ding, "}, {55, 1, "dang, "},  {60, 2, "dong!"},
+    };
+    const uint32_t leadIn = 4 * kDivision;
+
+    std::string tempo;
+    MetaText(tempo, 0, 0x03, "Frere Jacques");
+    PutVarLen(tempo, 0);
+    tempo += std::string("\xFF\x51\x03", 3);
+    PutBE(tempo, 500000, 3);  // 120 beats per minute
+    tempo += EndOfTrack();
+
+    std::string words;
+    MetaText(words, 0, 0x03, "Words");
+    MetaText(words, 0, 0x01, "@KMIDI KARAOKE FILE");
+    MetaText(words, 0, 0x01, "@T Fr\xE8re Jacques");
+    MetaText(words, 0, 0x01, "@TTraditional");
+    uint32_t last = 0;
+    uint32_t at = leadIn;
+    for (const auto& n : notes) {
+        MetaText(words, at - last, 0x01, n.text);
+        last = at;
+        at += static_cast<uint32_t>(n.beats * kDivision);
+    }
+    words += EndOfTrack();
+
+    std::string melody;
+    MetaText(melody, 0, 0x03, "Melody");
+    PutVarLen(melody, 0);
+    melody += std::string("\xC0\x00", 2);  // piano
+    last = 0;
+    at = leadIn;
+    for (const auto& n : notes) {
+        const auto len = static_cast<uint32_t>(n.beats * kDivision);
+        PutVarLen(melody, at - last);
+        melody += '\x90';
+        melody += static_cast<char>(n.key);
+        melody += '\x64';
+        PutVarLen(melody, len - 10);
+        melody += '\x80';
+        melody += static_cast<char>(n.key);
+        melody += '\x40';
+        last = at + len - 10;
+        at += len;
+    }
+    melody += EndOfTrack();
+
+    std::string header;
+    PutBE(header, 1, 2);  // format 1
+    PutBE(header, 3, 2);  // tracks
+    PutBE(header, kDivision, 2);
+    std::ofstream out(path, std::ios::binary);
+    out << Chunk("MThd", header) << Chunk("MTrk", tempo) << Chunk("MTrk", words)
+        << Chunk("MTrk", melody);
+    return static_cast<bool>(out);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -177,11 +282,14 @@ int main(int argc, char** argv) {
     const Song boat = RowYourBoat();
     if (!WriteSong(twinkle, dir, SF_FORMAT_WAV | SF_FORMAT_PCM_16)) return 1;
     if (!WriteSong(boat, dir, SF_FORMAT_FLAC | SF_FORMAT_PCM_16)) return 1;
+    if (!WriteKar(dir / "Frere Jacques.kar")) return 1;
     std::ofstream m3u(dir / "demo.m3u", std::ios::binary);
     m3u << "#EXTM3U\r\n"
         << "#EXTINF:26,Traditional - Twinkle Twinkle Little Star\r\n"
         << twinkle.file << "\r\n"
         << "#EXTINF:22,Traditional - Row, Row, Row Your Boat\r\n"
-        << boat.file << "\r\n";
+        << boat.file << "\r\n"
+        << "#EXTINF:22,Traditional - Frere Jacques\r\n"
+        << "Frere Jacques.kar\r\n";
     return 0;
 }
