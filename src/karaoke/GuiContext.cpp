@@ -16,3 +16,13 @@ void EnsureGuiContext() {
 }
 
 }  // namespace cx
+
+// Fontconfig keeps its caches until exit; sanitized builds of the tools and
+// tests would otherwise report them as leaks. Weak, so a program may define its own.
+extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\nleak:libQt6\n";
+}
+
+extern "C" __attribute__((weak)) const char* __lsan_default_options() {
+    return "print_suppressions=0";
+}
