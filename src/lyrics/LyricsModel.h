@@ -68,6 +68,9 @@ struct AfterLoadContext {
     MeasureText Measure;  // empty: FixedWidthMeasure
 };
 
+// The context with the media path filled in when the caller left it empty.
+AfterLoadContext ForMedia(AfterLoadContext context, const std::string& mediaPath);
+
 // Empties the model (placeholder only) and the heading.
 void ResetLyricsModel(LyricsModel& model);
 
