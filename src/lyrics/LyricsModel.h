@@ -41,9 +41,10 @@ struct LyricsResult {
     bool ok = false;
     std::string reason;
     std::string warning;
+    std::string messageKey;  // translation key of the user's message, when there is one
 
-    static LyricsResult Ok() { return {true, {}, {}}; }
-    static LyricsResult Fail(std::string why) { return {false, std::move(why), {}}; }
+    static LyricsResult Ok() { return {true, {}, {}, {}}; }
+    static LyricsResult Fail(std::string why) { return {false, std::move(why), {}, {}}; }
     explicit operator bool() const { return ok; }
 };
 
