@@ -69,7 +69,7 @@ struct Timing {
 struct ChannelTiming {
     SeqValue<Timing> timing;
     std::atomic<std::int64_t> pendingSeek{-1};
-    std::shared_ptr<std::atomic<std::size_t>> latencyFrames;
+    std::shared_ptr<const AudioEngine::OutputTiming> output;
     int sourceRate = 44100;
     int outputRate = 44100;
 
@@ -78,8 +78,8 @@ struct ChannelTiming {
         const std::int64_t pending = pendingSeek.load();
         if (pending >= 0) return static_cast<double>(pending);
         const Timing t = timing.Load();
-        if (t.stampNs == 0) return t.positionEnd;
-        const double latency = static_cast<double>(latencyFrames->load());
+        if (t.stampNs == 0 || !output->realTime.load()) return t.positionEnd;
+        const double latency = static_cast<double>(output->latencyFrames.load());
         const double elapsed =
             static_cast<double>(NowNs() - t.stampNs) * 1e-9 * static_cast<double>(outputRate);
         const double heardInBlock = std::min(elapsed - latency, static_cast<double>(t.blockFrames));
@@ -152,6 +152,11 @@ AudioEngine::~AudioEngine() {
     WaitForRender();
 }
 
+void AudioEngine::SetOutputLatency(std::size_t latencyFrames, bool realTime) {
+    m_output->latencyFrames.store(latencyFrames);
+    m_output->realTime.store(realTime);
+}
+
 AudioHandle AudioEngine::NewHandle() {
     if (m_nextHandle == 0) ++m_nextHandle;  // 0 is never a valid handle
     return m_nextHandle++;
@@ -206,7 +211,7 @@ AudioHandle AudioEngine::AddChannel(std::unique_ptr<Channel> channel) {
                              [](const auto& s) { return s.load() == nullptr; });
     if (slot == m_live.end()) return 0;
     channel->stretcher = TimeStretcher::Create(m_pitchEngine, channel->info.frequency);
-    channel->timing->latencyFrames = m_latencyFrames;
+    channel->timing->output = m_output;
     channel->chainOwned = std::make_unique<Channel::Chain>();
     channel->chain.store(channel->chainOwned.get());
     const AudioHandle h = NewHandle();

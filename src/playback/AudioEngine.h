@@ -121,13 +121,22 @@ public:
     bool ChannelRemoveDSP(AudioHandle channel, AudioHandle dsp);
 
     // The output side. Render mixes every playing channel into `out`
-    // (interleaved float stereo at OutputRate). `latencyFrames` is how many
-    // output frames the device holds before the first of these is heard.
+    // (interleaved float stereo at OutputRate).
     void Render(float* out, std::size_t frames);
-    void SetOutputLatency(std::size_t latencyFrames) { m_latencyFrames->store(latencyFrames); }
+    // A real-time output tells how many output frames it holds, when Render
+    // returns, before the first frame just rendered is heard; positions then
+    // follow the wall clock between renders. Without one (offline), what was
+    // rendered counts as heard.
+    void SetOutputLatency(std::size_t latencyFrames, bool realTime);
 
     // Frames of silence played because a decoder fell behind, over all channels.
     std::uint64_t UnderrunFrames() const;
+
+    // What the output told about itself; shared with clocks.
+    struct OutputTiming {
+        std::atomic<std::size_t> latencyFrames{0};
+        std::atomic<bool> realTime{false};
+    };
 
     // The clock of one channel for lyrics, graphics and the MIDI player.
     class ChannelClock;
@@ -152,8 +161,7 @@ private:
     std::unordered_map<AudioHandle, std::unique_ptr<Channel>> m_owned;
     AudioHandle m_nextHandle = 1;
 
-    std::shared_ptr<std::atomic<std::size_t>> m_latencyFrames =
-        std::make_shared<std::atomic<std::size_t>>(0);
+    std::shared_ptr<OutputTiming> m_output = std::make_shared<OutputTiming>();
     std::atomic<bool> m_inRender{false};
     std::atomic<std::uint64_t> m_renderCount{0};
     std::array<float, kMaxBlock * 2> m_mixScratch{};

@@ -24,16 +24,16 @@ EqParameters PeakingEqualiser::GetParameters() const {
     return {m_centre.load(), m_bandwidth.load(), m_gain.load()};
 }
 
-// The usual peaking biquad, with the bandwidth given in octaves between the
-// half-gain points and corrected for the bilinear warp.
+// The usual peaking biquad; the bandwidth is that of the analogue prototype
+// (octaves between the half-gain points), so a treble boost stays off the
+// middle of the range.
 PeakingEqualiser::Coefficients PeakingEqualiser::Design(double centre, double bandwidth,
                                                         double gainDb) const {
     centre = std::min(centre, 0.45 * m_rate);  // stays below Nyquist at low rates
     const double a = std::pow(10.0, gainDb / 40.0);
     const double w0 = 2.0 * std::numbers::pi * centre / m_rate;
     const double octaves = bandwidth / 12.0;
-    const double alpha =
-        std::sin(w0) * std::sinh(std::numbers::ln2 / 2.0 * octaves * w0 / std::sin(w0));
+    const double alpha = std::sin(w0) * std::sinh(std::numbers::ln2 / 2.0 * octaves);
     const double a0 = 1.0 + alpha / a;
     Coefficients c;
     c.b0 = (1.0 + alpha * a) / a0;

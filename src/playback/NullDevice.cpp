@@ -25,7 +25,7 @@ NullDevice::~NullDevice() {
 
 bool NullDevice::Start(std::string&) {
     if (m_running.load()) return true;
-    m_engine.SetOutputLatency(LatencyFrames());
+    m_engine.SetOutputLatency(LatencyFrames(), true);
     m_blocksRendered.store(0);
     m_startNs.store(NowNs());
     m_running.store(true);

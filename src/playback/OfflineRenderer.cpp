@@ -12,7 +12,7 @@ namespace cx {
 RenderResult OfflineRenderer::Run(AudioHandle channel, std::int64_t toFrame,
                                   const std::function<bool(const float*, std::size_t)>& sink) {
     RenderResult result;
-    m_engine.SetOutputLatency(0);
+    m_engine.SetOutputLatency(0, false);
     if (!m_engine.ChannelPlay(channel)) {
         result.error = "nothing to render";
         return result;

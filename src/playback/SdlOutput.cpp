@@ -45,7 +45,7 @@ bool SdlOutput::Start(std::string& error) {
     }
     // SDL reports no latency; the buffer just filled waits behind the one
     // playing, so one buffer is the best estimate it allows.
-    m_engine.SetOutputLatency(have.samples);
+    m_engine.SetOutputLatency(have.samples, true);
     SDL_PauseAudioDevice(m_device, 0);
     return true;
 }

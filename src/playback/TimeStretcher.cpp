@@ -74,6 +74,7 @@ public:
     void SetParameters(double tempo, double semitones, double rate) override {
         // Output length = input / (tempo x rate); pitch corrected for the rate.
         const double timeRatio = 1.0 / (tempo * rate);
+        m_timeRatio = timeRatio;
         const double pitchScale = std::pow(2.0, semitones / 12.0) * rate;
         if (timeRatio != m_rb.getTimeRatio()) m_rb.setTimeRatio(timeRatio);
         if (pitchScale != m_rb.getPitchScale()) m_rb.setPitchScale(pitchScale);
@@ -90,6 +91,7 @@ public:
             }
         }
         frames = std::min(frames, kMaxBlock);
+        m_expectedOut += static_cast<double>(frames) * m_timeRatio;
         for (std::size_t i = 0; i < frames; ++i) {
             m_planar[0][i] = stereo[2 * i];
             m_planar[1][i] = stereo[2 * i + 1];
@@ -102,8 +104,14 @@ public:
         while (done < frames) {
             const int avail = m_rb.available();
             if (avail <= 0) break;
-            const std::size_t want =
+            std::size_t want =
                 std::min({frames - done, kMaxBlock, static_cast<std::size_t>(avail)});
+            if (m_flushed) {
+                // After the end only as much as the input makes, not the padding.
+                const double left = std::floor(m_expectedOut) - static_cast<double>(m_emitted);
+                if (left <= 0) break;
+                want = std::min(want, static_cast<std::size_t>(left) + m_skip);
+            }
             float* ptrs[2] = {m_planar[0].data(), m_planar[1].data()};
             const std::size_t got = m_rb.retrieve(ptrs, want);
             std::size_t skip = std::min(got, m_skip);
@@ -113,20 +121,32 @@ public:
                 stereo[2 * done + 1] = m_planar[1][i];
                 ++done;
             }
+            m_emitted += got - skip;
             if (got == 0) break;
         }
         return done;
     }
 
     void Flush() override {
+        // Silence pushes the last of the input through the engine's delay.
         for (auto& ch : m_planar) std::fill(ch.begin(), ch.end(), 0.0f);
+        std::size_t tail = m_rb.getStartDelay() + m_rb.getPreferredStartPad() + kMaxBlock;
+        while (tail > 0) {
+            const std::size_t n = std::min(tail, kMaxBlock);
+            Process(n, false);
+            tail -= n;
+        }
         Process(0, true);
+        m_flushed = true;
     }
 
     void Reset() override {
         m_rb.reset();
         m_pad = m_rb.getPreferredStartPad();
         m_skip = m_rb.getStartDelay();
+        m_expectedOut = 0;
+        m_emitted = 0;
+        m_flushed = false;
     }
 
     std::size_t LatencyFrames() const override { return m_rb.getStartDelay(); }
@@ -141,6 +161,10 @@ private:
     std::array<std::vector<float>, 2> m_planar;
     std::size_t m_pad = 0;
     std::size_t m_skip = 0;
+    double m_timeRatio = 1.0;
+    double m_expectedOut = 0;  // output frames the input fed so far makes
+    std::size_t m_emitted = 0;
+    bool m_flushed = false;
 };
 
 }  // namespace
