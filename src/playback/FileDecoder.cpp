@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <vector>
 
 namespace cx {
@@ -183,6 +184,11 @@ std::unique_ptr<FileDecoder> OpenMpg123(const std::string& path, std::string& er
 }  // namespace
 
 std::unique_ptr<FileDecoder> FileDecoder::Open(const std::string& path, std::string& error) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        error = "no such file";
+        return nullptr;
+    }
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (file) {
