@@ -575,6 +575,12 @@ void AudioEngine::RenderChannel(Channel& c, float* out, std::size_t frames) {
         const std::size_t want = std::min(kMaxBlock, frames - done);
         float* block = m_mixScratch.data();
         const double before = c.position;
+        if (c.streaming && !c.streaming->Ready()) {
+            // The decoder has not caught up with a start or a seek yet: wait
+            // in silence, keeping the position where the sound will start.
+            if (produced == 0) speed = 0.0;
+            break;
+        }
         const std::size_t n = Produce(c, block, want);
         produced += n;
         if (n > 0) speed = (c.position - before) / static_cast<double>(n);

@@ -71,6 +71,10 @@ bool StreamingSource::NextBlock() {
     }
 }
 
+bool StreamingSource::Ready() {
+    return m_atEnd || NextBlock();
+}
+
 std::size_t StreamingSource::Render(float* out, std::size_t frames) {
     std::size_t done = 0;
     while (done < frames && !m_atEnd) {

@@ -33,6 +33,11 @@ public:
     // Real-time safe: asks the worker to move and drops what was decoded ahead.
     bool SeekFrame(std::int64_t frame) override;
 
+    // Consumer side: decoded data for the current position is there (or the
+    // end is reached). Before that, e.g. just after a seek, the engine plays
+    // silence without moving the position.
+    bool Ready();
+
     int Channels() const { return m_channels; }
     // Frames of silence played because the worker fell behind.
     std::uint64_t UnderrunFrames() const { return m_underrunFrames.load(); }
