@@ -57,8 +57,11 @@ std::string FormatWindowPosition(const QRect& r) {
            std::to_string(r.height() * kTwipsPerPixel);
 }
 
-CdgWindow::CdgWindow(TranslateFn translate, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_translate(std::move(translate)) {
+CdgWindow::CdgWindow(CdgPlayer* player, TranslateFn translate, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      m_ownPlayer(player ? nullptr : std::make_unique<CdgPlayer>()),
+      m_player(player ? *player : *m_ownPlayer),
+      m_translate(std::move(translate)) {
     setWindowTitle("CD+G");
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);

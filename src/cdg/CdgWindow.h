@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -36,7 +37,10 @@ public:
         std::function<void()> play, pause, stop;
     };
 
-    explicit CdgWindow(TranslateFn translate = {}, QWidget* parent = nullptr);
+    // Shows `player` (which must outlive the window), or a player of its own
+    // when none is given.
+    explicit CdgWindow(CdgPlayer* player = nullptr, TranslateFn translate = {},
+                       QWidget* parent = nullptr);
 
     void SetActions(Actions actions) { m_actions = std::move(actions); }
     // The clock the graphics follow; must outlive the window or be reset.
@@ -92,7 +96,8 @@ private:
     QRect FullscreenRect() const;
     void BuildMenu();
 
-    CdgPlayer m_player;
+    std::unique_ptr<CdgPlayer> m_ownPlayer;
+    CdgPlayer& m_player;
     TranslateFn m_translate;
     Actions m_actions;
     const AudioClock* m_clock = nullptr;

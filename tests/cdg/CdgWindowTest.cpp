@@ -81,7 +81,7 @@ TEST_F(CdgWindowTest, FullScreenByF5AndBackByEscapeOnly) {
 }
 
 TEST_F(CdgWindowTest, PopupMenuIsTranslatedAndDrivesTheChannels) {
-    CdgWindow w([](const std::string& key) { return "<" + key + ">"; });
+    CdgWindow w(nullptr, [](const std::string& key) { return "<" + key + ">"; });
     QMenu* menu = w.PopupMenu();
     const auto items = menu->actions();
     ASSERT_EQ(items.size(), 5);
