@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 
 #include "CdgTestPackets.h"
 #include "cdg/CdgWindow.h"
@@ -78,6 +79,10 @@ TEST_F(CdgWindowTest, FullScreenByF5AndBackByEscapeOnly) {
     EXPECT_EQ(w.PlacementText(), FormatWindowPosition(normal));  // the stored place stays
     Key(w, Qt::Key_Escape);
     EXPECT_FALSE(w.FullscreenOn());
+    QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(10, 10), QPointF(10, 10), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &twice);
+    EXPECT_TRUE(w.FullscreenOn());
 }
 
 TEST_F(CdgWindowTest, PopupMenuIsTranslatedAndDrivesTheChannels) {
