@@ -151,7 +151,7 @@ bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage, std::
         if (!trimmed.empty() && trimmed.front() == '@') continue;  // KAR information line
         if (!trimmed.empty() && IsLineMark(trimmed.front())) {
             if (out.size() > 1) out.back().LineBreak = true;
-            text = trimmed.substr(1);
+            text.remove_prefix(text.find(trimmed.front()) + 1);
             while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
         }
         // Keep the blanks at the end: they separate the words of a line.
@@ -220,8 +220,13 @@ bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage, 
 
 void TrimLineMarks(std::vector<LyricPiece>& pieces) {
     for (std::size_t i = 1; i < pieces.size(); ++i) {
+        // Marks go, the blank that separates the next word stays.
         auto& t = pieces[i].PieceText;
-        while (!t.empty() && IsLineMark(t.back())) t.pop_back();
+        std::size_t end = t.size();
+        while (end > 0 && (t[end - 1] == ' ' || t[end - 1] == '\t')) --end;
+        std::size_t cut = end;
+        while (cut > 0 && IsLineMark(t[cut - 1])) --cut;
+        t.erase(cut, end - cut);
     }
     FillLineTexts(pieces);
 }
