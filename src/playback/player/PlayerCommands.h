@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "playlist/DefaultCaptions.h"
+
 namespace cx {
 
 enum class Command {
@@ -72,8 +74,5 @@ const std::vector<MenuItem>& PlaybackMenuItems();
 
 // Translated caption, a tab and the shortcut text.
 std::string SetMenu(std::string_view caption, std::string_view shortcut);
-
-// The English text of a key, for when no translation is loaded or the key is missing.
-std::string DefaultCaption(std::string_view key);
 
 }  // namespace cx
