@@ -74,4 +74,13 @@ std::string Caption(const TranslateFn& translate, std::string_view key) {
     return DefaultCaption(key);
 }
 
+std::string SetMenu(std::string_view caption, std::string_view shortcut) {
+    std::string out(caption);
+    if (!shortcut.empty()) {
+        out += '\t';
+        out += shortcut;
+    }
+    return out;
+}
+
 }  // namespace cx

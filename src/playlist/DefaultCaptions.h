@@ -17,4 +17,7 @@ using TranslateFn = std::function<std::string(std::string_view key)>;
 // The translation when there is one, else the English default.
 std::string Caption(const TranslateFn& translate, std::string_view key);
 
+// A menu caption: the translated text, a tab and the shortcut text (when there is one).
+std::string SetMenu(std::string_view caption, std::string_view shortcut);
+
 }  // namespace cx

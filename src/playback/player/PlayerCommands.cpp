@@ -134,13 +134,4 @@ const std::vector<MenuItem>& PlaybackMenuItems() {
     return items;
 }
 
-std::string SetMenu(std::string_view caption, std::string_view shortcut) {
-    std::string out(caption);
-    if (!shortcut.empty()) {
-        out += '\t';
-        out += shortcut;
-    }
-    return out;
-}
-
 }  // namespace cx

@@ -72,7 +72,4 @@ struct MenuItem {
 const std::vector<MenuItem>& PlayerMenuItems();
 const std::vector<MenuItem>& PlaybackMenuItems();
 
-// Translated caption, a tab and the shortcut text.
-std::string SetMenu(std::string_view caption, std::string_view shortcut);
-
 }  // namespace cx

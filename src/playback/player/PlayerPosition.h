@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "playlist/WindowRect.h"
+
 namespace cx {
 
 // Settings value name, under the program's settings.
@@ -23,15 +25,5 @@ struct PlayerPosition {
 // false). Nothing for an empty or malformed value, so the window keeps its default place.
 std::optional<PlayerPosition> ParsePlayerPosition(std::string_view text);
 std::string FormatPlayerPosition(const PlayerPosition& position);
-
-// A window rectangle "left,top,width,height" (as "userlist position").
-struct WindowRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-};
-std::optional<WindowRect> ParseWindowRect(std::string_view text);
-std::string FormatWindowRect(const WindowRect& rect);
 
 }  // namespace cx
