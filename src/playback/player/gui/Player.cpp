@@ -514,6 +514,10 @@ void Player::dropEvent(QDropEvent* event) {
     const QStringList files = AcceptedDroppedFiles(event->mimeData()->urls());
     if (files.isEmpty()) return;
     event->acceptProposedAction();
+    DropFiles(files);
+}
+
+void Player::DropFiles(const QStringList& files) {
     const int first = AddSongs(files);
     // One song dropped on the player plays at once; several only join the list.
     if (files.size() == 1 && first >= 0) m_control.ChangeSong(first);

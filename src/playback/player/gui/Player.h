@@ -79,6 +79,8 @@ public:
     int GetVolume() const { return m_volume->value(); }
     void SetVolume(int percent);
 
+    // Files dropped on the window: added to the list; one song alone also plays.
+    void DropFiles(const QStringList& files);
     // A song named on the command line or by a second start: added, marked and played.
     bool ChangeSong(const QString& path);
 
