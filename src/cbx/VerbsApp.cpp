@@ -2,6 +2,8 @@
 
 namespace cx::cli {
 
-std::vector<Verb> AppVerbs() { return {}; }
+std::vector<Verb> AppVerbs() {
+    return {};
+}
 
 }  // namespace cx::cli

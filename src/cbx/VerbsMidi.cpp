@@ -6,7 +6,9 @@
 
 namespace cx::cli {
 
-std::vector<Verb> MidiVerbs() { return {}; }
+std::vector<Verb> MidiVerbs() {
+    return {};
+}
 
 bool LooksLikeMidiFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -20,6 +22,8 @@ bool LoadMidiLyricsForCli(const std::string&, LyricsModel&, std::string&, std::s
     return false;
 }
 
-int RenderMidiForCli(const VerbArgs&) { return Fail("MIDI rendering is not available in this build"); }
+int RenderMidiForCli(const VerbArgs&) {
+    return Fail("MIDI rendering is not available in this build");
+}
 
 }  // namespace cx::cli

@@ -2,6 +2,8 @@
 
 namespace cx::cli {
 
-std::vector<Verb> PlaybackVerbs() { return {}; }
+std::vector<Verb> PlaybackVerbs() {
+    return {};
+}
 
 }  // namespace cx::cli
