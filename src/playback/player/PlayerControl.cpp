@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "playlist/PlaylistFile.h"
+#include "lyrics/TimeText.h"
 
 namespace cx {
 
@@ -101,7 +101,7 @@ TickView PlayerControl::Tick() {
     view.progress = length > 0 ? std::clamp(position / length, 0.0, 1.0) : 0.0;
     const double shown =
         m_timeMode == TimeMode::Current ? position : std::max(0.0, length - position);
-    view.timeText = FormatListTime(static_cast<int>(std::floor(shown)));
+    view.timeText = FormatMinSec(shown);
 
     // An unknown length (0) must not end the song at once.
     const bool playing = m_transport.State() == PlayState::Playing;
