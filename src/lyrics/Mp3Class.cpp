@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "lyrics/Lyrics3.h"
 #include "lyrics/TimeText.h"
@@ -176,7 +177,9 @@ bool MP3Class::ReadFile() {
     m_error.clear();
     const std::string head = ReadRange(m_info.Filename, false, kWavHeadBytes);
     if (head.empty()) {
-        m_error = "cannot read " + m_info.Filename;
+        m_error = FileSize(m_info.Filename) == 0 && fs::exists(m_info.Filename)
+                      ? "the file is empty: " + m_info.Filename
+                      : "cannot read " + m_info.Filename;
         return false;
     }
     if (head.compare(0, 4, "MThd") == 0) return ReadMidi();
@@ -274,10 +277,40 @@ void MP3Class::ReadId3v1Tag(const std::string& tail) {
     m_info.Genre = m_info.Genre1 = GenreName(v.Genre);
 }
 
+namespace {
+
+// Where an ID3v2 tag appended at the end (found by its "3DI" footer, before
+// any ID3v1 tag) starts, or -1.
+long AppendedId3v2Offset(const std::string& path) {
+    const std::string tail = ReadRange(path, true, kId3v1Size + 10);
+    const std::uint64_t size = FileSize(path);
+    for (std::size_t back : {std::size_t{10}, kId3v1Size + 10}) {
+        if (tail.size() < back) continue;
+        const std::string_view footer = std::string_view(tail).substr(tail.size() - back, 10);
+        if (footer.substr(0, 3) != "3DI") continue;
+        std::uint64_t tagSize = 0;
+        for (int i = 6; i < 10; ++i) tagSize = (tagSize << 7) | (footer[i] & 0x7F);
+        const std::uint64_t total = tagSize + 20;
+        if (total + back - 10 > size) return -1;
+        return static_cast<long>(size - (back - 10) - total);
+    }
+    return -1;
+}
+
+}  // namespace
+
 void MP3Class::ReadId3v2Tag() {
     TagLib::MPEG::File f(m_info.Filename.c_str(), false);
-    if (!f.isValid() || !f.hasID3v2Tag()) return;
-    const TagLib::ID3v2::Tag* tag = f.ID3v2Tag();
+    if (!f.isValid()) return;
+    std::unique_ptr<TagLib::ID3v2::Tag> appended;
+    const TagLib::ID3v2::Tag* tag = nullptr;
+    if (f.hasID3v2Tag()) {
+        tag = f.ID3v2Tag();
+    } else if (const long at = AppendedId3v2Offset(m_info.Filename); at >= 0) {
+        appended = std::make_unique<TagLib::ID3v2::Tag>(&f, at);
+        if (!appended->isEmpty()) tag = appended.get();
+    }
+    if (!tag) return;
     m_info.ID3v2Exist = true;
     m_info.Title = m_info.Title2 = Utf8(tag->title());
     m_info.Artist = m_info.Artist2 = Utf8(tag->artist());

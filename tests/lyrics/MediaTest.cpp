@@ -188,10 +188,21 @@ TEST(Mp3Class, CorpusFilesReadOrFailCleanly) {
         LyricsModel m;
         (void)LoadLyrics(e.path(), m, {}, Codepage::Cp1252);
     }
-    MP3Class tagged;
-    tagged.SetFilename((test::CorpusDir() / "mp3" / "silence-44-s-v1.mp3").string());
-    ASSERT_TRUE(tagged.ReadFile());
-    EXPECT_FALSE(tagged.Info().Title.empty());
+    const std::pair<const char*, const char*> titles[] = {
+        {"silence-44-s-v1.mp3", "Silence"},
+        {"audacious-trailing-id32-id31.mp3", "Silence"},  // ID3v2 appended at the end
+        {"id3v1v2-combined.mp3", "cosmic american"},
+        {"id3v22-test.mp3", "cosmic american"},
+        {"bad-TYER-frame.mp3",
+         "This track has an invalid TYER frame, that used to be able to "
+         "break Mutagen"},
+    };
+    for (const auto& [file, title] : titles) {
+        MP3Class tagged;
+        tagged.SetFilename((test::CorpusDir() / "mp3" / file).string());
+        ASSERT_TRUE(tagged.ReadFile()) << file;
+        EXPECT_EQ(tagged.Info().Title, title) << file;
+    }
 }
 
 }  // namespace cx
