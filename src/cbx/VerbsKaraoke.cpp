@@ -2,6 +2,8 @@
 
 namespace cx::cli {
 
-std::vector<Verb> KaraokeVerbs() { return {}; }
+std::vector<Verb> KaraokeVerbs() {
+    return {};
+}
 
 }  // namespace cx::cli

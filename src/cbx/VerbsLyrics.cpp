@@ -2,6 +2,8 @@
 
 namespace cx::cli {
 
-std::vector<Verb> LyricsVerbs() { return {}; }
+std::vector<Verb> LyricsVerbs() {
+    return {};
+}
 
 }  // namespace cx::cli
