@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "playback/AudioEngine.h"
@@ -143,6 +144,9 @@ public:
     void SetEditorOpen(bool open) { m_editorOpen = open; }
     MediaSettings& Settings() { return m_settings; }
     VoiceEffectSet& VoiceEffects() { return m_voiceEffects; }
+    // The audible clock of the current audio song (null when none is open),
+    // for the karaoke, CD+G and editor timing.
+    std::unique_ptr<AudioClock> MakeClock() const { return m_engine.MakeClock(m_currentChannel); }
     // Why the last OpenName failed.
     const std::string& LastError() const { return m_lastError; }
     AudioEngine& Engine() { return m_engine; }
