@@ -19,10 +19,10 @@ int TransposeSemitones(int sliderValue) {
 
 MidiOpenResult MidiPlayer::OpenMusic(const std::filesystem::path& song, const std::string& soundFont,
                                      const MidiLyricsOptions& lyricOptions, LyricsModel& model,
-                                     const SynthOptions& synthOptions) {
+                                     const SynthOptions& synthOptions, AfterLoadContext context) {
     MidiOpenResult r;
     CloseDevice();
-    model.Lyrics.assign(1, LyricPiece());
+    ResetLyricsModel(model);
     ReadResult read = ReadWholeFile(song, kMaxSmfBytes);
     if (!read.bytes) {
         r.message = read.error;
@@ -39,6 +39,12 @@ MidiOpenResult MidiPlayer::OpenMusic(const std::filesystem::path& song, const st
     m_info = DescribeMidi(*parsed.file, lyricOptions.codepage);
     r.opened = true;
     r.lyricSource = LoadMidiLyrics(smf, song, lyricOptions, model).source;
+    if (context.Header.TagArtist.empty() && context.Header.TagTitle.empty()) {
+        context.Header.TagArtist = m_info.Artist;
+        context.Header.TagTitle = m_info.Title;
+    }
+    if (context.Header.MediaPath.empty()) context.Header.MediaPath = song.string();
+    RunAfterLoad(model, context);
     ReadMidi(*read.bytes, m_settings);
     std::string error;
     m_synth = MidiSynth::Create(smf, soundFont, synthOptions, error);

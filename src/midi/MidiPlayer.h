@@ -38,11 +38,13 @@ struct MidiOpenResult {
 class MidiPlayer {
 public:
     // Opens a song: reads it whole, loads its lyrics into `model` through the
-    // three routes, applies its settings block and prepares the synth from
-    // the bytes without the block. Never starts playing.
+    // three routes (then the heading and widest line: the KAR title and
+    // artist stand in for tags, the song path for the base name), applies its
+    // settings block and prepares the synth from the bytes without the block.
+    // Never starts playing.
     MidiOpenResult OpenMusic(const std::filesystem::path& song, const std::string& soundFont,
                              const MidiLyricsOptions& lyricOptions, LyricsModel& model,
-                             const SynthOptions& synthOptions = {});
+                             const SynthOptions& synthOptions = {}, AfterLoadContext context = {});
     void CloseDevice();
     void ZeroVariables();
 
