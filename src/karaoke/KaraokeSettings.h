@@ -9,35 +9,35 @@
 
 namespace cx {
 
-// The settings the karaoke display uses, named as the settings properties.
-// Colours are 0x00BBGGRR.
+// The settings the karaoke display uses, named as the settings properties,
+// with the settings' defaults. Colours are 0x00BBGGRR.
 struct KaraokeSettings {
     std::string LyricsFont = "Impact";
-    int LyricsFontSize = 28;  // points
+    int LyricsFontSize = 20;  // points
     bool LyricsFontBold = false;
     bool LyricsFontItalic = false;
     int LyricsFontCharset = 0;  // kept for the settings store; Qt chooses glyphs itself
 
-    std::uint32_t LyricsColor = 0x00FFFFFF;
-    std::uint32_t LyricsHighlightColor = 0x0000FFFF;
+    std::uint32_t LyricsColor = 0x00BD8C7D;
+    std::uint32_t LyricsHighlightColor = 0x00FDDDCE;
     std::uint32_t LyricsOutlineColor1 = 0x00000000;
     std::uint32_t LyricsOutlineColor2 = 0x00000000;
     std::uint32_t LyricsOutlineColor3 = 0x00000000;
     std::uint32_t LyricsOutlineColor4 = 0x00000000;
-    std::uint32_t LyricsBackColor = 0x00000000;
+    std::uint32_t LyricsBackColor = 0x007B4E41;
     std::uint32_t LyricsBallColor = 0x000000FF;
 
     int LyricsAlignment = 0;    // 0 centre, 1 top, 2 bottom
-    int LyricsPicLayout = 0;    // 0 actual size, 1 tile, 2 stretch
+    int LyricsPicLayout = 2;    // 0 actual size, 1 tile, 2 stretch
     std::string LyricsPicPath;  // the preferred background picture
 
     bool LyricsFitFont = false;
-    int DisplayMode = 1;      // 0 one line, 1 two lines, 2 two lines separated, 3 three lines
+    int DisplayMode = 3;      // 0 one line, 1 two lines, 2 two lines separated, 3 three lines
     bool LyricsMode = false;  // true: whole current line highlighted
     bool LyricsShowBall = false;
     int LyricsOutlineWidth = 2;  // 0..4
     double LyricsOffset = 0;     // seconds the lyrics lag the audio
-    bool ShowLyricsTitle = true;
+    bool ShowLyricsTitle = false;
 
     std::string Monitor = "Monitor 1 (primary)";
     bool OnTop = false;

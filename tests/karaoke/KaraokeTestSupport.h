@@ -41,6 +41,8 @@ inline KaraokeSettings TestSettings() {
     s.LyricsBackColor = 0x00400000;  // dark blue
     s.LyricsOutlineWidth = 0;
     s.DisplayMode = 1;
+    s.ShowLyricsTitle = true;
+    s.LyricsPicLayout = 0;
     return s;
 }
 
