@@ -24,7 +24,10 @@ QFont FlatListLook::Font() const {
 }
 
 FlatListMetrics MeasureFlatList(const FlatListModel& list, const QFont& font) {
-    const QFontMetrics fm(font);
+    // The playing row is bold: its columns must fit too.
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetrics fm(bold);
     FlatListMetrics m;
     m.padding = std::max(3, fm.height() / 4);
     m.rowHeight = fm.height() + m.padding;
@@ -48,8 +51,8 @@ void PaintFlatList(QPainter& painter, const FlatListModel& list, const FlatListL
     const QFont font = look.Font();
     const FlatListMetrics m = MeasureFlatList(list, font);
     painter.fillRect(QRect(QPoint(0, 0), size), look.back);
-    painter.setFont(font);
-    const QFontMetrics fm(font);
+    QFont boldFont = font;
+    boldFont.setBold(true);
     const int rows = VisibleRowsFor(m, size.height()) + 1;  // a partly visible last row too
     for (int r = 0; r < rows; ++r) {
         const int index = list.TopIndex() + r;
@@ -61,8 +64,8 @@ void PaintFlatList(QPainter& painter, const FlatListModel& list, const FlatListL
             painter.drawRect(row.adjusted(0, 0, -1, -1));
         }
         const bool playing = index == list.CurrentPlaying();
-        QFont rowFont = font;
-        rowFont.setBold(playing);
+        const QFont& rowFont = playing ? boldFont : font;
+        const QFontMetrics fm(rowFont);
         painter.setFont(rowFont);
         painter.setPen(playing ? look.playing : look.fore);
         const auto& item = list.Item(index);
