@@ -27,7 +27,7 @@
 namespace cx {
 namespace {
 
-constexpr int kPlaybackTickMs = 10;
+constexpr int kTickMs = 10;
 constexpr int kOutputRate = 44100;
 
 // Plays the MIDI synth through the engine without owning it: the MIDI player
@@ -57,11 +57,11 @@ SongFileInfo ReadSongInfo(const std::string& path, Codepage cp) {
     if (!mp3.ReadFile()) return info;
     mp3.ReadTag();
     const MP3Info& i = mp3.Info();
-    info.isMidi = i.Format == "MIDI";
+    info.isMidi = i.format == "MIDI";
     info.title = i.Title;
     info.artist = i.Artist;
     info.bitrateKbps = i.Bitrate;
-    info.sampleRate = i.SampleRate;
+    info.sampleRate = static_cast<int>(i.samplerate);
     info.lengthSeconds = i.Length;
     return info;
 }
@@ -69,7 +69,7 @@ SongFileInfo ReadSongInfo(const std::string& path, Codepage cp) {
 }  // namespace
 
 Application::Application(SingleInstance& instance) : m_instance(instance) {
-    m_tick.setInterval(kPlaybackTickMs);
+    m_tick.setInterval(kTickMs);
     m_tick.setTimerType(Qt::PreciseTimer);
     connect(&m_tick, &QTimer::timeout, this, &Application::OnPlaybackTick);
 }
@@ -106,7 +106,7 @@ bool Application::StartAudio() {
         QMessageBox::critical(nullptr, kProgramTitle, kAudioInitFailedMessage);
         return false;
     }
-    const std::string engineName = ReadRegistryText(m_store, "pitch engine");
+    const std::string engineName = ReadRegistryText(m_store, kSettingsKey, "pitch engine");
     m_engine = std::make_unique<AudioEngine>(kOutputRate, engineName == "rubberband"
                                                               ? PitchEngine::RubberBand
                                                               : PitchEngine::SoundTouch);
@@ -192,7 +192,7 @@ MediaHooks Application::Hooks() {
     };
     h.midiTime = [this] { return m_midi.MidiTime(); };
     h.playSelectedEntry = [this] {
-        if (m_player) m_player->Control().Run(Command::Play);
+        if (m_player) m_player->Control().Play();
     };
     return h;
 }
@@ -209,11 +209,11 @@ bool Application::LoadSongLyrics(const std::string& path) {
 
 bool Application::OpenMidiSong(const std::string& path) {
     CloseMidiSong();
-    const auto ports = ListSoundFonts(ReadRegistryText(m_store, "soundfont"), SoundFontFolders());
+    const auto ports = ListSoundFonts(ReadRegistryText(m_store, kSettingsKey, "soundfont"), SoundFontFolders());
     const SoundFontPort* port = SelectMidiDevice(ports, m_settings.MidiDevice);
     MidiLyricsOptions options;
     options.codepage = LyricsCodepage(m_translator);
-    options.converterCommand = ReadRegistryText(m_store, "midi converter");
+    options.converterCommand = ReadRegistryText(m_store, kSettingsKey, "midi converter");
     options.tempFolder = m_temp.Folder();
     SynthOptions synth;
     synth.sampleRate = kOutputRate;
@@ -263,16 +263,16 @@ void Application::CreateWindows() {
     m_player = new Player(*m_transport, m_list, services);
     m_player->SetPlaylistWindow(m_userList);
     m_player->onExit = [this] { CloseApp(); };
-    m_player->ApplyPosition(QString::fromStdString(ReadRegistryText(m_store, "player position")));
+    m_player->ApplyPosition(QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "player position")));
     m_userList->ApplyPosition(
-        QString::fromStdString(ReadRegistryText(m_store, "userlist position")));
+        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "userlist position")));
 
     Lyric::Hooks hooks;
     hooks.Play = [this] { m_transport->Play(); };
     hooks.Pause = [this] { m_transport->Pause(); };
     hooks.Stop = [this] { m_transport->Stop(); };
-    hooks.Next = [this] { m_player->Control().Run(Command::Next); };
-    hooks.Previous = [this] { m_player->Control().Run(Command::Previous); };
+    hooks.Next = [this] { m_player->Control().Next(); };
+    hooks.Previous = [this] { m_player->Control().Previous(); };
     hooks.MediaOpen = [this] { return m_transport->IsOpen(); };
     hooks.SettingsChanged = [this](const KaraokeSettings& s) {
         StoreKaraokeSettings(s, m_settings);
@@ -289,7 +289,7 @@ void Application::CreateWindows() {
     m_cdg->SetActions({[this] { m_transport->Play(); }, [this] { m_transport->Pause(); },
                        [this] { m_transport->Stop(); }});
     m_cdg->SetFullscreenMonitor(m_settings.Monitor);
-    m_cdg->PlaceFromText(ReadRegistryText(m_store, "karaoke window position"));
+    m_cdg->PlaceFromText(ReadRegistryText(m_store, kSettingsKey, "karaoke window position"));
 }
 
 void Application::FormShow(const QString& commandLine) {
@@ -304,7 +304,7 @@ void Application::FormShow(const QString& commandLine) {
     if (suffix == "m3u" || suffix == "pls") {  // a playlist: load it and play its first song
         m_userList->LoadList(commandLine);
         m_userList->show();
-        if (m_list.Count() > 0) m_player->Control().Run(Command::Play);
+        if (!m_list.Items().empty()) m_player->Control().Play();
         return;
     }
     ChangeSong(commandLine);
@@ -335,10 +335,10 @@ void Application::CloseApp() {
     m_tick.stop();
     if (m_media) m_media->StopSong();
     if (m_player) {
-        WriteRegistryText(m_store, "player position", m_player->PositionText().toStdString());
+        WriteRegistryText(m_store, kSettingsKey, "player position", m_player->PositionText().toStdString());
     }
     if (m_userList) {
-        WriteRegistryText(m_store, "userlist position", m_userList->PositionText().toStdString());
+        WriteRegistryText(m_store, kSettingsKey, "userlist position", m_userList->PositionText().toStdString());
         m_userList->SaveLastList(QString::fromStdString(AppDataFolder()));
     }
     m_settings.KaraokeWindow = m_lyric && m_lyric->isVisible();
