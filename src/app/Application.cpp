@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScreen>
 #include <QUrl>
 #include <cstdio>
 
@@ -209,7 +210,8 @@ bool Application::LoadSongLyrics(const std::string& path) {
 
 bool Application::OpenMidiSong(const std::string& path) {
     CloseMidiSong();
-    const auto ports = ListSoundFonts(ReadRegistryText(m_store, kSettingsKey, "soundfont"), SoundFontFolders());
+    const auto ports =
+        ListSoundFonts(ReadRegistryText(m_store, kSettingsKey, "soundfont"), SoundFontFolders());
     const SoundFontPort* port = SelectMidiDevice(ports, m_settings.MidiDevice);
     MidiLyricsOptions options;
     options.codepage = LyricsCodepage(m_translator);
@@ -263,9 +265,6 @@ void Application::CreateWindows() {
     m_player = new Player(*m_transport, m_list, services);
     m_player->SetPlaylistWindow(m_userList);
     m_player->onExit = [this] { CloseApp(); };
-    m_player->ApplyPosition(QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "player position")));
-    m_userList->ApplyPosition(
-        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "userlist position")));
 
     Lyric::Hooks hooks;
     hooks.Play = [this] { m_transport->Play(); };
@@ -289,7 +288,29 @@ void Application::CreateWindows() {
     m_cdg->SetActions({[this] { m_transport->Play(); }, [this] { m_transport->Pause(); },
                        [this] { m_transport->Stop(); }});
     m_cdg->SetFullscreenMonitor(m_settings.Monitor);
-    m_cdg->PlaceFromText(ReadRegistryText(m_store, kSettingsKey, "karaoke window position"));
+    PlaceWindowsByDefault();
+    m_player->ApplyPosition(
+        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "player position")));
+    m_userList->ApplyPosition(
+        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "userlist position")));
+    const std::string karaokePlace =
+        ReadRegistryText(m_store, kSettingsKey, "karaoke window position");
+    if (!karaokePlace.empty()) m_cdg->PlaceFromText(karaokePlace);
+}
+
+void Application::PlaceWindowsByDefault() {
+    // Used until the user's own places are stored: player at the top left,
+    // the playlist under it, the karaoke window beside them.
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    const QPoint origin = screen.topLeft() + QPoint(40, 40);
+    m_player->move(origin);
+    m_player->adjustSize();
+    const int below = origin.y() + m_player->frameGeometry().height() + 8;
+    m_userList->setGeometry(origin.x(), below, m_player->width(), 320);
+    if (ReadRegistryText(m_store, kSettingsKey, "karaoke window position").empty()) {
+        m_lyric->move(origin.x() + m_player->frameGeometry().width() + 16, origin.y());
+    }
+    m_cdg->move(m_lyric->pos());
 }
 
 void Application::FormShow(const QString& commandLine) {
@@ -335,10 +356,12 @@ void Application::CloseApp() {
     m_tick.stop();
     if (m_media) m_media->StopSong();
     if (m_player) {
-        WriteRegistryText(m_store, kSettingsKey, "player position", m_player->PositionText().toStdString());
+        WriteRegistryText(m_store, kSettingsKey, "player position",
+                          m_player->PositionText().toStdString());
     }
     if (m_userList) {
-        WriteRegistryText(m_store, kSettingsKey, "userlist position", m_userList->PositionText().toStdString());
+        WriteRegistryText(m_store, kSettingsKey, "userlist position",
+                          m_userList->PositionText().toStdString());
         m_userList->SaveLastList(QString::fromStdString(AppDataFolder()));
     }
     m_settings.KaraokeWindow = m_lyric && m_lyric->isVisible();

@@ -43,6 +43,7 @@ private:
     bool StartAudio();
     void CreateMedia();
     void CreateWindows();
+    void PlaceWindowsByDefault();
     void FormShow(const QString& commandLine);
     void ChangeSong(const QString& path);
     void OnPlaybackTick();
