@@ -31,7 +31,7 @@ build:
 	cmake --build build -j $(JOBS)
 
 run: deps build
-	./build/cantabilex demo/demo.m3u
+	./build/cantabilex build/demo/demo.m3u
 
 test: deps
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCX_SANITIZE=ON -DCX_TESTS=ON

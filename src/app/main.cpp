@@ -1,3 +1,5 @@
 #include "app/AppShell.h"
 
-int main(int argc, char** argv) { return cx::RunPlayer(argc, argv); }
+int main(int argc, char** argv) {
+    return cx::RunPlayer(argc, argv);
+}

@@ -10,8 +10,8 @@ namespace {
 std::vector<cx::cli::Verb> AllVerbs() {
     using namespace cx::cli;
     std::vector<Verb> all;
-    for (auto group : {AppVerbs, LyricsVerbs, PlaybackVerbs, KaraokeVerbs, MidiVerbs, CdgVerbs,
-                       PlaylistVerbs}) {
+    for (auto group :
+         {AppVerbs, LyricsVerbs, PlaybackVerbs, KaraokeVerbs, MidiVerbs, CdgVerbs, PlaylistVerbs}) {
         for (const auto& v : group()) all.push_back(v);
     }
     return all;

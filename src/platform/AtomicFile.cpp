@@ -1,11 +1,11 @@
 #include "platform/AtomicFile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace cx {
 namespace fs = std::filesystem;
@@ -46,8 +46,10 @@ std::string WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     if (fd < 0) return "cannot create a temporary file beside " + path.string();
 
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-    else ::fchmod(fd, 0644);
+    if (::stat(path.c_str(), &st) == 0)
+        ::fchmod(fd, st.st_mode & 07777);
+    else
+        ::fchmod(fd, 0644);
 
     const char* p = bytes.data();
     size_t left = bytes.size();

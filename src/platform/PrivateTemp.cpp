@@ -1,8 +1,8 @@
 #include "platform/PrivateTemp.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <system_error>
-#include <unistd.h>
 
 namespace cx {
 

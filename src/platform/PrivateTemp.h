@@ -9,7 +9,7 @@ namespace cx {
 
 class PrivateTemp {
 public:
-    PrivateTemp();  // creates the folder; on failure Folder() is empty
+    PrivateTemp();   // creates the folder; on failure Folder() is empty
     ~PrivateTemp();  // removes the folder and everything in it
     PrivateTemp(const PrivateTemp&) = delete;
     PrivateTemp& operator=(const PrivateTemp&) = delete;

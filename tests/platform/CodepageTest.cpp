@@ -7,7 +7,7 @@ namespace cx {
 TEST(Codepage, PolishLettersRoundTripThrough1250) {
     const std::string polish = "Zażółć gęślą jaźń ŁŚŹŻ";
     const std::string bytes = EncodeCodepage(polish, Codepage::Cp1250);
-    EXPECT_EQ(bytes.size(), 22u);  // one byte per character
+    EXPECT_EQ(bytes.size(), 22u);                           // one byte per character
     EXPECT_EQ(static_cast<unsigned char>(bytes[2]), 0xBF);  // ż
     EXPECT_EQ(DecodeCodepage(bytes, Codepage::Cp1250), polish);
 }
@@ -20,7 +20,10 @@ TEST(Codepage, WesternTextAndUnmappableCharacters) {
 }
 
 TEST(Codepage, FileTextPrefersUtf8OnlyWhenItIsUtf8) {
-    EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF" "abc", Codepage::Cp1252), "abc");
+    EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF"
+                             "abc",
+                             Codepage::Cp1252),
+              "abc");
     EXPECT_EQ(DecodeTextFile("g\xC4\x99\xC5\x9B", Codepage::Cp1250), "gęś");
     // Valid 1250 bytes that are not UTF-8 decode through the code page.
     EXPECT_EQ(DecodeTextFile("g\xEA\x9C", Codepage::Cp1250), "gęś");

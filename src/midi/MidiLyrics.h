@@ -1,0 +1,66 @@
+// The lyric routes of MIDI and KAR songs: the song's words track, an external
+// converter's KAR output, and the reader of lyric events. All times follow the
+// file's whole tempo map and are moved kLyricLeadSeconds early.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lyrics/LyricsModel.h"
+#include "midi/SmfReader.h"
+#include "midi/TempoMap.h"
+#include "platform/Codepage.h"
+
+namespace cx {
+
+inline constexpr double kLyricLeadSeconds = 0.15;
+// A track with this many text events holds the words even when it is not named "Words".
+inline constexpr int kMinWordsTrackTexts = 50;
+
+enum class MidiLyricSource { None, Words, Converter, Smf };
+
+// "midi-words", "midi-converter", "midi-smf" or "none".
+const char* LyricSourceName(MidiLyricSource source);
+
+// One lyric event of the reader of lyric events: text and microseconds from the start.
+struct MidiLyricEvent {
+    std::string Text;
+    double Time = 0;
+};
+
+// Words-track route: reads the KAR words track (text events, "/" and "\" line
+// marks at the start, "@" information texts hidden). Returns pieces 1..N in
+// `out` (element 0 placeholder); false when there are none.
+bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage, std::vector<LyricPiece>& out);
+
+// Reader of lyric events (type 05, or texts of a "Words" track): the events
+// in time order, with line ends marked by a trailing "/".
+std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoMap& map,
+                                               Codepage codepage, MidiLyricSource& found);
+// Turns events into pieces (element 0 placeholder).
+std::vector<LyricPiece> BuildLyricPieces(const std::vector<MidiLyricEvent>& events);
+bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage, std::vector<LyricPiece>& out);
+
+// Every piece loses its trailing "/" and "\" characters.
+void TrimLineMarks(std::vector<LyricPiece>& pieces);
+
+struct MidiLyricsOptions {
+    Codepage codepage = Codepage::Cp1252;
+    std::string converterCommand;    // the "midi converter" setting; empty = no converter
+    std::filesystem::path tempFolder;  // private folder for the converter's output
+    int converterTimeoutMs = 20000;
+};
+
+struct MidiLyricsResult {
+    MidiLyricSource source = MidiLyricSource::None;
+    std::string error;  // why there are no lyrics
+};
+
+// Runs the three routes in order on one song and fills the model (reset
+// first, left empty on failure). `songPath` is what the converter reads.
+MidiLyricsResult LoadMidiLyrics(std::string_view songBytes, const std::filesystem::path& songPath,
+                                const MidiLyricsOptions& options, LyricsModel& model);
+
+}  // namespace cx

@@ -1,0 +1,75 @@
+// Standard MIDI File reader: bytes in, a list of tracks of timed events out.
+// Tolerates the damage found in real karaoke files (wrong track lengths,
+// truncation, running status, missing End-of-Track) and reports what it
+// repaired in `warnings`; fails with a reason only when nothing can be read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cx {
+
+inline constexpr std::size_t kMaxSmfBytes = 64u * 1024u * 1024u;
+inline constexpr std::size_t kMaxSmfTracks = 1024;
+inline constexpr std::size_t kMaxSmfEvents = 4'000'000;
+inline constexpr std::size_t kMaxSmfWarnings = 32;
+inline constexpr int kMaxVlqBytes = 4;
+
+inline constexpr std::uint8_t kMetaText = 0x01;
+inline constexpr std::uint8_t kMetaTrackName = 0x03;
+inline constexpr std::uint8_t kMetaLyric = 0x05;
+inline constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
+inline constexpr std::uint8_t kMetaTempo = 0x51;
+
+struct SmfEvent {
+    std::uint64_t tick = 0;   // absolute, from the start of the track
+    std::uint32_t delta = 0;  // as stored before this event
+    std::uint8_t status = 0;  // 0x80..0xEF channel message, 0xFF meta, 0xF0/0xF7 sysex
+    std::uint8_t data1 = 0;   // channel messages; the meta type for meta events
+    std::uint8_t data2 = 0;
+    std::string data;  // payload of meta events (sysex payloads are not kept)
+
+    bool IsMeta(std::uint8_t type) const { return status == 0xFF && data1 == type; }
+    bool IsChannel() const { return status >= 0x80 && status < 0xF0; }
+    int Channel() const { return status & 0x0F; }
+    int Kind() const { return status & 0xF0; }
+};
+
+struct SmfTrack {
+    std::vector<SmfEvent> events;
+    std::uint64_t endTick = 0;  // tick of End-of-Track, or of the last event
+};
+
+// Timing from the header: ticks per quarter note, or SMPTE frames.
+struct SmfDivision {
+    std::int16_t raw = 0;
+    bool smpte = false;
+    int ticksPerQuarter = 0;      // metrical timing
+    double ticksPerSecond = 0.0;  // SMPTE timing (frames per second x ticks per frame)
+};
+
+struct SmfFile {
+    int format = 0;
+    int declaredTracks = 0;  // what the header promises
+    SmfDivision division;
+    std::vector<SmfTrack> tracks;
+    std::size_t smfBytes = 0;           // bytes used by header and chunks
+    std::vector<std::string> warnings;  // damage that was repaired or skipped
+};
+
+struct SmfResult {
+    std::optional<SmfFile> file;
+    std::string error;  // why, when file is empty
+};
+
+// Reads an SMF (also inside a RIFF "RMID" wrapper). Never throws.
+SmfResult ParseSmf(std::string_view bytes);
+
+// True when the bytes start like a MIDI file ("MThd", or RIFF with "RMID").
+bool IsMidiFile(std::string_view bytes);
+
+}  // namespace cx

@@ -1,0 +1,92 @@
+#include "app/Translations.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Registry.h"
+
+namespace cx {
+namespace {
+
+Translator WithText(std::string_view text) {
+    Translator t;
+    t.LoadText(text);
+    return t;
+}
+
+TEST(Translations, LookupNeedsAKeyAtTheStartOfALaterLine) {
+    const Translator t = WithText(
+        "First->never found\r\n"
+        "// Comment->ignored\r\n"
+        "[Player]\r\n"
+        "Play->Play it\r\n"
+        "Playlist->List\r\n"
+        "Arrow=>not a key line\r\n"
+        "Play->second copy\r\n"
+        " Stop->indented\r\n"
+        "Pair->a->b\r\n"
+        "Empty->\r\n"
+        "Last->no line end");
+    EXPECT_EQ(t.LookupLanguageKey("First"), "");
+    EXPECT_EQ(t.LookupLanguageKey("Play"), "Play it");  // the first of duplicates
+    EXPECT_EQ(t.LookupLanguageKey("Playlist"), "List");
+    EXPECT_EQ(t.LookupLanguageKey("play"), "");  // case matters
+    EXPECT_EQ(t.LookupLanguageKey("Arrow"), "");
+    EXPECT_EQ(t.LookupLanguageKey("Stop"), "");
+    EXPECT_EQ(t.LookupLanguageKey("Pair"), "a->b");
+    EXPECT_EQ(t.LookupLanguageKey("Empty"), "");
+    EXPECT_EQ(t.LookupLanguageKey("Last"), "no line end");
+    EXPECT_EQ(t.LookupLanguageKey("Missing"), "");
+    EXPECT_EQ(t.Translate("Missing"), "");
+}
+
+TEST(Translations, TranslateAppliesLineBreaksAndOneAccelerator) {
+    const Translator t = WithText("\nA->^File|^Two^|\nB->x|y|z\nC->no marks\n");
+    EXPECT_EQ(t.LookupLanguageKey("A"), "^File|^Two^|");
+    EXPECT_EQ(t.Translate("A"), "&File\n^Two^\n");
+    EXPECT_EQ(t.Translate("B"), "x\ny\nz");
+    EXPECT_EQ(t.Translate("C"), "no marks");
+}
+
+TEST(Translations, EnglishFileQuotedTexts) {
+    Translator t;
+    t.SelectLanguage(Language::English);
+    EXPECT_EQ(t.Translate("DetailsNoMedia"),
+              "First you must open media file\nto set or change graphics settings.");
+    EXPECT_EQ(t.Translate("ErrorAudioFile"), "Destination file is not an audio file!");
+    EXPECT_EQ(t.Translate("MsgSave"), "There is nothing to save.");
+    EXPECT_EQ(t.Translate("SwitchMicrophone"), "Switch on microphone control first.");
+    EXPECT_EQ(t.Translate("ErrorCreateWav"), "Failed to create WAV file");
+    EXPECT_EQ(t.Translate("EditorCaption"), "Karaoke editor");
+    EXPECT_EQ(t.Translate("MenuNew"), "&New");
+    EXPECT_EQ(t.Translate("Play"), "Play");
+}
+
+TEST(Translations, LanguageValueChoosesTheFileCaseSensitively) {
+    EXPECT_EQ(LanguageFromValue("pl"), Language::Polish);
+    EXPECT_EQ(LanguageFromValue("fr"), Language::French);
+    EXPECT_EQ(LanguageFromValue("PL"), Language::English);
+    EXPECT_EQ(LanguageFromValue(""), Language::English);
+    EXPECT_EQ(LanguageFromValue("de"), Language::English);
+
+    MemoryRegistryStore store;
+    Translator t;
+    store.Write(kSettingsKey, "language", "PL");
+    t.SelectLanguage(store);
+    EXPECT_EQ(t.CurrentLanguage(), Language::English);
+    EXPECT_FALSE(t.IsPolish());
+    store.Write(kSettingsKey, "language", "pl");
+    t.SelectLanguage(store);
+    EXPECT_TRUE(t.IsPolish());
+    store.Write(kSettingsKey, "language", "fr");
+    t.SelectLanguage(store);
+    EXPECT_TRUE(t.IsFrench());
+}
+
+TEST(Translations, KeysOfAFile) {
+    const auto keys = LanguageFileKeys(
+        "// c->x\r\n[S]\r\nName=English\r\nA->1\r\nB=>2\r\n->none\r\nA->again\r\nC->\r\n");
+    EXPECT_EQ(keys, (std::vector<std::string>{"A", "A", "C"}));
+}
+
+}  // namespace
+}  // namespace cx

@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "SmfWriter.h"
+#include "midi/MidiConverter.h"
+#include "midi/MidiInfo.h"
+#include "midi/MidiLyrics.h"
+#include "midi/MidiText.h"
+#include "support/TestSupport.h"
+
+namespace cx {
+namespace {
+
+using test::Smf;
+using test::TrackWriter;
+
+// A KAR song: a conductor track whose tempo doubles at tick 192, and a "Words" track.
+std::string KarSong(int extraSyllables = 0) {
+    TrackWriter conductor, words;
+    conductor.Tempo(0, 500000).Tempo(192, 250000).End();
+    words.Name(0, "Words").Text(0, "@KMIDI KARAOKE FILE").Text(0, "@TMY SONG").Text(0, "@Tjohn doe");
+    words.Text(0, "not shown at tick 0").Text(96, "\\Twin").Text(48, "kle ").Text(48, "@Ihidden");
+    words.Text(48, "/Lit").Text(48, "tle ").Text(48, "star").Text(0, "/");
+    for (int i = 0; i < extraSyllables; ++i) words.Text(24, "la ");
+    words.Text(96, "/  End").End();
+    return Smf(1, 96, {conductor, words});
+}
+
+std::vector<LyricPiece> Words(const std::string& bytes) {
+    const auto r = ParseSmf(bytes);
+    EXPECT_TRUE(r.file) << r.error;
+    std::vector<LyricPiece> out;
+    if (r.file) GetWords(*r.file, TempoMap::FromSmf(*r.file), Codepage::Cp1252, out);
+    return out;
+}
+
+TEST(MidiWords, ReadsLinesMarksAndTimesWithTheWholeTempoMap) {
+    const auto p = Words(KarSong());
+    ASSERT_EQ(p.size(), 7u);
+    EXPECT_EQ(p[1].PieceText, "Twin");
+    EXPECT_EQ(p[2].PieceText, "kle ");
+    EXPECT_TRUE(p[2].LineBreak);
+    EXPECT_EQ(p[2].LineText, "Twinkle ");
+    EXPECT_EQ(p[3].PieceText, "Lit");
+    EXPECT_EQ(p[5].PieceText, "star");
+    EXPECT_TRUE(p[5].LineBreak);  // the lone "/" ends the line without a piece
+    EXPECT_EQ(p[5].LineText, "Little star");
+    EXPECT_EQ(p[6].PieceText, "End");
+    EXPECT_EQ(p[6].LineText, "End");
+    // Ticks 96 and 144 at 120 bpm; 192 onwards at 240 bpm (0.125 s per 48 ticks).
+    EXPECT_NEAR(p[1].StartTime, 0.5 - 0.15, 1e-9);
+    EXPECT_NEAR(p[2].StartTime, 0.75 - 0.15, 1e-9);
+    EXPECT_NEAR(p[3].StartTime, 1.125 - 0.15, 1e-9);
+    EXPECT_NEAR(p[5].StartTime, 1.375 - 0.15, 1e-9);
+    EXPECT_NEAR(p[6].StartTime, 1.625 - 0.15, 1e-9);
+}
+
+TEST(MidiWords, UnnamedTrackWithManyTextsIsTheWordsTrack) {
+    TrackWriter t;
+    t.Name(0, "song").Text(0, "@Tname");
+    for (int i = 0; i < kMinWordsTrackTexts; ++i) t.Text(10, "la ");
+    t.End();
+    EXPECT_EQ(Words(Smf(0, 96, {t})).size(), static_cast<std::size_t>(kMinWordsTrackTexts + 1));
+}
+
+std::vector<LyricPiece> Extract(const std::string& bytes, Codepage cp = Codepage::Cp1252) {
+    const auto r = ParseSmf(bytes);
+    EXPECT_TRUE(r.file) << r.error;
+    std::vector<LyricPiece> out;
+    if (r.file) ExtractLyrics(*r.file, TempoMap::FromSmf(*r.file), cp, out);
+    return out;
+}
+
+TEST(MidiLyricEvents, ReturnsAndLineMarksEndLines) {
+    TrackWriter t;
+    t.Tempo(0, 1000000).Lyric(96, "Hel").Lyric(96, "lo").Lyric(0, "\r");  // return at the same tick
+    t.Lyric(96, "good").Lyric(96, "\n");                                   // return later: a blank piece
+    t.Lyric(96, "/bye").Lyric(96, "now\r").Lyric(96, std::string("x\0y", 3)).End();
+    const auto p = Extract(Smf(0, 96, {t}));
+    ASSERT_EQ(p.size(), 8u);
+    EXPECT_EQ(p[2].PieceText, "lo");
+    EXPECT_TRUE(p[2].LineBreak);
+    EXPECT_EQ(p[2].LineText, "Hello");
+    EXPECT_EQ(p[4].PieceText, " ");
+    EXPECT_TRUE(p[4].LineBreak);
+    EXPECT_NEAR(p[4].StartTime, 4.0 - 0.15, 1e-9);
+    EXPECT_EQ(p[4].LineText, "good ");
+    EXPECT_EQ(p[5].PieceText, "bye");
+    EXPECT_EQ(p[6].PieceText, "now");
+    EXPECT_TRUE(p[6].LineBreak);
+    EXPECT_EQ(p[7].PieceText, "xy");
+    EXPECT_EQ(p[7].LineText, "xy");  // the last line has its text too
+}
+
+TEST(MidiLyricEvents, TakesTheVoiceWithMostLyricsAndDecodesText) {
+    TrackWriter alto, soprano;
+    alto.Lyric(96, "a").End();
+    soprano.Lyric(96, "Za").Lyric(96, "\xBF\xF3\xB3w").Lyric(96, "gr\xC3\xBC\xC3\x9F").End();
+    const auto p = Extract(Smf(1, 96, {alto, soprano}), Codepage::Cp1250);
+    ASSERT_EQ(p.size(), 4u);
+    EXPECT_EQ(p[2].PieceText, "\xC5\xBC\xC3\xB3\xC5\x82w");  // "żółw" from code page 1250
+    EXPECT_EQ(p[3].PieceText, "gr\xC3\xBC\xC3\x9F");         // valid UTF-8 stays
+}
+
+TEST(MidiLyricEvents, WordsTrackTextsAfterTickZeroWhenNoLyricEvents) {
+    TrackWriter w;
+    w.Name(0, "Words").Text(0, "@Tx").Text(0, "zero").Text(96, "one/").Text(96, "two").End(10);
+    const auto p = Extract(Smf(0, 96, {w}));
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_EQ(p[1].PieceText, "one");
+    EXPECT_TRUE(p[1].LineBreak);
+}
+
+TEST(MidiRead, TitleAndArtistInProperCase) {
+    const auto r = ParseSmf(KarSong());
+    ASSERT_TRUE(r.file);
+    const KarTitle t = MidiRead(*r.file, Codepage::Cp1252);
+    EXPECT_EQ(t.Title, "My Song");
+    EXPECT_EQ(t.Artist, "John Doe");
+    EXPECT_EQ(ProperCase("\xC5\x81\xC3\x93" "D\xC5\xB9 \xC3\xA9T\xC3\x89"), "\xC5\x81\xC3\xB3" "d\xC5\xBA \xC3\x89t\xC3\xA9");
+}
+
+class MidiRoutes : public ::testing::Test {
+protected:
+    // A converter script that copies `source` to its output and then sleeps `sleepSeconds`.
+    std::string Converter(const std::string& source, int sleepSeconds = 0) {
+        const auto script = m_dir / "conv.sh";
+        test::WriteBytes(script, "cp '" + source + "' \"$2\"\nsleep " + std::to_string(sleepSeconds) + "\n");
+        return "/bin/sh \"" + script.string() + "\"";
+    }
+    MidiLyricsResult Load(const std::string& song, const std::string& converter, int timeoutMs = 5000) {
+        const auto path = m_dir / "song.mid";
+        test::WriteBytes(path, song);
+        MidiLyricsOptions o;
+        o.converterCommand = converter;
+        o.tempFolder = m_dir.Path();
+        o.converterTimeoutMs = timeoutMs;
+        return LoadMidiLyrics(song, path, o, m_model);
+    }
+    test::TempDir m_dir;
+    LyricsModel m_model;
+};
+
+TEST_F(MidiRoutes, RoutesRunInOrder) {
+    const std::string lyricEvents = Smf(0, 96, {TrackWriter().Lyric(96, "smf").End()});
+    EXPECT_EQ(Load(KarSong(), "").source, MidiLyricSource::Words);
+    EXPECT_EQ(m_model.Lyrics[1].PieceText, "Twin");
+
+    const auto converted = m_dir / "converted.kar";
+    test::WriteBytes(converted, KarSong(200));  // above the converter's minimum size
+    EXPECT_EQ(Load(lyricEvents, Converter(converted.string())).source, MidiLyricSource::Converter);
+    EXPECT_EQ(m_model.Lyrics[1].PieceText, "Twin");
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "cbtmp.tmp"));
+
+    test::WriteBytes(converted, KarSong(200).substr(0, kMinConverterOutputBytes - 1));
+    EXPECT_EQ(Load(lyricEvents, Converter(converted.string())).source, MidiLyricSource::Smf);
+    EXPECT_EQ(Load(lyricEvents, "/nonexistent/m2k").source, MidiLyricSource::Smf);
+    EXPECT_EQ(m_model.Lyrics[1].PieceText, "smf");
+
+    const auto none = Load(Smf(0, 96, {TrackWriter().NoteOn(0, 0, 60).End(5)}), "");
+    EXPECT_EQ(none.source, MidiLyricSource::None);
+    EXPECT_FALSE(none.error.empty());
+    EXPECT_EQ(m_model.UpperBound(), 0);
+}
+
+TEST_F(MidiRoutes, SlowConverterIsAbandonedAtItsTimeLimit) {
+    const auto converted = m_dir / "converted.kar";
+    test::WriteBytes(converted, KarSong(200));
+    const auto start = std::chrono::steady_clock::now();
+    const auto r = Load(Smf(0, 96, {TrackWriter().Lyric(96, "smf").End()}), Converter(converted.string(), 30), 300);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(r.source, MidiLyricSource::Smf);
+}
+
+TEST(MidiCorpus, EveryFileYieldsLyricsOrFailsCleanly) {
+    CX_REQUIRE_CORPUS();
+    int withLyrics = 0;
+    for (const char* sub : {"kar", "midi"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(test::CorpusDir() / sub)) {
+            const std::string bytes = test::ReadBytes(entry.path());
+            LyricsModel model;
+            const auto r = LoadMidiLyrics(bytes, {}, MidiLyricsOptions(), model);
+            SCOPED_TRACE(entry.path().filename().string());
+            if (r.source == MidiLyricSource::None) {
+                EXPECT_FALSE(r.error.empty());
+                EXPECT_EQ(model.UpperBound(), 0);
+                continue;
+            }
+            ++withLyrics;
+            for (int i = 2; i <= model.UpperBound(); ++i) {
+                EXPECT_GE(model.Lyrics[i].StartTime + 1e-9, model.Lyrics[i - 1].StartTime);
+            }
+        }
+    }
+    EXPECT_GE(withLyrics, 6);
+}
+
+TEST(MidiCorpus, WordsTrackKarGivesItsTitle) {
+    CX_REQUIRE_CORPUS();
+    const auto r = ReadMidiFileInfo(test::ReadBytes(test::CorpusDir() / "kar/Negra_Sombra.kar"), Codepage::Cp1252);
+    ASSERT_TRUE(r.info) << r.error;
+    EXPECT_FALSE(r.info->Title.empty());
+    LyricsModel model;
+    const auto lyrics =
+        LoadMidiLyrics(test::ReadBytes(test::CorpusDir() / "kar/Negra_Sombra.kar"), {}, MidiLyricsOptions(), model);
+    EXPECT_EQ(lyrics.source, MidiLyricSource::Words);
+    EXPECT_GT(model.UpperBound(), 20);
+}
+
+}  // namespace
+}  // namespace cx

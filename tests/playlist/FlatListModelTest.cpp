@@ -1,0 +1,136 @@
+#include "playlist/FlatListModel.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace cx {
+namespace {
+
+FlatListModel ListOf(std::initializer_list<const char*> texts) {
+    FlatListModel list;
+    int n = 0;
+    for (const char* t : texts) list.AddItem(t, "", "/songs/" + std::to_string(n++) + ".mp3");
+    return list;
+}
+
+std::vector<std::string> Texts(const FlatListModel& list) {
+    std::vector<std::string> out;
+    for (const auto& item : list.Items()) out.push_back(item.ListString);
+    return out;
+}
+
+TEST(FlatListModel, RemoveDropsSelectedAndKeepsMarksOnSurvivors) {
+    auto list = ListOf({"a", "b", "c", "d"});
+    EXPECT_EQ(list.RemoveItem(), 0) << "nothing selected removes nothing";
+    EXPECT_EQ(list.ListCount(), 4);
+
+    list.SetCurrentPlaying(3);
+    list.SetListIndex(1);
+    list.SetSelected(1, true);
+    list.SetSelected(2, true);
+    EXPECT_EQ(list.RemoveItem(), 2);
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"a", "d"}));
+    EXPECT_EQ(list.CurrentPlaying(), 1) << "the playing song keeps its mark";
+    EXPECT_EQ(list.ListIndex(), 1) << "focus moves to the next survivor";
+    EXPECT_EQ(list.FirstSelected(), -1);
+
+    list.SetSelected(1, true);
+    list.RemoveItem();
+    EXPECT_EQ(list.CurrentPlaying(), -1) << "removing the playing song clears the mark";
+    EXPECT_EQ(list.ListIndex(), 0);
+
+    list.SelectAll();
+    list.RemoveItem();
+    EXPECT_EQ(list.ListCount(), 0);
+    EXPECT_EQ(list.ListIndex(), -1);
+}
+
+TEST(FlatListModel, SortIsByteOrderAndMarksFollowTheirItems) {
+    auto list = ListOf({"beta", "Zulu", "alpha", "Beta", "beta"});
+    const auto playingId = list.Item(2).id;  // "alpha"
+    const auto focusId = list.Item(4).id;    // the second "beta"
+    list.SetCurrentPlaying(2);
+    list.SetListIndex(4);
+    list.SetSelected(1, true);  // "Zulu"
+
+    list.SortFlatList(SortOrder::Ascending);
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"Beta", "Zulu", "alpha", "beta", "beta"}));
+    EXPECT_EQ(list.Item(list.CurrentPlaying()).id, playingId);
+    EXPECT_EQ(list.Item(list.ListIndex()).id, focusId);
+    EXPECT_EQ(list.Item(4).id, focusId) << "equal texts keep their order";
+    EXPECT_TRUE(list.Selected(1));
+
+    list.SortFlatList(SortOrder::Descending);
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"beta", "beta", "alpha", "Zulu", "Beta"}));
+    EXPECT_EQ(list.Item(list.CurrentPlaying()).id, playingId);
+    EXPECT_TRUE(list.Selected(3));
+}
+
+TEST(FlatListModel, ShuffleIsAPermutationThatKeepsThePlayingMark) {
+    FlatListModel list;
+    for (int i = 0; i < 50; ++i) list.AddItem(std::to_string(i), "", "/p/" + std::to_string(i));
+    list.SetCurrentPlaying(17);
+    const auto playingId = list.Item(17).id;
+    std::mt19937 rng(7);
+    list.SortRandom(rng);
+    auto texts = Texts(list);
+    EXPECT_NE(texts[0] + texts[1] + texts[2], "012");
+    std::sort(texts.begin(), texts.end());
+    std::vector<std::string> expected;
+    for (int i = 0; i < 50; ++i) expected.push_back(std::to_string(i));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(texts, expected);
+    EXPECT_EQ(list.Item(list.CurrentPlaying()).id, playingId);
+}
+
+TEST(FlatListModel, FocusMovesScrollAndStayInside) {
+    auto list = ListOf({"a", "b", "c", "d", "e"});
+    list.SetVisibleRows(2);
+    list.MoveDown();
+    EXPECT_EQ(list.ListIndex(), 0);
+    for (int i = 0; i < 10; ++i) list.MoveDown();
+    EXPECT_EQ(list.ListIndex(), 4);
+    EXPECT_TRUE(list.Selected(4));
+    EXPECT_EQ(list.FirstSelected(), 4) << "the selection mark moves with the focus";
+    EXPECT_EQ(list.TopIndex(), 3) << "the focus row stays visible";
+    list.MoveUp();
+    list.MoveUp();
+    list.MoveUp();
+    EXPECT_EQ(list.TopIndex(), 1);
+
+    list.SetTopIndex(100);
+    EXPECT_EQ(list.TopIndex(), 3);
+    list.ScrollUp();
+    EXPECT_EQ(list.TopIndex(), 2);
+    list.SetTopIndex(-5);
+    EXPECT_EQ(list.TopIndex(), 0);
+}
+
+TEST(FlatListModel, MoveItMovesTheSelectionMarkToTheNeighbour) {
+    auto list = ListOf({"a", "b", "c"});
+    list.SelectOnly(1);
+    list.MoveItDown();
+    EXPECT_FALSE(list.Selected(1));
+    EXPECT_TRUE(list.Selected(2));
+    list.MoveItDown();  // already last
+    EXPECT_TRUE(list.Selected(2));
+    list.MoveItUp();
+    list.MoveItUp();
+    EXPECT_TRUE(list.Selected(0));
+    EXPECT_EQ(list.ListIndex(), 0);
+}
+
+TEST(FlatListModel, FieldAccessOutsideTheListIsHarmless) {
+    auto list = ListOf({"a"});
+    EXPECT_EQ(list.ListPath(5), "");
+    EXPECT_EQ(list.ListString(-1), "");
+    list.SetListString(3, "x");
+    list.SetCurrentPlaying(9);
+    EXPECT_EQ(list.CurrentPlaying(), -1);
+    EXPECT_EQ(list.IndexOfId(list.Item(0).id), 0);
+    EXPECT_EQ(list.IndexOfId(999), -1);
+}
+
+}  // namespace
+}  // namespace cx

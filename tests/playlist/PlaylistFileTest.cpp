@@ -1,0 +1,185 @@
+#include "playlist/PlaylistFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "playlist/LastList.h"
+#include "support/TestSupport.h"
+
+namespace cx {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(PlaylistFile, M3uReadsExtinfCommentsAndRelativePaths) {
+    const std::string m3u =
+        "#EXTM3U\r\n"
+        "\t\t#EXTINF:215,Artist - Title, with comma\r\n"
+        "song one.mp3\r\n"
+        "#EXTVLCOPT:no-video\n"
+        "\n"
+        "#EXTINF:-1,Stream\n"
+        "http://example.com/a.mp3\n"
+        "sub\\dir\\two.kar\n"
+        "/abs/three.ogg";
+    const auto r = ParseM3U(m3u, "/lists");
+    ASSERT_EQ(r.entries.size(), 4u);
+    EXPECT_TRUE(r.error.empty());
+    EXPECT_EQ(r.entries[0].path, "/lists/song one.mp3");
+    EXPECT_EQ(r.entries[0].title, "Artist - Title, with comma");
+    EXPECT_EQ(r.entries[0].seconds, 215);
+    EXPECT_EQ(r.entries[1].path, "http://example.com/a.mp3") << "URLs are not made relative";
+    EXPECT_EQ(r.entries[1].seconds, -1);
+    EXPECT_EQ(r.entries[2].path, "/lists/sub/dir/two.kar");
+    EXPECT_EQ(r.entries[2].title, "") << "an #EXTINF applies to one path only";
+    EXPECT_EQ(r.entries[3].path, "/abs/three.ogg");
+}
+
+TEST(PlaylistFile, PlsKeysInAnyCaseNumberedOrNot) {
+    const std::string numbered =
+        "[playlist]\nNumberOfEntries=2\nFILE2=b.mp3\nTitle1=First\nfile1=..\\up\\a.mp3\n"
+        "LENGTH1=61\nTitle2=Second\nLength2=-1\nVersion=2\n";
+    auto r = ParsePLS(numbered, "/x/y");
+    ASSERT_EQ(r.entries.size(), 2u);
+    EXPECT_EQ(r.entries[0].path, "/x/y/b.mp3");
+    EXPECT_EQ(r.entries[0].title, "Second");
+    EXPECT_EQ(r.entries[1].path, "/x/y/../up/a.mp3");
+    EXPECT_EQ(r.entries[1].title, "First");
+    EXPECT_EQ(r.entries[1].seconds, 61);
+
+    const std::string plain =
+        "[playlist]\nTitle=Early\nFile=/a.mp3\nFile=/b.mp3\nlength=30\n"
+        "title=Bee\nfile=/c.mp3\nTitle5=orphan\n";
+    r = ParsePLS(plain, "/");
+    ASSERT_EQ(r.entries.size(), 3u) << "one entry per file line";
+    EXPECT_EQ(r.entries[0].title, "Early");
+    EXPECT_EQ(r.entries[1].title, "Bee");
+    EXPECT_EQ(r.entries[1].seconds, 30);
+    EXPECT_EQ(r.entries[2].title, "");
+}
+
+TEST(PlaylistFile, WriteUsesBareNamesInsideTheFolderAndSurvivesARoundTrip) {
+    test::TempDir dir;
+    const std::string folder = dir.Path().string();
+    const std::vector<PlaylistEntry> entries = {
+        {folder + "/near.mp3", "Near - Song", 75},
+        {"/elsewhere/far.kar", "Far", -1},
+        {"", "no path", 3},
+        {folder + "/zażółć.mp3", "Łódź\r\nline", 5},
+    };
+    const std::string bytes = WriteM3U(entries, folder, Codepage::Cp1250);
+    EXPECT_TRUE(bytes.starts_with("#EXTM3U\r\n#EXTINF:75,Near - Song\r\nnear.mp3\r\n"));
+    EXPECT_NE(bytes.find("#EXTINF:0,Far\r\n/elsewhere/far.kar\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.find("no path"), std::string::npos);
+    EXPECT_NE(bytes.find("\xA3\xF3"
+                         "d\x9F"),
+              std::string::npos)
+        << "Polish text in code page 1250";
+
+    const fs::path file = dir / "list.m3u";
+    ASSERT_EQ(SavePlaylistFile(file, entries, Codepage::Cp1250), "");
+    const fs::path oldCwd = fs::current_path();
+    fs::current_path("/");
+    const auto r = LoadPlaylistFile(file, Codepage::Cp1250);
+    fs::current_path(oldCwd);
+    ASSERT_EQ(r.entries.size(), 3u);
+    EXPECT_EQ(r.entries[0].path, folder + "/near.mp3");
+    EXPECT_EQ(r.entries[1].seconds, 0);
+    EXPECT_EQ(r.entries[2].path, folder + "/zażółć.mp3");
+    EXPECT_EQ(r.entries[2].title, "Łódź  line");
+}
+
+TEST(PlaylistFile, TextTheCodePageCannotHoldIsWrittenAsUtf8) {
+    const std::vector<PlaylistEntry> entries = {{"/m/東京.mp3", "東京", 1}};
+    const std::string bytes = WriteM3U(entries, "/other", Codepage::Cp1252);
+    EXPECT_NE(bytes.find("/m/東京.mp3"), std::string::npos);
+    const auto r = ParseM3U(bytes, "/other", Codepage::Cp1252);
+    ASSERT_EQ(r.entries.size(), 1u);
+    EXPECT_EQ(r.entries[0].path, "/m/東京.mp3");
+}
+
+TEST(PlaylistFile, NamesTimesAndKinds) {
+    EXPECT_EQ(WithM3uExtension("party"), "party.m3u");
+    EXPECT_EQ(WithM3uExtension("party.M3U"), "party.M3U");
+    EXPECT_EQ(WithM3uExtension("party.pls"), "party.pls.m3u");
+    EXPECT_EQ(PlaylistKindForName("A.M3U"), PlaylistKind::M3U);
+    EXPECT_EQ(PlaylistKindForName("radio.mp3.m3u"), PlaylistKind::M3U);
+    EXPECT_EQ(PlaylistKindForName("x.pls"), PlaylistKind::PLS);
+    EXPECT_EQ(FormatListTime(75), "01:15");
+    EXPECT_EQ(FormatListTime(6001), "100:01");
+    EXPECT_EQ(FormatListTime(-1), "");
+    EXPECT_EQ(ParseListTime("01:15"), 75);
+    EXPECT_EQ(ParseListTime("1:00:00"), 3600);
+    for (const char* bad : {"", "12", "a:b", "1:", ":1", "1:2:3:4", "-1:00"}) {
+        EXPECT_EQ(ParseListTime(bad), -1) << bad;
+    }
+    EXPECT_EQ(ResolvePlaylistPath("file:///tmp/a%20b.mp3", "/x"), "/tmp/a b.mp3");
+    EXPECT_EQ(ResolvePlaylistPath("C:\\Music\\a.mp3", "/x"), "C:\\Music\\a.mp3");
+}
+
+TEST(PlaylistFile, LastListKeepsTheListIncludingAnEmptyOne) {
+    test::TempDir dir;
+    const fs::path data = dir / "data";
+    FlatListModel list;
+    list.AddItem("Song", "03:05", (data / "song.mp3").string());
+    list.AddItem("Other", "", "/music/other.mp3");
+    ASSERT_EQ(SaveLastList(data, list), "");
+    EXPECT_NE(test::ReadBytes(data / kLastListFileName).find("\r\nsong.mp3\r\n"),
+              std::string::npos);
+
+    FlatListModel again;
+    AppendEntries(again, LoadLastList(data).entries);
+    ASSERT_EQ(again.ListCount(), 2);
+    EXPECT_EQ(again.ListPath(0), (data / "song.mp3").string());
+    EXPECT_EQ(again.ListTime(0), "03:05");
+    EXPECT_EQ(again.ListString(1), "Other");
+    EXPECT_EQ(again.ListTime(1), "00:00");
+
+    ASSERT_EQ(SaveLastList(data, FlatListModel()), "");
+    EXPECT_TRUE(LoadLastList(data).entries.empty());
+    EXPECT_TRUE(LoadLastList(dir / "missing").error.empty());
+}
+
+// The real playlists: every file reads, and writing then reading again keeps the entries.
+TEST(PlaylistFile, CorpusPlaylistsRoundTrip) {
+    CX_REQUIRE_CORPUS();
+    const fs::path folder = test::CorpusDir() / "playlist";
+    if (!fs::is_directory(folder)) GTEST_SKIP() << "no playlists in the corpus";
+    const std::map<std::string, std::size_t> expected = {
+        {"BassDrive.pls", 12},      {"missing-items.pls", 19},
+        {"emptyplaylist.pls", 0},   {"O_G_Money_Snoop_Dogg.m3u", 1},
+        {"radios-freebox.m3u", 1},  {"relative.m3u", 1},
+        {"separator.m3u", 1},       {"live-streaming.m3u", 1},
+        {"radioclasica.mp3.m3u", 1}};
+    test::TempDir out;
+    for (const auto& [name, count] : expected) {
+        SCOPED_TRACE(name);
+        const auto r = LoadPlaylistFile(folder / name);
+        EXPECT_TRUE(r.error.empty()) << r.error;
+        ASSERT_EQ(r.entries.size(), count);
+        ASSERT_EQ(SavePlaylistFile(out / (name + ".m3u"), r.entries), "");
+        const auto back = LoadPlaylistFile(out / (name + ".m3u"));
+        ASSERT_EQ(back.entries.size(), count);
+        for (std::size_t i = 0; i < count; ++i) {
+            EXPECT_EQ(back.entries[i].title, r.entries[i].title);
+            EXPECT_EQ(back.entries[i].seconds, std::max(0, r.entries[i].seconds));
+        }
+    }
+    const auto og = LoadPlaylistFile(folder / "O_G_Money_Snoop_Dogg.m3u");
+    EXPECT_EQ(og.entries[0].title, "O G Money - Girl Gotta girlfriend Feat. O G Money, Snoop Dogg");
+    EXPECT_EQ(LoadPlaylistFile(folder / "relative.m3u").entries[0].path,
+              (folder / "3gpp-file.mp4").string());
+    EXPECT_EQ(LoadPlaylistFile(folder / "live-streaming.m3u").entries[0].seconds, 5220);
+    const auto lower = LoadPlaylistFile(folder / "missing-items.pls");
+    EXPECT_EQ(lower.entries[8].title, "HBR1.com - Dream Factory");
+}
+
+TEST(PlaylistFile, MissingOrOversizedFilesGiveAReason) {
+    const auto r = LoadPlaylistFile("/nonexistent/list.m3u");
+    EXPECT_TRUE(r.entries.empty());
+    EXPECT_FALSE(r.error.empty());
+}
+
+}  // namespace
+}  // namespace cx
