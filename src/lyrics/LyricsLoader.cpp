@@ -79,6 +79,8 @@ LoadLyricsResult LoadLyrics(const std::filesystem::path& mediaPath, LyricsModel&
                             const AfterLoadContext& given, Codepage cp) {
     const AfterLoadContext context = ForMedia(given, mediaPath.string());
     ResetLyricsModel(model);
+    // Only the KOK reader sets it, so a new song starts without it.
+    model.KokTiming = false;
     ReadResult media = ReadWholeFile(mediaPath);
     if (!media.bytes) return Stop(model, media.error);
 

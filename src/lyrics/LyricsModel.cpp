@@ -14,6 +14,8 @@ int FixedWidthMeasure(const std::string& utf8) {
 void ResetLyricsModel(LyricsModel& model) {
     model.Lyrics.assign(1, LyricPiece{});
     model.LyricsHeader.clear();
+    // A piece index from the previous song must not point past the new one.
+    model.CurrentPiece = 0;
 }
 
 namespace {

@@ -72,7 +72,7 @@ struct AfterLoadContext {
 // The context with the media path filled in when the caller left it empty.
 AfterLoadContext ForMedia(AfterLoadContext context, const std::string& mediaPath);
 
-// Empties the model (placeholder only) and the heading.
+// Empties the model (placeholder only) and the heading, and rewinds CurrentPiece.
 void ResetLyricsModel(LyricsModel& model);
 
 // "artist|title", or the one that is known, from the display block, then the
