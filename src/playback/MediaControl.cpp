@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "lyrics/LyricsLoader.h"
+#include "lyrics/Mp3Class.h"
 #include "playback/ControlMappings.h"
 #include "playback/CutVocal.h"
 
@@ -42,20 +44,36 @@ std::string CdgBeside(const std::string& path) {
     return {};
 }
 
-// Without a tag reader: a song is MIDI when its content starts like one.
-SongFileInfo MinimalSongInfo(const std::string& path) {
+}  // namespace
+
+SongFileInfo ReadSongFileInfo(const std::string& path, Codepage cp) {
+    MP3Class tags(cp);
+    tags.SetFilename(path);
+    tags.ReadFile();
+    const MP3Info& t = tags.Info();
     SongFileInfo info;
-    std::ifstream in(path, std::ios::binary);
-    char head[12] = {};
-    in.read(head, sizeof head);
-    const std::string h(head, static_cast<std::size_t>(in.gcount()));
-    info.isMidi = h.rfind("MThd", 0) == 0 ||
-                  (h.rfind("RIFF", 0) == 0 && h.size() == 12 && h.compare(8, 4, "RMID") == 0);
-    info.title = std::filesystem::path(path).stem().string();
+    info.isMidi = t.format == "MIDI";
+    if (!info.isMidi) {
+        // RIFF-wrapped MIDI is MIDI too.
+        std::ifstream in(path, std::ios::binary);
+        char head[12] = {};
+        in.read(head, sizeof head);
+        info.isMidi = in.gcount() == 12 && std::string(head, 4) == "RIFF" &&
+                      std::string(head + 8, 4) == "RMID";
+    }
+    info.title = t.Title;
+    info.artist = t.Artist;
+    info.bitrateKbps = t.Bitrate;
+    info.sampleRate = static_cast<int>(t.samplerate);
+    info.lengthSeconds = t.Length;
     return info;
 }
 
-}  // namespace
+std::function<bool(const std::string& path)> LyricsLoaderHook(LyricsModel& model, Codepage cp) {
+    return [&model, cp](const std::string& path) {
+        return LoadLyrics(path, model, ForMedia({}, path), cp).ok;
+    };
+}
 
 MediaControl::MediaControl(AudioEngine& engine, MediaHooks hooks, MediaSettings settings,
                            bool offlineStreams)
@@ -85,7 +103,8 @@ bool MediaControl::OpenName(std::string& path, bool playAfterOpen) {
     }
     Call(m_hooks.playbackTimers, false);
     m_vocalCutAvailable = false;
-    m_songInfo = m_hooks.readSongInfo ? m_hooks.readSongInfo(path) : MinimalSongInfo(path);
+    m_songInfo = m_hooks.readSongInfo ? m_hooks.readSongInfo(path)
+                                      : ReadSongFileInfo(path, m_settings.codepage);
     if (m_songInfo.isMidi) return OpenMidi(path);  // never started by opening
     if (!OpenAudio(path)) return false;
     // A CD+G song that its window took over is started by its caller.

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "lyrics/LyricsModel.h"
+#include "platform/Codepage.h"
 #include "playback/AudioEngine.h"
 #include "playback/VoiceEffects.h"
 
@@ -25,9 +27,15 @@ struct SongFileInfo {
     double lengthSeconds = 0;  // for MIDI songs
 };
 
+// The tag reader (MP3Class) as the song-info hook; MIDI files are told by
+// their content even when the MIDI reader is not wired in.
+SongFileInfo ReadSongFileInfo(const std::string& path, Codepage cp);
+// The lyrics loader filling `model` as the lyrics hook.
+std::function<bool(const std::string& path)> LyricsLoaderHook(LyricsModel& model, Codepage cp);
+
 // Everything outside the playback core that a song operation touches. Every
 // member may stay empty: then that step does nothing (or, for the tag
-// reader, a minimal built-in one is used).
+// reader, ReadSongFileInfo is used).
 struct MediaHooks {
     std::function<SongFileInfo(const std::string& path)> readSongInfo;
     std::function<bool(const std::string& path)> loadLyrics;        // fills the lyrics model
@@ -64,12 +72,14 @@ struct MediaHooks {
 
 // The settings these operations read and write, as plain values.
 struct MediaSettings {
-    int customBass = 50;                         // 0..100
-    int customTreble = 50;                       // 0..100
-    double volume = 1.0;                         // the player's volume slider, 0..1
-    int voiceVolume = 100;                       // the voice panel's volume, 0..100
-    float voiceOffset = 0;                       // seconds of the voice against the song
-    std::string dspOut = "0,50,0,50,0,50,0,50";  // the voice effects, see VoiceEffectSet
+    int customBass = 50;    // 0..100
+    int customTreble = 50;  // 0..100
+    double volume = 1.0;    // the player's volume slider, 0..1
+    int voiceVolume = 100;  // the voice panel's volume, 0..100
+    float voiceOffset = 0;  // seconds of the voice against the song
+    std::string dspOut = "0,50,0,50,0,50,0,50";
+    Codepage codepage =
+        Codepage::Cp1252;  // of the song's tags  // the voice effects, see VoiceEffectSet
 };
 
 class MediaControl {

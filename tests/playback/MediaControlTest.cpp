@@ -235,3 +235,28 @@ TEST(MediaControl, VoiceChannelPlaysBesideTheSongWithItsEffects) {
 
 }  // namespace
 }  // namespace cx
+
+namespace cx {
+namespace {
+
+TEST(MediaControlHooks, LoadsTheLyricsBesideTheSongAndReadsItsTags) {
+    test::TempDir dir;
+    const auto song = dir / "Singer - Song.wav";
+    ASSERT_TRUE(
+        test::WriteSound(song, test::Chirp(44100, 44100, 0.5f, 0.5f), 44100, 2, test::kWavFloat));
+    test::WriteBytes(dir / "Singer - Song.lrc", "[00:00.50]Hello\r\n[00:01.00]World\r\n");
+    LyricsModel model;
+    MediaHooks hooks;
+    hooks.loadLyrics = LyricsLoaderHook(model, Codepage::Cp1252);
+    AudioEngine engine(44100);
+    MediaControl media(engine, hooks, {}, true);
+    std::string path = song.string();
+    ASSERT_TRUE(media.OpenName(path, false));
+    ASSERT_TRUE(model.HasLyrics());
+    EXPECT_DOUBLE_EQ(model.Lyrics[1].StartTime, 0.5);
+    EXPECT_EQ(media.SongInfo().sampleRate, 44100);
+    EXPECT_FALSE(media.SongInfo().isMidi);
+}
+
+}  // namespace
+}  // namespace cx
