@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -84,12 +85,17 @@ public:
 
     // Bumped on every change, so views know when to repaint.
     std::uint64_t Revision() const { return m_revision; }
+    // Called after every change (one listener: the view that draws the list).
+    void SetChangeListener(std::function<void()> listener) { m_listener = std::move(listener); }
 
 private:
     void Reorder(const std::vector<std::size_t>& order);
     void ClampIndexes();
     void EnsureVisible(int index);
-    void Touch() { ++m_revision; }
+    void Touch() {
+        ++m_revision;
+        if (m_listener) m_listener();
+    }
 
     std::vector<PlaylistItem> m_items;
     std::vector<bool> m_selected;
@@ -99,6 +105,7 @@ private:
     int m_visibleRows = 1;
     std::uint64_t m_nextId = 1;
     std::uint64_t m_revision = 0;
+    std::function<void()> m_listener;
 };
 
 }  // namespace cx

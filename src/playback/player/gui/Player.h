@@ -1,0 +1,170 @@
+// The player window: transport buttons, position and volume sliders, title
+// and artist, technical labels, time display and lamps; keys, menu, song
+// number entry, the 500 ms watch, the notification area and dropped files.
+// Its behaviour lives in PlayerControl; this class shows it.
+#pragma once
+
+#include <QLabel>
+#include <QPointer>
+#include <QSlider>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "playback/player/PlayerControl.h"
+#include "playback/player/PlayerPosition.h"
+#include "playback/player/Transport.h"
+#include "playlist/DefaultCaptions.h"
+#include "playlist/gui/ItemTags.h"
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace cx {
+
+class UserList;
+
+// What the player asks of the rest of the program; every member may be left empty.
+struct PlayerServices {
+    TranslateFn translate;
+    std::function<bool()> isRecording;
+    std::function<bool()> isEditorOpen;
+    std::function<bool()> autoPlay;
+    // Maps a lyrics or CD+G file to its song; MediaFileFor when empty.
+    std::function<std::string(const std::string& path)> verifyFile;
+    // Tags for songs given on the command line; ReadItemTags when empty.
+    TagReaderFn readTags;
+    // Opened by "MnuHelp".
+    QUrl helpUrl;
+};
+
+class Player : public QWidget, private PlayerHost {
+public:
+    Player(Transport& transport, FlatListModel& list, PlayerServices services,
+           QWidget* parent = nullptr);
+    ~Player() override;
+
+    PlayerControl& Control() { return m_control; }
+
+    // The playlist window: its double clicks play, its keys reach the player.
+    void SetPlaylistWindow(UserList* window);
+    // A window hidden with the player in the notification area and shown again
+    // with it, when `mayRestore` (if given) agrees at that time.
+    void AddCompanion(QWidget* window, std::function<bool()> mayRestore = {});
+
+    void MinimizeToTray();
+    void RestoreFromTray();
+    bool InTray() const { return m_inTray; }
+
+    // Lamp 0 playing, 1 paused, 2 stopped.
+    void Light(int index, bool on);
+    void LightOut();
+    bool LampOn(int index) const { return m_lampOn.at(static_cast<std::size_t>(index)); }
+    // Draws a transport button pressed or released.
+    void SetButton(bool down, int number);
+    QToolButton* Button(int number) const;
+    // Title and artist; a text too wide for its label ends in "...".
+    void PutLabels(const QString& title, const QString& artist);
+    QString ShownTitle() const { return m_title->text(); }
+    QString ShownArtist() const { return m_artist->text(); }
+    QString TimeText() const { return m_time->text(); }
+    int ProgressValue() const { return m_progress->value(); }
+
+    // Volume 0..100 as the song kind takes it.
+    int GetVolume() const { return m_volume->value(); }
+    void SetVolume(int percent);
+
+    // Files dropped on the window: added to the list; one song alone also plays.
+    void DropFiles(const QStringList& files);
+    // A song named on the command line or by a second start: added, marked and played.
+    bool ChangeSong(const QString& path);
+
+    // "player position": place plus playlist and MIDI window flags.
+    QString PositionText() const;
+    void ApplyPosition(const QString& text);
+    bool PlaylistWindowShown() const { return m_playlistShown; }
+    bool MidiWindowShown() const { return m_midiShown; }
+
+    // Reads labels, lamps and buttons from the song again.
+    void RefreshSong();
+    // One run of the 500 ms watch (the timer calls it; tests may too).
+    void OnTick();
+
+    // Commands for windows this one does not own (MIDI window, editor,
+    // recording, options, details, file information, full screen...).
+    std::function<void(Command command)> onCommand;
+    // The user asked to end the program.
+    std::function<void()> onExit;
+
+    QMenu* Menu() const { return m_menu; }
+    void RebuildMenu();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // PlayerHost
+    bool IsRecording() const override;
+    bool IsEditorOpen() const override;
+    bool AutoPlay() const override;
+    void Run(Command command) override;
+    void OpenFailed(const std::string& path) override;
+    void SongChanged() override;
+
+    void BuildUi();
+    void BuildTray();
+    QString Tr(const char* key) const;
+    void OnNumberTick();
+    void OpenSongDialog();
+    int AddSongs(const QStringList& paths);
+    void FitLabels();
+    void ShowKeyboardHelp();
+
+    Transport& m_transport;
+    FlatListModel& m_list;
+    PlayerServices m_services;
+    PlayerControl m_control;
+
+    QLabel* m_title = nullptr;
+    QLabel* m_artist = nullptr;
+    QLabel* m_bitrate = nullptr;
+    QLabel* m_sampleRate = nullptr;
+    QLabel* m_time = nullptr;
+    QSlider* m_progress = nullptr;
+    QSlider* m_volume = nullptr;
+    std::array<QLabel*, 3> m_lamps{};
+    std::array<bool, 3> m_lampOn{};
+    std::map<int, QToolButton*> m_buttons;
+    QMenu* m_menu = nullptr;
+    QTimer m_mmTimer;
+    QTimer m_numList;
+    QString m_fullTitle;
+    QString m_fullArtist;
+
+    QPointer<UserList> m_userList;
+    struct Companion {
+        QPointer<QWidget> window;
+        std::function<bool()> mayRestore;
+        bool hiddenByTray = false;
+    };
+    std::vector<Companion> m_companions;
+    QSystemTrayIcon* m_tray = nullptr;
+    bool m_inTray = false;
+    bool m_trayBusy = false;
+    bool m_playlistShown = false;
+    bool m_midiShown = false;
+    bool m_onTop = false;
+};
+
+}  // namespace cx

@@ -1,0 +1,184 @@
+#include "playlist/gui/FlatListWidget.h"
+
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QUrl>
+#include <algorithm>
+
+#include "playlist/SongFiles.h"
+
+namespace cx {
+
+QStringList AcceptedDroppedFiles(const QList<QUrl>& urls) {
+    QStringList out;
+    for (const QUrl& url : urls) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (IsAcceptedSongFile(path.toStdString())) out << path;
+    }
+    return out;
+}
+
+FlatListWidget::FlatListWidget(FlatListModel& model, QWidget* parent)
+    : QAbstractScrollArea(parent), m_model(model) {
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::NoFrame);
+    verticalScrollBar()->setSingleStep(1);
+    m_model.SetChangeListener([this] { Refresh(); });
+    SyncScrollBar();
+}
+
+FlatListWidget::~FlatListWidget() {
+    m_model.SetChangeListener({});
+}
+
+void FlatListWidget::SetLook(const FlatListLook& look) {
+    m_look = look;
+    Refresh();
+}
+
+FlatListMetrics FlatListWidget::Metrics() const {
+    return MeasureFlatList(m_model, m_look.Font());
+}
+
+void FlatListWidget::Refresh() {
+    SyncScrollBar();
+    viewport()->update();
+    if (onChanged) onChanged();
+}
+
+void FlatListWidget::SyncScrollBar() {
+    if (m_syncing) return;
+    m_syncing = true;
+    const int rows = VisibleRowsFor(Metrics(), viewport()->height());
+    if (m_model.VisibleRows() != rows) m_model.SetVisibleRows(rows);
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, std::max(0, m_model.ListCount() - rows));
+    bar->setPageStep(rows);
+    bar->setValue(m_model.TopIndex());
+    m_syncing = false;
+}
+
+void FlatListWidget::scrollContentsBy(int, int) {
+    if (m_syncing) return;
+    m_syncing = true;
+    m_model.SetTopIndex(verticalScrollBar()->value());
+    m_syncing = false;
+    viewport()->update();
+}
+
+void FlatListWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    PaintFlatList(painter, m_model, m_look, viewport()->size(), hasFocus());
+}
+
+void FlatListWidget::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    SyncScrollBar();
+}
+
+void FlatListWidget::mousePressEvent(QMouseEvent* event) {
+    const int index = RowAt(m_model, Metrics(), event->position().toPoint().y());
+    if (index < 0) {
+        if (event->button() == Qt::LeftButton) m_model.SelectNone();
+        return;
+    }
+    const auto mods = event->modifiers();
+    if (mods & Qt::ControlModifier) {
+        m_model.SetSelected(index, !m_model.Selected(index));
+        m_model.SetListIndex(index);
+        m_anchor = index;
+    } else if ((mods & Qt::ShiftModifier) && m_anchor >= 0) {
+        m_model.SelectNone();
+        for (int i = std::min(m_anchor, index); i <= std::max(m_anchor, index); ++i) {
+            m_model.SetSelected(i, true);
+        }
+        m_model.SetListIndex(index);
+    } else if (event->button() == Qt::LeftButton || !m_model.Selected(index)) {
+        m_model.SelectOnly(index);
+        m_anchor = index;
+    }
+}
+
+void FlatListWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    const int index = RowAt(m_model, Metrics(), event->position().toPoint().y());
+    if (index >= 0 && event->button() == Qt::LeftButton && onActivated) onActivated(index);
+}
+
+void FlatListWidget::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Up:
+            m_model.MoveUp();
+            m_anchor = m_model.ListIndex();
+            return;
+        case Qt::Key_Down:
+            m_model.MoveDown();
+            m_anchor = m_model.ListIndex();
+            return;
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown: {
+            const int step =
+                event->key() == Qt::Key_PageUp ? -m_model.VisibleRows() : m_model.VisibleRows();
+            m_model.SelectOnly(std::clamp(m_model.ListIndex() + step, 0, m_model.ListCount() - 1));
+            return;
+        }
+        case Qt::Key_Home:
+            if (m_model.ListCount() > 0) m_model.SelectOnly(0);
+            return;
+        case Qt::Key_End:
+            if (m_model.ListCount() > 0) m_model.SelectOnly(m_model.ListCount() - 1);
+            return;
+        case Qt::Key_Delete:
+            if (onRemove) {
+                onRemove();
+            } else {
+                m_model.RemoveItem();
+            }
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (m_model.Valid(m_model.ListIndex()) && onActivated) onActivated(m_model.ListIndex());
+            return;
+        case Qt::Key_A:
+            if (event->modifiers() & Qt::ControlModifier) {
+                m_model.SelectAll();
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    // Other keys (the player's letters and digits) go on to the window.
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void FlatListWidget::contextMenuEvent(QContextMenuEvent* event) {
+    if (onContextMenu) onContextMenu(event->globalPos());
+}
+
+void FlatListWidget::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && !AcceptedDroppedFiles(event->mimeData()->urls()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void FlatListWidget::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void FlatListWidget::dropEvent(QDropEvent* event) {
+    const QStringList files = AcceptedDroppedFiles(event->mimeData()->urls());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    if (onFilesDropped) onFilesDropped(files);
+}
+
+}  // namespace cx

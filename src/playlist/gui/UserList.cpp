@@ -1,0 +1,265 @@
+#include "playlist/gui/UserList.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <filesystem>
+#include <random>
+
+#include "playlist/LastList.h"
+#include "playlist/PlaylistFile.h"
+#include "playlist/SongFiles.h"
+#include "playlist/WindowRect.h"
+#include "playlist/gui/DarkLook.h"
+#include "playlist/gui/PlaylistPrefsDialog.h"
+
+namespace cx {
+namespace {
+
+constexpr const char* kSongPatterns =
+    "*.mp3 *.ogg *.cdg *.mid *.midi *.kar *.lrs *.lrc *.kok *.wav *.flac *.opus";
+
+QToolButton* BarButton(const QString& text, const QString& tip, QWidget* parent) {
+    auto* b = new QToolButton(parent);
+    b->setText(text);
+    b->setToolTip(tip);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+}  // namespace
+
+UserList::UserList(FlatListModel& model, TranslateFn translate, TagReaderFn reader, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_model(model), m_translate(std::move(translate)) {
+    setWindowTitle(Tr("UserList"));
+    ApplyDarkLook(this);
+    m_list = new FlatListWidget(m_model, this);
+    m_tags = new TagFiller(m_model, std::move(reader), this);
+    m_status = new QLabel(this);
+    m_status->setForegroundRole(QPalette::PlaceholderText);
+
+    auto* add = BarButton(QStringLiteral("+"), Tr("DialogAddFiles"), this);
+    auto* remove = BarButton(QStringLiteral("\u2212"), Tr("Remove"), this);
+    auto* load = BarButton(Tr("LoadPlaylist"), Tr("LoadPlaylist"), this);
+    auto* save = BarButton(Tr("SavePlaylist"), Tr("SavePlaylist"), this);
+    auto* menu = BarButton(QStringLiteral("\u2261"), QString(), this);
+    connect(add, &QToolButton::clicked, this, [this] { AddSongsDialog(); });
+    connect(remove, &QToolButton::clicked, this, [this] { m_model.RemoveItem(); });
+    connect(load, &QToolButton::clicked, this, [this] { LoadListDialog(); });
+    connect(save, &QToolButton::clicked, this, [this] { SaveListDialog(); });
+    connect(menu, &QToolButton::clicked, this,
+            [this, menu] { PopupMenu(menu->mapToGlobal(QPoint(0, menu->height()))); });
+
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(4, 2, 4, 2);
+    for (auto* b : {add, remove, load, save}) bar->addWidget(b);
+    bar->addWidget(m_status, 1);
+    bar->addWidget(menu);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(bar);
+
+    m_list->onActivated = [this](int index) {
+        if (onPlay) onPlay(index);
+    };
+    m_list->onFilesDropped = [this](const QStringList& files) { AddFiles(files); };
+    m_list->onContextMenu = [this](const QPoint& pos) { PopupMenu(pos); };
+    m_list->onRemove = [this] { m_model.RemoveItem(); };
+    m_list->onChanged = [this] { UpdateStatus(); };
+    const int em = fontMetrics().height();
+    resize(em * 26, em * 24);
+    UpdateStatus();
+}
+
+QString UserList::Tr(const char* key) const {
+    return QString::fromStdString(Caption(m_translate, key));
+}
+
+int UserList::AddFiles(const QStringList& paths, bool readTags) {
+    int first = -1;
+    for (const QString& p : paths) {
+        const std::string raw = QFileInfo(p).absoluteFilePath().toStdString();
+        const std::string song = verifyFile ? verifyFile(raw) : MediaFileFor(raw);
+        if (song.empty() || !IsAcceptedSongFile(song)) continue;
+        const auto id = m_model.AddItem(BaseNameOf(song), "", song);
+        if (id == 0) break;  // the list is full
+        if (first < 0) first = m_model.ListCount() - 1;
+        if (readTags) m_tags->Request(id, song);
+    }
+    m_note.clear();
+    UpdateStatus();
+    return first;
+}
+
+bool UserList::LoadList(const QString& path, QString* error) {
+    const auto result = LoadPlaylistFile(path.toStdString(), m_codepage);
+    if (result.entries.empty() && !result.error.empty()) {
+        if (error) *error = QString::fromStdString(result.error);
+        return false;
+    }
+    m_tags->Cancel();
+    m_model.Clear();
+    int missing = 0;
+    for (const auto& e : result.entries) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(e.path, ec)) {
+            ++missing;
+            continue;
+        }
+        const auto id = m_model.AddItem(e.title.empty() ? BaseNameOf(e.path) : e.title,
+                                        FormatListTime(e.seconds), e.path);
+        if (id == 0) break;
+        m_tags->Request(id, e.path);
+    }
+    m_note = missing > 0 ? QStringLiteral("%1 not found").arg(missing) : QString();
+    UpdateStatus();
+    return true;
+}
+
+bool UserList::SaveList(const QString& path, QString* error) {
+    const std::string name = WithM3uExtension(path.toStdString());
+    const std::string failure = SavePlaylistFile(name, EntriesOf(m_model), m_codepage);
+    if (!failure.empty() && error) *error = QString::fromStdString(failure);
+    return failure.empty();
+}
+
+void UserList::RememberFolder(const QString& file) {
+    m_musicPath = QFileInfo(file).absolutePath();
+    if (onMusicPathChanged) onMusicPathChanged(m_musicPath);
+}
+
+void UserList::AddSongsDialog() {
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("CBX: ") + Tr("DialogAddFiles"), m_musicPath,
+        Tr("FilterOpenAudio") + QStringLiteral(" (%1)").arg(kSongPatterns));
+    if (files.isEmpty()) return;
+    RememberFolder(files.front());
+    AddFiles(files);
+}
+
+void UserList::LoadListDialog() {
+    const QString file = QFileDialog::getOpenFileName(
+        this, QStringLiteral("CBX: ") + Tr("LoadPlaylist"), m_musicPath,
+        Tr("FilterPlaylist") + QStringLiteral(" (*.m3u *.m3u8 *.pls)"));
+    if (file.isEmpty()) return;
+    RememberFolder(file);
+    QString error;
+    if (!LoadList(file, &error)) QMessageBox::warning(this, QStringLiteral("Cantabilex"), error);
+}
+
+void UserList::SaveListDialog() {
+    const QString file = QFileDialog::getSaveFileName(
+        this, QStringLiteral("CBX: ") + Tr("SavePlaylist"), m_musicPath,
+        Tr("FilterPlaylist") + QStringLiteral(" (*.m3u)"));
+    if (file.isEmpty()) return;
+    RememberFolder(file);
+    QString error;
+    if (!SaveList(file, &error)) QMessageBox::warning(this, QStringLiteral("Cantabilex"), error);
+}
+
+void UserList::ShowPrefs() {
+    PlaylistPrefsDialog dialog(Look(), m_translate, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    SetLook(dialog.Look());
+    if (onLookChanged) onLookChanged(Look());
+}
+
+void UserList::LoadLastList(const QString& folder) {
+    const auto result = ::cx::LoadLastList(folder.toStdString());
+    m_model.Clear();
+    AppendEntries(m_model, result.entries);
+    UpdateStatus();
+}
+
+QString UserList::SaveLastList(const QString& folder) const {
+    return QString::fromStdString(::cx::SaveLastList(folder.toStdString(), m_model));
+}
+
+QString UserList::PositionText() const {
+    const QRect g = geometry();
+    return QString::fromStdString(FormatWindowRect({g.x(), g.y(), g.width(), g.height()}));
+}
+
+void UserList::ApplyPosition(const QString& text) {
+    const auto rect = ParseWindowRect(text.toStdString());
+    if (rect) setGeometry(rect->left, rect->top, rect->width, rect->height);
+}
+
+void UserList::PopupMenu(const QPoint& globalPos) {
+    QMenu menu(this);
+    const auto item = [&](const char* key, const char* shortcut, auto action) {
+        QAction* a =
+            menu.addAction(QString::fromStdString(SetMenu(Caption(m_translate, key), shortcut)));
+        connect(a, &QAction::triggered, this, action);
+        return a;
+    };
+    const int focus = m_model.ListIndex() >= 0 ? m_model.ListIndex() : m_model.FirstSelected();
+    item("Play", "X", [this, focus] {
+        if (focus >= 0 && onPlay) onPlay(focus);
+    })->setEnabled(focus >= 0);
+    item("FileInfo", "Alt+3", [this, focus] {
+        if (focus >= 0 && onFileInfo) onFileInfo(focus);
+    })->setEnabled(focus >= 0);
+    menu.addSeparator();
+    item("Remove", "Del", [this] { m_model.RemoveItem(); });
+    item("RemoveAll", "", [this] {
+        m_tags->Cancel();
+        m_model.Clear();
+    });
+    menu.addSeparator();
+    item("SelectAll", "Ctrl+A", [this] { m_model.SelectAll(); });
+    item("SelectReverse", "", [this] { m_model.ReverseSelection(); });
+    item("SelectNone", "", [this] { m_model.SelectNone(); });
+    menu.addSeparator();
+    item("SortAsc", "", [this] { m_model.SortFlatList(SortOrder::Ascending); });
+    item("SortDesc", "", [this] { m_model.SortFlatList(SortOrder::Descending); });
+    item("SortRandom", "", [this] {
+        std::mt19937 rng{std::random_device{}()};
+        m_model.SortRandom(rng);
+    });
+    menu.addSeparator();
+    item("SavePlaylist", "", [this] { SaveListDialog(); });
+    item("LoadPlaylist", "", [this] { LoadListDialog(); });
+    item("PlaylistDisplay", "", [this] { ShowPrefs(); });
+    menu.addSeparator();
+    item("Close", "", [this] { hide(); });
+    menu.exec(globalPos);
+}
+
+void UserList::keyPressEvent(QKeyEvent* event) {
+    if (onOtherKey && onOtherKey(event)) return;
+    QWidget::keyPressEvent(event);
+}
+
+void UserList::closeEvent(QCloseEvent* event) {
+    // Closing only hides the list; it lives as long as the player.
+    event->ignore();
+    hide();
+}
+
+void UserList::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (onVisibilityChanged && !event->spontaneous()) onVisibilityChanged(true);
+}
+
+void UserList::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (onVisibilityChanged && !event->spontaneous()) onVisibilityChanged(false);
+}
+
+void UserList::UpdateStatus() {
+    QString text = QStringLiteral("%1").arg(m_model.ListCount());
+    if (!m_note.isEmpty()) text += QStringLiteral(" \u00b7 ") + m_note;
+    m_status->setText(text);
+}
+
+}  // namespace cx

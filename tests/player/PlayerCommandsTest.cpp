@@ -1,0 +1,61 @@
+#include "playback/player/PlayerCommands.h"
+
+#include <gtest/gtest.h>
+
+#include "playback/player/FitText.h"
+#include "playback/player/PlayerPosition.h"
+
+namespace cx {
+namespace {
+
+TEST(PlayerCommands, KeysMapWithTheirModifiers) {
+    EXPECT_EQ(CommandForKey('Z', 0), Command::Previous);
+    EXPECT_EQ(CommandForKey('B', kModShift), Command::Next);
+    EXPECT_EQ(CommandForKey('O', kModCtrl), Command::FileOpen);
+    EXPECT_EQ(CommandForKey('C', kModAlt), Command::Controls);
+    EXPECT_EQ(CommandForKey('C', 0), Command::Pause);
+    EXPECT_EQ(CommandForKey('3', kModAlt), Command::FileInfo);
+    EXPECT_EQ(CommandForKey('T', kModCtrl), Command::ToggleTimeMode);
+    EXPECT_FALSE(CommandForKey('O', 0));
+    EXPECT_FALSE(CommandForKey('Z', kModCtrl | kModAlt));
+}
+
+TEST(PlayerCommands, MenuCaptionsCarryTheirShortcut) {
+    EXPECT_EQ(SetMenu("Open", "Ctrl+O"), "Open\tCtrl+O");
+    EXPECT_EQ(SetMenu("Exit", ""), "Exit");
+    ASSERT_EQ(TransportButtons().size(), 15u);
+    EXPECT_STREQ(TransportButtons()[9].tooltipKey, "UserList");
+    EXPECT_EQ(DefaultCaption("UserList"), "Playlist");
+    EXPECT_EQ(DefaultCaption("NoSuchKey"), "NoSuchKey");
+}
+
+TEST(PlayerPosition, FiveFieldsLeaveTheMidiWindowHidden) {
+    auto p = ParsePlayerPosition("100,200,300,80,1");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->left, 100);
+    EXPECT_TRUE(p->playlistShown);
+    EXPECT_FALSE(p->midiShown);
+    p = ParsePlayerPosition("1,2,3,4,0,1");
+    ASSERT_TRUE(p);
+    EXPECT_FALSE(p->playlistShown);
+    EXPECT_TRUE(p->midiShown);
+    EXPECT_EQ(FormatPlayerPosition(*p), "1,2,3,4,0,1");
+    EXPECT_EQ(ParsePlayerPosition("1.7,2,3,4,1,0")->left, 1);
+    for (const char* bad : {"", "1,2,3,4", "a,b,c,d,e", "1,2,3,4,1,1,1", "1,,3,4,1"}) {
+        EXPECT_FALSE(ParsePlayerPosition(bad)) << bad;
+    }
+    EXPECT_FALSE(ParseWindowRect("1,2,0,4"));
+    EXPECT_EQ(FormatWindowRect(*ParseWindowRect("-5,2,30,40")), "-5,2,30,40");
+}
+
+TEST(FitText, LongTextsEndInDotsWithoutSplittingCharacters) {
+    const auto width = [](const std::string& s) { return static_cast<int>(s.size()); };
+    EXPECT_EQ(FitText("short", 10, width), "short");
+    EXPECT_EQ(FitText("a longer title", 10, width), "a longe...");
+    // "ż" is two bytes: it goes whole.
+    EXPECT_EQ(FitText("abżcdef", 6, width), "ab...");
+    EXPECT_EQ(FitText("abc", 1, width), "...");
+}
+
+}  // namespace
+}  // namespace cx

@@ -1,0 +1,172 @@
+// The playlist window and control offscreen.
+#include "playlist/gui/UserList.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+
+#include "playlist/SongFiles.h"
+#include "playlist/gui/FlatListPainter.h"
+#include "support/TestSupport.h"
+
+namespace cx {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<ItemTags> FakeTags(const std::string& path) {
+    if (path.ends_with("tagged.mp3")) return ItemTags{"Band - Tune", "03:21"};
+    return std::nullopt;
+}
+
+void WaitFor(const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+TEST(UserList, AddedFilesGetTheirTagsWithoutBlocking) {
+    test::TempDir dir;
+    for (const char* f : {"tagged.mp3", "plain.kar", "words.lrc", "notes.txt", "plain.lrc"}) {
+        test::WriteBytes(dir / f, "x");
+    }
+    FlatListModel model;
+    UserList window(model, {}, FakeTags);
+    QStringList files;
+    for (const char* f : {"tagged.mp3", "plain.lrc", "notes.txt", "words.lrc"}) {
+        files << QString::fromStdString((dir / f).string());
+    }
+    EXPECT_EQ(window.AddFiles(files), 0);
+    ASSERT_EQ(model.ListCount(), 2)
+        << "lyrics map to their song; unmatched and text files are left out";
+    EXPECT_EQ(model.ListPath(1), (dir / "plain.kar").string());
+    EXPECT_EQ(model.ListString(0), "tagged") << "the base name first";
+    WaitFor([&] { return model.ListString(0) == "Band - Tune"; });
+    EXPECT_EQ(model.ListString(0), "Band - Tune");
+    EXPECT_EQ(model.ListTime(0), "03:21");
+    EXPECT_EQ(model.ListString(1), "plain");
+}
+
+TEST(UserList, LoadsPlsSkippingMissingFilesAndSavesM3u) {
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.mp3", "x");
+    test::WriteBytes(dir / "b.ogg", "x");
+    test::WriteBytes(dir / "list.pls",
+                     "[playlist]\r\nFile1=a.mp3\r\nTitle1=First\r\nLength1=65\r\nfile2=gone.mp3\r\n"
+                     "FILE3=b.ogg\r\n");
+    FlatListModel model;
+    model.AddItem("old", "", "/old.mp3");
+    UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+    QString error;
+    ASSERT_TRUE(window.LoadList(QString::fromStdString((dir / "list.pls").string()), &error));
+    ASSERT_EQ(model.ListCount(), 2);
+    EXPECT_EQ(model.ListString(0), "First");
+    EXPECT_EQ(model.ListTime(0), "01:05");
+    EXPECT_EQ(model.ListString(1), "b");
+    EXPECT_TRUE(window.StatusText().contains("1 not found"));
+
+    ASSERT_TRUE(window.SaveList(QString::fromStdString((dir / "saved").string()), &error));
+    const std::string saved = test::ReadBytes(dir / "saved.m3u");
+    EXPECT_EQ(saved, "#EXTM3U\r\n#EXTINF:65,First\r\na.mp3\r\n#EXTINF:0,b\r\nb.ogg\r\n");
+
+    EXPECT_FALSE(window.LoadList(QString::fromStdString((dir / "none.m3u").string()), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(model.ListCount(), 2) << "a failed load keeps the list";
+}
+
+TEST(UserList, PositionAndLastList) {
+    test::TempDir dir;
+    FlatListModel model;
+    UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+    window.ApplyPosition("40,50,300,400");
+    EXPECT_EQ(window.PositionText(), "40,50,300,400");
+    window.ApplyPosition("junk");
+    EXPECT_EQ(window.PositionText(), "40,50,300,400");
+
+    model.AddItem("Kept", "02:00", "/music/kept.mp3");
+    const QString folder = QString::fromStdString(dir.Path().string());
+    EXPECT_EQ(window.SaveLastList(folder), "");
+    model.Clear();
+    window.LoadLastList(folder);
+    ASSERT_EQ(model.ListCount(), 1);
+    EXPECT_EQ(model.ListString(0), "Kept");
+}
+
+TEST(UserList, DeleteKeyRemovesAndOtherKeysReachThePlayer) {
+    FlatListModel model;
+    UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+    model.AddItem("a", "", "/a.mp3");
+    model.AddItem("b", "", "/b.mp3");
+    int played = -1;
+    int otherKey = 0;
+    window.onPlay = [&](int i) { played = i; };
+    window.onOtherKey = [&](QKeyEvent* e) {
+        otherKey = e->key();
+        return true;
+    };
+    window.show();
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(window.List(), &down);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(window.List(), &enter);
+    EXPECT_EQ(played, 0);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(window.List(), &del);
+    ASSERT_EQ(model.ListCount(), 1);
+    EXPECT_EQ(model.ListString(0), "b");
+    QKeyEvent b(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier);
+    QApplication::sendEvent(window.List(), &b);
+    EXPECT_EQ(otherKey, Qt::Key_B);
+}
+
+TEST(FlatListPainter, DrawsRowsInTheirColours) {
+    FlatListModel model;
+    model.AddItem("One", "01:00", "/1.mp3");
+    model.AddItem("Two", "", "/2.mp3");
+    model.SetCurrentPlaying(1);
+    model.SetSelected(0, true);
+    FlatListLook look;
+    look.selected = QColor(200, 0, 0);
+    const QImage image = RenderFlatList(model, look, QSize(200, 100));
+    ASSERT_EQ(image.size(), QSize(200, 100));
+    const FlatListMetrics m = MeasureFlatList(model, look.Font());
+    EXPECT_EQ(image.pixelColor(100, m.rowHeight / 2 - 1), look.selected) << "selected row";
+    EXPECT_EQ(image.pixelColor(100, 95), look.back) << "below the last row";
+    bool playingText = false;
+    for (int x = 0; x < 200 && !playingText; ++x) {
+        for (int y = m.rowHeight; y < 2 * m.rowHeight; ++y) {
+            if (image.pixelColor(x, y) == look.playing) playingText = true;
+        }
+    }
+    EXPECT_TRUE(playingText) << "the playing row is drawn in its colour";
+    EXPECT_EQ(RowAt(model, m, m.rowHeight + 1), 1);
+    EXPECT_EQ(RowAt(model, m, 3 * m.rowHeight), -1);
+    EXPECT_EQ(BgrFromColor(ColorFromBgr(12760231)), 12760231u);
+}
+
+TEST(SongFiles, LyricsAndGraphicsMapToTheirSong) {
+    test::TempDir dir;
+    test::WriteBytes(dir / "duet.kar", "x");
+    test::WriteBytes(dir / "duet.mp3", "x");
+    test::WriteBytes(dir / "duet.cdg", "x");
+    EXPECT_EQ(MediaFileFor((dir / "duet.cdg").string()), (dir / "duet.mp3").string())
+        << "the first kind in our order wins";
+    EXPECT_EQ(MediaFileFor((dir / "solo.lrs").string()), "");
+    EXPECT_EQ(MediaFileFor((dir / "x.txt").string()), "");
+    EXPECT_TRUE(IsAcceptedSongFile("/a/B.MP3"));
+    EXPECT_FALSE(IsAcceptedSongFile("/a/b.txt"));
+}
+
+}  // namespace
+}  // namespace cx
+
+int main(int argc, char** argv) {
+    // Test discovery runs the program without the test environment.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
