@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -40,6 +41,11 @@ bool CdgPlayer::LoadCDG(std::span<const std::uint8_t> bytes, std::string& error)
 }
 
 bool CdgPlayer::LoadCDGFile(const std::string& path, std::string& error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = "not a file: " + path;
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot open " + path;

@@ -100,19 +100,24 @@ bool CdgWindow::LoadCDG(const std::string& path, std::string& error) {
 
 void CdgWindow::PlayCDG() {
     m_player.PlayCDG();
-    if (m_player.State() == CdgState::Play) m_timer.start();
     Tick();
 }
 
 void CdgWindow::PauseCDG() {
     m_player.PauseCDG();
-    m_timer.stop();
 }
 
 void CdgWindow::StopCDG() {
-    m_timer.stop();
     m_player.StopCDG();
     Refresh();
+}
+
+void CdgWindow::showEvent(QShowEvent*) {
+    m_timer.start();
+}
+
+void CdgWindow::hideEvent(QHideEvent*) {
+    m_timer.stop();
 }
 
 void CdgWindow::CloseCDG() {

@@ -54,7 +54,8 @@ public:
     void PlaceFromText(const std::string& karaokeWindowPosition);
     std::string PlacementText() const;
 
-    // The graphics side of the transport (the audio is the caller's).
+    // The graphics side of the transport (the audio is the caller's); the
+    // same as acting on the player, plus a repaint.
     bool LoadCDG(const std::string& path, std::string& error);
     void PlayCDG();
     void PauseCDG();
@@ -72,7 +73,8 @@ public:
     bool FullscreenOn() const { return m_fullscreen; }
 
     // One playback tick: dispatches the packets due by the clock and repaints
-    // when the picture changed. Driven by the window's 10 ms timer.
+    // when the picture changed. A 10 ms timer calls it while the window is
+    // shown, so the window follows whoever plays, pauses or seeks the player.
     void Tick();
 
     const CdgPlayer& Player() const { return m_player; }
@@ -86,6 +88,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QString Caption(const char* key, const char* shortcut = nullptr) const;

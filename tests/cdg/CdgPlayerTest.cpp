@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "CdgTestPackets.h"
 #include "cdg/CdgPlayer.h"
@@ -161,6 +162,9 @@ TEST(CdgPlayer, BadFilesAreRefusedAndTheOpenSongKept) {
     EXPECT_EQ(player.Song().PacketCount(), 1u);
     EXPECT_FALSE(player.LoadCDGFile("/nonexistent/x.cdg", error));
     EXPECT_NE(error.find("x.cdg"), std::string::npos);
+    EXPECT_FALSE(player.LoadCDGFile(std::filesystem::temp_directory_path().string(), error));
+    EXPECT_NE(error.find("not a file"), std::string::npos);
+    EXPECT_EQ(player.Song().PacketCount(), 1u);
 }
 
 }  // namespace

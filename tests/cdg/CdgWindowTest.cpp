@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -143,6 +144,28 @@ TEST_F(CdgWindowTest, ShowsTheIdlePictureThenTheGraphicsInStepWithTheClock) {
     EXPECT_EQ(shot.pixel(300, 216) & 0xFFFFFF, 0xFF0000u);
     w.StopCDG();
     EXPECT_TRUE(w.Player().IdlePictureVisible());
+}
+
+TEST_F(CdgWindowTest, AShownWindowFollowsAPlayerDrivenElsewhere) {
+    CdgPlayer player;
+    std::string error;
+    std::vector<RawPacket> packets(900, Empty());
+    packets[600] = BorderPreset(1);
+    const auto bytes = Bytes(packets);
+    ASSERT_TRUE(player.LoadCDG(bytes, error)) << error;
+    CdgWindow w(&player);
+    ManualClock clock;
+    w.SetClock(&clock);
+    w.show();
+    player.PlayCDG();  // as the media control would
+    clock.seconds = 2.5;
+    QElapsedTimer waited;
+    waited.start();
+    while (player.CurrentPacket() < 751 && waited.elapsed() < 5000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    EXPECT_EQ(player.CurrentPacket(), 751u);
+    EXPECT_FALSE(w.Player().IdlePictureVisible());
 }
 
 }  // namespace
