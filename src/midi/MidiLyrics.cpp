@@ -10,7 +10,9 @@
 namespace cx {
 namespace {
 
-bool IsLineMark(char c) { return c == '/' || c == '\\'; }
+bool IsLineMark(char c) {
+    return c == '/' || c == '\\';
+}
 
 bool IsWordsName(const SmfEvent& ev) {
     if (!ev.IsMeta(kMetaTrackName)) return false;
@@ -54,7 +56,9 @@ std::string WithoutControls(std::string_view s) {
     return out;
 }
 
-double RoundMs(double seconds) { return std::round(seconds * 1000.0) / 1000.0; }
+double RoundMs(double seconds) {
+    return std::round(seconds * 1000.0) / 1000.0;
+}
 
 // Lyric events of the track with the most of them; other tracks often repeat
 // the same words for another voice.
@@ -98,7 +102,9 @@ void AddLyricText(std::vector<MidiLyricEvent>& out, std::string text, double tim
     }
     // Line marks at the start end the previous line; returns at the end end this one.
     std::size_t lead = 0;
-    while (lead < text.size() && (IsLineMark(text[lead]) || text[lead] == '\r' || text[lead] == '\n')) ++lead;
+    while (lead < text.size() &&
+           (IsLineMark(text[lead]) || text[lead] == '\r' || text[lead] == '\n'))
+        ++lead;
     if (lead > 0) {
         MarkLineEnd(out);
         text.erase(0, lead);
@@ -117,15 +123,20 @@ void AddLyricText(std::vector<MidiLyricEvent>& out, std::string text, double tim
 
 const char* LyricSourceName(MidiLyricSource source) {
     switch (source) {
-        case MidiLyricSource::Words: return "midi-words";
-        case MidiLyricSource::Converter: return "midi-converter";
-        case MidiLyricSource::Smf: return "midi-smf";
-        case MidiLyricSource::None: break;
+        case MidiLyricSource::Words:
+            return "midi-words";
+        case MidiLyricSource::Converter:
+            return "midi-converter";
+        case MidiLyricSource::Smf:
+            return "midi-smf";
+        case MidiLyricSource::None:
+            break;
     }
     return "none";
 }
 
-bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage, std::vector<LyricPiece>& out) {
+bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage,
+              std::vector<LyricPiece>& out) {
     out.assign(1, LyricPiece());
     const SmfTrack* track = FindWordsTrack(file);
     if (!track) return false;
@@ -138,7 +149,8 @@ bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage, std::
         if (!trimmed.empty() && IsLineMark(trimmed.front())) {
             if (out.size() > 1) out.back().LineBreak = true;
             text.remove_prefix(text.find(trimmed.front()) + 1);
-            while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+            while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+                text.remove_prefix(1);
         }
         // Keep the blanks at the end: they separate the words of a line.
         if (TrimBlanks(text).empty()) continue;
@@ -154,8 +166,8 @@ bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage, std::
     return out.size() > 1;
 }
 
-std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoMap& map, Codepage codepage,
-                                               MidiLyricSource& found) {
+std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoMap& map,
+                                               Codepage codepage, MidiLyricSource& found) {
     std::vector<MidiLyricEvent> events;
     found = MidiLyricSource::None;
     const SmfTrack* lyricTrack = FindLyricEventTrack(file);
@@ -171,8 +183,9 @@ std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoM
     const SmfTrack* track = lyricTrack ? lyricTrack : words;
     if (!track) return events;
     for (const auto& ev : track->events) {
-        const bool take = lyricTrack ? ev.IsMeta(kMetaLyric)
-                                     : (ev.IsMeta(kMetaText) && ev.delta > 0 && ev.data.compare(0, 1, "@") != 0);
+        const bool take =
+            lyricTrack ? ev.IsMeta(kMetaLyric)
+                       : (ev.IsMeta(kMetaText) && ev.delta > 0 && ev.data.compare(0, 1, "@") != 0);
         if (!take) continue;
         std::string text = DecodeMidiText(ev.data, codepage);
         if (!lyricTrack && text.empty()) text = " ";
@@ -199,7 +212,8 @@ std::vector<LyricPiece> BuildLyricPieces(const std::vector<MidiLyricEvent>& even
     return pieces;
 }
 
-bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage, std::vector<LyricPiece>& out) {
+bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage,
+                   std::vector<LyricPiece>& out) {
     MidiLyricSource found = MidiLyricSource::None;
     const auto events = ExtractLyricEvents(file, map, codepage, found);
     out = BuildLyricPieces(events);
@@ -233,16 +247,18 @@ MidiLyricsResult LoadMidiLyrics(std::string_view songBytes, const std::filesyste
     if (GetWords(*smf.file, map, options.codepage, pieces)) {
         r.source = MidiLyricSource::Words;
     } else if (!options.converterCommand.empty() && !songPath.empty()) {
-        const auto converted =
-            RunMidiConverter(options.converterCommand, songPath, options.tempFolder, options.converterTimeoutMs);
+        const auto converted = RunMidiConverter(options.converterCommand, songPath,
+                                                options.tempFolder, options.converterTimeoutMs);
         if (converted) {
             SmfResult out = ParseSmf(*converted);
-            if (out.file && GetWords(*out.file, TempoMap::FromSmf(*out.file), options.codepage, pieces)) {
+            if (out.file &&
+                GetWords(*out.file, TempoMap::FromSmf(*out.file), options.codepage, pieces)) {
                 r.source = MidiLyricSource::Converter;
             }
         }
     }
-    if (r.source == MidiLyricSource::None && ExtractLyrics(*smf.file, map, options.codepage, pieces)) {
+    if (r.source == MidiLyricSource::None &&
+        ExtractLyrics(*smf.file, map, options.codepage, pieces)) {
         r.source = MidiLyricSource::Smf;
     }
     if (r.source == MidiLyricSource::None) {

@@ -33,7 +33,8 @@ struct MidiLyricEvent {
 // Words-track route: reads the KAR words track (text events, "/" and "\" line
 // marks at the start, "@" information texts hidden). Returns pieces 1..N in
 // `out` (element 0 placeholder); false when there are none.
-bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage, std::vector<LyricPiece>& out);
+bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage,
+              std::vector<LyricPiece>& out);
 
 // Reader of lyric events (type 05, or texts of a "Words" track): the events
 // in time order, with line ends marked by a trailing "/".
@@ -41,14 +42,15 @@ std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoM
                                                Codepage codepage, MidiLyricSource& found);
 // Turns events into pieces (element 0 placeholder).
 std::vector<LyricPiece> BuildLyricPieces(const std::vector<MidiLyricEvent>& events);
-bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage, std::vector<LyricPiece>& out);
+bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage,
+                   std::vector<LyricPiece>& out);
 
 // Every piece loses its trailing "/" and "\" characters.
 void TrimLineMarks(std::vector<LyricPiece>& pieces);
 
 struct MidiLyricsOptions {
     Codepage codepage = Codepage::Cp1252;
-    std::string converterCommand;    // the "midi converter" setting; empty = no converter
+    std::string converterCommand;      // the "midi converter" setting; empty = no converter
     std::filesystem::path tempFolder;  // private folder for the converter's output
     int converterTimeoutMs = 20000;
 };

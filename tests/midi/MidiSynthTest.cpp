@@ -15,7 +15,8 @@ using test::Smf;
 using test::TrackWriter;
 
 std::string SoundFont() {
-    for (const char* p : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
+    for (const char* p :
+         {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
         if (std::filesystem::exists(p)) return p;
     }
     return "";
@@ -29,7 +30,11 @@ constexpr int kRate = 22050;
 // One held note on `channel` from 0.25 s to 1.25 s at 120 bpm, division 96.
 std::string OneNote(int channel, int key, int program) {
     TrackWriter t;
-    t.Program(0, channel, program).Control(0, channel, 7, 120).NoteOn(48, channel, key).NoteOff(192, channel, key).End(48);
+    t.Program(0, channel, program)
+        .Control(0, channel, 7, 120)
+        .NoteOn(48, channel, key)
+        .NoteOff(192, channel, key)
+        .End(48);
     return Smf(0, 96, {t});
 }
 
@@ -136,7 +141,8 @@ TEST(MidiSynth, TransposeTwelveDoublesThePitchAndMovesHeldNotes) {
 
 TEST(MidiSynth, SeekLandsAtTheRightTick) {
     REQUIRE_SOUNDFONT();
-    // Silence until the note at tick 192 (1 s at 120 bpm, division 96), with a tempo change before it.
+    // Silence until the note at tick 192 (1 s at 120 bpm, division 96), with a tempo change before
+    // it.
     TrackWriter t;
     t.Tempo(0, 1000000).Program(0, 0, 0).NoteOn(48, 0, 60, 1).NoteOff(1, 0, 60).Tempo(47, 500000);
     t.NoteOn(96, 0, 72).NoteOff(96, 0, 72).End();
