@@ -171,6 +171,44 @@ TEST(MidiSynth, TempoFactorScalesOutputAndZeroHoldsStill) {
     EXPECT_FALSE(still->Finished());
 }
 
+// An engine clock that hears `lag` seconds less than was rendered.
+class LaggingClock : public AudioClock {
+public:
+    LaggingClock(const MidiSynth& s, double lag) : m_synth(s), m_lag(lag) {}
+    double AudiblePositionSeconds() const override {
+        return static_cast<double>(m_synth.OutputFrames()) / m_synth.SampleRate() - m_lag;
+    }
+
+private:
+    const MidiSynth& m_synth;
+    double m_lag;
+};
+
+TEST(MidiPlayer, MidiTimeIsWhatIsHeard) {
+    REQUIRE_SOUNDFONT();
+    test::TempDir dir;
+    test::WriteBytes(dir / "song.mid", OneNote(0, 60, 0));
+    MidiPlayer player;
+    LyricsModel model;
+    SynthOptions o;
+    o.sampleRate = kRate;
+    ASSERT_TRUE(
+        player.OpenMusic(dir / "song.mid", SoundFont(), MidiLyricsOptions(), model, o).playable);
+    LaggingClock clock(*player.Source(), 0.1);
+    player.SetClock(&clock);
+    player.SetTempoSlider(kTempoSliderMax);  // twice as fast: 0.1 s of output is 0.2 s of song
+    player.PlayMidi();
+    std::vector<float> buf(2 * kRate / 2);
+    player.Source()->Render(buf.data(), kRate / 2);
+    EXPECT_NEAR(player.Source()->SongSeconds(), 1.0, 1e-3);
+    EXPECT_NEAR(player.MidiTime(), 0.8, 1e-3);
+    EXPECT_EQ(player.TempoText(), "Tempo: 240.00");
+    player.StopMidi();
+    player.Source()->Render(buf.data(), 1);
+    EXPECT_LT(player.Source()->SongSeconds(), 1e-3);
+    EXPECT_FALSE(player.CheckEnd());
+}
+
 TEST(MidiPlayer, SliderFormulasAndLabel) {
     EXPECT_DOUBLE_EQ(MidiTempoFactor(kTempoSliderMin - 10), 0.0);
     EXPECT_NEAR(MidiTempoFactor(kTempoSliderRest), 1.0, 1e-12);
