@@ -56,6 +56,27 @@ std::string WithoutControls(std::string_view s) {
     return out;
 }
 
+// At most kMaxLyricTextBytes, cut on a UTF-8 character boundary.
+std::string CapText(std::string text) {
+    if (text.size() <= kMaxLyricTextBytes) return text;
+    std::size_t cut = kMaxLyricTextBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    text.resize(cut);
+    return text;
+}
+
+// Ends lines that run too long, then gives every piece its line's text.
+void FinishLines(std::vector<LyricPiece>& pieces) {
+    std::size_t count = 0, bytes = 0;
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+        ++count;
+        bytes += pieces[i].PieceText.size();
+        if (count >= kMaxLinePieces || bytes >= kMaxLineBytes) pieces[i].LineBreak = true;
+        if (pieces[i].LineBreak) count = bytes = 0;
+    }
+    RebuildLineTexts(pieces);
+}
+
 double RoundMs(double seconds) {
     return std::round(seconds * 1000.0) / 1000.0;
 }
@@ -142,7 +163,7 @@ bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage,
     if (!track) return false;
     for (const auto& ev : track->events) {
         if (!ev.IsMeta(kMetaText)) continue;
-        const std::string raw = WithoutControls(DecodeMidiText(ev.data, codepage));
+        const std::string raw = CapText(WithoutControls(DecodeMidiText(ev.data, codepage)));
         std::string_view text = raw;
         const std::string_view trimmed = TrimBlanks(text);
         if (!trimmed.empty() && trimmed.front() == '@') continue;  // KAR information line
@@ -156,13 +177,13 @@ bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage,
         if (TrimBlanks(text).empty()) continue;
         const double seconds = RoundMs(map.TickToSeconds(ev.tick));
         if (!(seconds > 0)) continue;  // tick 0 holds information texts
-        if (out.size() > kMaxPieces) break;
+        if (out.size() > kMaxMidiPieces) break;
         LyricPiece p;
         p.PieceText = std::string(text);
         p.StartTime = seconds - kLyricLeadSeconds;
         out.push_back(std::move(p));
     }
-    RebuildLineTexts(out);
+    FinishLines(out);
     return out.size() > 1;
 }
 
@@ -187,7 +208,8 @@ std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoM
             lyricTrack ? ev.IsMeta(kMetaLyric)
                        : (ev.IsMeta(kMetaText) && ev.delta > 0 && ev.data.compare(0, 1, "@") != 0);
         if (!take) continue;
-        std::string text = DecodeMidiText(ev.data, codepage);
+        if (events.size() > kMaxMidiPieces) break;
+        std::string text = CapText(DecodeMidiText(ev.data, codepage));
         if (!lyricTrack && text.empty()) text = " ";
         AddLyricText(events, std::move(text), map.TickToSeconds(ev.tick) * 1e6);
     }
@@ -198,7 +220,7 @@ std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoM
 std::vector<LyricPiece> BuildLyricPieces(const std::vector<MidiLyricEvent>& events) {
     std::vector<LyricPiece> pieces(1);
     for (const auto& ev : events) {
-        if (pieces.size() > kMaxPieces) break;
+        if (pieces.size() > kMaxMidiPieces) break;
         LyricPiece p;
         p.StartTime = ev.Time / 1e6 - kLyricLeadSeconds;
         p.PieceText = ev.Text;
@@ -208,7 +230,7 @@ std::vector<LyricPiece> BuildLyricPieces(const std::vector<MidiLyricEvent>& even
         }
         pieces.push_back(std::move(p));
     }
-    RebuildLineTexts(pieces);
+    FinishLines(pieces);
     return pieces;
 }
 
@@ -230,7 +252,7 @@ void TrimLineMarks(std::vector<LyricPiece>& pieces) {
         while (cut > 0 && IsLineMark(t[cut - 1])) --cut;
         t.erase(cut, end - cut);
     }
-    RebuildLineTexts(pieces);
+    FinishLines(pieces);
 }
 
 MidiLyricsResult LoadMidiLyrics(std::string_view songBytes, const std::filesystem::path& songPath,

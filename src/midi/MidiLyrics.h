@@ -19,6 +19,13 @@ inline constexpr double kLyricLeadSeconds = 0.15;
 // A track with this many text events holds the words even when it is not named "Words".
 inline constexpr int kMinWordsTrackTexts = 50;
 
+// Bounds on what one song can make of its texts: every piece carries its whole
+// line, so long lines would cost memory by the square of their length.
+inline constexpr std::size_t kMaxMidiPieces = 50000;
+inline constexpr std::size_t kMaxLyricTextBytes = 256;
+inline constexpr std::size_t kMaxLinePieces = 128;
+inline constexpr std::size_t kMaxLineBytes = 512;
+
 enum class MidiLyricSource { None, Words, Converter, Smf };
 
 // "midi-words", "midi-converter", "midi-smf" or "none".

@@ -67,6 +67,17 @@ TEST(MidiWords, LongSongsKeepTheirLastWords) {
     EXPECT_NEAR(p[2].StartTime, 701 - 0.15, 1e-9);
 }
 
+TEST(MidiWords, EndlessLinesAndHugeTextsAreBounded) {
+    TrackWriter t;
+    t.Name(0, "Words").Text(10, std::string(5000, 'a'));
+    for (int i = 0; i < 1000; ++i) t.Text(10, "la ");
+    const auto p = Words(Smf(0, 96, {t.End()}));
+    ASSERT_EQ(p.size(), 1002u);
+    EXPECT_EQ(p[1].PieceText.size(), kMaxLyricTextBytes);
+    for (const auto& piece : p)
+        EXPECT_LE(piece.LineText.size(), kMaxLineBytes + kMaxLyricTextBytes);
+}
+
 TEST(MidiWords, UnnamedTrackWithManyTextsIsTheWordsTrack) {
     TrackWriter t;
     t.Name(0, "song").Text(0, "@Tname");
