@@ -8,8 +8,8 @@
 
 #include "midi/MidiLyrics.h"
 #include "midi/MidiSynth.h"
-#include "midi/SoundFonts.h"
 #include "midi/SmfWriter.h"  // tests/midi: the test SMF writer
+#include "midi/SoundFonts.h"
 
 namespace {
 
@@ -22,7 +22,8 @@ std::string LargeKar() {
     words.Name(0, "Words").Text(0, "@TBench Song").Text(0, "@TBench Artist");
     melody.Program(0, 0, 73);
     for (int i = 0; words.Data().size() + melody.Data().size() < 100 * 1024; ++i) {
-        words.Text(48, (i % 8 == 0 ? "/" : "") + std::string("syl") + std::to_string(i % 100) + " ");
+        words.Text(48,
+                   (i % 8 == 0 ? "/" : "") + std::string("syl") + std::to_string(i % 100) + " ");
         melody.NoteOn(0, 0, 60 + i % 12).NoteOff(48, 0, 60 + i % 12);
         if (i % 400 == 0) conductor.Tempo(48 * 400, 400000 + (i % 3) * 50000);
     }
@@ -46,14 +47,17 @@ BENCHMARK(BM_LyricExtraction100kB)->Unit(benchmark::kMillisecond);
 
 // A busy General MIDI song: the corpus opera aria when present, else 16 channels of chords.
 std::string BusySong() {
-    const std::filesystem::path corpus = std::filesystem::path(CX_CORPUS_DIR) / "midi/mozart_konigdernacht.mid";
-    if (std::ifstream in{corpus, std::ios::binary}) return std::string(std::istreambuf_iterator<char>(in), {});
+    const std::filesystem::path corpus =
+        std::filesystem::path(CX_CORPUS_DIR) / "midi/mozart_konigdernacht.mid";
+    if (std::ifstream in{corpus, std::ios::binary})
+        return std::string(std::istreambuf_iterator<char>(in), {});
     std::vector<TrackWriter> tracks(16);
     for (int ch = 0; ch < 16; ++ch) {
         tracks[ch].Program(0, ch, ch * 8);
         for (int beat = 0; beat < 240; ++beat) {
             for (int k = 0; k < 4; ++k) tracks[ch].NoteOn(0, ch, 40 + ch * 2 + k * 4);
-            for (int k = 0; k < 4; ++k) tracks[ch].NoteOff(k == 0 ? 96 : 0, ch, 40 + ch * 2 + k * 4);
+            for (int k = 0; k < 4; ++k)
+                tracks[ch].NoteOff(k == 0 ? 96 : 0, ch, 40 + ch * 2 + k * 4);
         }
         tracks[ch].End();
     }

@@ -50,53 +50,63 @@ std::string Num(double v) {
     return buf;
 }
 
-void PrintText(const MidiFileInfo& info, const char* source, int pieces, const std::optional<MidiSettings>& block) {
+void PrintText(const MidiFileInfo& info, const char* source, int pieces,
+               const std::optional<MidiSettings>& block) {
     std::cout << "format: " << info.Format << "\ntracks: " << info.Tracks;
-    if (info.DeclaredTracks != info.Tracks) std::cout << " (header says " << info.DeclaredTracks << ")";
+    if (info.DeclaredTracks != info.Tracks)
+        std::cout << " (header says " << info.DeclaredTracks << ")";
     if (info.Division.smpte) {
-        std::cout << "\ndivision: SMPTE, " << Num(info.Division.ticksPerSecond) << " ticks per second\n";
+        std::cout << "\ndivision: SMPTE, " << Num(info.Division.ticksPerSecond)
+                  << " ticks per second\n";
     } else {
         std::cout << "\ndivision: " << info.Division.ticksPerQuarter << " ticks per quarter note\n";
     }
     std::cout << "tempo map:\n";
     for (const auto& t : info.TempoMap) {
-        std::cout << "  tick " << t.tick << " at " << Num(t.startSeconds) << " s: " << t.microsPerQuarter
-                  << " us per quarter (" << Num(60e6 / t.microsPerQuarter) << " bpm)\n";
+        std::cout << "  tick " << t.tick << " at " << Num(t.startSeconds)
+                  << " s: " << t.microsPerQuarter << " us per quarter ("
+                  << Num(60e6 / t.microsPerQuarter) << " bpm)\n";
     }
-    std::cout << "length: " << Num(info.LengthSeconds) << " s\ntitle: " << info.Title << "\nartist: " << info.Artist
-              << "\nlyrics: " << source << " (" << pieces << " pieces)\n";
+    std::cout << "length: " << Num(info.LengthSeconds) << " s\ntitle: " << info.Title
+              << "\nartist: " << info.Artist << "\nlyrics: " << source << " (" << pieces
+              << " pieces)\n";
     if (block) {
         std::cout << "settings block:\n";
         for (int c = 0; c < kMidiChannels; ++c) {
             const auto& r = block->Channels[static_cast<std::size_t>(c)];
-            std::printf("  ch%02d on=%d transposition=%d volume=%d balance=%d instrument=%d (%s)\n", c,
-                        r.Enabled ? 1 : 0, block->Transposition, r.Volume, r.Balance, r.Instrument,
-                        GeneralMidiName(r.Instrument).c_str());
+            std::printf("  ch%02d on=%d transposition=%d volume=%d balance=%d instrument=%d (%s)\n",
+                        c, r.Enabled ? 1 : 0, block->Transposition, r.Volume, r.Balance,
+                        r.Instrument, GeneralMidiName(r.Instrument).c_str());
         }
         std::fflush(stdout);
     }
     for (const auto& w : info.Warnings) std::cout << "warning: " << w << "\n";
 }
 
-void PrintJson(const MidiFileInfo& info, const char* source, int pieces, const std::optional<MidiSettings>& block) {
+void PrintJson(const MidiFileInfo& info, const char* source, int pieces,
+               const std::optional<MidiSettings>& block) {
     std::ostringstream o;
-    o << "{\"format\":" << info.Format << ",\"tracks\":" << info.Tracks << ",\"declaredTracks\":" << info.DeclaredTracks
+    o << "{\"format\":" << info.Format << ",\"tracks\":" << info.Tracks
+      << ",\"declaredTracks\":" << info.DeclaredTracks
       << ",\"division\":{\"smpte\":" << (info.Division.smpte ? "true" : "false")
       << ",\"ticksPerQuarter\":" << info.Division.ticksPerQuarter
       << ",\"ticksPerSecond\":" << Num(info.Division.ticksPerSecond) << "},\"tempoMap\":[";
     for (std::size_t i = 0; i < info.TempoMap.size(); ++i) {
         const auto& t = info.TempoMap[i];
-        o << (i ? "," : "") << "{\"tick\":" << t.tick << ",\"microsPerQuarter\":" << t.microsPerQuarter
+        o << (i ? "," : "") << "{\"tick\":" << t.tick
+          << ",\"microsPerQuarter\":" << t.microsPerQuarter
           << ",\"seconds\":" << Num(t.startSeconds) << "}";
     }
-    o << "],\"lengthSeconds\":" << Num(info.LengthSeconds) << ",\"title\":" << JsonString(info.Title)
-      << ",\"artist\":" << JsonString(info.Artist) << ",\"lyricSource\":" << JsonString(source)
-      << ",\"lyricPieces\":" << pieces << ",\"channels\":";
+    o << "],\"lengthSeconds\":" << Num(info.LengthSeconds)
+      << ",\"title\":" << JsonString(info.Title) << ",\"artist\":" << JsonString(info.Artist)
+      << ",\"lyricSource\":" << JsonString(source) << ",\"lyricPieces\":" << pieces
+      << ",\"channels\":";
     if (block) {
         o << "[";
         for (int c = 0; c < kMidiChannels; ++c) {
             const auto& r = block->Channels[static_cast<std::size_t>(c)];
-            o << (c ? "," : "") << "{\"channel\":" << c << ",\"on\":" << (r.Enabled ? "true" : "false")
+            o << (c ? "," : "") << "{\"channel\":" << c
+              << ",\"on\":" << (r.Enabled ? "true" : "false")
               << ",\"transposition\":" << block->Transposition << ",\"volume\":" << r.Volume
               << ",\"balance\":" << r.Balance << ",\"instrument\":" << r.Instrument
               << ",\"instrumentName\":" << JsonString(GeneralMidiName(r.Instrument)) << "}";
@@ -106,14 +116,16 @@ void PrintJson(const MidiFileInfo& info, const char* source, int pieces, const s
         o << "null";
     }
     o << ",\"warnings\":[";
-    for (std::size_t i = 0; i < info.Warnings.size(); ++i) o << (i ? "," : "") << JsonString(info.Warnings[i]);
+    for (std::size_t i = 0; i < info.Warnings.size(); ++i)
+        o << (i ? "," : "") << JsonString(info.Warnings[i]);
     o << "]}";
     std::cout << o.str() << "\n";
 }
 
 int RunMidi(const VerbArgs& raw) {
     // "cbx midi render ..." reaches the renderer until the playback verbs offer it for MIDI songs.
-    if (!raw.empty() && raw[0] == "render") return RenderMidiForCli(VerbArgs(raw.begin() + 1, raw.end()));
+    if (!raw.empty() && raw[0] == "render")
+        return RenderMidiForCli(VerbArgs(raw.begin() + 1, raw.end()));
     Args args(raw);
     if (args.WantsHelp()) {
         std::cout << kMidiHelp;
@@ -124,7 +136,8 @@ int RunMidi(const VerbArgs& raw) {
     const auto converter = args.Option("--converter");
     const auto pos = args.Positionals();
     if (!args.Error().empty()) return Fail(args.Error(), kExitUsage);
-    if (pos.size() != 1 || !args.Unknown().empty()) return Fail("usage: cbx midi FILE [--json]", kExitUsage);
+    if (pos.size() != 1 || !args.Unknown().empty())
+        return Fail("usage: cbx midi FILE [--json]", kExitUsage);
     ReadResult read = ReadWholeFile(pos[0], kMaxSmfBytes);
     if (!read.bytes) return Fail(pos[0] + ": " + read.error);
     const std::string_view smf = StripSettingsBlock(*read.bytes);
@@ -183,7 +196,9 @@ bool ParseInt(const std::string& s, int& v) {
 }  // namespace
 
 std::vector<Verb> MidiVerbs() {
-    return {{"midi", "MIDI/KAR file facts: tempo map, length, title, lyrics source, channel settings", RunMidi}};
+    return {{"midi",
+             "MIDI/KAR file facts: tempo map, length, title, lyrics source, channel settings",
+             RunMidi}};
 }
 
 bool LooksLikeMidiFile(const std::string& path) {
@@ -193,14 +208,16 @@ bool LooksLikeMidiFile(const std::string& path) {
     return IsMidiFile(std::string_view(head, static_cast<std::size_t>(in.gcount())));
 }
 
-bool LoadMidiLyricsForCli(const std::string& path, LyricsModel& model, std::string& source, std::string& error) {
+bool LoadMidiLyricsForCli(const std::string& path, LyricsModel& model, std::string& source,
+                          std::string& error) {
     ReadResult read = ReadWholeFile(path, kMaxSmfBytes);
     if (!read.bytes) {
         error = read.error;
         return false;
     }
     MidiLyricsOptions options;  // no converter outside the player's settings
-    const MidiLyricsResult r = LoadMidiLyrics(StripSettingsBlock(*read.bytes), path, options, model);
+    const MidiLyricsResult r =
+        LoadMidiLyrics(StripSettingsBlock(*read.bytes), path, options, model);
     source = LyricSourceName(r.source);
     error = r.error;
     return r.source != MidiLyricSource::None;
@@ -220,7 +237,8 @@ int RenderMidiForCli(const VerbArgs& raw) {
     const auto start = args.Option("--start");
     const auto pos = args.Positionals();
     if (!args.Error().empty()) return Fail(args.Error(), kExitUsage);
-    if (pos.size() != 1 || !out || !args.Unknown().empty()) return Fail("usage: cbx render SONG.mid -o OUT.wav", kExitUsage);
+    if (pos.size() != 1 || !out || !args.Unknown().empty())
+        return Fail("usage: cbx render SONG.mid -o OUT.wav", kExitUsage);
     int semitones = 0, thumb = kTempoSliderRest;
     if (transpose && (!ParseInt(*transpose, semitones) || std::abs(semitones) > 48)) {
         return Fail("--transpose takes semitones from -48 to 48", kExitUsage);
@@ -228,13 +246,15 @@ int RenderMidiForCli(const VerbArgs& raw) {
     if (tempo && (!ParseInt(*tempo, thumb) || thumb < kTempoSliderMin || thumb > kTempoSliderMax)) {
         return Fail("--midi-tempo takes a slider position from 77 to 141", kExitUsage);
     }
-    if (MidiTempoFactor(thumb) <= 0) return Fail("at tempo position 77 the song stands still; nothing to render");
+    if (MidiTempoFactor(thumb) <= 0)
+        return Fail("at tempo position 77 the song stands still; nothing to render");
     std::vector<int> muted;
     if (mute) {
         std::stringstream list(*mute);
         for (std::string item; std::getline(list, item, ',');) {
             int ch = -1;
-            if (!ParseInt(item, ch) || ch < 0 || ch >= kMidiChannels) return Fail("--mute takes channels 0..15", kExitUsage);
+            if (!ParseInt(item, ch) || ch < 0 || ch >= kMidiChannels)
+                return Fail("--mute takes channels 0..15", kExitUsage);
             muted.push_back(ch);
         }
     }
@@ -268,13 +288,14 @@ int RenderMidiForCli(const VerbArgs& raw) {
     const auto maxFrames = static_cast<std::size_t>(kMaxRenderSeconds * synth.SampleRate());
     while (samples.size() / 2 < maxFrames) {
         const std::size_t n = synth.Render(block.data(), kRenderBlockFrames);
-        samples.insert(samples.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(2 * n));
+        samples.insert(samples.end(), block.begin(),
+                       block.begin() + static_cast<std::ptrdiff_t>(2 * n));
         if (n < kRenderBlockFrames) break;
     }
     const std::string error = WriteFileAtomically(*out, FloatWav(samples, synth.SampleRate()));
     if (!error.empty()) return Fail(*out + ": " + error);
-    std::cerr << "rendered " << Num(static_cast<double>(samples.size() / 2) / synth.SampleRate()) << " s to " << *out
-              << "\n";
+    std::cerr << "rendered " << Num(static_cast<double>(samples.size() / 2) / synth.SampleRate())
+              << " s to " << *out << "\n";
     return kExitOk;
 }
 

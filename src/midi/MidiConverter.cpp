@@ -79,8 +79,10 @@ RunResult RunAndWait(const std::vector<std::string>& argv, int timeoutMs) {
     return r;
 }
 
-std::optional<std::string> RunMidiConverter(const std::string& command, const std::filesystem::path& midi,
-                                            const std::filesystem::path& tempFolder, int timeoutMs) {
+std::optional<std::string> RunMidiConverter(const std::string& command,
+                                            const std::filesystem::path& midi,
+                                            const std::filesystem::path& tempFolder,
+                                            int timeoutMs) {
     if (tempFolder.empty()) return std::nullopt;
     std::vector<std::string> argv = SplitCommandLine(command);
     if (argv.empty()) return std::nullopt;
@@ -93,7 +95,8 @@ std::optional<std::string> RunMidiConverter(const std::string& command, const st
     std::optional<std::string> result;
     if (run.started && !run.timedOut) {
         ReadResult read = ReadWholeFile(out, kMaxConverterOutputBytes);
-        if (read.bytes && read.bytes->size() >= kMinConverterOutputBytes) result = std::move(read.bytes);
+        if (read.bytes && read.bytes->size() >= kMinConverterOutputBytes)
+            result = std::move(read.bytes);
     }
     std::error_code ec;
     std::filesystem::remove(out, ec);

@@ -30,7 +30,8 @@ RunResult RunAndWait(const std::vector<std::string>& argv, int timeoutMs);
 // Runs "COMMAND MIDI OUTPUT" with OUTPUT "cbtmp.tmp" in tempFolder and returns
 // its output, or nothing when the converter is missing, fails, times out or
 // writes fewer than kMinConverterOutputBytes (the output file is then deleted).
-std::optional<std::string> RunMidiConverter(const std::string& command, const std::filesystem::path& midi,
+std::optional<std::string> RunMidiConverter(const std::string& command,
+                                            const std::filesystem::path& midi,
                                             const std::filesystem::path& tempFolder, int timeoutMs);
 
 }  // namespace cx

@@ -17,8 +17,10 @@ KarTitle MidiRead(const SmfFile& file, Codepage codepage) {
     for (const auto& track : file.tracks) {
         for (const auto& ev : track.events) {
             if (slots.size() >= kKarTitleSlots) break;
-            if (!ev.IsMeta(kMetaText) || ev.data.size() < 2 || ev.data.compare(0, 2, "@T") != 0) continue;
-            slots.push_back(ProperCase(TrimBlanks(DecodeMidiText(std::string_view(ev.data).substr(2), codepage))));
+            if (!ev.IsMeta(kMetaText) || ev.data.size() < 2 || ev.data.compare(0, 2, "@T") != 0)
+                continue;
+            slots.push_back(ProperCase(
+                TrimBlanks(DecodeMidiText(std::string_view(ev.data).substr(2), codepage))));
         }
     }
     KarTitle t;

@@ -10,7 +10,9 @@
 namespace cx {
 namespace {
 
-bool IsLineMark(char c) { return c == '/' || c == '\\'; }
+bool IsLineMark(char c) {
+    return c == '/' || c == '\\';
+}
 
 bool IsWordsName(const SmfEvent& ev) {
     if (!ev.IsMeta(kMetaTrackName)) return false;
@@ -54,7 +56,30 @@ std::string WithoutControls(std::string_view s) {
     return out;
 }
 
-double RoundMs(double seconds) { return std::round(seconds * 1000.0) / 1000.0; }
+// At most kMaxLyricTextBytes, cut on a UTF-8 character boundary.
+std::string CapText(std::string text) {
+    if (text.size() <= kMaxLyricTextBytes) return text;
+    std::size_t cut = kMaxLyricTextBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    text.resize(cut);
+    return text;
+}
+
+// Ends lines that run too long, then gives every piece its line's text.
+void FinishLines(std::vector<LyricPiece>& pieces) {
+    std::size_t count = 0, bytes = 0;
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+        ++count;
+        bytes += pieces[i].PieceText.size();
+        if (count >= kMaxLinePieces || bytes >= kMaxLineBytes) pieces[i].LineBreak = true;
+        if (pieces[i].LineBreak) count = bytes = 0;
+    }
+    RebuildLineTexts(pieces);
+}
+
+double RoundMs(double seconds) {
+    return std::round(seconds * 1000.0) / 1000.0;
+}
 
 // Lyric events of the track with the most of them; other tracks often repeat
 // the same words for another voice.
@@ -98,7 +123,9 @@ void AddLyricText(std::vector<MidiLyricEvent>& out, std::string text, double tim
     }
     // Line marks at the start end the previous line; returns at the end end this one.
     std::size_t lead = 0;
-    while (lead < text.size() && (IsLineMark(text[lead]) || text[lead] == '\r' || text[lead] == '\n')) ++lead;
+    while (lead < text.size() &&
+           (IsLineMark(text[lead]) || text[lead] == '\r' || text[lead] == '\n'))
+        ++lead;
     if (lead > 0) {
         MarkLineEnd(out);
         text.erase(0, lead);
@@ -117,45 +144,51 @@ void AddLyricText(std::vector<MidiLyricEvent>& out, std::string text, double tim
 
 const char* LyricSourceName(MidiLyricSource source) {
     switch (source) {
-        case MidiLyricSource::Words: return "midi-words";
-        case MidiLyricSource::Converter: return "midi-converter";
-        case MidiLyricSource::Smf: return "midi-smf";
-        case MidiLyricSource::None: break;
+        case MidiLyricSource::Words:
+            return "midi-words";
+        case MidiLyricSource::Converter:
+            return "midi-converter";
+        case MidiLyricSource::Smf:
+            return "midi-smf";
+        case MidiLyricSource::None:
+            break;
     }
     return "none";
 }
 
-bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage, std::vector<LyricPiece>& out) {
+bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage,
+              std::vector<LyricPiece>& out) {
     out.assign(1, LyricPiece());
     const SmfTrack* track = FindWordsTrack(file);
     if (!track) return false;
     for (const auto& ev : track->events) {
         if (!ev.IsMeta(kMetaText)) continue;
-        const std::string raw = WithoutControls(DecodeMidiText(ev.data, codepage));
+        const std::string raw = CapText(WithoutControls(DecodeMidiText(ev.data, codepage)));
         std::string_view text = raw;
         const std::string_view trimmed = TrimBlanks(text);
         if (!trimmed.empty() && trimmed.front() == '@') continue;  // KAR information line
         if (!trimmed.empty() && IsLineMark(trimmed.front())) {
             if (out.size() > 1) out.back().LineBreak = true;
             text.remove_prefix(text.find(trimmed.front()) + 1);
-            while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+            while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+                text.remove_prefix(1);
         }
         // Keep the blanks at the end: they separate the words of a line.
         if (TrimBlanks(text).empty()) continue;
         const double seconds = RoundMs(map.TickToSeconds(ev.tick));
         if (!(seconds > 0)) continue;  // tick 0 holds information texts
-        if (out.size() > kMaxPieces) break;
+        if (out.size() > kMaxMidiPieces) break;
         LyricPiece p;
         p.PieceText = std::string(text);
         p.StartTime = seconds - kLyricLeadSeconds;
         out.push_back(std::move(p));
     }
-    RebuildLineTexts(out);
+    FinishLines(out);
     return out.size() > 1;
 }
 
-std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoMap& map, Codepage codepage,
-                                               MidiLyricSource& found) {
+std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoMap& map,
+                                               Codepage codepage, MidiLyricSource& found) {
     std::vector<MidiLyricEvent> events;
     found = MidiLyricSource::None;
     const SmfTrack* lyricTrack = FindLyricEventTrack(file);
@@ -171,10 +204,12 @@ std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoM
     const SmfTrack* track = lyricTrack ? lyricTrack : words;
     if (!track) return events;
     for (const auto& ev : track->events) {
-        const bool take = lyricTrack ? ev.IsMeta(kMetaLyric)
-                                     : (ev.IsMeta(kMetaText) && ev.delta > 0 && ev.data.compare(0, 1, "@") != 0);
+        const bool take =
+            lyricTrack ? ev.IsMeta(kMetaLyric)
+                       : (ev.IsMeta(kMetaText) && ev.delta > 0 && ev.data.compare(0, 1, "@") != 0);
         if (!take) continue;
-        std::string text = DecodeMidiText(ev.data, codepage);
+        if (events.size() > kMaxMidiPieces) break;
+        std::string text = CapText(DecodeMidiText(ev.data, codepage));
         if (!lyricTrack && text.empty()) text = " ";
         AddLyricText(events, std::move(text), map.TickToSeconds(ev.tick) * 1e6);
     }
@@ -185,7 +220,7 @@ std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoM
 std::vector<LyricPiece> BuildLyricPieces(const std::vector<MidiLyricEvent>& events) {
     std::vector<LyricPiece> pieces(1);
     for (const auto& ev : events) {
-        if (pieces.size() > kMaxPieces) break;
+        if (pieces.size() > kMaxMidiPieces) break;
         LyricPiece p;
         p.StartTime = ev.Time / 1e6 - kLyricLeadSeconds;
         p.PieceText = ev.Text;
@@ -195,11 +230,12 @@ std::vector<LyricPiece> BuildLyricPieces(const std::vector<MidiLyricEvent>& even
         }
         pieces.push_back(std::move(p));
     }
-    RebuildLineTexts(pieces);
+    FinishLines(pieces);
     return pieces;
 }
 
-bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage, std::vector<LyricPiece>& out) {
+bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage,
+                   std::vector<LyricPiece>& out) {
     MidiLyricSource found = MidiLyricSource::None;
     const auto events = ExtractLyricEvents(file, map, codepage, found);
     out = BuildLyricPieces(events);
@@ -216,7 +252,7 @@ void TrimLineMarks(std::vector<LyricPiece>& pieces) {
         while (cut > 0 && IsLineMark(t[cut - 1])) --cut;
         t.erase(cut, end - cut);
     }
-    RebuildLineTexts(pieces);
+    FinishLines(pieces);
 }
 
 MidiLyricsResult LoadMidiLyrics(std::string_view songBytes, const std::filesystem::path& songPath,
@@ -233,16 +269,18 @@ MidiLyricsResult LoadMidiLyrics(std::string_view songBytes, const std::filesyste
     if (GetWords(*smf.file, map, options.codepage, pieces)) {
         r.source = MidiLyricSource::Words;
     } else if (!options.converterCommand.empty() && !songPath.empty()) {
-        const auto converted =
-            RunMidiConverter(options.converterCommand, songPath, options.tempFolder, options.converterTimeoutMs);
+        const auto converted = RunMidiConverter(options.converterCommand, songPath,
+                                                options.tempFolder, options.converterTimeoutMs);
         if (converted) {
             SmfResult out = ParseSmf(*converted);
-            if (out.file && GetWords(*out.file, TempoMap::FromSmf(*out.file), options.codepage, pieces)) {
+            if (out.file &&
+                GetWords(*out.file, TempoMap::FromSmf(*out.file), options.codepage, pieces)) {
                 r.source = MidiLyricSource::Converter;
             }
         }
     }
-    if (r.source == MidiLyricSource::None && ExtractLyrics(*smf.file, map, options.codepage, pieces)) {
+    if (r.source == MidiLyricSource::None &&
+        ExtractLyrics(*smf.file, map, options.codepage, pieces)) {
         r.source = MidiLyricSource::Smf;
     }
     if (r.source == MidiLyricSource::None) {

@@ -19,6 +19,13 @@ inline constexpr double kLyricLeadSeconds = 0.15;
 // A track with this many text events holds the words even when it is not named "Words".
 inline constexpr int kMinWordsTrackTexts = 50;
 
+// Bounds on what one song can make of its texts: every piece carries its whole
+// line, so long lines would cost memory by the square of their length.
+inline constexpr std::size_t kMaxMidiPieces = 50000;
+inline constexpr std::size_t kMaxLyricTextBytes = 256;
+inline constexpr std::size_t kMaxLinePieces = 128;
+inline constexpr std::size_t kMaxLineBytes = 512;
+
 enum class MidiLyricSource { None, Words, Converter, Smf };
 
 // "midi-words", "midi-converter", "midi-smf" or "none".
@@ -33,7 +40,8 @@ struct MidiLyricEvent {
 // Words-track route: reads the KAR words track (text events, "/" and "\" line
 // marks at the start, "@" information texts hidden). Returns pieces 1..N in
 // `out` (element 0 placeholder); false when there are none.
-bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage, std::vector<LyricPiece>& out);
+bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage,
+              std::vector<LyricPiece>& out);
 
 // Reader of lyric events (type 05, or texts of a "Words" track): the events
 // in time order, with line ends marked by a trailing "/".
@@ -41,14 +49,15 @@ std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoM
                                                Codepage codepage, MidiLyricSource& found);
 // Turns events into pieces (element 0 placeholder).
 std::vector<LyricPiece> BuildLyricPieces(const std::vector<MidiLyricEvent>& events);
-bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage, std::vector<LyricPiece>& out);
+bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage,
+                   std::vector<LyricPiece>& out);
 
 // Every piece loses its trailing "/" and "\" characters.
 void TrimLineMarks(std::vector<LyricPiece>& pieces);
 
 struct MidiLyricsOptions {
     Codepage codepage = Codepage::Cp1252;
-    std::string converterCommand;    // the "midi converter" setting; empty = no converter
+    std::string converterCommand;      // the "midi converter" setting; empty = no converter
     std::filesystem::path tempFolder;  // private folder for the converter's output
     int converterTimeoutMs = 20000;
 };

@@ -17,7 +17,8 @@ int TransposeSemitones(int sliderValue) {
     return static_cast<int>(std::lround(2.0 * sliderValue / kTransposePixelsPerStep));
 }
 
-MidiOpenResult MidiPlayer::OpenMusic(const std::filesystem::path& song, const std::string& soundFont,
+MidiOpenResult MidiPlayer::OpenMusic(const std::filesystem::path& song,
+                                     const std::string& soundFont,
                                      const MidiLyricsOptions& lyricOptions, LyricsModel& model,
                                      const SynthOptions& synthOptions, AfterLoadContext context) {
     MidiOpenResult r;
@@ -94,14 +95,17 @@ double MidiPlayer::MidiTime() const {
     double t = m_synth->SongSeconds();
     if (m_clock) {
         // What was rendered but is not heard yet, in song seconds.
-        const double rendered = static_cast<double>(m_synth->OutputFrames()) / m_synth->SampleRate();
+        const double rendered =
+            static_cast<double>(m_synth->OutputFrames()) / m_synth->SampleRate();
         const double queued = std::max(0.0, rendered - m_clock->AudiblePositionSeconds());
         t -= queued * m_synth->TempoFactor();
     }
     return std::max(0.0, t);
 }
 
-bool MidiPlayer::CheckEnd() const { return m_synth && m_synth->Finished(); }
+bool MidiPlayer::CheckEnd() const {
+    return m_synth && m_synth->Finished();
+}
 
 void MidiPlayer::ChannelEnabled(int channel, bool enabled) {
     if (channel < 0 || channel >= kMidiChannels) return;
@@ -153,7 +157,8 @@ void MidiPlayer::SetChannels() {
 std::string MidiPlayer::GetInstrument(int channel) const {
     if (channel < 0 || channel >= kMidiChannels) return "";
     const auto& r = m_settings.Channels[static_cast<std::size_t>(channel)];
-    return GeneralMidiName(r.InstrumentSet || !m_synth ? r.Instrument : m_synth->ChannelProgram(channel));
+    return GeneralMidiName(r.InstrumentSet || !m_synth ? r.Instrument
+                                                       : m_synth->ChannelProgram(channel));
 }
 
 void MidiPlayer::SetTransposition(int sliderValue) {

@@ -29,9 +29,9 @@ int TransposeSemitones(int sliderValue);
 enum class MidiPlayState { Closed, Stopped, Playing, Paused };
 
 struct MidiOpenResult {
-    bool opened = false;        // the file was read; lyrics are loaded when it has any
-    bool playable = false;      // a synth is ready
-    std::string message;        // for the user: why there is no sound, or why opening failed
+    bool opened = false;    // the file was read; lyrics are loaded when it has any
+    bool playable = false;  // a synth is ready
+    std::string message;    // for the user: why there is no sound, or why opening failed
     MidiLyricSource lyricSource = MidiLyricSource::None;
 };
 

@@ -30,8 +30,8 @@ BlockSpan FindBlock(std::string_view b) {
 
 std::string ChannelLine(int ch, const ChannelRecord& r, int transposition) {
     char buf[96];
-    std::snprintf(buf, sizeof buf, "ch%02d=%d,%d,%d,%d,%d\r\n", ch, r.Enabled ? 1 : 0, transposition, r.Volume,
-                  r.Balance, r.Instrument);
+    std::snprintf(buf, sizeof buf, "ch%02d=%d,%d,%d,%d,%d\r\n", ch, r.Enabled ? 1 : 0,
+                  transposition, r.Volume, r.Balance, r.Instrument);
     return buf;
 }
 
@@ -66,7 +66,8 @@ std::string WithSettingsBlock(std::string_view b, const MidiSettings& settings) 
     out += kMidiBlockStart;
     out += "\r\n";
     for (int ch = 0; ch < kMidiChannels; ++ch) {
-        out += ChannelLine(ch, settings.Channels[static_cast<std::size_t>(ch)], settings.Transposition);
+        out += ChannelLine(ch, settings.Channels[static_cast<std::size_t>(ch)],
+                           settings.Transposition);
     }
     out += kMidiBlockEnd;
     if (s.start != std::string_view::npos) out += b.substr(s.end);

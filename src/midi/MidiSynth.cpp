@@ -15,7 +15,8 @@ constexpr int kPitchBendCenter = 8192;
 
 // FluidSynth would otherwise print from inside the audio callback.
 void QuietFluidLogs() {
-    for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) fluid_set_log_function(level, nullptr, nullptr);
+    for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+        fluid_set_log_function(level, nullptr, nullptr);
 }
 
 }  // namespace
@@ -37,15 +38,17 @@ std::vector<TimedMidiEvent> SequenceEvents(const SmfFile& file, const TempoMap& 
         }
     }
     // Tracks play together: order by tick, keeping track order within a tick.
-    std::stable_sort(out.begin(), out.end(),
-                     [](const TimedMidiEvent& a, const TimedMidiEvent& b) { return a.tick < b.tick; });
+    std::stable_sort(out.begin(), out.end(), [](const TimedMidiEvent& a, const TimedMidiEvent& b) {
+        return a.tick < b.tick;
+    });
     for (auto& e : out) e.seconds = map.TickToSeconds(e.tick);
     return out;
 }
 
 MidiSynth::~MidiSynth() = default;
 
-std::unique_ptr<MidiSynth> MidiSynth::Create(std::string_view songBytes, const std::string& soundFont,
+std::unique_ptr<MidiSynth> MidiSynth::Create(std::string_view songBytes,
+                                             const std::string& soundFont,
                                              const SynthOptions& options, std::string& error) {
     SmfResult smf = ParseSmf(songBytes);
     if (!smf.file) {
@@ -59,7 +62,8 @@ std::unique_ptr<MidiSynth> MidiSynth::Create(std::string_view songBytes, const s
     s->m_lengthSeconds = SongLengthSeconds(*smf.file, s->m_tempo);
     s->m_lengthFrames = std::llround(s->m_lengthSeconds * s->m_sampleRate);
     s->m_eventFrames.reserve(s->m_events.size());
-    for (const auto& e : s->m_events) s->m_eventFrames.push_back(std::llround(e.seconds * s->m_sampleRate));
+    for (const auto& e : s->m_events)
+        s->m_eventFrames.push_back(std::llround(e.seconds * s->m_sampleRate));
 
     QuietFluidLogs();
     s->m_fluid = std::make_unique<Fluid>();
@@ -80,7 +84,8 @@ std::unique_ptr<MidiSynth> MidiSynth::Create(std::string_view songBytes, const s
         return nullptr;
     }
     if (soundFont.empty() || fluid_synth_sfload(f.synth, soundFont.c_str(), 1) == FLUID_FAILED) {
-        error = soundFont.empty() ? "no SoundFont is installed" : "the SoundFont " + soundFont + " could not be loaded";
+        error = soundFont.empty() ? "no SoundFont is installed"
+                                  : "the SoundFont " + soundFont + " could not be loaded";
         return nullptr;
     }
     for (auto& ch : s->m_channels) ch.sounding.fill(-1);
@@ -88,18 +93,32 @@ std::unique_ptr<MidiSynth> MidiSynth::Create(std::string_view songBytes, const s
     return s;
 }
 
-void MidiSynth::Push(const Command& c) { m_commands.Push(c); }
+void MidiSynth::Push(const Command& c) {
+    m_commands.Push(c);
+}
 
-void MidiSynth::SetChannelEnabled(int channel, bool enabled) { Push({Cmd::Enabled, channel, enabled ? 1 : 0, 0}); }
-void MidiSynth::SetChannelVolume(int channel, int volume) { Push({Cmd::Volume, channel, volume, 0}); }
-void MidiSynth::SetChannelBalance(int channel, int balance) { Push({Cmd::Balance, channel, balance, 0}); }
-void MidiSynth::SetChannelProgram(int channel, int program) { Push({Cmd::Program, channel, program, 0}); }
-void MidiSynth::SetChannelTranspose(int channel, int semitones) { Push({Cmd::Transpose, channel, semitones, 0}); }
+void MidiSynth::SetChannelEnabled(int channel, bool enabled) {
+    Push({Cmd::Enabled, channel, enabled ? 1 : 0, 0});
+}
+void MidiSynth::SetChannelVolume(int channel, int volume) {
+    Push({Cmd::Volume, channel, volume, 0});
+}
+void MidiSynth::SetChannelBalance(int channel, int balance) {
+    Push({Cmd::Balance, channel, balance, 0});
+}
+void MidiSynth::SetChannelProgram(int channel, int program) {
+    Push({Cmd::Program, channel, program, 0});
+}
+void MidiSynth::SetChannelTranspose(int channel, int semitones) {
+    Push({Cmd::Transpose, channel, semitones, 0});
+}
 void MidiSynth::SetTempoFactor(double factor) {
     m_factorOut.store(std::max(0.0, factor), std::memory_order_release);
     Push({Cmd::Tempo, 0, 0, factor});
 }
-void MidiSynth::RequestSeekFrame(std::int64_t frame) { Push({Cmd::Seek, 0, 0, static_cast<double>(frame)}); }
+void MidiSynth::RequestSeekFrame(std::int64_t frame) {
+    Push({Cmd::Seek, 0, 0, static_cast<double>(frame)});
+}
 
 int MidiSynth::ChannelProgram(int channel) const {
     if (channel < 0 || channel >= kMidiChannels) return 0;
@@ -216,7 +235,8 @@ void MidiSynth::Dispatch(const TimedMidiEvent& e, bool notes) {
             if (notes) NoteOff(c, e.data1);
             break;
         case 0xA0:
-            if (notes && ch.sounding[e.data1] >= 0) fluid_synth_key_pressure(fs, c, ch.sounding[e.data1], e.data2);
+            if (notes && ch.sounding[e.data1] >= 0)
+                fluid_synth_key_pressure(fs, c, ch.sounding[e.data1], e.data2);
             break;
         case 0xB0:
             if (e.data1 == kVolumeController) {
@@ -261,7 +281,8 @@ void MidiSynth::SeekNow(std::int64_t frame) {
     }
     // Replay what shapes the sound (programs, controllers, bends) up to the new point.
     m_next = 0;
-    while (m_next < m_events.size() && m_eventFrames[m_next] < frame) Dispatch(m_events[m_next++], false);
+    while (m_next < m_events.size() && m_eventFrames[m_next] < frame)
+        Dispatch(m_events[m_next++], false);
     for (int c = 0; c < kMidiChannels; ++c) {
         const Channel& ch = m_channels[static_cast<std::size_t>(c)];
         if (ch.volumeOverride >= 0) fluid_synth_cc(fs, c, kVolumeController, ch.volumeOverride);
@@ -283,8 +304,9 @@ void MidiSynth::PublishState() {
     m_songSeconds.store(m_songFrame / m_sampleRate, std::memory_order_release);
     for (int c = 0; c < kMidiChannels; ++c) {
         const Channel& ch = m_channels[static_cast<std::size_t>(c)];
-        m_programs[static_cast<std::size_t>(c)].store(ch.programOverride >= 0 ? ch.programOverride : ch.songProgram,
-                                                      std::memory_order_release);
+        m_programs[static_cast<std::size_t>(c)].store(
+            ch.programOverride >= 0 ? ch.programOverride : ch.songProgram,
+            std::memory_order_release);
     }
 }
 
@@ -293,7 +315,8 @@ std::size_t MidiSynth::Render(float* out, std::size_t frames) {
     fluid_synth_t* fs = m_fluid->synth;
     std::size_t done = 0;
     while (done < frames) {
-        while (m_next < m_events.size() && static_cast<double>(m_eventFrames[m_next]) <= m_songFrame) {
+        while (m_next < m_events.size() &&
+               static_cast<double>(m_eventFrames[m_next]) <= m_songFrame) {
             Dispatch(m_events[m_next++], true);
         }
         const double toEnd = static_cast<double>(m_lengthFrames) - m_songFrame;
@@ -304,13 +327,16 @@ std::size_t MidiSynth::Render(float* out, std::size_t frames) {
         std::size_t chunk = std::min(frames - done, kMaxBlockFrames);
         if (m_factor > 0) {
             double until = toEnd;
-            if (m_next < m_events.size()) until = std::min(until, m_eventFrames[m_next] - m_songFrame);
+            if (m_next < m_events.size())
+                until = std::min(until, m_eventFrames[m_next] - m_songFrame);
             const double outFrames = std::ceil(until / m_factor - 1e-9);
-            chunk = std::min<std::size_t>(chunk, static_cast<std::size_t>(std::max(1.0, outFrames)));
+            chunk =
+                std::min<std::size_t>(chunk, static_cast<std::size_t>(std::max(1.0, outFrames)));
         }
-        fluid_synth_write_float(fs, static_cast<int>(chunk), out, static_cast<int>(2 * done), 2, out,
-                                static_cast<int>(2 * done + 1), 2);
-        m_songFrame = std::min(m_songFrame + static_cast<double>(chunk) * m_factor, static_cast<double>(m_lengthFrames));
+        fluid_synth_write_float(fs, static_cast<int>(chunk), out, static_cast<int>(2 * done), 2,
+                                out, static_cast<int>(2 * done + 1), 2);
+        m_songFrame = std::min(m_songFrame + static_cast<double>(chunk) * m_factor,
+                               static_cast<double>(m_lengthFrames));
         done += chunk;
     }
     m_outputFrames.fetch_add(static_cast<std::int64_t>(done), std::memory_order_acq_rel);

@@ -45,7 +45,8 @@ public:
     MidiSynth& operator=(const MidiSynth&) = delete;
 
     // Parses the song (without a settings block) and loads the SoundFont.
-    static std::unique_ptr<MidiSynth> Create(std::string_view songBytes, const std::string& soundFont,
+    static std::unique_ptr<MidiSynth> Create(std::string_view songBytes,
+                                             const std::string& soundFont,
                                              const SynthOptions& options, std::string& error);
 
     int SampleRate() const override { return m_sampleRate; }
@@ -91,7 +92,7 @@ private:
         int volumeOverride = -1, balanceOverride = -1, programOverride = -1;
         int songVolume = kDefaultChannelVolume, songBalance = kCenterBalance, songProgram = 0;
         int transpose = 0;
-        std::array<std::uint8_t, 128> held{};       // velocity of keys the song holds down
+        std::array<std::uint8_t, 128> held{};      // velocity of keys the song holds down
         std::array<std::int16_t, 128> sounding{};  // key sounding for each held key, -1 none
     };
 

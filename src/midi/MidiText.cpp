@@ -5,7 +5,9 @@
 namespace cx {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Decodes valid UTF-8 (callers only pass UTF-8 produced by our decoders).
 std::vector<char32_t> CodePoints(std::string_view s) {
@@ -13,7 +15,10 @@ std::vector<char32_t> CodePoints(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
         const auto c = static_cast<unsigned char>(s[i]);
         int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-        char32_t cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
+        char32_t cp = extra == 0   ? c
+                      : extra == 1 ? (c & 0x1F)
+                      : extra == 2 ? (c & 0x0F)
+                                   : (c & 0x07);
         ++i;
         for (; extra > 0 && i < s.size(); --extra, ++i) cp = (cp << 6) | (s[i] & 0x3F);
         out.push_back(cp);

@@ -13,7 +13,9 @@ constexpr std::size_t kMinHeaderLength = 6;
 constexpr std::size_t kReserveEvents = 1u << 16;
 
 std::uint32_t Be32(std::string_view b, std::size_t pos) {
-    auto u = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(b[i])); };
+    auto u = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(b[i]));
+    };
     return (u(pos) << 24) | (u(pos + 1) << 16) | (u(pos + 2) << 8) | u(pos + 3);
 }
 
@@ -23,7 +25,9 @@ std::uint16_t Be16(std::string_view b, std::size_t pos) {
 }
 
 std::uint32_t Le32(std::string_view b, std::size_t pos) {
-    auto u = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(b[i])); };
+    auto u = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(b[i]));
+    };
     return u(pos) | (u(pos + 1) << 8) | (u(pos + 2) << 16) | (u(pos + 3) << 24);
 }
 
@@ -36,7 +40,8 @@ std::string_view UnwrapRmid(std::string_view bytes) {
     while (pos + 8 <= bytes.size()) {
         const std::uint32_t len = Le32(bytes, pos + 4);
         const std::size_t avail = bytes.size() - pos - 8;
-        if (bytes.substr(pos, 4) == "data") return bytes.substr(pos + 8, std::min<std::size_t>(len, avail));
+        if (bytes.substr(pos, 4) == "data")
+            return bytes.substr(pos + 8, std::min<std::size_t>(len, avail));
         if (len > avail) break;
         pos += 8 + len + (len & 1u);
     }
@@ -45,7 +50,8 @@ std::string_view UnwrapRmid(std::string_view bytes) {
 
 class TrackParser {
 public:
-    TrackParser(std::string_view bytes, std::size_t begin, std::size_t limit, std::size_t& eventBudget)
+    TrackParser(std::string_view bytes, std::size_t begin, std::size_t limit,
+                std::size_t& eventBudget)
         : m_b(bytes), m_pos(begin), m_limit(limit), m_budget(eventBudget) {}
 
     // Walks events until End-of-Track or the limit. Returns the problem, if any.
@@ -122,7 +128,8 @@ private:
         ev.status = static_cast<std::uint8_t>(m_b[m_pos++]);
         std::uint32_t len = 0;
         if (!ReadVlq(len)) return "the track ends inside a system-exclusive message";
-        if (len > m_limit - m_pos) return "a system-exclusive message runs past the end of its track";
+        if (len > m_limit - m_pos)
+            return "a system-exclusive message runs past the end of its track";
         m_pos += len;
         return nullptr;
     }
@@ -156,7 +163,9 @@ private:
     bool m_sawEnd = false;
 };
 
-bool IsChunkTagChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
+bool IsChunkTagChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0;
+}
 
 void Warn(SmfFile& f, std::string text) {
     if (f.warnings.size() < kMaxSmfWarnings) f.warnings.push_back(std::move(text));
@@ -239,8 +248,8 @@ SmfResult ParseSmf(std::string_view whole) {
         return r;
     }
     if (headerLength < kMinHeaderLength) Warn(f, "the MIDI header is shorter than 6 bytes");
-    std::size_t pos = kChunkHeaderBytes +
-                      std::clamp<std::size_t>(headerLength, kMinHeaderLength, b.size() - kChunkHeaderBytes);
+    std::size_t pos = kChunkHeaderBytes + std::clamp<std::size_t>(headerLength, kMinHeaderLength,
+                                                                  b.size() - kChunkHeaderBytes);
     std::size_t budget = kMaxSmfEvents;
     while (pos + kChunkHeaderBytes <= b.size() && f.tracks.size() < kMaxSmfTracks) {
         const std::string_view tag = b.substr(pos, 4);
@@ -251,7 +260,8 @@ SmfResult ParseSmf(std::string_view whole) {
         if (std::all_of(tag.begin(), tag.end(), IsChunkTagChar)) {
             // A chunk type we do not know: skip it as the format allows.
             const std::uint32_t len = Be32(b, pos + 4);
-            pos += kChunkHeaderBytes + std::min<std::size_t>(len, b.size() - pos - kChunkHeaderBytes);
+            pos +=
+                kChunkHeaderBytes + std::min<std::size_t>(len, b.size() - pos - kChunkHeaderBytes);
             continue;
         }
         const std::size_t next = b.find(kTrackTag, pos);
@@ -265,8 +275,8 @@ SmfResult ParseSmf(std::string_view whole) {
         return r;
     }
     if (static_cast<int>(f.tracks.size()) < f.declaredTracks) {
-        Warn(f, "the header promises " + std::to_string(f.declaredTracks) + " tracks, the file holds " +
-                    std::to_string(f.tracks.size()));
+        Warn(f, "the header promises " + std::to_string(f.declaredTracks) +
+                    " tracks, the file holds " + std::to_string(f.tracks.size()));
     }
     r.file = std::move(f);
     return r;

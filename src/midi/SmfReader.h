@@ -15,7 +15,7 @@ namespace cx {
 
 inline constexpr std::size_t kMaxSmfBytes = 64u * 1024u * 1024u;
 inline constexpr std::size_t kMaxSmfTracks = 1024;
-inline constexpr std::size_t kMaxSmfEvents = 4'000'000;
+inline constexpr std::size_t kMaxSmfEvents = 1'000'000;  // real songs hold far fewer
 inline constexpr std::size_t kMaxSmfWarnings = 32;
 inline constexpr int kMaxVlqBytes = 4;
 

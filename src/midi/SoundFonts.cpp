@@ -20,7 +20,8 @@ int Rank(const std::filesystem::path& p) {
 
 bool IsSoundFontName(const std::filesystem::path& p) {
     std::string ext = p.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     return ext == ".sf2" || ext == ".sf3";
 }
 
@@ -41,11 +42,13 @@ std::vector<SoundFontPort> ListSoundFonts(const std::filesystem::path& chosenFil
                                           const std::vector<std::filesystem::path>& folders) {
     std::vector<std::filesystem::path> found;
     std::error_code ec;
-    if (!chosenFile.empty() && std::filesystem::is_regular_file(chosenFile, ec)) found.push_back(chosenFile);
+    if (!chosenFile.empty() && std::filesystem::is_regular_file(chosenFile, ec))
+        found.push_back(chosenFile);
     for (const auto& folder : folders) {
         std::vector<std::filesystem::path> here;
         for (auto it = std::filesystem::directory_iterator(folder, ec);
-             !ec && it != std::filesystem::directory_iterator() && here.size() < kMaxSoundFonts; it.increment(ec)) {
+             !ec && it != std::filesystem::directory_iterator() && here.size() < kMaxSoundFonts;
+             it.increment(ec)) {
             if (IsSoundFontName(it->path()) && std::filesystem::is_regular_file(it->path(), ec)) {
                 here.push_back(it->path());
             }
@@ -68,7 +71,8 @@ std::vector<SoundFontPort> ListSoundFonts(const std::filesystem::path& chosenFil
 
 const SoundFontPort* SelectMidiDevice(const std::vector<SoundFontPort>& ports, int midiDevice) {
     if (ports.empty()) return nullptr;
-    if (midiDevice < ports.front().Number || midiDevice > ports.back().Number) return &ports.front();
+    if (midiDevice < ports.front().Number || midiDevice > ports.back().Number)
+        return &ports.front();
     return &ports[static_cast<std::size_t>(midiDevice - ports.front().Number)];
 }
 

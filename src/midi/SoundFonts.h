@@ -10,7 +10,8 @@ namespace cx {
 inline constexpr std::size_t kMaxSoundFonts = 256;
 inline constexpr const char* kNoSoundFontMessage =
     "No SoundFont is installed, so MIDI songs show their lyrics but play no sound. "
-    "Install a General MIDI SoundFont (such as the fluid-soundfont-gm package) or choose one in the settings.";
+    "Install a General MIDI SoundFont (such as the fluid-soundfont-gm package) or choose one in "
+    "the settings.";
 
 struct SoundFontPort {
     int Number = 0;  // from 1, in list order

@@ -16,7 +16,9 @@ TempoMap TempoMap::FromSmf(const SmfFile& file) {
     for (const auto& track : file.tracks) {
         for (const auto& ev : track.events) {
             if (!ev.IsMeta(kMetaTempo) || ev.data.size() < 3) continue;
-            const auto u = [&](int i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(ev.data[i])); };
+            const auto u = [&](int i) {
+                return static_cast<std::uint32_t>(static_cast<unsigned char>(ev.data[i]));
+            };
             const std::uint32_t tempo = (u(0) << 16) | (u(1) << 8) | u(2);
             if (tempo > 0) raw.push_back({ev.tick, tempo, 0.0});
         }
@@ -29,7 +31,8 @@ TempoMap TempoMap::FromSmf(const SmfFile& file) {
             map.m_changes.back().microsPerQuarter = c.microsPerQuarter;
         } else {
             const auto& prev = map.m_changes.back();
-            const double start = prev.startSeconds + static_cast<double>(c.tick - prev.tick) * map.SecondsPerTick(prev);
+            const double start = prev.startSeconds +
+                                 static_cast<double>(c.tick - prev.tick) * map.SecondsPerTick(prev);
             map.m_changes.push_back({c.tick, c.microsPerQuarter, start});
         }
     }
@@ -62,7 +65,9 @@ std::uint64_t TempoMap::SecondsToTick(double seconds) const {
     return c.tick + static_cast<std::uint64_t>(std::min(std::floor(ticks + 1e-6), 1e18));
 }
 
-double TempoMap::FirstBeatsPerMinute() const { return 60e6 / m_changes.front().microsPerQuarter; }
+double TempoMap::FirstBeatsPerMinute() const {
+    return 60e6 / m_changes.front().microsPerQuarter;
+}
 
 double SongLengthSeconds(const SmfFile& file, const TempoMap& map) {
     std::uint64_t last = 0;

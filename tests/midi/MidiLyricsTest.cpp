@@ -19,7 +19,10 @@ using test::TrackWriter;
 std::string KarSong(int extraSyllables = 0) {
     TrackWriter conductor, words;
     conductor.Tempo(0, 500000).Tempo(192, 250000).End();
-    words.Name(0, "Words").Text(0, "@KMIDI KARAOKE FILE").Text(0, "@TMY SONG").Text(0, "@Tjohn doe");
+    words.Name(0, "Words")
+        .Text(0, "@KMIDI KARAOKE FILE")
+        .Text(0, "@TMY SONG")
+        .Text(0, "@Tjohn doe");
     words.Text(0, "not shown at tick 0").Text(96, "\\Twin").Text(48, "kle ").Text(48, "@Ihidden");
     words.Text(48, "/Lit").Text(48, "tle ").Text(48, "star").Text(0, "/");
     for (int i = 0; i < extraSyllables; ++i) words.Text(24, "la ");
@@ -56,6 +59,25 @@ TEST(MidiWords, ReadsLinesMarksAndTimesWithTheWholeTempoMap) {
     EXPECT_NEAR(p[6].StartTime, 1.625 - 0.15, 1e-9);
 }
 
+TEST(MidiWords, LongSongsKeepTheirLastWords) {
+    TrackWriter t;
+    t.Name(0, "Words").Tempo(0, 1000000).Text(96, "first ").Text(96 * 700, "late");
+    const auto p = Words(Smf(0, 96, {t.End()}));
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_NEAR(p[2].StartTime, 701 - 0.15, 1e-9);
+}
+
+TEST(MidiWords, EndlessLinesAndHugeTextsAreBounded) {
+    TrackWriter t;
+    t.Name(0, "Words").Text(10, std::string(5000, 'a'));
+    for (int i = 0; i < 1000; ++i) t.Text(10, "la ");
+    const auto p = Words(Smf(0, 96, {t.End()}));
+    ASSERT_EQ(p.size(), 1002u);
+    EXPECT_EQ(p[1].PieceText.size(), kMaxLyricTextBytes);
+    for (const auto& piece : p)
+        EXPECT_LE(piece.LineText.size(), kMaxLineBytes + kMaxLyricTextBytes);
+}
+
 TEST(MidiWords, UnnamedTrackWithManyTextsIsTheWordsTrack) {
     TrackWriter t;
     t.Name(0, "song").Text(0, "@Tname");
@@ -75,7 +97,7 @@ std::vector<LyricPiece> Extract(const std::string& bytes, Codepage cp = Codepage
 TEST(MidiLyricEvents, ReturnsAndLineMarksEndLines) {
     TrackWriter t;
     t.Tempo(0, 1000000).Lyric(96, "Hel").Lyric(96, "lo").Lyric(0, "\r");  // return at the same tick
-    t.Lyric(96, "good").Lyric(96, "\n");                                   // return later: a blank piece
+    t.Lyric(96, "good").Lyric(96, "\n");  // return later: a blank piece
     t.Lyric(96, "/bye").Lyric(96, "now\r").Lyric(96, std::string("x\0y", 3)).End();
     const auto p = Extract(Smf(0, 96, {t}));
     ASSERT_EQ(p.size(), 8u);
@@ -118,7 +140,10 @@ TEST(MidiRead, TitleAndArtistInProperCase) {
     const KarTitle t = MidiRead(*r.file, Codepage::Cp1252);
     EXPECT_EQ(t.Title, "My Song");
     EXPECT_EQ(t.Artist, "John Doe");
-    EXPECT_EQ(ProperCase("\xC5\x81\xC3\x93" "D\xC5\xB9 \xC3\xA9T\xC3\x89"), "\xC5\x81\xC3\xB3" "d\xC5\xBA \xC3\x89t\xC3\xA9");
+    EXPECT_EQ(ProperCase("\xC5\x81\xC3\x93"
+                         "D\xC5\xB9 \xC3\xA9T\xC3\x89"),
+              "\xC5\x81\xC3\xB3"
+              "d\xC5\xBA \xC3\x89t\xC3\xA9");
 }
 
 class MidiRoutes : public ::testing::Test {
@@ -126,10 +151,12 @@ protected:
     // A converter script that copies `source` to its output and then sleeps `sleepSeconds`.
     std::string Converter(const std::string& source, int sleepSeconds = 0) {
         const auto script = m_dir / "conv.sh";
-        test::WriteBytes(script, "cp '" + source + "' \"$2\"\nsleep " + std::to_string(sleepSeconds) + "\n");
+        test::WriteBytes(
+            script, "cp '" + source + "' \"$2\"\nsleep " + std::to_string(sleepSeconds) + "\n");
         return "/bin/sh \"" + script.string() + "\"";
     }
-    MidiLyricsResult Load(const std::string& song, const std::string& converter, int timeoutMs = 5000) {
+    MidiLyricsResult Load(const std::string& song, const std::string& converter,
+                          int timeoutMs = 5000) {
         const auto path = m_dir / "song.mid";
         test::WriteBytes(path, song);
         MidiLyricsOptions o;
@@ -168,7 +195,8 @@ TEST_F(MidiRoutes, SlowConverterIsAbandonedAtItsTimeLimit) {
     const auto converted = m_dir / "converted.kar";
     test::WriteBytes(converted, KarSong(200));
     const auto start = std::chrono::steady_clock::now();
-    const auto r = Load(Smf(0, 96, {TrackWriter().Lyric(96, "smf").End()}), Converter(converted.string(), 30), 300);
+    const auto r = Load(Smf(0, 96, {TrackWriter().Lyric(96, "smf").End()}),
+                        Converter(converted.string(), 30), 300);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(r.source, MidiLyricSource::Smf);
 }
@@ -198,12 +226,13 @@ TEST(MidiCorpus, EveryFileYieldsLyricsOrFailsCleanly) {
 
 TEST(MidiCorpus, WordsTrackKarGivesItsTitle) {
     CX_REQUIRE_CORPUS();
-    const auto r = ReadMidiFileInfo(test::ReadBytes(test::CorpusDir() / "kar/Negra_Sombra.kar"), Codepage::Cp1252);
+    const auto r = ReadMidiFileInfo(test::ReadBytes(test::CorpusDir() / "kar/Negra_Sombra.kar"),
+                                    Codepage::Cp1252);
     ASSERT_TRUE(r.info) << r.error;
     EXPECT_FALSE(r.info->Title.empty());
     LyricsModel model;
-    const auto lyrics =
-        LoadMidiLyrics(test::ReadBytes(test::CorpusDir() / "kar/Negra_Sombra.kar"), {}, MidiLyricsOptions(), model);
+    const auto lyrics = LoadMidiLyrics(test::ReadBytes(test::CorpusDir() / "kar/Negra_Sombra.kar"),
+                                       {}, MidiLyricsOptions(), model);
     EXPECT_EQ(lyrics.source, MidiLyricSource::Words);
     EXPECT_GT(model.UpperBound(), 20);
 }

@@ -7,7 +7,8 @@
 namespace cx {
 namespace {
 
-const std::string kSmf = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x04\0\xFF\x2F\0", 26);
+const std::string kSmf =
+    std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x04\0\xFF\x2F\0", 26);
 
 TEST(MidiSettingsBlock, SavingTwiceLeavesOneBlockAndKeepsTheSong) {
     test::TempDir dir;
@@ -48,7 +49,8 @@ TEST(MidiSettingsBlock, LockedChannelsShortLinesAndUnterminatedBlocks) {
     EXPECT_EQ(read.Channels[0].Volume, 5);
     EXPECT_EQ(read.Channels[1].Volume, 99);
 
-    const std::string shortLine = kSmf + "#CBXMidi\r\nch00=1,0,7,64,0\r\nch01=1,0\r\nch02=1,0,9,64,0\r\n#End CBXMidi";
+    const std::string shortLine =
+        kSmf + "#CBXMidi\r\nch00=1,0,7,64,0\r\nch01=1,0\r\nch02=1,0,9,64,0\r\n#End CBXMidi";
     MidiSettings partial;
     ASSERT_TRUE(ReadMidi(shortLine, partial));
     EXPECT_EQ(partial.Channels[0].Volume, 7);
@@ -66,7 +68,8 @@ TEST(MidiSettingsBlock, LockedChannelsShortLinesAndUnterminatedBlocks) {
 TEST(SoundFonts, ChosenFileFirstAndDeviceNumbering) {
     test::TempDir dir;
     std::filesystem::create_directories(dir / "sys");
-    for (const char* n : {"b.sf2", "TimGM6mb.sf2", "a.SF2", "notes.txt"}) test::WriteBytes(dir / "sys" / n, "x");
+    for (const char* n : {"b.sf2", "TimGM6mb.sf2", "a.SF2", "notes.txt"})
+        test::WriteBytes(dir / "sys" / n, "x");
     test::WriteBytes(dir / "mine.sf2", "x");
     const auto ports = ListSoundFonts(dir / "mine.sf2", {dir / "sys", dir / "missing"});
     ASSERT_EQ(ports.size(), 4u);

@@ -15,7 +15,8 @@ using test::Smf;
 using test::TrackWriter;
 
 std::string SoundFont() {
-    for (const char* p : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
+    for (const char* p :
+         {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
         if (std::filesystem::exists(p)) return p;
     }
     return "";
@@ -29,7 +30,11 @@ constexpr int kRate = 22050;
 // One held note on `channel` from 0.25 s to 1.25 s at 120 bpm, division 96.
 std::string OneNote(int channel, int key, int program) {
     TrackWriter t;
-    t.Program(0, channel, program).Control(0, channel, 7, 120).NoteOn(48, channel, key).NoteOff(192, channel, key).End(48);
+    t.Program(0, channel, program)
+        .Control(0, channel, 7, 120)
+        .NoteOn(48, channel, key)
+        .NoteOff(192, channel, key)
+        .End(48);
     return Smf(0, 96, {t});
 }
 
@@ -136,7 +141,8 @@ TEST(MidiSynth, TransposeTwelveDoublesThePitchAndMovesHeldNotes) {
 
 TEST(MidiSynth, SeekLandsAtTheRightTick) {
     REQUIRE_SOUNDFONT();
-    // Silence until the note at tick 192 (1 s at 120 bpm, division 96), with a tempo change before it.
+    // Silence until the note at tick 192 (1 s at 120 bpm, division 96), with a tempo change before
+    // it.
     TrackWriter t;
     t.Tempo(0, 1000000).Program(0, 0, 0).NoteOn(48, 0, 60, 1).NoteOff(1, 0, 60).Tempo(47, 500000);
     t.NoteOn(96, 0, 72).NoteOff(96, 0, 72).End();
@@ -163,6 +169,44 @@ TEST(MidiSynth, TempoFactorScalesOutputAndZeroHoldsStill) {
     EXPECT_EQ(still->Render(buf.data(), 4096), 4096u);
     EXPECT_DOUBLE_EQ(still->SongSeconds(), 0.0);
     EXPECT_FALSE(still->Finished());
+}
+
+// An engine clock that hears `lag` seconds less than was rendered.
+class LaggingClock : public AudioClock {
+public:
+    LaggingClock(const MidiSynth& s, double lag) : m_synth(s), m_lag(lag) {}
+    double AudiblePositionSeconds() const override {
+        return static_cast<double>(m_synth.OutputFrames()) / m_synth.SampleRate() - m_lag;
+    }
+
+private:
+    const MidiSynth& m_synth;
+    double m_lag;
+};
+
+TEST(MidiPlayer, MidiTimeIsWhatIsHeard) {
+    REQUIRE_SOUNDFONT();
+    test::TempDir dir;
+    test::WriteBytes(dir / "song.mid", OneNote(0, 60, 0));
+    MidiPlayer player;
+    LyricsModel model;
+    SynthOptions o;
+    o.sampleRate = kRate;
+    ASSERT_TRUE(
+        player.OpenMusic(dir / "song.mid", SoundFont(), MidiLyricsOptions(), model, o).playable);
+    LaggingClock clock(*player.Source(), 0.1);
+    player.SetClock(&clock);
+    player.SetTempoSlider(kTempoSliderMax);  // twice as fast: 0.1 s of output is 0.2 s of song
+    player.PlayMidi();
+    std::vector<float> buf(2 * kRate / 2);
+    player.Source()->Render(buf.data(), kRate / 2);
+    EXPECT_NEAR(player.Source()->SongSeconds(), 1.0, 1e-3);
+    EXPECT_NEAR(player.MidiTime(), 0.8, 1e-3);
+    EXPECT_EQ(player.TempoText(), "Tempo: 240.00");
+    player.StopMidi();
+    player.Source()->Render(buf.data(), 1);
+    EXPECT_LT(player.Source()->SongSeconds(), 1e-3);
+    EXPECT_FALSE(player.CheckEnd());
 }
 
 TEST(MidiPlayer, SliderFormulasAndLabel) {

@@ -43,7 +43,8 @@ TEST(SmfReader, RejectsWhatIsNotMidi) {
     EXPECT_FALSE(ParseSmf("").file);
     EXPECT_FALSE(ParseSmf("RIFF....WAVEfmt ").file);
     EXPECT_FALSE(ParseSmf("MThd\0\0\0\x06\0").file);  // cut inside the header
-    EXPECT_FALSE(ParseSmf(test::Header(0, 1, 0) + test::TrackChunk(TrackWriter().End().Data())).file);
+    EXPECT_FALSE(
+        ParseSmf(test::Header(0, 1, 0) + test::TrackChunk(TrackWriter().End().Data())).file);
     const auto none = ParseSmf(test::Header(1, 2, 96));
     EXPECT_FALSE(none.file);
     EXPECT_FALSE(none.error.empty());
@@ -54,7 +55,8 @@ TEST(SmfReader, RepairsDamagedTrackStructure) {
     a.Tempo(0, 400000).Text(10, "one").End(5);
     b.NoteOn(0, 0, 60).NoteOff(96, 0, 60).End();
     {  // first track's length too short: read on up to the next "MTrk"
-        const std::string bytes = test::Header(1, 2, 96) + test::TrackChunk(a.Data(), 4) + test::TrackChunk(b.Data());
+        const std::string bytes =
+            test::Header(1, 2, 96) + test::TrackChunk(a.Data(), 4) + test::TrackChunk(b.Data());
         const auto r = ParseSmf(bytes);
         ASSERT_TRUE(r.file);
         ASSERT_EQ(r.file->tracks.size(), 2u);
@@ -63,15 +65,17 @@ TEST(SmfReader, RepairsDamagedTrackStructure) {
         EXPECT_FALSE(r.file->warnings.empty());
     }
     {  // first track's length too long: the next track starts after End-of-Track
-        const std::string bytes =
-            test::Header(1, 2, 96) + test::TrackChunk(a.Data(), a.Data().size() + 9) + test::TrackChunk(b.Data());
+        const std::string bytes = test::Header(1, 2, 96) +
+                                  test::TrackChunk(a.Data(), a.Data().size() + 9) +
+                                  test::TrackChunk(b.Data());
         const auto r = ParseSmf(bytes);
         ASSERT_TRUE(r.file);
         ASSERT_EQ(r.file->tracks.size(), 2u);
         EXPECT_EQ(r.file->tracks[1].events.size(), 3u);
     }
     {  // header promises more tracks than exist, last track truncated mid-event
-        std::string bytes = test::Header(1, 5, 96) + test::TrackChunk(a.Data()) + test::TrackChunk(b.Data());
+        std::string bytes =
+            test::Header(1, 5, 96) + test::TrackChunk(a.Data()) + test::TrackChunk(b.Data());
         bytes.resize(bytes.size() - 6);
         const auto r = ParseSmf(bytes);
         ASSERT_TRUE(r.file);
@@ -105,7 +109,7 @@ TEST(SmfReader, ReadsRmidWrapper) {
 TEST(TempoMap, TimesTicksWithEveryTempoChangeFromAnyTrack) {
     TrackWriter conductor, notes;
     conductor.Tempo(0, 1000000).Tempo(96, 250000).End();  // 60 bpm then 240 bpm
-    notes.Tempo(192, 500000).NoteOn(0, 0, 60).End(96);     // a tempo change in another track
+    notes.Tempo(192, 500000).NoteOn(0, 0, 60).End(96);    // a tempo change in another track
     const auto r = ParseSmf(Smf(1, 96, {conductor, notes}));
     ASSERT_TRUE(r.file);
     const TempoMap map = TempoMap::FromSmf(*r.file);

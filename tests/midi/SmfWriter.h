@@ -22,7 +22,8 @@ inline std::string Be(std::uint32_t v, int bytes) {
 class TrackWriter {
 public:
     TrackWriter& Meta(std::uint32_t delta, int type, const std::string& data) {
-        m_data += Vlq(delta) + '\xFF' + static_cast<char>(type) + Vlq(static_cast<std::uint32_t>(data.size())) + data;
+        m_data += Vlq(delta) + '\xFF' + static_cast<char>(type) +
+                  Vlq(static_cast<std::uint32_t>(data.size())) + data;
         return *this;
     }
     TrackWriter& Name(std::uint32_t delta, const std::string& s) { return Meta(delta, 0x03, s); }
@@ -40,10 +41,18 @@ public:
         if (d2 >= 0) m_data += static_cast<char>(d2);
         return *this;
     }
-    TrackWriter& NoteOn(std::uint32_t delta, int ch, int key, int vel = 100) { return Msg(delta, 0x90 | ch, key, vel); }
-    TrackWriter& NoteOff(std::uint32_t delta, int ch, int key) { return Msg(delta, 0x80 | ch, key, 0); }
-    TrackWriter& Program(std::uint32_t delta, int ch, int program) { return Msg(delta, 0xC0 | ch, program); }
-    TrackWriter& Control(std::uint32_t delta, int ch, int cc, int value) { return Msg(delta, 0xB0 | ch, cc, value); }
+    TrackWriter& NoteOn(std::uint32_t delta, int ch, int key, int vel = 100) {
+        return Msg(delta, 0x90 | ch, key, vel);
+    }
+    TrackWriter& NoteOff(std::uint32_t delta, int ch, int key) {
+        return Msg(delta, 0x80 | ch, key, 0);
+    }
+    TrackWriter& Program(std::uint32_t delta, int ch, int program) {
+        return Msg(delta, 0xC0 | ch, program);
+    }
+    TrackWriter& Control(std::uint32_t delta, int ch, int cc, int value) {
+        return Msg(delta, 0xB0 | ch, cc, value);
+    }
     TrackWriter& Sysex(std::uint32_t delta, const std::string& payload) {
         m_data += Vlq(delta) + '\xF0' + Vlq(static_cast<std::uint32_t>(payload.size())) + payload;
         return *this;
@@ -60,16 +69,20 @@ private:
 
 // "MTrk" chunk; a stated length other than the data size makes a broken file.
 inline std::string TrackChunk(const std::string& data, std::int64_t statedLength = -1) {
-    const auto len = statedLength < 0 ? static_cast<std::uint32_t>(data.size()) : static_cast<std::uint32_t>(statedLength);
+    const auto len = statedLength < 0 ? static_cast<std::uint32_t>(data.size())
+                                      : static_cast<std::uint32_t>(statedLength);
     return "MTrk" + Be(len, 4) + data;
 }
 
 inline std::string Header(int format, int tracks, int division) {
-    return "MThd" + Be(6, 4) + Be(format, 2) + Be(tracks, 2) + Be(static_cast<std::uint32_t>(division) & 0xFFFF, 2);
+    return "MThd" + Be(6, 4) + Be(format, 2) + Be(tracks, 2) +
+           Be(static_cast<std::uint32_t>(division) & 0xFFFF, 2);
 }
 
-inline std::string Smf(int format, int division, const std::vector<TrackWriter>& tracks, int declaredTracks = -1) {
-    std::string out = Header(format, declaredTracks < 0 ? static_cast<int>(tracks.size()) : declaredTracks, division);
+inline std::string Smf(int format, int division, const std::vector<TrackWriter>& tracks,
+                       int declaredTracks = -1) {
+    std::string out = Header(
+        format, declaredTracks < 0 ? static_cast<int>(tracks.size()) : declaredTracks, division);
     for (const auto& t : tracks) out += TrackChunk(t.Data());
     return out;
 }
