@@ -1,12 +1,19 @@
 // cbx karaoke, transition and play: the karaoke display without a window.
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 #include <QDir>
 #include <QImage>
 #include <QString>
+
+#include <cctype>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <thread>
 
 #include "cbx/CliArgs.h"
 #include "cbx/Verbs.h"
@@ -14,6 +21,8 @@
 #include "karaoke/KaraokeDisplay.h"
 #include "karaoke/KaraokeSong.h"
 #include "karaoke/Transitions.h"
+#include "playback/AudioEngine.h"
+#include "playback/AudioOutput.h"
 
 namespace cx::cli {
 
@@ -216,12 +225,233 @@ int RunTransition(const VerbArgs& words) {
     return kExitOk;
 }
 
+// --- cbx play ---------------------------------------------------------------
+
+constexpr double kSeekStepSeconds = 5.0;
+constexpr int kOutputRate = 44100;
+constexpr int kTickMs = 10;  // the player's playback tick
+
+// Seconds since start on the steady clock, pausable and movable: the stand-in
+// for the audio clock when a song cannot be heard (MIDI, no device).
+class WallClock final : public AudioClock {
+public:
+    WallClock() : m_start(std::chrono::steady_clock::now()) {}
+    double AudiblePositionSeconds() const override {
+        if (m_paused) return m_base;
+        return m_base +
+               std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    }
+    void Pause(bool paused) {
+        if (paused == m_paused) return;
+        m_base = AudiblePositionSeconds();
+        m_start = std::chrono::steady_clock::now();
+        m_paused = paused;
+    }
+    void MoveTo(double seconds) {
+        m_base = std::max(0.0, seconds);
+        m_start = std::chrono::steady_clock::now();
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_start;
+    double m_base = 0;
+    bool m_paused = false;
+};
+
+// Raw, unechoed keys on a terminal for as long as it lives.
+class RawTerminal {
+public:
+    RawTerminal() {
+        if (!isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &m_saved) != 0) return;
+        termios raw = m_saved;
+        raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+        raw.c_cc[VMIN] = 0;
+        raw.c_cc[VTIME] = 0;
+        m_active = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
+    }
+    ~RawTerminal() {
+        if (m_active) tcsetattr(STDIN_FILENO, TCSANOW, &m_saved);
+    }
+    // The next key: ' ', 'q', 'L' (left arrow), 'R' (right arrow), or 0.
+    char Key() {
+        if (!m_active) return 0;
+        pollfd fd{STDIN_FILENO, POLLIN, 0};
+        if (poll(&fd, 1, 0) <= 0) return 0;
+        char buf[8] = {};
+        const ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+        if (n >= 3 && buf[0] == 27 && buf[1] == '[')
+            return buf[2] == 'D' ? 'L' : buf[2] == 'C' ? 'R' : 0;
+        if (n >= 1 && (buf[0] == ' ' || buf[0] == 'q' || buf[0] == 'Q'))
+            return static_cast<char>(std::tolower(buf[0]));
+        return 0;
+    }
+
+private:
+    termios m_saved{};
+    bool m_active = false;
+};
+
+std::string Stamp(double seconds) {
+    char buf[32];
+    const int cs = static_cast<int>(std::lround(std::max(0.0, seconds) * 100));
+    std::snprintf(buf, sizeof buf, "%02d:%02d.%02d", cs / 6000, cs / 100 % 60, cs % 100);
+    return buf;
+}
+
+// Writes what the progression shows: a new line when one begins, and the sung
+// part of the current line as pieces are reached.
+class TerminalLyrics {
+public:
+    explicit TerminalLyrics(bool ansi) : m_ansi(ansi) {}
+    void Show(const KaraokeDisplay& d, double position) {
+        const int piece = d.CurrentPiece();
+        const bool lines = d.ShownPage() == KaraokeDisplay::Page::Lines;
+        if (piece == m_piece && lines == m_lines) return;
+        m_piece = piece;
+        m_lines = lines;
+        if (!lines) return;
+        const std::string& line = d.ShownLine();
+        const std::string& sung = d.SungText();
+        const bool newLine = line != m_line || sung.size() < m_sung.size();
+        if (m_ansi) {
+            std::cout << (newLine && !m_line.empty() ? "\n" : "\r") << "\x1b[K\x1b[1;33m" << sung
+                      << "\x1b[0m" << line.substr(std::min(sung.size(), line.size())) << std::flush;
+        } else {
+            if (newLine) std::cout << Stamp(position) << "  " << line << "\n";
+            std::cout << Stamp(position) << "    "
+                      << sung.substr(std::min(newLine ? 0 : m_sung.size(), sung.size())) << "\n";
+        }
+        m_line = line;
+        m_sung = sung;
+    }
+    void End() {
+        if (m_ansi && !m_line.empty()) std::cout << "\n";
+        std::cout << std::flush;
+    }
+
+private:
+    bool m_ansi;
+    int m_piece = -1;
+    bool m_lines = false;
+    std::string m_line, m_sung;
+};
+
+const char* kPlayHelp =
+    "usage: cbx play MEDIA [--plain] [--silent] [--seconds N] [--offset SECONDS]\n"
+    "Plays a song and follows its lyrics in the terminal: each line as it comes,\n"
+    "the sung pieces marked as the audible position reaches them. Space pauses,\n"
+    "the left and right arrows seek 5 s, q quits. --plain writes one timed line per\n"
+    "piece (the default when stdout is not a terminal); --silent follows a wall\n"
+    "clock without sound; --seconds stops after N seconds. MIDI songs follow a wall\n"
+    "clock.\n";
+
+int RunPlay(const VerbArgs& words) {
+    Args args(words);
+    if (args.WantsHelp()) {
+        std::cout << kPlayHelp;
+        return kExitOk;
+    }
+    KaraokeSettings settings;
+    settings.DisplayMode = 1;
+    const bool plain = args.Flag("--plain") || !isatty(STDOUT_FILENO);
+    const bool silent = args.Flag("--silent");
+    double limit = -1;
+    if (auto v = args.Option("--seconds"); v && (!ParseNumber(*v, limit) || limit < 0))
+        return Fail("--seconds wants a number of seconds", kExitUsage);
+    if (auto v = args.Option("--offset"); v && !ParseNumber(*v, settings.LyricsOffset))
+        return Fail("--offset wants seconds", kExitUsage);
+    const auto media = args.Positionals();
+    if (!args.Error().empty()) return Fail(args.Error(), kExitUsage);
+    if (!args.Unknown().empty()) return Fail("unknown option " + args.Unknown()[0], kExitUsage);
+    if (media.size() != 1) return Fail("usage: cbx play MEDIA", kExitUsage);
+
+    EnsureGuiContext();
+    KaraokeSong song;
+    std::string error;
+    if (!LoadKaraokeSong(media[0], settings, MidiLoader(), song, error)) return Fail(error);
+
+    // The audible clock of the song when it can be heard; a wall clock otherwise.
+    AudioEngine engine(kOutputRate);
+    std::unique_ptr<AudioOutput> output;
+    std::unique_ptr<AudioClock> audioClock;
+    AudioHandle channel = 0;
+    WallClock wall;
+    if (!silent && song.Source != "midi") {
+        std::string why;
+        const AudioHandle stream = engine.StreamCreateFile(song.MediaPath, true, false, &why);
+        channel = stream ? engine.TempoCreate(stream) : 0;
+        if (channel) {
+            output = std::make_unique<SdlOutput>(engine, "");
+            if (!output->Start(why)) {
+                std::cerr << "cbx: no sound (" << why << "); following the song silently\n";
+                output = std::make_unique<NullDevice>(engine);
+                output->Start(why);
+            }
+            audioClock = engine.MakeClock(channel);
+            engine.ChannelPlay(channel, true);
+        } else {
+            std::cerr << "cbx: cannot play " << song.MediaPath << " (" << why
+                      << "); following a wall clock\n";
+        }
+    } else if (song.Source == "midi") {
+        std::cerr << "cbx: MIDI songs are followed on a wall clock, without sound\n";
+    }
+    const AudioClock& clock = audioClock ? *audioClock : static_cast<const AudioClock&>(wall);
+
+    KaraokeDisplay display;
+    display.SetSettings(settings);
+    display.SetWindow(320, 200, true);
+    display.SetMediaOpen(true);
+    display.ChangeLyrics(&song.Model, song.Look);
+    TerminalLyrics out(!plain);
+    RawTerminal keys;
+    const auto started = std::chrono::steady_clock::now();
+    const double lastPiece = song.Model.Lyrics.back().StartTime;
+    bool paused = false;
+    if (!plain) {
+        std::cout << song.Model.LyricsHeader << "  (space pauses, arrows seek, q quits)\n";
+    }
+    for (;;) {
+        const char key = keys.Key();
+        if (key == 'q') break;
+        if (key == ' ') {
+            paused = !paused;
+            if (channel && paused) engine.ChannelStop(channel);
+            if (channel && !paused) engine.ChannelPlay(channel);
+            wall.Pause(paused);
+        }
+        const std::int64_t nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::steady_clock::now() - started)
+                                       .count();
+        if (key == 'L' || key == 'R') {
+            const double to =
+                std::max(0.0, clock.AudiblePositionSeconds() +
+                                  (key == 'L' ? -kSeekStepSeconds : kSeekStepSeconds));
+            if (channel) engine.SetPositionSeconds(channel, to);
+            wall.MoveTo(to);
+            display.GetLastPos(to, nowMs);
+        }
+        const double position = clock.AudiblePositionSeconds();
+        display.IsPlaying(position, nowMs);
+        out.Show(display, position);
+        if (limit >= 0 && nowMs >= limit * 1000) break;
+        const bool ended =
+            channel ? engine.ChannelEnded(channel) : position > lastPiece + kLastTimerMs / 1000.0;
+        if (ended) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kTickMs));
+    }
+    out.End();
+    if (output) output->Stop();
+    return kExitOk;
+}
+
 }  // namespace
 
 std::vector<Verb> KaraokeVerbs() {
     return {
         {"karaoke", "render the karaoke window's lyric area at a moment of a song", RunKaraoke},
         {"transition", "write the frames of one picture transition", RunTransition},
+        {"play", "play a song and follow its lyrics in the terminal", RunPlay},
     };
 }
 

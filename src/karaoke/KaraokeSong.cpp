@@ -6,7 +6,8 @@
 #include <fstream>
 
 #include "karaoke/LyricLayout.h"
-#include "lyrics/LrsFormat.h"
+#include "lyrics/LyricsLoader.h"
+#include "lyrics/Mp3Class.h"
 #include "platform/Codepage.h"
 
 namespace cx {
@@ -35,79 +36,79 @@ bool ReadBytes(const fs::path& path, std::string& bytes, std::string& error) {
     return true;
 }
 
-bool HasExtension(const fs::path& p, const char* ext) {
-    std::string e = p.extension().string();
-    for (auto& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return e == ext;
-}
-
-// A file beside `media` with the same stem and the given extension, any case.
-std::optional<fs::path> Sibling(const fs::path& media, const char* ext) {
-    std::error_code ec;
-    const fs::path dir = media.has_parent_path() ? media.parent_path() : fs::path(".");
-    for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        const fs::path& p = entry.path();
-        if (p.stem() == media.stem() && HasExtension(p, ext) && p != media &&
-            entry.is_regular_file(ec))
-            return p;
-    }
-    return std::nullopt;
-}
-
-// The LRS block in a file's text, parsed into the model.
-bool ParseLrsIn(const std::string& bytes, LyricsModel& model, const AfterLoadContext& context) {
-    const std::string text = DecodeTextFile(bytes, Codepage::Cp1252);
-    const LrsBlockSearch found = FindLrsBlock(text);
-    if (!found.span) return false;
-    const auto& span = *found.span;
-    const std::string_view block(text.data() + span.begin, span.end + kLrsEnd.size() - span.begin);
-    return static_cast<bool>(ParseLrsText(block, model, context)) && model.HasLyrics();
-}
-
 }  // namespace
+
+SongLook SongLookFrom(const DisplayBlock& b) {
+    SongLook look;
+    look.Artist = b.Artist;
+    look.Title = b.Title;
+    look.Picture = b.Picture;
+    look.ForeColor = b.ForeColor;
+    look.HighlightColor = b.HighlightColor;
+    look.OutlineColor1 = b.OutlineColor1;
+    look.OutlineColor2 = b.OutlineColor2;
+    look.OutlineColor3 = b.OutlineColor3;
+    look.OutlineColor4 = b.OutlineColor4;
+    look.BackColor = b.BackColor;
+    look.Alignment = b.Alignment;
+    look.Layout = b.Layout;
+    for (std::size_t i = 1; i < b.Schedule.size(); ++i) {
+        const auto index = static_cast<std::size_t>(b.Schedule[i].Index);
+        if (index < 1 || index >= b.Images.size()) continue;
+        const PictureEntry& e = b.Images[index];
+        look.Schedule.push_back({e.Path, b.Schedule[i].Time, e.Effect, e.EffectDetail, e.Speed});
+    }
+    return look;
+}
 
 bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& settings,
                      const SongLyricsLoader& other, KaraokeSong& song, std::string& error) {
-    fs::path path(pathText);
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
+    if (!fs::is_regular_file(pathText, ec)) {
         error = "no such file: " + pathText;
         return false;
     }
     song = KaraokeSong{};
-    song.Look.MediaPath = pathText;
+    const fs::path media = VerifyFile(pathText);
+    song.MediaPath = media.string();
+    const Codepage cp = Codepage::Cp1252;
+
+    std::string bytes;
+    if (!ReadBytes(media, bytes, error)) return false;
+    DisplayBlock block;
+    ReadDisplayBlock(bytes, media.parent_path().string(), cp, block);
+    song.Look = SongLookFrom(block);
+    song.Look.MediaPath = song.MediaPath;
+    MP3Class tags(cp);
+    tags.SetFilename(song.MediaPath);
+    if (tags.ReadFile()) tags.ReadTag();
+    song.Look.TagArtist = tags.Info().Artist;
+    song.Look.TagTitle = tags.Info().Title;
 
     AfterLoadContext context;
-    context.Header.MediaPath = pathText;
+    context.Header = {block.Artist, block.Title, song.Look.TagArtist, song.Look.TagTitle,
+                      song.MediaPath};
     const QFont font = MakeLyricsFont(settings, settings.LyricsFontSize);
     context.Measure = [font](const std::string& text) {
         return QFontMetrics(font).horizontalAdvance(QString::fromStdString(text));
     };
 
     if (other) {
-        if (auto done = other(pathText, song.Model, error)) {
+        if (auto done = other(song.MediaPath, song.Model, error)) {
             if (!*done) return false;
             song.Source = "midi";
             RunAfterLoad(song.Model, context);
             return true;
         }
     }
-
-    std::string bytes;
-    if (!ReadBytes(path, bytes, error)) return false;
-    if (ParseLrsIn(bytes, song.Model, context)) {
-        song.Source = HasExtension(path, ".lrs") ? "lrs-file" : "lrs-block";
-        return true;
+    const LoadLyricsResult loaded = LoadLyrics(media, song.Model, context, cp);
+    if (!loaded.ok || !song.Model.HasLyrics()) {
+        error = "no lyrics found for " + song.MediaPath +
+                (loaded.reason.empty() ? std::string() : " (" + loaded.reason + ")");
+        return false;
     }
-    if (auto lrs = Sibling(path, ".lrs")) {
-        std::string lrsBytes;
-        if (ReadBytes(*lrs, lrsBytes, error) && ParseLrsIn(lrsBytes, song.Model, context)) {
-            song.Source = "lrs-file";
-            return true;
-        }
-    }
-    error = "no lyrics found for " + pathText;
-    return false;
+    song.Source = LyricsSourceName(loaded.source);
+    return true;
 }
 
 }  // namespace cx

@@ -7,15 +7,20 @@
 #include <string>
 
 #include "karaoke/KaraokeSettings.h"
+#include "lyrics/DisplayBlock.h"
 #include "lyrics/LyricsModel.h"
 
 namespace cx {
 
 struct KaraokeSong {
+    std::string MediaPath;  // the media file, after a lyrics file was mapped to it
     LyricsModel Model;
     SongLook Look;
     std::string Source;  // where the lyrics came from
 };
+
+// The display block as the karaoke display takes it: the schedule in time order.
+SongLook SongLookFrom(const DisplayBlock& block);
 
 // A loader for song kinds the karaoke library does not read itself (MIDI):
 // nullopt when the file is not of its kind, else whether it loaded.
@@ -25,8 +30,9 @@ using SongLyricsLoader = std::function<std::optional<bool>(const std::string& pa
 // Bytes of a media file are read up to this size; larger files are refused.
 inline constexpr std::uintmax_t kMaxSongFileBytes = 1u << 30;
 
-// Loads MEDIA (or the media file a lyrics file belongs to). False with a reason
-// when the file cannot be read or holds no lyrics anywhere.
+// Loads MEDIA (or the media file a lyrics file belongs to): its display block,
+// tags and lyrics, from the sources the player tries. False with a reason when
+// the file cannot be read or holds no lyrics anywhere.
 bool LoadKaraokeSong(const std::string& path, const KaraokeSettings& settings,
                      const SongLyricsLoader& other, KaraokeSong& song, std::string& error);
 

@@ -17,7 +17,7 @@ TEST(KaraokeSong, LyricsComeFromTheMediaFileOrTheLrsBesideIt) {
     KaraokeSong song;
     std::string error;
     ASSERT_TRUE(LoadKaraokeSong((dir / "a.mp3").string(), settings, {}, song, error)) << error;
-    EXPECT_EQ(song.Source, "lrs-block");
+    EXPECT_EQ(song.Source, "lrs");
     ASSERT_EQ(song.Model.UpperBound(), 3);
     EXPECT_EQ(song.Model.Lyrics[1].LineText, "Twinkle");
     EXPECT_EQ(song.Model.WidestLine, "Twinkle");
@@ -27,6 +27,29 @@ TEST(KaraokeSong, LyricsComeFromTheMediaFileOrTheLrsBesideIt) {
     ASSERT_TRUE(LoadKaraokeSong((dir / "b.ogg").string(), settings, {}, song, error)) << error;
     EXPECT_EQ(song.Source, "lrs-file");
     EXPECT_EQ(song.Look.MediaPath, (dir / "b.ogg").string());
+}
+
+TEST(KaraokeSong, DisplayBlockGivesTheLookAndTheTimelineInTimeOrder) {
+    const auto settings = test::TestSettings();
+    test::TempDir dir;
+    const std::string graphs =
+        "#CBXGraphs\r\n#ARTIST=Band\r\n#HIGHLIGHT COLOR=255\r\n#ALIGNMENT=1\r\n"
+        "#IMAGE=late.jpg%30%Poker%3\r\n#IMAGE=early.jpg%0\r\n"
+        "#IMAGE=mid.jpg%10%Slide Side%5%Left\r\n\r\n#End CBXGraphs\r\n";
+    test::WriteBytes(dir / "d.mp3", std::string(100, '\0') + kBlock + graphs);
+    KaraokeSong song;
+    std::string error;
+    ASSERT_TRUE(LoadKaraokeSong((dir / "d.mp3").string(), settings, {}, song, error)) << error;
+    EXPECT_EQ(song.Look.Artist, "Band");
+    EXPECT_EQ(song.Look.HighlightColor, 255);
+    EXPECT_EQ(song.Look.ForeColor, -1);
+    EXPECT_EQ(song.Look.Alignment, 1);
+    ASSERT_EQ(song.Look.Schedule.size(), 3u);
+    EXPECT_EQ(song.Look.Schedule[0].Time, 0);
+    EXPECT_EQ(song.Look.Schedule[1].Effect, "Slide Side");
+    EXPECT_EQ(song.Look.Schedule[1].EffectDetail, "Left");
+    EXPECT_EQ(song.Look.Schedule[2].Speed, 3);
+    EXPECT_EQ(std::filesystem::path(song.Look.Schedule[2].Path).filename(), "late.jpg");
 }
 
 TEST(KaraokeSong, MissingFilesAndSongsWithoutLyricsSayWhy) {
