@@ -95,6 +95,13 @@ std::string Translator::LookupLanguageKey(std::string_view key) const {
     return std::string(line.substr(line.find(kKeyMark) + kKeyMark.size()));
 }
 
+bool Translator::HasKey(std::string_view key) const {
+    std::string needle = "\n";
+    needle += key;
+    needle += kKeyMark;
+    return m_text.find(needle) != std::string::npos;
+}
+
 std::string Translator::Translate(std::string_view key) const {
     const std::string raw = LookupLanguageKey(key);
     std::string out;

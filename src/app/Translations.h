@@ -55,6 +55,9 @@ public:
     // empty when there is none. A key on the very first line is never found.
     std::string LookupLanguageKey(std::string_view key) const;
 
+    // True when some line of the file (not the first) starts with key + "->".
+    bool HasKey(std::string_view key) const;
+
     // The caption for a key: "|" become line breaks, the first "^" the
     // accelerator marker. Empty when the key is missing.
     std::string Translate(std::string_view key) const;

@@ -1,8 +1,8 @@
 #include "lyrics/LrsFormat.h"
 
 #include "lyrics/LyricsText.h"
+#include "lyrics/SiblingFile.h"
 #include "lyrics/TimeText.h"
-#include "platform/AtomicFile.h"
 
 namespace cx {
 
@@ -108,12 +108,7 @@ std::string BuildLrsBlock(const PieceArray& pieces) {
 
 LyricsResult WriteLrsFile(const PieceArray& pieces, const std::filesystem::path& path,
                           Codepage cp) {
-    const EncodedText enc = EncodeLyricsText(BuildLrsBlock(pieces), cp, true);
-    const std::string err = WriteFileAtomically(path, enc.bytes);
-    if (!err.empty()) return LyricsResult::Fail(err);
-    LyricsResult r = LyricsResult::Ok();
-    r.warning = enc.warning;
-    return r;
+    return WriteLyricsTextFile(path, BuildLrsBlock(pieces), cp);
 }
 
 }  // namespace cx

@@ -49,6 +49,11 @@ std::string FindWidestLine(const PieceArray& pieces, const MeasureText& measure)
     return widest;
 }
 
+AfterLoadContext ForMedia(AfterLoadContext context, const std::string& mediaPath) {
+    if (context.Header.MediaPath.empty()) context.Header.MediaPath = mediaPath;
+    return context;
+}
+
 void RunAfterLoad(LyricsModel& model, const AfterLoadContext& context) {
     model.LyricsHeader = BuildLyricsHeader(context.Header);
     model.WidestLine = FindWidestLine(model.Lyrics, context.Measure);

@@ -41,9 +41,10 @@ struct LyricsResult {
     bool ok = false;
     std::string reason;
     std::string warning;
+    std::string messageKey;  // translation key of the user's message, when there is one
 
-    static LyricsResult Ok() { return {true, {}, {}}; }
-    static LyricsResult Fail(std::string why) { return {false, std::move(why), {}}; }
+    static LyricsResult Ok() { return {true, {}, {}, {}}; }
+    static LyricsResult Fail(std::string why) { return {false, std::move(why), {}, {}}; }
     explicit operator bool() const { return ok; }
 };
 
@@ -67,6 +68,9 @@ struct AfterLoadContext {
     HeaderSources Header;
     MeasureText Measure;  // empty: FixedWidthMeasure
 };
+
+// The context with the media path filled in when the caller left it empty.
+AfterLoadContext ForMedia(AfterLoadContext context, const std::string& mediaPath);
 
 // Empties the model (placeholder only) and the heading.
 void ResetLyricsModel(LyricsModel& model);

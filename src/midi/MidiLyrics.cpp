@@ -54,20 +54,6 @@ std::string WithoutControls(std::string_view s) {
     return out;
 }
 
-// Copies LineText into every piece of each line (the last line too).
-void FillLineTexts(std::vector<LyricPiece>& pieces) {
-    std::size_t start = 1;
-    std::string line;
-    for (std::size_t i = 1; i < pieces.size(); ++i) {
-        line += pieces[i].PieceText;
-        if (pieces[i].LineBreak || i + 1 == pieces.size()) {
-            for (std::size_t k = start; k <= i; ++k) pieces[k].LineText = line;
-            start = i + 1;
-            line.clear();
-        }
-    }
-}
-
 double RoundMs(double seconds) { return std::round(seconds * 1000.0) / 1000.0; }
 
 // Lyric events of the track with the most of them; other tracks often repeat
@@ -151,19 +137,20 @@ bool GetWords(const SmfFile& file, const TempoMap& map, Codepage codepage, std::
         if (!trimmed.empty() && trimmed.front() == '@') continue;  // KAR information line
         if (!trimmed.empty() && IsLineMark(trimmed.front())) {
             if (out.size() > 1) out.back().LineBreak = true;
-            text = trimmed.substr(1);
+            text.remove_prefix(text.find(trimmed.front()) + 1);
             while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
         }
         // Keep the blanks at the end: they separate the words of a line.
         if (TrimBlanks(text).empty()) continue;
         const double seconds = RoundMs(map.TickToSeconds(ev.tick));
         if (!(seconds > 0)) continue;  // tick 0 holds information texts
+        if (out.size() > kMaxPieces) break;
         LyricPiece p;
         p.PieceText = std::string(text);
         p.StartTime = seconds - kLyricLeadSeconds;
         out.push_back(std::move(p));
     }
-    FillLineTexts(out);
+    RebuildLineTexts(out);
     return out.size() > 1;
 }
 
@@ -198,6 +185,7 @@ std::vector<MidiLyricEvent> ExtractLyricEvents(const SmfFile& file, const TempoM
 std::vector<LyricPiece> BuildLyricPieces(const std::vector<MidiLyricEvent>& events) {
     std::vector<LyricPiece> pieces(1);
     for (const auto& ev : events) {
+        if (pieces.size() > kMaxPieces) break;
         LyricPiece p;
         p.StartTime = ev.Time / 1e6 - kLyricLeadSeconds;
         p.PieceText = ev.Text;
@@ -207,7 +195,7 @@ std::vector<LyricPiece> BuildLyricPieces(const std::vector<MidiLyricEvent>& even
         }
         pieces.push_back(std::move(p));
     }
-    FillLineTexts(pieces);
+    RebuildLineTexts(pieces);
     return pieces;
 }
 
@@ -220,17 +208,21 @@ bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage, 
 
 void TrimLineMarks(std::vector<LyricPiece>& pieces) {
     for (std::size_t i = 1; i < pieces.size(); ++i) {
+        // Marks go, the blank that separates the next word stays.
         auto& t = pieces[i].PieceText;
-        while (!t.empty() && IsLineMark(t.back())) t.pop_back();
+        std::size_t end = t.size();
+        while (end > 0 && (t[end - 1] == ' ' || t[end - 1] == '\t')) --end;
+        std::size_t cut = end;
+        while (cut > 0 && IsLineMark(t[cut - 1])) --cut;
+        t.erase(cut, end - cut);
     }
-    FillLineTexts(pieces);
+    RebuildLineTexts(pieces);
 }
 
 MidiLyricsResult LoadMidiLyrics(std::string_view songBytes, const std::filesystem::path& songPath,
                                 const MidiLyricsOptions& options, LyricsModel& model) {
     MidiLyricsResult r;
-    model.Lyrics.assign(1, LyricPiece());
-    model.CurrentPiece = 0;
+    ResetLyricsModel(model);
     SmfResult smf = ParseSmf(songBytes);
     if (!smf.file) {
         r.error = smf.error;

@@ -10,6 +10,7 @@ constexpr std::string_view kHeaderTag = "MThd";
 constexpr std::string_view kTrackTag = "MTrk";
 constexpr std::size_t kChunkHeaderBytes = 8;
 constexpr std::size_t kMinHeaderLength = 6;
+constexpr std::size_t kReserveEvents = 1u << 16;
 
 std::uint32_t Be32(std::string_view b, std::size_t pos) {
     auto u = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(b[i])); };
@@ -48,7 +49,8 @@ public:
         : m_b(bytes), m_pos(begin), m_limit(limit), m_budget(eventBudget) {}
 
     // Walks events until End-of-Track or the limit. Returns the problem, if any.
-    std::string Run(SmfTrack& track) {
+    const char* Run(SmfTrack& track) {
+        track.events.reserve(std::min<std::size_t>((m_limit - m_pos) / 4, kReserveEvents));
         std::uint64_t tick = 0;
         std::uint8_t running = 0;
         while (m_pos < m_limit) {
@@ -61,7 +63,7 @@ public:
             ev.tick = tick;
             ev.delta = delta;
             const auto b = static_cast<std::uint8_t>(m_b[m_pos]);
-            std::string problem;
+            const char* problem = nullptr;
             if (b == 0xFF) {
                 problem = ReadMeta(ev);
             } else if (b == 0xF0 || b == 0xF7) {
@@ -71,20 +73,21 @@ public:
                 ++m_pos;
                 continue;
             } else {
-                problem = ReadChannel(ev, b, running);
-                if (problem == "skip") continue;
+                bool skipped = false;
+                problem = ReadChannel(ev, b, running, skipped);
+                if (skipped) continue;
             }
-            if (!problem.empty()) return problem;
+            if (problem) return problem;
             --m_budget;
             track.endTick = tick;
             const bool end = ev.IsMeta(kMetaEndOfTrack);
             if (ev.status != 0xF0 && ev.status != 0xF7) track.events.push_back(std::move(ev));
             if (end) {
                 m_sawEnd = true;
-                return {};
+                return nullptr;
             }
         }
-        return {};
+        return nullptr;
     }
 
     std::size_t Pos() const { return m_pos; }
@@ -102,7 +105,7 @@ private:
         return true;  // a fifth continuation byte is malformed; take what we have
     }
 
-    std::string ReadMeta(SmfEvent& ev) {
+    const char* ReadMeta(SmfEvent& ev) {
         ++m_pos;
         if (m_pos >= m_limit) return "the track ends inside a meta event";
         ev.status = 0xFF;
@@ -112,26 +115,27 @@ private:
         if (len > m_limit - m_pos) return "a meta event runs past the end of its track";
         ev.data.assign(m_b.substr(m_pos, len));
         m_pos += len;
-        return {};
+        return nullptr;
     }
 
-    std::string ReadSysex(SmfEvent& ev) {
+    const char* ReadSysex(SmfEvent& ev) {
         ev.status = static_cast<std::uint8_t>(m_b[m_pos++]);
         std::uint32_t len = 0;
         if (!ReadVlq(len)) return "the track ends inside a system-exclusive message";
         if (len > m_limit - m_pos) return "a system-exclusive message runs past the end of its track";
         m_pos += len;
-        return {};
+        return nullptr;
     }
 
-    std::string ReadChannel(SmfEvent& ev, std::uint8_t b, std::uint8_t& running) {
+    const char* ReadChannel(SmfEvent& ev, std::uint8_t b, std::uint8_t& running, bool& skipped) {
         std::uint8_t status = b;
         if (b & 0x80u) {
             ++m_pos;
             running = b;
         } else if (running == 0) {
             ++m_pos;  // a data byte with no status to repeat
-            return "skip";
+            skipped = true;
+            return nullptr;
         } else {
             status = running;
         }
@@ -142,7 +146,7 @@ private:
         ev.data1 = static_cast<std::uint8_t>(m_b[m_pos] & 0x7F);
         ev.data2 = need == 2 ? static_cast<std::uint8_t>(m_b[m_pos + 1] & 0x7F) : 0;
         m_pos += need;
-        return {};
+        return nullptr;
     }
 
     std::string_view m_b;
@@ -184,7 +188,7 @@ std::size_t ReadTrackChunk(std::string_view b, std::size_t pos, SmfFile& f, std:
     SmfTrack track;
     const std::size_t budgetBefore = budget;
     TrackParser p(b, begin, limit, budget);
-    std::string problem = p.Run(track);
+    const char* problem = p.Run(track);
     if (!p.SawEnd() && limit < b.size() && b.substr(limit, 4) != kTrackTag) {
         // The stated length is too short: read on up to the next track instead.
         const std::size_t next = b.find(kTrackTag, limit);
@@ -199,7 +203,7 @@ std::size_t ReadTrackChunk(std::string_view b, std::size_t pos, SmfFile& f, std:
         Warn(f, "track " + std::to_string(n) + " is shorter than its stated length");
         limit = p.Pos();
     }
-    if (!problem.empty()) Warn(f, "track " + std::to_string(n) + ": " + problem);
+    if (problem) Warn(f, "track " + std::to_string(n) + ": " + problem);
     f.tracks.push_back(std::move(track));
     return limit;
 }

@@ -2,6 +2,9 @@
 
 #include "CdgTestPackets.h"
 #include "cdg/CdgRender.h"
+#include "support/TestSupport.h"
+
+#include <cstdlib>
 
 namespace cx {
 namespace {
@@ -47,6 +50,36 @@ TEST(CdgRender, ScalingKeepsTheAspectRatioAndSharpScalingRepeatsPixels) {
     const QImage smooth = ScaleCdgFrame(frame, QSize(1500, 1080), true);
     EXPECT_NE(smooth.pixel(49, 52), 0xFFFFFFFFu);  // filtered edge
     EXPECT_FALSE(PaintIdlePicture(QSize(320, 240)).isNull());
+}
+
+// `cbx cdg --at` writes exactly the model's picture (skipped when cbx is not built).
+TEST(CdgRender, CbxFrameIsTheModelPicture) {
+    const std::filesystem::path cbx = std::filesystem::path(CX_BINARY_DIR) / "cbx";
+    if (!std::filesystem::exists(cbx)) GTEST_SKIP() << "cbx not built";
+    TempDir dir;
+    std::vector<RawPacket> packets(600, Empty());
+    packets[0] = Colors(false, {0x000, 0xF80, 0x0F0, 0x00F, 0, 0, 0, 0});
+    packets[10] = BorderPreset(3);
+    packets[20] = MemoryPreset(1);
+    packets[299] = Tile(4, 7, 2, 3, 0b101101, true);
+    packets[301] = Tile(5, 7, 2, 3, 0b101101);  // after 1.0 s: not in the frame
+    const auto bytes = Bytes(packets);
+    WriteBytes(dir / "s.cdg", std::string(bytes.begin(), bytes.end()));
+    const std::string cmd = cbx.string() + " cdg " + (dir / "s.cdg").string() + " --at 1.0 -o " +
+                            (dir / "f.png").string() + " --scale 2";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+
+    CdgScreen s;
+    for (int n = 0; n <= 300; ++n) s.Dispatch(Normal(packets[n]));
+    const QImage expected = RenderCdgScreen(s);
+    const QImage written = QImage(QString::fromStdString((dir / "f.png").string()))
+                               .convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(written.size(), expected.size() * 2);
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            ASSERT_EQ(written.pixel(2 * x + 1, 2 * y + 1), expected.pixel(x, y)) << x << "," << y;
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,91 @@
+// What the 10 ms playback tick costs: a paint, an idle tick, a transition frame.
+#include <benchmark/benchmark.h>
+
+#include "karaoke/GuiContext.h"
+#include "karaoke/KaraokeDisplay.h"
+#include "karaoke/Transitions.h"
+
+namespace {
+
+constexpr int kLines = 2000;
+
+cx::LyricsModel LongSong() {
+    cx::LyricsModel m;
+    const char* words[] = {"Some ", "words ", "to ", "sing ", "along ", "tonight"};
+    for (int line = 0; line < kLines; ++line) {
+        std::string text;
+        for (const char* w : words) text += w;
+        for (int i = 0; i < 6; ++i)
+            m.Lyrics.push_back({text, words[i], 1.0 + line * 6 + i, i == 5});
+    }
+    return m;
+}
+
+cx::KaraokeSettings Settings() {
+    cx::KaraokeSettings s;
+    s.LyricsFont = "DejaVu Sans";
+    s.LyricsFontSize = 48;
+    s.LyricsOutlineWidth = 4;
+    s.LyricsShowBall = true;
+    s.DisplayMode = 1;
+    return s;
+}
+
+void PaintPiece(benchmark::State& state) {
+    cx::EnsureGuiContext();
+    cx::LyricsModel model = LongSong();
+    cx::KaraokeDisplay display;
+    display.SetSettings(Settings());
+    display.SetWindow(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), true);
+    display.SetMediaOpen(true);
+    display.ChangeLyrics(&model, {});
+    double t = 1.0;
+    std::int64_t now = 0;
+    for (auto _ : state) {
+        display.IsPlaying(t, now);  // exactly one piece is due: one paint
+        t += 1.0;
+        now += 1000;
+        if (t > kLines * 6 - 1) {
+            state.PauseTiming();
+            display.GetLastPos(0, now);
+            t = 1.0;
+            state.ResumeTiming();
+        }
+    }
+    state.counters["paints"] = display.PaintCount();
+}
+BENCHMARK(PaintPiece)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+
+void IdleTick(benchmark::State& state) {
+    cx::EnsureGuiContext();
+    cx::LyricsModel model = LongSong();
+    cx::KaraokeDisplay display;
+    display.SetSettings(Settings());
+    display.SetWindow(1920, 1080, true);
+    display.SetMediaOpen(true);
+    display.ChangeLyrics(&model, {});
+    display.IsPlaying(1.0, 1000);
+    std::int64_t now = 1000;
+    for (auto _ : state) display.IsPlaying(1.5, ++now);  // between two pieces
+}
+BENCHMARK(IdleTick);
+
+void TransitionFrame(benchmark::State& state) {
+    cx::EnsureGuiContext();
+    QImage a(1920, 1080, QImage::Format_RGB32), b(1920, 1080, QImage::Format_RGB32);
+    a.fill(Qt::red);
+    b.fill(Qt::blue);
+    const std::vector<cx::TransitionSpec> specs = {
+        {"Slide Bar", "Vertical2", 5}, {"Stretch Zoom", "", 5}, {"Custom Checkboard", "", 5}};
+    const auto& spec = specs[static_cast<std::size_t>(state.range(0))];
+    const int steps = cx::TransitionSteps(spec, a.size(), false);
+    int frame = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(cx::TransitionFrame(a, b, spec, frame, steps));
+        frame = (frame + 1) % steps;
+    }
+    state.SetLabel(spec.Effect);
+}
+BENCHMARK(TransitionFrame)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,546 @@
+#include "karaoke/KaraokeDisplay.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QString>
+#include <algorithm>
+#include <filesystem>
+
+#include "karaoke/GuiContext.h"
+#include "karaoke/Pictures.h"
+
+namespace cx {
+
+namespace {
+
+std::string BaseName(const std::string& path) {
+    if (path.empty()) return {};
+    // Songs named in the Windows way keep their backslashes.
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    return std::filesystem::path(p).stem().string();
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+}  // namespace
+
+std::string WidestLineOf(const LyricsModel& model, const KaraokeSettings& settings) {
+    if (!model.HasLyrics()) return {};
+    const QFontMetrics fm(MakeLyricsFont(settings, settings.LyricsFontSize));
+    std::string widest;
+    int best = -1;
+    for (int k = 1; k <= model.UpperBound(); ++k) {
+        const auto& text = model.Lyrics[static_cast<std::size_t>(k)].LineText;
+        const int w = fm.horizontalAdvance(QString::fromStdString(text));
+        if (w > best) {
+            best = w;
+            widest = text;
+        }
+    }
+    return widest;
+}
+
+KaraokeDisplay::KaraokeDisplay() {
+    EnsureGuiContext();
+    m_fontSize = m_settings.LyricsFontSize;
+    UpdateLook();
+    SetBackground();
+}
+
+void KaraokeDisplay::SetSettings(const KaraokeSettings& settings) {
+    const bool fontChanged = settings.LyricsFont != m_settings.LyricsFont ||
+                             settings.LyricsFontSize != m_settings.LyricsFontSize ||
+                             settings.LyricsFontBold != m_settings.LyricsFontBold ||
+                             settings.LyricsFontItalic != m_settings.LyricsFontItalic ||
+                             settings.LyricsFitFont != m_settings.LyricsFitFont;
+    const bool pictureChanged = settings.LyricsPicPath != m_settings.LyricsPicPath;
+    m_settings = settings;
+    if (fontChanged) {
+        m_fontSize = m_settings.LyricsFontSize;
+        if (m_settings.LyricsFitFont) FitLyrics();
+    }
+    UpdateLook();
+    if (pictureChanged) SetPicture();
+}
+
+QSize KaraokeDisplay::AreaSize() const {
+    return {std::max(1, m_innerWidth), std::max(1, AreaHeightFor(m_innerHeight, m_fullscreen))};
+}
+
+void KaraokeDisplay::SetWindow(int innerWidth, int innerHeight, bool fullscreen) {
+    m_innerWidth = std::max(1, innerWidth);
+    m_innerHeight = std::max(1, innerHeight);
+    m_fullscreen = fullscreen;
+    m_transition.reset();
+    if (m_settings.LyricsFitFont && m_mediaOpen) FitLyrics();
+    SetBackground();
+}
+
+double KaraokeDisplay::Corrected(double position) const {
+    double pos = position - m_settings.LyricsOffset;
+    if (m_model && m_model->KokTiming) pos += kKokLeadSeconds;
+    return pos < 0 ? 0 : pos;
+}
+
+double KaraokeDisplay::Start(int k) const {
+    return m_model->Lyrics[static_cast<std::size_t>(k)].StartTime;
+}
+
+int KaraokeDisplay::LastPiece() const {
+    return m_model ? m_model->UpperBound() : 0;
+}
+
+void KaraokeDisplay::UpdateLook() {
+    m_look = UpdateColors(m_settings, m_song);
+    if (m_fontSize <= 0) m_fontSize = m_settings.LyricsFontSize;
+    m_font = MakeLyricsFont(m_settings, m_fontSize);
+    m_lineHeight = QFontMetrics(m_font).height() + 9;
+}
+
+int KaraokeDisplay::BandHeight() const {
+    return (m_settings.DisplayMode == 3 ? 3 : 2) * m_lineHeight;
+}
+
+int KaraokeDisplay::SlotTop(int slot) const {
+    return slot < 0 ? m_lineHeight / 2 : slot * m_lineHeight;
+}
+
+int KaraokeDisplay::CurrentSlot() const {
+    if (m_page != Page::Lines) return -1;
+    for (const auto& s : m_slots)
+        if (s.Current) return s.Slot;
+    return -1;
+}
+
+// --- the tick ---------------------------------------------------------------
+
+void KaraokeDisplay::IsPlaying(double position, std::int64_t nowMs) {
+    m_nowMs = nowMs;
+    m_playbackPosition = position;
+    if (m_lastTimerOn && nowMs - m_lastTimerStart >= kLastTimerMs) {
+        m_lastTimerOn = false;
+        Restore();
+    }
+    const double pos = Corrected(position);
+    if (!m_bandExists && m_settings.LyricsFitFont) FitLyrics();
+    if (!m_lyricsShown || m_painting) return;
+    if (m_transition) AdvanceTransition();
+    AdvanceTimeline(pos);
+    if (!m_model || !m_model->HasLyrics()) return;
+
+    const int c = m_model->CurrentPiece;
+    const int last = LastPiece();
+    if (c >= last) return;  // the end belongs to the last timer
+    if (Start(c + 1) <= pos) {
+        if (!m_mediaOpen) return;
+        if (c == 0) {
+            // One paint per tick: the first piece now, the rest on later ticks.
+            m_lastTimerOn = false;
+            m_model->CurrentPiece = 1;
+            PaintPiece(1, false);
+            return;
+        }
+        const double from = Start(c);
+        int k = c + 1;
+        while (k <= last && !(Start(k) >= from && Start(k) <= pos)) ++k;
+        if (k > last) return;
+        m_lastTimerOn = false;
+        if (Start(k) != 0) PaintPiece(k, false);
+        m_model->CurrentPiece = k;
+    } else if (pos < Start(1)) {
+        PaintTitle();
+    }
+}
+
+void KaraokeDisplay::AdvanceTimeline(double position) {
+    if (m_transition) return;
+    const auto& schedule = m_song.Schedule;
+    if (m_scheduleIndex >= static_cast<int>(schedule.size())) return;
+    const auto& entry = schedule[static_cast<std::size_t>(m_scheduleIndex)];
+    if (!(std::max(0, entry.Time) < position)) return;
+    ++m_scheduleIndex;
+    QImage next = DecodePicture(entry.Path);  // ChangePic
+    if (next.isNull()) return;                // nothing to bring in: the picture stays
+    m_nextPicture = next;
+    RunningTransition t;
+    t.From = m_background;
+    t.To = LayoutBackground(AreaSize(), m_look.Colors.Back, m_picture, m_look.PictureLayout,
+                            m_nextPicture);
+    t.Spec = {entry.Effect, entry.EffectDetail, entry.Speed};
+    t.Steps = TransitionSteps(t.Spec, AreaSize(), false);
+    m_transition = std::move(t);
+    AdvanceTransition();
+}
+
+void KaraokeDisplay::AdvanceTransition() {
+    if (!m_transition) return;
+    if (++m_transition->Frame >= m_transition->Steps) {
+        FinishTransition();
+        return;
+    }
+    Present();
+}
+
+void KaraokeDisplay::FinishTransition() {
+    m_background = std::move(m_transition->To);
+    m_transition.reset();
+    Present();
+}
+
+// --- painting ---------------------------------------------------------------
+
+void KaraokeDisplay::PaintPiece(int k, bool redraw) {
+    if (k == 0) {
+        PaintTitle();
+        return;
+    }
+    UpdateLook();
+    m_bandExists = true;
+    m_painting = true;
+    const auto& lyrics = m_model->Lyrics;
+    const int last = LastPiece();
+    const std::string line = lyrics[static_cast<std::size_t>(k)].LineText;
+
+    int j = k;
+    while (j < last && !lyrics[static_cast<std::size_t>(j)].LineBreak) ++j;
+    std::string next;
+    if (j >= last) {
+        m_lastLine = 1;
+        m_lastTimerOn = true;
+        m_lastTimerStart = m_nowMs;
+    } else {
+        m_lastLine = 0;
+        next = lyrics[static_cast<std::size_t>(j + 1)].LineText;
+    }
+
+    int start = k;
+    while (start > 1 && !lyrics[static_cast<std::size_t>(start - 1)].LineBreak) --start;
+    m_sungText.clear();
+    for (int i = start; i <= k; ++i) m_sungText += lyrics[static_cast<std::size_t>(i)].PieceText;
+    m_pieceText = lyrics[static_cast<std::size_t>(k)].PieceText;
+    const bool newLine = start != m_lineStart;
+
+    m_slots.clear();
+    switch (m_settings.DisplayMode) {
+        case 0:
+            m_slots.push_back({line, -1, true});
+            break;
+        case 2: {
+            if (newLine) m_slotToggle = !m_slotToggle;
+            const int slot = m_slotToggle ? 0 : 1;
+            m_slots.push_back({line, slot, true});
+            m_slots.push_back({next, 1 - slot, false});
+            break;
+        }
+        case 3: {
+            if (newLine && m_lineStart != 0 && !redraw) m_threeSlot = (m_threeSlot + 1) % 3;
+            m_threeLines[static_cast<std::size_t>(m_threeSlot)] = line;
+            // The last line has nothing coming; an older line there would look like one.
+            m_threeLines[static_cast<std::size_t>((m_threeSlot + 1) % 3)] =
+                m_lastLine == 1 ? std::string() : next;
+            for (int s = 0; s < 3; ++s)
+                m_slots.push_back({m_threeLines[static_cast<std::size_t>(s)], s, s == m_threeSlot});
+            break;
+        }
+        default:
+            m_slots.push_back({line, 0, true});
+            m_slots.push_back({next, 1, false});
+            break;
+    }
+    m_lineStart = start;
+    m_shownLine = line;
+    m_otherLine = next;
+    m_painting = false;
+    PaintStoredLines();
+}
+
+void KaraokeDisplay::PaintStoredLines() {
+    BandSpec spec;
+    spec.Width = AreaSize().width();
+    spec.Height = BandHeight();
+    spec.Font = m_font;
+    spec.Colors = m_look.Colors;
+    spec.OutlineWidth = m_settings.LyricsOutlineWidth;
+    spec.LineMode = m_settings.LyricsMode;
+    for (const auto& s : m_slots) spec.Lines.push_back({s.Text, SlotTop(s.Slot), s.Current});
+    spec.SungText = m_sungText;
+    spec.PieceText = m_pieceText;
+    spec.BallColor = m_settings.LyricsBallColor;
+    if (m_settings.LyricsShowBall) {
+        switch (m_settings.DisplayMode) {
+            case 0:
+                spec.Ball = BallKind::OverPieceRimmed;
+                break;
+            case 1:
+                spec.Ball = BallKind::OverPiece;
+                break;
+            default:
+                spec.Ball = BallKind::Marker;
+                break;
+        }
+    }
+    m_band = PaintBand(spec, m_stamps);
+    m_bandTop = BandTopInArea(m_look.LyricAlignment, m_innerHeight, m_fullscreen, spec.Height);
+    m_page = Page::Lines;
+    ++m_paintCount;
+    Present();
+}
+
+void KaraokeDisplay::PaintTitle() {
+    UpdateLook();
+    std::string artist =
+        !m_song.Artist.empty() || !m_song.Title.empty() ? m_song.Artist : m_song.TagArtist;
+    std::string title =
+        !m_song.Artist.empty() || !m_song.Title.empty() ? m_song.Title : m_song.TagTitle;
+    if (artist.empty() && title.empty()) artist = BaseName(m_song.MediaPath);
+    std::string header = artist.empty() ? title : title.empty() ? artist : artist + "|" + title;
+    if (header.empty() || m_titleShown) return;
+
+    std::string first = header, second;
+    if (const auto bar = header.find('|'); bar != std::string::npos) {
+        first = header.substr(0, bar);
+        second = header.substr(bar + 1);
+    }
+    if (!m_settings.ShowLyricsTitle) first.clear(), second.clear();
+
+    // The title shrinks on its own copy of the font; the lyrics keep theirs.
+    const int areaWidth = AreaSize().width();
+    int size = m_fontSize;
+    QFont font = MakeLyricsFont(m_settings, size);
+    auto widest = [&] {
+        const QFontMetrics fm(font);
+        return std::max(fm.horizontalAdvance(QString::fromStdString(first)),
+                        fm.horizontalAdvance(QString::fromStdString(second)));
+    };
+    while (widest() > areaWidth * 3 / 4 && size > kMinFontSize)
+        font = MakeLyricsFont(m_settings, --size);
+
+    const int lineHeight = QFontMetrics(font).height() + 9;
+    BandSpec spec;
+    spec.Width = areaWidth;
+    spec.Height = 2 * lineHeight;
+    spec.Font = font;
+    spec.Colors = m_look.Colors;
+    spec.OutlineWidth = m_settings.LyricsOutlineWidth;
+    if (second.empty()) {
+        spec.Lines.push_back({first, lineHeight / 2, false});
+    } else {
+        spec.Lines.push_back({first, 0, false});
+        spec.Lines.push_back({second, lineHeight, false});
+    }
+    m_band = PaintBand(spec, m_stamps);
+    m_bandTop = BandTopInArea(m_look.LyricAlignment, m_innerHeight, m_fullscreen, spec.Height);
+    m_page = Page::Title;
+    m_titleShown = true;
+    ++m_paintCount;
+    Present();
+}
+
+void KaraokeDisplay::Restore() {
+    m_page = Page::Background;
+    Present();
+}
+
+void KaraokeDisplay::Present() {
+    const QImage* band = m_page == Page::Background ? nullptr : &m_band;
+    if (m_transition) {
+        const auto& t = *m_transition;
+        m_frame =
+            ComposeFrame(TransitionFrame(t.From, t.To, t.Spec, t.Frame, t.Steps), band, m_bandTop);
+    } else {
+        m_frame = ComposeFrame(m_background, band, m_bandTop);
+    }
+}
+
+void KaraokeDisplay::Repaint() {
+    UpdateLook();
+    if (m_mediaOpen && m_model && m_model->HasLyrics()) {
+        const double pos = Corrected(m_playbackPosition);
+        if (pos < Start(1)) {
+            m_titleShown = false;
+            PaintTitle();
+            if (!m_titleShown) Restore();
+            return;
+        }
+        if (pos > Start(LastPiece()) + kRepaintEndSeconds) {
+            Restore();
+            return;
+        }
+        if (!m_slots.empty()) {
+            PaintStoredLines();
+            return;
+        }
+    }
+    Restore();
+}
+
+// --- jumps and resets -------------------------------------------------------
+
+void KaraokeDisplay::GetLastPos(double position, std::int64_t nowMs) {
+    if (!m_lyricsShown || !m_mediaOpen) return;
+    m_nowMs = nowMs;
+    m_playbackPosition = position;
+    const double pos = Corrected(position);
+    m_transition.reset();
+    m_lastTimerOn = false;
+
+    // The picture that belongs to the new position, at once and without a transition.
+    m_scheduleIndex = 0;
+    m_nextPicture = QImage();
+    const auto& schedule = m_song.Schedule;
+    for (int i = static_cast<int>(schedule.size()) - 1; i >= 0; --i) {
+        if (std::max(0, schedule[static_cast<std::size_t>(i)].Time) < pos) {
+            m_nextPicture = DecodePicture(schedule[static_cast<std::size_t>(i)].Path);
+            m_scheduleIndex = i + 1;
+            break;
+        }
+    }
+    m_background = LayoutBackground(AreaSize(), m_look.Colors.Back, m_picture, m_look.PictureLayout,
+                                    m_nextPicture);
+
+    if (!m_model || !m_model->HasLyrics()) {
+        Restore();
+        return;
+    }
+    m_titleShown = false;
+    const int last = LastPiece();
+    if (pos >= Start(last)) {
+        m_model->CurrentPiece = last - 1;  // the next tick paints the last piece
+        Present();
+        return;
+    }
+    ClearTexts();
+    int k = 1;
+    while (k <= last && !(Start(k) > pos)) ++k;
+    // Always redraw: the texts were just cleared, so even a jump within the
+    // current piece must paint it again.
+    m_model->CurrentPiece = k - 1;
+    PaintPiece(k - 1, true);
+}
+
+void KaraokeDisplay::ClearTexts() {
+    m_shownLine.clear();
+    m_otherLine.clear();
+    m_sungText.clear();
+    m_pieceText.clear();
+    for (auto& l : m_threeLines) l.clear();
+    m_slots.clear();
+    m_threeSlot = 0;
+    m_lineStart = 0;
+    m_slotToggle = false;
+}
+
+void KaraokeDisplay::ClearNewLyrics() {
+    ClearTexts();
+    if (m_model) m_model->CurrentPiece = 0;
+    m_lastLine = 0;
+    m_titleShown = false;
+    m_lastTimerOn = false;
+    m_page = Page::Background;
+}
+
+void KaraokeDisplay::ClearLyrics() {
+    ClearNewLyrics();
+    m_transition.reset();
+    m_bandExists = false;
+    m_band = QImage();
+    // Back to the song's start: the timeline begins again.
+    m_scheduleIndex = m_pendingPicturePath.empty() ? 0 : 1;
+    m_nextPicture = m_pendingPicturePath.empty() ? QImage() : DecodePicture(m_pendingPicturePath);
+    SetPicture();
+    SetBackground();
+}
+
+void KaraokeDisplay::ChangeLyrics(LyricsModel* model, const SongLook& look) {
+    m_model = model;
+    m_song = look;
+    UpdateLook();
+    if (ResolvedPicturePath() != m_shownPicturePath) SetPicture();
+    m_transition.reset();
+    m_pendingPicturePath.clear();
+    m_nextPicture = QImage();
+    m_scheduleIndex = 0;
+    if (!m_song.Schedule.empty() && m_song.Schedule.front().Time < 1) {
+        // On show from the start, without a transition.
+        m_nextPicture = DecodePicture(m_song.Schedule.front().Path);
+        m_pendingPicturePath = m_song.Schedule.front().Path;
+        m_scheduleIndex = 1;
+    }
+    ClearNewLyrics();
+    m_bandExists = false;
+    if (m_settings.LyricsFitFont) FitLyrics();
+    SetBackground();
+}
+
+// --- pictures ---------------------------------------------------------------
+
+std::string KaraokeDisplay::ResolvedPicturePath() const {
+    if (FileExists(m_song.Picture)) return m_song.Picture;
+    return m_settings.LyricsPicPath;
+}
+
+void KaraokeDisplay::SetPicture() {
+    m_shownPicturePath = ResolvedPicturePath();
+    m_picture = DecodePicture(m_shownPicturePath);
+}
+
+void KaraokeDisplay::SetBackground() {
+    UpdateLook();
+    m_background = LayoutBackground(AreaSize(), m_look.Colors.Back, m_picture, m_look.PictureLayout,
+                                    m_nextPicture);
+    Repaint();
+}
+
+// --- font -------------------------------------------------------------------
+
+void KaraokeDisplay::FitLyrics() {
+    if (!m_settings.LyricsFitFont) return;
+    FitInput in;
+    if (m_model) {
+        in.WidestLine =
+            m_model->WidestLine.empty() ? WidestLineOf(*m_model, m_settings) : m_model->WidestLine;
+    }
+    in.ShowBall = m_settings.LyricsShowBall;
+    in.DisplayMode = m_settings.DisplayMode;
+    in.InnerWidth = m_innerWidth;
+    in.InnerHeight = m_innerHeight;
+    in.CurrentSize = m_fontSize;
+    in.SettingsSize = m_settings.LyricsFontSize;
+    m_fontSize = cx::FitLyrics(in, QtFontMeasure(m_settings));
+    UpdateLook();
+}
+
+bool KaraokeDisplay::IncreaseFont() {
+    m_settings.LyricsFontSize += 2;
+    if (!m_settings.LyricsFitFont) m_fontSize = m_settings.LyricsFontSize;
+    Repaint();
+    return true;
+}
+
+bool KaraokeDisplay::DecreaseFont() {
+    if (m_settings.LyricsFontSize < 12) return false;
+    m_settings.LyricsFontSize -= 2;
+    if (!m_settings.LyricsFitFont) m_fontSize = m_settings.LyricsFontSize;
+    Repaint();
+    return true;
+}
+
+void KaraokeDisplay::ToggleFitFont() {
+    m_settings.LyricsFitFont = !m_settings.LyricsFitFont;
+    if (m_settings.LyricsFitFont) {
+        FitLyrics();
+    } else {
+        m_fontSize = m_settings.LyricsFontSize;
+    }
+    Repaint();
+}
+
+void KaraokeDisplay::AddOffset(double seconds) {
+    m_settings.LyricsOffset += seconds;
+}
+
+}  // namespace cx

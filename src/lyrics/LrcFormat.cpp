@@ -1,0 +1,200 @@
+#include "lyrics/LrcFormat.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "lyrics/LyricsText.h"
+#include "lyrics/SiblingFile.h"
+
+namespace cx {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int Digits(std::string_view s) {
+    int v = 0;
+    for (char c : s) v = v * 10 + (c - '0');
+    return v;
+}
+
+// Checks `tag` against a pattern where '#' stands for one digit.
+bool Matches(std::string_view tag, std::string_view pattern) {
+    if (tag.size() != pattern.size()) return false;
+    for (std::size_t i = 0; i < tag.size(); ++i) {
+        if (pattern[i] == '#' ? !IsDigit(tag[i]) : tag[i] != pattern[i]) return false;
+    }
+    return true;
+}
+
+// The leading time tags of a line and where its text starts.
+struct LineTags {
+    std::vector<double> times;
+    std::size_t textStart = 0;
+};
+
+// The first tag may stand anywhere before the text (field headers of MP3
+// lyrics blocks precede it); further tags must follow directly, so that a
+// bracket later in the sung text does not swallow the words before it.
+LineTags ReadLineTags(std::string_view line) {
+    LineTags out;
+    std::size_t pos = 0;
+    std::optional<std::size_t> lastClose;
+    while (pos < line.size()) {
+        const std::size_t open = line.find('[', pos);
+        if (open == std::string_view::npos) break;
+        if (!out.times.empty() && open != pos) break;
+        const std::size_t close = line.find(']', open + 1);
+        if (close == std::string_view::npos) break;
+        lastClose = close;
+        const std::string_view tag = line.substr(open + 1, close - open - 1);
+        if (!IsLrcTimeTag(tag)) break;
+        out.times.push_back(LrcTimeToSeconds(tag));
+        pos = close + 1;
+    }
+    out.textStart = lastClose ? *lastClose + 1 : 0;
+    return out;
+}
+
+void AppendPiece(PieceArray& pieces, double time, std::string_view text, bool lineBreak) {
+    LyricPiece p;
+    p.StartTime = time;
+    p.PieceText = std::string(text);
+    p.LineBreak = lineBreak;
+    pieces.push_back(std::move(p));
+}
+
+void ParseLrcLine(std::string_view line, PieceArray& pieces) {
+    const LineTags tags = ReadLineTags(line);
+    if (tags.times.empty()) return;
+    const std::string_view text = line.substr(tags.textStart);
+    if (tags.times.size() > 1) {
+        for (double t : tags.times) AppendPiece(pieces, t, text, true);
+        return;
+    }
+    const auto parts = SplitAt(text, '<');
+    if (parts.size() == 1) {
+        AppendPiece(pieces, tags.times[0], text, true);
+        return;
+    }
+    AppendPiece(pieces, tags.times[0], parts[0], false);
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        const std::string_view w = parts[i];
+        const std::size_t g = w.find('>');
+        if (g == std::string_view::npos || g == 0 || !IsLrcTimeTag(w.substr(0, g))) continue;
+        AppendPiece(pieces, LrcTimeToSeconds(w.substr(0, g)), w.substr(g + 1),
+                    i + 1 == parts.size());
+    }
+}
+
+std::string Pad2(long long v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02lld", v);
+    return buf;
+}
+
+// mm:ss.hh with the hundredths cut, not rounded.
+std::string ExtendedTime(double t) {
+    const long long micro = std::llround(std::max(0.0, std::min(t, 1e9)) * 1e6);
+    const long long hundredths = micro / 10000;
+    return Pad2(hundredths / 6000) + ":" + Pad2((hundredths / 100) % 60) + "." +
+           Pad2(hundredths % 100);
+}
+
+// mm:ss with the seconds rounded half to even.
+std::string PlainTime(double t) {
+    const long long s = static_cast<long long>(std::nearbyint(std::max(0.0, std::min(t, 1e9))));
+    return Pad2(s / 60) + ":" + Pad2(s % 60);
+}
+
+}  // namespace
+
+bool IsLrcTimeTag(std::string_view tag) {
+    return Matches(tag, "#:##") || Matches(tag, "##:##") || Matches(tag, "#:##.##") ||
+           Matches(tag, "##:##.##");
+}
+
+double LrcTimeToSeconds(std::string_view tag) {
+    if (!IsLrcTimeTag(tag)) return 0;
+    const std::size_t colon = tag.find(':');
+    double v = Digits(tag.substr(0, colon)) * 60.0 + Digits(tag.substr(colon + 1, 2));
+    if (tag.size() > colon + 3) v += Digits(tag.substr(colon + 4, 2)) / 100.0;
+    return v;
+}
+
+void SortLyricsByTime(PieceArray& pieces) {
+    if (pieces.size() < 3) return;
+    std::stable_sort(
+        pieces.begin() + 1, pieces.end(),
+        [](const LyricPiece& a, const LyricPiece& b) { return a.StartTime < b.StartTime; });
+}
+
+LyricsResult ParseLrcText(std::string_view text, PieceArray& pieces) {
+    pieces.assign(1, LyricPiece{});
+    for (std::string_view line : SplitCrLf(text)) {
+        ParseLrcLine(line, pieces);
+        if (pieces.size() > kMaxPieces) {
+            pieces.assign(1, LyricPiece{});
+            return LyricsResult::Fail("the LRC text holds too many pieces");
+        }
+    }
+    if (pieces.size() == 1) return LyricsResult::Fail("no timed LRC line");
+    SortLyricsByTime(pieces);
+    RebuildLineTexts(pieces);
+    return LyricsResult::Ok();
+}
+
+LyricsResult LoadLrcFile(const std::filesystem::path& mediaPath, LyricsModel& model,
+                         const AfterLoadContext& context, Codepage cp) {
+    ResetLyricsModel(model);
+    LyricsResult r = LyricsResult::Fail("no LRC file beside the song");
+    if (auto file = FindSiblingFile(mediaPath, "lrc")) {
+        TextFileRead read = ReadLyricsTextFile(*file, cp);
+        r = read.ok ? ParseLrcText(read.text, model.Lyrics) : LyricsResult::Fail(read.error);
+    }
+    RunAfterLoad(model, ForMedia(context, mediaPath.string()));
+    return r;
+}
+
+std::string ExportLrc(const PieceArray& pieces, LrcFlavour flavour) {
+    std::string out;
+    if (flavour == LrcFlavour::Extended) {
+        bool lineStart = true;
+        for (std::size_t i = 1; i < pieces.size(); ++i) {
+            const std::string t = ExtendedTime(pieces[i].StartTime);
+            out += lineStart ? "[" + t + "]" : "<" + t + ">";
+            out += pieces[i].PieceText;
+            lineStart = pieces[i].LineBreak;
+            if (lineStart) out += "\r\n";
+        }
+    } else {
+        std::string line;
+        double lineTime = 0;
+        bool lineStart = true;
+        bool first = true;
+        for (std::size_t i = 1; i < pieces.size(); ++i) {
+            if (lineStart) lineTime = pieces[i].StartTime;
+            line += pieces[i].PieceText;
+            lineStart = pieces[i].LineBreak || i + 1 == pieces.size();
+            if (lineStart) {
+                if (!first) out += "\r\n";
+                out += "[" + PlainTime(lineTime) + "]" + line;
+                line.clear();
+                first = false;
+            }
+        }
+    }
+    return out + "\r\n";
+}
+
+LyricsResult WriteLrcFile(const PieceArray& pieces, LrcFlavour flavour,
+                          const std::filesystem::path& path, Codepage cp) {
+    if (pieces.size() < 2) return LyricsResult::Fail("there are no lyrics to export");
+    return WriteLyricsTextFile(path, ExportLrc(pieces, flavour), cp);
+}
+
+}  // namespace cx

@@ -1,0 +1,452 @@
+#include "lyrics/Mp3Class.h"
+
+#include <mpg123.h>
+#include <taglib/fileref.h>
+#include <taglib/id3v2frame.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tag.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "lyrics/Lyrics3.h"
+#include "lyrics/TimeText.h"
+#include "lyrics/WavHeader.h"
+#include "platform/AtomicFile.h"
+#include "platform/PrivateTemp.h"
+
+namespace cx {
+namespace fs = std::filesystem;
+namespace {
+
+// Enough of the file's end to hold the largest Lyrics3 block and the ID3v1 tag.
+constexpr std::size_t kTailBytes = kLyrics3MaxBlock + 15 + kId3v1Size;
+// Enough of a WAV file's start to reach its data chunk in practice.
+constexpr std::size_t kWavHeadBytes = 1u << 20;
+
+std::uint64_t FileSize(const std::string& path) {
+    std::error_code ec;
+    const auto n = fs::file_size(path, ec);
+    return ec ? 0 : n;
+}
+
+std::string ReadRange(const std::string& path, bool fromEnd, std::size_t count) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    const std::uint64_t size = FileSize(path);
+    const std::uint64_t n = std::min<std::uint64_t>(count, size);
+    if (fromEnd) in.seekg(static_cast<std::streamoff>(size - n));
+    std::string out(n, '\0');
+    in.read(out.data(), static_cast<std::streamsize>(n));
+    out.resize(static_cast<std::size_t>(in.gcount()));
+    return out;
+}
+
+std::string Utf8(const TagLib::String& s) {
+    return s.to8Bit(true);
+}
+
+// What mpg123 tells about an MPEG audio file.
+struct MpegFacts {
+    bool ok = false;
+    double length = 0;
+    long frames = 0;
+    mpg123_frameinfo info{};
+};
+
+MpegFacts ProbeMpeg(const std::string& path) {
+    MpegFacts f;
+    mpg123_handle* mh = mpg123_new(nullptr, nullptr);
+    if (!mh) return f;
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    if (mpg123_open(mh, path.c_str()) == MPG123_OK &&
+        mpg123_getformat(mh, &rate, &channels, &encoding) == MPG123_OK && rate > 0 &&
+        mpg123_info(mh, &f.info) == MPG123_OK && mpg123_scan(mh) == MPG123_OK) {
+        const off_t samples = mpg123_length(mh);
+        f.frames = static_cast<long>(mpg123_framelength(mh));
+        if (samples > 0) {
+            f.length = static_cast<double>(samples) / static_cast<double>(rate);
+            f.ok = true;
+        }
+    }
+    mpg123_close(mh);
+    mpg123_delete(mh);
+    return f;
+}
+
+std::string VersionText(int v) {
+    switch (v) {
+        case MPG123_1_0:
+            return "MPEG 1";
+        case MPG123_2_0:
+            return "MPEG 2";
+        default:
+            return "MPEG 2.5";
+    }
+}
+
+std::string LayerText(int layer) {
+    return layer == 1 ? "Layer I" : layer == 2 ? "Layer II" : "Layer III";
+}
+
+std::string ModeText(int mode) {
+    switch (mode) {
+        case MPG123_M_STEREO:
+            return "Stereo";
+        case MPG123_M_JOINT:
+            return "Joint Stereo";
+        case MPG123_M_DUAL:
+            return "Dual Channel";
+        default:
+            return "Mono";
+    }
+}
+
+std::string EmphasisText(int e) {
+    switch (e) {
+        case 0:
+            return "None";
+        case 1:
+            return "50/15 ms";
+        case 3:
+            return "CCITT J.17";
+        default:
+            return "Reserved";
+    }
+}
+
+std::string YesNo(bool v) {
+    return v ? "Yes" : "No";
+}
+
+std::string FrameText(const TagLib::ID3v2::Tag* tag, const char* id) {
+    const auto& map = tag->frameListMap();
+    auto it = map.find(id);
+    if (it == map.end() || it->second.isEmpty()) return {};
+    return Utf8(it->second.front()->toString());
+}
+
+// Runs a TagLib edit on a private copy, then replaces the file atomically
+// with the result, so the original is intact if anything fails.
+bool EditCopy(const std::string& path, const std::function<bool(const std::string&)>& edit,
+              std::string& error) {
+    ReadResult r = ReadWholeFile(path);
+    if (!r.bytes) {
+        error = r.error;
+        return false;
+    }
+    PrivateTemp temp;
+    if (temp.Folder().empty()) {
+        error = "cannot create a private temporary folder";
+        return false;
+    }
+    const fs::path copy = temp.File("edit" + fs::path(path).extension().string());
+    if (!WriteFileAtomically(copy, *r.bytes).empty() || !edit(copy.string())) {
+        error = "cannot edit the tags of " + path;
+        return false;
+    }
+    ReadResult edited = ReadWholeFile(copy);
+    if (!edited.bytes) {
+        error = edited.error;
+        return false;
+    }
+    error = WriteFileAtomically(path, *edited.bytes);
+    return error.empty();
+}
+
+}  // namespace
+
+void MP3Class::ZeroValues() {
+    m_info = MP3Info{};
+    m_error.clear();
+}
+
+void MP3Class::SetFilename(const std::string& path) {
+    ZeroValues();
+    m_savedId3v1.clear();
+    m_info.Filename = path;
+    m_info.BaseName = fs::path(path).stem().string();
+}
+
+bool MP3Class::ReadFile() {
+    m_error.clear();
+    const std::string head = ReadRange(m_info.Filename, false, kWavHeadBytes);
+    if (head.empty()) {
+        m_error = FileSize(m_info.Filename) == 0 && fs::exists(m_info.Filename)
+                      ? "the file is empty: " + m_info.Filename
+                      : "cannot read " + m_info.Filename;
+        return false;
+    }
+    if (head.compare(0, 4, "MThd") == 0) return ReadMidi();
+    if (LooksLikeWav(head)) return ReadWav();
+    return ReadOther();
+}
+
+bool MP3Class::ReadMidi() {
+    m_info.format = "MIDI";
+    MidiFacts facts;
+    if (!m_midi || !m_midi(m_info.Filename, facts)) {
+        m_error = "the MIDI file could not be read";
+        return false;
+    }
+    m_info.Title = facts.Title;
+    m_info.Artist = facts.Artist;
+    if (m_info.Title.empty() && m_info.Artist.empty()) m_info.Title = m_info.BaseName;
+    m_info.Length = facts.LengthSeconds;
+    if (m_info.Length == 0) m_error = "the MIDI file has no length";
+    return m_info.Length != 0;
+}
+
+bool MP3Class::ReadWav() {
+    const std::string head = ReadRange(m_info.Filename, false, kWavHeadBytes);
+    const WavHeader h = ParseWavHeader(head, FileSize(m_info.Filename));
+    if (!h.ok || h.BytesPerSecond == 0 || h.DataSize == 0) {
+        m_error = "the WAV file holds no sound data it describes";
+        return false;
+    }
+    m_info.format = "WAV";
+    m_info.samplerate = static_cast<long>(h.SampleRate);
+    m_info.Length = static_cast<double>(h.DataSize) / h.BytesPerSecond;
+    m_info.channels = h.Channels == 1 ? "Mono" : h.Channels == 2 ? "Stereo" : "Multichannel";
+    return true;
+}
+
+bool MP3Class::ReadOther() {
+    const std::string& path = m_info.Filename;
+    TagLib::FileRef ref(path.c_str(), true, TagLib::AudioProperties::Average);
+    const bool known = !ref.isNull() && ref.audioProperties();
+    const bool mpeg = known && dynamic_cast<TagLib::MPEG::File*>(ref.file()) != nullptr;
+    if (mpeg || !known) {
+        // mpg123 measures MPEG audio exactly, also when the name does not say MP3.
+        const MpegFacts f = ProbeMpeg(path);
+        if (f.ok) {
+            m_info.format = "MP3";
+            m_info.Length = f.length;
+            m_info.Bitrate = f.info.bitrate;
+            m_info.samplerate = f.info.rate;
+            m_info.channels = ModeText(f.info.mode);
+            const std::string tail = ReadRange(path, true, kId3v1Size);
+            ReadId3v1Tag(tail);
+            ReadId3v2Tag();
+            return true;
+        }
+    }
+    if (!known || ref.audioProperties()->lengthInMilliseconds() <= 0) {
+        m_error = "not an audio file that can be measured: " + path;
+        return false;
+    }
+    const auto* props = ref.audioProperties();
+    m_info.Length = props->lengthInMilliseconds() / 1000.0;
+    m_info.samplerate = props->sampleRate();
+    if (ref.tag()) {
+        m_info.Title = Utf8(ref.tag()->title());
+        m_info.Artist = Utf8(ref.tag()->artist());
+    }
+    return true;
+}
+
+void MP3Class::ReadLyrics3Tag(const std::string& tail) {
+    const Lyrics3Block b = ReadLyrics3(tail);
+    if (!b.Exists) return;
+    m_info.LyricsExist = true;
+    m_info.LyricsSize = static_cast<long>(b.Size);
+    m_info.LyricsVersion = b.Version;
+    m_info.Lyrics = DecodeTextFile(b.Lyrics, m_cp);
+    m_info.LyricsAuthor = DecodeTextFile(b.Author, m_cp);
+    m_info.LyricsArtist = DecodeTextFile(b.Artist, m_cp);
+    m_info.LyricsAlbum = DecodeTextFile(b.Album, m_cp);
+    m_info.LyricsTitle = DecodeTextFile(b.Title, m_cp);
+    m_info.LyricsPicture = DecodeTextFile(b.Picture, m_cp);
+}
+
+void MP3Class::ReadId3v1Tag(const std::string& tail) {
+    Id3v1Values v;
+    if (!HasId3v1(tail) || !ParseId3v1(tail.substr(tail.size() - kId3v1Size), v)) return;
+    m_info.ID3v1Exist = true;
+    m_info.Title = m_info.Title1 = DecodeCodepage(v.Title, m_cp);
+    m_info.Artist = m_info.Artist1 = DecodeCodepage(v.Artist, m_cp);
+    m_info.Album = m_info.Album1 = DecodeCodepage(v.Album, m_cp);
+    m_info.Year = m_info.Year1 = DecodeCodepage(v.Year, m_cp);
+    m_info.Comment = m_info.Comment1 = DecodeCodepage(v.Comment, m_cp);
+    m_info.Track = m_info.Track1 = v.Track ? std::to_string(v.Track) : std::string();
+    m_info.Genre = m_info.Genre1 = GenreName(v.Genre);
+}
+
+namespace {
+
+// Where an ID3v2 tag appended at the end (found by its "3DI" footer, before
+// any ID3v1 tag) starts, or -1.
+long AppendedId3v2Offset(const std::string& path) {
+    const std::string tail = ReadRange(path, true, kId3v1Size + 10);
+    const std::uint64_t size = FileSize(path);
+    for (std::size_t back : {std::size_t{10}, kId3v1Size + 10}) {
+        if (tail.size() < back) continue;
+        const std::string_view footer = std::string_view(tail).substr(tail.size() - back, 10);
+        if (footer.substr(0, 3) != "3DI") continue;
+        std::uint64_t tagSize = 0;
+        for (int i = 6; i < 10; ++i) tagSize = (tagSize << 7) | (footer[i] & 0x7F);
+        const std::uint64_t total = tagSize + 20;
+        if (total + back - 10 > size) return -1;
+        return static_cast<long>(size - (back - 10) - total);
+    }
+    return -1;
+}
+
+}  // namespace
+
+void MP3Class::ReadId3v2Tag() {
+    TagLib::MPEG::File f(m_info.Filename.c_str(), false);
+    if (!f.isValid()) return;
+    std::unique_ptr<TagLib::ID3v2::Tag> appended;
+    const TagLib::ID3v2::Tag* tag = nullptr;
+    if (f.hasID3v2Tag()) {
+        tag = f.ID3v2Tag();
+    } else if (const long at = AppendedId3v2Offset(m_info.Filename); at >= 0) {
+        appended = std::make_unique<TagLib::ID3v2::Tag>(&f, at);
+        if (!appended->isEmpty()) tag = appended.get();
+    }
+    if (!tag) return;
+    m_info.ID3v2Exist = true;
+    m_info.Title = m_info.Title2 = Utf8(tag->title());
+    m_info.Artist = m_info.Artist2 = Utf8(tag->artist());
+    m_info.Album = m_info.Album2 = Utf8(tag->album());
+    m_info.Year = m_info.Year2 = tag->year() ? std::to_string(tag->year()) : std::string();
+    m_info.Comment = m_info.Comment2 = Utf8(tag->comment());
+    m_info.Track = m_info.Track2 = tag->track() ? std::to_string(tag->track()) : std::string();
+    m_info.Genre = m_info.Genre2 = Utf8(tag->genre());
+    m_info.Composer = FrameText(tag, "TCOM");
+    m_info.Copyright = FrameText(tag, "TCOP");
+    m_info.url = FrameText(tag, "WXXX");
+    m_info.Encoded = FrameText(tag, "TENC");
+    m_info.OriginalArtist = FrameText(tag, "TOPE");
+    m_info.Lyrycist = FrameText(tag, "TEXT");
+}
+
+void MP3Class::ReadTag() {
+    const std::string& path = m_info.Filename;
+    const std::string tail = ReadRange(path, true, kTailBytes);
+    ReadLyrics3Tag(tail);
+    const std::uint64_t size = FileSize(path);
+    if (m_info.format == "WAV") {
+        const WavHeader h = ParseWavHeader(ReadRange(path, false, kWavHeadBytes), size);
+        m_info.WAVInfo = "File size: " + std::to_string(size) +
+                         " bytes\r\nLength: " + FormatMinSec(m_info.Length) +
+                         "\r\nFormat: " + std::to_string(h.FormatTag) +
+                         "\r\nMode: " + m_info.channels +
+                         "\r\nChannels: " + std::to_string(h.Channels) +
+                         "\r\nSample rate: " + std::to_string(h.SampleRate) +
+                         " Hz\r\nBits per sample: " + std::to_string(h.BitsPerSample) +
+                         "\r\nBytes per second: " + std::to_string(h.BytesPerSecond) +
+                         "\r\nHeader size: " + std::to_string(h.HeaderSize);
+        return;
+    }
+    if (m_info.format != "MP3") return;
+    const MpegFacts f = ProbeMpeg(path);
+    if (f.ok) {
+        m_info.MPEGInfo = "Size: " + std::to_string(size) +
+                          " bytes\r\nLength: " + std::to_string(std::lround(f.length)) +
+                          " seconds\r\n" + VersionText(f.info.version) + " " +
+                          LayerText(f.info.layer) + "\r\n" + std::to_string(f.info.bitrate) +
+                          " kbit, " + std::to_string(f.frames) + " frames\r\n" +
+                          std::to_string(f.info.rate) + "Hz " + ModeText(f.info.mode) +
+                          "\r\nCRCs: " + YesNo(f.info.flags & MPG123_CRC) +
+                          "\r\nCopyrighted: " + YesNo(f.info.flags & MPG123_COPYRIGHT) +
+                          "\r\nOriginal: " + YesNo(f.info.flags & MPG123_ORIGINAL) +
+                          "\r\nEmphasis: " + EmphasisText(f.info.emphasis);
+    }
+    ReadId3v1Tag(tail);
+    ReadId3v2Tag();
+}
+
+LyricsResult MP3Class::RemoveTag() {
+    std::string error;
+    const bool ok = EditCopy(
+        m_info.Filename,
+        [](const std::string& copy) {
+            TagLib::MPEG::File f(copy.c_str(), false);
+            return f.isValid() && f.strip(TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2);
+        },
+        error);
+    return ok ? LyricsResult::Ok() : LyricsResult::Fail(error);
+}
+
+std::string MP3Class::RemoveBaseTag() {
+    ReadResult r = ReadWholeFile(m_info.Filename);
+    if (!r.bytes) return {};
+    const Id3v1Split split = SplitId3v1(*r.bytes);
+    if (split.tag.empty()) return {};
+    if (!WriteFileAtomically(m_info.Filename, split.body).empty()) return {};
+    m_savedId3v1 = std::string(split.tag);
+    return "ID3v1";
+}
+
+LyricsResult MP3Class::SaveBaseTag(const std::string& kind) {
+    if (kind != "ID3v1" || m_savedId3v1.empty()) return LyricsResult::Ok();
+    ReadResult r = ReadWholeFile(m_info.Filename);
+    if (!r.bytes) return LyricsResult::Fail(r.error);
+    const std::string err = WriteFileAtomically(m_info.Filename, *r.bytes + m_savedId3v1);
+    return err.empty() ? LyricsResult::Ok() : LyricsResult::Fail(err);
+}
+
+LyricsResult MP3Class::SaveLyrics(const std::string& author, const std::string& artist,
+                                  const std::string& title, const std::string& album,
+                                  const std::string& picture, const std::string& lyrics) {
+    Lyrics3Fields fields{EncodeCodepage(author, m_cp),  EncodeCodepage(artist, m_cp),
+                         EncodeCodepage(title, m_cp),   EncodeCodepage(album, m_cp),
+                         EncodeCodepage(picture, m_cp), EncodeCodepage(lyrics, m_cp)};
+    std::string error;
+    const std::string block = BuildLyrics3Block(fields, error);
+    if (block.empty()) return LyricsResult::Fail(error);
+    ReadResult r = ReadWholeFile(m_info.Filename);
+    if (!r.bytes) return LyricsResult::Fail(r.error);
+    error = WriteFileAtomically(m_info.Filename, ReplaceLyrics3(*r.bytes, block));
+    return error.empty() ? LyricsResult::Ok() : LyricsResult::Fail(error);
+}
+
+int MP3Class::SaveId3Tag(const TagValues& v1, const TagValues& v2, bool writeV1, bool writeV2) {
+    bool ok1 = true, ok2 = true;
+    std::string error;
+    if (writeV2) {
+        ok2 = EditCopy(
+            m_info.Filename,
+            [&](const std::string& copy) {
+                TagLib::MPEG::File f(copy.c_str(), false);
+                if (!f.isValid()) return false;
+                TagLib::ID3v2::Tag* tag = f.ID3v2Tag(true);
+                tag->setTitle(TagLib::String(v2.Title, TagLib::String::UTF8));
+                tag->setArtist(TagLib::String(v2.Artist, TagLib::String::UTF8));
+                tag->setAlbum(TagLib::String(v2.Album, TagLib::String::UTF8));
+                tag->setComment(TagLib::String(v2.Comment, TagLib::String::UTF8));
+                tag->setGenre(TagLib::String(v2.Genre, TagLib::String::UTF8));
+                tag->setYear(static_cast<unsigned>(std::max(0.0, ParseLeadingNumber(v2.Year))));
+                tag->setTrack(static_cast<unsigned>(std::max(0.0, ParseLeadingNumber(v2.Track))));
+                return f.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone);
+            },
+            error);
+    }
+    if (writeV1) {
+        ReadResult r = ReadWholeFile(m_info.Filename);
+        ok1 = r.bytes.has_value();
+        if (ok1) {
+            Id3v1Values v{EncodeCodepage(CutSp(v1.Title), m_cp),
+                          EncodeCodepage(CutSp(v1.Artist), m_cp),
+                          EncodeCodepage(CutSp(v1.Album), m_cp),
+                          EncodeCodepage(CutSp(v1.Year), m_cp),
+                          EncodeCodepage(CutSp(v1.Comment), m_cp),
+                          static_cast<int>(ParseLeadingNumber(v1.Track)),
+                          GenreNumber(v1.Genre)};
+            const std::string body(SplitId3v1(*r.bytes).body);
+            ok1 = WriteFileAtomically(m_info.Filename, body + BuildId3v1(v)).empty();
+        }
+    }
+    if (!ok1 && !ok2) return kSaveTagBothFailed;
+    if (!ok1) return kSaveTagV1Failed;
+    return ok2 ? kSaveTagOk : kSaveTagV2Failed;
+}
+
+}  // namespace cx

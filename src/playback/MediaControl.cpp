@@ -1,0 +1,459 @@
+#include "playback/MediaControl.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+
+#include "playback/ControlMappings.h"
+#include "playback/CutVocal.h"
+
+namespace cx {
+namespace {
+
+constexpr float kBassCentreHz = 125.0f;
+constexpr float kTrebleCentreHz = 10000.0f;
+constexpr float kEqBandwidth = 18.0f;
+constexpr int kVoiceEffectPriority = 1;
+
+template <class F, class... Args>
+void Call(const F& f, Args&&... args) {
+    if (f) f(std::forward<Args>(args)...);
+}
+
+bool EndsWithCdg(const std::string& path) {
+    if (path.size() < 3) return false;
+    std::string tail = path.substr(path.size() - 3);
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return tail == "cdg";
+}
+
+// The song's CD+G file: same path with the extension "cdg", present and not empty.
+std::string CdgBeside(const std::string& path) {
+    std::filesystem::path cdg(path);
+    cdg.replace_extension(".cdg");
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(cdg, ec) && std::filesystem::file_size(cdg, ec) > 0)
+        return cdg.string();
+    cdg.replace_extension(".CDG");
+    if (std::filesystem::is_regular_file(cdg, ec) && std::filesystem::file_size(cdg, ec) > 0)
+        return cdg.string();
+    return {};
+}
+
+// Without a tag reader: a song is MIDI when its content starts like one.
+SongFileInfo MinimalSongInfo(const std::string& path) {
+    SongFileInfo info;
+    std::ifstream in(path, std::ios::binary);
+    char head[12] = {};
+    in.read(head, sizeof head);
+    const std::string h(head, static_cast<std::size_t>(in.gcount()));
+    info.isMidi = h.rfind("MThd", 0) == 0 ||
+                  (h.rfind("RIFF", 0) == 0 && h.size() == 12 && h.compare(8, 4, "RMID") == 0);
+    info.title = std::filesystem::path(path).stem().string();
+    return info;
+}
+
+}  // namespace
+
+MediaControl::MediaControl(AudioEngine& engine, MediaHooks hooks, MediaSettings settings,
+                           bool offlineStreams)
+    : m_engine(engine),
+      m_hooks(std::move(hooks)),
+      m_settings(std::move(settings)),
+      m_offlineStreams(offlineStreams),
+      m_voiceEffects(VoiceEffectSet::FromDspOut(m_settings.dspOut)) {}
+
+MediaControl::~MediaControl() {
+    FreeChannels();
+}
+
+bool MediaControl::OpenName(std::string& path, bool playAfterOpen) {
+    m_lastError.clear();
+    if (EndsWithCdg(path)) {
+        m_lastError = "a .cdg file is opened through its audio file";
+        return false;
+    }
+    CloseSong();
+    Call(m_hooks.resetKokTiming);
+    Call(m_hooks.resetDisplayBlock);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        m_lastError = "file not found: " + path;
+        return false;
+    }
+    Call(m_hooks.playbackTimers, false);
+    m_vocalCutAvailable = false;
+    m_songInfo = m_hooks.readSongInfo ? m_hooks.readSongInfo(path) : MinimalSongInfo(path);
+    if (m_songInfo.isMidi) return OpenMidi(path);  // never started by opening
+    if (!OpenAudio(path)) return false;
+    // A CD+G song that its window took over is started by its caller.
+    if (playAfterOpen && !m_currentPath.empty()) PlaySong(false);
+    return true;
+}
+
+bool MediaControl::OpenAudio(const std::string& path) {
+    m_midiMode = false;
+    // No temporary copy: the decoder keeps the file it opened, and our
+    // writers replace song files by rename, so the playing data stays intact.
+    std::string error;
+    const AudioHandle stream = m_engine.StreamCreateFile(path, true, m_offlineStreams, &error);
+    if (stream == 0) {
+        // Unlike a missing handle that silently plays nothing, the caller
+        // learns that the song cannot be played.
+        m_lastError = "cannot play " + path + ": " + error;
+        return false;
+    }
+    const ChannelInfo info = m_engine.ChannelGetInfo(stream);
+    m_songSampleRate = info.frequency;
+    m_currentChannel = m_engine.TempoCreate(stream);
+    m_engine.ChannelSetAttributes(m_currentChannel, -1,
+                                  static_cast<int>(std::clamp(m_settings.volume, 0.0, 1.0) * 100),
+                                  -101);
+    m_bassEq = m_engine.ChannelSetFX(m_currentChannel, FxType::ParamEq, 0);
+    m_trebleEq = m_engine.ChannelSetFX(m_currentChannel, FxType::ParamEq, 0);
+    m_engine.FXSetParameters(m_bassEq, EqParameters{kBassCentreHz, kEqBandwidth,
+                                                    float(BassTrebleGain(m_settings.customBass))});
+    m_engine.FXSetParameters(m_trebleEq,
+                             EqParameters{kTrebleCentreHz, kEqBandwidth,
+                                          float(BassTrebleGain(m_settings.customTreble))});
+    m_vocalCutOn.store(false);
+    Call(m_hooks.resetRemover);
+    const std::string cdg = CdgBeside(path);
+    if (info.channels == 2) {
+        m_vocalCutAvailable = true;
+        if (cdg.empty()) {
+            m_vocalCutProcessor =
+                m_engine.ChannelSetDSP(m_currentChannel, &CutVocal, &m_vocalCutOn, 0);
+        }
+    }
+    const std::string title =
+        m_songInfo.title.empty() ? std::filesystem::path(path).stem().string() : m_songInfo.title;
+    Call(m_hooks.putLabels, title, m_songInfo.artist);
+    Call(m_hooks.putFormatLabels,
+         m_songInfo.bitrateKbps ? std::to_string(m_songInfo.bitrateKbps) + " Kb/s" : std::string(),
+         m_songInfo.sampleRate ? std::to_string(m_songInfo.sampleRate) + " Hz" : std::string());
+    if (!cdg.empty()) {
+        m_karaokeMode = false;
+        m_cdgMode = true;
+        // The CD+G window takes over; its caller starts the song.
+        if (m_hooks.loadCdg && m_hooks.loadCdg(cdg)) return true;
+    } else {
+        m_karaokeMode = true;
+        m_cdgMode = false;
+        Call(m_hooks.stopCdg);
+        Call(m_hooks.clearLyrics);
+        Call(m_hooks.readDisplayBlock, path);
+        Call(m_hooks.loadLyrics, path);
+        Call(m_hooks.changeLyrics);
+    }
+    m_currentPath = path;
+    return true;
+}
+
+bool MediaControl::OpenMidi(const std::string& path) {
+    m_midiMode = true;
+    m_karaokeMode = true;
+    Call(m_hooks.clearLyrics);
+    m_cdgMode = false;
+    Call(m_hooks.readDisplayBlock, path);
+    m_midiLength = m_songInfo.lengthSeconds;
+    // MIDI output does not pass the equalisers; the sound card's mixer takes bass and treble.
+    Call(m_hooks.midiMixerBassTreble, m_settings.customBass, m_settings.customTreble);
+    Call(m_hooks.openMidi, path);
+    const std::string title =
+        m_songInfo.title.empty() ? std::filesystem::path(path).stem().string() : m_songInfo.title;
+    Call(m_hooks.putLabels, title, m_songInfo.artist);
+    m_currentPath = path;
+    Call(m_hooks.changeLyrics);
+    Call(m_hooks.stopCdg);
+    return true;  // a MIDI song is never started by opening it
+}
+
+void MediaControl::PlaySong(bool resume) {
+    if (m_cdgMode) {
+        Call(m_hooks.playCdg);
+        return;
+    }
+    if (m_currentChannel != 0 || m_midiMode) {
+        if (m_midiMode)
+            Call(m_hooks.playMidi, resume);
+        else
+            m_engine.ChannelPlay(m_currentChannel, false);
+        if (m_voiceChannel != 0) m_engine.ChannelPlay(m_voiceChannel, false);
+        Call(m_hooks.playbackTimers, true);
+        Call(m_hooks.buttonLights, int(kPlaying));
+        if (m_playState != kPlaying) {
+            m_playState = kPlaying;
+            if (m_hooks.recordingArmed && m_hooks.recordingArmed()) Call(m_hooks.startRecording);
+        }
+        return;
+    }
+    Call(m_hooks.playSelectedEntry);
+}
+
+void MediaControl::PauseSong() {
+    if (m_cdgMode) {
+        Call(m_hooks.pauseCdg);
+        return;
+    }
+    if (m_currentChannel == 0 && !m_midiMode) return;
+    if (m_hooks.isRecording && m_hooks.isRecording()) return;
+    if (m_midiMode)
+        Call(m_hooks.pauseMidi);
+    else
+        m_engine.ChannelStop(m_currentChannel);
+    if (m_voiceChannel != 0) m_engine.ChannelStop(m_voiceChannel);
+    Call(m_hooks.buttonLights, int(kPaused));
+    m_playState = kPaused;
+}
+
+void MediaControl::StopSong() {
+    if (m_cdgMode) Call(m_hooks.stopCdg);
+    Call(m_hooks.resetCurrentPiece);
+    if (!m_editorOpen) {
+        if (m_hooks.isRecording && m_hooks.isRecording()) Call(m_hooks.stopRecording);
+        StopVoice();
+        m_lastSongPath = m_currentPath;
+        Call(m_hooks.playbackTimers, false);
+        Call(m_hooks.resetDisplayBlock);
+        Call(m_hooks.clearLyrics);
+        m_currentPath.clear();
+        m_currentListIndex = -1;
+        Call(m_hooks.closeMidi);
+        m_midiLength = 0;
+        m_midiMode = false;
+        FreeChannels();
+        Call(m_hooks.buttonLights, int(kStopped));
+        m_playState = kStopped;
+        return;
+    }
+    // The lyrics editor keeps the song open, rewound.
+    if (m_midiMode) {
+        Call(m_hooks.setMidiPosition, 0.0);
+        Call(m_hooks.pauseMidi);
+    } else if (m_currentChannel != 0) {
+        m_engine.SetPositionFrames(m_currentChannel, 0);
+        m_engine.ChannelStop(m_currentChannel);
+    }
+    Call(m_hooks.buttonLights, int(kStopped));
+    m_playState = kStopped;
+}
+
+void MediaControl::CloseSong() {
+    Call(m_hooks.resetCurrentPiece);
+    if (m_hooks.isRecording && m_hooks.isRecording()) Call(m_hooks.stopRecording);
+    StopVoice();
+    if (m_midiMode || m_currentChannel != 0) m_lastSongPath = m_currentPath;
+    Call(m_hooks.playbackTimers, false);
+    Call(m_hooks.clearLyrics);
+    m_songInfo = {};
+    Call(m_hooks.putLabels, std::string(), std::string());
+    Call(m_hooks.putFormatLabels, std::string(), std::string());
+    m_currentPath.clear();
+    m_currentListIndex = -1;
+    Call(m_hooks.closeMidi);
+    Call(m_hooks.resetThumbs);
+    m_tempoThumb = m_transposeThumb = kThumbRest;
+    m_midiLength = 0;
+    m_midiMode = false;
+    m_cdgMode = false;
+    m_playbackPosition = 0;
+    FreeChannels();
+    Call(m_hooks.buttonLights, int(kStopped));
+    m_playState = kStopped;
+}
+
+void MediaControl::FreeChannels() {
+    if (m_currentChannel != 0) m_engine.Free(m_currentChannel);
+    if (m_voiceChannel != 0) m_engine.Free(m_voiceChannel);
+    m_currentChannel = m_voiceChannel = 0;
+    m_bassEq = m_trebleEq = m_vocalCutProcessor = 0;
+    m_voiceEffectHandles = {};
+    m_voiceLoaded = false;
+    m_vocalCutAvailable = false;
+    m_vocalCutOn.store(false);
+}
+
+void MediaControl::Seek(double fraction) {
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    if (m_cdgMode) {
+        Call(m_hooks.moveCdg, fraction);
+        return;
+    }
+    if (m_midiMode) {
+        Call(m_hooks.setMidiPosition, fraction);
+        if (m_voicePlaybackOn && m_hooks.midiTime) MoveVoiceTo(m_hooks.midiTime());
+        return;
+    }
+    if (m_currentChannel == 0) return;
+    const auto bytes = static_cast<std::int64_t>(fraction * static_cast<double>(LengthBytes()));
+    SetPositionBytes(bytes);
+    if (m_voicePlaybackOn) MoveVoiceTo(PositionSeconds());
+}
+
+void MediaControl::MoveVoiceTo(double songSeconds) {
+    if (m_voiceChannel == 0) return;
+    const double at = std::max(0.0, songSeconds + m_settings.voiceOffset);
+    m_engine.ChannelSetPosition(m_voiceChannel, m_engine.ChannelSeconds2Bytes(m_voiceChannel, at));
+}
+
+double MediaControl::Tick() {
+    if (m_midiMode)
+        m_playbackPosition = m_hooks.midiTime ? m_hooks.midiTime() : 0.0;
+    else
+        m_playbackPosition = PositionSeconds();
+    return m_playbackPosition;
+}
+
+std::int64_t MediaControl::LengthBytes() const {
+    return m_engine.ChannelGetLength(m_currentChannel);
+}
+
+double MediaControl::PositionSeconds() const {
+    return m_currentChannel ? m_engine.PositionSeconds(m_currentChannel) : 0.0;
+}
+
+double MediaControl::LengthSeconds() const {
+    if (m_midiMode) return m_midiLength;
+    return m_currentChannel ? m_engine.LengthSeconds(m_currentChannel) : 0.0;
+}
+
+bool MediaControl::SetPositionBytes(std::int64_t bytes) {
+    return m_engine.ChannelSetPosition(m_currentChannel, bytes);
+}
+
+int MediaControl::OnTempoThumb(int position) {
+    position = ClampThumb(position);
+    if (position == m_tempoThumb) return TempoLabel(position);
+    m_tempoThumb = position;
+    if (!m_midiMode && m_currentChannel != 0) {
+        m_engine.TempoSet(m_currentChannel, float(TempoFromThumb(position)), -100.0f);
+    }
+    return TempoLabel(position);
+}
+
+int MediaControl::OnTransposeThumb(int position) {
+    position = ClampThumb(position);
+    if (position != m_transposeThumb) {
+        m_transposeThumb = position;
+        if (!m_midiMode && m_currentChannel != 0) {
+            m_engine.TempoSet(m_currentChannel, -100.0f, float(PitchFromThumb(position)));
+        }
+    }
+    return PitchFromThumb(position);
+}
+
+int MediaControl::OnBassThumb(int y) {
+    const int v = EqSettingFromThumb(y);
+    if (!m_midiMode && m_currentChannel != 0) {
+        m_engine.FXSetParameters(
+            m_bassEq, EqParameters{kBassCentreHz, kEqBandwidth, float(BassTrebleGain(v))});
+    }
+    m_settings.customBass = v;
+    return v;
+}
+
+int MediaControl::OnTrebleThumb(int y) {
+    const int v = EqSettingFromThumb(y);
+    if (!m_midiMode && m_currentChannel != 0) {
+        m_engine.FXSetParameters(
+            m_trebleEq, EqParameters{kTrebleCentreHz, kEqBandwidth, float(BassTrebleGain(v))});
+    }
+    m_settings.customTreble = v;
+    return v;
+}
+
+int MediaControl::OnBalance(double b) {
+    const int pan = PanFromBalance(b);
+    if (m_currentChannel != 0) SetChannelPan(m_currentChannel, pan);
+    return pan;
+}
+
+bool MediaControl::ToggleVocalRemover() {
+    if (m_currentChannel == 0 || !m_vocalCutAvailable) return m_vocalCutOn.load();
+    m_vocalCutOn.store(!m_vocalCutOn.load());
+    return m_vocalCutOn.load();
+}
+
+int MediaControl::OnEffectAmount(int index, int position) {
+    const int amount = EffectAmountFromThumb(position);
+    m_voiceEffects.SetAmount(index, amount);
+    // A switched-off effect stays silent until it is switched on.
+    if (m_voicePlaybackOn && m_voiceEffects[index].On) SetEffects(index);
+    return amount;
+}
+
+void MediaControl::OnEffectSwitch(int index, bool on) {
+    m_voiceEffects[index].On = on;
+    if (!m_voicePlaybackOn) return;
+    if (on)
+        SetEffects(index);
+    else
+        RemRffect(index);
+}
+
+bool MediaControl::LoadAudio(const std::string& voicePath) {
+    if (m_voiceLoaded) return true;
+    if (m_voiceChannel != 0) m_engine.Free(m_voiceChannel);
+    m_voiceChannel = m_engine.StreamCreateFile(voicePath, false, m_offlineStreams, &m_lastError);
+    m_voiceEffectHandles = {};
+    if (m_voiceChannel == 0) return false;
+    m_voiceLoaded = true;
+    m_voicePlaybackOn = true;
+    if (m_currentChannel != 0)
+        MoveVoiceTo(PositionSeconds());
+    else if (m_midiMode && m_hooks.midiTime)
+        MoveVoiceTo(m_hooks.midiTime());
+    for (int k = 1; k <= kVoiceEffectCount; ++k) {
+        m_voiceEffectHandles[k] =
+            m_engine.ChannelSetFX(m_voiceChannel, VoiceEffectType(k), kVoiceEffectPriority);
+    }
+    ApplyVoiceEffects();
+    m_engine.ChannelPlay(m_voiceChannel, false);
+    SetVoiceVolume(m_settings.voiceVolume);
+    return true;
+}
+
+void MediaControl::StopVoice() {
+    if (m_voiceChannel != 0) m_engine.ChannelStop(m_voiceChannel);
+    m_voicePlaybackOn = false;
+}
+
+void MediaControl::ApplyVoiceEffects() {
+    for (int k = 1; k <= kVoiceEffectCount; ++k) {
+        if (m_voiceEffects[k].On)
+            SetEffects(k);
+        else
+            RemRffect(k);
+    }
+}
+
+void MediaControl::SetEffects(int index) {
+    if (index < 1 || index > kVoiceEffectCount) return;
+    const AudioHandle fx = m_voiceEffectHandles[index];
+    FxParameters current;
+    if (!m_engine.FXGetParameters(fx, current)) return;
+    m_engine.FXSetParameters(fx, VoiceEffectOn(index, m_voiceEffects[index].Value, current));
+}
+
+void MediaControl::RemRffect(int index) {
+    if (index < 1 || index > kVoiceEffectCount) return;
+    const AudioHandle fx = m_voiceEffectHandles[index];
+    FxParameters current;
+    if (!m_engine.FXGetParameters(fx, current)) return;
+    m_engine.FXSetParameters(fx, VoiceEffectOff(index, current));
+}
+
+void MediaControl::SetVoiceVolume(int volume) {
+    m_settings.voiceVolume = std::clamp(volume, 0, 100);
+    if (m_voiceChannel != 0)
+        m_engine.ChannelSetAttributes(m_voiceChannel, -1, m_settings.voiceVolume, -101);
+}
+
+void MediaControl::SetChannelPan(AudioHandle channel, int pan) {
+    m_engine.ChannelSetAttributes(channel, -1, -1, std::clamp(pan, -100, 100));
+}
+
+}  // namespace cx

@@ -1,0 +1,193 @@
+// Pixels of the band and of the composed lyric area.
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+
+#include "KaraokeTestSupport.h"
+#include "karaoke/KaraokeDisplay.h"
+#include "karaoke/LyricPainter.h"
+
+namespace cx {
+namespace {
+
+using test::CountColor;
+using test::Rgb;
+
+struct Ink {
+    int minX = 1 << 30, maxX = -1, minY = 1 << 30, maxY = -1;
+    int count = 0;
+};
+
+Ink InkOf(const QImage& img, QRgb color) {
+    Ink ink;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb p = img.pixel(x, y);
+            if (qAlpha(p) == 0 || (p & 0xFFFFFF) != (color & 0xFFFFFF)) continue;
+            ink.minX = std::min(ink.minX, x);
+            ink.maxX = std::max(ink.maxX, x);
+            ink.minY = std::min(ink.minY, y);
+            ink.maxY = std::max(ink.maxY, y);
+            ++ink.count;
+        }
+    return ink;
+}
+
+BandSpec LineSpec(const KaraokeSettings& s, const std::string& line, const std::string& sung) {
+    BandSpec spec;
+    spec.Font = MakeLyricsFont(s, s.LyricsFontSize);
+    spec.Width = 600;
+    spec.Height = 2 * (QFontMetrics(spec.Font).height() + 9);
+    spec.Colors = UpdateColors(s, SongLook{}).Colors;
+    spec.Lines.push_back({line, 0, true});
+    spec.SungText = sung;
+    return spec;
+}
+
+TEST(Paint, ExactlyTheSungCharactersAreHighlighted) {
+    const auto s = test::TestSettings();
+    StampCache cache;
+    const std::string line = "Hello wide world", sung = "Hello wi";
+    const BandSpec spec = LineSpec(s, line, sung);
+    const QImage band = PaintBand(spec, cache);
+    const QFontMetrics fm(spec.Font);
+    const int left = LineLeft(spec.Width, fm.horizontalAdvance(QString::fromStdString(line)));
+    const int boundary = left + 4 + fm.horizontalAdvance(QString::fromStdString(sung));
+
+    const Ink high = InkOf(band, Rgb(s.LyricsHighlightColor));
+    const Ink fore = InkOf(band, Rgb(s.LyricsColor));
+    ASSERT_GT(high.count, 0);
+    ASSERT_GT(fore.count, 0);
+    EXPECT_LT(high.maxX, boundary);
+    EXPECT_GE(fore.minX, boundary);
+    // Nothing but the two colours: text is drawn without antialiasing.
+    int other = 0;
+    for (int y = 0; y < band.height(); ++y)
+        for (int x = 0; x < band.width(); ++x) other += qAlpha(band.pixel(x, y)) != 0;
+    EXPECT_EQ(other, high.count + fore.count);
+
+    BandSpec lineMode = spec;
+    lineMode.LineMode = true;
+    const QImage whole = PaintBand(lineMode, cache);
+    EXPECT_EQ(InkOf(whole, Rgb(s.LyricsColor)).count, 0);
+    EXPECT_EQ(InkOf(whole, Rgb(s.LyricsHighlightColor)).count, high.count + fore.count);
+}
+
+TEST(Paint, OutlineWidthChoosesColourAndReach) {
+    auto s = test::TestSettings();
+    StampCache cache;
+    BandSpec spec = LineSpec(s, "Outline", "");
+    spec.Lines[0].Current = false;
+    const Ink text = InkOf(PaintBand(spec, cache), Rgb(s.LyricsColor));
+
+    spec.OutlineWidth = 0;
+    QImage none = PaintBand(spec, cache);
+    for (auto c : {s.LyricsOutlineColor1, s.LyricsOutlineColor2, s.LyricsOutlineColor3,
+                   s.LyricsOutlineColor4})
+        EXPECT_EQ(InkOf(none, Rgb(c)).count, 0);
+
+    spec.OutlineWidth = 4;
+    const QImage four = PaintBand(spec, cache);
+    const Ink outline = InkOf(four, Rgb(s.LyricsOutlineColor1));
+    EXPECT_EQ(InkOf(four, Rgb(s.LyricsOutlineColor2)).count, 0);
+    EXPECT_EQ(InkOf(four, Rgb(s.LyricsOutlineColor4)).count, 0);
+    EXPECT_EQ(outline.minX, text.minX - 4);
+    EXPECT_EQ(outline.maxX, text.maxX + 4);
+    EXPECT_EQ(outline.minY, text.minY - 4);
+    EXPECT_EQ(outline.maxY, text.maxY + 4);
+
+    spec.OutlineWidth = 1;
+    const Ink thin = InkOf(PaintBand(spec, cache), Rgb(s.LyricsOutlineColor4));
+    EXPECT_EQ(thin.minX, text.minX - 1);
+    EXPECT_EQ(thin.maxY, text.maxY + 1);
+}
+
+TEST(Paint, StampIsRenderedOncePerText) {
+    auto s = test::TestSettings();
+    StampCache cache;
+    BandSpec spec = LineSpec(s, "Same text", "Same");
+    spec.OutlineWidth = 3;
+    PaintBand(spec, cache);
+    PaintBand(spec, cache);
+    EXPECT_EQ(cache.Renders(), 1);
+}
+
+TEST(Paint, FrameHoldsTheBandWhereTheAlignmentPutsIt) {
+    auto s = test::TestSettings();
+    LyricsModel model = test::MakeModel({{{"Top line", 1.0}}, {{"Next", 2.0}}});
+    for (int alignment : {0, 1, 2}) {
+        s.LyricsAlignment = alignment;
+        KaraokeDisplay d;
+        d.SetSettings(s);
+        d.SetWindow(500, 400, false);
+        d.SetMediaOpen(true);
+        d.ChangeLyrics(&model, SongLook{});
+        d.IsPlaying(1.0, 1000);
+        const QImage& frame = d.Frame();
+        ASSERT_EQ(frame.size(), QSize(500, 400 - 37));
+        const int lh = QFontMetrics(d.Font()).height() + 9;
+        const int top = BandTopInArea(alignment, 400, false, 2 * lh);
+        const Ink high = InkOf(frame, Rgb(s.LyricsHighlightColor));
+        const Ink fore = InkOf(frame, Rgb(s.LyricsColor));
+        ASSERT_GT(high.count, 0);
+        EXPECT_GE(high.minY, top + 4);
+        EXPECT_LT(high.maxY, top + lh);      // the current line in the upper slot
+        EXPECT_GE(fore.minY, top + lh + 4);  // the next line below it
+        EXPECT_LT(fore.maxY, top + 2 * lh);
+        // Everything else is the background colour.
+        EXPECT_EQ(CountColor(frame, Rgb(s.LyricsBackColor)),
+                  frame.width() * frame.height() - high.count - fore.count);
+    }
+}
+
+TEST(Paint, BallMarksTheCurrentLine) {
+    auto s = test::TestSettings();
+    s.LyricsShowBall = true;
+    s.LyricsBallColor = 0x00FF8000;
+    s.DisplayMode = 2;
+    LyricsModel model = test::MakeModel({{{"Ball ", 1.0}, {"line", 2.0}}, {{"Next", 3.0}}});
+    KaraokeDisplay d;
+    d.SetSettings(s);
+    d.SetWindow(500, 400, true);
+    d.SetMediaOpen(true);
+    d.ChangeLyrics(&model, SongLook{});
+    d.IsPlaying(1.0, 1000);
+    const Ink ball = InkOf(d.Frame(), Rgb(s.LyricsBallColor));
+    const Ink text = InkOf(d.Frame(), Rgb(s.LyricsHighlightColor));
+    ASSERT_GT(ball.count, 0);
+    EXPECT_LT(ball.maxX, text.minX);                                   // a marker before the line
+    EXPECT_GT(InkOf(d.Frame(), Rgb(s.LyricsOutlineColor1)).count, 0);  // its rim
+
+    s.LyricsMode = true;  // line mode has no ball
+    d.SetSettings(s);
+    d.Repaint();
+    EXPECT_EQ(InkOf(d.Frame(), Rgb(s.LyricsBallColor)).count, 0);
+}
+
+TEST(Paint, TitlePageShrinksToThreeQuartersOfTheWidth) {
+    auto s = test::TestSettings();
+    s.LyricsFontSize = 60;
+    LyricsModel model = test::MakeModel({{{"x", 5.0}}});
+    KaraokeDisplay d;
+    d.SetSettings(s);
+    d.SetWindow(400, 300, true);
+    d.SetMediaOpen(true);
+    SongLook look;
+    look.Artist = "A rather long artist name";
+    look.Title = "Title";
+    d.ChangeLyrics(&model, look);
+    ASSERT_EQ(d.ShownPage(), KaraokeDisplay::Page::Title);
+    const Ink fore = InkOf(d.Frame(), Rgb(s.LyricsColor));
+    ASSERT_GT(fore.count, 0);
+    EXPECT_LE(fore.maxX - fore.minX, 300);
+    EXPECT_EQ(d.FontSize(), 60);  // the lyrics keep their size
+
+    s.ShowLyricsTitle = false;
+    d.SetSettings(s);
+    d.ClearNewLyrics();
+    d.Repaint();
+    EXPECT_EQ(InkOf(d.Frame(), Rgb(s.LyricsColor)).count, 0);
+}
+
+}  // namespace
+}  // namespace cx

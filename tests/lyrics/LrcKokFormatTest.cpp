@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include "lyrics/KokFormat.h"
+#include "lyrics/LrcFormat.h"
+#include "lyrics/LrsFormat.h"
+#include "lyrics/SiblingFile.h"
+#include "support/TestSupport.h"
+
+namespace cx {
+
+TEST(LrcFormat, TimeTagsAcceptExactlyFourPatterns) {
+    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("1:02.50"), 62.5);
+    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("01:02.50"), 62.5);
+    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("01:02"), 62);
+    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("1:02"), 62);
+    for (const char* bad : {"01:02.500", "ar:Someone", "offset:500", "1:2", "001:02", ""})
+        EXPECT_FALSE(IsLrcTimeTag(bad)) << bad;
+    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("01:02.500"), 0);
+}
+
+TEST(LrcFormat, LineFormsRepeatsWordTagsAndStableSort) {
+    PieceArray p;
+    ASSERT_TRUE(
+        ParseLrcText("[ar:Someone]\r\n[00:30.00]Middle\r\n[00:10.00][01:20.00]La la\r\n"
+                     "[00:30.00]Same time\r\n[01:02.500]skipped",
+                     p));
+    ASSERT_EQ(p.size(), 5u);
+    EXPECT_DOUBLE_EQ(p[1].StartTime, 10);
+    EXPECT_EQ(p[2].PieceText, "Middle");  // equal times keep file order
+    EXPECT_EQ(p[3].PieceText, "Same time");
+    EXPECT_DOUBLE_EQ(p[4].StartTime, 80);
+    EXPECT_TRUE(p[4].LineBreak);
+
+    ASSERT_TRUE(ParseLrcText("[00:12.50]Hel<00:12.75>lo <00:13.10>world\r\n[00:15.00]x", p));
+    ASSERT_EQ(p.size(), 5u);
+    EXPECT_EQ(p[1].PieceText, "Hel");
+    EXPECT_EQ(p[2].PieceText, "lo ");
+    EXPECT_TRUE(p[3].LineBreak);
+    EXPECT_FALSE(p[2].LineBreak);
+    EXPECT_EQ(p[1].LineText, "Hello world");
+
+    // An invalid word tag drops its text; a last part without one leaves the
+    // line open so it joins the next.
+    ASSERT_TRUE(ParseLrcText("[00:01.00]a<bad>b<00:02.00>c<zz>d\r\n[00:03.00]e", p));
+    ASSERT_EQ(p.size(), 4u);
+    EXPECT_EQ(p[2].PieceText, "c");
+    EXPECT_FALSE(p[2].LineBreak);
+    EXPECT_EQ(p[1].LineText, "ace");
+
+    // A bracket inside the sung text keeps the words before it.
+    ASSERT_TRUE(ParseLrcText("[00:01.00]Hello [world]", p));
+    EXPECT_EQ(p[1].PieceText, "Hello [world]");
+    // A voice marker right after the time is dropped with the tag.
+    ASSERT_TRUE(ParseLrcText("[00:01.00][a]Hi", p));
+    EXPECT_EQ(p[1].PieceText, "Hi");
+
+    EXPECT_FALSE(ParseLrcText("[ti:Something]\r\nuntimed line", p));
+    EXPECT_EQ(p.size(), 1u);
+}
+
+TEST(LrcFormat, ExportFlavours) {
+    PieceArray p(1);
+    p.push_back({"", "Hel", 83.456, false});
+    p.push_back({"", "lo", 84.1, true});
+    p.push_back({"", "Next", 125.5, false});
+    EXPECT_EQ(ExportLrc(p, LrcFlavour::Extended),
+              "[01:23.45]Hel<01:24.10>lo\r\n[02:05.50]Next\r\n");
+    p[1].StartTime = 83.6;
+    EXPECT_EQ(ExportLrc(p, LrcFlavour::Plain), "[01:24]Hello\r\n[02:06]Next\r\n");
+    PieceArray back;
+    ASSERT_TRUE(ParseLrcText(ExportLrc(p, LrcFlavour::Extended), back));
+    EXPECT_EQ(back.size(), 4u);
+}
+
+TEST(KokFormat, WorkedExampleLineClosingAndTimePatterns) {
+    PieceArray p;
+    ASSERT_TRUE(
+        ParseKokText("Hel;12,5000;lo ;12,7500;world;13,1000;\r\nGood;15,0000;bye;15,6000;", p));
+    ASSERT_EQ(p.size(), 6u);
+    EXPECT_DOUBLE_EQ(p[2].StartTime, 12.75);
+    EXPECT_TRUE(p[3].LineBreak);
+    EXPECT_FALSE(p[5].LineBreak);
+    EXPECT_EQ(p[1].LineText, "Hello world");
+    EXPECT_EQ(p[5].LineText, "Goodbye");  // a last line without CR LF still has its text
+
+    ASSERT_TRUE(ParseKokText("Hel;12,5000;lo ;12,7500;\r\n\r\n\r\n", p));
+    EXPECT_TRUE(p[2].LineBreak);
+    ASSERT_TRUE(ParseKokText("a;12.5000;b;1,5000;", p));
+    ASSERT_EQ(p.size(), 5u);  // neither field is a time
+    EXPECT_EQ(p[2].PieceText, "12.5000");
+    EXPECT_FALSE(ParseKokText("12,0000;\r\nno fields", p));
+}
+
+TEST(KokFormat, ExportReadsBackIncludingShortTimes) {
+    PieceArray p(1);
+    p.push_back({"", "a;b", 83.456, false});
+    p.push_back({"", "c", 12, true});
+    p.push_back({"", "d", 5.25, false});
+    const std::string text = ExportKok(p);
+    EXPECT_EQ(text, "a,b;83,4560;c;12,0000;\r\nd;05,2500;");
+    PieceArray back;
+    ASSERT_TRUE(ParseKokText(text, back));
+    ASSERT_EQ(back.size(), 4u);
+    EXPECT_DOUBLE_EQ(back[3].StartTime, 5.25);
+}
+
+TEST(LyricsFiles, SiblingsMatchWithoutRegardToCase) {
+    test::TempDir dir;
+    test::WriteBytes(dir / "song.mp3", "x");
+    test::WriteBytes(dir / "song.LRC", "[00:01.00]Hi\r\n");
+    test::WriteBytes(dir / "SONG.kok", "Hi;01,0000;");
+    auto lrc = FindSiblingFile(dir / "song.mp3", "lrc");
+    ASSERT_TRUE(lrc);
+    EXPECT_EQ(lrc->filename(), "song.LRC");
+    EXPECT_TRUE(FindSiblingFile(dir / "song.mp3", "kok"));
+    EXPECT_FALSE(FindSiblingFile(dir / "song.mp3", "lrs"));
+
+    LyricsModel m;
+    ASSERT_TRUE(LoadLrcFile(dir / "song.mp3", m, {}, Codepage::Cp1252));
+    EXPECT_EQ(m.WidestLine, "Hi");
+    EXPECT_EQ(m.LyricsHeader, "song");
+    ASSERT_TRUE(LoadKokFile(dir / "song.mp3", m, {}, Codepage::Cp1252));
+    EXPECT_TRUE(m.KokTiming);
+}
+
+TEST(LyricsFiles, CorpusLrcFilesLoadOrFailCleanly) {
+    CX_REQUIRE_CORPUS();
+    int loaded = 0;
+    for (const auto& e : std::filesystem::directory_iterator(test::CorpusDir() / "lrc")) {
+        TextFileRead read = ReadLyricsTextFile(e.path(), Codepage::Cp1252);
+        ASSERT_TRUE(read.ok);
+        PieceArray p;
+        LyricsResult r = ParseLrcText(read.text, p);
+        if (!r) {
+            EXPECT_FALSE(r.reason.empty());
+            continue;
+        }
+        ++loaded;
+        for (std::size_t i = 2; i < p.size(); ++i) EXPECT_LE(p[i - 1].StartTime, p[i].StartTime);
+        PieceArray again;
+        EXPECT_TRUE(ParseLrcText(ExportLrc(p, LrcFlavour::Extended), again)) << e.path();
+    }
+    EXPECT_GT(loaded, 0);
+}
+
+}  // namespace cx

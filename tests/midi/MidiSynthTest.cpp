@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "SmfWriter.h"
+#include "midi/MidiPlayer.h"
+#include "midi/MidiSynth.h"
+#include "support/TestSupport.h"
+
+namespace cx {
+namespace {
+
+using test::Smf;
+using test::TrackWriter;
+
+std::string SoundFont() {
+    for (const char* p : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
+        if (std::filesystem::exists(p)) return p;
+    }
+    return "";
+}
+
+#define REQUIRE_SOUNDFONT() \
+    if (SoundFont().empty()) GTEST_SKIP() << "no SoundFont installed"
+
+constexpr int kRate = 22050;
+
+// One held note on `channel` from 0.25 s to 1.25 s at 120 bpm, division 96.
+std::string OneNote(int channel, int key, int program) {
+    TrackWriter t;
+    t.Program(0, channel, program).Control(0, channel, 7, 120).NoteOn(48, channel, key).NoteOff(192, channel, key).End(48);
+    return Smf(0, 96, {t});
+}
+
+std::unique_ptr<MidiSynth> Make(const std::string& song) {
+    std::string error;
+    SynthOptions o;
+    o.sampleRate = kRate;
+    o.effects = false;
+    auto s = MidiSynth::Create(song, SoundFont(), o, error);
+    EXPECT_TRUE(s) << error;
+    return s;
+}
+
+struct Stereo {
+    std::vector<float> l, r;
+};
+
+Stereo RenderAll(MidiSynth& s) {
+    Stereo out;
+    std::vector<float> buf(2 * 1000);
+    for (;;) {
+        const std::size_t n = s.Render(buf.data(), 1000);
+        for (std::size_t i = 0; i < n; ++i) {
+            out.l.push_back(buf[2 * i]);
+            out.r.push_back(buf[2 * i + 1]);
+        }
+        if (n < 1000) break;
+    }
+    return out;
+}
+
+double Energy(const std::vector<float>& v, std::size_t from = 0, std::size_t to = SIZE_MAX) {
+    double e = 0;
+    for (std::size_t i = from; i < std::min(to, v.size()); ++i) e += double(v[i]) * v[i];
+    return e;
+}
+
+// Fundamental period in samples by autocorrelation over a steady stretch.
+double Period(const std::vector<float>& v, std::size_t from, std::size_t len) {
+    const int minLag = kRate / 2000, maxLag = kRate / 60;
+    std::vector<double> ac(maxLag + 1, 0);
+    for (int lag = minLag; lag <= maxLag; ++lag) {
+        for (std::size_t i = from; i < from + len; ++i) ac[lag] += double(v[i]) * v[i + lag];
+    }
+    const double best = *std::max_element(ac.begin(), ac.end());
+    for (int lag = minLag + 1; lag < maxLag; ++lag) {
+        if (ac[lag] > 0.9 * best && ac[lag] >= ac[lag - 1] && ac[lag] >= ac[lag + 1]) return lag;
+    }
+    return 0;
+}
+
+TEST(MidiSynth, RendersTheSongLengthAndMutedChannelIsSilent) {
+    REQUIRE_SOUNDFONT();
+    auto s = Make(OneNote(2, 60, 0));
+    ASSERT_TRUE(s);
+    EXPECT_NEAR(s->LengthSeconds(), 1.5, 1e-9);
+    const Stereo loud = RenderAll(*s);
+    EXPECT_EQ(static_cast<std::int64_t>(loud.l.size()), s->LengthFrames());
+    EXPECT_TRUE(s->Finished());
+    EXPECT_GT(Energy(loud.l), 1.0);
+
+    auto m = Make(OneNote(2, 60, 0));
+    m->SetChannelEnabled(2, false);
+    EXPECT_LT(Energy(RenderAll(*m).l), 1e-6);
+}
+
+TEST(MidiSynth, BalanceMovesTheEnergy) {
+    REQUIRE_SOUNDFONT();
+    for (int pan : {0, 127}) {
+        auto s = Make(OneNote(0, 60, 0));
+        s->SetChannelBalance(0, pan);
+        const Stereo out = RenderAll(*s);
+        const double l = Energy(out.l), r = Energy(out.r);
+        if (pan == 0) {
+            EXPECT_GT(l, 10 * r);
+        } else {
+            EXPECT_GT(r, 10 * l);
+        }
+    }
+}
+
+TEST(MidiSynth, TransposeTwelveDoublesThePitchAndMovesHeldNotes) {
+    REQUIRE_SOUNDFONT();
+    const std::string song = OneNote(0, 57, 73);  // flute, A3
+    auto plain = Make(song);
+    const Stereo a = RenderAll(*plain);
+    auto up = Make(song);
+    up->SetChannelTranspose(0, 12);
+    const Stereo b = RenderAll(*up);
+    const std::size_t from = kRate / 2, len = kRate / 5;
+    const double pa = Period(a.l, from, len), pb = Period(b.l, from, len);
+    ASSERT_GT(pa, 0);
+    ASSERT_GT(pb, 0);
+    EXPECT_NEAR(pa / pb, 2.0, 0.1);
+
+    // Changing it while the note sounds restarts the note at the new pitch.
+    auto live = Make(song);
+    std::vector<float> buf(2 * kRate / 2);
+    live->Render(buf.data(), kRate / 2);  // into the note
+    live->SetChannelTranspose(0, 12);
+    const Stereo c = RenderAll(*live);
+    EXPECT_NEAR(pa / Period(c.l, kRate / 10, len), 2.0, 0.1);
+}
+
+TEST(MidiSynth, SeekLandsAtTheRightTick) {
+    REQUIRE_SOUNDFONT();
+    // Silence until the note at tick 192 (1 s at 120 bpm, division 96), with a tempo change before it.
+    TrackWriter t;
+    t.Tempo(0, 1000000).Program(0, 0, 0).NoteOn(48, 0, 60, 1).NoteOff(1, 0, 60).Tempo(47, 500000);
+    t.NoteOn(96, 0, 72).NoteOff(96, 0, 72).End();
+    auto s = Make(Smf(0, 96, {t}));
+    const double noteAt = s->Tempo().TickToSeconds(192);
+    EXPECT_NEAR(noteAt, 1.5, 1e-9);
+    ASSERT_TRUE(s->SeekFrame(std::llround(1.25 * kRate)));
+    EXPECT_NEAR(s->SongSeconds(), 1.25, 1.0 / kRate);
+    const Stereo out = RenderAll(*s);
+    std::size_t onset = 0;
+    while (onset < out.l.size() && std::fabs(out.l[onset]) < 1e-4) ++onset;
+    EXPECT_NEAR(static_cast<double>(onset) / kRate, noteAt - 1.25, 0.005);
+}
+
+TEST(MidiSynth, TempoFactorScalesOutputAndZeroHoldsStill) {
+    REQUIRE_SOUNDFONT();
+    auto fast = Make(OneNote(0, 60, 0));
+    fast->SetTempoFactor(2.0);
+    EXPECT_NEAR(static_cast<double>(RenderAll(*fast).l.size()), fast->LengthFrames() / 2.0, 70);
+
+    auto still = Make(OneNote(0, 60, 0));
+    still->SetTempoFactor(0.0);
+    std::vector<float> buf(2 * 4096);
+    EXPECT_EQ(still->Render(buf.data(), 4096), 4096u);
+    EXPECT_DOUBLE_EQ(still->SongSeconds(), 0.0);
+    EXPECT_FALSE(still->Finished());
+}
+
+TEST(MidiPlayer, SliderFormulasAndLabel) {
+    EXPECT_DOUBLE_EQ(MidiTempoFactor(kTempoSliderMin - 10), 0.0);
+    EXPECT_NEAR(MidiTempoFactor(kTempoSliderRest), 1.0, 1e-12);
+    EXPECT_NEAR(MidiTempoFactor(kTempoSliderMax), 2.0, 1e-12);
+    EXPECT_NEAR(MidiTempoFactor(kTempoSliderRest + 1), 1.0, 1e-12);  // steps of 2/30
+    EXPECT_NEAR(MidiTempoFactor(kTempoSliderRest + 3), 1.0 + 2.0 / 30, 1e-12);
+    EXPECT_EQ(TransposeSemitones(19), 6);
+    EXPECT_EQ(TransposeSemitones(-16), -5);
+    EXPECT_EQ(TempoLabel(120), "Tempo: 120.00");
+    EXPECT_EQ(TempoLabel(7.5), "Tempo: 07.50");
+}
+
+TEST(MidiPlayer, OpensWithoutSoundFontAndAppliesTheSettingsBlock) {
+    test::TempDir dir;
+    TrackWriter t;
+    t.Lyric(96, "la").NoteOn(0, 3, 60).NoteOff(96, 3, 60).End();
+    const std::string smf = Smf(0, 96, {t});
+    MidiSettings saved;
+    saved.Channels[3].Volume = 20;
+    saved.Channels[3].Enabled = false;
+    const auto song = dir / "song.mid";
+    test::WriteBytes(song, WithSettingsBlock(smf, saved));
+
+    MidiPlayer player;
+    LyricsModel model;
+    const auto r = player.OpenMusic(song, "", MidiLyricsOptions(), model);
+    EXPECT_TRUE(r.opened);
+    EXPECT_FALSE(r.playable);
+    EXPECT_NE(r.message.find("SoundFont"), std::string::npos);
+    EXPECT_EQ(model.UpperBound(), 1);
+    EXPECT_EQ(player.Channels()[3].Volume, 20);
+    EXPECT_FALSE(player.Channels()[3].Enabled);
+    EXPECT_NEAR(player.Info().LengthSeconds, 1.0, 1e-9);
+    player.PlayMidi();  // no synth: stays harmless
+    EXPECT_EQ(player.MidiTime(), 0.0);
+}
+
+TEST(MidiPlayer, SongWithSettingsBlockPlaysLikeTheSongWithout) {
+    REQUIRE_SOUNDFONT();
+    test::TempDir dir;
+    const std::string smf = OneNote(0, 60, 0);
+    test::WriteBytes(dir / "plain.mid", smf);
+    test::WriteBytes(dir / "block.mid", WithSettingsBlock(smf, MidiSettings()));
+    SynthOptions o;
+    o.sampleRate = kRate;
+    o.effects = false;
+    std::vector<float> outs[2];
+    int i = 0;
+    for (const char* name : {"plain.mid", "block.mid"}) {
+        MidiPlayer p;
+        LyricsModel m;
+        ASSERT_TRUE(p.OpenMusic(dir / name, SoundFont(), MidiLyricsOptions(), m, o).playable);
+        outs[i++] = RenderAll(*p.Source()).l;
+    }
+    EXPECT_EQ(outs[0], outs[1]);
+}
+
+}  // namespace
+}  // namespace cx
