@@ -1,25 +1,18 @@
 #include "app/AppShell.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QFontDatabase>
-#include <QMainWindow>
-#include <QMenu>
-#include <QMessageBox>
 #include <QStandardPaths>
-#include <QSystemTrayIcon>
 #include <cstdio>
-#include <memory>
 
-#include "app/AudioCheck.h"
+#include "app/Application.h"
 #include "app/ErrorReport.h"
 #include "app/FontChoice.h"
 #include "app/LyricsFileType.h"
 #include "app/SingleInstance.h"
-#include "platform/PrivateTemp.h"
 
 namespace cx {
 namespace {
@@ -43,36 +36,6 @@ std::string DialogFont() {
         QApplication::font().family().toStdString());
 }
 
-class PlayerShell : public QMainWindow {
-public:
-    PlayerShell() {
-        setWindowTitle(kProgramTitle);
-        resize(480, 160);
-        auto* menu = new QMenu(this);
-        menu->addAction("Restore", this, [this] { RestoreFromTray(); });
-        menu->addAction("Exit", this, [this] {
-            m_exiting = true;
-            close();
-        });
-        m_tray = new QSystemTrayIcon(QApplication::windowIcon(), this);
-        m_tray->setContextMenu(menu);
-        connect(m_tray, &QSystemTrayIcon::activated, this, [this](auto reason) {
-            if (reason == QSystemTrayIcon::DoubleClick) RestoreFromTray();
-        });
-        if (QSystemTrayIcon::isSystemTrayAvailable()) m_tray->show();
-    }
-
-    void RestoreFromTray() {
-        showNormal();
-        raise();
-        activateWindow();
-    }
-
-private:
-    QSystemTrayIcon* m_tray = nullptr;
-    bool m_exiting = false;
-};
-
 }  // namespace
 
 int RunPlayer(int argc, char** argv) {
@@ -91,27 +54,19 @@ int RunPlayer(int argc, char** argv) {
         return 0;
     }
 
-    PrivateTemp temp;
     const std::string dialogFont = DialogFont();
-    (void)dialogFont;
+    if (dialogFont != QApplication::font().family().toStdString()) {
+        QApplication::setFont(QFont(QString::fromStdString(dialogFont)));
+    }
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (!dataHome.isEmpty()) {
         RegisterLyricsFileType(dataHome.toStdString(), ".lrs", "Cantabilex file",
                                QApplication::applicationFilePath().toStdString());
     }
 
-    if (!AudioOutputOpens()) {
-        QMessageBox::critical(nullptr, kProgramTitle, kAudioInitFailedMessage);
-        return 1;
-    }
     instance.Listen();
-
-    PlayerShell window;
-    QObject::connect(&instance, &SingleInstance::FileReceived, &window, [](const QString& file) {
-        std::fprintf(stdout, "cantabilex: received %s\n", file.toLocal8Bit().constData());
-        std::fflush(stdout);
-    });
-    window.show();
+    Application application(instance);
+    if (!application.Start(commandLine)) return 1;
     return QApplication::exec();
 }
 

@@ -476,7 +476,7 @@ std::string ThemeClass::DspOut() const {
 void ThemeClass::SetDspOut(std::string_view text) {
     const auto parts = SplitAtComma(text);
     for (int i = 0; i < kVoiceEffectCount; ++i) {
-        VoiceEffect& effect = VoiceEffects[i];
+        StoredVoiceEffect& effect = VoiceEffects[i];
         const size_t on = static_cast<size_t>(i) * 2;
         if (on < parts.size()) Assign(effect.On, parts[on]);
         if (on + 1 < parts.size()) {

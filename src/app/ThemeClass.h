@@ -52,7 +52,7 @@ struct ThemeEnvironment {
 };
 
 // One of the four voice effects of the recorded voice.
-struct VoiceEffect {
+struct StoredVoiceEffect {
     bool On = false;
     std::int16_t Amount = 50;  // amount thumb, 0..100
     std::int32_t Value = 0;    // effect parameter derived from Amount
@@ -112,7 +112,7 @@ public:
     std::int16_t MixSong = 64;
     std::int16_t MixVocal = 64;
     std::string DSPOutWin = "100,100";
-    std::array<VoiceEffect, 4> VoiceEffects;
+    std::array<StoredVoiceEffect, 4> VoiceEffects;
 
     // Playlist.
     std::string PlaylistFontName = "MS Sans Serif";
