@@ -4,6 +4,7 @@
 
 #include "cbx/CliArgs.h"
 #include "cbx/Verbs.h"
+#include "playlist/LastList.h"
 #include "playlist/PlaylistFile.h"
 
 namespace cx::cli {
@@ -11,10 +12,13 @@ namespace {
 
 constexpr const char* kPlaylistHelp =
     "usage: cbx playlist FILE [--json] [--codepage 1250|1252]\n"
+    "       cbx playlist --write OUT.m3u SONG...\n"
     "Reads an M3U or PLS playlist (the kind comes from the name) and prints its\n"
     "entries: number, title, length and the resolved path. Relative paths are\n"
     "taken against the playlist's folder. 8-bit text is read in code page 1252\n"
-    "unless --codepage says 1250; UTF-8 files are recognised by themselves.\n";
+    "unless --codepage says 1250; UTF-8 files are recognised by themselves.\n"
+    "With --write, makes an M3U of the given songs (titled by their file names;\n"
+    "songs beside the playlist are written by name alone).\n";
 
 void PrintText(const PlaylistParseResult& r) {
     int n = 0;
@@ -45,6 +49,19 @@ void PrintJson(const std::string& file, const PlaylistParseResult& r) {
     std::cout << "],\"warning\":" << (r.error.empty() ? "null" : JsonString(r.error)) << "}\n";
 }
 
+int WritePlaylist(const std::string& out, const std::vector<std::string>& songs, Codepage cp) {
+    std::vector<PlaylistEntry> entries;
+    for (const auto& song : songs) {
+        std::error_code ec;
+        const auto full = std::filesystem::absolute(song, ec);
+        if (ec || !std::filesystem::is_regular_file(full, ec)) return Fail("no such song: " + song);
+        entries.push_back({full.string(), BaseNameOf(full.string()), -1});
+    }
+    const std::string error = SavePlaylistFile(WithM3uExtension(out), entries, cp);
+    if (!error.empty()) return Fail(error);
+    return kExitOk;
+}
+
 int RunPlaylist(const VerbArgs& words) {
     Args args(words);
     if (args.WantsHelp()) {
@@ -53,11 +70,10 @@ int RunPlaylist(const VerbArgs& words) {
     }
     const bool json = args.Flag("--json");
     const auto cpText = args.Option("--codepage");
+    const auto writeTo = args.Option("--write");
     const auto files = args.Positionals();
     if (!args.Error().empty()) return Fail(args.Error(), kExitUsage);
     if (!args.Unknown().empty()) return Fail("unknown option " + args.Unknown()[0], kExitUsage);
-    if (files.size() != 1)
-        return Fail("playlist needs one FILE (see cbx playlist --help)", kExitUsage);
     Codepage cp = Codepage::Cp1252;
     if (cpText) {
         if (*cpText == "1250") {
@@ -66,6 +82,12 @@ int RunPlaylist(const VerbArgs& words) {
             return Fail("--codepage takes 1250 or 1252", kExitUsage);
         }
     }
+    if (writeTo) {
+        if (files.empty()) return Fail("--write needs at least one SONG", kExitUsage);
+        return WritePlaylist(*writeTo, files, cp);
+    }
+    if (files.size() != 1)
+        return Fail("playlist needs one FILE (see cbx playlist --help)", kExitUsage);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(files[0], ec)) return Fail("no such file: " + files[0]);
     const auto result = LoadPlaylistFile(files[0], cp);

@@ -272,6 +272,8 @@ PlaylistParseResult ParseM3U(std::string_view bytes, const std::string& folder, 
             if (colon != std::string_view::npos &&
                 (comma == std::string_view::npos || colon < comma)) {
                 pendingSeconds = LeadingSeconds(rest.substr(colon + 1, comma - colon - 1));
+                // We write 0 for a song of unknown length; it reads back as unknown.
+                if (pendingSeconds == 0) pendingSeconds = -1;
             }
             pendingTitle = comma == std::string_view::npos
                                ? std::string()

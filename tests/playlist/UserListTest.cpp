@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QWheelEvent>
 
 #include "playlist/SongFiles.h"
 #include "playlist/gui/FlatListPainter.h"
@@ -120,6 +121,32 @@ TEST(UserList, DeleteKeyRemovesAndOtherKeysReachThePlayer) {
     QKeyEvent b(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier);
     QApplication::sendEvent(window.List(), &b);
     EXPECT_EQ(otherKey, Qt::Key_B);
+}
+
+TEST(UserList, WheelScrollsOneItemPerNotchOnlyWhenActive) {
+    FlatListModel model;
+    for (int i = 0; i < 50; ++i) model.AddItem(std::to_string(i), "", "/" + std::to_string(i));
+    UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+    window.show();
+    model.SetTopIndex(10);
+    const auto wheel = [&](int dy) {
+        QWheelEvent e(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, dy), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window.List()->viewport(), &e);
+    };
+    QApplication::setActiveWindow(nullptr);
+    wheel(120);
+    EXPECT_EQ(model.TopIndex(), 10) << "an inactive window does not scroll";
+    QApplication::setActiveWindow(&window);
+    if (!window.isActiveWindow()) GTEST_SKIP() << "this platform cannot activate windows";
+    wheel(120);
+    EXPECT_EQ(model.TopIndex(), 9);
+    wheel(-240);
+    EXPECT_EQ(model.TopIndex(), 11);
+    wheel(60);
+    EXPECT_EQ(model.TopIndex(), 11) << "half a notch waits for the other half";
+    wheel(60);
+    EXPECT_EQ(model.TopIndex(), 10);
 }
 
 TEST(FlatListPainter, DrawsRowsInTheirColours) {

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QUrl>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "playlist/SongFiles.h"
@@ -73,6 +74,23 @@ void FlatListWidget::scrollContentsBy(int, int) {
     m_model.SetTopIndex(verticalScrollBar()->value());
     m_syncing = false;
     viewport()->update();
+}
+
+void FlatListWidget::wheelEvent(QWheelEvent* event) {
+    // One item per notch, and only in the active window: a wheel turned over
+    // a window in the background leaves the list where the singer put it.
+    event->accept();
+    if (!isActiveWindow()) return;
+    constexpr int kNotch = 120;
+    m_wheelRest += event->angleDelta().y();
+    while (m_wheelRest >= kNotch) {
+        m_model.ScrollUp();
+        m_wheelRest -= kNotch;
+    }
+    while (m_wheelRest <= -kNotch) {
+        m_model.ScrollDown();
+        m_wheelRest += kNotch;
+    }
 }
 
 void FlatListWidget::paintEvent(QPaintEvent*) {

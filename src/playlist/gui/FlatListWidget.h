@@ -44,6 +44,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void SyncScrollBar();
@@ -53,6 +54,7 @@ private:
     FlatListLook m_look;
     int m_anchor = -1;  // start of a Shift+click range
     bool m_syncing = false;
+    int m_wheelRest = 0;  // wheel movement short of one notch (touchpads)
 };
 
 // Song, lyrics and CD+G files among dropped URLs.
