@@ -10,7 +10,6 @@
 
 #include "app/AudioCheck.h"
 #include "app/ErrorReport.h"
-#include "app/MediaTransport.h"
 #include "app/SingleInstance.h"
 #include "cdg/CdgWindow.h"
 #include "karaoke/gui/Lyric.h"
@@ -21,6 +20,7 @@
 #include "midi/SoundFonts.h"
 #include "platform/AtomicFile.h"
 #include "platform/QtThemeEnvironment.h"
+#include "playback/player/MediaTransport.h"
 #include "playback/player/gui/Player.h"
 #include "playlist/gui/ItemTags.h"
 #include "playlist/gui/UserList.h"
@@ -133,9 +133,13 @@ void Application::CreateMedia() {
     media.customTreble = m_settings.CustomTreble;
     media.dspOut = m_settings.DspOut();
     m_media = std::make_unique<MediaControl>(*m_engine, Hooks(), media);
-    MediaTransport::MidiView midi{[this] { return m_midi.MidiTime(); },
-                                  [this] { return m_midi.CheckEnd(); }};
-    m_transport = std::make_unique<MediaTransport>(*m_media, *m_engine, midi);
+    m_transport = std::make_unique<MediaTransport>(*m_media);
+    m_transport->midiAtEnd = [this] { return m_midi.CheckEnd(); };
+    m_transport->setMidiVolume = [this](double volume) {
+        if (m_midiChannel) {
+            m_engine->ChannelSetAttributes(m_midiChannel, -1, static_cast<int>(volume * 100), -101);
+        }
+    };
 }
 
 MediaHooks Application::Hooks() {
