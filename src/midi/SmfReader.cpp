@@ -167,6 +167,11 @@ bool IsChunkTagChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0;
 }
 
+// "MTrk" or another chunk of the format (four letters or digits).
+bool IsChunkTag(std::string_view tag) {
+    return tag.size() == 4 && std::all_of(tag.begin(), tag.end(), IsChunkTagChar);
+}
+
 void Warn(SmfFile& f, std::string text) {
     if (f.warnings.size() < kMaxSmfWarnings) f.warnings.push_back(std::move(text));
 }
@@ -198,7 +203,7 @@ std::size_t ReadTrackChunk(std::string_view b, std::size_t pos, SmfFile& f, std:
     const std::size_t budgetBefore = budget;
     TrackParser p(b, begin, limit, budget);
     const char* problem = p.Run(track);
-    if (!p.SawEnd() && limit < b.size() && b.substr(limit, 4) != kTrackTag) {
+    if (!p.SawEnd() && limit < b.size() && !IsChunkTag(b.substr(limit, 4))) {
         // The stated length is too short: read on up to the next track instead.
         const std::size_t next = b.find(kTrackTag, limit);
         std::size_t extended = next == std::string_view::npos ? b.size() : next;
@@ -257,7 +262,7 @@ SmfResult ParseSmf(std::string_view whole) {
             pos = ReadTrackChunk(b, pos, f, budget);
             continue;
         }
-        if (std::all_of(tag.begin(), tag.end(), IsChunkTagChar)) {
+        if (IsChunkTag(tag)) {
             // A chunk type we do not know: skip it as the format allows.
             const std::uint32_t len = Be32(b, pos + 4);
             pos +=

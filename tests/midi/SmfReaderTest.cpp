@@ -97,6 +97,19 @@ TEST(SmfReader, DataAfterEndOfTrackAndTrailingBlocksAreIgnored) {
     EXPECT_EQ(r.file->smfBytes, Smf(0, 96, {t}).size());
 }
 
+TEST(SmfReader, UnknownChunksAreSkippedEvenAfterATrackWithoutEnd) {
+    TrackWriter noEnd, b;
+    noEnd.Lyric(10, "a");
+    b.Lyric(5, "b").End();
+    const std::string bytes = test::Header(1, 2, 96) + test::TrackChunk(noEnd.Data()) + "XFIH" +
+                              test::Be(3, 4) + "\x90\x3C\x40" + test::TrackChunk(b.Data());
+    const auto r = ParseSmf(bytes);
+    ASSERT_TRUE(r.file);
+    ASSERT_EQ(r.file->tracks.size(), 2u);
+    EXPECT_EQ(r.file->tracks[0].events.size(), 1u);
+    EXPECT_EQ(r.file->tracks[1].events[0].data, "b");
+}
+
 TEST(SmfReader, ReadsRmidWrapper) {
     const std::string smf = Smf(0, 96, {TrackWriter().Lyric(1, "x").End()});
     std::string riff = "RIFF" + std::string(4, '\0') + "RMID" + "data";
