@@ -126,7 +126,10 @@ void KaraokeDisplay::IsPlaying(double position, std::int64_t nowMs) {
         Restore();
     }
     const double pos = Corrected(position);
-    if (!m_bandExists && m_settings.LyricsFitFont) FitLyrics();
+    if (!m_bandExists && m_settings.LyricsFitFont) {
+        FitLyrics();
+        m_bandExists = true;  // once: fitting measures the font many times
+    }
     if (!m_lyricsShown || m_painting) return;
     if (m_transition) AdvanceTransition();
     AdvanceTimeline(pos);

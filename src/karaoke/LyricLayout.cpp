@@ -1,5 +1,6 @@
 #include "karaoke/LyricLayout.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QString>
 #include <cmath>
@@ -38,7 +39,11 @@ QColor ToQColor(std::uint32_t bgr) {
 }
 
 QFont MakeLyricsFont(const KaraokeSettings& s, int points) {
-    QFont font(QString::fromStdString(s.LyricsFont));
+    // A face missing here (the settings may name a Windows font) falls back to
+    // the system's sans serif rather than to whatever Qt matches first.
+    const QString family = QString::fromStdString(s.LyricsFont);
+    QFont font(QFontDatabase::hasFamily(family) ? family : QString("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0))));
     font.setBold(s.LyricsFontBold);
     font.setItalic(s.LyricsFontItalic);

@@ -1,6 +1,9 @@
 // Fitting the font to the window, with exact made-up measurements.
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
+
+#include "KaraokeTestSupport.h"
 #include "karaoke/LyricLayout.h"
 
 namespace cx {
@@ -70,6 +73,16 @@ TEST(Layout, ColoursComeFromTheSongUnlessMissing) {
     EXPECT_EQ(look.Colors.Highlight, 0x123456u);
     EXPECT_EQ(look.LyricAlignment, 2);
     EXPECT_EQ(look.PictureLayout, 0);
+}
+
+TEST(Layout, MissingFaceFallsBackToTheSansSerif) {
+    KaraokeSettings s = test::TestSettings();
+    s.LyricsFont = "No Such Face At All";
+    const QFontInfo missing(MakeLyricsFont(s, 20));
+    const QFontInfo sans(QFont("Sans Serif"));
+    EXPECT_EQ(missing.family(), sans.family());
+    s.LyricsFont = "DejaVu Sans";
+    EXPECT_EQ(QFontInfo(MakeLyricsFont(s, 20)).family(), "DejaVu Sans");
 }
 
 TEST(Layout, GeometryAndOutlineRules) {
