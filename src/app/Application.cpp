@@ -265,7 +265,7 @@ void Application::CreateWindows() {
     services.isEditorOpen = [] { return false; };
     services.autoPlay = [this] { return m_settings.AutoPlay; };
     services.verifyFile = [](const std::string& path) { return VerifyFile(path).string(); };
-    services.helpUrl = QUrl("https://cantabilex.org/help");
+    services.helpUrl = QUrl::fromLocalFile(CX_README_PATH);  // the help page for now
     m_player = new Player(*m_transport, m_list, services);
     m_player->SetPlaylistWindow(m_userList);
     m_player->onExit = [this] { CloseApp(); };
