@@ -1,0 +1,95 @@
+// The lyrics verbs of cbx, run as the user runs them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "MediaFixtures.h"
+#include "support/TestSupport.h"
+
+namespace cx {
+namespace {
+
+struct CbxRun {
+    int code = -1;
+    std::string out;
+};
+
+CbxRun Cbx(const std::string& args) {
+    const std::string cmd = std::string(CX_BINARY_DIR) + "/cbx " + args + " 2>/dev/null";
+    CbxRun r;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+    const int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+std::string Quote(const std::filesystem::path& p) {
+    return "'" + p.string() + "'";
+}
+
+}  // namespace
+
+#define CX_REQUIRE_CBX()                                                   \
+    do {                                                                   \
+        if (!std::filesystem::exists(std::string(CX_BINARY_DIR) + "/cbx")) \
+            GTEST_SKIP() << "cbx is not built";                            \
+    } while (0)
+
+TEST(CbxLyrics, WorkedExamplesRoundTripThroughJsonAndConvert) {
+    CX_REQUIRE_CBX();
+    test::TempDir dir;
+    test::WriteBytes(dir / "ex.kok",
+                     "Hel;12,5000;lo ;12,7500;world;13,1000;\r\nGood;15,0000;bye;15,6000;");
+    const CbxRun kok = Cbx("lyrics --json " + Quote(dir / "ex.kok"));
+    ASSERT_EQ(kok.code, 0);
+    EXPECT_NE(kok.out.find("\"source\": \"kok\""), std::string::npos);
+    EXPECT_NE(kok.out.find("\"kok_timing\": true"), std::string::npos);
+    EXPECT_NE(kok.out.find("{\"start\": 12.75, \"text\": \"lo \", \"line\": \"Hello world\", "
+                           "\"break\": false}"),
+              std::string::npos);
+
+    ASSERT_EQ(
+        Cbx("convert " + Quote(dir / "ex.kok") + " --to lrs -o " + Quote(dir / "ex.lrs")).code, 0);
+    EXPECT_EQ(test::ReadBytes(dir / "ex.lrs"),
+              "#Cantabilex\r\n[12.5]Hel[12.75]lo [13.1]world\r\n[15]Good[15.6]bye\r\n"
+              "#End Cantabilex");
+    ASSERT_EQ(Cbx("convert " + Quote(dir / "ex.lrs") + " --to kok -o " + Quote(dir / "b.kok")).code,
+              0);
+    EXPECT_EQ(test::ReadBytes(dir / "b.kok"), test::ReadBytes(dir / "ex.kok"));
+
+    EXPECT_EQ(Cbx("convert " + Quote(dir / "ex.lrs") + " --to xml -o x").code, 2);
+    EXPECT_EQ(Cbx("lyrics").code, 2);
+    EXPECT_EQ(Cbx("lyrics " + Quote(dir / "missing.lrc")).code, 1);
+    EXPECT_EQ(Cbx("lyrics --help").code, 0);
+}
+
+TEST(CbxLyrics, EmbedTwiceLeavesOneBlockAndTheTag) {
+    CX_REQUIRE_CBX();
+    test::TempDir dir;
+    const std::string tag = test::MakeId3v1("Title", "Artist", 1, 0);
+    test::WriteBytes(dir / "song.mp3", test::MakeMp3(30) + tag);
+    test::WriteBytes(dir / "words.lrc", "[00:01.00]One\r\n[00:02.00]Two\r\n");
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(Cbx("embed " + Quote(dir / "words.lrc") + " " + Quote(dir / "song.mp3")).code, 0);
+    const std::string bytes = test::ReadBytes(dir / "song.mp3");
+    EXPECT_EQ(bytes.find("#Cantabilex"), bytes.rfind("#Cantabilex"));
+    EXPECT_EQ(bytes.substr(bytes.size() - 128 - 17), "#End Cantabilex\r\n" + tag);
+
+    const CbxRun lyrics = Cbx("lyrics --json " + Quote(dir / "song.mp3"));
+    ASSERT_EQ(lyrics.code, 0);
+    EXPECT_NE(lyrics.out.find("\"source\": \"lrs\", \"header\": \"Artist|Title\""),
+              std::string::npos);
+    const CbxRun info = Cbx("info --json " + Quote(dir / "song.mp3"));
+    ASSERT_EQ(info.code, 0);
+    EXPECT_NE(info.out.find("\"format\": \"MP3\""), std::string::npos);
+
+    test::WriteBytes(dir / "text.mp3", "not audio");
+    EXPECT_EQ(Cbx("embed " + Quote(dir / "words.lrc") + " " + Quote(dir / "text.mp3")).code, 1);
+    EXPECT_EQ(Cbx("display-block " + Quote(dir / "song.mp3")).code, 1);
+}
+
+}  // namespace cx
