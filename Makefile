@@ -27,7 +27,7 @@ deps:
 	fi
 
 build:
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_TESTS=OFF
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_TESTS=OFF -DCX_WERROR=OFF
 	cmake --build build -j $(JOBS)
 
 run: deps build
@@ -36,10 +36,12 @@ run: deps build
 test: deps
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCX_SANITIZE=ON -DCX_TESTS=ON
 	cmake --build build-test -j $(JOBS)
-	cd build-test && ctest --output-on-failure -j $(JOBS)
+	cd build-test && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	    ctest --output-on-failure -j $(JOBS)
 
 bench: deps
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_TESTS=OFF -DCX_BENCH=ON
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_TESTS=OFF -DCX_BENCH=ON -DCX_WERROR=OFF
 	cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bench/*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done; true
 

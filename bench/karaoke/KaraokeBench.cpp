@@ -77,14 +77,14 @@ void TransitionFrame(benchmark::State& state) {
     b.fill(Qt::blue);
     const std::vector<cx::TransitionSpec> specs = {
         {"Slide Bar", "Vertical2", 5}, {"Stretch Zoom", "", 5}, {"Custom Checkboard", "", 5}};
-    const auto& spec = specs[static_cast<std::size_t>(state.range(0))];
-    const int steps = cx::TransitionSteps(spec, a.size(), false);
+    const auto& desc = specs[static_cast<std::size_t>(state.range(0))];
+    const int steps = cx::TransitionSteps(desc, a.size(), false);
     int frame = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(cx::TransitionFrame(a, b, spec, frame, steps));
+        benchmark::DoNotOptimize(cx::TransitionFrame(a, b, desc, frame, steps));
         frame = (frame + 1) % steps;
     }
-    state.SetLabel(spec.Effect);
+    state.SetLabel(desc.Effect);
 }
 BENCHMARK(TransitionFrame)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 

@@ -17,6 +17,8 @@
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/Mp3Class.h"
 #include "midi/MidiInfo.h"
+#include "midi/MidiSettingsBlock.h"
+#include "midi/SmfReader.h"
 #include "midi/SoundFonts.h"
 #include "platform/AtomicFile.h"
 #include "platform/QtThemeEnvironment.h"
@@ -54,6 +56,16 @@ Codepage LyricsCodepage(const Translator& tr) {
 SongFileInfo ReadSongInfo(const std::string& path, Codepage cp) {
     SongFileInfo info;
     MP3Class mp3(cp);
+    mp3.SetMidiInspector([cp](const std::string& file, MidiFacts& facts) {
+        ReadResult read = ReadWholeFile(file, kMaxSmfBytes);
+        if (!read.bytes) return false;
+        const MidiInfoResult midi = ReadMidiFileInfo(StripSettingsBlock(*read.bytes), cp);
+        if (!midi.info) return false;
+        facts.Title = midi.info->Title;
+        facts.Artist = midi.info->Artist;
+        facts.LengthSeconds = midi.info->LengthSeconds;
+        return true;
+    });
     mp3.SetFilename(path);
     if (!mp3.ReadFile()) return info;
     mp3.ReadTag();

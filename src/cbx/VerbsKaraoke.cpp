@@ -174,7 +174,7 @@ int RunTransition(const VerbArgs& words) {
         }
         return kExitOk;
     }
-    TransitionSpec spec;
+    TransitionSpec desc;
     const auto effect = args.Option("--effect");
     const auto variant = args.Option("--variant");
     const auto speed = args.Option("--speed");
@@ -188,17 +188,17 @@ int RunTransition(const VerbArgs& words) {
     if (!effect || !from || !to || !dir)
         return Fail("usage: cbx transition --effect NAME --from A.png --to B.png --frames DIR",
                     kExitUsage);
-    spec.Effect = *effect;
-    spec.Variant = variant.value_or("");
-    if (speed && !ParseInt(*speed, 1, 10, spec.Speed))
+    desc.Effect = *effect;
+    desc.Variant = variant.value_or("");
+    if (speed && !ParseInt(*speed, 1, 10, desc.Speed))
         return Fail("--speed wants 1 to 10", kExitUsage);
-    if (spec.Effect != "No effect" && !IsKnownTransition(spec)) {
+    if (desc.Effect != "No effect" && !IsKnownTransition(desc)) {
         std::string known;
-        for (const auto& v : TransitionVariants(spec.Effect))
+        for (const auto& v : TransitionVariants(desc.Effect))
             known += (known.empty() ? "" : ", ") + v;
-        if (TransitionGroup(spec.Effect).empty())
-            return Fail("unknown effect '" + spec.Effect + "' (cbx transition --list)", kExitUsage);
-        return Fail("'" + spec.Effect + "' has the variants " + known, kExitUsage);
+        if (TransitionGroup(desc.Effect).empty())
+            return Fail("unknown effect '" + desc.Effect + "' (cbx transition --list)", kExitUsage);
+        return Fail("'" + desc.Effect + "' has the variants " + known, kExitUsage);
     }
 
     EnsureGuiContext();
@@ -213,12 +213,12 @@ int RunTransition(const VerbArgs& words) {
     std::error_code ec;
     std::filesystem::create_directories(*dir, ec);
     if (!std::filesystem::is_directory(*dir, ec)) return Fail("cannot make folder " + *dir);
-    const int steps = TransitionSteps(spec, QSize(w, h), preview);
+    const int steps = TransitionSteps(desc, QSize(w, h), preview);
     for (int f = 0; f <= steps; ++f) {
         char name[32];
         std::snprintf(name, sizeof name, "frame-%04d.png", f);
         const auto path = (std::filesystem::path(*dir) / name).string();
-        if (!TransitionFrame(a, b, spec, f, steps).save(QString::fromStdString(path)))
+        if (!TransitionFrame(a, b, desc, f, steps).save(QString::fromStdString(path)))
             return Fail("cannot write " + path);
     }
     std::cout << steps + 1 << " frames\n";

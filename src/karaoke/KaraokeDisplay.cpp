@@ -173,8 +173,8 @@ void KaraokeDisplay::AdvanceTimeline(double position) {
     t.From = m_background;
     t.To = LayoutBackground(AreaSize(), m_look.Colors.Back, m_picture, m_look.PictureLayout,
                             m_nextPicture);
-    t.Spec = {entry.Effect, entry.EffectDetail, entry.Speed};
-    t.Steps = TransitionSteps(t.Spec, AreaSize(), false);
+    t.Desc = {entry.Effect, entry.EffectDetail, entry.Speed};
+    t.Steps = TransitionSteps(t.Desc, AreaSize(), false);
     m_transition = std::move(t);
     AdvanceTransition();
 }
@@ -262,32 +262,32 @@ void KaraokeDisplay::PaintPiece(int k, bool redraw) {
 }
 
 void KaraokeDisplay::PaintStoredLines() {
-    BandSpec spec;
-    spec.Width = AreaSize().width();
-    spec.Height = BandHeight();
-    spec.Font = m_font;
-    spec.Colors = m_look.Colors;
-    spec.OutlineWidth = m_settings.LyricsOutlineWidth;
-    spec.LineMode = m_settings.LyricsMode;
-    for (const auto& s : m_slots) spec.Lines.push_back({s.Text, SlotTop(s.Slot), s.Current});
-    spec.SungText = m_sungText;
-    spec.PieceText = m_pieceText;
-    spec.BallColor = m_settings.LyricsBallColor;
+    BandSpec desc;
+    desc.Width = AreaSize().width();
+    desc.Height = BandHeight();
+    desc.Font = m_font;
+    desc.Colors = m_look.Colors;
+    desc.OutlineWidth = m_settings.LyricsOutlineWidth;
+    desc.LineMode = m_settings.LyricsMode;
+    for (const auto& s : m_slots) desc.Lines.push_back({s.Text, SlotTop(s.Slot), s.Current});
+    desc.SungText = m_sungText;
+    desc.PieceText = m_pieceText;
+    desc.BallColor = m_settings.LyricsBallColor;
     if (m_settings.LyricsShowBall) {
         switch (m_settings.DisplayMode) {
             case 0:
-                spec.Ball = BallKind::OverPieceRimmed;
+                desc.Ball = BallKind::OverPieceRimmed;
                 break;
             case 1:
-                spec.Ball = BallKind::OverPiece;
+                desc.Ball = BallKind::OverPiece;
                 break;
             default:
-                spec.Ball = BallKind::Marker;
+                desc.Ball = BallKind::Marker;
                 break;
         }
     }
-    m_band = PaintBand(spec, m_stamps);
-    m_bandTop = BandTopInArea(m_look.LyricAlignment, m_innerHeight, m_fullscreen, spec.Height);
+    m_band = PaintBand(desc, m_stamps);
+    m_bandTop = BandTopInArea(m_look.LyricAlignment, m_innerHeight, m_fullscreen, desc.Height);
     m_page = Page::Lines;
     ++m_paintCount;
     Present();
@@ -323,20 +323,20 @@ void KaraokeDisplay::PaintTitle() {
         font = MakeLyricsFont(m_settings, --size);
 
     const int lineHeight = QFontMetrics(font).height() + 9;
-    BandSpec spec;
-    spec.Width = areaWidth;
-    spec.Height = 2 * lineHeight;
-    spec.Font = font;
-    spec.Colors = m_look.Colors;
-    spec.OutlineWidth = m_settings.LyricsOutlineWidth;
+    BandSpec desc;
+    desc.Width = areaWidth;
+    desc.Height = 2 * lineHeight;
+    desc.Font = font;
+    desc.Colors = m_look.Colors;
+    desc.OutlineWidth = m_settings.LyricsOutlineWidth;
     if (second.empty()) {
-        spec.Lines.push_back({first, lineHeight / 2, false});
+        desc.Lines.push_back({first, lineHeight / 2, false});
     } else {
-        spec.Lines.push_back({first, 0, false});
-        spec.Lines.push_back({second, lineHeight, false});
+        desc.Lines.push_back({first, 0, false});
+        desc.Lines.push_back({second, lineHeight, false});
     }
-    m_band = PaintBand(spec, m_stamps);
-    m_bandTop = BandTopInArea(m_look.LyricAlignment, m_innerHeight, m_fullscreen, spec.Height);
+    m_band = PaintBand(desc, m_stamps);
+    m_bandTop = BandTopInArea(m_look.LyricAlignment, m_innerHeight, m_fullscreen, desc.Height);
     m_page = Page::Title;
     m_titleShown = true;
     ++m_paintCount;
@@ -353,7 +353,7 @@ void KaraokeDisplay::Present() {
     if (m_transition) {
         const auto& t = *m_transition;
         m_frame =
-            ComposeFrame(TransitionFrame(t.From, t.To, t.Spec, t.Frame, t.Steps), band, m_bandTop);
+            ComposeFrame(TransitionFrame(t.From, t.To, t.Desc, t.Frame, t.Steps), band, m_bandTop);
     } else {
         m_frame = ComposeFrame(m_background, band, m_bandTop);
     }

@@ -92,7 +92,7 @@ private:
     struct RunningTransition {
         QImage From;
         QImage To;
-        TransitionSpec Spec;
+        TransitionSpec Desc;
         int Frame = 0;
         int Steps = 1;
     };

@@ -115,66 +115,66 @@ int TextWidth(const QFont& font, const std::string& text) {
     return QFontMetrics(font).horizontalAdvance(QString::fromStdString(text));
 }
 
-void DrawBall(QPainter& p, const BandSpec& spec, int lineLeft, int lineTop) {
-    const int th = QFontMetrics(spec.Font).height();
+void DrawBall(QPainter& p, const BandSpec& desc, int lineLeft, int lineTop) {
+    const int th = QFontMetrics(desc.Font).height();
     const int r = th / 6;
     QPointF centre;
     bool rimmed = true;
-    switch (spec.Ball) {
+    switch (desc.Ball) {
         case BallKind::None:
             return;
         case BallKind::OverPiece:
         case BallKind::OverPieceRimmed:
-            centre = QPointF(lineLeft + 3 + TextWidth(spec.Font, spec.SungText) -
-                                 TextWidth(spec.Font, spec.PieceText) + th / 4,
+            centre = QPointF(lineLeft + 3 + TextWidth(desc.Font, desc.SungText) -
+                                 TextWidth(desc.Font, desc.PieceText) + th / 4,
                              th / 6 + 1);
-            rimmed = spec.Ball == BallKind::OverPieceRimmed;
+            rimmed = desc.Ball == BallKind::OverPieceRimmed;
             break;
         case BallKind::Marker:
             centre = QPointF(lineLeft - th / 2, lineTop + th / 2 + 3);
             break;
     }
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setBrush(ToQColor(spec.BallColor));
+    p.setBrush(ToQColor(desc.BallColor));
     if (rimmed) {
-        p.setPen(QPen(ToQColor(spec.Colors.Outline1), 2));
+        p.setPen(QPen(ToQColor(desc.Colors.Outline1), 2));
     } else {
-        p.setPen(QPen(ToQColor(spec.BallColor), 1));
+        p.setPen(QPen(ToQColor(desc.BallColor), 1));
     }
     p.drawEllipse(centre, r, r);
 }
 
 }  // namespace
 
-QImage PaintBand(const BandSpec& spec, StampCache& cache) {
-    QImage band(std::max(1, spec.Width), std::max(1, spec.Height),
+QImage PaintBand(const BandSpec& desc, StampCache& cache) {
+    QImage band(std::max(1, desc.Width), std::max(1, desc.Height),
                 QImage::Format_ARGB32_Premultiplied);
     band.fill(Qt::transparent);
     QPainter p(&band);
-    const QColor fore = ToQColor(spec.Colors.Fore);
-    const QColor high = ToQColor(spec.Colors.Highlight);
+    const QColor fore = ToQColor(desc.Colors.Fore);
+    const QColor high = ToQColor(desc.Colors.Highlight);
     int currentLeft = 0, currentTop = 0;
     bool haveCurrent = false;
-    for (const auto& line : spec.Lines) {
+    for (const auto& line : desc.Lines) {
         if (line.Text.empty()) continue;
-        const int left = LineLeft(spec.Width, TextWidth(spec.Font, line.Text));
-        DrawOutline(p, spec.Font, line.Text, left, line.Top, spec.OutlineWidth, spec.Colors, cache);
+        const int left = LineLeft(desc.Width, TextWidth(desc.Font, line.Text));
+        DrawOutline(p, desc.Font, line.Text, left, line.Top, desc.OutlineWidth, desc.Colors, cache);
         const int tx = left + 4, ty = line.Top + 4;
         if (!line.Current) {
-            DrawPlainText(p, spec.Font, line.Text, tx, ty, fore);
+            DrawPlainText(p, desc.Font, line.Text, tx, ty, fore);
             continue;
         }
         haveCurrent = true;
         currentLeft = left;
         currentTop = line.Top;
-        if (spec.LineMode) {
-            DrawPlainText(p, spec.Font, line.Text, tx, ty, high);
+        if (desc.LineMode) {
+            DrawPlainText(p, desc.Font, line.Text, tx, ty, high);
         } else {
-            DrawPlainText(p, spec.Font, line.Text, tx, ty, fore);
-            DrawPlainText(p, spec.Font, spec.SungText, tx, ty, high);
+            DrawPlainText(p, desc.Font, line.Text, tx, ty, fore);
+            DrawPlainText(p, desc.Font, desc.SungText, tx, ty, high);
         }
     }
-    if (haveCurrent && !spec.LineMode) DrawBall(p, spec, currentLeft, currentTop);
+    if (haveCurrent && !desc.LineMode) DrawBall(p, desc, currentLeft, currentTop);
     return band;
 }
 

@@ -67,7 +67,7 @@ struct BandSpec {
 };
 
 // The band: transparent except where text, outline or ball are drawn.
-QImage PaintBand(const BandSpec& spec, StampCache& cache);
+QImage PaintBand(const BandSpec& desc, StampCache& cache);
 
 // The background with the band laid over it at `bandTop` (band may be null).
 QImage ComposeFrame(const QImage& background, const QImage* band, int bandTop);

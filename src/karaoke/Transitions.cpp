@@ -611,19 +611,19 @@ std::string TransitionGroup(const std::string& effect) {
     return e ? e->Group : std::string();
 }
 
-bool IsKnownTransition(const TransitionSpec& spec) {
-    const Effect* e = Find(spec.Effect);
+bool IsKnownTransition(const TransitionSpec& desc) {
+    const Effect* e = Find(desc.Effect);
     if (!e) return false;
     if (e->Variants.empty()) return true;
-    return std::find(e->Variants.begin(), e->Variants.end(), spec.Variant) != e->Variants.end();
+    return std::find(e->Variants.begin(), e->Variants.end(), desc.Variant) != e->Variants.end();
 }
 
-int TransitionSteps(const TransitionSpec& spec, QSize area, bool preview) {
-    if (!IsKnownTransition(spec) || area.width() < 1 || area.height() < 1) return 1;
+int TransitionSteps(const TransitionSpec& desc, QSize area, bool preview) {
+    if (!IsKnownTransition(desc) || area.width() < 1 || area.height() < 1) return 1;
     const int w = area.width(), h = area.height();
-    const MotionPlan m = PlanFor(spec.Effect, spec.Variant, w, h);
+    const MotionPlan m = PlanFor(desc.Effect, desc.Variant, w, h);
     double extent = 0, step = 1;
-    const int speed = std::clamp(spec.Speed, 1, 10);
+    const int speed = std::clamp(desc.Speed, 1, 10);
     const double s = speed * (w / 100.0) * (h / 100.0) / 70.0;
     if (m.Kind == Motion::Both) {
         // The shorter side advances by s; the longer in proportion, so both end together.
@@ -637,34 +637,34 @@ int TransitionSteps(const TransitionSpec& spec, QSize area, bool preview) {
     return std::max(1, static_cast<int>(std::ceil(extent / step)));
 }
 
-int PreviewPauseMs(const TransitionSpec& spec, int frame, int steps) {
-    const Effect* e = Find(spec.Effect);
-    const int d = 11 - std::clamp(spec.Speed, 1, 10);
+int PreviewPauseMs(const TransitionSpec& desc, int frame, int steps) {
+    const Effect* e = Find(desc.Effect);
+    const int d = 11 - std::clamp(desc.Speed, 1, 10);
     if (!e) return d;
     if (e->PausePercent < 0) return d + 2;
-    if (spec.Effect == "Stretch Zoom") {
+    if (desc.Effect == "Stretch Zoom") {
         const int phase = steps > 0 ? std::min(2, frame * 3 / steps) : 0;
         return d * (phase + 1);
     }
     return d * e->PausePercent / 100;
 }
 
-QImage TransitionFrame(const QImage& from, const QImage& to, const TransitionSpec& spec, int frame,
+QImage TransitionFrame(const QImage& from, const QImage& to, const TransitionSpec& desc, int frame,
                        int steps) {
     const QImage a = from.convertToFormat(QImage::Format_RGB32);
     QImage b = to.convertToFormat(QImage::Format_RGB32);
     if (b.size() != a.size()) b = b.scaled(a.size());
     steps = std::max(1, steps);
     frame = std::clamp(frame, 0, steps);
-    if (!IsKnownTransition(spec)) return frame >= steps ? b : a;
+    if (!IsKnownTransition(desc)) return frame >= steps ? b : a;
     const double t = double(frame) / steps;
-    QImage work = StartsFromIncoming(spec.Effect, spec.Variant) ? b.copy() : a.copy();
+    QImage work = StartsFromIncoming(desc.Effect, desc.Variant) ? b.copy() : a.copy();
     {
         QPainter p(&work);
         p.setCompositionMode(QPainter::CompositionMode_Source);
         Frame f{
-            p, a, b, a.width(), a.height(), t, spec.Variant.empty() ? kNoVariant : spec.Variant};
-        Draw(f, spec.Effect);
+            p, a, b, a.width(), a.height(), t, desc.Variant.empty() ? kNoVariant : desc.Variant};
+        Draw(f, desc.Effect);
     }
     return work;
 }

@@ -27,18 +27,18 @@ std::string TransitionGroup(const std::string& effect);
 
 // True when the effect and variant name a member; anything else changes the
 // picture in one step.
-bool IsKnownTransition(const TransitionSpec& spec);
+bool IsKnownTransition(const TransitionSpec& desc);
 
 // How many steps the transition takes over `area`: frame 0 is the outgoing
 // picture and frame Steps() the incoming one. The karaoke window scales the
 // step with the area; the preview moves one pixel per step.
-int TransitionSteps(const TransitionSpec& spec, QSize area, bool preview);
+int TransitionSteps(const TransitionSpec& desc, QSize area, bool preview);
 
 // The preview's pause after frame `frame` of `steps`, in milliseconds.
-int PreviewPauseMs(const TransitionSpec& spec, int frame, int steps);
+int PreviewPauseMs(const TransitionSpec& desc, int frame, int steps);
 
 // Frame `frame` (0..steps) from `from` to `to` (both of one size).
-QImage TransitionFrame(const QImage& from, const QImage& to, const TransitionSpec& spec, int frame,
+QImage TransitionFrame(const QImage& from, const QImage& to, const TransitionSpec& desc, int frame,
                        int steps);
 
 }  // namespace cx

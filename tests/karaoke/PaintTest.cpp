@@ -34,24 +34,24 @@ Ink InkOf(const QImage& img, QRgb color) {
 }
 
 BandSpec LineSpec(const KaraokeSettings& s, const std::string& line, const std::string& sung) {
-    BandSpec spec;
-    spec.Font = MakeLyricsFont(s, s.LyricsFontSize);
-    spec.Width = 600;
-    spec.Height = 2 * (QFontMetrics(spec.Font).height() + 9);
-    spec.Colors = UpdateColors(s, SongLook{}).Colors;
-    spec.Lines.push_back({line, 0, true});
-    spec.SungText = sung;
-    return spec;
+    BandSpec desc;
+    desc.Font = MakeLyricsFont(s, s.LyricsFontSize);
+    desc.Width = 600;
+    desc.Height = 2 * (QFontMetrics(desc.Font).height() + 9);
+    desc.Colors = UpdateColors(s, SongLook{}).Colors;
+    desc.Lines.push_back({line, 0, true});
+    desc.SungText = sung;
+    return desc;
 }
 
 TEST(Paint, ExactlyTheSungCharactersAreHighlighted) {
     const auto s = test::TestSettings();
     StampCache cache;
     const std::string line = "Hello wide world", sung = "Hello wi";
-    const BandSpec spec = LineSpec(s, line, sung);
-    const QImage band = PaintBand(spec, cache);
-    const QFontMetrics fm(spec.Font);
-    const int left = LineLeft(spec.Width, fm.horizontalAdvance(QString::fromStdString(line)));
+    const BandSpec desc = LineSpec(s, line, sung);
+    const QImage band = PaintBand(desc, cache);
+    const QFontMetrics fm(desc.Font);
+    const int left = LineLeft(desc.Width, fm.horizontalAdvance(QString::fromStdString(line)));
     const int boundary = left + 4 + fm.horizontalAdvance(QString::fromStdString(sung));
 
     const Ink high = InkOf(band, Rgb(s.LyricsHighlightColor));
@@ -66,7 +66,7 @@ TEST(Paint, ExactlyTheSungCharactersAreHighlighted) {
         for (int x = 0; x < band.width(); ++x) other += qAlpha(band.pixel(x, y)) != 0;
     EXPECT_EQ(other, high.count + fore.count);
 
-    BandSpec lineMode = spec;
+    BandSpec lineMode = desc;
     lineMode.LineMode = true;
     const QImage whole = PaintBand(lineMode, cache);
     EXPECT_EQ(InkOf(whole, Rgb(s.LyricsColor)).count, 0);
@@ -76,18 +76,18 @@ TEST(Paint, ExactlyTheSungCharactersAreHighlighted) {
 TEST(Paint, OutlineWidthChoosesColourAndReach) {
     auto s = test::TestSettings();
     StampCache cache;
-    BandSpec spec = LineSpec(s, "Outline", "");
-    spec.Lines[0].Current = false;
-    const Ink text = InkOf(PaintBand(spec, cache), Rgb(s.LyricsColor));
+    BandSpec desc = LineSpec(s, "Outline", "");
+    desc.Lines[0].Current = false;
+    const Ink text = InkOf(PaintBand(desc, cache), Rgb(s.LyricsColor));
 
-    spec.OutlineWidth = 0;
-    QImage none = PaintBand(spec, cache);
+    desc.OutlineWidth = 0;
+    QImage none = PaintBand(desc, cache);
     for (auto c : {s.LyricsOutlineColor1, s.LyricsOutlineColor2, s.LyricsOutlineColor3,
                    s.LyricsOutlineColor4})
         EXPECT_EQ(InkOf(none, Rgb(c)).count, 0);
 
-    spec.OutlineWidth = 4;
-    const QImage four = PaintBand(spec, cache);
+    desc.OutlineWidth = 4;
+    const QImage four = PaintBand(desc, cache);
     const Ink outline = InkOf(four, Rgb(s.LyricsOutlineColor1));
     EXPECT_EQ(InkOf(four, Rgb(s.LyricsOutlineColor2)).count, 0);
     EXPECT_EQ(InkOf(four, Rgb(s.LyricsOutlineColor4)).count, 0);
@@ -96,8 +96,8 @@ TEST(Paint, OutlineWidthChoosesColourAndReach) {
     EXPECT_EQ(outline.minY, text.minY - 4);
     EXPECT_EQ(outline.maxY, text.maxY + 4);
 
-    spec.OutlineWidth = 1;
-    const Ink thin = InkOf(PaintBand(spec, cache), Rgb(s.LyricsOutlineColor4));
+    desc.OutlineWidth = 1;
+    const Ink thin = InkOf(PaintBand(desc, cache), Rgb(s.LyricsOutlineColor4));
     EXPECT_EQ(thin.minX, text.minX - 1);
     EXPECT_EQ(thin.maxY, text.maxY + 1);
 }
@@ -105,10 +105,10 @@ TEST(Paint, OutlineWidthChoosesColourAndReach) {
 TEST(Paint, StampIsRenderedOncePerText) {
     auto s = test::TestSettings();
     StampCache cache;
-    BandSpec spec = LineSpec(s, "Same text", "Same");
-    spec.OutlineWidth = 3;
-    PaintBand(spec, cache);
-    PaintBand(spec, cache);
+    BandSpec desc = LineSpec(s, "Same text", "Same");
+    desc.OutlineWidth = 3;
+    PaintBand(desc, cache);
+    PaintBand(desc, cache);
     EXPECT_EQ(cache.Renders(), 1);
 }
 

@@ -30,13 +30,13 @@ TEST(Transitions, EveryEffectStartsWithTheOutgoingAndEndsWithTheIncomingPicture)
     for (QSize size : {QSize(kPreviewWidth, kPreviewHeight), QSize(321, 177)}) {
         const QImage from = Pattern(size, 10), to = Pattern(size, 200);
         for (bool preview : {true, false}) {
-            for (const auto& spec : AllSpecs(7)) {
-                SCOPED_TRACE(spec.Effect + " / " + spec.Variant);
-                const int steps = TransitionSteps(spec, size, preview);
+            for (const auto& desc : AllSpecs(7)) {
+                SCOPED_TRACE(desc.Effect + " / " + desc.Variant);
+                const int steps = TransitionSteps(desc, size, preview);
                 ASSERT_GT(steps, 1);
-                EXPECT_EQ(TransitionFrame(from, to, spec, 0, steps), from);
-                EXPECT_EQ(TransitionFrame(from, to, spec, steps, steps), to);
-                const QImage middle = TransitionFrame(from, to, spec, steps / 2, steps);
+                EXPECT_EQ(TransitionFrame(from, to, desc, 0, steps), from);
+                EXPECT_EQ(TransitionFrame(from, to, desc, steps, steps), to);
+                const QImage middle = TransitionFrame(from, to, desc, steps / 2, steps);
                 EXPECT_NE(middle, from);
                 EXPECT_NE(middle, to);
             }
@@ -47,13 +47,13 @@ TEST(Transitions, EveryEffectStartsWithTheOutgoingAndEndsWithTheIncomingPicture)
 TEST(Transitions, UnknownEffectsChangeInOneStep) {
     const QSize size(40, 30);
     const QImage from = Pattern(size, 1), to = Pattern(size, 2);
-    for (const TransitionSpec& spec : {TransitionSpec{"", "", 5},
+    for (const TransitionSpec& desc : {TransitionSpec{"", "", 5},
                                        {"No effect", "", 5},
                                        {"Slide Bar", "Sideways", 5},
                                        {"Spin", "Left", 5}}) {
-        EXPECT_FALSE(IsKnownTransition(spec));
-        EXPECT_EQ(TransitionSteps(spec, size, false), 1);
-        EXPECT_EQ(TransitionFrame(from, to, spec, 1, 1), to);
+        EXPECT_FALSE(IsKnownTransition(desc));
+        EXPECT_EQ(TransitionSteps(desc, size, false), 1);
+        EXPECT_EQ(TransitionFrame(from, to, desc, 1, 1), to);
     }
 }
 
