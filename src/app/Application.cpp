@@ -11,14 +11,13 @@
 #include "app/AudioCheck.h"
 #include "app/ErrorReport.h"
 #include "app/SingleInstance.h"
+#include "cdg/CdgTransport.h"
 #include "cdg/CdgWindow.h"
 #include "karaoke/gui/Lyric.h"
 #include "karaoke/gui/ThemeSettings.h"
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/Mp3Class.h"
 #include "midi/MidiInfo.h"
-#include "midi/MidiSettingsBlock.h"
-#include "midi/SmfReader.h"
 #include "midi/SoundFonts.h"
 #include "platform/AtomicFile.h"
 #include "platform/QtThemeEnvironment.h"
@@ -56,16 +55,7 @@ Codepage LyricsCodepage(const Translator& tr) {
 SongFileInfo ReadSongInfo(const std::string& path, Codepage cp) {
     SongFileInfo info;
     MP3Class mp3(cp);
-    mp3.SetMidiInspector([cp](const std::string& file, MidiFacts& facts) {
-        ReadResult read = ReadWholeFile(file, kMaxSmfBytes);
-        if (!read.bytes) return false;
-        const MidiInfoResult midi = ReadMidiFileInfo(StripSettingsBlock(*read.bytes), cp);
-        if (!midi.info) return false;
-        facts.Title = midi.info->Title;
-        facts.Artist = midi.info->Artist;
-        facts.LengthSeconds = midi.info->LengthSeconds;
-        return true;
-    });
+    mp3.SetMidiInspector(MidiInspectorFor(cp));
     mp3.SetFilename(path);
     if (!mp3.ReadFile()) return info;
     mp3.ReadTag();
@@ -189,16 +179,17 @@ MediaHooks Application::Hooks() {
         return true;
     };
     h.playCdg = [this] {
-        if (m_cdg) m_cdg->PlayCDG();
+        if (m_cdgTransport) m_cdgTransport->PlaySong();
+        m_tick.start();
     };
     h.pauseCdg = [this] {
-        if (m_cdg) m_cdg->PauseCDG();
+        if (m_cdgTransport) m_cdgTransport->PauseSong();
     };
     h.stopCdg = [this] {
-        if (m_cdg) m_cdg->StopCDG();
+        if (m_cdgTransport && m_cdgPlayer.CdgMode()) m_cdgTransport->StopSong();
     };
     h.moveCdg = [this](double fraction) {
-        if (m_cdg) m_cdg->MoveCDG(fraction * m_media->LengthSeconds());
+        if (m_cdgTransport) m_cdgTransport->Seek(fraction);
     };
     h.openMidi = [this](const std::string& path) { return OpenMidiSong(path); };
     h.playMidi = [this](bool) { PlayMidiSong(); };
@@ -300,7 +291,18 @@ void Application::CreateWindows() {
         &m_store);
     m_player->AddCompanion(m_lyric);
 
-    m_cdg = new CdgWindow(nullptr, [this](const std::string& key) { return Tr(key); });
+    m_cdg = new CdgWindow(&m_cdgPlayer, [this](const std::string& key) { return Tr(key); });
+    // The song's audio channel moves with the graphics.
+    CdgAudio audio;
+    audio.play = [this] { m_engine->ChannelPlay(m_media->CurrentChannel(), false); };
+    audio.pause = [this] { m_engine->ChannelStop(m_media->CurrentChannel()); };
+    audio.stop = [this] {
+        m_engine->ChannelStop(m_media->CurrentChannel());
+        m_engine->SetPositionSeconds(m_media->CurrentChannel(), 0);
+    };
+    audio.seek = [this](double s) { m_engine->SetPositionSeconds(m_media->CurrentChannel(), s); };
+    audio.lengthSeconds = [this] { return m_media->LengthSeconds(); };
+    m_cdgTransport = std::make_unique<CdgTransport>(m_cdgPlayer, audio);
     m_cdg->SetActions({[this] { m_transport->Play(); }, [this] { m_transport->Pause(); },
                        [this] { m_transport->Stop(); }});
     m_cdg->SetFullscreenMonitor(m_settings.Monitor);

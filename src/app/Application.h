@@ -11,6 +11,7 @@
 #include "app/Registry.h"
 #include "app/ThemeClass.h"
 #include "app/Translations.h"
+#include "cdg/CdgPlayer.h"
 #include "karaoke/KaraokeSong.h"
 #include "midi/MidiPlayer.h"
 #include "platform/PrivateTemp.h"
@@ -22,6 +23,7 @@
 
 namespace cx {
 
+class CdgTransport;
 class CdgWindow;
 class Lyric;
 class MediaTransport;
@@ -79,6 +81,8 @@ private:
     QPointer<UserList> m_userList;
     QPointer<Lyric> m_lyric;
     QPointer<CdgWindow> m_cdg;
+    CdgPlayer m_cdgPlayer;
+    std::unique_ptr<CdgTransport> m_cdgTransport;
 
     QTimer m_tick;  // the 10 ms playback tick
     bool m_closingDown = false;

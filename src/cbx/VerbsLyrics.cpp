@@ -5,6 +5,7 @@
 
 #include "cbx/CliArgs.h"
 #include "cbx/Verbs.h"
+#include "midi/MidiInfo.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/KokFormat.h"
 #include "lyrics/LrcFormat.h"
@@ -64,6 +65,7 @@ AfterLoadContext ContextFor(const fs::path& media, Codepage cp) {
         }
     }
     MP3Class mp3(cp);
+    mp3.SetMidiInspector(MidiInspectorFor(cp));
     mp3.SetFilename(media.string());
     if (mp3.ReadFile()) {
         ctx.Header.TagArtist = mp3.Info().Artist;
@@ -332,6 +334,7 @@ int RunInfo(const VerbArgs& words) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return Fail("no such file: " + path);
     MP3Class mp3(cp);
+    mp3.SetMidiInspector(MidiInspectorFor(cp));
     mp3.SetFilename(path);
     if (!mp3.ReadFile()) return Fail(mp3.Error());
     mp3.ReadTag();

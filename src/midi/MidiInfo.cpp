@@ -1,5 +1,8 @@
 #include "midi/MidiInfo.h"
 
+#include "midi/MidiSettingsBlock.h"
+#include "platform/AtomicFile.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -63,6 +66,19 @@ std::string TempoLabel(double beatsPerMinute) {
     char buf[48];
     std::snprintf(buf, sizeof buf, "Tempo: %05.2f", std::round(beatsPerMinute * 100) / 100);
     return buf;
+}
+
+MidiInspector MidiInspectorFor(Codepage codepage) {
+    return [codepage](const std::string& path, MidiFacts& facts) {
+        ReadResult read = ReadWholeFile(path, kMaxSmfBytes);
+        if (!read.bytes) return false;
+        const MidiInfoResult midi = ReadMidiFileInfo(StripSettingsBlock(*read.bytes), codepage);
+        if (!midi.info) return false;
+        facts.Title = midi.info->Title;
+        facts.Artist = midi.info->Artist;
+        facts.LengthSeconds = midi.info->LengthSeconds;
+        return true;
+    };
 }
 
 }  // namespace cx

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lyrics/Mp3Class.h"
 #include "midi/SmfReader.h"
 #include "midi/TempoMap.h"
 #include "platform/Codepage.h"
@@ -42,5 +43,8 @@ MidiFileInfo DescribeMidi(const SmfFile& file, Codepage codepage);
 
 // "Tempo: " and the beats per minute with two decimals, as the player shows it.
 std::string TempoLabel(double beatsPerMinute);
+
+// What MP3Class asks of a MIDI file (title, artist, length), read with this reader.
+MidiInspector MidiInspectorFor(Codepage codepage);
 
 }  // namespace cx
