@@ -1,11 +1,11 @@
 // cbx verbs of the lyrics formats: lyrics, convert, embed, info, display-block.
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 #include "cbx/CliArgs.h"
 #include "cbx/Verbs.h"
-#include "midi/MidiInfo.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/KokFormat.h"
 #include "lyrics/LrcFormat.h"
@@ -16,6 +16,7 @@
 #include "lyrics/Mp3Class.h"
 #include "lyrics/SiblingFile.h"
 #include "lyrics/TimeText.h"
+#include "midi/MidiInfo.h"
 #include "platform/AtomicFile.h"
 
 namespace cx::cli {
@@ -316,21 +317,30 @@ void PrintInfo(const MP3Info& i, bool json) {
     }
 }
 
-int RunInfo(const VerbArgs& words) {
-    const char* usage = "usage: cbx info FILE [--json] [--codepage 1250|1252]";
+// The shared front of the verbs that inspect one file: help, --json,
+// --codepage and one path. Gives an exit code when the verb is already done.
+std::optional<int> ReadInspectArgs(const VerbArgs& words, const char* usage, const char* about,
+                                   bool& json, Codepage& cp, std::string& path) {
     Args args(words);
     if (args.WantsHelp()) {
-        std::cout << usage
-                  << "\n\nPrints a song's kind, length, technical data and tags.\n"
-                     "  --json  one JSON object\n"
-                  << kCodepageHelp;
+        std::cout << usage << "\n\n" << about << "\n  --json  one JSON object\n" << kCodepageHelp;
         return kExitOk;
     }
-    const bool json = args.Flag("--json");
-    Codepage cp;
+    json = args.Flag("--json");
     if (!ReadCodepage(args, cp)) return Fail("--codepage takes 1250 or 1252", kExitUsage);
     if (int code = CheckUsage(args, 1, usage); code >= 0) return code;
-    const std::string path = args.Positionals()[0];
+    path = args.Positionals()[0];
+    return std::nullopt;
+}
+
+int RunInfo(const VerbArgs& words) {
+    bool json = false;
+    Codepage cp;
+    std::string path;
+    if (auto done = ReadInspectArgs(words, "usage: cbx info FILE [--json] [--codepage 1250|1252]",
+                                    "Prints a song's kind, length, technical data and tags.", json,
+                                    cp, path))
+        return *done;
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return Fail("no such file: " + path);
     MP3Class mp3(cp);
@@ -390,20 +400,16 @@ void PrintDisplayBlock(const DisplayBlock& b, bool json) {
 }
 
 int RunDisplayBlock(const VerbArgs& words) {
-    const char* usage = "usage: cbx display-block FILE [--json] [--codepage 1250|1252]";
-    Args args(words);
-    if (args.WantsHelp()) {
-        std::cout << usage
-                  << "\n\nPrints the song display block stored in a media file (title, "
-                     "colours, pictures) and its picture schedule.\n  --json  one JSON object\n"
-                  << kCodepageHelp;
-        return kExitOk;
-    }
-    const bool json = args.Flag("--json");
+    bool json = false;
     Codepage cp;
-    if (!ReadCodepage(args, cp)) return Fail("--codepage takes 1250 or 1252", kExitUsage);
-    if (int code = CheckUsage(args, 1, usage); code >= 0) return code;
-    const fs::path path = args.Positionals()[0];
+    std::string file;
+    if (auto done = ReadInspectArgs(
+            words, "usage: cbx display-block FILE [--json] [--codepage 1250|1252]",
+            "Prints the song display block stored in a media file (title, colours, pictures) and "
+            "its picture schedule.",
+            json, cp, file))
+        return *done;
+    const fs::path path = file;
     ReadResult r = ReadWholeFile(path);
     if (!r.bytes) return Fail(r.error);
     DisplayBlock block;
