@@ -7,11 +7,13 @@
 #include <QFontDatabase>
 #include <QStandardPaths>
 #include <cstdio>
+#include <string>
 
 #include "app/Application.h"
 #include "app/ErrorReport.h"
 #include "app/FontChoice.h"
 #include "app/LyricsFileType.h"
+#include "app/SignalBridge.h"
 #include "app/SingleInstance.h"
 
 namespace cx {
@@ -36,13 +38,40 @@ std::string DialogFont() {
         QApplication::font().family().toStdString());
 }
 
+constexpr char kUsage[] =
+    "Usage: cantabilex [FILE]\n"
+    "Plays karaoke songs: audio with timed lyrics, MIDI and KAR, and CD+G.\n"
+    "FILE is a song, a lyrics or .cdg file beside its song, or an M3U/PLS playlist.\n"
+    "With a player already running, FILE is handed to it.\n\n"
+    "  -h, --help     show this text\n"
+    "  -v, --version  show the version\n";
+
+// Answers --help and --version without starting anything; -1 otherwise.
+int AnswerInformationOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version" || arg == "-v") {
+            std::printf("cantabilex %s\n", CX_VERSION);
+            return 0;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 int RunPlayer(int argc, char** argv) {
+    if (const int code = AnswerInformationOptions(argc, argv); code >= 0) return code;
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Sonoferia");
     QApplication::setApplicationName("Cantabilex");
-    QApplication::setQuitOnLastWindowClosed(true);
+    QApplication::setApplicationVersion(CX_VERSION);
+    // The player's own shut-down ends the program, after saving.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     const QString commandLine = AbsoluteIfFile(CommandLine(QApplication::arguments()));
     SingleInstance instance;
@@ -65,7 +94,9 @@ int RunPlayer(int argc, char** argv) {
     }
 
     instance.Listen();
-    Application application(instance);
+    Application application(&instance);
+    // kill, log-out and Ctrl+C take the same road as Exit from the menu.
+    SignalBridge signals_([&application](int) { application.RequestClose(); });
     if (!application.Start(commandLine)) return 1;
     return QApplication::exec();
 }

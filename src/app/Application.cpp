@@ -1,29 +1,33 @@
 #include "app/Application.h"
 
 #include <QApplication>
-#include <QDateTime>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
 
 #include "app/AudioCheck.h"
 #include "app/ErrorReport.h"
+#include "app/HelpPage.h"
+#include "app/Mpris.h"
+#include "app/PlaylistLookSettings.h"
 #include "app/SingleInstance.h"
 #include "cdg/CdgTransport.h"
 #include "cdg/CdgWindow.h"
 #include "karaoke/gui/Lyric.h"
 #include "karaoke/gui/ThemeSettings.h"
+#include "lyrics/DisplayBlock.h"
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/Mp3Class.h"
 #include "midi/MidiInfo.h"
 #include "midi/SoundFonts.h"
-#include "platform/AtomicFile.h"
 #include "platform/QtThemeEnvironment.h"
 #include "playback/player/MediaTransport.h"
 #include "playback/player/gui/Player.h"
-#include "playlist/gui/ItemTags.h"
 #include "playlist/gui/UserList.h"
 
 namespace cx {
@@ -69,16 +73,54 @@ SongFileInfo ReadSongInfo(const std::string& path, Codepage cp) {
     return info;
 }
 
+// A MIDI song's own title, colours and pictures, with its words-track title
+// and artist for the title page when the block names none.
+SongLook ReadMidiSongLook(const std::string& path, const SongFileInfo& info, Codepage cp) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes;
+    if (in) {
+        in.seekg(0, std::ios::end);
+        const auto size = static_cast<std::uintmax_t>(std::max<std::streamoff>(0, in.tellg()));
+        if (size <= kMaxSongFileBytes) {
+            bytes.resize(static_cast<std::size_t>(size));
+            in.seekg(0);
+            in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        }
+    }
+    DisplayBlock block;
+    ReadDisplayBlock(bytes, QFileInfo(QString::fromStdString(path)).absolutePath().toStdString(),
+                     cp, block);
+    SongLook look = SongLookFrom(block);
+    look.MediaPath = path;
+    look.TagTitle = info.title;
+    look.TagArtist = info.artist;
+    return look;
+}
+
 }  // namespace
 
-Application::Application(SingleInstance& instance) : m_instance(instance) {
+Application::Application(SingleInstance* instance, ApplicationOptions options)
+    : m_instance(instance), m_options(std::move(options)) {
     m_tick.setInterval(kTickMs);
     m_tick.setTimerType(Qt::PreciseTimer);
-    connect(&m_tick, &QTimer::timeout, this, &Application::OnPlaybackTick);
+    connect(&m_tick, &QTimer::timeout, this, &Application::PlaybackTick);
 }
 
 Application::~Application() {
-    if (!m_closingDown) CloseApp();
+    if (m_started && !m_closingDown) CloseApp();
+}
+
+Player* Application::PlayerWindow() const {
+    return m_player;
+}
+UserList* Application::PlaylistWindow() const {
+    return m_userList;
+}
+Lyric* Application::LyricWindow() const {
+    return m_lyric;
+}
+CdgWindow* Application::GraphicsWindow() const {
+    return m_cdg;
 }
 
 std::string Application::Tr(const std::string& key) const {
@@ -90,11 +132,16 @@ bool Application::Start(const QString& commandLine) {
     if (!StartAudio()) return false;
     CreateMedia();
     CreateWindows();
-    connect(&m_instance, &SingleInstance::FileReceived, this, [this](const QString& file) {
-        std::printf("cantabilex: received %s\n", file.toLocal8Bit().constData());
-        std::fflush(stdout);
-        ChangeSong(file);
-    });
+    PlugCommands();
+    if (m_instance) {
+        connect(m_instance, &SingleInstance::FileReceived, this, [this](const QString& file) {
+            std::printf("cantabilex: received %s\n", file.toLocal8Bit().constData());
+            std::fflush(stdout);
+            ChangeSong(file);
+        });
+    }
+    if (m_options.publishMpris) m_mpris = Mpris::Publish(*this);
+    m_started = true;
     FormShow(commandLine);
     return true;
 }
@@ -105,7 +152,7 @@ void Application::LoadSettings() {
 }
 
 bool Application::StartAudio() {
-    if (!AudioOutputOpens()) {
+    if (m_options.checkAudio && !AudioOutputOpens()) {
         QMessageBox::critical(nullptr, kProgramTitle, kAudioInitFailedMessage);
         return false;
     }
@@ -114,15 +161,19 @@ bool Application::StartAudio() {
                                                               ? PitchEngine::RubberBand
                                                               : PitchEngine::SoundTouch);
     std::string error;
-    std::vector<std::string> devices = SdlOutput::ListDevices(false, error);
-    const int wanted = m_settings.AudioDevice;
-    // Device 0 is the system's default; 1.. name the listed devices.
-    std::string name;
-    if (wanted > 0 && static_cast<std::size_t>(wanted) <= devices.size()) {
-        name = devices[static_cast<std::size_t>(wanted - 1)];
+    if (m_options.makeOutput) {
+        m_output = m_options.makeOutput(*m_engine);
+    } else {
+        const std::vector<std::string> devices = SdlOutput::ListDevices(false, error);
+        // Device 0 is the system's default; 1.. name the listed devices.
+        std::string name;
+        const int wanted = m_settings.AudioDevice;
+        if (wanted > 0 && static_cast<std::size_t>(wanted) <= devices.size()) {
+            name = devices[static_cast<std::size_t>(wanted - 1)];
+        }
+        m_output = std::make_unique<SdlOutput>(*m_engine, name);
     }
-    m_output = std::make_unique<SdlOutput>(*m_engine, name);
-    if (!m_output->Start(error)) {
+    if (!m_output || !m_output->Start(error)) {
         QMessageBox::critical(nullptr, kProgramTitle, kAudioInitFailedMessage);
         return false;
     }
@@ -134,7 +185,8 @@ void Application::CreateMedia() {
     media.customBass = m_settings.CustomBass;
     media.customTreble = m_settings.CustomTreble;
     media.dspOut = m_settings.DspOut();
-    m_media = std::make_unique<MediaControl>(*m_engine, Hooks(), media);
+    media.codepage = LyricsCodepage(m_translator);
+    m_media = std::make_unique<MediaControl>(*m_engine, Hooks(), media, m_options.offlineStreams);
     m_transport = std::make_unique<MediaTransport>(*m_media);
     m_transport->midiAtEnd = [this] { return m_midi.CheckEnd(); };
     m_transport->setMidiVolume = [this](double volume) {
@@ -149,13 +201,8 @@ MediaHooks Application::Hooks() {
     const Codepage cp = LyricsCodepage(m_translator);
     h.readSongInfo = [cp](const std::string& path) { return ReadSongInfo(path, cp); };
     h.loadLyrics = [this](const std::string& path) { return LoadSongLyrics(path); };
-    h.clearLyrics = [this] {
-        ResetLyricsModel(m_song.Model);
-        if (m_lyric) m_lyric->Display().ChangeLyrics(&m_song.Model, m_song.Look);
-    };
-    h.changeLyrics = [this] {
-        if (m_lyric) m_lyric->Display().ChangeLyrics(&m_song.Model, m_song.Look);
-    };
+    h.clearLyrics = [this] { ClearLyrics(); };
+    h.changeLyrics = [this] { ShowChangedLyrics(); };
     h.resetCurrentPiece = [this] { m_song.Model.CurrentPiece = 0; };
     h.resetKokTiming = [this] { m_song.Model.KokTiming = false; };
     h.putLabels = [this](const std::string& title, const std::string& artist) {
@@ -163,34 +210,22 @@ MediaHooks Application::Hooks() {
             m_player->PutLabels(QString::fromStdString(title), QString::fromStdString(artist));
     };
     h.playbackTimers = [this](bool running) {
-        if (running) {
-            m_songClock = m_media->MidiMode() ? nullptr : m_media->MakeClock();
-            m_tick.start();
-        } else {
-            m_tick.stop();
-        }
-    };
-    h.loadCdg = [this](const std::string& cdgPath) {
-        std::string error;
-        if (!m_cdg || !m_cdg->LoadCDG(cdgPath, error)) return false;
-        m_songClock = m_media->MakeClock();
-        m_cdg->SetClock(m_songClock.get());
-        m_cdg->show();
-        return true;
-    };
-    h.playCdg = [this] {
-        if (m_cdgTransport) m_cdgTransport->PlaySong();
+        if (!running) return m_tick.stop();
+        m_songClock = m_media->MidiMode() ? nullptr : m_media->MakeClock();
+        if (m_media->CdgMode() && m_cdg) m_cdg->SetClock(m_songClock.get());
         m_tick.start();
     };
-    h.pauseCdg = [this] {
-        if (m_cdgTransport) m_cdgTransport->PauseSong();
-    };
+    h.buttonLights = [this](int) { RefreshPlayer(); };
+    h.loadCdg = [this](const std::string& cdgPath) { return LoadCdgSong(cdgPath); };
+    h.playCdg = [this] { m_cdgTransport->PlaySong(); };
+    h.pauseCdg = [this] { m_cdgTransport->PauseSong(); };
     h.stopCdg = [this] {
-        if (m_cdgTransport && m_cdgPlayer.CdgMode()) m_cdgTransport->StopSong();
+        if (m_cdgPlayer.CdgMode()) m_cdgTransport->StopSong();
+        if (m_cdg) m_cdg->SetClock(nullptr);
     };
-    h.moveCdg = [this](double fraction) {
-        if (m_cdgTransport) m_cdgTransport->Seek(fraction);
-    };
+    h.moveCdg = [this](double fraction) { m_cdgTransport->Seek(fraction); };
+    h.seeked = [this](double seconds) { Seeked(seconds); };
+    h.notice = [this](const std::string& key, const std::string& path) { ShowNotice(key, path); };
     h.openMidi = [this](const std::string& path) { return OpenMidiSong(path); };
     h.playMidi = [this](bool) { PlayMidiSong(); };
     h.pauseMidi = [this] { PauseMidiSong(); };
@@ -228,15 +263,17 @@ bool Application::OpenMidiSong(const std::string& path) {
     synth.sampleRate = kOutputRate;
     const MidiOpenResult result = m_midi.OpenMusic(path, port ? port->Path.string() : std::string(),
                                                    options, m_song.Model, synth);
-    m_song.Look = SongLook{};
+    m_song.Look = ReadMidiSongLook(path, m_media->SongInfo(), options.codepage);
     if (!result.opened) return false;
     if (!result.playable && m_player) {
-        QMessageBox::information(m_player, kProgramTitle, QString::fromStdString(result.message));
+        ShowNotice(result.message, std::string());
     }
     if (MidiSynth* source = m_midi.Source()) {
         m_midiChannel = m_engine->CreateSourceChannel(std::make_unique<BorrowedSource>(*source));
         m_midiClock = m_engine->MakeClock(m_midiChannel);
         m_midi.SetClock(m_midiClock.get());
+        m_engine->ChannelSetAttributes(m_midiChannel, -1,
+                                       static_cast<int>(m_media->Settings().volume * 100), -101);
     }
     return true;
 }
@@ -259,26 +296,103 @@ void Application::CloseMidiSong() {
     m_midi.CloseDevice();
 }
 
+bool Application::LoadCdgSong(const std::string& cdgPath) {
+    std::string error;
+    if (!m_cdg || !m_cdg->LoadCDG(cdgPath, error)) return false;
+    m_songClock = m_media->MakeClock();
+    m_cdg->SetClock(m_songClock.get());
+    // The graphics take the karaoke window's place.
+    if (m_lyric) m_lyric->hide();
+    m_cdg->show();
+    return true;
+}
+
+void Application::ClearLyrics() {
+    ResetLyricsModel(m_song.Model);
+    if (m_lyric) m_lyric->ClearLyrics();
+}
+
+void Application::ShowChangedLyrics() {
+    if (!m_lyric) return;
+    // A song with words brings the karaoke window back after a CD+G song.
+    if (m_cdg && !m_media->CdgMode()) m_cdg->hide();
+    if (m_settings.KaraokeWindow && !m_lyric->isVisible() && m_player && m_player->isVisible())
+        m_lyric->show();
+    m_lyric->ChangeLyrics(&m_song.Model, m_song.Look);
+}
+
+void Application::Seeked(double seconds) {
+    if (m_media->CdgMode()) {
+        if (m_cdg) m_cdg->Tick();
+        if (m_mpris) m_mpris->AnnounceSeek();
+        return;
+    }
+    if (m_lyric && m_song.Model.HasLyrics()) m_lyric->Seeked(seconds);
+    if (m_player) m_player->OnTick();
+    if (m_mpris) m_mpris->AnnounceSeek();
+}
+
+void Application::SeekTo(double seconds) {
+    const double length = m_transport->Length();
+    if (length <= 0) return;
+    m_transport->Seek(std::clamp(seconds / length, 0.0, 1.0));
+}
+
 void Application::CreateWindows() {
+    CreatePlayer();
+    CreateLyricWindow();
+    CreateCdgWindow();
+    PlaceWindowsByDefault();
+    ApplyStoredPlaces();
+}
+
+void Application::CreatePlayer() {
     auto translate = [this](std::string_view key) { return Tr(std::string(key)); };
     m_userList = new UserList(m_list, translate);
+    m_userList->SetMusicPath(QString::fromStdString(m_settings.MusicPath));
+    m_userList->onMusicPathChanged = [this](const QString& folder) {
+        m_settings.MusicPath = folder.toStdString();
+    };
+    m_userList->SetLook(PlaylistLookFrom(m_settings));
+    m_userList->onLookChanged = [this](const FlatListLook& look) {
+        StorePlaylistLook(look, m_settings);
+    };
     PlayerServices services;
     services.translate = translate;
     services.isRecording = [] { return false; };
     services.isEditorOpen = [] { return false; };
     services.autoPlay = [this] { return m_settings.AutoPlay; };
-    services.verifyFile = [](const std::string& path) { return VerifyFile(path).string(); };
-    services.helpUrl = QUrl::fromLocalFile(CX_README_PATH);  // the help page for now
+    services.helpUrl = HelpPage(QApplication::applicationDirPath());
+    services.commandAvailable = [this](Command c) { return m_router.Available(c); };
+    services.unavailableReason = [this](Command c) {
+        return QString::fromStdString(Tr(m_router.UnavailableKey(c)));
+    };
+    services.chooseFiles = m_options.chooseFiles;
+    services.lastOpenError = [this] { return m_media->LastError(); };
     m_player = new Player(*m_transport, m_list, services);
     m_player->SetPlaylistWindow(m_userList);
-    m_player->onExit = [this] { CloseApp(); };
+    m_player->onCommand = [this](Command command) { m_router.Act(command); };
+    m_player->onExit = [this] { RequestClose(); };
+    m_player->SetOnTop(m_settings.OnTop);
+    m_router.SetEntry([this](Command command) {
+        const bool done = m_player && m_player->Control().Execute(command);
+        RefreshPlayer();
+        return done;
+    });
+}
 
+void Application::CreateLyricWindow() {
     Lyric::Hooks hooks;
-    hooks.Play = [this] { m_transport->Play(); };
-    hooks.Pause = [this] { m_transport->Pause(); };
-    hooks.Stop = [this] { m_transport->Stop(); };
-    hooks.Next = [this] { m_player->Control().Next(); };
-    hooks.Previous = [this] { m_player->Control().Previous(); };
+    hooks.Play = [this] { Run(Command::Play); };
+    hooks.Pause = [this] { Run(Command::Pause); };
+    hooks.Stop = [this] { Run(Command::Stop); };
+    hooks.Next = [this] { Run(Command::Next); };
+    hooks.Previous = [this] { Run(Command::Previous); };
+    hooks.Options = [this] { Run(Command::Preferences); };
+    hooks.Details = [this] { Run(Command::Details); };
+    hooks.RecordKey = [this](int key) {
+        Run(key == Qt::Key_R ? Command::Record : Command::YourVoice);
+    };
     hooks.MediaOpen = [this] { return m_transport->IsOpen(); };
     hooks.SettingsChanged = [this](const KaraokeSettings& s) {
         StoreKaraokeSettings(s, m_settings);
@@ -289,8 +403,10 @@ void Application::CreateWindows() {
     m_lyric = new Lyric(
         KaraokeSettingsFrom(m_settings), [this](const std::string& key) { return Tr(key); }, hooks,
         &m_store);
-    m_player->AddCompanion(m_lyric);
+    m_player->AddCompanion(m_lyric, [this] { return !m_media->CdgMode(); });
+}
 
+void Application::CreateCdgWindow() {
     m_cdg = new CdgWindow(&m_cdgPlayer, [this](const std::string& key) { return Tr(key); });
     // The song's audio channel moves with the graphics.
     CdgAudio audio;
@@ -303,17 +419,75 @@ void Application::CreateWindows() {
     audio.seek = [this](double s) { m_engine->SetPositionSeconds(m_media->CurrentChannel(), s); };
     audio.lengthSeconds = [this] { return m_media->LengthSeconds(); };
     m_cdgTransport = std::make_unique<CdgTransport>(m_cdgPlayer, audio);
-    m_cdg->SetActions({[this] { m_transport->Play(); }, [this] { m_transport->Pause(); },
-                       [this] { m_transport->Stop(); }});
+    m_cdg->SetActions({[this] { Run(Command::Play); }, [this] { Run(Command::Pause); },
+                       [this] { Run(Command::Stop); }});
     m_cdg->SetFullscreenMonitor(m_settings.Monitor);
-    PlaceWindowsByDefault();
-    m_player->ApplyPosition(
-        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "player position")));
-    m_userList->ApplyPosition(
-        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "userlist position")));
-    const std::string karaokePlace =
-        ReadRegistryText(m_store, kSettingsKey, "karaoke window position");
-    if (!karaokePlace.empty()) m_cdg->PlaceFromText(karaokePlace);
+    // Hidden with the player in the notification area, back with it while a CD+G song is on.
+    m_player->AddCompanion(m_cdg, [this] { return m_media->CdgMode(); });
+}
+
+void Application::PlugCommands() {
+    m_router.SetOnUnavailable([this](Command c) { CommandUnavailable(c); });
+    m_router.SetErrorReport([this](const std::string& text) { ShowErrorReport(m_player, text); });
+    m_router.Plug(Command::Mute, [this] { SetMute(m_player->Control().Muted()); });
+    m_router.Plug(Command::FileOpen, [this] { m_player->OpenSongDialog(); });
+    m_router.Plug(Command::UserList, [this] { m_player->ToggleUserList(); });
+    m_router.Plug(Command::Fullscreen, [this] { ToggleFullscreen(); });
+    m_router.Plug(Command::OnTop, [this] {
+        m_player->SetOnTop(!m_player->OnTop());
+        m_settings.OnTop = m_player->OnTop();
+    });
+    m_router.Plug(Command::About, [this] { m_player->ShowAbout(); });
+    m_router.Plug(Command::Help, [this] { OpenHelp(); });
+    m_router.Plug(Command::Keyboard, [this] { m_player->ShowKeyboardHelp(); });
+    m_router.Plug(Command::Exit, [this] { RequestClose(); });
+    // Windows that are still to come; each is plugged here when it lands:
+    // Controls and Mixer (the MIDI window), Preferences and Options, Details,
+    // FileInfo, Editor, SwitchMicrophone, Record and YourVoice.
+    if (m_player) m_player->ApplyAvailability();
+}
+
+void Application::SetMute(bool muted) {
+    m_engine->SetMasterMute(muted);
+}
+
+void Application::ToggleFullscreen() {
+    if (m_media->CdgMode() && m_cdg) {
+        m_cdg->ChangeFulloScreen();
+        return;
+    }
+    if (!m_lyric) return;
+    if (!m_lyric->isVisible()) m_lyric->show();
+    m_lyric->ChangeScreen2();
+}
+
+void Application::OpenHelp() {
+    const QUrl page = HelpPage(QApplication::applicationDirPath());
+    if (page.isValid()) QDesktopServices::openUrl(page);
+}
+
+void Application::ShowNotice(const std::string& key, const std::string& path) {
+    std::string text = Tr(key);
+    if (text.empty()) text = key;
+    QString shown = QString::fromStdString(text);
+    if (shown.contains(QLatin1String("%1"))) shown = shown.arg(QString::fromStdString(path));
+    std::fprintf(stderr, "cantabilex: %s\n", shown.toLocal8Bit().constData());
+    // Not modal: the song plays on while the user reads it.
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, kProgramTitle, shown, QMessageBox::Ok, m_player);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+void Application::CommandUnavailable(Command command) {
+    // A key or an MPRIS call reached a window that is not there yet.
+    (void)command;
+    ShowNotice(m_router.UnavailableKey(command), std::string());
+}
+
+void Application::RefreshPlayer() {
+    if (m_player) m_player->RefreshSong();
 }
 
 void Application::PlaceWindowsByDefault() {
@@ -325,10 +499,19 @@ void Application::PlaceWindowsByDefault() {
     m_player->adjustSize();
     const int below = origin.y() + m_player->frameGeometry().height() + 8;
     m_userList->setGeometry(origin.x(), below, m_player->width(), 320);
-    if (ReadRegistryText(m_store, kSettingsKey, "karaoke window position").empty()) {
+    if (ReadRegistryText(m_store, kSettingsKey, kKaraokePositionValue).empty()) {
         m_lyric->move(origin.x() + m_player->frameGeometry().width() + 16, origin.y());
     }
-    m_cdg->move(m_lyric->pos());
+    m_cdg->setGeometry(m_lyric->geometry());
+}
+
+void Application::ApplyStoredPlaces() {
+    m_player->ApplyPosition(
+        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "player position")));
+    m_userList->ApplyPosition(
+        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "userlist position")));
+    const std::string karaokePlace = ReadRegistryText(m_store, kSettingsKey, kKaraokePositionValue);
+    if (!karaokePlace.empty()) m_cdg->PlaceFromText(karaokePlace);
 }
 
 void Application::FormShow(const QString& commandLine) {
@@ -350,7 +533,7 @@ void Application::FormShow(const QString& commandLine) {
 }
 
 void Application::ChangeSong(const QString& path) {
-    if (m_closingDown) return;
+    if (m_closingDown || !m_player) return;
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == "m3u" || suffix == "pls") {
         m_userList->LoadList(path);
@@ -359,7 +542,8 @@ void Application::ChangeSong(const QString& path) {
     m_player->ChangeSong(QFileInfo(path).absoluteFilePath());
 }
 
-void Application::OnPlaybackTick() {
+void Application::PlaybackTick() {
+    if (!m_media) return;
     const double position = m_media->Tick();
     if (m_media->CdgMode()) {
         if (m_cdg) m_cdg->Tick();
@@ -368,11 +552,14 @@ void Application::OnPlaybackTick() {
     if (m_lyric && m_song.Model.HasLyrics()) m_lyric->PlaybackTick(position);
 }
 
-void Application::CloseApp() {
+void Application::RequestClose() {
     if (m_closingDown) return;
-    m_closingDown = true;
-    m_tick.stop();
-    if (m_media) m_media->StopSong();
+    // Queued: the menu, button or signal that asked must return before the
+    // windows it belongs to are deleted.
+    QMetaObject::invokeMethod(this, &Application::CloseApp, Qt::QueuedConnection);
+}
+
+void Application::SaveWindowPlaces() {
     if (m_player) {
         WriteRegistryText(m_store, kSettingsKey, "player position",
                           m_player->PositionText().toStdString());
@@ -380,12 +567,45 @@ void Application::CloseApp() {
     if (m_userList) {
         WriteRegistryText(m_store, kSettingsKey, "userlist position",
                           m_userList->PositionText().toStdString());
-        m_userList->SaveLastList(QString::fromStdString(AppDataFolder()));
     }
-    m_settings.KaraokeWindow = m_lyric && m_lyric->isVisible();
+    // The CD+G window stands in the karaoke window's place while it is on.
+    if (m_cdg && m_cdg->isVisible() && !(m_lyric && m_lyric->isVisible())) {
+        WriteRegistryText(m_store, kSettingsKey, kKaraokePositionValue, m_cdg->PlacementText());
+    } else if (m_lyric) {
+        m_lyric->WritePosition();
+    }
+}
+
+void Application::CopyBackSettings() {
+    // What the windows changed during the run goes back before it is saved.
+    if (m_media) {
+        m_settings.CustomBass = m_media->Settings().customBass;
+        m_settings.CustomTreble = m_media->Settings().customTreble;
+        m_settings.SetDspOut(m_media->VoiceEffects().ToDspOut());
+    }
+    if (m_userList) {
+        StorePlaylistLook(m_userList->Look(), m_settings);
+        m_settings.MusicPath = m_userList->MusicPath().toStdString();
+    }
+    if (m_player) m_settings.OnTop = m_player->OnTop();
+    if (m_lyric) StoreKaraokeSettings(m_lyric->Display().Settings(), m_settings);
+}
+
+void Application::CloseApp() {
+    if (m_closingDown) return;
+    m_closingDown = true;
+    m_mpris.reset();
+    // The CD+G window stands in for the karaoke window while its song is on.
+    const bool karaokeShown = m_lyric && (m_lyric->isVisible() || (m_media && m_media->CdgMode()));
+    SaveWindowPlaces();
+    m_tick.stop();
+    if (m_media) m_media->StopSong();
+    m_settings.KaraokeWindow = karaokeShown;
+    if (m_userList) m_userList->SaveLastList(QString::fromStdString(AppDataFolder()));
     if (m_media) m_media->CloseSong();
     CloseMidiSong();
     ResetLyricsModel(m_song.Model);
+    CopyBackSettings();
     delete m_cdg;
     delete m_lyric;
     delete m_userList;

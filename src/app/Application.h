@@ -5,9 +5,12 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
+#include "app/CommandRouter.h"
 #include "app/Registry.h"
 #include "app/ThemeClass.h"
 #include "app/Translations.h"
@@ -27,29 +30,76 @@ class CdgTransport;
 class CdgWindow;
 class Lyric;
 class MediaTransport;
+class Mpris;
 class Player;
 class SingleInstance;
 class UserList;
 
+// How the program is assembled; tests change what they must.
+struct ApplicationOptions {
+    // Makes the sound output; the SDL output on the chosen device when empty.
+    std::function<std::unique_ptr<AudioOutput>(AudioEngine&)> makeOutput;
+    // Decoders are read synchronously: a test renders the engine by hand.
+    bool offlineStreams = false;
+    // Publish the player on the session bus (when there is one).
+    bool publishMpris = true;
+    // Check that the sound system opens before anything else.
+    bool checkAudio = true;
+    // The open dialog; a file dialog when empty.
+    std::function<QStringList(const QString& folder)> chooseFiles;
+};
+
 class Application : public QObject {
 public:
-    explicit Application(SingleInstance& instance);
+    explicit Application(SingleInstance* instance, ApplicationOptions options = {});
     ~Application() override;
 
     // Creates the windows and shows them (the player's load and show steps).
     // False when the program must end (the message was shown).
     bool Start(const QString& commandLine);
 
+    // The one way every part of the program runs a player command.
+    bool Run(Command command) { return m_router.Run(command); }
+    // Moves the song to `seconds`: audio, lyrics, graphics and MIDI together.
+    void SeekTo(double seconds);
+    // A song or playlist named by a second start, a drop or MPRIS.
+    void ChangeSong(const QString& path);
+    // Shut-down after the current event: never from inside a window's handler.
+    void RequestClose();
+    bool ClosingDown() const { return m_closingDown; }
+
+    // One 10 ms playback tick (the timer calls it; tests may too).
+    void PlaybackTick();
+
+    // For the MPRIS adaptor and the tests.
+    CommandRouter& Router() { return m_router; }
+    MediaControl& Media() { return *m_media; }
+    MediaTransport& Transport() { return *m_transport; }
+    AudioEngine& Engine() { return *m_engine; }
+    FlatListModel& List() { return m_list; }
+    ThemeClass& Settings() { return m_settings; }
+    const KaraokeSong& Song() const { return m_song; }
+    Player* PlayerWindow() const;
+    UserList* PlaylistWindow() const;
+    Lyric* LyricWindow() const;
+    CdgWindow* GraphicsWindow() const;
+    std::string Tr(const std::string& key) const;
+
 private:
     void LoadSettings();
     bool StartAudio();
     void CreateMedia();
     void CreateWindows();
+    void CreatePlayer();
+    void CreateLyricWindow();
+    void CreateCdgWindow();
+    void PlugCommands();
     void PlaceWindowsByDefault();
+    void ApplyStoredPlaces();
     void FormShow(const QString& commandLine);
-    void ChangeSong(const QString& path);
-    void OnPlaybackTick();
     void CloseApp();
+    void SaveWindowPlaces();
+    void CopyBackSettings();
 
     MediaHooks Hooks();
     bool LoadSongLyrics(const std::string& path);
@@ -57,13 +107,24 @@ private:
     void PlayMidiSong();
     void PauseMidiSong();
     void CloseMidiSong();
-    std::string Tr(const std::string& key) const;
+    bool LoadCdgSong(const std::string& cdgPath);
+    void ClearLyrics();
+    void ShowChangedLyrics();
+    void Seeked(double seconds);
+    void ToggleFullscreen();
+    void SetMute(bool muted);
+    void OpenHelp();
+    void ShowNotice(const std::string& key, const std::string& path);
+    void CommandUnavailable(Command command);
+    void RefreshPlayer();
 
-    SingleInstance& m_instance;
+    SingleInstance* m_instance;
+    ApplicationOptions m_options;
     QSettingsStore m_store;
     ThemeClass m_settings;
     Translator m_translator;
     PrivateTemp m_temp;
+    CommandRouter m_router;
 
     std::unique_ptr<AudioEngine> m_engine;
     std::unique_ptr<AudioOutput> m_output;
@@ -83,9 +144,11 @@ private:
     QPointer<CdgWindow> m_cdg;
     CdgPlayer m_cdgPlayer;
     std::unique_ptr<CdgTransport> m_cdgTransport;
+    std::unique_ptr<Mpris> m_mpris;
 
     QTimer m_tick;  // the 10 ms playback tick
     bool m_closingDown = false;
+    bool m_started = false;
 };
 
 }  // namespace cx

@@ -5,6 +5,8 @@
 namespace cx {
 
 bool AudioOutputOpens() {
+    // SDL would otherwise take SIGINT and SIGTERM for itself and swallow them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     SDL_AudioSpec want{};
     want.freq = 44100;

@@ -643,8 +643,22 @@ void AudioEngine::Render(float* out, std::size_t frames) {
             RenderChannel(*c, out, frames);
         }
     }
+    ApplyMasterGain(out, frames);
     m_renderCount.fetch_add(1);
     m_inRender.store(false);
+}
+
+void AudioEngine::ApplyMasterGain(float* out, std::size_t frames) {
+    const float target = m_masterMuted.load(std::memory_order_relaxed) ? 0.0f : 1.0f;
+    if (target == 1.0f && m_masterGain == 1.0f) return;
+    // About 5 ms at 44.1 kHz from full to silence.
+    constexpr float kStep = 1.0f / 256.0f;
+    for (std::size_t i = 0; i < frames; ++i) {
+        if (m_masterGain < target) m_masterGain = std::min(target, m_masterGain + kStep);
+        if (m_masterGain > target) m_masterGain = std::max(target, m_masterGain - kStep);
+        out[2 * i] *= m_masterGain;
+        out[2 * i + 1] *= m_masterGain;
+    }
 }
 
 class AudioEngine::ChannelClock final : public AudioClock {

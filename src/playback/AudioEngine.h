@@ -129,6 +129,10 @@ public:
     // rendered counts as heard.
     void SetOutputLatency(std::size_t latencyFrames, bool realTime);
 
+    // Silences the whole mix (the player's Mute); a short ramp avoids a click.
+    void SetMasterMute(bool muted) { m_masterMuted.store(muted, std::memory_order_relaxed); }
+    bool MasterMuted() const { return m_masterMuted.load(std::memory_order_relaxed); }
+
     // Frames of silence played because a decoder fell behind, over all channels.
     std::uint64_t UnderrunFrames() const;
 
@@ -151,6 +155,7 @@ private:
     AudioHandle NewHandle();
     AudioHandle AddChannel(std::unique_ptr<Channel> channel);
     void WaitForRender() const;
+    void ApplyMasterGain(float* out, std::size_t frames);
     void RenderChannel(Channel& c, float* out, std::size_t frames);
     std::size_t Produce(Channel& c, float* out, std::size_t frames);
 
@@ -163,6 +168,8 @@ private:
 
     std::shared_ptr<OutputTiming> m_output = std::make_shared<OutputTiming>();
     std::atomic<bool> m_inRender{false};
+    std::atomic<bool> m_masterMuted{false};
+    float m_masterGain = 1.0f;  // render thread only
     std::atomic<std::uint64_t> m_renderCount{0};
     std::array<float, kMaxBlock * 2> m_mixScratch{};
 };

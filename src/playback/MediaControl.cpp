@@ -139,14 +139,7 @@ bool MediaControl::OpenAudio(const std::string& path) {
                                           float(BassTrebleGain(m_settings.customTreble))});
     m_vocalCutOn.store(false);
     Call(m_hooks.resetRemover);
-    const std::string cdg = CdgBeside(path);
-    if (info.channels == 2) {
-        m_vocalCutAvailable = true;
-        if (cdg.empty()) {
-            m_vocalCutProcessor =
-                m_engine.ChannelSetDSP(m_currentChannel, &CutVocal, &m_vocalCutOn, 0);
-        }
-    }
+    std::string cdg = CdgBeside(path);
     const std::string title =
         m_songInfo.title.empty() ? std::filesystem::path(path).stem().string() : m_songInfo.title;
     Call(m_hooks.putLabels, title, m_songInfo.artist);
@@ -157,18 +150,38 @@ bool MediaControl::OpenAudio(const std::string& path) {
         m_karaokeMode = false;
         m_cdgMode = true;
         // The CD+G window takes over; its caller starts the song.
-        if (m_hooks.loadCdg && m_hooks.loadCdg(cdg)) return true;
-    } else {
-        m_karaokeMode = true;
+        if (m_hooks.loadCdg && m_hooks.loadCdg(cdg)) {
+            m_vocalCutAvailable = info.channels == 2;
+            return true;
+        }
+        // Graphics that cannot be read must not cost the user the song: it
+        // plays as an audio song, with its lyrics when it has any.
         m_cdgMode = false;
-        Call(m_hooks.stopCdg);
-        Call(m_hooks.clearLyrics);
-        Call(m_hooks.readDisplayBlock, path);
-        Call(m_hooks.loadLyrics, path);
-        Call(m_hooks.changeLyrics);
+        Call(m_hooks.notice, std::string("GraphicsMissing"), cdg);
+        cdg.clear();
     }
+    if (info.channels == 2) {
+        m_vocalCutAvailable = true;
+        m_vocalCutProcessor = m_engine.ChannelSetDSP(m_currentChannel, &CutVocal, &m_vocalCutOn, 0);
+    }
+    ShowLyricsOf(path);
     m_currentPath = path;
     return true;
+}
+
+void MediaControl::ShowLyricsOf(const std::string& path) {
+    m_karaokeMode = true;
+    m_cdgMode = false;
+    Call(m_hooks.stopCdg);
+    Call(m_hooks.clearLyrics);
+    Call(m_hooks.readDisplayBlock, path);
+    Call(m_hooks.loadLyrics, path);
+    Call(m_hooks.changeLyrics);
+}
+
+void MediaControl::SetPlayState(int state) {
+    Call(m_hooks.buttonLights, state);
+    m_playState = state;
 }
 
 bool MediaControl::OpenMidi(const std::string& path) {
@@ -193,6 +206,12 @@ bool MediaControl::OpenMidi(const std::string& path) {
 void MediaControl::PlaySong(bool resume) {
     if (m_cdgMode) {
         Call(m_hooks.playCdg);
+        Call(m_hooks.playbackTimers, true);
+        // The lamps, the end-of-song watch and the playlist read the state.
+        if (m_playState != kPlaying) {
+            SetPlayState(kPlaying);
+            if (m_hooks.recordingArmed && m_hooks.recordingArmed()) Call(m_hooks.startRecording);
+        }
         return;
     }
     if (m_currentChannel != 0 || m_midiMode) {
@@ -214,7 +233,9 @@ void MediaControl::PlaySong(bool resume) {
 
 void MediaControl::PauseSong() {
     if (m_cdgMode) {
+        if (m_hooks.isRecording && m_hooks.isRecording()) return;
         Call(m_hooks.pauseCdg);
+        SetPlayState(kPaused);
         return;
     }
     if (m_currentChannel == 0 && !m_midiMode) return;
@@ -243,9 +264,13 @@ void MediaControl::StopSong() {
         Call(m_hooks.closeMidi);
         m_midiLength = 0;
         m_midiMode = false;
+        // The song is closed: a later Play opens it again through the
+        // playlist instead of starting graphics without their audio.
+        m_cdgMode = false;
+        m_karaokeMode = false;
+        m_playbackPosition = 0;
         FreeChannels();
-        Call(m_hooks.buttonLights, int(kStopped));
-        m_playState = kStopped;
+        SetPlayState(kStopped);
         return;
     }
     // The lyrics editor keeps the song open, rewound.
@@ -299,17 +324,17 @@ void MediaControl::Seek(double fraction) {
     fraction = std::clamp(fraction, 0.0, 1.0);
     if (m_cdgMode) {
         Call(m_hooks.moveCdg, fraction);
-        return;
-    }
-    if (m_midiMode) {
+    } else if (m_midiMode) {
         Call(m_hooks.setMidiPosition, fraction);
         if (m_voicePlaybackOn && m_hooks.midiTime) MoveVoiceTo(m_hooks.midiTime());
-        return;
+    } else {
+        if (m_currentChannel == 0) return;
+        const auto bytes = static_cast<std::int64_t>(fraction * static_cast<double>(LengthBytes()));
+        SetPositionBytes(bytes);
+        if (m_voicePlaybackOn) MoveVoiceTo(PositionSeconds());
     }
-    if (m_currentChannel == 0) return;
-    const auto bytes = static_cast<std::int64_t>(fraction * static_cast<double>(LengthBytes()));
-    SetPositionBytes(bytes);
-    if (m_voicePlaybackOn) MoveVoiceTo(PositionSeconds());
+    Tick();
+    Call(m_hooks.seeked, m_playbackPosition);
 }
 
 void MediaControl::MoveVoiceTo(double songSeconds) {

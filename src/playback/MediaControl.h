@@ -55,6 +55,12 @@ struct MediaHooks {
     std::function<bool(const std::string& cdgPath)> loadCdg;
     std::function<void()> playCdg, pauseCdg, stopCdg;
     std::function<void(double fraction)> moveCdg;
+    // After every position change, with the new position in seconds: the
+    // karaoke display catches up with the jump.
+    std::function<void(double seconds)> seeked;
+    // Something the user should know that did not stop the song: a language
+    // key and the file it is about.
+    std::function<void(const std::string& key, const std::string& path)> notice;
     // The MIDI player.
     std::function<bool(const std::string& path)> openMidi;
     std::function<void(bool resume)> playMidi;
@@ -163,6 +169,8 @@ public:
 
 private:
     bool OpenAudio(const std::string& path);
+    void ShowLyricsOf(const std::string& path);
+    void SetPlayState(int state);
     bool OpenMidi(const std::string& path);
     void MoveVoiceTo(double songSeconds);
     void FreeChannels();

@@ -19,6 +19,8 @@ void SdlOutput::Callback(void* user, unsigned char* stream, int len) {
 
 bool SdlOutput::Start(std::string& error) {
     if (m_device != 0) return true;
+    // SDL would otherwise take SIGINT and SIGTERM for itself and swallow them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         error = std::string("cannot start audio: ") + SDL_GetError();
         return false;
@@ -63,6 +65,8 @@ void SdlOutput::Stop() {
 
 std::vector<std::string> SdlOutput::ListDevices(bool capture, std::string& error) {
     std::vector<std::string> names;
+    // SDL would otherwise take SIGINT and SIGTERM for itself and swallow them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         error = std::string("cannot start audio: ") + SDL_GetError();
         return names;

@@ -106,6 +106,16 @@ void Lyric::Seeked(double position) {
     update(LyricArea());
 }
 
+void Lyric::ClearLyrics() {
+    m_display.ClearLyrics();
+    update();
+}
+
+void Lyric::ChangeLyrics(LyricsModel* model, const SongLook& look) {
+    m_display.ChangeLyrics(model, look);
+    update();
+}
+
 void Lyric::FollowClock(const AudioClock* clock) {
     m_followed = clock;
     if (clock) {
@@ -348,7 +358,8 @@ void Lyric::ReadPosition() {
 
 void Lyric::WritePosition() {
     if (!m_store) return;
-    const QRect r = geometry();
+    // Full screen is not a place to come back to.
+    const QRect r = m_fullscreen && m_savedGeometry.isValid() ? m_savedGeometry : geometry();
     const std::string text = std::to_string(r.x() * kTwipsPerPixel) + "," +
                              std::to_string(r.y() * kTwipsPerPixel) + "," +
                              std::to_string(r.width() * kTwipsPerPixel) + "," +

@@ -49,6 +49,12 @@ public:
     void PlaybackTick(double position);
     // After a seek or an editor move.
     void Seeked(double position);
+    // The song was stopped or closed: the lines go at once.
+    void ClearLyrics();
+    // New lyrics and look for the song just opened.
+    void ChangeLyrics(LyricsModel* model, const SongLook& look);
+    // Stores "karaoke window position" (also done when the window closes).
+    void WritePosition();
     // Follows a clock on the window's own 10 ms timer (for tools without a player).
     void FollowClock(const AudioClock* clock);
 
@@ -76,7 +82,6 @@ private:
     void RunCommand(const std::string& key);
     void SettingsChanged();
     void ReadPosition();
-    void WritePosition();
     QRect LyricArea() const;
     QRect MonitorRect() const;
 

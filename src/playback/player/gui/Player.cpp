@@ -185,7 +185,7 @@ void Player::BuildUi() {
     volume->setValue(100);
     volume->setFocusPolicy(Qt::NoFocus);
     volume->setFixedWidth(em * 5);
-    volume->setToolTip(QStringLiteral("Volume"));
+    volume->setToolTip(Tr("Volume"));
     connect(volume, &QSlider::valueChanged, this,
             [this](int value) { m_transport.SetVolume(value / 100.0); });
     m_volume = volume;
@@ -237,7 +237,9 @@ void Player::BuildUi() {
 
 void Player::RebuildMenu() {
     delete m_menu;
+    m_menuActions.clear();
     m_menu = new QMenu(this);
+    m_menu->setToolTipsVisible(true);
     const auto add = [this](QMenu* menu, const MenuItem& item) {
         QAction* action = menu->addAction(QString::fromStdString(
             SetMenu(Caption(m_services.translate, item.captionKey), item.shortcut)));
@@ -246,6 +248,7 @@ void Player::RebuildMenu() {
             m_control.Execute(command);
             RefreshSong();
         });
+        m_menuActions.emplace(command, action);
         return action;
     };
     for (const auto& item : PlayerMenuItems()) {
@@ -277,6 +280,7 @@ void Player::RebuildMenu() {
             m_menu->addSeparator();
         }
     }
+    ApplyAvailability();
     // Time mode items show the current mode each time the menu opens.
     connect(m_menu, &QMenu::aboutToShow, this, [this] {
         for (QAction* a : m_menu->actions()) {
@@ -292,11 +296,12 @@ void Player::RebuildMenu() {
 void Player::BuildTray() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
     m_tray = new QSystemTrayIcon(AppIcon(), this);
-    m_tray->setToolTip(QStringLiteral("Cantabilex"));
+    m_tray->setToolTip(Tr("TrayTip"));
     auto* menu = new QMenu(this);
     connect(menu->addAction(Tr("Restore")), &QAction::triggered, this,
             [this] { RestoreFromTray(); });
-    connect(menu->addAction(Tr("Exit")), &QAction::triggered, this, [this] { close(); });
+    connect(menu->addAction(Tr("Exit")), &QAction::triggered, this,
+            [this] { m_control.Execute(Command::Exit); });
     m_tray->setContextMenu(menu);
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
@@ -460,6 +465,33 @@ void Player::RefreshSong() {
         m_buttons[10]->setChecked(m_userList->isVisible() || (m_inTray && m_playlistShown));
 }
 
+void Player::ApplyAvailability() {
+    const auto available = [this](Command c) {
+        return !m_services.commandAvailable || m_services.commandAvailable(c);
+    };
+    const auto why = [this](Command c) {
+        return m_services.unavailableReason ? m_services.unavailableReason(c) : QString();
+    };
+    for (const auto& info : TransportButtons()) {
+        QToolButton* b = Button(info.number);
+        if (!b) continue;
+        const bool on = available(info.command);
+        b->setEnabled(on);
+        b->setToolTip(on ? Tr(info.tooltipKey)
+                         : Tr(info.tooltipKey) + QStringLiteral("\n") + why(info.command));
+    }
+    for (const auto& [command, action] : m_menuActions) {
+        const bool on = available(command);
+        action->setEnabled(on);
+        action->setToolTip(on ? QString() : why(command));
+    }
+}
+
+QAction* Player::MenuAction(Command command) const {
+    const auto it = m_menuActions.find(command);
+    return it == m_menuActions.end() ? nullptr : it->second;
+}
+
 void Player::OnTick() {
     const TickView view = m_control.Tick();
     if (!m_progress->isSliderDown()) {
@@ -544,11 +576,13 @@ int Player::AddSongs(const QStringList& paths) {
 
 void Player::OpenSongDialog() {
     const QString folder = m_userList ? m_userList->MusicPath() : QString();
-    const QStringList files = QFileDialog::getOpenFileNames(
-        this, QStringLiteral("CBX: ") + Tr("DialogAddFiles"), folder,
-        Tr("FilterOpenAudio") +
-            QStringLiteral(
-                " (*.mp3 *.ogg *.mid *.midi *.cdg *.kar *.lrs *.lrc *.kok *.wav *.flac)"));
+    const QStringList files =
+        m_services.chooseFiles
+            ? m_services.chooseFiles(folder)
+            : QFileDialog::getOpenFileNames(
+                  this, QStringLiteral("CBX: ") + Tr("DialogAddFiles"), folder,
+                  Tr("FilterOpenAudio") + QStringLiteral(" (*.mp3 *.ogg *.mid *.midi *.cdg *.kar "
+                                                         "*.lrs *.lrc *.kok *.wav *.flac)"));
     if (files.isEmpty()) return;
     if (m_userList) {
         m_userList->SetMusicPath(QFileInfo(files.front()).absolutePath());
@@ -569,8 +603,8 @@ void Player::ShowKeyboardHelp() {
     line("C", "Pause");
     line("V", "Stop");
     line("B", "Next");
-    line("K", "Details");
-    line("M", "SwitchMicrophone");
+    line("K", "KaraokeDetails");
+    line("M", "Microphone");
     line("R", "Record");
     line("S", "YourVoice");
     line("Ctrl+O", "FileOpen");
@@ -580,7 +614,7 @@ void Player::ShowKeyboardHelp() {
     line("Alt+3", "FileInfo");
     line("Alt+L", "UserList");
     line("Alt+C", "Controls");
-    QMessageBox::information(this, Tr("Keyboard"), text);
+    ShowNote(Tr("Keyboard"), text);
 }
 
 bool Player::IsRecording() const {
@@ -596,18 +630,17 @@ bool Player::AutoPlay() const {
 }
 
 void Player::Run(Command command) {
+    if (onCommand) {
+        onCommand(command);
+        return;
+    }
     switch (command) {
         case Command::FileOpen:
             OpenSongDialog();
             return;
         case Command::UserList:
-            if (m_userList) {
-                m_userList->setVisible(!m_userList->isVisible());
-                m_playlistShown = m_userList->isVisible();
-            } else {
-                m_playlistShown = !m_playlistShown;
-            }
-            break;
+            ToggleUserList();
+            return;
         case Command::Controls:
             m_midiShown = !m_midiShown;
             break;
@@ -621,17 +654,13 @@ void Player::Run(Command command) {
             if (m_services.helpUrl.isValid()) QDesktopServices::openUrl(m_services.helpUrl);
             return;
         case Command::About:
-            QMessageBox::about(this, Tr("About"),
-                               QStringLiteral("Cantabilex\nA karaoke player: sing along with "
-                                              "audio, MIDI and CD+G songs."));
+            ShowAbout();
             return;
         case Command::Keyboard:
             ShowKeyboardHelp();
             return;
         case Command::OnTop:
-            m_onTop = !m_onTop;
-            setWindowFlag(Qt::WindowStaysOnTopHint, m_onTop);
-            show();
+            SetOnTop(!m_onTop);
             return;
         case Command::Exit:
             close();
@@ -639,13 +668,46 @@ void Player::Run(Command command) {
         default:
             break;
     }
-    if (onCommand) onCommand(command);
+}
+
+void Player::ToggleUserList() {
+    if (m_userList) {
+        m_userList->setVisible(!m_userList->isVisible());
+        m_playlistShown = m_userList->isVisible();
+    } else {
+        m_playlistShown = !m_playlistShown;
+    }
+    RefreshSong();
+}
+
+void Player::SetOnTop(bool on) {
+    if (on == m_onTop) return;
+    m_onTop = on;
+    const bool shown = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, m_onTop);
+    if (shown) show();  // changing the flag hides the window
+    if (QAction* a = MenuAction(Command::OnTop)) a->setChecked(m_onTop);
+}
+
+void Player::ShowAbout() {
+    ShowNote(Tr("About"), Tr("AboutText"));
+}
+
+void Player::ShowNote(const QString& title, const QString& text) {
+    // Not modal: the player's timers and the song go on while it is open.
+    auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
 void Player::OpenFailed(const std::string& path) {
     // Not modal: the song that failed must not stop the timers or the list.
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Cantabilex"),
-                                QStringLiteral("Cannot open %1").arg(QString::fromStdString(path)),
+    QString text = Tr("CannotOpen").arg(QString::fromStdString(path));
+    const std::string reason =
+        m_services.lastOpenError ? m_services.lastOpenError() : std::string();
+    if (!reason.empty()) text += QStringLiteral("\n") + QString::fromStdString(reason);
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Cantabilex"), text,
                                 QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);

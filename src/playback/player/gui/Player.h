@@ -41,6 +41,14 @@ struct PlayerServices {
     TagReaderFn readTags;
     // Opened by "MnuHelp".
     QUrl helpUrl;
+    // Whether a command can be used now; a control whose command cannot is
+    // disabled, its tooltip saying why (`unavailableReason`).
+    std::function<bool(Command)> commandAvailable;
+    std::function<QString(Command)> unavailableReason;
+    // The open dialog; a file dialog when empty (tests give their own).
+    std::function<QStringList(const QString& folder)> chooseFiles;
+    // Why the last song could not be opened; appended to the message.
+    std::function<std::string()> lastOpenError;
 };
 
 class Player : public QWidget, private PlayerHost {
@@ -92,6 +100,19 @@ public:
 
     // Reads labels, lamps and buttons from the song again.
     void RefreshSong();
+    // Enables or disables every button and menu item by `commandAvailable`.
+    void ApplyAvailability();
+    // The menu item of a command (the first, when it appears twice).
+    QAction* MenuAction(Command command) const;
+
+    // Actions of this window that the program's command router calls.
+    void OpenSongDialog();
+    void ToggleUserList();
+    void ShowKeyboardHelp();
+    void ShowAbout();
+    void SetOnTop(bool on);
+    bool OnTop() const { return m_onTop; }
+    void ToggleMidiWindowShown() { m_midiShown = !m_midiShown; }
     // One run of the 500 ms watch (the timer calls it; tests may too).
     void OnTick();
 
@@ -126,10 +147,9 @@ private:
     void BuildTray();
     QString Tr(const char* key) const;
     void OnNumberTick();
-    void OpenSongDialog();
     int AddSongs(const QStringList& paths);
     void FitLabels();
-    void ShowKeyboardHelp();
+    void ShowNote(const QString& title, const QString& text);
 
     Transport& m_transport;
     FlatListModel& m_list;
@@ -147,6 +167,7 @@ private:
     std::array<bool, 3> m_lampOn{};
     std::map<int, QToolButton*> m_buttons;
     QMenu* m_menu = nullptr;
+    std::multimap<Command, QAction*> m_menuActions;
     QTimer m_mmTimer;
     QTimer m_numList;
     QString m_fullTitle;

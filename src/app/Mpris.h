@@ -1,0 +1,53 @@
+// The player on the session bus as an MPRIS media player, so media keys,
+// desktop widgets and playerctl drive it. Every call goes through the same
+// command router and seek path as the player's own buttons.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QVariantMap>
+#include <memory>
+
+namespace cx {
+
+class Application;
+
+inline constexpr char kMprisService[] = "org.mpris.MediaPlayer2.cantabilex";
+inline constexpr char kMprisPath[] = "/org/mpris/MediaPlayer2";
+
+class Mpris : public QObject {
+public:
+    // Null when there is no session bus: the player then runs without it.
+    static std::unique_ptr<Mpris> Publish(Application& app);
+    ~Mpris() override;
+
+    Application& App() { return m_app; }
+    QString ServiceName() const { return m_service; }
+
+    // Values as the Player interface gives them.
+    QString PlaybackStatus() const;
+    QVariantMap Metadata() const;
+    qlonglong PositionMicroseconds() const;
+    double Volume() const;
+    void SetVolume(double volume);
+    bool HasSong() const;
+
+    // Announces the properties that changed since the last look.
+    void Announce();
+    // A jump in the song, for the Seeked signal.
+    void AnnounceSeek();
+
+private:
+    explicit Mpris(Application& app);
+    QString TrackId() const;
+
+    Application& m_app;
+    QObject m_root;  // the object registered at kMprisPath; owns the adaptors
+    QObject* m_playerAdaptor = nullptr;
+    QString m_service;
+    QTimer m_watch;
+    QVariantMap m_announced;
+};
+
+}  // namespace cx

@@ -1,0 +1,132 @@
+// The real player assembled offscreen, with an output the test pulls by hand:
+// the clock moves only when the test renders, so every story is exact.
+#pragma once
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "app/Application.h"
+#include "playback/AudioOutput.h"
+#include "playback/player/gui/Player.h"
+#include "support/TestSupport.h"
+
+namespace cx::test {
+
+inline std::filesystem::path DemoDir() {
+    return std::filesystem::path(CX_BINARY_DIR) / "demo";
+}
+
+// Pulled by the test; what was rendered counts as heard.
+class ManualOutput final : public AudioOutput {
+public:
+    explicit ManualOutput(AudioEngine& engine) : m_engine(engine) {}
+    bool Start(std::string&) override {
+        m_engine.SetOutputLatency(0, false);
+        m_running = true;
+        return true;
+    }
+    void Stop() override { m_running = false; }
+    bool Running() const override { return m_running; }
+
+private:
+    AudioEngine& m_engine;
+    bool m_running = false;
+};
+
+// Records URLs the program asks the desktop to open, instead of opening them.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened.push_back(url); }
+};
+
+// The folder that stands for the user's home while the tests run.
+inline std::filesystem::path& PlayerHome() {
+    static std::filesystem::path home;
+    return home;
+}
+
+// main() of a test program over the player: settings and data go to a
+// scratch folder (Qt reads the locations once per process), then the tests run.
+inline int RunWithPlayerHome(int argc, char** argv) {
+    TempDir home;
+    PlayerHome() = home.Path();
+    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("Sonoferia");
+    QApplication::setApplicationName("Cantabilex");
+    return RUN_ALL_TESTS();
+}
+
+// The real player, starting from no settings and no last playlist.
+class AppHarness {
+public:
+    AppHarness() {
+        std::error_code ec;
+        std::filesystem::remove_all(PlayerHome() / "config", ec);
+        std::filesystem::remove_all(PlayerHome() / "data", ec);
+        QDesktopServices::setUrlHandler("file", &m_urls, "Open");
+    }
+    ~AppHarness() {
+        app.reset();
+        QDesktopServices::unsetUrlHandler("file");
+    }
+
+    bool Start(const QString& commandLine = QString(),
+               std::function<QStringList(const QString&)> chooseFiles = {}) {
+        ApplicationOptions options;
+        options.makeOutput = [](AudioEngine& e) { return std::make_unique<ManualOutput>(e); };
+        options.offlineStreams = true;
+        options.publishMpris = false;
+        options.checkAudio = false;
+        options.chooseFiles =
+            chooseFiles ? chooseFiles : [](const QString&) { return QStringList(); };
+        app = std::make_unique<Application>(nullptr, options);
+        return app->Start(commandLine);
+    }
+
+    // Plays `seconds` of the song as the output and the timers would.
+    void Advance(double seconds) {
+        constexpr std::size_t kTickFrames = 441;  // 10 ms at 44.1 kHz
+        std::vector<float> block(2 * kTickFrames);
+        const int ticks = static_cast<int>(seconds * 100 + 0.5);
+        for (int i = 0; i < ticks; ++i) {
+            app->Engine().Render(block.data(), kTickFrames);
+            app->PlaybackTick();
+            if (i % 50 == 49 && app->PlayerWindow()) app->PlayerWindow()->OnTick();
+        }
+        QApplication::processEvents();
+    }
+
+    // The largest magnitude of the next `frames` frames of the mix.
+    float RenderPeak(std::size_t frames) {
+        std::vector<float> block(2 * frames);
+        app->Engine().Render(block.data(), frames);
+        float peak = 0;
+        for (float s : block) peak = std::max(peak, std::abs(s));
+        return peak;
+    }
+
+    // A scratch folder for this test's own files.
+    std::filesystem::path Home() const { return m_files.Path(); }
+    std::string StoredSettings() const {
+        return ReadBytes(PlayerHome() / "config/Sonoferia/Cantabilex.conf");
+    }
+    const std::vector<QUrl>& OpenedUrls() const { return m_urls.opened; }
+
+    std::unique_ptr<Application> app;
+
+private:
+    TempDir m_files;
+    UrlCatcher m_urls;
+};
+
+}  // namespace cx::test

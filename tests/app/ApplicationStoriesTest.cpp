@@ -1,0 +1,245 @@
+// User stories over the real assembly: the player, karaoke, CD+G and
+// playlist windows, the media control and the engine, offscreen, with the
+// clock moved by the test.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QToolButton>
+
+#include "AppHarness.h"
+#include "cdg/CdgWindow.h"
+#include "karaoke/gui/Lyric.h"
+#include "lyrics/DisplayBlock.h"
+#include "lyrics/MediaBlocks.h"
+#include "playback/player/MediaTransport.h"
+#include "playlist/gui/UserList.h"
+
+namespace cx {
+namespace {
+
+using test::AppHarness;
+using test::DemoDir;
+
+const std::filesystem::path kTwinkle = DemoDir() / "Twinkle Twinkle Little Star.wav";
+const std::filesystem::path kKar = DemoDir() / "Frere Jacques.kar";
+
+std::filesystem::path FirstCdgSong() {
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(DemoDir(), ec)) {
+        if (e.path().extension() == ".cdg") {
+            for (const char* ext : {".mp3", ".ogg", ".wav", ".flac"}) {
+                auto audio = e.path();
+                audio.replace_extension(ext);
+                if (std::filesystem::exists(audio)) return audio;
+            }
+        }
+    }
+    return {};
+}
+
+// The piece that should be current at `seconds`: the last one started by then.
+int PieceAt(const LyricsModel& model, double seconds) {
+    int k = 0;
+    for (int i = 1; i < static_cast<int>(model.Lyrics.size()); ++i) {
+        if (model.Lyrics[static_cast<std::size_t>(i)].StartTime <= seconds) k = i;
+    }
+    return k;
+}
+
+TEST(ApplicationStories, SeekBackPutsTheWordsAtTheNewPlaceAndStopClearsThem) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
+    const LyricsModel& model = h.app->Song().Model;
+    ASSERT_GT(model.Lyrics.size(), 6u);
+    KaraokeDisplay& display = h.app->LyricWindow()->Display();
+
+    // Past the last piece, then back to the third: the display follows both jumps.
+    const double last = model.Lyrics.back().StartTime;
+    h.app->SeekTo(last + 0.5);
+    h.Advance(0.3);
+    EXPECT_EQ(display.CurrentPiece(), static_cast<int>(model.Lyrics.size()) - 1);
+
+    const double third = model.Lyrics[3].StartTime + 0.05;
+    h.app->SeekTo(third);
+    EXPECT_EQ(display.CurrentPiece(), PieceAt(model, third));
+    h.Advance(0.1);
+    EXPECT_EQ(display.CurrentPiece(), PieceAt(model, third + 0.1));
+    EXPECT_EQ(display.ShownPage(), KaraokeDisplay::Page::Lines);
+    EXPECT_FALSE(display.ShownLine().empty());
+
+    // Stop: the lines go at once, without a resize.
+    ASSERT_TRUE(h.app->Run(Command::Stop));
+    EXPECT_EQ(display.CurrentPiece(), 0);
+    EXPECT_TRUE(display.ShownLine().empty());
+    EXPECT_NE(display.ShownPage(), KaraokeDisplay::Page::Lines);
+    EXPECT_TRUE(h.app->PlayerWindow()->LampOn(2));
+}
+
+TEST(ApplicationStories, MuteSilencesTheSongAndUnmuteBringsItBack) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
+    h.Advance(2.5);  // the tune starts after two seconds
+    ASSERT_GT(h.RenderPeak(1024), 0.01f);
+
+    ASSERT_TRUE(h.app->Run(Command::Mute));
+    EXPECT_TRUE(h.app->PlayerWindow()->Button(6)->isChecked());
+    h.RenderPeak(1024);  // the ramp down
+    EXPECT_EQ(h.RenderPeak(1024), 0.0f);
+
+    ASSERT_TRUE(h.app->Run(Command::Mute));
+    h.RenderPeak(1024);
+    EXPECT_GT(h.RenderPeak(1024), 0.01f);
+    EXPECT_FALSE(h.app->PlayerWindow()->Button(6)->isChecked());
+}
+
+TEST(ApplicationStories, ALyricsFileOnTheCommandLinePlaysItsWavSong) {
+    AppHarness h;
+    auto lrs = kTwinkle;
+    lrs.replace_extension(".lrs");
+    ASSERT_TRUE(std::filesystem::exists(lrs));
+    ASSERT_TRUE(h.Start(QString::fromStdString(lrs.string())));
+    EXPECT_EQ(h.app->Transport().CurrentPath(), kTwinkle.string());
+    EXPECT_EQ(h.app->Transport().State(), PlayState::Playing);
+}
+
+TEST(ApplicationStories, AKarSongShowsTheTitlePageOfItsDisplayBlock) {
+    AppHarness h;
+    const auto kar = h.Home() / "song.kar";
+    std::filesystem::copy_file(kKar, kar);
+    DisplayBlock block;
+    block.Title = "Block Title";
+    ASSERT_TRUE(WriteDisplayBlock(block, kar, Codepage::Cp1252).ok);
+
+    ASSERT_TRUE(h.Start(QString::fromStdString(kar.string())));
+    EXPECT_TRUE(h.app->Media().MidiMode());
+    EXPECT_EQ(h.app->Song().Look.Title, "Block Title");
+    h.Advance(0.05);
+    EXPECT_EQ(h.app->LyricWindow()->Display().ShownPage(), KaraokeDisplay::Page::Title);
+}
+
+TEST(ApplicationStories, ACdgSongLightsPlayingMovesOnAtItsEndAndPlaysAgainAfterStop) {
+    const auto cdgSong = FirstCdgSong();
+    if (cdgSong.empty()) GTEST_SKIP() << "no CD+G pair in the demo";
+    AppHarness h;
+    ASSERT_TRUE(h.Start());
+    UserList* list = h.app->PlaylistWindow();
+    list->AddFiles(
+        {QString::fromStdString(cdgSong.string()), QString::fromStdString(kTwinkle.string())});
+    h.app->PlayerWindow()->Control().ChangeSong(0);
+    ASSERT_TRUE(h.app->Media().CdgMode());
+    EXPECT_TRUE(h.app->PlayerWindow()->LampOn(0));
+    EXPECT_TRUE(h.app->GraphicsWindow()->isVisible());
+
+    // Near the end, then past it: the next entry plays.
+    h.app->SeekTo(h.app->Transport().Length() - 0.6);
+    h.Advance(1.5);
+    EXPECT_EQ(h.app->List().CurrentPlaying(), 1);
+    EXPECT_EQ(h.app->Transport().CurrentPath(), kTwinkle.string());
+    EXPECT_FALSE(h.app->Media().CdgMode());
+
+    // Back to the CD+G song, stop it with V and start it again with X in its window.
+    h.app->PlayerWindow()->Control().ChangeSong(0);
+    CdgWindow* cdg = h.app->GraphicsWindow();
+    QKeyEvent v(QEvent::KeyPress, Qt::Key_V, Qt::NoModifier, "v");
+    QApplication::sendEvent(cdg, &v);
+    EXPECT_EQ(h.app->Transport().State(), PlayState::Stopped);
+    QKeyEvent x(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+    QApplication::sendEvent(cdg, &x);
+    EXPECT_EQ(h.app->Transport().State(), PlayState::Playing);
+    EXPECT_TRUE(h.app->Media().CdgMode());
+}
+
+TEST(ApplicationStories, ASongWhoseGraphicsCannotBeReadPlaysWithoutThem) {
+    AppHarness h;
+    const auto song = h.Home() / "broken.wav";
+    std::filesystem::copy_file(kTwinkle, song);
+    test::WriteBytes(h.Home() / "broken.cdg", "not graphics");
+    auto lrs = kTwinkle;
+    lrs.replace_extension(".lrs");
+    std::filesystem::copy_file(lrs, h.Home() / "broken.lrs");
+
+    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    EXPECT_FALSE(h.app->Media().CdgMode());
+    EXPECT_EQ(h.app->Transport().State(), PlayState::Playing);
+    EXPECT_TRUE(h.app->Song().Model.HasLyrics());
+    h.Advance(0.2);
+    EXPECT_GT(h.app->Transport().Position(), 0.1);
+}
+
+TEST(ApplicationStories, ExitFromTheMenuSavesEverythingAndEndsCleanly) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
+    h.app->PlayerWindow()->move(123, 77);
+    h.app->Settings().CustomBass = 50;
+    h.app->Media().OnBassThumb(30);  // changed during the run
+    QAction* exit = h.app->PlayerWindow()->MenuAction(Command::Exit);
+    ASSERT_NE(exit, nullptr);
+    exit->trigger();
+    EXPECT_FALSE(h.app->ClosingDown());  // not from inside the menu's own handler
+    QApplication::processEvents();
+    EXPECT_TRUE(h.app->ClosingDown());
+    EXPECT_EQ(h.app->PlayerWindow(), nullptr);
+
+    const std::string stored = h.StoredSettings();
+    EXPECT_NE(stored.find("player%20position=\""), std::string::npos) << stored;
+    EXPECT_NE(stored.find("karaoke%20window%20position"), std::string::npos);
+    EXPECT_NE(stored.find("userlist%20position"), std::string::npos);
+    EXPECT_EQ(stored.find("custom%20bass=50\n"), std::string::npos);
+}
+
+TEST(ApplicationStories, EveryCommandActsOrIsDisabledWithAReason) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
+    Player* player = h.app->PlayerWindow();
+    const CommandRouter& router = h.app->Router();
+    for (Command c : CommandRouter::AllCommands()) {
+        const bool available = router.Available(c);
+        if (QAction* a = player->MenuAction(c)) {
+            EXPECT_EQ(a->isEnabled(), available) << static_cast<int>(c);
+            if (!available) {
+                EXPECT_FALSE(a->toolTip().isEmpty()) << static_cast<int>(c);
+            }
+        }
+        if (const auto number = [&]() -> int {
+                for (const auto& b : TransportButtons())
+                    if (b.command == c) return b.number;
+                return 0;
+            }()) {
+            QToolButton* b = player->Button(number);
+            EXPECT_EQ(b->isEnabled(), available) << number;
+            if (!available) {
+                EXPECT_TRUE(b->toolTip().contains('\n')) << number;
+            }
+        }
+        if (!available) {
+            EXPECT_FALSE(h.app->Tr(router.UnavailableKey(c)).empty());
+        }
+    }
+    // Every available command runs without harm (Exit last, on its own).
+    for (Command c : CommandRouter::AllCommands()) {
+        if (c == Command::Exit || !router.Available(c)) continue;
+        EXPECT_TRUE(h.app->Run(c)) << static_cast<int>(c);
+        QApplication::processEvents();
+    }
+    ASSERT_FALSE(h.OpenedUrls().empty());  // Help found the guide
+    EXPECT_TRUE(h.OpenedUrls().front().toLocalFile().endsWith("README.md"));
+}
+
+TEST(ApplicationStories, FullScreenTakesTheKaraokeWindowToTheMonitor) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
+    ASSERT_TRUE(h.app->Run(Command::Fullscreen));
+    EXPECT_TRUE(h.app->LyricWindow()->FullscreenOn());
+    ASSERT_TRUE(h.app->Run(Command::Fullscreen));
+    EXPECT_FALSE(h.app->LyricWindow()->FullscreenOn());
+}
+
+}  // namespace
+}  // namespace cx
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return cx::test::RunWithPlayerHome(argc, argv);
+}
