@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "CdgWriter.h"
@@ -188,6 +191,15 @@ TEST_F(CdgDemoSong, LastsAsLongAsItsAudioAndUsesTheCoreInstructions) {
     EXPECT_LT(demo::LambSeconds(), 30.0);
     const auto counts = CountInstructions(*s_song);
     for (int code : {1, 2, 6, 30, 31, 38}) EXPECT_GT(counts[code], 0u) << code;
+}
+
+TEST_F(CdgDemoSong, BuiltFileIsTheOneDescribedHere) {
+    const auto path =
+        std::filesystem::path(CX_BINARY_DIR) / "demo" / (std::string(demo::kLambBaseName) + ".cdg");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) GTEST_SKIP() << "demo songs not built";
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_TRUE(bytes == s_made->bytes);
 }
 
 TEST_F(CdgDemoSong, TitleScreenAfterThePreset) {
