@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "DemoCdgSong.h"
+
 namespace {
 
 constexpr int kRate = 44100;
@@ -87,7 +89,10 @@ std::string LrsFor(const Song& song) {
     return out + "#End Cantabilex";
 }
 
-bool WriteSong(const Song& song, const std::filesystem::path& dir, int format) {
+// Writes the song's audio and, unless it carries its own graphics, its
+// timed lyrics beside it.
+bool WriteSong(const Song& song, const std::filesystem::path& dir, int format,
+               bool withLyrics = true) {
     const double beat = 60.0 / song.bpm;
     double total = song.leadIn;
     for (const auto& n : song.notes) total += n.beats * beat;
@@ -125,8 +130,10 @@ bool WriteSong(const Song& song, const std::filesystem::path& dir, int format) {
     sf_writef_float(f, buf.data(), static_cast<sf_count_t>(buf.size() / 2));
     sf_close(f);
 
-    std::ofstream(std::filesystem::path(audio).replace_extension(".lrs"), std::ios::binary)
-        << LrsFor(song);
+    if (withLyrics) {
+        std::ofstream(std::filesystem::path(audio).replace_extension(".lrs"), std::ios::binary)
+            << LrsFor(song);
+    }
     return true;
 }
 
@@ -163,6 +170,37 @@ Song RowYourBoat() {
              {60, 0.5, "ri"},    {60, 0.5, "ly/"},   {67, 1, "Life "},  {65, 0.5, "is "},
              {64, 1, "but "},    {62, 0.5, "a "},    {60, 3, "dream/"}},
             {48, 48, 48, 48, 55, 48}};
+}
+
+// ---- A CD+G song: audio with a .cdg graphics file of the same name.
+
+Song LittleLamb() {
+    Song song{};
+    song.title = cx::demo::kLambTitle;
+    song.artist = "Traditional";
+    song.bpm = cx::demo::kLambBpm;
+    song.leadIn = cx::demo::kLambLeadIn;
+    song.chordRoots = cx::demo::LambChordRoots();
+    for (const auto& n : cx::demo::LambNotes()) song.notes.push_back({n.midi, n.beats, n.syl});
+    return song;
+}
+
+bool WriteCdgSong(const std::filesystem::path& dir) {
+    Song song = LittleLamb();
+    const std::string audio = std::string(cx::demo::kLambBaseName) + ".wav";
+    song.file = audio.c_str();
+    if (!WriteSong(song, dir, SF_FORMAT_WAV | SF_FORMAT_PCM_16, false)) return false;
+    const auto cdg = cx::demo::MakeLambCdg();
+    const auto path = dir / (std::string(cx::demo::kLambBaseName) + ".cdg");
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(cdg.bytes.data()),
+              static_cast<std::streamsize>(cdg.bytes.size()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "make_demo: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
 }
 
 // ---- A KAR song: a Standard MIDI File with a "Words" track of syllables.
@@ -283,6 +321,7 @@ int main(int argc, char** argv) {
     if (!WriteSong(twinkle, dir, SF_FORMAT_WAV | SF_FORMAT_PCM_16)) return 1;
     if (!WriteSong(boat, dir, SF_FORMAT_FLAC | SF_FORMAT_PCM_16)) return 1;
     if (!WriteKar(dir / "Frere Jacques.kar")) return 1;
+    if (!WriteCdgSong(dir)) return 1;
     std::ofstream m3u(dir / "demo.m3u", std::ios::binary);
     m3u << "#EXTM3U\r\n"
         << "#EXTINF:26,Traditional - Twinkle Twinkle Little Star\r\n"
@@ -290,6 +329,9 @@ int main(int argc, char** argv) {
         << "#EXTINF:22,Traditional - Row, Row, Row Your Boat\r\n"
         << boat.file << "\r\n"
         << "#EXTINF:22,Traditional - Frere Jacques\r\n"
-        << "Frere Jacques.kar\r\n";
+        << "Frere Jacques.kar\r\n"
+        << "#EXTINF:" << static_cast<int>(cx::demo::LambSeconds()) << ",Traditional - "
+        << cx::demo::kLambTitle << "\r\n"
+        << cx::demo::kLambBaseName << ".wav\r\n";
     return 0;
 }
