@@ -180,8 +180,8 @@ void MediaControl::ShowLyricsOf(const std::string& path) {
 }
 
 void MediaControl::SetPlayState(int state) {
-    Call(m_hooks.buttonLights, state);
     m_playState = state;
+    Call(m_hooks.buttonLights, state);
 }
 
 bool MediaControl::OpenMidi(const std::string& path) {
@@ -221,11 +221,10 @@ void MediaControl::PlaySong(bool resume) {
             m_engine.ChannelPlay(m_currentChannel, false);
         if (m_voiceChannel != 0) m_engine.ChannelPlay(m_voiceChannel, false);
         Call(m_hooks.playbackTimers, true);
-        Call(m_hooks.buttonLights, int(kPlaying));
-        if (m_playState != kPlaying) {
-            m_playState = kPlaying;
-            if (m_hooks.recordingArmed && m_hooks.recordingArmed()) Call(m_hooks.startRecording);
-        }
+        const bool starting = m_playState != kPlaying;
+        SetPlayState(kPlaying);
+        if (starting && m_hooks.recordingArmed && m_hooks.recordingArmed())
+            Call(m_hooks.startRecording);
         return;
     }
     Call(m_hooks.playSelectedEntry);
@@ -245,8 +244,7 @@ void MediaControl::PauseSong() {
     else
         m_engine.ChannelStop(m_currentChannel);
     if (m_voiceChannel != 0) m_engine.ChannelStop(m_voiceChannel);
-    Call(m_hooks.buttonLights, int(kPaused));
-    m_playState = kPaused;
+    SetPlayState(kPaused);
 }
 
 void MediaControl::StopSong() {
@@ -281,8 +279,7 @@ void MediaControl::StopSong() {
         m_engine.SetPositionFrames(m_currentChannel, 0);
         m_engine.ChannelStop(m_currentChannel);
     }
-    Call(m_hooks.buttonLights, int(kStopped));
-    m_playState = kStopped;
+    SetPlayState(kStopped);
 }
 
 void MediaControl::CloseSong() {
@@ -305,8 +302,7 @@ void MediaControl::CloseSong() {
     m_cdgMode = false;
     m_playbackPosition = 0;
     FreeChannels();
-    Call(m_hooks.buttonLights, int(kStopped));
-    m_playState = kStopped;
+    SetPlayState(kStopped);
 }
 
 void MediaControl::FreeChannels() {
