@@ -92,6 +92,8 @@ void MidiPlayer::SetMidiPosition(double seconds) {
 
 double MidiPlayer::MidiTime() const {
     if (!m_synth) return 0;
+    // A seek is heard from its target on; until the synth takes it, that is the time.
+    if (const double pending = m_synth->PendingSeekSeconds(); pending >= 0) return pending;
     double t = m_synth->SongSeconds();
     if (m_clock) {
         // What was rendered but is not heard yet, in song seconds.

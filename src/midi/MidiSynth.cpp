@@ -117,6 +117,8 @@ void MidiSynth::SetTempoFactor(double factor) {
     Push({Cmd::Tempo, 0, 0, factor});
 }
 void MidiSynth::RequestSeekFrame(std::int64_t frame) {
+    m_pendingSeek.store(static_cast<double>(std::max<std::int64_t>(0, frame)) / m_sampleRate,
+                        std::memory_order_release);
     Push({Cmd::Seek, 0, 0, static_cast<double>(frame)});
 }
 
@@ -138,6 +140,7 @@ void MidiSynth::Apply(const Command& c) {
     }
     if (c.kind == Cmd::Seek) {
         SeekNow(static_cast<std::int64_t>(c.real));
+        m_pendingSeek.store(-1, std::memory_order_release);
         return;
     }
     if (c.channel < 0 || c.channel >= kMidiChannels) return;

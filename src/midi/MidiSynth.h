@@ -70,6 +70,8 @@ public:
 
     // Song position (seconds at the written tempo) after the last rendered block.
     double SongSeconds() const { return m_songSeconds.load(std::memory_order_acquire); }
+    // The place of a seek the render thread has not taken yet; negative when none.
+    double PendingSeekSeconds() const { return m_pendingSeek.load(std::memory_order_acquire); }
     // Frames handed out since creation (output time, not song time).
     std::int64_t OutputFrames() const { return m_outputFrames.load(std::memory_order_acquire); }
     double TempoFactor() const { return m_factorOut.load(std::memory_order_acquire); }
@@ -123,6 +125,7 @@ private:
 
     SpscQueue<Command, kSynthCommandCapacity> m_commands;
     std::atomic<double> m_songSeconds{0};
+    std::atomic<double> m_pendingSeek{-1};
     std::atomic<double> m_factorOut{1.0};
     std::atomic<std::int64_t> m_outputFrames{0};
     std::atomic<bool> m_finished{false};

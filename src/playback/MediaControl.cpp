@@ -318,18 +318,24 @@ void MediaControl::FreeChannels() {
 
 void MediaControl::Seek(double fraction) {
     fraction = std::clamp(fraction, 0.0, 1.0);
+    // The target, not a reading: the MIDI synth and the CD+G graphics take a
+    // seek on their next render, so their clocks still tell the old place.
+    double target = 0;
     if (m_cdgMode) {
+        target = fraction * LengthSeconds();
         Call(m_hooks.moveCdg, fraction);
     } else if (m_midiMode) {
+        target = fraction * m_midiLength;
         Call(m_hooks.setMidiPosition, fraction);
-        if (m_voicePlaybackOn && m_hooks.midiTime) MoveVoiceTo(m_hooks.midiTime());
+        if (m_voicePlaybackOn) MoveVoiceTo(target);
     } else {
         if (m_currentChannel == 0) return;
         const auto bytes = static_cast<std::int64_t>(fraction * static_cast<double>(LengthBytes()));
         SetPositionBytes(bytes);
-        if (m_voicePlaybackOn) MoveVoiceTo(PositionSeconds());
+        target = PositionSeconds();
+        if (m_voicePlaybackOn) MoveVoiceTo(target);
     }
-    Tick();
+    m_playbackPosition = target;
     Call(m_hooks.seeked, m_playbackPosition);
 }
 
