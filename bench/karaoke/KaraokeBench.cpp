@@ -1,8 +1,12 @@
 // What the 10 ms playback tick costs: a paint, an idle tick, a transition frame.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "karaoke/GuiContext.h"
 #include "karaoke/KaraokeDisplay.h"
+#include "karaoke/KaraokeSong.h"
 #include "karaoke/Transitions.h"
 
 namespace {
@@ -87,5 +91,47 @@ void TransitionFrame(benchmark::State& state) {
     state.SetLabel(desc.Effect);
 }
 BENCHMARK(TransitionFrame)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// A song whose lyrics are one line of `bytes` bytes: loading, fitting the
+// font and playing it to the end must stay linear in the line's length.
+// Arg 0 times the line as a whole, arg 1 gives every word its own tag (each
+// piece then carries the line text, capped, so memory grows with the pieces).
+void HugeLine(benchmark::State& state) {
+    cx::EnsureGuiContext();
+    const auto bytes = static_cast<std::size_t>(state.range(0));
+    const bool words = state.range(1) != 0;
+    const auto dir = std::filesystem::temp_directory_path() / "cx-bench-huge-line";
+    std::filesystem::create_directories(dir);
+    std::string lrc = "[00:01.00]";
+    while (lrc.size() < bytes) lrc += words ? "<00:02.00>la " : "la la ";
+    std::ofstream(dir / "huge.lrc", std::ios::binary) << lrc << "\n";
+    std::ofstream(dir / "huge.mp3", std::ios::binary) << std::string(100, '\0');
+    cx::KaraokeSettings settings = Settings();
+    settings.LyricsFitFont = true;
+    for (auto _ : state) {
+        cx::KaraokeSong song;
+        std::string error;
+        if (!cx::LoadKaraokeSong((dir / "huge.mp3").string(), settings, cx::Codepage::Cp1252, {},
+                                 song, error)) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        cx::KaraokeDisplay display;
+        display.SetSettings(settings);
+        display.SetWindow(1280, 720, true);
+        display.SetMediaOpen(true);
+        display.ChangeLyrics(&song.Model, song.Look);
+        for (std::int64_t ms = 0; ms <= 3000; ms += 10) display.IsPlaying(ms / 1000.0, ms);
+        benchmark::DoNotOptimize(display.Frame());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(HugeLine)
+    ->Args({64 << 10, 0})
+    ->Args({6 << 20, 0})
+    ->Args({64 << 10, 1})
+    ->Args({256 << 10, 1})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -243,7 +243,8 @@ MediaHooks Application::Hooks() {
 bool Application::LoadSongLyrics(const std::string& path) {
     std::string error;
     KaraokeSong song;
-    const bool ok = LoadKaraokeSong(path, KaraokeSettingsFrom(m_settings), {}, song, error);
+    const bool ok = LoadKaraokeSong(path, KaraokeSettingsFrom(m_settings),
+                                    LyricsCodepage(m_translator), {}, song, error);
     m_song.Model = std::move(song.Model);
     m_song.Look = std::move(song.Look);
     m_song.Source = std::move(song.Source);

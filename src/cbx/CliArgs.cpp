@@ -97,4 +97,15 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
+bool ReadCodepageOption(Args& args, Codepage& cp) {
+    cp = Codepage::Cp1252;
+    const auto value = args.Option("--codepage");
+    if (!value) return true;
+    if (*value == "1250") {
+        cp = Codepage::Cp1250;
+        return true;
+    }
+    return *value == "1252";
+}
+
 }  // namespace cx::cli

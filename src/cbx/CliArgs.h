@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Codepage.h"
+
 namespace cx::cli {
 
 // Exit codes every verb uses.
@@ -31,6 +33,14 @@ private:
     std::vector<std::string> m_args;
     std::string m_error;
 };
+
+// Help line of --codepage, for the verbs that read 8-bit lyrics text.
+inline constexpr const char* kCodepageHelp =
+    "  --codepage 1250|1252  code page of 8-bit lyrics text (default 1252; UTF-8\n"
+    "                        text is recognised by itself)\n";
+
+// Takes "--codepage 1250|1252" (1252 when absent); false when the value is another.
+bool ReadCodepageOption(Args& args, Codepage& cp);
 
 // Prints "cbx: message" on stderr and returns the code.
 int Fail(const std::string& message, int code = kExitFailure);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Codepage.h"
+
 namespace cx {
 struct LyricsModel;
 }
@@ -33,7 +35,7 @@ std::vector<Verb> PlaylistVerbs();  // playlist
 // Returns false with `error` set when the file is not MIDI or has no lyrics;
 // `source` is "midi-words", "midi-converter" or "midi-smf".
 bool LoadMidiLyricsForCli(const std::string& path, struct ::cx::LyricsModel& model,
-                          std::string& source, std::string& error);
+                          std::string& source, std::string& error, Codepage codepage);
 // Defined in VerbsMidi.cpp: `cbx render` when the input is a MIDI/KAR file.
 int RenderMidiForCli(const VerbArgs& args);
 // True when the file starts like a Standard MIDI File (or RIFF RMID).

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <QDir>
 #include <QImage>
+#include <QImageWriter>
 #include <QString>
 
 #include <cctype>
@@ -94,20 +95,39 @@ bool ReadDisplayOptions(Args& args, KaraokeSettings& s, int& width, int& height,
 }
 
 // MIDI and KAR songs take their lyrics from the MIDI verbs' loader.
-SongLyricsLoader MidiLoader() {
-    return
-        [](const std::string& path, LyricsModel& model, std::string& error) -> std::optional<bool> {
-            if (!LooksLikeMidiFile(path)) return std::nullopt;
-            std::string source;
-            return LoadMidiLyricsForCli(path, model, source, error);
-        };
+SongLyricsLoader MidiLoader(Codepage cp) {
+    return [cp](const std::string& path, LyricsModel& model,
+                std::string& error) -> std::optional<bool> {
+        if (!LooksLikeMidiFile(path)) return std::nullopt;
+        std::string source;
+        return LoadMidiLyricsForCli(path, model, source, error, cp);
+    };
+}
+
+// Why a picture cannot be written at `path`, checked before the work is done;
+// empty when it can be tried.
+std::string ImageOutputProblem(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return "the folder " + folder.string() + " does not exist";
+    const QByteArray ext =
+        QString::fromStdString(target.extension().string()).mid(1).toLower().toUtf8();
+    if (ext.isEmpty() || !QImageWriter::supportedImageFormats().contains(ext))
+        return "cannot write " + path + " (use a .png, .bmp or .jpg name)";
+    return {};
+}
+
+int FailCodepage() {
+    return Fail("--codepage takes 1250 or 1252", kExitUsage);
 }
 
 const char* kKaraokeHelp =
     "usage: cbx karaoke MEDIA --at SECONDS -o FRAME.png [--size WxH] [--mode 0..3]\n"
     "                   [--line-mode] [--ball] [--fullscreen] [--fit] [--outline 0..4]\n"
     "                   [--font NAME] [--font-size PT] [--offset SECONDS] [--picture FILE]\n"
-    "                   [--title]\n"
+    "                   [--title] [--codepage 1250|1252]\n"
     "Plays the song's lyrics tick by tick (every 10 ms) from 0 to SECONDS and writes\n"
     "the karaoke window's lyric area as it then stands, pictures and transitions\n"
     "included. --size is the window's inner size (default 800x600); in windowed mode\n"
@@ -116,7 +136,7 @@ const char* kKaraokeHelp =
 int RunKaraoke(const VerbArgs& words) {
     Args args(words);
     if (args.WantsHelp()) {
-        std::cout << kKaraokeHelp;
+        std::cout << kKaraokeHelp << kCodepageHelp;
         return kExitOk;
     }
     KaraokeSettings settings;
@@ -128,6 +148,8 @@ int RunKaraoke(const VerbArgs& words) {
     if (!out) out = args.Option("--output");
     if (!ReadDisplayOptions(args, settings, width, height, fullscreen, error))
         return Fail(error, kExitUsage);
+    Codepage cp;
+    if (!ReadCodepageOption(args, cp)) return FailCodepage();
     const auto media = args.Positionals();
     if (!args.Error().empty()) return Fail(args.Error(), kExitUsage);
     if (!args.Unknown().empty()) return Fail("unknown option " + args.Unknown()[0], kExitUsage);
@@ -136,10 +158,12 @@ int RunKaraoke(const VerbArgs& words) {
     double seconds = 0;
     if (!ParseNumber(*at, seconds) || seconds < 0 || seconds > 24 * 3600)
         return Fail("--at wants seconds from 0", kExitUsage);
+    if (const std::string problem = ImageOutputProblem(*out); !problem.empty())
+        return Fail(problem);
 
     EnsureGuiContext();
     KaraokeSong song;
-    if (!LoadKaraokeSong(media[0], settings, MidiLoader(), song, error)) return Fail(error);
+    if (!LoadKaraokeSong(media[0], settings, cp, MidiLoader(cp), song, error)) return Fail(error);
     KaraokeDisplay display;
     display.SetSettings(settings);
     display.SetWindow(width, height, fullscreen);
@@ -147,8 +171,7 @@ int RunKaraoke(const VerbArgs& words) {
     display.ChangeLyrics(&song.Model, song.Look);
     const long last = std::lround(seconds * 1000);
     for (long ms = 0; ms <= last; ms += 10) display.IsPlaying(ms / 1000.0, ms);
-    if (!display.Frame().save(QString::fromStdString(*out)))
-        return Fail("cannot write " + *out + " (use a .png, .bmp or .jpg name)");
+    if (!display.Frame().save(QString::fromStdString(*out))) return Fail("cannot write " + *out);
     return kExitOk;
 }
 
@@ -338,6 +361,7 @@ private:
 
 const char* kPlayHelp =
     "usage: cbx play MEDIA [--plain] [--silent] [--seconds N] [--offset SECONDS]\n"
+    "                [--codepage 1250|1252]\n"
     "Plays a song and follows its lyrics in the terminal: each line as it comes,\n"
     "the sung pieces marked as the audible position reaches them. Space pauses,\n"
     "the left and right arrows seek 5 s, q quits. --plain writes one timed line per\n"
@@ -348,7 +372,7 @@ const char* kPlayHelp =
 int RunPlay(const VerbArgs& words) {
     Args args(words);
     if (args.WantsHelp()) {
-        std::cout << kPlayHelp;
+        std::cout << kPlayHelp << kCodepageHelp;
         return kExitOk;
     }
     KaraokeSettings settings;
@@ -360,6 +384,8 @@ int RunPlay(const VerbArgs& words) {
         return Fail("--seconds wants a number of seconds", kExitUsage);
     if (auto v = args.Option("--offset"); v && !ParseNumber(*v, settings.LyricsOffset))
         return Fail("--offset wants seconds", kExitUsage);
+    Codepage cp;
+    if (!ReadCodepageOption(args, cp)) return FailCodepage();
     const auto media = args.Positionals();
     if (!args.Error().empty()) return Fail(args.Error(), kExitUsage);
     if (!args.Unknown().empty()) return Fail("unknown option " + args.Unknown()[0], kExitUsage);
@@ -368,7 +394,7 @@ int RunPlay(const VerbArgs& words) {
     EnsureGuiContext();
     KaraokeSong song;
     std::string error;
-    if (!LoadKaraokeSong(media[0], settings, MidiLoader(), song, error)) return Fail(error);
+    if (!LoadKaraokeSong(media[0], settings, cp, MidiLoader(cp), song, error)) return Fail(error);
 
     // The audible clock of the song when it can be heard; a wall clock otherwise.
     AudioEngine engine(kOutputRate);

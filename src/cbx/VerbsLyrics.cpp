@@ -24,19 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* kCodepageHelp =
-    "  --codepage 1250|1252  code page of 8-bit lyrics text (default 1252)\n";
-
-// Reads --codepage; false (with a message printed) when the value is wrong.
+// Reads --codepage; false when the value is wrong (a missing value shows in Error()).
 bool ReadCodepage(Args& args, Codepage& cp) {
-    cp = Codepage::Cp1252;
-    const auto value = args.Option("--codepage");
-    if (!value) return args.Error().empty();
-    if (*value == "1250")
-        cp = Codepage::Cp1250;
-    else if (*value != "1252")
-        return false;
-    return true;
+    return ReadCodepageOption(args, cp) && args.Error().empty();
 }
 
 // Checks the words left after the options were taken; exit code or -1 when fine.
@@ -121,7 +111,7 @@ bool ReadAnyLyrics(const std::string& path, LyricsModel& model, std::string& sou
         error = "no such file: " + path;
         return false;
     }
-    if (LooksLikeMidiFile(path)) return LoadMidiLyricsForCli(path, model, source, error);
+    if (LooksLikeMidiFile(path)) return LoadMidiLyricsForCli(path, model, source, error, cp);
     const std::string ext = AsciiLower(fs::path(path).extension().string());
     if (ext == ".lrs" || ext == ".lrc" || ext == ".kok")
         return ReadLyricsFile(path, model, source, error, cp);
@@ -413,7 +403,10 @@ int RunDisplayBlock(const VerbArgs& words) {
     ReadResult r = ReadWholeFile(path);
     if (!r.bytes) return Fail(r.error);
     DisplayBlock block;
-    if (!ReadDisplayBlock(*r.bytes, path.parent_path().string(), cp, block))
+    // Relative picture paths belong to the song's folder, wherever cbx runs.
+    std::error_code ec;
+    const fs::path folder = fs::absolute(path, ec).parent_path();
+    if (!ReadDisplayBlock(*r.bytes, folder.string(), cp, block))
         return Fail("no display block in " + path.string());
     PrintDisplayBlock(block, json);
     return kExitOk;

@@ -209,13 +209,14 @@ bool LooksLikeMidiFile(const std::string& path) {
 }
 
 bool LoadMidiLyricsForCli(const std::string& path, LyricsModel& model, std::string& source,
-                          std::string& error) {
+                          std::string& error, Codepage codepage) {
     ReadResult read = ReadWholeFile(path, kMaxSmfBytes);
     if (!read.bytes) {
         error = read.error;
         return false;
     }
     MidiLyricsOptions options;  // no converter outside the player's settings
+    options.codepage = codepage;
     const MidiLyricsResult r =
         LoadMidiLyrics(StripSettingsBlock(*read.bytes), path, options, model);
     source = LyricSourceName(r.source);

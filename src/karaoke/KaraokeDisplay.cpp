@@ -35,7 +35,9 @@ std::string WidestLineOf(const LyricsModel& model, const KaraokeSettings& settin
     int best = -1;
     for (int k = 1; k <= model.UpperBound(); ++k) {
         const auto& text = model.Lyrics[static_cast<std::size_t>(k)].LineText;
-        const int w = fm.horizontalAdvance(QString::fromStdString(text));
+        // The pieces of a line share its text: measure it once.
+        if (k > 1 && text == model.Lyrics[static_cast<std::size_t>(k - 1)].LineText) continue;
+        const int w = fm.horizontalAdvance(QString::fromStdString(std::string(CutLineText(text))));
         if (w > best) {
             best = w;
             widest = text;
@@ -206,7 +208,7 @@ void KaraokeDisplay::PaintPiece(int k, bool redraw) {
     m_painting = true;
     const auto& lyrics = m_model->Lyrics;
     const int last = LastPiece();
-    const std::string line = lyrics[static_cast<std::size_t>(k)].LineText;
+    const std::string line(CutLineText(lyrics[static_cast<std::size_t>(k)].LineText));
 
     int j = k;
     while (j < last && !lyrics[static_cast<std::size_t>(j)].LineBreak) ++j;
@@ -217,14 +219,18 @@ void KaraokeDisplay::PaintPiece(int k, bool redraw) {
         m_lastTimerStart = m_nowMs;
     } else {
         m_lastLine = 0;
-        next = lyrics[static_cast<std::size_t>(j + 1)].LineText;
+        next = CutLineText(lyrics[static_cast<std::size_t>(j + 1)].LineText);
     }
 
     int start = k;
     while (start > 1 && !lyrics[static_cast<std::size_t>(start - 1)].LineBreak) --start;
+    // Only as much of the line as is laid out: a paint costs no more than
+    // kMaxLineTextBytes however many pieces or bytes the line has.
     m_sungText.clear();
-    for (int i = start; i <= k; ++i) m_sungText += lyrics[static_cast<std::size_t>(i)].PieceText;
-    m_pieceText = lyrics[static_cast<std::size_t>(k)].PieceText;
+    for (int i = start; i <= k && m_sungText.size() <= kMaxLineTextBytes; ++i)
+        m_sungText += CutLineText(lyrics[static_cast<std::size_t>(i)].PieceText);
+    m_sungText.resize(CutLineText(m_sungText).size());
+    m_pieceText = CutLineText(lyrics[static_cast<std::size_t>(k)].PieceText);
     const bool newLine = start != m_lineStart;
 
     m_slots.clear();
@@ -293,14 +299,21 @@ void KaraokeDisplay::PaintStoredLines() {
     Present();
 }
 
+std::string TitlePageHeader(const SongLook& song) {
+    // Each field falls back on its own: a block that names only the title
+    // still shows the tag's artist.
+    std::string artist = !song.Artist.empty() ? song.Artist : song.TagArtist;
+    const std::string title = !song.Title.empty() ? song.Title : song.TagTitle;
+    if (artist.empty() && title.empty()) artist = BaseName(song.MediaPath);
+    const std::string header = artist.empty()  ? title
+                               : title.empty() ? artist
+                                               : artist + "|" + title;
+    return std::string(CutLineText(header));
+}
+
 void KaraokeDisplay::PaintTitle() {
     UpdateLook();
-    std::string artist =
-        !m_song.Artist.empty() || !m_song.Title.empty() ? m_song.Artist : m_song.TagArtist;
-    std::string title =
-        !m_song.Artist.empty() || !m_song.Title.empty() ? m_song.Title : m_song.TagTitle;
-    if (artist.empty() && title.empty()) artist = BaseName(m_song.MediaPath);
-    std::string header = artist.empty() ? title : title.empty() ? artist : artist + "|" + title;
+    const std::string header = TitlePageHeader(m_song);
     if (header.empty() || m_titleShown) return;
 
     std::string first = header, second;

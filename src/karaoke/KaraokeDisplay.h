@@ -27,6 +27,11 @@ inline constexpr double kRepaintEndSeconds = 8.0;
 // KOK lyrics are shown this much early.
 inline constexpr double kKokLeadSeconds = 0.15;
 
+// The title page's heading, "artist|title" or one of them alone: the song's
+// own artist and title, each falling back to the tag's, and the media file's
+// base name when both are empty.
+std::string TitlePageHeader(const SongLook& song);
+
 class KaraokeDisplay {
 public:
     enum class Page { Background, Title, Lines };

@@ -61,7 +61,7 @@ SongLook SongLookFrom(const DisplayBlock& b) {
     return look;
 }
 
-bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& settings,
+bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& settings, Codepage cp,
                      const SongLyricsLoader& other, KaraokeSong& song, std::string& error) {
     std::error_code ec;
     if (!fs::is_regular_file(pathText, ec)) {
@@ -71,12 +71,13 @@ bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& setting
     song = KaraokeSong{};
     const fs::path media = VerifyFile(pathText);
     song.MediaPath = media.string();
-    const Codepage cp = Codepage::Cp1252;
 
     std::string bytes;
     if (!ReadBytes(media, bytes, error)) return false;
     DisplayBlock block;
-    ReadDisplayBlock(bytes, media.parent_path().string(), cp, block);
+    // Relative picture paths belong to the song's folder, wherever we run.
+    std::error_code absEc;
+    ReadDisplayBlock(bytes, fs::absolute(media, absEc).parent_path().string(), cp, block);
     song.Look = SongLookFrom(block);
     song.Look.MediaPath = song.MediaPath;
     MP3Class tags(cp);
@@ -102,9 +103,12 @@ bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& setting
         }
     }
     const LoadLyricsResult loaded = LoadLyrics(media, song.Model, context, cp);
-    if (!loaded.ok || !song.Model.HasLyrics()) {
-        error = "no lyrics found for " + song.MediaPath +
-                (loaded.reason.empty() ? std::string() : " (" + loaded.reason + ")");
+    if (!loaded.ok) {
+        error = loaded.reason.empty() ? "no lyrics found for " + song.MediaPath : loaded.reason;
+        return false;
+    }
+    if (!song.Model.HasLyrics()) {
+        error = "the lyrics block of " + song.MediaPath + " holds no lyric lines";
         return false;
     }
     song.Source = LyricsSourceName(loaded.source);

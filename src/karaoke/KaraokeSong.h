@@ -9,6 +9,7 @@
 #include "karaoke/KaraokeSettings.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/LyricsModel.h"
+#include "platform/Codepage.h"
 
 namespace cx {
 
@@ -31,9 +32,10 @@ using SongLyricsLoader = std::function<std::optional<bool>(const std::string& pa
 inline constexpr std::uintmax_t kMaxSongFileBytes = 1u << 30;
 
 // Loads MEDIA (or the media file a lyrics file belongs to): its display block,
-// tags and lyrics, from the sources the player tries. False with a reason when
-// the file cannot be read or holds no lyrics anywhere.
-bool LoadKaraokeSong(const std::string& path, const KaraokeSettings& settings,
+// tags and lyrics, from the sources the player tries. 8-bit text is read in
+// `codepage` (the one the language implies) unless it is UTF-8. False with a
+// reason when the file cannot be read or holds no lyrics anywhere.
+bool LoadKaraokeSong(const std::string& path, const KaraokeSettings& settings, Codepage codepage,
                      const SongLyricsLoader& other, KaraokeSong& song, std::string& error);
 
 }  // namespace cx

@@ -5,6 +5,8 @@
 #include <QString>
 #include <cmath>
 
+#include "lyrics/LyricsModel.h"
+
 namespace cx {
 
 namespace {
@@ -109,7 +111,8 @@ FontMeasure QtFontMeasure(const KaraokeSettings& settings) {
 
 int FitLyrics(const FitInput& in, const FontMeasure& measure) {
     if (in.WidestLine.empty()) return in.SettingsSize;
-    const std::string text = in.ShowBall ? in.WidestLine + "oo" : in.WidestLine;
+    const std::string widest(CutLineText(in.WidestLine));
+    const std::string text = in.ShowBall ? widest + "oo" : widest;
     const int s = in.InnerWidth;
     int size = std::clamp(in.CurrentSize, kMinFontSize, kMaxFontSize);
     auto width = [&](int sz) { return measure.Width(text, sz) + 16; };

@@ -146,7 +146,7 @@ std::string ResolvePicturePath(std::string_view value, const std::string& folder
 
 void ParseDisplayBlock(std::string_view text, const std::string& folder, DisplayBlock& block) {
     ResetDisplayBlock(block);
-    const auto lines = SplitCrLf(text);
+    const auto lines = SplitLines(text);
     const std::size_t last = std::min<std::size_t>(lines.size() - 1, kMaxDisplayBlockLines);
     for (std::size_t i = 1; i <= last; ++i) {
         const std::string_view line = lines[i];
@@ -161,12 +161,29 @@ void ParseDisplayBlock(std::string_view text, const std::string& folder, Display
     BuildSchedule(block);
 }
 
+namespace {
+
+// The last end marker that closes a line (CR LF, LF or CR after it), or npos.
+std::size_t FindDisplayEnd(std::string_view bytes) {
+    std::size_t from = bytes.size();
+    while (from > 0) {
+        const std::size_t q = bytes.rfind(kDisplayEnd, from - 1);
+        if (q == std::string_view::npos) break;
+        const std::size_t after = q + kDisplayEnd.size();
+        if (after < bytes.size() && (bytes[after] == '\r' || bytes[after] == '\n')) return q;
+        from = q;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
 bool ReadDisplayBlock(std::string_view bytes, const std::string& folder, Codepage cp,
                       DisplayBlock& block) {
     ResetDisplayBlock(block);
     const std::size_t p = bytes.rfind(kDisplayBegin);
     if (p == std::string_view::npos) return false;
-    const std::size_t q = bytes.rfind(std::string(kDisplayEnd) + "\r\n");
+    const std::size_t q = FindDisplayEnd(bytes);
     if (q == std::string_view::npos || q < p) return false;
     const std::string text = DecodeTextFile(bytes.substr(p, q + kDisplayEnd.size() - p), cp);
     ParseDisplayBlock(text, folder, block);

@@ -43,7 +43,7 @@ bool IsKokTimeField(std::string_view f) {
 
 LyricsResult ParseKokText(std::string_view text, PieceArray& pieces) {
     pieces.assign(1, LyricPiece{});
-    for (std::string_view line : SplitCrLf(text)) {
+    for (std::string_view line : SplitLines(text)) {
         // Every line start closes the line before it.
         if (pieces.size() > 1) pieces.back().LineBreak = true;
         const auto fields = SplitAt(line, ';');

@@ -72,13 +72,17 @@ void ParseLrcLine(std::string_view line, PieceArray& pieces) {
     const LineTags tags = ReadLineTags(line);
     if (tags.times.empty()) return;
     const std::string_view text = line.substr(tags.textStart);
+    // A line timed as a whole is one piece per tag holding all of its text.
     if (tags.times.size() > 1) {
-        for (double t : tags.times) AppendPiece(pieces, t, text, true);
+        for (double t : tags.times) {
+            if (pieces.size() > kMaxPieces) return;
+            AppendPiece(pieces, t, CutLineText(text), true);
+        }
         return;
     }
     const auto parts = SplitAt(text, '<');
     if (parts.size() == 1) {
-        AppendPiece(pieces, tags.times[0], text, true);
+        AppendPiece(pieces, tags.times[0], CutLineText(text), true);
         return;
     }
     AppendPiece(pieces, tags.times[0], parts[0], false);
@@ -135,7 +139,7 @@ void SortLyricsByTime(PieceArray& pieces) {
 
 LyricsResult ParseLrcText(std::string_view text, PieceArray& pieces) {
     pieces.assign(1, LyricPiece{});
-    for (std::string_view line : SplitCrLf(text)) {
+    for (std::string_view line : SplitLines(text)) {
         ParseLrcLine(line, pieces);
         if (pieces.size() > kMaxPieces) {
             pieces.assign(1, LyricPiece{});

@@ -40,18 +40,19 @@ bool ParseLrsLine(std::string_view line, PieceArray& pieces) {
         piece.StartTime = ParseLeadingNumber(tag);
         piece.PieceText = std::string(text);
         pieces.push_back(std::move(piece));
-        lineText += text;
+        if (lineText.size() <= kMaxLineTextBytes) lineText += CutLineText(text);
     }
     // The line's last piece closes it, whatever empty parts follow.
     if (pieces.size() > base) pieces.back().LineBreak = true;
-    for (std::size_t i = base; i < pieces.size(); ++i) pieces[i].LineText = lineText;
+    const std::string shown(CutLineText(lineText));
+    for (std::size_t i = base; i < pieces.size(); ++i) pieces[i].LineText = shown;
     return true;
 }
 
 LyricsResult ParseLrsPieces(std::string_view block, PieceArray& out) {
     PieceArray pieces(1);
     int lineNo = 0;
-    for (std::string_view line : SplitCrLf(block)) {
+    for (std::string_view line : SplitLines(block)) {
         ++lineNo;
         if (line.empty() || line.front() == '#') continue;
         if (!ParseLrsLine(line, pieces)) {

@@ -40,6 +40,8 @@ std::string FindWidestLine(const PieceArray& pieces, const MeasureText& measure)
     int best = -1;
     for (std::size_t i = 1; i < pieces.size(); ++i) {
         const std::string& line = pieces[i].LineText;
+        // The pieces of a line share its text: measure it once.
+        if (i > 1 && line == pieces[i - 1].LineText) continue;
         const int w = measure ? measure(line) : FixedWidthMeasure(line);
         // Widths are kept in 16 bits by the drawing side; clamp the same way.
         const int clamped = w > 32767 ? 32767 : w;
@@ -61,14 +63,23 @@ void RunAfterLoad(LyricsModel& model, const AfterLoadContext& context) {
     model.WidestLine = FindWidestLine(model.Lyrics, context.Measure);
 }
 
+std::string_view CutLineText(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    std::size_t n = maxBytes;
+    // Step back over continuation bytes so no character is split.
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+    return text.substr(0, n);
+}
+
 void RebuildLineTexts(PieceArray& pieces) {
     std::size_t lineStart = 1;
     std::string text;
     for (std::size_t i = 1; i < pieces.size(); ++i) {
-        text += pieces[i].PieceText;
+        if (text.size() <= kMaxLineTextBytes) text += CutLineText(pieces[i].PieceText);
         const bool last = i + 1 == pieces.size();
         if (pieces[i].LineBreak || last) {
-            for (std::size_t k = lineStart; k <= i; ++k) pieces[k].LineText = text;
+            const std::string line(CutLineText(text));
+            for (std::size_t k = lineStart; k <= i; ++k) pieces[k].LineText = line;
             text.clear();
             lineStart = i + 1;
         }

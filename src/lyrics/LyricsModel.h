@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cx {
@@ -34,6 +35,15 @@ struct LyricsModel {
 
 // Caps shared by every reader so that hostile input cannot exhaust memory.
 inline constexpr std::size_t kMaxPieces = 200000;
+// Longest line text, in bytes, that readers keep and the karaoke display lays
+// out. No window shows more of a line at any font size, and every piece of a
+// line carries the line's text, so the cap keeps reading, layout and fitting
+// linear in the file's size however long one of its lines is. Text beyond it
+// is dropped from the line text (and from a line timed as a whole).
+inline constexpr std::size_t kMaxLineTextBytes = 2048;
+
+// The start of `text`, at most `maxBytes` long, cut at a UTF-8 character boundary.
+std::string_view CutLineText(std::string_view text, std::size_t maxBytes = kMaxLineTextBytes);
 
 // Outcome of a reader or writer: ok, or why not. `warning` carries a note
 // about a successful write (for example that UTF-8 had to be used).

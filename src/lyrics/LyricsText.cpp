@@ -2,17 +2,26 @@
 
 namespace cx {
 
-std::vector<std::string_view> SplitCrLf(std::string_view text) {
+LineEnd FindLineEnd(std::string_view text, std::size_t from) {
+    LineEnd end;
+    const std::size_t p = text.find_first_of("\r\n", from);
+    if (p == std::string_view::npos) return end;
+    end.at = p;
+    end.length = (text[p] == '\r' && p + 1 < text.size() && text[p + 1] == '\n') ? 2 : 1;
+    return end;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (;;) {
-        const std::size_t p = text.find("\r\n", start);
-        if (p == std::string_view::npos) {
+        const LineEnd end = FindLineEnd(text, start);
+        if (end.at == std::string_view::npos) {
             lines.push_back(text.substr(start));
             return lines;
         }
-        lines.push_back(text.substr(start, p - start));
-        start = p + 2;
+        lines.push_back(text.substr(start, end.at - start));
+        start = end.at + end.length;
     }
 }
 

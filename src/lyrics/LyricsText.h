@@ -1,4 +1,4 @@
-// Text handling shared by the lyrics formats: CR LF lines, decoding bytes
+// Text handling shared by the lyrics formats: splitting lines, decoding bytes
 // read from files and encoding text for writing.
 #pragma once
 
@@ -10,9 +10,18 @@
 
 namespace cx {
 
-// Lines split at CR LF only; a lone LF stays inside its line. "a\r\n" gives
-// {"a", ""}.
-std::vector<std::string_view> SplitCrLf(std::string_view text);
+// Lines split at CR LF, at a lone LF and at a lone CR, so files from any
+// system read alike; writers still end lines with CR LF. "a\r\n" gives
+// {"a", ""}, "a\n\nb" gives {"a", "", "b"}.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// Where the first line end at or after `from` starts and how long it is
+// (2 for CR LF, else 1); npos when there is none.
+struct LineEnd {
+    std::size_t at = std::string_view::npos;
+    std::size_t length = 0;
+};
+LineEnd FindLineEnd(std::string_view text, std::size_t from = 0);
 
 // Splits at every occurrence of one character, keeping empty parts.
 std::vector<std::string_view> SplitAt(std::string_view text, char sep);

@@ -5,6 +5,7 @@
 #include <taglib/id3v2frame.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/mpegproperties.h>
 #include <taglib/tag.h>
 
 #include <cmath>
@@ -159,6 +160,38 @@ bool EditCopy(const std::string& path, const std::function<bool(const std::strin
     return error.empty();
 }
 
+// The information text from TagLib's reading of the first frame, for MPEG
+// files mpg123 cannot decode.
+std::string TagLibMpegInfo(const std::string& path, std::uint64_t size) {
+    TagLib::MPEG::File f(path.c_str(), true, TagLib::AudioProperties::Average);
+    const TagLib::MPEG::Properties* p = f.isValid() ? f.audioProperties() : nullptr;
+    if (!p) return {};
+    const char* version = p->version() == TagLib::MPEG::Header::Version1   ? "MPEG 1"
+                          : p->version() == TagLib::MPEG::Header::Version2 ? "MPEG 2"
+                                                                           : "MPEG 2.5";
+    std::string mode = "Mono";
+    switch (p->channelMode()) {
+        case TagLib::MPEG::Header::Stereo:
+            mode = "Stereo";
+            break;
+        case TagLib::MPEG::Header::JointStereo:
+            mode = "Joint Stereo";
+            break;
+        case TagLib::MPEG::Header::DualChannel:
+            mode = "Dual Channel";
+            break;
+        default:
+            break;
+    }
+    return "Size: " + std::to_string(size) +
+           " bytes\r\nLength: " + std::to_string(std::lround(p->lengthInMilliseconds() / 1000.0)) +
+           " seconds\r\n" + version + " " + LayerText(p->layer()) + "\r\n" +
+           std::to_string(p->bitrate()) + " kbit\r\n" + std::to_string(p->sampleRate()) + "Hz " +
+           mode + "\r\nCRCs: " + YesNo(p->protectionEnabled()) +
+           "\r\nCopyrighted: " + YesNo(p->isCopyrighted()) +
+           "\r\nOriginal: " + YesNo(p->isOriginal());
+}
+
 }  // namespace
 
 void MP3Class::ZeroValues() {
@@ -243,6 +276,16 @@ bool MP3Class::ReadOther() {
     const auto* props = ref.audioProperties();
     m_info.Length = props->lengthInMilliseconds() / 1000.0;
     m_info.samplerate = props->sampleRate();
+    if (mpeg) {
+        // MPEG audio that mpg123 cannot decode but TagLib measures: still an
+        // MP3, with TagLib's figures and the tags found by their bytes.
+        m_info.format = "MP3";
+        m_info.Bitrate = props->bitrate();
+        m_info.channels = props->channels() == 1 ? "Mono" : "Stereo";
+        ReadId3v1Tag(ReadRange(path, true, kId3v1Size));
+        ReadId3v2Tag();
+        return true;
+    }
     if (ref.tag()) {
         m_info.Title = Utf8(ref.tag()->title());
         m_info.Artist = Utf8(ref.tag()->artist());
@@ -358,6 +401,8 @@ void MP3Class::ReadTag() {
                           "\r\nCopyrighted: " + YesNo(f.info.flags & MPG123_COPYRIGHT) +
                           "\r\nOriginal: " + YesNo(f.info.flags & MPG123_ORIGINAL) +
                           "\r\nEmphasis: " + EmphasisText(f.info.emphasis);
+    } else {
+        m_info.MPEGInfo = TagLibMpegInfo(path, size);
     }
     ReadId3v1Tag(tail);
     ReadId3v2Tag();

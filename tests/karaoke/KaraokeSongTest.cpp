@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "KaraokeTestSupport.h"
+#include "karaoke/KaraokeDisplay.h"
 #include "karaoke/KaraokeSong.h"
 #include "support/TestSupport.h"
 
@@ -16,7 +17,9 @@ TEST(KaraokeSong, LyricsComeFromTheMediaFileOrTheLrsBesideIt) {
     test::WriteBytes(dir / "a.mp3", std::string(100, '\0') + kBlock);
     KaraokeSong song;
     std::string error;
-    ASSERT_TRUE(LoadKaraokeSong((dir / "a.mp3").string(), settings, {}, song, error)) << error;
+    ASSERT_TRUE(
+        LoadKaraokeSong((dir / "a.mp3").string(), settings, Codepage::Cp1252, {}, song, error))
+        << error;
     EXPECT_EQ(song.Source, "lrs");
     ASSERT_EQ(song.Model.UpperBound(), 3);
     EXPECT_EQ(song.Model.Lyrics[1].LineText, "Twinkle");
@@ -24,7 +27,9 @@ TEST(KaraokeSong, LyricsComeFromTheMediaFileOrTheLrsBesideIt) {
 
     test::WriteBytes(dir / "b.ogg", std::string(100, '\0'));
     test::WriteBytes(dir / "b.LRS", kBlock);
-    ASSERT_TRUE(LoadKaraokeSong((dir / "b.ogg").string(), settings, {}, song, error)) << error;
+    ASSERT_TRUE(
+        LoadKaraokeSong((dir / "b.ogg").string(), settings, Codepage::Cp1252, {}, song, error))
+        << error;
     EXPECT_EQ(song.Source, "lrs-file");
     EXPECT_EQ(song.Look.MediaPath, (dir / "b.ogg").string());
 }
@@ -39,7 +44,9 @@ TEST(KaraokeSong, DisplayBlockGivesTheLookAndTheTimelineInTimeOrder) {
     test::WriteBytes(dir / "d.mp3", std::string(100, '\0') + kBlock + graphs);
     KaraokeSong song;
     std::string error;
-    ASSERT_TRUE(LoadKaraokeSong((dir / "d.mp3").string(), settings, {}, song, error)) << error;
+    ASSERT_TRUE(
+        LoadKaraokeSong((dir / "d.mp3").string(), settings, Codepage::Cp1252, {}, song, error))
+        << error;
     EXPECT_EQ(song.Look.Artist, "Band");
     EXPECT_EQ(song.Look.HighlightColor, 255);
     EXPECT_EQ(song.Look.ForeColor, -1);
@@ -57,18 +64,108 @@ TEST(KaraokeSong, MissingFilesAndSongsWithoutLyricsSayWhy) {
     test::TempDir dir;
     KaraokeSong song;
     std::string error;
-    EXPECT_FALSE(LoadKaraokeSong((dir / "none.mp3").string(), settings, {}, song, error));
+    EXPECT_FALSE(
+        LoadKaraokeSong((dir / "none.mp3").string(), settings, Codepage::Cp1252, {}, song, error));
     EXPECT_NE(error.find("no such file"), std::string::npos);
     test::WriteBytes(dir / "c.mp3", std::string(100, 'x'));
-    EXPECT_FALSE(LoadKaraokeSong((dir / "c.mp3").string(), settings, {}, song, error));
+    EXPECT_FALSE(
+        LoadKaraokeSong((dir / "c.mp3").string(), settings, Codepage::Cp1252, {}, song, error));
     EXPECT_NE(error.find("no lyrics"), std::string::npos);
+    // One reason, said once.
+    EXPECT_EQ(error.find("no lyrics"), error.rfind("no lyrics")) << error;
+    EXPECT_EQ(error.find('('), std::string::npos) << error;
     // Another loader claims the file and fails: its reason stands.
     const SongLyricsLoader refuse = [](const std::string&, LyricsModel&, std::string& e) {
         e = "broken midi";
         return std::optional<bool>(false);
     };
-    EXPECT_FALSE(LoadKaraokeSong((dir / "c.mp3").string(), settings, refuse, song, error));
+    EXPECT_FALSE(
+        LoadKaraokeSong((dir / "c.mp3").string(), settings, Codepage::Cp1252, refuse, song, error));
     EXPECT_EQ(error, "broken midi");
+}
+
+TEST(KaraokeSong, LyricsAreReadInTheLanguagesCodepageOrAsUtf8) {
+    const auto settings = test::TestSettings();
+    test::TempDir dir;
+    const std::string zolw = "\xC5\xBC\xC3\xB3\xC5\x82w";  // "żółw"
+    test::WriteBytes(dir / "pl.mp3", std::string(100, '\0'));
+    test::WriteBytes(dir / "pl.lrc", "[00:01.00]\xBF\xF3\xB3w\n[00:02.00]x\n");  // code page 1250
+    test::WriteBytes(dir / "utf.mp3", std::string(100, '\0'));
+    test::WriteBytes(dir / "utf.kok", zolw + ";01,0000;\n");
+    KaraokeSong song;
+    std::string error;
+    ASSERT_TRUE(LoadKaraokeSong((dir / "pl.mp3").string(), settings, CodepageForLanguage("pl"), {},
+                                song, error))
+        << error;
+    ASSERT_EQ(song.Model.UpperBound(), 2);
+    EXPECT_EQ(song.Model.Lyrics[1].PieceText, zolw);
+    ASSERT_TRUE(
+        LoadKaraokeSong((dir / "utf.mp3").string(), settings, Codepage::Cp1252, {}, song, error))
+        << error;
+    EXPECT_EQ(song.Source, "kok");
+    EXPECT_EQ(song.Model.Lyrics[1].PieceText, zolw);
+}
+
+TEST(KaraokeSong, TitlePageFallsBackFieldByField) {
+    SongLook look;
+    look.MediaPath = "/songs/Some Song.mp3";
+    look.TagArtist = "Tag Artist";
+    look.TagTitle = "Tag Title";
+    EXPECT_EQ(TitlePageHeader(look), "Tag Artist|Tag Title");
+    look.Title = "Block Title";  // the block names the title only
+    EXPECT_EQ(TitlePageHeader(look), "Tag Artist|Block Title");
+    look.Title.clear();
+    look.Artist = "Block Artist";
+    EXPECT_EQ(TitlePageHeader(look), "Block Artist|Tag Title");
+    look.TagTitle.clear();
+    EXPECT_EQ(TitlePageHeader(look), "Block Artist");
+    look = SongLook{};
+    look.MediaPath = "/songs/Some Song.mp3";
+    EXPECT_EQ(TitlePageHeader(look), "Some Song");
+}
+
+TEST(KaraokeSong, HugeLinesAreCappedAndStillShown) {
+    auto settings = test::TestSettings();
+    settings.LyricsFitFont = true;
+    settings.LyricsShowBall = true;
+    test::TempDir dir;
+    // One line timed as a whole and one of many word-timed pieces, both far
+    // longer than any window shows; multibyte text so the cut must respect it.
+    std::string whole = "[00:01.00]";
+    for (int i = 0; i < 40000; ++i) whole += "la \xC5\x82";
+    std::string words = "[00:05.00]x";
+    for (int i = 0; i < 20000; ++i) words += "<00:06.00>w\xC3\xB3rd ";
+    test::WriteBytes(dir / "big.mp3", std::string(100, '\0'));
+    test::WriteBytes(dir / "big.lrc", whole + "\n" + words + "\n");
+    KaraokeSong song;
+    std::string error;
+    ASSERT_TRUE(
+        LoadKaraokeSong((dir / "big.mp3").string(), settings, Codepage::Cp1252, {}, song, error))
+        << error;
+    const auto& lyrics = song.Model.Lyrics;
+    ASSERT_EQ(song.Model.UpperBound(), 2 + 20000);
+    for (std::size_t i = 1; i < lyrics.size(); ++i) {
+        ASSERT_LE(lyrics[i].LineText.size(), kMaxLineTextBytes);
+        ASSERT_LE(lyrics[i].PieceText.size(), kMaxLineTextBytes);
+    }
+    EXPECT_GT(lyrics[1].LineText.size(), kMaxLineTextBytes - 8);
+    EXPECT_EQ(lyrics[2].LineText, lyrics.back().LineText);
+    // Cut at a character boundary: the text is still valid UTF-8.
+    EXPECT_TRUE(IsValidUtf8(lyrics[1].LineText));
+    EXPECT_TRUE(IsValidUtf8(lyrics[2].LineText));
+    EXPECT_EQ(lyrics.back().PieceText, "w\xC3\xB3rd ");
+
+    KaraokeDisplay display;
+    display.SetSettings(settings);
+    display.SetWindow(640, 480, false);
+    display.SetMediaOpen(true);
+    display.ChangeLyrics(&song.Model, song.Look);
+    EXPECT_GE(display.FontSize(), kMinFontSize);
+    for (long ms = 0; ms <= 7000; ms += 10) display.IsPlaying(ms / 1000.0, ms);
+    EXPECT_EQ(display.ShownPage(), KaraokeDisplay::Page::Lines);
+    // The line is wider than the window even at the smallest size; its middle shows.
+    EXPECT_EQ(display.FontSize(), kMinFontSize);
+    EXPECT_GT(test::CountColor(display.Frame(), test::Rgb(settings.LyricsColor)), 0);
 }
 
 }  // namespace

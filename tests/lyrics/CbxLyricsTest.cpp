@@ -27,6 +27,26 @@ CbxRun Cbx(const std::string& args) {
     return r;
 }
 
+// Runs cbx in `folder` with stderr in the output, for its messages.
+CbxRun CbxIn(const std::filesystem::path& folder, const std::string& args) {
+    const std::string cmd =
+        "cd '" + folder.string() + "' && " + std::string(CX_BINARY_DIR) + "/cbx " + args + " 2>&1";
+    CbxRun r;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+    const int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+std::size_t Count(const std::string& hay, const std::string& needle) {
+    std::size_t n = 0;
+    for (auto p = hay.find(needle); p != std::string::npos; p = hay.find(needle, p + 1)) ++n;
+    return n;
+}
+
 std::string Quote(const std::filesystem::path& p) {
     return "'" + p.string() + "'";
 }
@@ -90,6 +110,44 @@ TEST(CbxLyrics, EmbedTwiceLeavesOneBlockAndTheTag) {
     test::WriteBytes(dir / "text.mp3", "not audio");
     EXPECT_EQ(Cbx("embed " + Quote(dir / "words.lrc") + " " + Quote(dir / "text.mp3")).code, 1);
     EXPECT_EQ(Cbx("display-block " + Quote(dir / "song.mp3")).code, 1);
+}
+
+TEST(CbxLyrics, KaraokeMessagesCodepageAndDisplayBlockFolder) {
+    CX_REQUIRE_CBX();
+    test::TempDir dir;
+    test::WriteBytes(dir / "pl.mp3", std::string(100, '\0'));
+    test::WriteBytes(dir / "pl.lrc", "[00:01.00]\xBF\xF3\xB3w\n");
+    test::WriteBytes(dir / "none.mp3", std::string(100, '\0'));
+
+    CbxRun r = CbxIn(dir.Path(), "karaoke pl.mp3 --at 2 -o nowhere/frame.png");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("folder nowhere does not exist"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(".png, .bmp"), std::string::npos) << r.out;
+    r = CbxIn(dir.Path(), "karaoke pl.mp3 --at 2 -o frame.txt");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find(".png, .bmp"), std::string::npos) << r.out;
+
+    r = CbxIn(dir.Path(), "karaoke none.mp3 --at 2 -o frame.png");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(Count(r.out, "no lyrics found"), 1u) << r.out;
+
+    EXPECT_EQ(CbxIn(dir.Path(), "karaoke pl.mp3 --at 2 -o frame.png --codepage 1251").code, 2);
+    r = CbxIn(dir.Path(), "karaoke pl.mp3 --at 2 -o frame.png --codepage 1250");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(dir / "frame.png"));
+    r = CbxIn(dir.Path(), "lyrics --json --codepage 1250 pl.mp3");
+    EXPECT_NE(r.out.find("\"text\": \"\xC5\xBC\xC3\xB3\xC5\x82w\""), std::string::npos) << r.out;
+
+    // Relative picture paths are the song's folder's, wherever cbx runs.
+    std::filesystem::create_directories(dir / "songs");
+    test::WriteBytes(dir / "songs" / "s.mp3",
+                     std::string(100, '\0') +
+                         "#CBXGraphs\n#PICTURE=back.jpg\n#IMAGE=pics\\a.jpg%5\n#End CBXGraphs\n");
+    r = CbxIn(dir.Path(), "display-block --json songs/s.mp3");
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string folder = std::filesystem::absolute(dir / "songs").string();
+    EXPECT_NE(r.out.find("\"Picture\": \"" + folder + "/back.jpg\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"Path\": \"" + folder + "/pics/a.jpg\""), std::string::npos) << r.out;
 }
 
 }  // namespace cx

@@ -39,10 +39,11 @@ TEST(LrsFormat, EdgeRulesOfTheGrammar) {
     EXPECT_EQ(p[1].PieceText, "a]b");
     EXPECT_EQ(p[2].PieceText, "");
     EXPECT_TRUE(p[2].LineBreak);
-    // Comments, empty lines and a lone LF inside a line.
-    ASSERT_TRUE(ParseLrsTextForEditor("#x\r\n\r\n#IMAGE=a\r\n[1]a\nb", p));
-    ASSERT_EQ(p.size(), 2u);
-    EXPECT_EQ(p[1].PieceText, "a\nb");
+    // Comments and empty lines are skipped; a lone LF ends a line too.
+    ASSERT_TRUE(ParseLrsTextForEditor("#x\r\n\r\n#IMAGE=a\r\n[1]a\n[2]b", p));
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_EQ(p[1].PieceText, "a");
+    EXPECT_TRUE(p[1].LineBreak);
     // Text before the first tag, or an untagged line, fails and leaves nothing.
     EXPECT_FALSE(ParseLrsTextForEditor("[1]a\r\nplain text", p));
     EXPECT_EQ(p.size(), 1u);

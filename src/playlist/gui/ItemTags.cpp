@@ -1,23 +1,34 @@
 #include "playlist/gui/ItemTags.h"
 
-#include <taglib/fileref.h>
-#include <taglib/tag.h>
+#include <cmath>
 
+#include "lyrics/Mp3Class.h"
+#include "midi/MidiInfo.h"
 #include "playlist/PlaylistFile.h"
 
 namespace cx {
 
-std::optional<ItemTags> ReadItemTags(const std::string& path) {
-    TagLib::FileRef file(path.c_str(), true, TagLib::AudioProperties::Fast);
-    if (file.isNull() || !file.tag()) return std::nullopt;
-    const std::string title = file.tag()->title().to8Bit(true);
-    const std::string artist = file.tag()->artist().to8Bit(true);
-    if (title.empty()) return std::nullopt;
+std::optional<ItemTags> ReadItemTags(const std::string& path, Codepage codepage) {
+    MP3Class song(codepage);
+    song.SetMidiInspector(MidiInspectorFor(codepage));
+    song.SetFilename(path);
+    if (!song.ReadFile()) return std::nullopt;
+    const MP3Info& info = song.Info();
     ItemTags tags;
-    tags.text = artist.empty() ? title : artist + " - " + title;
-    if (file.audioProperties())
-        tags.time = FormatListTime(file.audioProperties()->lengthInSeconds());
+    if (!info.Title.empty())
+        tags.text = info.Artist.empty() ? info.Title : info.Artist + " - " + info.Title;
+    // A song without a title still gets its length; its text stays the file name.
+    if (info.Length > 0) tags.time = FormatListTime(static_cast<int>(std::floor(info.Length)));
+    if (tags.text.empty() && tags.time.empty()) return std::nullopt;
     return tags;
+}
+
+std::optional<ItemTags> ReadItemTags(const std::string& path) {
+    return ReadItemTags(path, Codepage::Cp1252);
+}
+
+TagReaderFn ItemTagReader(Codepage codepage) {
+    return [codepage](const std::string& path) { return ReadItemTags(path, codepage); };
 }
 
 }  // namespace cx

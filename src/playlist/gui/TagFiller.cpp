@@ -7,7 +7,7 @@ namespace cx {
 TagFiller::TagFiller(FlatListModel& model, TagReaderFn reader, QObject* parent)
     : QObject(parent),
       m_model(model),
-      m_reader(reader ? std::move(reader) : TagReaderFn(ReadItemTags)),
+      m_reader(reader ? std::move(reader) : ItemTagReader(Codepage::Cp1252)),
       m_generation(std::make_shared<std::atomic<std::uint64_t>>(0)) {
     // One file at a time keeps the disk reading in order.
     m_pool.setMaxThreadCount(1);
@@ -32,7 +32,7 @@ void TagFiller::Request(std::uint64_t itemId, const std::string& path) {
                 if (!tags || generations->load() != generation) return;
                 const int index = m_model.IndexOfId(itemId);
                 if (index < 0) return;
-                m_model.SetListString(index, tags->text);
+                if (!tags->text.empty()) m_model.SetListString(index, tags->text);
                 if (!tags->time.empty()) m_model.SetListTime(index, tags->time);
             },
             Qt::QueuedConnection);

@@ -417,7 +417,7 @@ bool Player::ChangeSong(const QString& path) {
         return false;
     }
     const auto tags = m_services.readTags ? m_services.readTags(song) : ReadItemTags(song);
-    const std::string text = tags ? tags->text : BaseNameOf(song);
+    const std::string text = tags && !tags->text.empty() ? tags->text : BaseNameOf(song);
     const bool ok = m_control.AddAndPlay(song, text, tags ? tags->time : std::string());
     RefreshSong();
     return ok;

@@ -1,0 +1,195 @@
+// Lyrics files as users have them: LF or lone CR line ends, UTF-8 with or
+// without a byte-order mark, and 8-bit text in the language's code page.
+#include <gtest/gtest.h>
+
+#include "lyrics/DisplayBlock.h"
+#include "lyrics/KokFormat.h"
+#include "lyrics/LrcFormat.h"
+#include "lyrics/LrsFormat.h"
+#include "lyrics/LyricsLoader.h"
+#include "lyrics/LyricsText.h"
+#include "lyrics/SiblingFile.h"
+#include "support/TestSupport.h"
+
+namespace cx {
+namespace {
+
+// The same text with every CR LF replaced by `end`.
+std::string WithLineEnds(std::string text, const std::string& end) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "\r\n") == 0) {
+            out += end;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+struct Piece {
+    double time;
+    std::string text;
+    bool lineBreak;
+};
+
+void ExpectPieces(const PieceArray& p, const std::vector<Piece>& want, const std::string& what) {
+    ASSERT_EQ(p.size(), want.size() + 1) << what;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        EXPECT_DOUBLE_EQ(p[i + 1].StartTime, want[i].time) << what << " piece " << i + 1;
+        EXPECT_EQ(p[i + 1].PieceText, want[i].text) << what << " piece " << i + 1;
+        EXPECT_EQ(p[i + 1].LineBreak, want[i].lineBreak) << what << " piece " << i + 1;
+    }
+}
+
+const std::vector<Piece> kFivePieces = {
+    {12.5, "Hel", false}, {12.75, "lo ", false}, {13.1, "world", true},
+    {15, "Good", false},  {15.6, "bye", false},
+};
+
+TEST(LineEnds, EveryReaderTakesCrLfLfAndLoneCr) {
+    const std::string lrc =
+        "[ti:Song]\r\n[00:12.50]Hel<00:12.75>lo <00:13.10>world\r\n"
+        "[00:15.00]Good<00:15.60>bye\r\n";
+    const std::string kok = "Hel;12,5000;lo ;12,7500;world;13,1000;\r\nGood;15,0000;bye;15,6000;";
+    const std::string lrs =
+        "#Cantabilex\r\n[12.5]Hel[12.75]lo [13.1]world\r\n[15]Good[15,6]bye\r\n#End Cantabilex";
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        const std::string name = end == "\n" ? "LF" : end == "\r" ? "CR" : "CR LF";
+        PieceArray p;
+        ASSERT_TRUE(ParseLrcText(WithLineEnds(lrc, end), p)) << name;
+        // LRC lines close on their last piece, also the song's last one.
+        std::vector<Piece> want = kFivePieces;
+        want.back().lineBreak = true;
+        ExpectPieces(p, want, "LRC " + name);
+        EXPECT_EQ(p[1].LineText, "Hello world");
+
+        ASSERT_TRUE(ParseKokText(WithLineEnds(kok, end), p)) << name;
+        ExpectPieces(p, kFivePieces, "KOK " + name);
+
+        ASSERT_TRUE(ParseLrsTextForEditor(WithLineEnds(lrs, end), p)) << name;
+        ExpectPieces(p, kFivePieces, "LRS " + name);
+    }
+}
+
+TEST(LineEnds, BlankLinesOfMixedEndsChangeNothing) {
+    PieceArray p;
+    // LF LF is one empty line, CR CR LF an empty line and then a line end.
+    ASSERT_TRUE(ParseLrcText("[00:01.00]a\n\n[00:02.00]b\r\r\n[00:03.00]c", p));
+    ASSERT_EQ(p.size(), 4u);
+    EXPECT_EQ(p[3].PieceText, "c");
+    // An empty KOK line still closes the line before it, whatever its end.
+    ASSERT_TRUE(ParseKokText("Hel;12,5000;lo ;12,7500;\n\n", p));
+    EXPECT_TRUE(p[2].LineBreak);
+    EXPECT_EQ(SplitLines("a\r\n\nb\r").size(), 4u);
+}
+
+TEST(LineEnds, DisplayBlockWithLfOrCrEnds) {
+    const std::string block =
+        "#CBXGraphs\r\n#ARTIST=Band\r\n#TITLE=Song\r\n#FORE COLOR=255\r\n"
+        "#IMAGE=/abs/b.png%7\r\n\r\n#End CBXGraphs\r\n";
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        DisplayBlock b;
+        ASSERT_TRUE(ReadDisplayBlock(std::string(64, '\0') + WithLineEnds(block, end), "/songs",
+                                     Codepage::Cp1252, b));
+        EXPECT_EQ(b.Artist, "Band");
+        EXPECT_EQ(b.Title, "Song");
+        EXPECT_EQ(b.ForeColor, 255);
+        ASSERT_EQ(b.Images.size(), 2u);
+        EXPECT_EQ(b.Images[1].Time, 7);
+    }
+    // An end marker that does not close a line is not the end of a block.
+    DisplayBlock b;
+    EXPECT_FALSE(ReadDisplayBlock("#CBXGraphs\n#TITLE=x\n#End CBXGraphs", "", Codepage::Cp1252, b));
+}
+
+TEST(LineEnds, LoaderFindsLfFilesBesideTheSong) {
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.mp3", std::string(200, '\0'));
+    test::WriteBytes(dir / "a.lrc", "[ar:X]\n[00:01.00]One\n[00:02.00]Two\n");
+    LyricsModel m;
+    LoadLyricsResult r = LoadLyrics(dir / "a.mp3", m, {}, Codepage::Cp1252);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.source, LyricsSource::Lrc);
+    ASSERT_EQ(m.UpperBound(), 2);
+    EXPECT_EQ(m.Lyrics[2].PieceText, "Two");
+
+    test::WriteBytes(dir / "b.mp3", std::string(200, '\0'));
+    test::WriteBytes(dir / "b.kok", "One;01,0000;\rTwo;02,0000;\r");
+    r = LoadLyrics(dir / "b.mp3", m, {}, Codepage::Cp1252);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.source, LyricsSource::Kok);
+    EXPECT_EQ(m.UpperBound(), 2);
+
+    // An LRS block inside the media file with LF ends.
+    test::WriteBytes(dir / "c.mp3",
+                     std::string(200, '\0') + "#Cantabilex\n[1]One\n[2]Two\n#End Cantabilex\n");
+    r = LoadLyrics(dir / "c.mp3", m, {}, Codepage::Cp1252);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.source, LyricsSource::Lrs);
+    EXPECT_EQ(m.UpperBound(), 2);
+}
+
+TEST(Encoding, Utf8WithAndWithoutBomAnd1250ForPolish) {
+    const std::string zolw = "\xC5\xBC\xC3\xB3\xC5\x82w";  // "żółw" in UTF-8
+    test::TempDir dir;
+    test::WriteBytes(dir / "bom.lrc", "\xEF\xBB\xBF[00:01.00]" + zolw + "\n");
+    test::WriteBytes(dir / "plain.lrc", "[00:01.00]" + zolw + "\n");
+    // The same word in code page 1250, which 1252 would read as "¿ó³w".
+    test::WriteBytes(dir / "cp.lrc", "[00:01.00]\xBF\xF3\xB3w\r\n");
+    for (const char* name : {"bom.lrc", "plain.lrc"}) {
+        for (Codepage cp : {Codepage::Cp1250, Codepage::Cp1252}) {
+            TextFileRead read = ReadLyricsTextFile(dir / name, cp);
+            ASSERT_TRUE(read.ok);
+            PieceArray p;
+            ASSERT_TRUE(ParseLrcText(read.text, p)) << name;
+            ASSERT_EQ(p.size(), 2u);
+            EXPECT_EQ(p[1].PieceText, zolw) << name;
+        }
+    }
+    const Codepage polish = CodepageForLanguage("pl");
+    TextFileRead read = ReadLyricsTextFile(dir / "cp.lrc", polish);
+    PieceArray p;
+    ASSERT_TRUE(ParseLrcText(read.text, p));
+    EXPECT_EQ(p[1].PieceText, zolw);
+    read = ReadLyricsTextFile(dir / "cp.lrc", CodepageForLanguage("en"));
+    ASSERT_TRUE(ParseLrcText(read.text, p));
+    EXPECT_EQ(p[1].PieceText, "\xC2\xBF\xC3\xB3\xC2\xB3w");
+}
+
+TEST(Encoding, WritersKeepTheCodepageUnlessTheTextDoesNotFit) {
+    test::TempDir dir;
+    PieceArray p(1);
+    p.push_back({"", "\xC5\xBC\xC3\xB3\xC5\x82w", 1.0, true});  // fits 1250
+    ASSERT_TRUE(WriteLrsFile(p, dir / "a.lrs", Codepage::Cp1250));
+    EXPECT_EQ(test::ReadBytes(dir / "a.lrs"), "#Cantabilex\r\n[1]\xBF\xF3\xB3w\r\n#End Cantabilex");
+    p[1].PieceText = "\xE2\x99\xAA";  // a note sign no code page holds
+    const LyricsResult r = WriteLrsFile(p, dir / "b.lrs", Codepage::Cp1250);
+    ASSERT_TRUE(r);
+    EXPECT_FALSE(r.warning.empty());
+    EXPECT_EQ(test::ReadBytes(dir / "b.lrs").substr(0, 3), "\xEF\xBB\xBF");
+}
+
+TEST(LineEnds, EveryCorpusLrcGivesTimedPieces) {
+    CX_REQUIRE_CORPUS();
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(test::CorpusDir() / "lrc")) {
+        if (e.path().extension() != ".lrc") continue;
+        ++files;
+        TextFileRead read = ReadLyricsTextFile(e.path(), Codepage::Cp1252);
+        ASSERT_TRUE(read.ok) << e.path();
+        PieceArray p;
+        const LyricsResult r = ParseLrcText(read.text, p);
+        ASSERT_TRUE(r) << e.path() << ": " << r.reason;
+        for (std::size_t i = 1; i < p.size(); ++i) {
+            // No raw tags painted as text: a line tag never stays in a piece.
+            EXPECT_EQ(p[i].PieceText.find("[0"), std::string::npos) << e.path();
+            EXPECT_EQ(p[i].PieceText.find('\n'), std::string::npos) << e.path();
+        }
+    }
+    EXPECT_GT(files, 0);
+}
+
+}  // namespace
+}  // namespace cx
