@@ -28,6 +28,7 @@
 #include "platform/QtThemeEnvironment.h"
 #include "playback/player/MediaTransport.h"
 #include "playback/player/gui/Player.h"
+#include "playlist/gui/ItemTags.h"
 #include "playlist/gui/UserList.h"
 
 namespace cx {
@@ -349,7 +350,8 @@ void Application::CreateWindows() {
 
 void Application::CreatePlayer() {
     auto translate = [this](std::string_view key) { return Tr(std::string(key)); };
-    m_userList = new UserList(m_list, translate);
+    const TagReaderFn tags = ItemTagReader(LyricsCodepage(m_translator));
+    m_userList = new UserList(m_list, translate, tags);
     m_userList->SetMusicPath(QString::fromStdString(m_settings.MusicPath));
     m_userList->onMusicPathChanged = [this](const QString& folder) {
         m_settings.MusicPath = folder.toStdString();
@@ -360,6 +362,7 @@ void Application::CreatePlayer() {
     };
     PlayerServices services;
     services.translate = translate;
+    services.readTags = tags;
     services.isRecording = [] { return false; };
     services.isEditorOpen = [] { return false; };
     services.autoPlay = [this] { return m_settings.AutoPlay; };
