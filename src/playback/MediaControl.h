@@ -57,6 +57,8 @@ struct MediaHooks {
     std::function<void(double fraction)> moveCdg;
     // The MIDI player.
     std::function<bool(const std::string& path)> openMidi;
+    // Why openMidi failed (the MIDI reader's own text); becomes LastError().
+    std::function<std::string()> midiOpenError;
     std::function<void(bool resume)> playMidi;
     std::function<void()> pauseMidi, closeMidi;
     std::function<void(double fraction)> setMidiPosition;
