@@ -126,7 +126,11 @@ bool DropJunkTail(SmfFile& f, std::size_t t, const TempoMap& map) {
         if (!IsNoteOn(ev[i])) continue;
         const bool released = std::any_of(ev.begin() + static_cast<std::ptrdiff_t>(i) + 1, ev.end(),
                                           [&](const SmfEvent& e) { return Releases(e, ev[i]); });
-        if (!released) ev.erase(ev.begin() + static_cast<std::ptrdiff_t>(i));
+        if (released) continue;
+        // The next event waited for this one too.
+        if (i + 1 < ev.size() && ev[i + 1].tick - ev[i + 1].delta == ev[i].tick)
+            ev[i + 1].delta += ev[i].delta;
+        ev.erase(ev.begin() + static_cast<std::ptrdiff_t>(i));
     }
     if (ev.size() == before) return false;
     AddWarning(f, "track " + std::to_string(t + 1) + ": " + std::to_string(before - ev.size()) +
@@ -187,11 +191,12 @@ void LimitSilentGaps(SmfFile& file) {
         return it == cuts.begin() ? tick : tick - (it - 1)->removed;
     };
     for (auto& track : file.tracks) {
-        std::uint64_t previous = 0;
         for (auto& ev : track.events) {
-            ev.tick = shifted(ev.tick);
-            ev.delta = static_cast<std::uint32_t>(ev.tick - previous);
-            previous = ev.tick;
+            // The delta keeps counting from the event before in the file,
+            // which may be a system-exclusive message that is not kept.
+            const std::uint64_t now = shifted(ev.tick);
+            ev.delta = static_cast<std::uint32_t>(now - std::min(now, shifted(ev.tick - ev.delta)));
+            ev.tick = now;
         }
         track.endTick = shifted(track.endTick);
     }
