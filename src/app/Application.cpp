@@ -74,6 +74,12 @@ SongFileInfo ReadSongInfo(const std::string& path, Codepage cp) {
     return info;
 }
 
+// The reason alone: the message already names the file.
+std::string OpenFailureReason(const std::string& error) {
+    const auto colon = error.rfind(": ");
+    return colon == std::string::npos ? error : error.substr(colon + 2);
+}
+
 // A MIDI song's own title, colours and pictures, with its words-track title
 // and artist for the title page when the block names none.
 SongLook ReadMidiSongLook(const std::string& path, const SongFileInfo& info, Codepage cp) {
@@ -228,6 +234,7 @@ MediaHooks Application::Hooks() {
     h.seeked = [this](double seconds) { Seeked(seconds); };
     h.notice = [this](const std::string& key, const std::string& path) { ShowNotice(key, path); };
     h.openMidi = [this](const std::string& path) { return OpenMidiSong(path); };
+    h.midiOpenError = [this] { return m_midi.LastError(); };
     h.playMidi = [this](bool) { PlayMidiSong(); };
     h.pauseMidi = [this] { PauseMidiSong(); };
     h.closeMidi = [this] { CloseMidiSong(); };
@@ -372,7 +379,7 @@ void Application::CreatePlayer() {
         return QString::fromStdString(Tr(m_router.UnavailableKey(c)));
     };
     services.chooseFiles = m_options.chooseFiles;
-    services.lastOpenError = [this] { return m_media->LastError(); };
+    services.lastOpenError = [this] { return OpenFailureReason(m_media->LastError()); };
     m_player = new Player(*m_transport, m_list, services);
     m_player->SetPlaylistWindow(m_userList);
     m_player->onCommand = [this](Command command) { m_router.Act(command); };

@@ -36,8 +36,11 @@ std::vector<Verb> PlaylistVerbs();  // playlist
 // `source` is "midi-words", "midi-converter" or "midi-smf".
 bool LoadMidiLyricsForCli(const std::string& path, struct ::cx::LyricsModel& model,
                           std::string& source, std::string& error, Codepage codepage);
+struct RenderOptions;
 // Defined in VerbsMidi.cpp: `cbx render` when the input is a MIDI/KAR file.
-int RenderMidiForCli(const VerbArgs& args);
+int RenderMidiForCli(const RenderOptions& options);
+// Defined in VerbsPlayback.cpp: the `cbx render` verb, also reached as `cbx midi render`.
+int RenderForCli(const VerbArgs& args);
 // True when the file starts like a Standard MIDI File (or RIFF RMID).
 bool LooksLikeMidiFile(const std::string& path);
 

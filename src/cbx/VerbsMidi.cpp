@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cbx/CliArgs.h"
+#include "cbx/RenderOptions.h"
 #include "cbx/Verbs.h"
 #include "lyrics/LyricsModel.h"
 #include "midi/MidiInfo.h"
@@ -15,30 +16,21 @@
 #include "midi/SoundFonts.h"
 #include "platform/AtomicFile.h"
 #include "platform/PrivateTemp.h"
+#include "playback/AudioEngine.h"
+#include "playback/OfflineRenderer.h"
 
 namespace cx::cli {
 namespace {
 
-constexpr std::size_t kRenderBlockFrames = 4096;
 constexpr double kMaxRenderSeconds = 3 * 3600.0;
 
 const char* kMidiHelp =
     "usage: cbx midi FILE [--json] [--codepage 1250|1252] [--converter COMMAND]\n"
-    "       cbx midi render SONG.mid -o OUT.wav [...]   (see cbx midi render --help)\n"
+    "       cbx midi render SONG.mid -o OUT.wav [...]   (the same as cbx render)\n"
     "Prints a MIDI/KAR file's format, track count, division, tempo map, length in\n"
     "seconds, KAR title and artist, where its lyrics come from, and the channel\n"
     "records of its settings block. COMMAND is the external MIDI-to-KAR converter,\n"
     "run as COMMAND MIDI OUTPUT.\n";
-
-const char* kRenderHelp =
-    "usage: cbx render SONG.mid -o OUT.wav [--transpose N] [--midi-tempo P] [--mute CH,...]\n"
-    "                  [--soundfont F] [--start SECONDS]\n"
-    "Renders a MIDI/KAR song to a 32-bit float stereo WAV through the player's synth.\n"
-    "  --transpose N   semitones for every channel\n"
-    "  --midi-tempo P  tempo slider position 77..141 (109 = as written, 141 = double)\n"
-    "  --mute CH,...   channels 0..15 to silence\n"
-    "  --soundfont F   SoundFont to use instead of the first one installed\n"
-    "  --start S       start at S seconds (as a seek would)\n";
 
 Codepage CodepageOption(const std::optional<std::string>& v) {
     return v && *v == "1250" ? Codepage::Cp1250 : Codepage::Cp1252;
@@ -123,9 +115,9 @@ void PrintJson(const MidiFileInfo& info, const char* source, int pieces,
 }
 
 int RunMidi(const VerbArgs& raw) {
-    // "cbx midi render ..." reaches the renderer until the playback verbs offer it for MIDI songs.
+    // One renderer, one set of options: "cbx midi render" is "cbx render".
     if (!raw.empty() && raw[0] == "render")
-        return RenderMidiForCli(VerbArgs(raw.begin() + 1, raw.end()));
+        return RenderForCli(VerbArgs(raw.begin() + 1, raw.end()));
     Args args(raw);
     if (args.WantsHelp()) {
         std::cout << kMidiHelp;
@@ -160,37 +152,26 @@ int RunMidi(const VerbArgs& raw) {
     return kExitOk;
 }
 
-void Le(std::string& out, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-// A 32-bit float stereo WAV (format 3) holding the samples.
-std::string FloatWav(const std::vector<float>& samples, int rate) {
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * sizeof(float));
-    std::string out = "RIFF";
-    Le(out, 36 + dataBytes, 4);
-    out += "WAVEfmt ";
-    Le(out, 16, 4);
-    Le(out, 3, 2);
-    Le(out, 2, 2);
-    Le(out, static_cast<std::uint32_t>(rate), 4);
-    Le(out, static_cast<std::uint32_t>(rate) * 8, 4);
-    Le(out, 8, 2);
-    Le(out, 32, 2);
-    out += "data";
-    Le(out, dataBytes, 4);
-    out.append(reinterpret_cast<const char*>(samples.data()), dataBytes);
-    return out;
-}
-
-bool ParseInt(const std::string& s, int& v) {
-    try {
-        std::size_t used = 0;
-        v = std::stoi(s, &used);
-        return used == s.size();
-    } catch (...) {
-        return false;
+// The engine owns its sources; the player keeps the synth.
+class BorrowedSynth final : public AudioSource {
+public:
+    explicit BorrowedSynth(MidiSynth& synth) : m_synth(synth) {}
+    int SampleRate() const override { return m_synth.SampleRate(); }
+    std::int64_t LengthFrames() const override { return m_synth.LengthFrames(); }
+    std::size_t Render(float* out, std::size_t frames) override {
+        return m_synth.Render(out, frames);
     }
+    bool SeekFrame(std::int64_t frame) override { return m_synth.SeekFrame(frame); }
+
+private:
+    MidiSynth& m_synth;
+};
+
+std::string FirstSoundFont(const std::string& chosen) {
+    if (!chosen.empty()) return chosen;
+    const auto ports = ListSoundFonts({}, SoundFontFolders());
+    const SoundFontPort* port = SelectMidiDevice(ports, 1);
+    return port ? port->Path.string() : std::string();
 }
 
 }  // namespace
@@ -224,79 +205,45 @@ bool LoadMidiLyricsForCli(const std::string& path, LyricsModel& model, std::stri
     return r.source != MidiLyricSource::None;
 }
 
-int RenderMidiForCli(const VerbArgs& raw) {
-    Args args(raw);
-    if (args.WantsHelp()) {
-        std::cout << kRenderHelp;
-        return kExitOk;
-    }
-    const auto out = args.Option("-o");
-    const auto transpose = args.Option("--transpose");
-    const auto tempo = args.Option("--midi-tempo");
-    const auto mute = args.Option("--mute");
-    const auto soundFont = args.Option("--soundfont");
-    const auto start = args.Option("--start");
-    const auto pos = args.Positionals();
-    if (!args.Error().empty()) return Fail(args.Error(), kExitUsage);
-    if (pos.size() != 1 || !out || !args.Unknown().empty())
-        return Fail("usage: cbx render SONG.mid -o OUT.wav", kExitUsage);
-    int semitones = 0, thumb = kTempoSliderRest;
-    if (transpose && (!ParseInt(*transpose, semitones) || std::abs(semitones) > 48)) {
-        return Fail("--transpose takes semitones from -48 to 48", kExitUsage);
-    }
-    if (tempo && (!ParseInt(*tempo, thumb) || thumb < kTempoSliderMin || thumb > kTempoSliderMax)) {
-        return Fail("--midi-tempo takes a slider position from 77 to 141", kExitUsage);
-    }
-    if (MidiTempoFactor(thumb) <= 0)
-        return Fail("at tempo position 77 the song stands still; nothing to render");
-    std::vector<int> muted;
-    if (mute) {
-        std::stringstream list(*mute);
-        for (std::string item; std::getline(list, item, ',');) {
-            int ch = -1;
-            if (!ParseInt(item, ch) || ch < 0 || ch >= kMidiChannels)
-                return Fail("--mute takes channels 0..15", kExitUsage);
-            muted.push_back(ch);
-        }
-    }
-    std::string font = soundFont.value_or("");
-    if (font.empty()) {
-        const auto ports = ListSoundFonts({}, SoundFontFolders());
-        if (const SoundFontPort* port = SelectMidiDevice(ports, 1)) font = port->Path.string();
-    }
+int RenderMidiForCli(const RenderOptions& o) {
+    const double factor = MidiTempoFactor(o.midiTempo);
+    if (factor <= 0)
+        return Fail("at tempo position 77 the song stands still; nothing to render", kExitUsage);
+    const std::string font = FirstSoundFont(o.soundFont);
     if (font.empty()) return Fail(kNoSoundFontMessage);
 
     MidiPlayer player;
     LyricsModel model;
-    const MidiOpenResult opened = player.OpenMusic(pos[0], font, MidiLyricsOptions(), model);
-    if (!opened.opened || !opened.playable) return Fail(pos[0] + ": " + opened.message);
-    for (int ch : muted) player.ChannelEnabled(ch, false);
-    player.SetTempoSlider(thumb);
+    const MidiOpenResult opened = player.OpenMusic(o.input, font, MidiLyricsOptions(), model);
+    if (!opened.opened || !opened.playable) return Fail(o.input + ": " + opened.message);
+    for (int ch : o.mute) player.ChannelEnabled(ch, false);
+    player.SetTempoSlider(o.midiTempo);
     MidiSynth& synth = *player.Source();
-    for (int c = 0; c < kMidiChannels; ++c) synth.SetChannelTranspose(c, semitones);
-    if (start) {
-        double s = 0;
-        try {
-            s = std::stod(*start);
-        } catch (...) {
-            return Fail("--start takes seconds", kExitUsage);
-        }
-        player.SetMidiPosition(s);
-    }
+    for (int c = 0; c < kMidiChannels; ++c) synth.SetChannelTranspose(c, o.transpose);
     player.PlayMidi();
-    std::vector<float> samples;
-    std::vector<float> block(2 * kRenderBlockFrames);
-    const auto maxFrames = static_cast<std::size_t>(kMaxRenderSeconds * synth.SampleRate());
-    while (samples.size() / 2 < maxFrames) {
-        const std::size_t n = synth.Render(block.data(), kRenderBlockFrames);
-        samples.insert(samples.end(), block.begin(),
-                       block.begin() + static_cast<std::ptrdiff_t>(2 * n));
-        if (n < kRenderBlockFrames) break;
+
+    // The same engine and streaming writer as audio songs: no song in memory.
+    const int rate = synth.SampleRate();
+    AudioEngine engine(rate);
+    const AudioHandle channel = engine.CreateSourceChannel(std::make_unique<BorrowedSynth>(synth));
+    engine.ChannelSetAttributes(channel, -1, o.volume, o.pan);
+    if (o.from > 0) engine.SetPositionSeconds(channel, o.from);
+    // Positions count what the synth hands out; --to is a time of the written song.
+    const double to = o.to >= 0 ? o.to : kMaxRenderSeconds * factor;
+    const auto toFrame =
+        static_cast<std::int64_t>(std::llround((o.from + (to - o.from) / factor) * rate));
+    const RenderResult r = OfflineRenderer(engine).RunToFile(channel, toFrame, o.output);
+    if (!r.error.empty()) return Fail(r.error);
+    for (const auto& w : player.Info().Warnings) std::cerr << "warning: " << w << "\n";
+    if (o.json) {
+        std::cout << "{\"output\":" << JsonString(o.output) << ",\"frames\":" << r.frames
+                  << ",\"rate\":" << rate << ",\"seconds\":" << r.seconds
+                  << ",\"realTimeFactor\":" << r.realTimeFactor
+                  << ",\"songSeconds\":" << Num(player.Info().LengthSeconds) << "}\n";
+    } else {
+        std::cout << "frames " << r.frames << "\n"
+                  << "real-time factor " << r.realTimeFactor << "\n";
     }
-    const std::string error = WriteFileAtomically(*out, FloatWav(samples, synth.SampleRate()));
-    if (!error.empty()) return Fail(*out + ": " + error);
-    std::cerr << "rendered " << Num(static_cast<double>(samples.size() / 2) / synth.SampleRate())
-              << " s to " << *out << "\n";
     return kExitOk;
 }
 

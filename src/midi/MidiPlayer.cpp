@@ -21,6 +21,14 @@ MidiOpenResult MidiPlayer::OpenMusic(const std::filesystem::path& song,
                                      const std::string& soundFont,
                                      const MidiLyricsOptions& lyricOptions, LyricsModel& model,
                                      const SynthOptions& synthOptions, AfterLoadContext context) {
+    MidiOpenResult r = Open(song, soundFont, lyricOptions, model, synthOptions, context);
+    m_lastError = r.message;
+    return r;
+}
+
+MidiOpenResult MidiPlayer::Open(const std::filesystem::path& song, const std::string& soundFont,
+                                const MidiLyricsOptions& lyricOptions, LyricsModel& model,
+                                const SynthOptions& synthOptions, AfterLoadContext& context) {
     MidiOpenResult r;
     CloseDevice();
     ResetLyricsModel(model);

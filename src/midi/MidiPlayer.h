@@ -48,6 +48,10 @@ public:
     void CloseDevice();
     void ZeroVariables();
 
+    // Why the last OpenMusic did not open the song or has no sound (the
+    // same text as its result's message); empty when it opened and plays.
+    const std::string& LastError() const { return m_lastError; }
+
     MidiSynth* Source() { return m_synth.get(); }
     MidiPlayState State() const { return m_state; }
     const MidiFileInfo& Info() const { return m_info; }
@@ -86,10 +90,14 @@ public:
     std::string SaveMidi();
 
 private:
+    MidiOpenResult Open(const std::filesystem::path& song, const std::string& soundFont,
+                        const MidiLyricsOptions& lyricOptions, LyricsModel& model,
+                        const SynthOptions& synthOptions, AfterLoadContext& context);
     void ApplyTranspose();
 
     std::unique_ptr<MidiSynth> m_synth;
     const AudioClock* m_clock = nullptr;
+    std::string m_lastError;
     std::filesystem::path m_song;
     MidiFileInfo m_info;
     MidiSettings m_settings;

@@ -61,6 +61,7 @@ std::unique_ptr<MidiSynth> MidiSynth::Create(std::string_view songBytes,
     s->m_events = SequenceEvents(*smf.file, s->m_tempo);
     s->m_lengthSeconds = SongLengthSeconds(*smf.file, s->m_tempo);
     s->m_lengthFrames = std::llround(s->m_lengthSeconds * s->m_sampleRate);
+    s->m_limiter.SetSampleRate(s->m_sampleRate);
     s->m_eventFrames.reserve(s->m_events.size());
     for (const auto& e : s->m_events)
         s->m_eventFrames.push_back(std::llround(e.seconds * s->m_sampleRate));
@@ -78,6 +79,7 @@ std::unique_ptr<MidiSynth> MidiSynth::Create(std::string_view songBytes,
     fluid_settings_setint(f.settings, "synth.threadsafe-api", 0);
     fluid_settings_setint(f.settings, "synth.reverb.active", options.effects ? 1 : 0);
     fluid_settings_setint(f.settings, "synth.chorus.active", options.effects ? 1 : 0);
+    fluid_settings_setnum(f.settings, "synth.gain", kSynthGain);
     f.synth = new_fluid_synth(f.settings);
     if (!f.synth) {
         error = "the synthesizer could not be created";
@@ -342,6 +344,7 @@ std::size_t MidiSynth::Render(float* out, std::size_t frames) {
                                static_cast<double>(m_lengthFrames));
         done += chunk;
     }
+    m_limiter.Process(out, done);
     m_outputFrames.fetch_add(static_cast<std::int64_t>(done), std::memory_order_acq_rel);
     m_songSeconds.store(m_songFrame / m_sampleRate, std::memory_order_release);
     return done;

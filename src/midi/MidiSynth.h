@@ -14,6 +14,7 @@
 
 #include "midi/MidiChannels.h"
 #include "midi/SmfReader.h"
+#include "midi/SoftLimiter.h"
 #include "midi/SpscQueue.h"
 #include "midi/TempoMap.h"
 #include "playback/AudioSource.h"
@@ -22,6 +23,9 @@ namespace cx {
 
 inline constexpr int kDefaultSynthSampleRate = 44100;
 inline constexpr std::size_t kSynthCommandCapacity = 256;
+// FluidSynth's master gain. Its own default (0.2) lets busy General MIDI
+// songs pass full scale; this leaves headroom, and the limiter catches the rest.
+inline constexpr double kSynthGain = 0.16;
 
 // A channel message at its time in the song.
 struct TimedMidiEvent {
@@ -122,6 +126,7 @@ private:
     double m_lengthSeconds = 0;
     std::int64_t m_lengthFrames = 0;
     std::array<Channel, kMidiChannels> m_channels{};
+    SoftLimiter m_limiter;
 
     SpscQueue<Command, kSynthCommandCapacity> m_commands;
     std::atomic<double> m_songSeconds{0};

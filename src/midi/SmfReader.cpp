@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "midi/MidiSettingsBlock.h"
+#include "midi/TempoMap.h"
+
 namespace cx {
 namespace {
 
@@ -11,6 +14,7 @@ constexpr std::string_view kTrackTag = "MTrk";
 constexpr std::size_t kChunkHeaderBytes = 8;
 constexpr std::size_t kMinHeaderLength = 6;
 constexpr std::size_t kReserveEvents = 1u << 16;
+constexpr std::size_t kTempoBytes = 3;
 
 std::uint32_t Be32(std::string_view b, std::size_t pos) {
     auto u = [&](std::size_t i) {
@@ -48,121 +52,6 @@ std::string_view UnwrapRmid(std::string_view bytes) {
     return std::string_view();
 }
 
-class TrackParser {
-public:
-    TrackParser(std::string_view bytes, std::size_t begin, std::size_t limit,
-                std::size_t& eventBudget)
-        : m_b(bytes), m_pos(begin), m_limit(limit), m_budget(eventBudget) {}
-
-    // Walks events until End-of-Track or the limit. Returns the problem, if any.
-    const char* Run(SmfTrack& track) {
-        track.events.reserve(std::min<std::size_t>((m_limit - m_pos) / 4, kReserveEvents));
-        std::uint64_t tick = 0;
-        std::uint8_t running = 0;
-        while (m_pos < m_limit) {
-            std::uint32_t delta = 0;
-            if (!ReadVlq(delta)) return "the track ends inside a delta-time";
-            tick += delta;
-            if (m_pos >= m_limit) return "the track ends after a delta-time";
-            if (m_budget == 0) return "too many events; the rest of the track is ignored";
-            SmfEvent ev;
-            ev.tick = tick;
-            ev.delta = delta;
-            const auto b = static_cast<std::uint8_t>(m_b[m_pos]);
-            const char* problem = nullptr;
-            if (b == 0xFF) {
-                problem = ReadMeta(ev);
-            } else if (b == 0xF0 || b == 0xF7) {
-                problem = ReadSysex(ev);
-            } else if (b > 0xF0) {
-                // System common/real-time bytes do not belong in a file; skip them.
-                ++m_pos;
-                continue;
-            } else {
-                bool skipped = false;
-                problem = ReadChannel(ev, b, running, skipped);
-                if (skipped) continue;
-            }
-            if (problem) return problem;
-            --m_budget;
-            track.endTick = tick;
-            const bool end = ev.IsMeta(kMetaEndOfTrack);
-            if (ev.status != 0xF0 && ev.status != 0xF7) track.events.push_back(std::move(ev));
-            if (end) {
-                m_sawEnd = true;
-                return nullptr;
-            }
-        }
-        return nullptr;
-    }
-
-    std::size_t Pos() const { return m_pos; }
-    bool SawEnd() const { return m_sawEnd; }
-
-private:
-    bool ReadVlq(std::uint32_t& out) {
-        out = 0;
-        for (int i = 0; i < kMaxVlqBytes; ++i) {
-            if (m_pos >= m_limit) return false;
-            const auto c = static_cast<std::uint8_t>(m_b[m_pos++]);
-            out = (out << 7) | (c & 0x7Fu);
-            if (!(c & 0x80u)) return true;
-        }
-        return true;  // a fifth continuation byte is malformed; take what we have
-    }
-
-    const char* ReadMeta(SmfEvent& ev) {
-        ++m_pos;
-        if (m_pos >= m_limit) return "the track ends inside a meta event";
-        ev.status = 0xFF;
-        ev.data1 = static_cast<std::uint8_t>(m_b[m_pos++]);
-        std::uint32_t len = 0;
-        if (!ReadVlq(len)) return "the track ends inside a meta event";
-        if (len > m_limit - m_pos) return "a meta event runs past the end of its track";
-        ev.data.assign(m_b.substr(m_pos, len));
-        m_pos += len;
-        return nullptr;
-    }
-
-    const char* ReadSysex(SmfEvent& ev) {
-        ev.status = static_cast<std::uint8_t>(m_b[m_pos++]);
-        std::uint32_t len = 0;
-        if (!ReadVlq(len)) return "the track ends inside a system-exclusive message";
-        if (len > m_limit - m_pos)
-            return "a system-exclusive message runs past the end of its track";
-        m_pos += len;
-        return nullptr;
-    }
-
-    const char* ReadChannel(SmfEvent& ev, std::uint8_t b, std::uint8_t& running, bool& skipped) {
-        std::uint8_t status = b;
-        if (b & 0x80u) {
-            ++m_pos;
-            running = b;
-        } else if (running == 0) {
-            ++m_pos;  // a data byte with no status to repeat
-            skipped = true;
-            return nullptr;
-        } else {
-            status = running;
-        }
-        const int kind = status & 0xF0;
-        const std::size_t need = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
-        if (need > m_limit - m_pos) return "the track ends inside a channel message";
-        ev.status = status;
-        ev.data1 = static_cast<std::uint8_t>(m_b[m_pos] & 0x7F);
-        ev.data2 = need == 2 ? static_cast<std::uint8_t>(m_b[m_pos + 1] & 0x7F) : 0;
-        m_pos += need;
-        return nullptr;
-    }
-
-    std::string_view m_b;
-    std::size_t m_pos;
-    std::size_t m_limit;
-    std::size_t& m_budget;
-    bool m_sawEnd = false;
-};
-
 bool IsChunkTagChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0;
 }
@@ -171,6 +60,174 @@ bool IsChunkTagChar(char c) {
 bool IsChunkTag(std::string_view tag) {
     return tag.size() == 4 && std::all_of(tag.begin(), tag.end(), IsChunkTagChar);
 }
+
+// Why a track walk ended.
+enum class TrackStop {
+    End,        // End-of-Track
+    Limit,      // the bytes given to the walk ran out
+    NextChunk,  // the next chunk (or an appended block) starts here
+    Junk,       // bytes that cannot be an event
+    Truncated,  // an event is cut off by the limit
+    Budget,     // too many events in the file
+};
+
+struct TrackOutcome {
+    TrackStop stop = TrackStop::Limit;
+    const char* problem = nullptr;
+    std::size_t pos = 0;  // where the walk stopped (the start of junk)
+};
+
+class TrackParser {
+public:
+    TrackParser(std::string_view bytes, std::size_t begin, std::size_t limit,
+                std::size_t& eventBudget)
+        : m_b(bytes), m_pos(begin), m_limit(limit), m_budget(eventBudget) {}
+
+    TrackOutcome Run(SmfTrack& track) {
+        track.events.reserve(std::min<std::size_t>((m_limit - m_pos) / 4, kReserveEvents));
+        std::uint64_t tick = 0;
+        std::uint8_t running = 0;
+        while (m_pos < m_limit) {
+            if (AtChunkStart()) return Stop(TrackStop::NextChunk, "runs into the next chunk");
+            const std::size_t start = m_pos;
+            std::uint32_t delta = 0;
+            if (const auto s = ReadVlq(delta); s != Vlq::Ok) {
+                if (s == Vlq::Bad)
+                    return Junk(start, "stops at a delta-time longer than four bytes");
+                return Stop(TrackStop::Truncated, "ends inside a delta-time");
+            }
+            if (m_pos >= m_limit) return Stop(TrackStop::Truncated, "ends after a delta-time");
+            if (m_budget == 0)
+                return Stop(TrackStop::Budget, "has too many events; the rest is ignored");
+            SmfEvent ev;
+            ev.tick = tick + delta;
+            ev.delta = delta;
+            const auto b = static_cast<std::uint8_t>(m_b[m_pos]);
+            if (b == 0xFF) {
+                ReadMeta(ev);
+            } else if (b == 0xF0 || b == 0xF7) {
+                ReadSysex(ev);
+            } else if (b > 0xF0) {
+                // System common and real-time bytes never stand in a file.
+                Fail(TrackStop::Junk, "stops at a byte that cannot start an event");
+            } else {
+                ReadChannel(ev, b, running);
+            }
+            if (m_stop != TrackStop::Limit) {
+                if (m_stop == TrackStop::Junk) m_pos = start;
+                return Outcome();
+            }
+            --m_budget;
+            tick = ev.tick;
+            track.endTick = tick;
+            const bool end = ev.IsMeta(kMetaEndOfTrack);
+            if (ev.status != 0xF0 && ev.status != 0xF7) track.events.push_back(std::move(ev));
+            if (end) return Stop(TrackStop::End, nullptr);
+        }
+        return Stop(TrackStop::Limit, nullptr);
+    }
+
+private:
+    enum class Vlq { Ok, Cut, Bad };
+
+    bool AtChunkStart() const {
+        const std::string_view rest = m_b.substr(m_pos, m_limit - m_pos);
+        return rest.substr(0, 4) == kTrackTag || rest.substr(0, 4) == kHeaderTag ||
+               rest.substr(0, kMidiBlockStart.size()) == kMidiBlockStart;
+    }
+
+    TrackOutcome Outcome() const { return {m_stop, m_problem, m_pos}; }
+    TrackOutcome Stop(TrackStop stop, const char* problem) {
+        Fail(stop, problem);
+        return Outcome();
+    }
+    TrackOutcome Junk(std::size_t at, const char* problem) {
+        m_pos = at;
+        return Stop(TrackStop::Junk, problem);
+    }
+    void Fail(TrackStop stop, const char* problem) {
+        m_stop = stop;
+        m_problem = problem;
+    }
+
+    Vlq ReadVlq(std::uint32_t& out) {
+        out = 0;
+        for (int i = 0; i < kMaxVlqBytes; ++i) {
+            if (m_pos >= m_limit) return Vlq::Cut;
+            const auto c = static_cast<std::uint8_t>(m_b[m_pos++]);
+            out = (out << 7) | (c & 0x7Fu);
+            if (!(c & 0x80u)) return Vlq::Ok;
+        }
+        return Vlq::Bad;
+    }
+
+    void ReadMeta(SmfEvent& ev) {
+        ++m_pos;
+        if (m_pos >= m_limit) return Fail(TrackStop::Truncated, "ends inside a meta event");
+        ev.status = 0xFF;
+        ev.data1 = static_cast<std::uint8_t>(m_b[m_pos++]);
+        if (ev.data1 & 0x80u)
+            return Fail(TrackStop::Junk, "stops at a meta event of no possible type");
+        std::uint32_t len = 0;
+        if (const auto s = ReadVlq(len); s != Vlq::Ok) {
+            return Fail(s == Vlq::Bad ? TrackStop::Junk : TrackStop::Truncated,
+                        "stops at a meta event without a length");
+        }
+        // These two have fixed lengths; anything else here is not an event.
+        if ((ev.data1 == kMetaEndOfTrack && len != 0) ||
+            (ev.data1 == kMetaTempo && len != kTempoBytes)) {
+            return Fail(TrackStop::Junk, "stops at a meta event of the wrong length");
+        }
+        if (len > m_limit - m_pos)
+            return Fail(TrackStop::Truncated, "is cut off inside a meta event");
+        ev.data.assign(m_b.substr(m_pos, len));
+        m_pos += len;
+    }
+
+    void ReadSysex(SmfEvent& ev) {
+        ev.status = static_cast<std::uint8_t>(m_b[m_pos++]);
+        std::uint32_t len = 0;
+        if (const auto s = ReadVlq(len); s != Vlq::Ok) {
+            return Fail(s == Vlq::Bad ? TrackStop::Junk : TrackStop::Truncated,
+                        "stops at a system-exclusive message without a length");
+        }
+        if (len > m_limit - m_pos)
+            return Fail(TrackStop::Truncated, "is cut off inside a system-exclusive message");
+        m_pos += len;
+    }
+
+    void ReadChannel(SmfEvent& ev, std::uint8_t b, std::uint8_t& running) {
+        std::uint8_t status = b;
+        if (b & 0x80u) {
+            // A new status; running status takes it once the message is whole.
+        } else if (running == 0) {
+            return Fail(TrackStop::Junk, "stops at a data byte with no status before it");
+        } else {
+            status = running;
+        }
+        const std::size_t at = (b & 0x80u) ? m_pos + 1 : m_pos;
+        const int kind = status & 0xF0;
+        const std::size_t need = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
+        if (need > m_limit - std::min(at, m_limit))
+            return Fail(TrackStop::Truncated, "ends inside a channel message");
+        const auto d1 = static_cast<std::uint8_t>(m_b[at]);
+        const auto d2 = need == 2 ? static_cast<std::uint8_t>(m_b[at + 1]) : std::uint8_t{0};
+        if ((d1 | d2) & 0x80u)
+            return Fail(TrackStop::Junk, "stops at a channel message with a bad data byte");
+        running = status;
+        ev.status = status;
+        ev.data1 = d1;
+        ev.data2 = d2;
+        m_pos = at + need;
+    }
+
+    std::string_view m_b;
+    std::size_t m_pos;
+    std::size_t m_limit;
+    std::size_t& m_budget;
+    TrackStop m_stop = TrackStop::Limit;  // stands for "going on" until the walk ends
+    const char* m_problem = nullptr;
+};
 
 void Warn(SmfFile& f, std::string text) {
     if (f.warnings.size() < kMaxSmfWarnings) f.warnings.push_back(std::move(text));
@@ -190,36 +247,68 @@ bool ReadDivision(std::uint16_t raw, SmfDivision& d) {
     return raw > 0;
 }
 
-// Reads one "MTrk" chunk at pos; returns where the next chunk starts.
-std::size_t ReadTrackChunk(std::string_view b, std::size_t pos, SmfFile& f, std::size_t& budget) {
+struct ChunkRead {
+    std::size_t next = 0;  // where to look for the next chunk
+    bool clean = true;     // the chunk was exactly as long as it said
+};
+
+TrackOutcome WalkTrack(std::string_view b, std::size_t begin, std::size_t end, std::size_t& budget,
+                       SmfTrack& track) {
+    track = SmfTrack();
+    return TrackParser(b, begin, end, budget).Run(track);
+}
+
+// Reads one "MTrk" chunk at pos.
+ChunkRead ReadTrackChunk(std::string_view b, std::size_t pos, SmfFile& f, std::size_t& budget) {
     const std::size_t begin = pos + kChunkHeaderBytes;
     const std::uint32_t declared = Be32(b, pos + 4);
-    const std::size_t n = f.tracks.size() + 1;
-    std::size_t limit = begin + std::min<std::size_t>(declared, b.size() - begin);
-    if (declared > b.size() - begin) {
-        Warn(f, "track " + std::to_string(n) + " claims more bytes than the file holds");
-    }
+    const std::string n = "track " + std::to_string(f.tracks.size() + 1);
+    const bool fits = declared <= b.size() - begin;
+    const std::size_t statedEnd = fits ? begin + declared : b.size();
+    // The stated length is trusted when the next chunk, an appended settings
+    // block or the end of the file follows it.
+    const std::string_view after = b.substr(statedEnd);
+    const bool landsWell = fits && (after.empty() || IsChunkTag(after.substr(0, 4)) ||
+                                    after.substr(0, kMidiBlockStart.size()) == kMidiBlockStart);
+    ChunkRead r;
+    r.clean = landsWell;
+    if (!fits) Warn(f, n + " claims more bytes than the file holds");
+
     SmfTrack track;
     const std::size_t budgetBefore = budget;
-    TrackParser p(b, begin, limit, budget);
-    const char* problem = p.Run(track);
-    if (!p.SawEnd() && limit < b.size() && !IsChunkTag(b.substr(limit, 4))) {
-        // The stated length is too short: read on up to the next track instead.
-        const std::size_t next = b.find(kTrackTag, limit);
-        std::size_t extended = next == std::string_view::npos ? b.size() : next;
+    TrackOutcome out = WalkTrack(b, begin, statedEnd, budget, track);
+    const bool cutAtStatedEnd = out.stop == TrackStop::Limit || out.stop == TrackStop::Truncated;
+    if (cutAtStatedEnd && !landsWell && statedEnd < b.size()) {
+        // The stated length is too short: read on until the track ends or
+        // the bytes stop looking like events.
         budget = budgetBefore;
-        track = SmfTrack();
-        TrackParser again(b, begin, extended, budget);
-        problem = again.Run(track);
-        Warn(f, "track " + std::to_string(n) + " is longer than its stated length");
-        limit = again.SawEnd() ? again.Pos() : extended;
-    } else if (p.SawEnd() && p.Pos() < limit && b.substr(p.Pos(), 4) == kTrackTag) {
-        Warn(f, "track " + std::to_string(n) + " is shorter than its stated length");
-        limit = p.Pos();
+        out = WalkTrack(b, begin, b.size(), budget, track);
+        Warn(f, n + " is longer than its stated length");
     }
-    if (problem) Warn(f, "track " + std::to_string(n) + ": " + problem);
+    r.next = landsWell ? statedEnd : out.pos;
+    switch (out.stop) {
+        case TrackStop::End:
+        case TrackStop::NextChunk:
+            // A chunk that ends before its stated length: the next one starts here.
+            if (out.pos < statedEnd && b.substr(out.pos, 4) == kTrackTag) r.next = out.pos;
+            if (r.next < statedEnd) {
+                Warn(f, n + " is shorter than its stated length");
+                r.clean = false;
+            }
+            break;
+        case TrackStop::Limit:
+            track.damaged = !fits;
+            break;
+        case TrackStop::Junk:
+        case TrackStop::Truncated:
+        case TrackStop::Budget:
+            Warn(f, n + " " + out.problem);
+            track.damaged = true;
+            r.clean = false;
+            break;
+    }
     f.tracks.push_back(std::move(track));
-    return limit;
+    return r;
 }
 
 }  // namespace
@@ -236,12 +325,8 @@ SmfResult ParseSmf(std::string_view whole) {
         return r;
     }
     const std::string_view b = UnwrapRmid(whole);
-    if (b.substr(0, 4) != kHeaderTag) {
-        r.error = "not a MIDI file (no MThd header)";
-        return r;
-    }
-    if (b.size() < kChunkHeaderBytes + kMinHeaderLength) {
-        r.error = "the file ends inside the MIDI header";
+    if (b.substr(0, 4) != kHeaderTag || b.size() < kChunkHeaderBytes + kMinHeaderLength) {
+        r.error = kNotMidiFileMessage;
         return r;
     }
     SmfFile f;
@@ -249,40 +334,54 @@ SmfResult ParseSmf(std::string_view whole) {
     f.format = Be16(b, 8);
     f.declaredTracks = Be16(b, 10);
     if (!ReadDivision(Be16(b, 12), f.division)) {
-        r.error = "the MIDI header has an invalid time division";
+        r.error = std::string(kNotMidiFileMessage) + " (its header has no valid time division)";
         return r;
     }
     if (headerLength < kMinHeaderLength) Warn(f, "the MIDI header is shorter than 6 bytes");
     std::size_t pos = kChunkHeaderBytes + std::clamp<std::size_t>(headerLength, kMinHeaderLength,
                                                                   b.size() - kChunkHeaderBytes);
     std::size_t budget = kMaxSmfEvents;
+    bool clean = true;  // every chunk so far agreed with its stated length
     while (pos + kChunkHeaderBytes <= b.size() && f.tracks.size() < kMaxSmfTracks) {
         const std::string_view tag = b.substr(pos, 4);
         if (tag == kTrackTag) {
-            pos = ReadTrackChunk(b, pos, f, budget);
+            if (clean && f.declaredTracks > 0 &&
+                f.tracks.size() == static_cast<std::size_t>(f.declaredTracks)) {
+                // Sound structure up to here: the header's count holds, and
+                // what follows (often a copy of a track) is not played.
+                Warn(f, "track chunks after the " + std::to_string(f.declaredTracks) +
+                            " the header counts are ignored");
+                break;
+            }
+            const ChunkRead c = ReadTrackChunk(b, pos, f, budget);
+            pos = c.next;
+            clean = clean && c.clean;
             continue;
         }
         if (IsChunkTag(tag)) {
             // A chunk type we do not know: skip it as the format allows.
             const std::uint32_t len = Be32(b, pos + 4);
-            pos +=
-                kChunkHeaderBytes + std::min<std::size_t>(len, b.size() - pos - kChunkHeaderBytes);
+            const std::size_t avail = b.size() - pos - kChunkHeaderBytes;
+            if (len > avail) clean = false;
+            pos += kChunkHeaderBytes + std::min<std::size_t>(len, avail);
             continue;
         }
         const std::size_t next = b.find(kTrackTag, pos);
         if (next == std::string_view::npos) break;  // trailing data, such as a settings block
-        Warn(f, "skipped " + std::to_string(next - pos) + " bytes of garbage before a track");
+        Warn(f, "skipped " + std::to_string(next - pos) + " bytes of junk before a track");
+        clean = false;
         pos = next;
     }
     f.smfBytes = std::min(pos, b.size());
     if (f.tracks.empty()) {
-        r.error = "the MIDI file holds no track";
+        r.error = kTrackExpectedMessage;
         return r;
     }
     if (static_cast<int>(f.tracks.size()) < f.declaredTracks) {
         Warn(f, "the header promises " + std::to_string(f.declaredTracks) +
                     " tracks, the file holds " + std::to_string(f.tracks.size()));
     }
+    LimitSilentGaps(f);
     r.file = std::move(f);
     return r;
 }

@@ -1,7 +1,8 @@
 // Standard MIDI File reader: bytes in, a list of tracks of timed events out.
 // Tolerates the damage found in real karaoke files (wrong track lengths,
-// truncation, running status, missing End-of-Track) and reports what it
-// repaired in `warnings`; fails with a reason only when nothing can be read.
+// truncation, junk after the data, running status, missing End-of-Track,
+// absurd delta-times) and reports what it repaired in `warnings`; fails with
+// a reason only when nothing can be read.
 #pragma once
 
 #include <cstddef>
@@ -18,12 +19,22 @@ inline constexpr std::size_t kMaxSmfTracks = 1024;
 inline constexpr std::size_t kMaxSmfEvents = 1'000'000;  // real songs hold far fewer
 inline constexpr std::size_t kMaxSmfWarnings = 32;
 inline constexpr int kMaxVlqBytes = 4;
+// A silence longer than this inside a song comes from a damaged delta-time,
+// not from the music: it is shortened to this length.
+inline constexpr double kMaxSilentGapSeconds = 30.0;
+// A damaged track's last events are junk when one of them follows such a gap.
+inline constexpr std::size_t kJunkTailEvents = 8;
 
 inline constexpr std::uint8_t kMetaText = 0x01;
 inline constexpr std::uint8_t kMetaTrackName = 0x03;
 inline constexpr std::uint8_t kMetaLyric = 0x05;
 inline constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
 inline constexpr std::uint8_t kMetaTempo = 0x51;
+
+// What the user is told when a file cannot be read as MIDI.
+inline constexpr std::string_view kNotMidiFileMessage = "The given file is not a valid MIDI file";
+inline constexpr std::string_view kTrackExpectedMessage =
+    "ModMidi->Error in MIDI file. 'MTrk' expected";
 
 struct SmfEvent {
     std::uint64_t tick = 0;   // absolute, from the start of the track
@@ -42,6 +53,7 @@ struct SmfEvent {
 struct SmfTrack {
     std::vector<SmfEvent> events;
     std::uint64_t endTick = 0;  // tick of End-of-Track, or of the last event
+    bool damaged = false;       // cut short, or stopped at bytes that cannot be events
 };
 
 // Timing from the header: ticks per quarter note, or SMPTE frames.
@@ -66,7 +78,10 @@ struct SmfResult {
     std::string error;  // why, when file is empty
 };
 
-// Reads an SMF (also inside a RIFF "RMID" wrapper). Never throws.
+// Reads an SMF (also inside a RIFF "RMID" wrapper). A track stops at the
+// first bytes that cannot be an event there; the header's track count is
+// kept when every chunk before agrees with its stated length; silences
+// longer than kMaxSilentGapSeconds are shortened to it. Never throws.
 SmfResult ParseSmf(std::string_view bytes);
 
 // True when the bytes start like a MIDI file ("MThd", or RIFF with "RMID").

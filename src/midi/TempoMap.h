@@ -9,6 +9,8 @@
 namespace cx {
 
 inline constexpr std::uint32_t kDefaultMicrosPerQuarter = 500000;  // 120 beats per minute
+// End-of-Track adds at most this much silence after the song's last real event.
+inline constexpr double kMaxEndTailSeconds = 8.0;
 
 struct TempoChange {
     std::uint64_t tick = 0;
@@ -40,7 +42,14 @@ private:
     double m_ticksPerSecond = 0;  // SMPTE timing ignores tempo events
 };
 
-// Length of the song in seconds: the last End-of-Track of any track.
+// Length of the song in seconds: its last real event, and End-of-Track no
+// more than kMaxEndTailSeconds after it.
 double SongLengthSeconds(const SmfFile& file, const TempoMap& map);
+
+// Repairs absurd delta-times (ParseSmf does it): junk events after a long
+// silence at the end of a damaged track are dropped, and every silence of the
+// song longer than kMaxSilentGapSeconds is shortened to it, in all tracks at
+// once. Each repair is reported in the file's warnings.
+void LimitSilentGaps(SmfFile& file);
 
 }  // namespace cx

@@ -44,6 +44,12 @@ std::string CdgBeside(const std::string& path) {
     return {};
 }
 
+bool HasMidiExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return ext == ".mid" || ext == ".midi" || ext == ".kar" || ext == ".rmi";
+}
+
 }  // namespace
 
 SongFileInfo ReadSongFileInfo(const std::string& path, Codepage cp) {
@@ -52,7 +58,9 @@ SongFileInfo ReadSongFileInfo(const std::string& path, Codepage cp) {
     tags.ReadFile();
     const MP3Info& t = tags.Info();
     SongFileInfo info;
-    info.isMidi = t.format == "MIDI";
+    // A song named as MIDI goes to the MIDI reader even when its bytes are
+    // not MIDI, so that the user hears what is wrong with it.
+    info.isMidi = t.format == "MIDI" || HasMidiExtension(path);
     if (!info.isMidi) {
         // RIFF-wrapped MIDI is MIDI too.
         std::ifstream in(path, std::ios::binary);
@@ -193,7 +201,16 @@ bool MediaControl::OpenMidi(const std::string& path) {
     m_midiLength = m_songInfo.lengthSeconds;
     // MIDI output does not pass the equalisers; the sound card's mixer takes bass and treble.
     Call(m_hooks.midiMixerBassTreble, m_settings.customBass, m_settings.customTreble);
-    Call(m_hooks.openMidi, path);
+    if (m_hooks.openMidi && !m_hooks.openMidi(path)) {
+        // Nothing half-open is left behind: the user learns why instead.
+        const std::string reason = m_hooks.midiOpenError ? m_hooks.midiOpenError() : "";
+        m_lastError = "cannot open " + path + (reason.empty() ? "" : ": " + reason);
+        Call(m_hooks.closeMidi);
+        m_midiMode = false;
+        m_karaokeMode = false;
+        m_midiLength = 0;
+        return false;
+    }
     const std::string title =
         m_songInfo.title.empty() ? std::filesystem::path(path).stem().string() : m_songInfo.title;
     Call(m_hooks.putLabels, title, m_songInfo.artist);

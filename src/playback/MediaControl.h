@@ -63,6 +63,8 @@ struct MediaHooks {
     std::function<void(const std::string& key, const std::string& path)> notice;
     // The MIDI player.
     std::function<bool(const std::string& path)> openMidi;
+    // Why openMidi failed (the MIDI reader's own text); becomes LastError().
+    std::function<std::string()> midiOpenError;
     std::function<void(bool resume)> playMidi;
     std::function<void()> pauseMidi, closeMidi;
     std::function<void(double fraction)> setMidiPosition;

@@ -81,7 +81,8 @@ TEST(SmfReader, RepairsDamagedTrackStructure) {
         ASSERT_TRUE(r.file);
         EXPECT_EQ(r.file->tracks.size(), 2u);
         EXPECT_EQ(r.file->declaredTracks, 5);
-        EXPECT_EQ(r.file->tracks[1].events.size(), 1u);  // the note-on before the cut
+        // The note-on before the cut is never released: it would hang, so it goes.
+        EXPECT_TRUE(r.file->tracks[1].events.empty());
         EXPECT_GE(r.file->warnings.size(), 2u);
     }
 }

@@ -189,6 +189,25 @@ TEST(MediaControl, MidiSongsGoToTheMidiPlayerAndAreNotStarted) {
     EXPECT_EQ(media.CurrentChannel(), 0u);
 }
 
+TEST(MediaControl, MidiSongThatCannotOpenReportsTheReaderReason) {
+    Player p;
+    bool closed = false;
+    MediaHooks h;
+    h.openMidi = [](const std::string&) { return false; };
+    h.midiOpenError = [] { return std::string("The given file is not a valid MIDI file"); };
+    h.closeMidi = [&] { closed = true; };
+    MediaControl media(p.engine, h, {}, true);
+    // Named as MIDI but holding text: it still goes to the MIDI reader.
+    test::WriteBytes(p.dir / "song.kar", "not a song");
+    std::string path = (p.dir / "song.kar").string();
+    EXPECT_FALSE(media.OpenName(path, true));
+    EXPECT_NE(media.LastError().find("The given file is not a valid MIDI file"), std::string::npos);
+    EXPECT_NE(media.LastError().find(path), std::string::npos);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(media.MidiMode());
+    EXPECT_TRUE(media.CurrentPath().empty());
+}
+
 TEST(MediaControl, ControlsActOnTheOpenSong) {
     Player p;
     std::string path = p.Song("song.wav", test::Chirp(kRate, kRate, 0.5f, 0.25f));
