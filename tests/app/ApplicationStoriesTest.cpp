@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QToolButton>
 
 #include "AppHarness.h"
@@ -182,6 +183,21 @@ TEST(ApplicationStories, ASongWhoseGraphicsCannotBeReadPlaysWithoutThem) {
     EXPECT_TRUE(h.app->Song().Model.HasLyrics());
     h.Advance(0.2);
     EXPECT_GT(h.app->Transport().Position(), 0.1);
+}
+
+TEST(ApplicationStories, ADamagedMidiFileSaysWhyItCannotBeOpened) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start());
+    const auto junk = h.Home() / "junk.mid";
+    test::WriteBytes(junk, "this is not a MIDI file at all");
+    h.app->ChangeSong(QString::fromStdString(junk.string()));
+    QString shown;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) shown = box->text();
+    }
+    EXPECT_TRUE(shown.contains("junk.mid")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("not a valid MIDI file")) << shown.toStdString();
+    EXPECT_FALSE(h.app->Transport().IsOpen());
 }
 
 TEST(ApplicationStories, ExitFromTheMenuSavesEverythingAndEndsCleanly) {
