@@ -54,8 +54,8 @@ bool SpinnerValue::Press(int direction) {
 }
 
 bool SpinnerValue::Repeat(int direction) {
-    const double step = RepeatStep();
     if (m_counter < kSpinnerCounterCap) ++m_counter;
+    const double step = RepeatStep();
     return step > 0 && Move(direction, step);
 }
 

@@ -579,7 +579,10 @@ void Editor::SplitText() {
 }
 
 void Editor::MergeText() {
-    m_text->setPlainText(QString::fromStdString(m_doc.Merge()));
+    // The text box keeps its own line ends; files get CR LF when saved.
+    QString text = QString::fromStdString(m_doc.Merge());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_text->setPlainText(text);
 }
 
 void Editor::InsertLine() {
