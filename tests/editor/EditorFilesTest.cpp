@@ -150,7 +150,7 @@ TEST(EditorFiles, ExportedLrcAndKokImportBackToTheSamePieces) {
     EditorDocument lrc;
     ASSERT_TRUE(ImportLyrics(lrc, dir / "x.lrc", Codepage::Cp1252).ok);
     ExpectSamePieces(lrc.Pieces(), doc.Pieces(), 0.01);  // hundredths, cut
-    EXPECT_DOUBLE_EQ(lrc.Piece(4).StartTime, 13.10);
+    EXPECT_DOUBLE_EQ(lrc.Piece(3).StartTime, 13.10);
 
     EditorDocument kok;
     ASSERT_TRUE(ImportLyrics(kok, dir / "x.kok", Codepage::Cp1252).ok);
