@@ -30,13 +30,12 @@ bool EditorDocument::IsCurrentSong() const {
 }
 
 void EditorDocument::LoadFromPlayer() {
-    m_importedLook.reset();
     const std::string song = OpenSong();
     LyricsModel* model = m_link.lyrics ? m_link.lyrics() : nullptr;
-    if (song.empty() || !model) {
-        m_pieces = PieceArray(1);
-        return;
-    }
+    // Without a song the window keeps what it held while hidden: nothing
+    // else would bring unsaved timing back.
+    if (song.empty() || !model) return;
+    m_importedLook.reset();
     m_mediaFile = song;
     m_pieces = model->Lyrics.empty() ? PieceArray(1) : model->Lyrics;
 }

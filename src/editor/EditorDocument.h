@@ -68,7 +68,8 @@ public:
     std::string OpenSong() const;
     bool SongPlaying() const;
 
-    // The window opens: the current song's lyrics, or nothing.
+    // The window opens: the current song's lyrics; without a song the
+    // pieces stay as they were (none the first time).
     void LoadFromPlayer();
 
     // Capture at the playing position into `selectedRow` (row 1 when 0).
