@@ -37,8 +37,7 @@ bool ReadTaps(const std::string& text, std::vector<double>& taps, std::string& e
         if (start == std::string::npos || line[start] == '#') continue;
         const std::string value = line.substr(start);
         const double t = ParseLeadingNumber(value);
-        if (value.find_first_of("0123456789") == std::string::npos || !std::isfinite(t) ||
-            t < 0) {
+        if (value.find_first_of("0123456789") == std::string::npos || !std::isfinite(t) || t < 0) {
             error = "line " + std::to_string(number) + " of the tap file is not a time: " + value;
             return false;
         }
@@ -107,8 +106,7 @@ int Edit(const VerbArgs& raw) {
 
     const int extraTaps = static_cast<int>(taps.size()) - timed;
     if (json) {
-        std::cout << "{\"pieces\":" << doc.Count() << ",\"timed\":" << timed
-                  << ",\"untimed\":[";
+        std::cout << "{\"pieces\":" << doc.Count() << ",\"timed\":" << timed << ",\"untimed\":[";
         for (int row = timed + 1; row <= doc.Count(); ++row) {
             if (row > timed + 1) std::cout << ",";
             std::cout << "{\"piece\":" << row

@@ -129,10 +129,10 @@ EditorFileResult ImportLyrics(EditorDocument& doc, const fs::path& path, Codepag
         const LrsBlockSearch found = FindLrsBlock(*r.bytes);
         bool read = false;
         if (found.span) {
-            const std::string block = DecodeTextFile(
-                std::string_view(*r.bytes).substr(found.span->begin,
-                                                  found.span->end - found.span->begin),
-                cp);
+            const std::string block =
+                DecodeTextFile(std::string_view(*r.bytes).substr(
+                                   found.span->begin, found.span->end - found.span->begin),
+                               cp);
             read = ParseLrsTextForEditor(block, pieces).ok && pieces.size() > 1;
         }
         DisplayBlock block;

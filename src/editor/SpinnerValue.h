@@ -14,7 +14,8 @@ class SpinnerValue {
 public:
     enum class TimeFormat { Normal, MicroDVD, SubRip };
 
-    SpinnerValue(double min, double max, TimeFormat format) : m_min(min), m_max(max), m_format(format) {}
+    SpinnerValue(double min, double max, TimeFormat format)
+        : m_min(min), m_max(max), m_format(format) {}
 
     double Value() const { return m_value; }
     // Clamped into [min, max]; false when the value did not change.

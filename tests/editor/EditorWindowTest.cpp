@@ -205,13 +205,38 @@ TEST_F(EditorWindow, SaveWritesAfterTheCommandReturnsAndExportsReadBack) {
 }
 
 TEST_F(EditorWindow, EveryMenuItemHasItsCaptionAndThePlaceIsKept) {
-    for (const char* key : {"MenuNew", "MenuLyricsOpen", "MenuLyricsImport", "MenuSave",
-                            "MenuSaveAs", "MenuExport", "ExportLrc", "ExportKok", "MenuTextOpen",
-                            "MenuTextSave", "MenuUpdate", "MenuExit", "MenuCut", "MenuCopy",
-                            "MenuPaste", "MenuDelete", "MenuSelectAll", "MenuRemoveAll",
-                            "MenuFontSettings", "MenuDetails", "MenuSplitText", "MenuMergeText",
-                            "MenuInsert", "MenuAddNew", "MenuClear", "Play", "Pause", "Stop",
-                            "MenuTutorial", "MenuSupport", "MenuVersion", "About"}) {
+    for (const char* key : {"MenuNew",
+                            "MenuLyricsOpen",
+                            "MenuLyricsImport",
+                            "MenuSave",
+                            "MenuSaveAs",
+                            "MenuExport",
+                            "ExportLrc",
+                            "ExportKok",
+                            "MenuTextOpen",
+                            "MenuTextSave",
+                            "MenuUpdate",
+                            "MenuExit",
+                            "MenuCut",
+                            "MenuCopy",
+                            "MenuPaste",
+                            "MenuDelete",
+                            "MenuSelectAll",
+                            "MenuRemoveAll",
+                            "MenuFontSettings",
+                            "MenuDetails",
+                            "MenuSplitText",
+                            "MenuMergeText",
+                            "MenuInsert",
+                            "MenuAddNew",
+                            "MenuClear",
+                            "Play",
+                            "Pause",
+                            "Stop",
+                            "MenuTutorial",
+                            "MenuSupport",
+                            "MenuVersion",
+                            "About"}) {
         QAction* a = editor->Action(key);
         ASSERT_NE(a, nullptr) << key;
         EXPECT_FALSE(a->text().isEmpty()) << key;

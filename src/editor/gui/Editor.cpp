@@ -185,9 +185,9 @@ void Editor::BuildWidgets() {
     });
 
     // The capture key works wherever the focus is.
-    for (QWidget* w : std::initializer_list<QWidget*>{m_text, m_list, m_pieceText, m_correct->Field(),
-                                                      m_offset->Field(), m_break, m_capture,
-                                                      m_doOffset, m_detailsButton})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_text, m_list, m_pieceText, m_correct->Field(), m_offset->Field(), m_break, m_capture,
+             m_doOffset, m_detailsButton})
         w->installEventFilter(this);
 }
 
@@ -219,7 +219,8 @@ void Editor::BuildMenus() {
         {"MenuEdit", "MenuSelectAll", "", {}, edit("MenuSelectAll")},
         {"MenuEdit", "MenuRemoveAll", "", {}, edit("MenuRemoveAll")},
         {"MenuEdit", "MenuFontSettings", "", {}, [this] { ChooseFont(); }},
-        {"MenuKaraoke", "MenuDetails", "Ctrl+D", QKeySequence("Ctrl+D"), [this] {
+        {"MenuKaraoke", "MenuDetails", "Ctrl+D", QKeySequence("Ctrl+D"),
+         [this] {
              if (!m_hooks.playerHasLyrics || m_hooks.playerHasLyrics()) ShowDetails();
          }},
         {"MenuKaraoke", "MenuSplitText", "", {}, [this] { SplitText(); }},
@@ -227,13 +228,46 @@ void Editor::BuildMenus() {
         {"MenuKaraoke", "MenuInsert", "Insert", {}, [this] { InsertLine(); }},
         {"MenuKaraoke", "MenuAddNew", "", {}, [this] { AddNewLine(); }},
         {"MenuKaraoke", "MenuClear", "", {}, [this] { ClearLyrics(); }},
-        {"MenuPlayer", "Play", "C", QKeySequence("C"), [this] { if (m_hooks.play) m_hooks.play(); }},
-        {"MenuPlayer", "Pause", "X", QKeySequence("X"), [this] { if (m_hooks.pause) m_hooks.pause(); }},
-        {"MenuPlayer", "Stop", "Z", QKeySequence("Z"), [this] { if (m_hooks.stop) m_hooks.stop(); }},
-        {"MenuHelp", "MenuTutorial", "", {}, [this] { if (m_hooks.openHelp) m_hooks.openHelp(); }},
-        {"MenuHelp", "MenuSupport", "", {}, [this] { if (m_hooks.openHelp) m_hooks.openHelp(); }},
-        {"MenuHelp", "MenuVersion", "", {}, [this] { if (m_hooks.about) m_hooks.about(); }},
-        {"MenuHelp", "About", "", {}, [this] { if (m_hooks.about) m_hooks.about(); }},
+        {"MenuPlayer", "Play", "C", QKeySequence("C"),
+         [this] {
+             if (m_hooks.play) m_hooks.play();
+         }},
+        {"MenuPlayer", "Pause", "X", QKeySequence("X"),
+         [this] {
+             if (m_hooks.pause) m_hooks.pause();
+         }},
+        {"MenuPlayer", "Stop", "Z", QKeySequence("Z"),
+         [this] {
+             if (m_hooks.stop) m_hooks.stop();
+         }},
+        {"MenuHelp",
+         "MenuTutorial",
+         "",
+         {},
+         [this] {
+             if (m_hooks.openHelp) m_hooks.openHelp();
+         }},
+        {"MenuHelp",
+         "MenuSupport",
+         "",
+         {},
+         [this] {
+             if (m_hooks.openHelp) m_hooks.openHelp();
+         }},
+        {"MenuHelp",
+         "MenuVersion",
+         "",
+         {},
+         [this] {
+             if (m_hooks.about) m_hooks.about();
+         }},
+        {"MenuHelp",
+         "About",
+         "",
+         {},
+         [this] {
+             if (m_hooks.about) m_hooks.about();
+         }},
     };
     for (const Item& item : items) {
         QMenu*& menu = m_menus[item.menu];
@@ -625,8 +659,7 @@ void Editor::Message(const std::string& key, bool error, const std::string& deta
 
 void Editor::Report(const EditorFileResult& r) {
     if (!r.ok) {
-        if (!r.messageKey.empty())
-            Message(r.messageKey, r.messageKey != kMsgSaveKey, r.detail);
+        if (!r.messageKey.empty()) Message(r.messageKey, r.messageKey != kMsgSaveKey, r.detail);
         return;
     }
     if (!r.warning.empty()) {
@@ -640,7 +673,7 @@ void Editor::Report(const EditorFileResult& r) {
 QString Editor::ChooseFile(const std::string& titleKey, const QString& filter,
                            const QString& proposal, bool save) {
     QString title = titleKey.rfind("CBX:", 0) == 0 ? QString::fromStdString(titleKey)
-                                                  : QStringLiteral("CBX: ") + Plain(TrQ(titleKey));
+                                                   : QStringLiteral("CBX: ") + Plain(TrQ(titleKey));
     if (m_hooks.chooseFile) return m_hooks.chooseFile(title, filter, proposal, save);
     return save ? QFileDialog::getSaveFileName(this, title, proposal, filter)
                 : QFileDialog::getOpenFileName(this, title, proposal, filter);
@@ -649,11 +682,11 @@ QString Editor::ChooseFile(const std::string& titleKey, const QString& filter,
 void Editor::NewLyrics() {
     if (m_doc.HasPieces()) {
         const QString question = TrQ("MsgNew");
-        const bool yes = m_hooks.confirm
-                             ? m_hooks.confirm(question)
-                             : QMessageBox::question(this, kProgramTitle, question,
-                                                     QMessageBox::Yes | QMessageBox::No) ==
-                                   QMessageBox::Yes;
+        const bool yes =
+            m_hooks.confirm
+                ? m_hooks.confirm(question)
+                : QMessageBox::question(this, kProgramTitle, question,
+                                        QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
         if (!yes) return;
     }
     m_text->clear();
@@ -662,8 +695,8 @@ void Editor::NewLyrics() {
 }
 
 void Editor::OpenLyrics() {
-    const QString path = ChooseFile("DialogOpenLyrics",
-                                    Plain(TrQ("FilterOpenLyrics")) + " (*.lrs)", QString(), false);
+    const QString path = ChooseFile("DialogOpenLyrics", Plain(TrQ("FilterOpenLyrics")) + " (*.lrs)",
+                                    QString(), false);
     if (path.isEmpty()) return;
     const EditorFileResult r = OpenLyricsFile(m_doc, path.toStdString(), m_codepage);
     Report(r);
@@ -716,9 +749,10 @@ void Editor::SaveNow() {
 
 void Editor::SaveAs() {
     if (!m_doc.HasPieces()) return Message(kMsgSaveKey, false);
-    const QString proposal = QString::fromStdString(WithExtension(m_doc.MediaFile(), ".lrs").string());
-    const QString path = ChooseFile("DialogSaveLyrics",
-                                    Plain(TrQ("FilterOpenLyrics")) + " (*.lrs)", proposal, true);
+    const QString proposal =
+        QString::fromStdString(WithExtension(m_doc.MediaFile(), ".lrs").string());
+    const QString path =
+        ChooseFile("DialogSaveLyrics", Plain(TrQ("FilterOpenLyrics")) + " (*.lrs)", proposal, true);
     if (path.isEmpty()) return;
     Report(cx::SaveLyricsAs(m_doc, path.toStdString(), m_codepage));
 }
@@ -726,10 +760,12 @@ void Editor::SaveAs() {
 void Editor::ExportLrcFile() {
     if (!m_doc.HasPieces()) return Message(kMsgSaveKey, false);
     const std::optional<LrcFlavour> flavour =
-        m_hooks.chooseLrcFlavour ? m_hooks.chooseLrcFlavour()
-                                 : AskLrcFlavour(this, [this](const std::string& k) { return Tr(k); });
+        m_hooks.chooseLrcFlavour
+            ? m_hooks.chooseLrcFlavour()
+            : AskLrcFlavour(this, [this](const std::string& k) { return Tr(k); });
     if (!flavour) return;
-    const QString proposal = QString::fromStdString(WithExtension(m_doc.MediaFile(), ".lrc").string());
+    const QString proposal =
+        QString::fromStdString(WithExtension(m_doc.MediaFile(), ".lrc").string());
     const QString path = ChooseFile("CBX: " + Tr("ExportLrcCaption"),
                                     Plain(TrQ("FilterLrc")) + " (*.lrc *.LRC)", proposal, true);
     if (path.isEmpty()) return;
@@ -741,7 +777,8 @@ void Editor::ExportLrcFile() {
 
 void Editor::ExportKokFile() {
     if (!m_doc.HasPieces()) return Message(kMsgSaveKey, false);
-    const QString proposal = QString::fromStdString(WithExtension(m_doc.MediaFile(), ".kok").string());
+    const QString proposal =
+        QString::fromStdString(WithExtension(m_doc.MediaFile(), ".kok").string());
     const QString path = ChooseFile("CBX: " + Tr("ExportKokCaption"),
                                     Plain(TrQ("FilterKok")) + " (*.kok *.KOK)", proposal, true);
     if (path.isEmpty()) return;

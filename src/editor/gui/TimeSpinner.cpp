@@ -80,8 +80,8 @@ void TimeSpinner::Commit() {
 }
 
 bool TimeSpinner::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_edit && (event->type() == QEvent::KeyPress ||
-                              event->type() == QEvent::KeyRelease)) {
+    if (watched == m_edit &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool arrow = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down;
         if (arrow && onArrowKey) {
