@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../lyrics/MediaFixtures.h"
+#include "../midi/SmfWriter.h"
 #include "editor/EditorFiles.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/KokFormat.h"
@@ -196,6 +197,25 @@ TEST(EditorFiles, ImportTakesTheDisplayBlockAlongAndSaveCarriesIt) {
     LyricsModel model;
     ASSERT_TRUE(LoadLyrics(to, model, {}, Codepage::Cp1252).ok);
     EXPECT_EQ(model.UpperBound(), 5);
+}
+
+TEST(EditorFiles, AKarWithoutABlockGivesItsLyricEvents) {
+    test::TempDir dir;
+    test::TrackWriter t;
+    // One second a quarter, 96 ticks a quarter.
+    t.Tempo(0, 1000000).Lyric(96, "Hel").Lyric(96, "lo\r").Lyric(96, "bye").End();
+    test::WriteBytes(dir / "song.kar", test::Smf(0, 96, {t}));
+    EditorDocument doc;
+    const EditorFileResult r = ImportLyrics(doc, dir / "song.kar", Codepage::Cp1252);
+    ASSERT_TRUE(r.ok) << r.detail;
+    ASSERT_EQ(doc.Count(), 3);
+    EXPECT_EQ(doc.Piece(1).PieceText, "Hel");
+    EXPECT_TRUE(doc.Piece(2).LineBreak);
+    EXPECT_NEAR(doc.Piece(3).StartTime, 3.0 - 0.15, 1e-9);
+    // The same bytes named .mp3 are not read as MIDI.
+    std::filesystem::copy_file(dir / "song.kar", dir / "song.mp3");
+    EXPECT_FALSE(ImportLyrics(doc, dir / "song.mp3", Codepage::Cp1252).ok);
+    EXPECT_EQ(doc.Count(), 3);
 }
 
 }  // namespace
