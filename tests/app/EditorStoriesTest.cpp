@@ -29,21 +29,23 @@ TEST(EditorStories, TheEditorOpensOnThePlayingSongAndItsCaptureKeyTimesAPiece) {
     EXPECT_EQ(editor->Document().MediaFile(), song.string());
     EXPECT_EQ(editor->List()->topLevelItemCount(), model.UpperBound());
 
-    // Play on to a moment of our choosing and capture piece 2 there.
-    const double at = model.Lyrics[2].StartTime + 0.6;
+    // Between pieces 2 and 3 (half a second apart in the demo), capture piece 3
+    // early: the karaoke window moves on to it at once.
+    const double at = model.Lyrics[2].StartTime + 0.3;
+    ASSERT_GT(model.Lyrics[3].StartTime, at + 0.1);
     h.app->SeekTo(at - 0.5);
     h.Advance(0.5);
-    editor->SelectRow(2);
+    KaraokeDisplay& display = h.app->LyricWindow()->Display();
+    EXPECT_EQ(display.CurrentPiece(), 2);
+    editor->SelectRow(3);
     QKeyEvent key(QEvent::KeyPress, Qt::Key_QuoteLeft, Qt::NoModifier, "`");
     QApplication::sendEvent(editor->List(), &key);
-    const double captured = editor->Document().Piece(2).StartTime;
-    EXPECT_NEAR(captured, at - kCaptureReactionSeconds, 0.011);
-    EXPECT_DOUBLE_EQ(model.Lyrics[2].StartTime, captured);  // the song's own lyrics
-    EXPECT_EQ(editor->SelectedRow(), 3);
-
-    // The karaoke window shows the captured piece on the next tick.
+    const double captured = editor->Document().Piece(3).StartTime;
+    EXPECT_NEAR(captured, at - kCaptureReactionSeconds, 0.03);
+    EXPECT_DOUBLE_EQ(model.Lyrics[3].StartTime, captured);  // the song's own lyrics
+    EXPECT_EQ(editor->SelectedRow(), 4);
     h.Advance(0.01);
-    EXPECT_EQ(h.app->LyricWindow()->Display().CurrentPiece(), 2);
+    EXPECT_EQ(display.CurrentPiece(), 3);
 
     // While the editor is open, Stop keeps the song open at its start.
     ASSERT_TRUE(h.app->Run(Command::Stop));
@@ -53,7 +55,7 @@ TEST(EditorStories, TheEditorOpensOnThePlayingSongAndItsCaptureKeyTimesAPiece) {
     EXPECT_FALSE(h.app->Transport().IsOpen());
 
     h.app.reset();
-    EXPECT_NE(h.StoredSettings().find("editor position"), std::string::npos);
+    EXPECT_NE(h.StoredSettings().find("editor%20position"), std::string::npos);
 }
 
 }  // namespace
