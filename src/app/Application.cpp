@@ -18,6 +18,7 @@
 #include "app/SingleInstance.h"
 #include "cdg/CdgTransport.h"
 #include "cdg/CdgWindow.h"
+#include "editor/gui/Editor.h"
 #include "karaoke/gui/Lyric.h"
 #include "karaoke/gui/ThemeSettings.h"
 #include "lyrics/DisplayBlock.h"
@@ -371,7 +372,7 @@ void Application::CreatePlayer() {
     services.translate = translate;
     services.readTags = tags;
     services.isRecording = [] { return false; };
-    services.isEditorOpen = [] { return false; };
+    services.isEditorOpen = [this] { return m_editor && m_editor->isVisible(); };
     services.autoPlay = [this] { return m_settings.AutoPlay; };
     services.helpUrl = HelpPage(QApplication::applicationDirPath());
     services.commandAvailable = [this](Command c) { return m_router.Available(c); };
@@ -452,9 +453,10 @@ void Application::PlugCommands() {
     m_router.Plug(Command::Help, [this] { OpenHelp(); });
     m_router.Plug(Command::Keyboard, [this] { m_player->ShowKeyboardHelp(); });
     m_router.Plug(Command::Exit, [this] { RequestClose(); });
+    m_router.Plug(Command::Editor, [this] { OpenEditor(); });
     // Windows that are still to come; each is plugged here when it lands:
     // Controls and Mixer (the MIDI window), Preferences and Options, Details,
-    // FileInfo, Editor, SwitchMicrophone, Record and YourVoice.
+    // FileInfo, SwitchMicrophone, Record and YourVoice.
     if (m_player) m_player->ApplyAvailability();
 }
 
@@ -578,6 +580,10 @@ void Application::SaveWindowPlaces() {
     if (m_userList) {
         WriteRegistryText(m_store, kSettingsKey, "userlist position",
                           m_userList->PositionText().toStdString());
+    }
+    if (m_editor) {
+        WriteRegistryText(m_store, kSettingsKey, kEditorPositionValue,
+                          m_editor->PositionText().toStdString());
     }
     // The CD+G window stands in the karaoke window's place while it is on.
     if (m_cdg && m_cdg->isVisible() && !(m_lyric && m_lyric->isVisible())) {

@@ -28,6 +28,7 @@ namespace cx {
 
 class CdgTransport;
 class CdgWindow;
+class Editor;
 class Lyric;
 class MediaTransport;
 class Mpris;
@@ -83,6 +84,7 @@ public:
     UserList* PlaylistWindow() const;
     Lyric* LyricWindow() const;
     CdgWindow* GraphicsWindow() const;
+    Editor* EditorWindow() const;
     std::string Tr(const std::string& key) const;
 
 private:
@@ -117,6 +119,9 @@ private:
     void ShowNotice(const std::string& key, const std::string& path);
     void CommandUnavailable(Command command);
     void RefreshPlayer();
+    // The lyrics editor (ApplicationEditor.cpp).
+    void OpenEditor();
+    void EditorLyricsEdited(int edit, int piece);
 
     SingleInstance* m_instance;
     ApplicationOptions m_options;
@@ -142,6 +147,7 @@ private:
     QPointer<UserList> m_userList;
     QPointer<Lyric> m_lyric;
     QPointer<CdgWindow> m_cdg;
+    QPointer<Editor> m_editor;  // made when first opened; the player window owns it
     CdgPlayer m_cdgPlayer;
     std::unique_ptr<CdgTransport> m_cdgTransport;
     std::unique_ptr<Mpris> m_mpris;

@@ -1,0 +1,97 @@
+// cbx edit: plain words and a tap file in, timed lyrics out, as a user with
+// any tapping tool would run it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "lyrics/KokFormat.h"
+#include "lyrics/LrsFormat.h"
+#include "support/TestSupport.h"
+
+namespace cx {
+namespace {
+
+struct CbxRun {
+    int code = -1;
+    std::string out;
+};
+
+CbxRun Cbx(const std::string& args) {
+    const std::string cmd = std::string(CX_BINARY_DIR) + "/cbx " + args + " 2>/dev/null";
+    CbxRun r;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+    const int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+std::string Quote(const std::filesystem::path& p) {
+    return "'" + p.string() + "'";
+}
+
+#define CX_REQUIRE_CBX()                                                   \
+    do {                                                                   \
+        if (!std::filesystem::exists(std::string(CX_BINARY_DIR) + "/cbx")) \
+            GTEST_SKIP() << "cbx is not built";                            \
+    } while (0)
+
+TEST(CbxEdit, TapsTimeTheWordsAndTheRestAreListedUntimed) {
+    CX_REQUIRE_CBX();
+    test::TempDir dir;
+    test::WriteBytes(dir / "words.txt", "Hello big world\nGood bye\n");
+    // Taps as the capture key reads them; a comment and a blank line are skipped.
+    test::WriteBytes(dir / "taps.txt", "# my taps\n10.25\n\n11\n11.5\n14.25\n");
+
+    const CbxRun lrs = Cbx("edit " + Quote(dir / "words.txt") + " --taps " +
+                           Quote(dir / "taps.txt") + " -o " + Quote(dir / "out.lrs"));
+    ASSERT_EQ(lrs.code, 0);
+    EXPECT_NE(lrs.out.find("5 pieces, 4 timed"), std::string::npos) << lrs.out;
+    EXPECT_NE(lrs.out.find("untimed 5: bye"), std::string::npos) << lrs.out;
+    PieceArray pieces;
+    ASSERT_TRUE(ParseLrsTextForEditor(test::ReadBytes(dir / "out.lrs"), pieces).ok);
+    ASSERT_EQ(pieces.size(), 6u);
+    EXPECT_DOUBLE_EQ(pieces[1].StartTime, 10.0);  // 0.25 s of reaction taken off
+    EXPECT_DOUBLE_EQ(pieces[2].StartTime, 10.75);
+    EXPECT_DOUBLE_EQ(pieces[4].StartTime, 14.0);
+    EXPECT_EQ(pieces[4].PieceText, "Good ");
+    EXPECT_EQ(pieces[5].StartTime, 0);
+
+    const CbxRun kok = Cbx("edit " + Quote(dir / "words.txt") + " --taps " +
+                           Quote(dir / "taps.txt") + " -o " + Quote(dir / "out.kok") + " --json");
+    ASSERT_EQ(kok.code, 0);
+    EXPECT_NE(kok.out.find("\"untimed\":[{\"piece\":5,\"text\":\"bye\"}]"), std::string::npos)
+        << kok.out;
+    PieceArray fromKok;
+    ASSERT_TRUE(ParseKokText(test::ReadBytes(dir / "out.kok"), fromKok).ok);
+    EXPECT_DOUBLE_EQ(fromKok[3].StartTime, 11.25);
+
+    const CbxRun lrc = Cbx("edit " + Quote(dir / "words.txt") + " --taps " +
+                           Quote(dir / "taps.txt") + " -o " + Quote(dir / "out.lrc"));
+    ASSERT_EQ(lrc.code, 0);
+    EXPECT_EQ(test::ReadBytes(dir / "out.lrc").substr(0, 38),
+              "[00:10.00]Hello <00:10.75>big <00:11.2");
+}
+
+TEST(CbxEdit, WrongUsageAndBadTapsAreRefused) {
+    CX_REQUIRE_CBX();
+    test::TempDir dir;
+    test::WriteBytes(dir / "words.txt", "La la\n");
+    test::WriteBytes(dir / "bad.txt", "1.0\nsoon\n");
+    EXPECT_EQ(Cbx("edit " + Quote(dir / "words.txt")).code, 2);
+    EXPECT_EQ(Cbx("edit " + Quote(dir / "words.txt") + " --taps " + Quote(dir / "bad.txt") +
+                  " -o " + Quote(dir / "x.txt"))
+                  .code,
+              2);
+    EXPECT_EQ(Cbx("edit " + Quote(dir / "words.txt") + " --taps " + Quote(dir / "bad.txt") +
+                  " -o " + Quote(dir / "x.lrs"))
+                  .code,
+              1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.lrs"));
+    EXPECT_EQ(Cbx("edit --help").code, 0);
+}
+
+}  // namespace
+}  // namespace cx

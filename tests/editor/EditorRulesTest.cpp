@@ -1,0 +1,254 @@
+// The editor's rules without a window: capture, held correction, split and
+// merge, offsets, piece texts, and what reaches the player's lyrics.
+#include <gtest/gtest.h>
+
+#include "editor/EditorDocument.h"
+#include "editor/EditorText.h"
+#include "editor/HeldCorrection.h"
+#include "editor/SpinnerValue.h"
+
+namespace cx {
+namespace {
+
+// A player with one song open whose position the test sets.
+struct FakePlayer {
+    std::string song = "/music/song.mp3";
+    std::optional<double> position;
+    LyricsModel model;
+    std::vector<std::pair<LyricsEdit, int>> edits;
+
+    PlayerLink Link() {
+        PlayerLink link;
+        link.openMediaPath = [this] { return song; };
+        link.playingPosition = [this] { return position; };
+        link.lyrics = [this] { return &model; };
+        link.edited = [this](LyricsEdit e, int piece) { edits.emplace_back(e, piece); };
+        return link;
+    }
+};
+
+EditorDocument ThreeWords(FakePlayer& player) {
+    EditorDocument doc(player.Link());
+    doc.LoadFromPlayer();
+    doc.Split("Hello big world");
+    return doc;
+}
+
+TEST(EditorSplit, HelloBigWorldGivesThreePiecesWithTheBreakOnTheLast) {
+    PieceArray pieces(1);
+    ASSERT_EQ(SplitToLyrics("Hello big world", pieces), 3);
+    ASSERT_EQ(pieces.size(), 4u);
+    EXPECT_EQ(pieces[1].PieceText, "Hello ");
+    EXPECT_EQ(pieces[2].PieceText, "big ");
+    EXPECT_EQ(pieces[3].PieceText, "world");
+    EXPECT_FALSE(pieces[1].LineBreak);
+    EXPECT_FALSE(pieces[2].LineBreak);
+    EXPECT_TRUE(pieces[3].LineBreak);
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(pieces[i].LineText, "Hello big world");
+        EXPECT_EQ(pieces[i].StartTime, 0);
+    }
+}
+
+TEST(EditorSplit, LinesOfAnyEndingSplitAndMergeBackWithEmptyLinesKept) {
+    PieceArray pieces(1);
+    // LF and CR LF both end lines; double spaces make no empty pieces; brackets go.
+    SplitToLyrics("One  two\n\r\nth[re]e\r\n", pieces);
+    ASSERT_EQ(pieces.size(), 5u);
+    EXPECT_EQ(pieces[1].PieceText, "One ");
+    EXPECT_EQ(pieces[2].PieceText, "two");
+    EXPECT_EQ(pieces[3].PieceText, "");
+    EXPECT_TRUE(pieces[3].LineBreak);
+    EXPECT_EQ(pieces[4].PieceText, "three");
+    EXPECT_EQ(MergeToText(pieces), "One two\r\n\r\nthree\r\n");
+    // Splitting appends to what is there.
+    SplitToLyrics("four", pieces);
+    EXPECT_EQ(pieces.back().PieceText, "four");
+    EXPECT_EQ(pieces.size(), 6u);
+}
+
+TEST(EditorCapture, MovesDownTheListAndStaysOnTheLastRow) {
+    FakePlayer player;
+    EditorDocument doc = ThreeWords(player);
+    player.position = 10.0;
+    CaptureOutcome c = doc.Capture(0);  // nothing selected: row 1
+    ASSERT_TRUE(c.captured);
+    EXPECT_EQ(c.row, 1);
+    EXPECT_DOUBLE_EQ(doc.Piece(1).StartTime, 9.75);
+    EXPECT_EQ(c.selected, 2);
+    EXPECT_TRUE(c.scroll);  // row 2 is not the last
+
+    player.position = 11.0;
+    c = doc.Capture(2);
+    EXPECT_EQ(c.selected, 3);
+    EXPECT_FALSE(c.scroll);
+
+    player.position = 12.5;
+    c = doc.Capture(3);
+    EXPECT_EQ(c.row, 3);
+    EXPECT_EQ(c.selected, 3);  // the last row keeps the selection
+    EXPECT_DOUBLE_EQ(c.correct, 12.25);
+    EXPECT_DOUBLE_EQ(doc.Piece(3).StartTime, 12.25);
+    // Each capture reached the song's lyrics, piece by piece.
+    ASSERT_EQ(player.model.Lyrics.size(), 4u);
+    EXPECT_DOUBLE_EQ(player.model.Lyrics[1].StartTime, 9.75);
+    EXPECT_DOUBLE_EQ(player.model.Lyrics[3].StartTime, 12.25);
+    EXPECT_EQ(player.edits.back(), std::make_pair(LyricsEdit::Captured, 3));
+}
+
+TEST(EditorCapture, NothingPlayingOrNoPiecesChangesNothing) {
+    FakePlayer player;
+    EditorDocument doc = ThreeWords(player);
+    player.edits.clear();
+    player.position.reset();
+    EXPECT_FALSE(doc.Capture(1).captured);
+    EXPECT_EQ(doc.Piece(1).StartTime, 0);
+    EXPECT_TRUE(player.edits.empty());
+
+    EditorDocument empty(player.Link());
+    player.position = 5;
+    EXPECT_FALSE(empty.Capture(1).captured);
+    // Right at the start the reaction time cannot push a piece before the song.
+    player.position = 0.1;
+    EXPECT_TRUE(doc.Capture(1).captured);
+    EXPECT_EQ(doc.Piece(1).StartTime, 0);
+}
+
+TEST(EditorCapture, LyricsOfAnotherFileLeaveTheSongAlone) {
+    FakePlayer player;
+    EditorDocument doc = ThreeWords(player);
+    doc.SetMediaFile("/music/other.mp3");
+    player.position = 4;
+    player.edits.clear();
+    const LyricsModel before = player.model;
+    ASSERT_TRUE(doc.Capture(1).captured);
+    doc.SetTime(2, 3);
+    doc.SetBreak(1, true);
+    EXPECT_EQ(player.model.Lyrics.size(), before.Lyrics.size());
+    EXPECT_EQ(player.model.Lyrics[1].StartTime, 0);
+    EXPECT_TRUE(player.edits.empty());
+    // Update lyrics makes them the song's.
+    ASSERT_TRUE(doc.UpdateLyrics());
+    EXPECT_EQ(doc.MediaFile(), player.song);
+    EXPECT_DOUBLE_EQ(player.model.Lyrics[1].StartTime, 3.75);
+    EXPECT_EQ(player.edits.back().first, LyricsEdit::Reshaped);
+    EXPECT_FALSE(player.model.WidestLine.empty());
+}
+
+TEST(EditorCorrection, TwentyFiveHeldTicksMoveFineThenCoarse) {
+    HeldCorrection held;
+    ASSERT_TRUE(held.Start(HeldCorrection::Direction::Up, 10.0));
+    double t = 10.0;
+    for (int i = 0; i < 25; ++i) t = held.Tick(t);
+    EXPECT_NEAR(t, 10.0 + 10 * 0.001 + 10 * 0.01 + 5 * 0.1, 1e-9);
+
+    // Down is refused at 0 and stops there instead of going negative.
+    EXPECT_FALSE(held.Start(HeldCorrection::Direction::Down, 0.0));
+    ASSERT_TRUE(held.Start(HeldCorrection::Direction::Down, 0.003));
+    for (int i = 0; i < 5; ++i) t = held.Tick(i == 0 ? 0.003 : t);
+    EXPECT_EQ(t, 0);
+    EXPECT_FALSE(held.Running());
+}
+
+TEST(EditorCorrection, ATimeChangeCopiesTheWholeArrayIntoTheSong) {
+    FakePlayer player;
+    EditorDocument doc = ThreeWords(player);
+    player.edits.clear();
+    ASSERT_TRUE(doc.SetTime(2, 7.1234));
+    EXPECT_DOUBLE_EQ(doc.Piece(2).StartTime, 7.123);  // milliseconds
+    EXPECT_DOUBLE_EQ(player.model.Lyrics[2].StartTime, 7.123);
+    EXPECT_EQ(player.edits.back().first, LyricsEdit::Retimed);
+    EXPECT_FALSE(doc.SetTime(9, 1));
+}
+
+TEST(EditorOffset, MinusHalfASecondMovesOnlyTheSelectedRows) {
+    FakePlayer player;
+    EditorDocument doc = ThreeWords(player);
+    doc.SetTime(1, 10);
+    doc.SetTime(2, 11);
+    doc.SetTime(3, 0.2);
+    EXPECT_EQ(doc.ApplyOffset({2, 3}, -0.5), 2);
+    EXPECT_DOUBLE_EQ(doc.Piece(1).StartTime, 10);
+    EXPECT_DOUBLE_EQ(doc.Piece(2).StartTime, 10.5);
+    EXPECT_DOUBLE_EQ(doc.Piece(3).StartTime, 0);  // never before the song
+    EXPECT_DOUBLE_EQ(player.model.Lyrics[2].StartTime, 10.5);
+}
+
+TEST(EditorPieces, BracketsNeverEnterAPieceText) {
+    FakePlayer player;
+    EditorDocument doc = ThreeWords(player);
+    ASSERT_TRUE(doc.SetText(1, "["));
+    EXPECT_EQ(doc.Piece(1).PieceText, "");
+    ASSERT_TRUE(doc.SetText(1, "Hel[lo] "));
+    EXPECT_EQ(doc.Piece(1).PieceText, "Hello ");
+    EXPECT_EQ(player.model.Lyrics[1].PieceText, "Hello ");
+}
+
+TEST(EditorPieces, RowEditsWriteThroughAndRebuildLines) {
+    FakePlayer player;
+    EditorDocument doc = ThreeWords(player);
+    doc.InsertBefore(2);
+    EXPECT_EQ(doc.Count(), 4);
+    EXPECT_EQ(doc.Piece(2).PieceText, "");
+    doc.Append();
+    EXPECT_EQ(doc.Count(), 5);
+    EXPECT_EQ(player.model.UpperBound(), 5);
+    doc.RemoveRows({2, 5});
+    EXPECT_EQ(doc.Count(), 3);
+    EXPECT_EQ(doc.Piece(2).PieceText, "big ");
+    doc.SetBreak(2, true);
+    EXPECT_EQ(doc.Piece(1).LineText, "Hello big ");
+    EXPECT_EQ(doc.Piece(3).LineText, "world");
+    EXPECT_EQ(player.model.Lyrics[3].LineText, "world");
+    doc.InsertPieces(1, {doc.Piece(3)});
+    EXPECT_EQ(doc.Piece(1).PieceText, "world");
+    doc.Clear();
+    EXPECT_FALSE(player.model.HasLyrics());
+}
+
+TEST(EditorPieces, OpeningTakesTheSongsLyricsAndNewEmptiesBoth) {
+    FakePlayer player;
+    player.model.Lyrics.push_back({"La", "La", 1.5, true});
+    EditorDocument doc(player.Link());
+    doc.LoadFromPlayer();
+    ASSERT_EQ(doc.Count(), 1);
+    EXPECT_EQ(doc.MediaFile(), player.song);
+    doc.New();
+    EXPECT_FALSE(doc.HasPieces());
+    EXPECT_FALSE(player.model.HasLyrics());
+
+    player.song.clear();  // no song: the editor opens empty
+    player.model.Lyrics.push_back({"La", "La", 1.5, true});
+    doc.LoadFromPlayer();
+    EXPECT_FALSE(doc.HasPieces());
+}
+
+TEST(EditorSpinner, TimeFormatStepsAndRepeatsWithinItsLimits) {
+    SpinnerValue v(0, 100, SpinnerValue::TimeFormat::SubRip);
+    EXPECT_EQ(v.Text(), "00:00,000");
+    ASSERT_TRUE(v.Press(1));
+    EXPECT_DOUBLE_EQ(v.Value(), 0.01);
+    // The repeat waits four ticks, then 0.01 per tick, 0.1 from the 24th.
+    for (int i = 0; i < 5; ++i) v.Repeat(1);
+    EXPECT_DOUBLE_EQ(v.Value(), 0.02);
+    for (int i = 0; i < 18; ++i) v.Repeat(1);
+    EXPECT_NEAR(v.Value(), 0.20, 1e-9);
+    v.Repeat(1);
+    EXPECT_NEAR(v.Value(), 0.30, 1e-9);
+    v.SetValue(83.456);
+    EXPECT_EQ(v.Text(), "01:23,456");
+    ASSERT_TRUE(v.SetText("00:05,100"));
+    EXPECT_DOUBLE_EQ(v.Value(), 5.1);
+    EXPECT_FALSE(v.SetText("abc"));
+    v.SetValue(0);
+    EXPECT_FALSE(v.Press(-1));  // never below the minimum
+
+    SpinnerValue n(-10, 10, SpinnerValue::TimeFormat::Normal);
+    n.Press(1);
+    EXPECT_EQ(n.Text(), "1");
+    for (int i = 0; i < 30; ++i) n.Repeat(1);
+    EXPECT_EQ(n.Value(), 10);  // stopped at the maximum
+}
+
+}  // namespace
+}  // namespace cx
