@@ -59,7 +59,7 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" \
 # The MIME package must compile and claim each of our extensions.
 mkdir -p "$work/mime/packages"
 cp "$prefix/share/mime/packages/cantabilex.xml" "$work/mime/packages/"
-if update-mime-database "$work/mime" 2>"$work/mime.err" && [ ! -s "$work/mime.err" ]; then
+if XDG_DATA_HOME="$work" update-mime-database "$work/mime" 2>"$work/mime.err" && [ ! -s "$work/mime.err" ]; then
     for glob in lrs kok kar cdg; do
         grep -q "\*\.$glob\$" "$work/mime/globs2" && ok "MIME type for .$glob" || fail "no MIME type for .$glob"
     done

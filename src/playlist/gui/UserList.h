@@ -6,9 +6,11 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Codepage.h"
 #include "playlist/DefaultCaptions.h"
