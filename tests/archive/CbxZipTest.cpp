@@ -11,14 +11,14 @@
 namespace cx {
 namespace {
 
-struct Run {
+struct CbxRun {
     int code = -1;
     std::string out;  // stdout and stderr
 };
 
-Run Cbx(const std::string& args) {
+CbxRun Cbx(const std::string& args) {
     const std::string cmd = std::string(CX_BINARY_DIR) + "/cbx " + args + " 2>&1";
-    Run r;
+    CbxRun r;
     FILE* p = ::popen(cmd.c_str(), "r");
     if (!p) return r;
     char buf[4096];
@@ -47,15 +47,15 @@ TEST(CbxZip, InfoAndLyricsReadTheSongInsideAndEmbedIsRefused) {
                                 {"artist - song.LRC", lrc}}));
     const std::string zipBytes = test::ReadBytes(dir / "Pack.zip");
 
-    const Run info = Cbx("info --json " + Quote(dir / "Pack.zip"));
+    const CbxRun info = Cbx("info --json " + Quote(dir / "Pack.zip"));
     ASSERT_EQ(info.code, 0) << info.out;
     EXPECT_NE(info.out.find("\"format\": \"MP3\""), std::string::npos) << info.out;
-    const Run lyrics = Cbx("lyrics " + Quote(dir / "Pack.zip"));
+    const CbxRun lyrics = Cbx("lyrics " + Quote(dir / "Pack.zip"));
     ASSERT_EQ(lyrics.code, 0) << lyrics.out;
     EXPECT_NE(lyrics.out.find("Two"), std::string::npos) << lyrics.out;
 
     test::WriteBytes(dir / "words.lrc", lrc);
-    const Run embed = Cbx("embed " + Quote(dir / "words.lrc") + " " + Quote(dir / "Pack.zip"));
+    const CbxRun embed = Cbx("embed " + Quote(dir / "words.lrc") + " " + Quote(dir / "Pack.zip"));
     EXPECT_EQ(embed.code, 1) << embed.out;
     EXPECT_NE(embed.out.find("save it beside the archive"), std::string::npos) << embed.out;
     EXPECT_EQ(test::ReadBytes(dir / "Pack.zip"), zipBytes);
@@ -66,18 +66,18 @@ TEST(CbxZip, CdgAndRenderTakeAZippedMp3GPair) {
     test::TempDir dir;
     ASSERT_TRUE(test::WriteZip(dir / "pair.zip", {{"track.wav", test::MakeWav(8000)},
                                                   {"TRACK.CDG", std::string(24 * 300, '\0')}}));
-    const Run cdg = Cbx("cdg --info " + Quote(dir / "pair.zip"));
+    const CbxRun cdg = Cbx("cdg --info " + Quote(dir / "pair.zip"));
     EXPECT_EQ(cdg.code, 0) << cdg.out;
-    const Run render = Cbx("render " + Quote(dir / "pair.zip") + " -o " + Quote(dir / "out.wav"));
+    const CbxRun render = Cbx("render " + Quote(dir / "pair.zip") + " -o " + Quote(dir / "out.wav"));
     EXPECT_EQ(render.code, 0) << render.out;
     EXPECT_TRUE(std::filesystem::exists(dir / "out.wav"));
 
     ASSERT_TRUE(test::WriteZip(dir / "plain.zip", {{"track.wav", test::MakeWav(800)}}));
-    const Run noGraphics = Cbx("cdg --info " + Quote(dir / "plain.zip"));
+    const CbxRun noGraphics = Cbx("cdg --info " + Quote(dir / "plain.zip"));
     EXPECT_EQ(noGraphics.code, 1);
     EXPECT_NE(noGraphics.out.find("no CD+G graphics"), std::string::npos) << noGraphics.out;
     ASSERT_TRUE(test::WriteZip(dir / "photos.zip", {{"cover.jpg", "x"}}));
-    const Run noSong = Cbx("info " + Quote(dir / "photos.zip"));
+    const CbxRun noSong = Cbx("info " + Quote(dir / "photos.zip"));
     EXPECT_EQ(noSong.code, 1);
     EXPECT_NE(noSong.out.find("no song"), std::string::npos) << noSong.out;
 }

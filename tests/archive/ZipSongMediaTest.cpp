@@ -51,7 +51,7 @@ TEST(ZipSongMedia, AZippedMp3GPairOpensWithItsGraphics) {
     EXPECT_EQ(zip, (p.dir / "Track.zip").string());  // the caller's path stays the archive
     EXPECT_TRUE(p.media.CdgMode());
     EXPECT_EQ(fs::path(p.cdgFrom).filename(), "Track.cdg");
-    EXPECT_NE(fs::path(p.cdgFrom).parent_path(), p.dir);  // unpacked, not beside the zip
+    EXPECT_NE(fs::path(p.cdgFrom).parent_path(), p.dir.Path());  // unpacked, not beside the zip
     EXPECT_EQ(p.cdgBytes, graphics);
     EXPECT_TRUE(p.media.VocalCutAvailable());
 }
