@@ -7,13 +7,14 @@ PACKAGES := g++ cmake ninja-build pkg-config \
     qt6-base-dev qt6-image-formats-plugins qt6-qpa-plugins \
     libsdl2-dev libsndfile1-dev libmpg123-dev libsoundtouch-dev librubberband-dev \
     libfluidsynth-dev fluidsynth timgm6mb-soundfont \
-    libtag1-dev libasound2-dev ccache dbus \
+    libtag1-dev libasound2-dev libzip-dev ccache dbus \
+    dpkg-dev file desktop-file-utils appstream shared-mime-info \
     fonts-dejavu-core fontconfig \
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test bench fuzz clean
+.PHONY: deps build run test bench fuzz package package-check clean
 
 deps:
 	@missing=""; \
@@ -54,6 +55,15 @@ fuzz: deps
 	    echo "== $$name for $(FUZZ_SECONDS) s"; \
 	    $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/ $$work fuzz/regressions/$$name || exit 1; \
 	done
+
+# A Debian package of the release build (dependencies from dpkg-shlibdeps).
+package: deps build
+	cd build && cpack -G DEB
+
+# Unpacks the package into a temporary root and checks its files, desktop
+# entry, icons, MIME types and AppStream metadata.
+package-check: package
+	packaging/check-install.sh --deb $$(ls -t build/cantabilex_*.deb | head -n 1)
 
 clean:
 	rm -rf build build-test build-bench build-fuzz

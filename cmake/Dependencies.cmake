@@ -10,6 +10,7 @@ pkg_check_modules(RUBBERBAND REQUIRED IMPORTED_TARGET rubberband)
 pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
 pkg_check_modules(TAGLIB REQUIRED IMPORTED_TARGET taglib)
 pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
+pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET libzip)
 
 if(CX_TESTS)
     find_package(GTest REQUIRED)

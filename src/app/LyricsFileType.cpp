@@ -1,5 +1,7 @@
 #include "app/LyricsFileType.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <system_error>
 
 #include "platform/AtomicFile.h"
@@ -62,11 +64,34 @@ std::string DesktopEntry(const fs::path& programPath) {
            "Categories=AudioVideo;Audio;Player;\n";
 }
 
+bool InstalledSystemWide(const std::vector<fs::path>& systemDataDirs) {
+    std::error_code ec;
+    for (const fs::path& dir : systemDataDirs) {
+        if (fs::exists(dir / "applications" / kInstalledDesktopEntry, ec)) return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+std::vector<fs::path> SystemDataDirs() {
+    const char* env = std::getenv("XDG_DATA_DIRS");
+    const std::string dirs = (env && *env) ? env : "/usr/local/share:/usr/share";
+    std::vector<fs::path> out;
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        const std::size_t end = std::min(dirs.find(':', start), dirs.size());
+        if (end > start) out.emplace_back(dirs.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
 
 FileTypeRegistration RegisterLyricsFileType(const fs::path& dataHome, const std::string& extension,
                                             const std::string& description,
-                                            const fs::path& programPath) {
+                                            const fs::path& programPath,
+                                            const std::vector<fs::path>& systemDataDirs) {
+    if (InstalledSystemWide(systemDataDirs)) return FileTypeRegistration::AlreadyRegistered;
     const fs::path mimeFile = dataHome / "mime" / "packages" / "cantabilex-lrs.xml";
     std::error_code ec;
     if (fs::exists(mimeFile, ec) && fs::file_size(mimeFile, ec) > 0) {

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/ReadOnlyFolders.h"
+
 namespace cx {
 namespace fs = std::filesystem;
 
@@ -40,6 +42,8 @@ ReadResult ReadWholeFile(const fs::path& path, std::size_t maxBytes) {
 }
 
 std::string WriteFileAtomically(const fs::path& path, std::string_view bytes) {
+    // A song unpacked from a zip: the change would vanish with the unpacked copy.
+    if (std::string refusal = ArchiveWriteRefusal(path); !refusal.empty()) return refusal;
     fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
     std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
     int fd = ::mkstemp(tmpl.data());

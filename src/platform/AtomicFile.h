@@ -23,6 +23,7 @@ ReadResult ReadWholeFile(const std::filesystem::path& path,
 // Writes bytes to a temporary file in the same folder, flushes it and renames
 // it over the target, so the target is either the old or the new content.
 // Keeps the target's permission bits. Returns an empty string on success.
+// Refuses files of a song unpacked from a zip archive (ReadOnlyFolders.h).
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace cx

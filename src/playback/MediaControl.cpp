@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "archive/ZipSongs.h"
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/Mp3Class.h"
 #include "playback/ControlMappings.h"
@@ -109,6 +110,20 @@ bool MediaControl::OpenName(std::string& path, bool playAfterOpen) {
         m_lastError = "file not found: " + path;
         return false;
     }
+    // A zipped song plays from its unpacked copy, graphics and lyrics beside it.
+    if (IsZipPath(path)) {
+        std::string error;
+        const std::string song = OpenZipSong(path, error);
+        if (song.empty()) {
+            m_lastError = error;
+            return false;
+        }
+        return OpenUnpacked(song, playAfterOpen);
+    }
+    return OpenUnpacked(path, playAfterOpen);
+}
+
+bool MediaControl::OpenUnpacked(const std::string& path, bool playAfterOpen) {
     Call(m_hooks.playbackTimers, false);
     m_vocalCutAvailable = false;
     m_songInfo = m_hooks.readSongInfo ? m_hooks.readSongInfo(path)

@@ -102,7 +102,8 @@ public:
     MediaControl(const MediaControl&) = delete;
     MediaControl& operator=(const MediaControl&) = delete;
 
-    // Song operations.
+    // Song operations. A .zip path opens the song unpacked from the archive;
+    // CurrentPath then names the unpacked copy, which our writers refuse.
     bool OpenName(std::string& path, bool playAfterOpen);
     void PlaySong(bool resume);
     void PauseSong();
@@ -170,6 +171,7 @@ public:
     AudioEngine& Engine() { return m_engine; }
 
 private:
+    bool OpenUnpacked(const std::string& path, bool playAfterOpen);
     bool OpenAudio(const std::string& path);
     void ShowLyricsOf(const std::string& path);
     void SetPlayState(int state);

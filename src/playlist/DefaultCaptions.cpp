@@ -45,6 +45,7 @@ std::string DefaultCaption(std::string_view key) {
         {"Restore", "Restore"},
         {"DetailsNoMedia", "First you must open media file\nto set or change graphics settings."},
         {"DialogAddFiles", "Add files"},
+        {"DialogAddFolder", "Add folder"},
         {"FilterOpenAudio", "Songs and lyrics"},
         {"LoadPlaylist", "Load playlist"},
         {"SavePlaylist", "Save playlist"},

@@ -11,6 +11,7 @@ namespace fs = std::filesystem;
 constexpr std::array<const char*, 8> kSongExtensions = {"mp3", "ogg", "mid",  "midi",
                                                         "kar", "wav", "flac", "opus"};
 constexpr std::array<const char*, 4> kCompanionExtensions = {"lrs", "lrc", "kok", "cdg"};
+constexpr const char* kZipExtension = "zip";
 
 std::string LowerExtension(const std::string& path) {
     std::string ext = fs::path(path).extension().string();
@@ -33,12 +34,14 @@ bool OneOf(const std::string& ext, const std::array<const char*, N>& list) {
 
 bool IsAcceptedSongFile(const std::string& path) {
     const std::string ext = LowerExtension(path);
-    return OneOf(ext, kSongExtensions) || OneOf(ext, kCompanionExtensions);
+    return OneOf(ext, kSongExtensions) || OneOf(ext, kCompanionExtensions) ||
+           ext == kZipExtension;
 }
 
 std::string MediaFileFor(const std::string& path) {
     const std::string ext = LowerExtension(path);
-    if (OneOf(ext, kSongExtensions)) return path;
+    // A zipped song is one entry; it is unpacked when it is opened.
+    if (OneOf(ext, kSongExtensions) || ext == kZipExtension) return path;
     if (!OneOf(ext, kCompanionExtensions)) return {};
     const fs::path p(path);
     const fs::path folder = p.parent_path().empty() ? fs::path(".") : p.parent_path();

@@ -15,7 +15,8 @@ TEST(StartupPieces, PlaceholderCommandLineCountsAsNoFile) {
 
 TEST(StartupPieces, LyricsTypeIsRegisteredOnceAndAChangedOneIsKept) {
     test::TempDir dir;
-    EXPECT_EQ(RegisterLyricsFileType(dir.Path(), ".lrs", "Cantabilex file", "/usr/bin/cantabilex"),
+    EXPECT_EQ(RegisterLyricsFileType(dir.Path(), ".lrs", "Cantabilex file", "/usr/bin/cantabilex",
+                                     {}),
               FileTypeRegistration::Registered);
     const auto mime = dir / "mime/packages/cantabilex-lrs.xml";
     const std::string xml = test::ReadBytes(mime);
@@ -25,9 +26,21 @@ TEST(StartupPieces, LyricsTypeIsRegisteredOnceAndAChangedOneIsKept) {
               std::string::npos);
 
     test::WriteBytes(mime, "changed by the user");
-    EXPECT_EQ(RegisterLyricsFileType(dir.Path(), ".lrs", "Cantabilex file", "/x"),
+    EXPECT_EQ(RegisterLyricsFileType(dir.Path(), ".lrs", "Cantabilex file", "/x", {}),
               FileTypeRegistration::AlreadyRegistered);
     EXPECT_EQ(test::ReadBytes(mime), "changed by the user");
+}
+
+TEST(StartupPieces, AnInstalledPackageMakesTheUserRegistrationNeedless) {
+    test::TempDir home;
+    test::TempDir system;
+    std::filesystem::create_directories(system / "applications");
+    test::WriteBytes(system / "applications" / kInstalledDesktopEntry, "[Desktop Entry]\n");
+    EXPECT_EQ(RegisterLyricsFileType(home.Path(), ".lrs", "Cantabilex file", "/usr/bin/cantabilex",
+                                     {"/nonexistent", system.Path()}),
+              FileTypeRegistration::AlreadyRegistered);
+    EXPECT_FALSE(std::filesystem::exists(home / "applications/cantabilex.desktop"));
+    EXPECT_FALSE(std::filesystem::exists(home / "mime/packages/cantabilex-lrs.xml"));
 }
 
 TEST(StartupPieces, DialogFontFollowsTheChainThenTheSystemFont) {

@@ -7,10 +7,17 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <atomic>
 #include <filesystem>
 #include <random>
+#include <thread>
+
+#include "archive/ZipSong.h"
+#include "playlist/FolderScan.h"
 
 #include "playlist/LastList.h"
 #include "playlist/PlaylistFile.h"
@@ -23,7 +30,7 @@ namespace cx {
 namespace {
 
 constexpr const char* kSongPatterns =
-    "*.mp3 *.ogg *.cdg *.mid *.midi *.kar *.lrs *.lrc *.kok *.wav *.flac *.opus";
+    "*.mp3 *.ogg *.cdg *.mid *.midi *.kar *.lrs *.lrc *.kok *.wav *.flac *.opus *.zip";
 
 QToolButton* BarButton(const QString& text, const QString& tip, QWidget* parent) {
     auto* b = new QToolButton(parent);
@@ -46,11 +53,14 @@ UserList::UserList(FlatListModel& model, TranslateFn translate, TagReaderFn read
     m_status->setForegroundRole(QPalette::PlaceholderText);
 
     auto* add = BarButton(QStringLiteral("+"), Tr("DialogAddFiles"), this);
+    auto* addFolder = BarButton(QString(), Tr("DialogAddFolder"), this);
+    addFolder->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
     auto* remove = BarButton(QStringLiteral("\u2212"), Tr("Remove"), this);
     auto* load = BarButton(Tr("LoadPlaylist"), Tr("LoadPlaylist"), this);
     auto* save = BarButton(Tr("SavePlaylist"), Tr("SavePlaylist"), this);
     auto* menu = BarButton(QStringLiteral("\u2261"), QString(), this);
     connect(add, &QToolButton::clicked, this, [this] { AddSongsDialog(); });
+    connect(addFolder, &QToolButton::clicked, this, [this] { AddFolderDialog(); });
     connect(remove, &QToolButton::clicked, this, [this] { m_model.RemoveItem(); });
     connect(load, &QToolButton::clicked, this, [this] { LoadListDialog(); });
     connect(save, &QToolButton::clicked, this, [this] { SaveListDialog(); });
@@ -59,7 +69,7 @@ UserList::UserList(FlatListModel& model, TranslateFn translate, TagReaderFn read
 
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(4, 2, 4, 2);
-    for (auto* b : {add, remove, load, save}) bar->addWidget(b);
+    for (auto* b : {add, addFolder, remove, load, save}) bar->addWidget(b);
     bar->addWidget(m_status, 1);
     bar->addWidget(menu);
     auto* layout = new QVBoxLayout(this);
@@ -78,6 +88,20 @@ UserList::UserList(FlatListModel& model, TranslateFn translate, TagReaderFn read
     const int em = fontMetrics().height();
     resize(em * 26, em * 24);
     UpdateStatus();
+}
+
+struct UserList::FolderJob {
+    std::atomic<bool> cancel{false};
+    std::thread thread;
+    QProgressDialog* dialog = nullptr;
+};
+
+UserList::~UserList() {
+    // The scan must not outlive the window it reports to.
+    if (m_folderJob) {
+        m_folderJob->cancel = true;
+        if (m_folderJob->thread.joinable()) m_folderJob->thread.join();
+    }
 }
 
 QString UserList::Tr(const char* key) const {
@@ -144,6 +168,72 @@ void UserList::AddSongsDialog() {
     if (files.isEmpty()) return;
     RememberFolder(files.front());
     AddFiles(files);
+}
+
+void UserList::AddFolderDialog() {
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("CBX: ") + Tr("DialogAddFolder"), m_musicPath);
+    if (folder.isEmpty()) return;
+    m_musicPath = folder;
+    if (onMusicPathChanged) onMusicPathChanged(m_musicPath);
+    AddFolder(folder);
+}
+
+void UserList::AddFolder(const QString& folder) {
+    if (m_folderJob) return;
+    m_folderJob = std::make_unique<FolderJob>();
+    FolderJob* job = m_folderJob.get();
+    job->dialog = new QProgressDialog(Tr("DialogAddFolder") + QStringLiteral(": ") + folder,
+                                      Tr("Cancel"), 0, 0, this);
+    job->dialog->setWindowTitle(QStringLiteral("Cantabilex"));
+    job->dialog->setMinimumDuration(400);  // small folders finish before it shows
+    job->dialog->setAutoClose(false);
+    job->dialog->setAutoReset(false);
+    connect(job->dialog, &QProgressDialog::canceled, this, [job] { job->cancel = true; });
+    job->thread = std::thread([this, job, path = folder.toStdString()] {
+        FolderScanHooks hooks;
+        hooks.zipHoldsSong = [](const std::string& zip) { return ZipHoldsSong(zip); };
+        hooks.progress = [this](std::size_t files, std::size_t songs) {
+            QMetaObject::invokeMethod(
+                this, [this, files, songs] { FolderProgress(files, songs); },
+                Qt::QueuedConnection);
+        };
+        const FolderScanResult result = ScanSongFolder(path, job->cancel, hooks);
+        QMetaObject::invokeMethod(
+            this,
+            [this, songs = result.Songs, cancelled = result.Cancelled,
+             error = QString::fromStdString(result.Error)] {
+                FolderScanned(songs, cancelled, error);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void UserList::FolderProgress(std::size_t files, std::size_t songs) {
+    if (!m_folderJob || !m_folderJob->dialog) return;
+    m_folderJob->dialog->setLabelText(QStringLiteral("%1\n%2 / %3")
+                                          .arg(Tr("DialogAddFolder"))
+                                          .arg(songs)
+                                          .arg(files));
+}
+
+void UserList::FolderScanned(const std::vector<std::string>& songs, bool cancelled,
+                             const QString& error) {
+    if (!m_folderJob) return;
+    if (m_folderJob->thread.joinable()) m_folderJob->thread.join();
+    delete m_folderJob->dialog;
+    m_folderJob.reset();
+    int added = 0;
+    if (!cancelled) {
+        const int before = m_model.ListCount();
+        QStringList paths;
+        paths.reserve(static_cast<int>(songs.size()));
+        for (const std::string& s : songs) paths << QString::fromStdString(s);
+        AddFiles(paths);
+        added = m_model.ListCount() - before;
+    }
+    if (!error.isEmpty()) QMessageBox::warning(this, QStringLiteral("Cantabilex"), error);
+    if (onFolderAdded) onFolderAdded(added);
 }
 
 void UserList::LoadListDialog() {
@@ -227,6 +317,8 @@ void UserList::PopupMenu(const QPoint& globalPos) {
         m_model.SortRandom(rng);
     });
     menu.addSeparator();
+    item("DialogAddFiles", "", [this] { AddSongsDialog(); });
+    item("DialogAddFolder", "", [this] { AddFolderDialog(); })->setEnabled(!AddingFolder());
     item("SavePlaylist", "", [this] { SaveListDialog(); });
     item("LoadPlaylist", "", [this] { LoadListDialog(); });
     item("PlaylistDisplay", "", [this] { ShowPrefs(); });

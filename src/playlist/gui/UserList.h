@@ -6,8 +6,11 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Codepage.h"
 #include "playlist/DefaultCaptions.h"
@@ -27,6 +30,7 @@ class UserList : public QWidget {
 public:
     UserList(FlatListModel& model, TranslateFn translate = {}, TagReaderFn reader = {},
              QWidget* parent = nullptr);
+    ~UserList() override;
 
     FlatListWidget* List() { return m_list; }
     FlatListModel& Model() { return m_model; }
@@ -41,8 +45,17 @@ public:
     // Writes the list as M3U; ".m3u" is added when the name lacks it.
     bool SaveList(const QString& path, QString* error = nullptr);
 
-    // The dialogs: add songs, load and save a playlist, list display.
+    // Adds the songs under a folder and its subfolders (MP3+G pairs and zipped
+    // songs as one entry each). The folder is scanned on a worker thread with
+    // a progress dialog, so the window keeps working; one folder at a time.
+    void AddFolder(const QString& folder);
+    bool AddingFolder() const { return m_folderJob != nullptr; }
+    // Called when a folder's songs are in the list (with how many were added).
+    std::function<void(int added)> onFolderAdded;
+
+    // The dialogs: add songs or a folder, load and save a playlist, list display.
     void AddSongsDialog();
+    void AddFolderDialog();
     void LoadListDialog();
     void SaveListDialog();
     void ShowPrefs();
@@ -90,6 +103,9 @@ private:
     QString Tr(const char* key) const;
     void RememberFolder(const QString& file);
     void UpdateStatus();
+    struct FolderJob;
+    void FolderProgress(std::size_t files, std::size_t songs);
+    void FolderScanned(const std::vector<std::string>& songs, bool cancelled, const QString& error);
 
     FlatListModel& m_model;
     TranslateFn m_translate;
@@ -99,6 +115,7 @@ private:
     QString m_musicPath;
     QString m_note;
     Codepage m_codepage = Codepage::Cp1252;
+    std::unique_ptr<FolderJob> m_folderJob;
 };
 
 }  // namespace cx

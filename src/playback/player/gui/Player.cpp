@@ -582,7 +582,7 @@ void Player::OpenSongDialog() {
             : QFileDialog::getOpenFileNames(
                   this, QStringLiteral("CBX: ") + Tr("DialogAddFiles"), folder,
                   Tr("FilterOpenAudio") + QStringLiteral(" (*.mp3 *.ogg *.mid *.midi *.cdg *.kar "
-                                                         "*.lrs *.lrc *.kok *.wav *.flac)"));
+                                                         "*.lrs *.lrc *.kok *.wav *.flac *.zip)"));
     if (files.isEmpty()) return;
     if (m_userList) {
         m_userList->SetMusicPath(QFileInfo(files.front()).absolutePath());

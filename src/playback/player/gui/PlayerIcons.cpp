@@ -160,15 +160,22 @@ QIcon PlayerIcon(Command command, const QColor& colour) {
     return icon;
 }
 
-QIcon AppIcon() {
-    QPixmap pixmap(kSize, kSize);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+void PaintAppIcon(QPainter& p, int size) {
+    p.save();
+    p.scale(size / double(kSize), size / double(kSize));
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x3d, 0x9b, 0xe9));
     p.drawRoundedRect(QRectF(2, 2, 60, 60), 14, 14);
     Draw(p, Command::SwitchMicrophone, Qt::white);
+    p.restore();
+}
+
+QIcon AppIcon() {
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    PaintAppIcon(p, kSize);
     return QIcon(pixmap);
 }
 

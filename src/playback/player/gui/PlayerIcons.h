@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QIcon>
 
+class QPainter;
+
 #include "playback/player/PlayerCommands.h"
 
 namespace cx {
@@ -13,5 +15,7 @@ namespace cx {
 QIcon PlayerIcon(Command command, const QColor& colour);
 // The program's icon (window and notification area).
 QIcon AppIcon();
+// Paints the program's icon into a size x size square (installed icon files).
+void PaintAppIcon(QPainter& painter, int size);
 
 }  // namespace cx

@@ -1,0 +1,86 @@
+// cbx verbs on zipped songs, run as the user runs them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "lyrics/MediaFixtures.h"
+#include "support/TestSupport.h"
+#include "support/ZipWriter.h"
+
+namespace cx {
+namespace {
+
+struct CbxRun {
+    int code = -1;
+    std::string out;  // stdout and stderr
+};
+
+CbxRun Cbx(const std::string& args) {
+    const std::string cmd = std::string(CX_BINARY_DIR) + "/cbx " + args + " 2>&1";
+    CbxRun r;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+    const int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+std::string Quote(const std::filesystem::path& p) {
+    return "'" + p.string() + "'";
+}
+
+#define CX_REQUIRE_CBX()                                                   \
+    do {                                                                   \
+        if (!std::filesystem::exists(std::string(CX_BINARY_DIR) + "/cbx")) \
+            GTEST_SKIP() << "cbx is not built";                            \
+    } while (0)
+
+TEST(CbxZip, InfoAndLyricsReadTheSongInsideAndEmbedIsRefused) {
+    CX_REQUIRE_CBX();
+    test::TempDir dir;
+    const std::string lrc = "[00:01.00]One\r\n[00:02.00]Two\r\n";
+    ASSERT_TRUE(test::WriteZip(dir / "Pack.zip",
+                               {{"Artist - Song.MP3", test::MakeMp3(30)},
+                                {"artist - song.LRC", lrc}}));
+    const std::string zipBytes = test::ReadBytes(dir / "Pack.zip");
+
+    const CbxRun info = Cbx("info --json " + Quote(dir / "Pack.zip"));
+    ASSERT_EQ(info.code, 0) << info.out;
+    EXPECT_NE(info.out.find("\"format\": \"MP3\""), std::string::npos) << info.out;
+    const CbxRun lyrics = Cbx("lyrics " + Quote(dir / "Pack.zip"));
+    ASSERT_EQ(lyrics.code, 0) << lyrics.out;
+    EXPECT_NE(lyrics.out.find("Two"), std::string::npos) << lyrics.out;
+
+    test::WriteBytes(dir / "words.lrc", lrc);
+    const CbxRun embed = Cbx("embed " + Quote(dir / "words.lrc") + " " + Quote(dir / "Pack.zip"));
+    EXPECT_EQ(embed.code, 1) << embed.out;
+    EXPECT_NE(embed.out.find("save it beside the archive"), std::string::npos) << embed.out;
+    EXPECT_EQ(test::ReadBytes(dir / "Pack.zip"), zipBytes);
+}
+
+TEST(CbxZip, CdgAndRenderTakeAZippedMp3GPair) {
+    CX_REQUIRE_CBX();
+    test::TempDir dir;
+    ASSERT_TRUE(test::WriteZip(dir / "pair.zip", {{"track.wav", test::MakeWav(8000)},
+                                                  {"TRACK.CDG", std::string(24 * 300, '\0')}}));
+    const CbxRun cdg = Cbx("cdg --info " + Quote(dir / "pair.zip"));
+    EXPECT_EQ(cdg.code, 0) << cdg.out;
+    const CbxRun render = Cbx("render " + Quote(dir / "pair.zip") + " -o " + Quote(dir / "out.wav"));
+    EXPECT_EQ(render.code, 0) << render.out;
+    EXPECT_TRUE(std::filesystem::exists(dir / "out.wav"));
+
+    ASSERT_TRUE(test::WriteZip(dir / "plain.zip", {{"track.wav", test::MakeWav(800)}}));
+    const CbxRun noGraphics = Cbx("cdg --info " + Quote(dir / "plain.zip"));
+    EXPECT_EQ(noGraphics.code, 1);
+    EXPECT_NE(noGraphics.out.find("no CD+G graphics"), std::string::npos) << noGraphics.out;
+    ASSERT_TRUE(test::WriteZip(dir / "photos.zip", {{"cover.jpg", "x"}}));
+    const CbxRun noSong = Cbx("info " + Quote(dir / "photos.zip"));
+    EXPECT_EQ(noSong.code, 1);
+    EXPECT_NE(noSong.out.find("no song"), std::string::npos) << noSong.out;
+}
+
+}  // namespace
+}  // namespace cx
