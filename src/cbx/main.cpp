@@ -11,7 +11,8 @@ std::vector<cx::cli::Verb> AllVerbs() {
     using namespace cx::cli;
     std::vector<Verb> all;
     for (auto group :
-         {AppVerbs, LyricsVerbs, PlaybackVerbs, KaraokeVerbs, MidiVerbs, CdgVerbs, PlaylistVerbs}) {
+         {AppVerbs, LyricsVerbs, PlaybackVerbs, KaraokeVerbs, MidiVerbs, CdgVerbs, PlaylistVerbs,
+          RecordingVerbs}) {
         for (const auto& v : group()) all.push_back(v);
     }
     return all;

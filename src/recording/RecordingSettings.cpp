@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/ThemeClass.h"
+#include "recording/VoiceCapture.h"
 
 namespace cx {
 
@@ -17,7 +18,15 @@ RecordingSettings RecordingSettingsFrom(const ThemeClass& settings,
     r.folders.besideSongs = settings.RecordFolder;
     r.folders.directory = settings.VoiceDirectory;
     r.synchroLimit = std::max<int>(1, settings.RecordSynchro);
+    r.voiceThumb = settings.VoiceVolume;
     return r;
+}
+
+RecordingSettings RecordingSettingsFrom(const ThemeClass& settings) {
+    std::string error;
+    return RecordingSettingsFrom(settings, settings.RecordDevice >= 1
+                                               ? VoiceCapture::ListDevices(error)
+                                               : std::vector<std::string>{});
 }
 
 int VoiceVolumeFromThumb(int top) {

@@ -17,12 +17,14 @@ struct RecordingSettings {
     RecordFormat format;
     VoiceFolders folders;
     int synchroLimit = 1;  // seconds the voice may be moved against the song
+    int voiceThumb = 33;   // top of the voice volume thumb
 };
 
-// `captureDevices` are the names the capture service lists; RecordDevice
-// picks one of them (1-based), anything else the default.
+// RecordDevice picks one of the capture devices (1-based), anything else
+// the default; the devices are listed only when one is picked.
+RecordingSettings RecordingSettingsFrom(const ThemeClass& settings);
 RecordingSettings RecordingSettingsFrom(const ThemeClass& settings,
-                                        const std::vector<std::string>& captureDevices = {});
+                                        const std::vector<std::string>& captureDevices);
 
 // Voice volume thumb: its top runs 33..91.
 inline constexpr int kVoiceThumbTop = 33;

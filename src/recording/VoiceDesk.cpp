@@ -14,7 +14,9 @@ VoiceDesk::VoiceDesk(MediaControl& media, RecordingSettings settings,
     : m_media(media),
       m_settings(std::move(settings)),
       m_temp(std::move(tempFolder)),
-      m_hooks(std::move(hooks)) {}
+      m_hooks(std::move(hooks)) {
+    m_media.SetVoiceVolume(VoiceVolumeFromThumb(m_settings.voiceThumb));
+}
 
 VoiceDesk::~VoiceDesk() {
     // Closing the program keeps what was sung.

@@ -55,6 +55,7 @@ public:
     // What the last take left: its report and the voice file it went into.
     const TakeReport& LastTake() const { return m_lastTake; }
     const std::string& LastMessageKey() const { return m_lastKey; }
+    const std::filesystem::path& TempFolder() const { return m_temp; }
     // The capture that runs the take, for the level meter.
     VoiceCapture* Capture() { return m_capture.get(); }
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 
 #include "playback/MediaControl.h"
 #include "playback/VoiceEffects.h"
