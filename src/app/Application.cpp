@@ -194,7 +194,8 @@ void Application::CreateMedia() {
         VoiceMessageHooks([this] { return static_cast<QWidget*>(m_player.data()); },
                           [this](const std::string& key) { return Tr(key); },
                           [this] {
-                              if (m_lyric) m_lyric->SetRecording(m_voice->IsRecording() || m_voice->Armed());
+                              if (m_lyric)
+                                  m_lyric->SetRecording(m_voice->IsRecording() || m_voice->Armed());
                               if (m_lyric) m_lyric->SetVoice(m_voice->VoiceOn());
                               RefreshPlayer();
                           }));

@@ -59,8 +59,8 @@ double SongLength(const std::string& song) {
 VoiceFolders FoldersFromSettings(Args& args) {
     QSettingsStore store;
     VoiceFolders folders;
-    folders.besideSongs = args.Flag("--beside") ||
-                          ReadRegistryText(store, kSettingsKey, "rec folder") == "1";
+    folders.besideSongs =
+        args.Flag("--beside") || ReadRegistryText(store, kSettingsKey, "rec folder") == "1";
     std::string dir = args.Option("--voice-dir").value_or("");
     if (dir.empty()) dir = ReadRegistryText(store, kSettingsKey, "rec directory");
     if (dir.empty()) dir = VoiceFolder();
@@ -88,7 +88,8 @@ int Record(const VerbArgs& words) {
     if (!bad.empty()) return Fail(bad, kExitUsage);
     if (!args.Unknown().empty()) return Fail("unknown option " + args.Unknown()[0], kExitUsage);
     if (!seconds || *seconds <= 0) return Fail("--seconds is needed", kExitUsage);
-    if (song.empty() == output.empty()) return Fail("give either -o TAKE.wav or --song SONG", kExitUsage);
+    if (song.empty() == output.empty())
+        return Fail("give either -o TAKE.wav or --song SONG", kExitUsage);
     if (!song.empty() && !at) return Fail("--song needs --at SECONDS", kExitUsage);
     if (rate != "11025" && rate != "22050" && rate != "44100")
         return Fail("--rate is 11025, 22050 or 44100", kExitUsage);
@@ -115,12 +116,13 @@ int Record(const VerbArgs& words) {
         const std::string placed = PlaceTake(take, voice, SongLength(song), *at);
         if (!placed.empty()) return Fail(placed);
     }
-    const double lostMs = static_cast<double>(report.overrunBytes) * 1000.0 / format.BytesPerSecond();
+    const double lostMs =
+        static_cast<double>(report.overrunBytes) * 1000.0 / format.BytesPerSecond();
     if (json) {
         std::cout << "{\"bytes\":" << report.dataBytes << ",\"seconds\":"
                   << static_cast<double>(report.dataBytes) / format.BytesPerSecond()
-                  << ",\"lost_ms\":" << lostMs << ",\"file\":"
-                  << JsonString((voice.empty() ? take : voice).string()) << "}\n";
+                  << ",\"lost_ms\":" << lostMs
+                  << ",\"file\":" << JsonString((voice.empty() ? take : voice).string()) << "}\n";
     } else {
         std::cout << (voice.empty() ? take : voice).string() << ": "
                   << static_cast<double>(report.dataBytes) / format.BytesPerSecond()

@@ -10,9 +10,8 @@ namespace {
 std::vector<cx::cli::Verb> AllVerbs() {
     using namespace cx::cli;
     std::vector<Verb> all;
-    for (auto group :
-         {AppVerbs, LyricsVerbs, PlaybackVerbs, KaraokeVerbs, MidiVerbs, CdgVerbs, PlaylistVerbs,
-          RecordingVerbs}) {
+    for (auto group : {AppVerbs, LyricsVerbs, PlaybackVerbs, KaraokeVerbs, MidiVerbs, CdgVerbs,
+                       PlaylistVerbs, RecordingVerbs}) {
         for (const auto& v : group()) all.push_back(v);
     }
     return all;

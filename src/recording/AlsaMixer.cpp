@@ -33,18 +33,30 @@ struct ControlMap {
 
 ControlMap MapOf(MixerControl c) {
     switch (c) {
-        case MixerControl::Volume: return {{"Master", "Speaker", "Headphone"}, Side::Playback, Kind::Level};
-        case MixerControl::VolumeMute: return {{"Master", "Speaker", "Headphone"}, Side::Playback, Kind::Switch};
-        case MixerControl::VolumeBass: return {{"Bass", nullptr, nullptr}, Side::Playback, Kind::Level};
-        case MixerControl::VolumeTreble: return {{"Treble", nullptr, nullptr}, Side::Playback, Kind::Level};
-        case MixerControl::Wave: return {{"PCM", nullptr, nullptr}, Side::Playback, Kind::Level};
-        case MixerControl::WaveMute: return {{"PCM", nullptr, nullptr}, Side::Playback, Kind::Switch};
-        case MixerControl::Midi: return {{"Synth", "MIDI", nullptr}, Side::Playback, Kind::Level};
-        case MixerControl::MicOut: return {{"Mic", nullptr, nullptr}, Side::Playback, Kind::Level};
-        case MixerControl::MicroOutMute: return {{"Mic", nullptr, nullptr}, Side::Playback, Kind::Switch};
-        case MixerControl::MicIn: return {{"Mic", "Capture", nullptr}, Side::Capture, Kind::Level};
-        case MixerControl::Current: return {{"Capture", "Mic", nullptr}, Side::Capture, Kind::Level};
-        case MixerControl::CurrentMute: return {{"Capture", "Mic", nullptr}, Side::Capture, Kind::Switch};
+        case MixerControl::Volume:
+            return {{"Master", "Speaker", "Headphone"}, Side::Playback, Kind::Level};
+        case MixerControl::VolumeMute:
+            return {{"Master", "Speaker", "Headphone"}, Side::Playback, Kind::Switch};
+        case MixerControl::VolumeBass:
+            return {{"Bass", nullptr, nullptr}, Side::Playback, Kind::Level};
+        case MixerControl::VolumeTreble:
+            return {{"Treble", nullptr, nullptr}, Side::Playback, Kind::Level};
+        case MixerControl::Wave:
+            return {{"PCM", nullptr, nullptr}, Side::Playback, Kind::Level};
+        case MixerControl::WaveMute:
+            return {{"PCM", nullptr, nullptr}, Side::Playback, Kind::Switch};
+        case MixerControl::Midi:
+            return {{"Synth", "MIDI", nullptr}, Side::Playback, Kind::Level};
+        case MixerControl::MicOut:
+            return {{"Mic", nullptr, nullptr}, Side::Playback, Kind::Level};
+        case MixerControl::MicroOutMute:
+            return {{"Mic", nullptr, nullptr}, Side::Playback, Kind::Switch};
+        case MixerControl::MicIn:
+            return {{"Mic", "Capture", nullptr}, Side::Capture, Kind::Level};
+        case MixerControl::Current:
+            return {{"Capture", "Mic", nullptr}, Side::Capture, Kind::Level};
+        case MixerControl::CurrentMute:
+            return {{"Capture", "Mic", nullptr}, Side::Capture, Kind::Switch};
     }
     return {{nullptr, nullptr, nullptr}, Side::Playback, Kind::Level};
 }
@@ -103,11 +115,15 @@ public:
         int on = 1;
         const auto ch = SND_MIXER_SCHN_FRONT_LEFT;
         if (s.side == Side::Playback) {
-            if (s.kind == Kind::Level) snd_mixer_selem_get_playback_volume(s.elem, ch, &v);
-            else snd_mixer_selem_get_playback_switch(s.elem, ch, &on);
+            if (s.kind == Kind::Level)
+                snd_mixer_selem_get_playback_volume(s.elem, ch, &v);
+            else
+                snd_mixer_selem_get_playback_switch(s.elem, ch, &on);
         } else {
-            if (s.kind == Kind::Level) snd_mixer_selem_get_capture_volume(s.elem, ch, &v);
-            else snd_mixer_selem_get_capture_switch(s.elem, ch, &on);
+            if (s.kind == Kind::Level)
+                snd_mixer_selem_get_capture_volume(s.elem, ch, &v);
+            else
+                snd_mixer_selem_get_capture_switch(s.elem, ch, &on);
         }
         return s.kind == Kind::Level ? v : (on ? 0 : 1);
     }
@@ -118,13 +134,17 @@ public:
         if (s.kind == Kind::Switch) {
             // The switch is "on" when the line sounds; muted is the reverse.
             const int on = value ? 0 : 1;
-            if (s.side == Side::Playback) snd_mixer_selem_set_playback_switch_all(s.elem, on);
-            else snd_mixer_selem_set_capture_switch_all(s.elem, on);
+            if (s.side == Side::Playback)
+                snd_mixer_selem_set_playback_switch_all(s.elem, on);
+            else
+                snd_mixer_selem_set_capture_switch_all(s.elem, on);
             return;
         }
         const long v = value < s.min ? s.min : value > s.max ? s.max : value;
-        if (s.side == Side::Playback) snd_mixer_selem_set_playback_volume_all(s.elem, v);
-        else snd_mixer_selem_set_capture_volume_all(s.elem, v);
+        if (s.side == Side::Playback)
+            snd_mixer_selem_set_playback_volume_all(s.elem, v);
+        else
+            snd_mixer_selem_set_capture_volume_all(s.elem, v);
     }
 
 private:

@@ -40,8 +40,8 @@ bool ClsVolume::SetMixerSelect(int index) {
 int ClsVolume::Percent(MixerControl c) const {
     const long lo = Min(c), hi = Max(c);
     if (hi <= lo) return 0;
-    return static_cast<int>(std::lround(100.0 * static_cast<double>(Level(c) - lo) /
-                                        static_cast<double>(hi - lo)));
+    return static_cast<int>(
+        std::lround(100.0 * static_cast<double>(Level(c) - lo) / static_cast<double>(hi - lo)));
 }
 
 void ClsVolume::SetPercent(MixerControl c, int percent) {

@@ -10,17 +10,17 @@
 namespace cx {
 
 enum class MixerControl {
-    Volume,        // master output level
+    Volume,  // master output level
     VolumeMute,
     VolumeBass,
     VolumeTreble,
-    Wave,          // the program's own output (PCM)
+    Wave,  // the program's own output (PCM)
     WaveMute,
-    Midi,          // synthesizer
-    MicOut,        // microphone heard through the speakers
+    Midi,    // synthesizer
+    MicOut,  // microphone heard through the speakers
     MicroOutMute,
-    MicIn,         // microphone recording level
-    Current,       // the recording input's level
+    MicIn,    // microphone recording level
+    Current,  // the recording input's level
     CurrentMute,
 };
 inline constexpr int kMixerControlCount = static_cast<int>(MixerControl::CurrentMute) + 1;

@@ -152,7 +152,8 @@ void VoiceCapture::CloseFile(TakeReport& report) {
         std::fwrite(header.data(), 1, header.size(), m_file) != header.size()) {
         if (report.error.empty()) report.error = "completing the recording's header failed";
     }
-    if (std::fclose(m_file) != 0 && report.error.empty()) report.error = "closing the recording failed";
+    if (std::fclose(m_file) != 0 && report.error.empty())
+        report.error = "closing the recording failed";
     m_file = nullptr;
     report.dataBytes = data;
 }

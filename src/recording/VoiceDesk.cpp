@@ -120,9 +120,9 @@ void VoiceDesk::StopRecording() {
     m_capture.reset();
     Lights();
     const auto voice = VoiceFileFor(m_takeSong, m_settings.folders);
-    const std::string error =
-        m_lastTake.error.empty() ? PlaceTake(take, voice, m_takeSongLength, m_takeStart)
-                                 : m_lastTake.error;
+    const std::string error = m_lastTake.error.empty()
+                                  ? PlaceTake(take, voice, m_takeSongLength, m_takeStart)
+                                  : m_lastTake.error;
     if (!error.empty()) {
         // The take stays where it is, so nothing sung is lost.
         return Tell("ErrorCreateWav", error + " (" + take.string() + ")", true);

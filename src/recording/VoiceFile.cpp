@@ -30,8 +30,8 @@ VoiceFileResult Fail(std::string reason) {
 
 }  // namespace
 
-VoiceFileResult BuildVoiceFile(const RecordFormat& format, double songSeconds,
-                               double startSeconds, std::string_view takeSamples) {
+VoiceFileResult BuildVoiceFile(const RecordFormat& format, double songSeconds, double startSeconds,
+                               std::string_view takeSamples) {
     const std::string_view take = WholeFrames(format, takeSamples);
     const std::uint64_t start = FrameAlignedBytes(format, startSeconds);
     const std::uint64_t song = FrameAlignedBytes(format, songSeconds);
@@ -40,7 +40,8 @@ VoiceFileResult BuildVoiceFile(const RecordFormat& format, double songSeconds,
     VoiceFileResult r;
     r.bytes = PcmWavHeader(format, static_cast<std::uint32_t>(data));
     r.bytes.resize(kVoiceHeaderBytes + data, '\0');
-    std::copy(take.begin(), take.end(), r.bytes.begin() + static_cast<std::ptrdiff_t>(kVoiceHeaderBytes + start));
+    std::copy(take.begin(), take.end(),
+              r.bytes.begin() + static_cast<std::ptrdiff_t>(kVoiceHeaderBytes + start));
     r.ok = true;
     return r;
 }
@@ -80,9 +81,8 @@ VoiceFileResult UpdateVoiceFile(std::string_view existing, const RecordFormat& t
     return r;
 }
 
-std::string PlaceTake(const std::filesystem::path& takePath,
-                      const std::filesystem::path& voicePath, double songSeconds,
-                      double startSeconds) {
+std::string PlaceTake(const std::filesystem::path& takePath, const std::filesystem::path& voicePath,
+                      double songSeconds, double startSeconds) {
     const ReadResult takeFile = ReadWholeFile(takePath);
     if (!takeFile.bytes) return "cannot read the recording: " + takeFile.error;
     const PcmWavInfo take = ReadPcmWav(*takeFile.bytes);
@@ -100,7 +100,8 @@ std::string PlaceTake(const std::filesystem::path& takePath,
         placed = BuildVoiceFile(take.format, songSeconds, startSeconds, samples);
     }
     if (!placed.ok) return placed.reason;
-    if (voicePath.has_parent_path()) std::filesystem::create_directories(voicePath.parent_path(), ec);
+    if (voicePath.has_parent_path())
+        std::filesystem::create_directories(voicePath.parent_path(), ec);
     const std::string error = WriteFileAtomically(voicePath, placed.bytes);
     if (!error.empty()) return error;
     std::filesystem::remove(takePath, ec);

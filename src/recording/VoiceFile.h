@@ -21,8 +21,8 @@ struct VoiceFileResult {
 // A new voice file for a song of `songSeconds`: silence up to `startSeconds`,
 // the take, silence to the song's end. A take running past the end is kept
 // whole and the file grows with it.
-VoiceFileResult BuildVoiceFile(const RecordFormat& format, double songSeconds,
-                               double startSeconds, std::string_view takeSamples);
+VoiceFileResult BuildVoiceFile(const RecordFormat& format, double songSeconds, double startSeconds,
+                               std::string_view takeSamples);
 
 // `existing` with the take written over it from `startSeconds`; the rest is
 // kept byte for byte. Refuses a file of another format: mixing rates or
@@ -34,8 +34,7 @@ VoiceFileResult UpdateVoiceFile(std::string_view existing, const RecordFormat& t
 // builds or updates `voicePath` through a temporary file and a rename, then
 // deletes the take. On failure the take is left where it is and the reason
 // is returned; an empty string means success.
-std::string PlaceTake(const std::filesystem::path& takePath,
-                      const std::filesystem::path& voicePath, double songSeconds,
-                      double startSeconds);
+std::string PlaceTake(const std::filesystem::path& takePath, const std::filesystem::path& voicePath,
+                      double songSeconds, double startSeconds);
 
 }  // namespace cx

@@ -8,7 +8,7 @@
 namespace cx {
 
 struct VoiceFolders {
-    bool besideSongs = false;        // keep recordings beside the songs
+    bool besideSongs = false;         // keep recordings beside the songs
     std::filesystem::path directory;  // otherwise here
 };
 

@@ -41,7 +41,8 @@ protected:
 
 TEST_F(CaptureDisk, ATakeComesBackSampleExactWithNothingLost) {
     for (const RecordFormat format : {RecordFormat{1, 22050}, RecordFormat{2, 44100}}) {
-        const std::string mic = Ramp(static_cast<std::size_t>(format.samplesPerSecond), format.channels);
+        const std::string mic =
+            Ramp(static_cast<std::size_t>(format.samplesPerSecond), format.channels);
         Feed(mic);
         VoiceCapture capture;
         std::string error;
@@ -101,7 +102,8 @@ TEST_F(CaptureDisk, TheMeterOnlyCaptureWritesNoFileAndSeesEachBuffer) {
     EXPECT_GT(buffers, 0);
     EXPECT_EQ(first, 0x00090001u);  // samples 1 and 9
     int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(m_dir.Path())) ++files;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(m_dir.Path()))
+        ++files;
     EXPECT_EQ(files, 1);  // only the feed
 }
 

@@ -32,7 +32,8 @@ constexpr RecordFormat kFormat{2, 22050};
 std::string MicrophoneFeed(std::uint16_t seed) {
     std::string s;
     for (int i = 0; i < kFormat.samplesPerSecond; ++i) {
-        const auto v = static_cast<std::uint16_t>(seed + static_cast<std::uint16_t>(i % 3000) * 7 + 1);
+        const auto v =
+            static_cast<std::uint16_t>(seed + static_cast<std::uint16_t>(i % 3000) * 7 + 1);
         s.push_back(static_cast<char>(v & 0xFF));
         s.push_back(static_cast<char>(v >> 8));
     }

@@ -29,7 +29,8 @@ std::uint16_t Le16(const std::string& b, std::size_t at) {
 // Samples that are never zero, so silence and take are told apart.
 std::string Tone(std::size_t bytes, char seed = 1) {
     std::string s(bytes, '\0');
-    for (std::size_t i = 0; i < bytes; ++i) s[i] = static_cast<char>(seed + static_cast<char>(i % 97) + 1);
+    for (std::size_t i = 0; i < bytes; ++i)
+        s[i] = static_cast<char>(seed + static_cast<char>(i % 97) + 1);
     return s;
 }
 

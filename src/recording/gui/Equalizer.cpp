@@ -66,7 +66,8 @@ void Equalizer::Build() {
     m_left->setToolTip(Q(m_tr("MicrophoneMonitor")));
     m_remver = Switch("VocalRemover");
     m_remver->setObjectName("remver");
-    connect(m_remver, &QPushButton::clicked, this, [this] { SetRemover(m_media.ToggleVocalRemover()); });
+    connect(m_remver, &QPushButton::clicked, this,
+            [this] { SetRemover(m_media.ToggleVocalRemover()); });
 
     auto slider = [this](Qt::Orientation o, int lo, int hi, const std::string& key) {
         auto* s = new QSlider(o, this);
@@ -99,9 +100,8 @@ void Equalizer::Build() {
     m_voice = slider(Qt::Vertical, kVoiceThumbTop, kVoiceThumbBottom, "VoiceVolume");
     m_voice->setInvertedAppearance(true);
     m_voice->setInvertedControls(true);
-    connect(m_voice, &QSlider::valueChanged, this, [this](int top) {
-        m_media.SetVoiceVolume(VoiceVolumeFromThumb(top));
-    });
+    connect(m_voice, &QSlider::valueChanged, this,
+            [this](int top) { m_media.SetVoiceVolume(VoiceVolumeFromThumb(top)); });
     m_synchro = slider(Qt::Horizontal, 0, kSynchroMax, "Synchronization");
     m_synchro->setValue(kSynchroRest);
     connect(m_synchro, &QSlider::valueChanged, this, [this](int p) { SetSynchro(p); });
@@ -125,7 +125,8 @@ void Equalizer::Build() {
     auto* effects = new QHBoxLayout;
     for (int k = 1; k <= kVoiceEffectCount; ++k) {
         QPushButton* b = Switch(kEffectKeys[k]);
-        connect(b, &QPushButton::toggled, this, [this, k](bool on) { m_media.OnEffectSwitch(k, on); });
+        connect(b, &QPushButton::toggled, this,
+                [this, k](bool on) { m_media.OnEffectSwitch(k, on); });
         m_effects[static_cast<std::size_t>(k)] = b;
         effects->addWidget(b);
     }
@@ -233,10 +234,9 @@ void Equalizer::SetRemover(bool value) {
 }
 
 void Equalizer::ChangeCard(int index) {
-    m_desk.Settings().device =
-        index >= 1 && static_cast<std::size_t>(index) <= m_cards.size()
-            ? m_cards[static_cast<std::size_t>(index - 1)]
-            : std::string();
+    m_desk.Settings().device = index >= 1 && static_cast<std::size_t>(index) <= m_cards.size()
+                                   ? m_cards[static_cast<std::size_t>(index - 1)]
+                                   : std::string();
     if (m_monitor) {  // the meter listens to the new card
         SetMicro(false);
         SetMicro(true);
@@ -277,7 +277,8 @@ int Equalizer::VoiceThumb() const {
 
 void Equalizer::SetSynchro(int position) {
     if (m_synchro->value() != position) return m_synchro->setValue(position);
-    m_media.Settings().voiceOffset = VoiceOffsetFromSlider(position, m_desk.Settings().synchroLimit);
+    m_media.Settings().voiceOffset =
+        VoiceOffsetFromSlider(position, m_desk.Settings().synchroLimit);
     if (!m_media.VoicePlaybackOn() || m_media.VoiceChannel() == 0) return;
     const double song = m_media.MidiMode() ? m_media.PlaybackPosition() : m_media.PositionSeconds();
     const double at = std::max(0.0, song + m_media.Settings().voiceOffset);
