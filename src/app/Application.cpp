@@ -31,6 +31,7 @@
 #include "playback/player/gui/Player.h"
 #include "playlist/gui/ItemTags.h"
 #include "playlist/gui/UserList.h"
+#include "recording/gui/VoiceMessages.h"
 
 namespace cx {
 namespace {
@@ -196,6 +197,16 @@ void Application::CreateMedia() {
     media.codepage = LyricsCodepage(m_translator);
     m_media = std::make_unique<MediaControl>(*m_engine, Hooks(), media, m_options.offlineStreams);
     m_transport = std::make_unique<MediaTransport>(*m_media);
+    m_voice = std::make_unique<VoiceDesk>(
+        *m_media, RecordingSettingsFrom(m_settings), m_temp.Folder(),
+        VoiceMessageHooks([this] { return static_cast<QWidget*>(m_player.data()); },
+                          [this](const std::string& key) { return Tr(key); },
+                          [this] {
+                              if (m_lyric)
+                                  m_lyric->SetRecording(m_voice->IsRecording() || m_voice->Armed());
+                              if (m_lyric) m_lyric->SetVoice(m_voice->VoiceOn());
+                              RefreshPlayer();
+                          }));
     m_transport->midiAtEnd = [this] { return m_midi.CheckEnd(); };
     m_transport->setMidiVolume = [this](double volume) {
         if (m_midiChannel) {
@@ -243,6 +254,10 @@ MediaHooks Application::Hooks() {
         m_midi.SetMidiPosition(fraction * m_media->LengthSeconds());
     };
     h.midiTime = [this] { return m_midi.MidiTime(); };
+    h.isRecording = [this] { return m_voice && m_voice->IsRecording(); };
+    h.recordingArmed = [this] { return m_voice && m_voice->Armed(); };
+    h.startRecording = [this] { m_voice->StartRecording(); };
+    h.stopRecording = [this] { m_voice->StopRecording(); };
     h.playSelectedEntry = [this] {
         if (m_player) m_player->Control().Play();
     };
@@ -371,7 +386,7 @@ void Application::CreatePlayer() {
     PlayerServices services;
     services.translate = translate;
     services.readTags = tags;
-    services.isRecording = [] { return false; };
+    services.isRecording = [this] { return m_voice && m_voice->IsRecording(); };
     services.isEditorOpen = [this] { return m_editor && m_editor->isVisible(); };
     services.autoPlay = [this] { return m_settings.AutoPlay; };
     services.helpUrl = HelpPage(QApplication::applicationDirPath());
@@ -454,9 +469,12 @@ void Application::PlugCommands() {
     m_router.Plug(Command::Keyboard, [this] { m_player->ShowKeyboardHelp(); });
     m_router.Plug(Command::Exit, [this] { RequestClose(); });
     m_router.Plug(Command::Editor, [this] { OpenEditor(); });
+    m_router.Plug(Command::SwitchMicrophone, [this] { m_voice->SwitchMicrophone(); });
+    m_router.Plug(Command::Record, [this] { m_voice->Record(); });
+    m_router.Plug(Command::YourVoice, [this] { m_voice->YourVoice(); });
     // Windows that are still to come; each is plugged here when it lands:
-    // Controls and Mixer (the MIDI window), Preferences and Options, Details,
-    // FileInfo, SwitchMicrophone, Record and YourVoice.
+    // Controls and Mixer (the MIDI window), Preferences and Options, Details
+    // and FileInfo.
     if (m_player) m_player->ApplyAvailability();
 }
 

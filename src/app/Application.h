@@ -23,6 +23,7 @@
 #include "playback/AudioOutput.h"
 #include "playback/MediaControl.h"
 #include "playlist/FlatListModel.h"
+#include "recording/VoiceDesk.h"
 
 namespace cx {
 
@@ -80,6 +81,7 @@ public:
     FlatListModel& List() { return m_list; }
     ThemeClass& Settings() { return m_settings; }
     const KaraokeSong& Song() const { return m_song; }
+    VoiceDesk& Voice() { return *m_voice; }
     Player* PlayerWindow() const;
     UserList* PlaylistWindow() const;
     Lyric* LyricWindow() const;
@@ -136,6 +138,7 @@ private:
     std::unique_ptr<MediaControl> m_media;
     std::unique_ptr<MediaTransport> m_transport;
     std::unique_ptr<AudioClock> m_songClock;
+    std::unique_ptr<VoiceDesk> m_voice;  // recording and voice playback over m_media
 
     KaraokeSong m_song;  // the current song's lyrics and look
     MidiPlayer m_midi;

@@ -29,7 +29,8 @@ std::vector<Verb> KaraokeVerbs();   // karaoke, transition, play
 std::vector<Verb> MidiVerbs();      // midi
 std::vector<Verb> CdgVerbs();       // cdg
 std::vector<Verb> PlaylistVerbs();  // playlist
-std::vector<Verb> EditorVerbs();    // edit
+std::vector<Verb> EditorVerbs();     // edit
+std::vector<Verb> RecordingVerbs();  // record
 
 // Seams between verb files, so that one verb serves every song kind.
 // Defined in VerbsMidi.cpp: lyrics of a MIDI/KAR file for `cbx lyrics`.

@@ -32,9 +32,8 @@ bool UnpackZipArguments(const std::string& verb, cx::cli::VerbArgs& args, std::s
 std::vector<cx::cli::Verb> AllVerbs() {
     using namespace cx::cli;
     std::vector<Verb> all;
-    for (auto group :
-         {AppVerbs, LyricsVerbs, PlaybackVerbs, KaraokeVerbs, MidiVerbs, CdgVerbs, PlaylistVerbs,
-                        EditorVerbs}) {
+    for (auto group : {AppVerbs, LyricsVerbs, PlaybackVerbs, KaraokeVerbs, MidiVerbs, CdgVerbs,
+                       PlaylistVerbs, EditorVerbs, RecordingVerbs}) {
         for (const auto& v : group()) all.push_back(v);
     }
     return all;

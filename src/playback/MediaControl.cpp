@@ -251,7 +251,8 @@ void MediaControl::PlaySong(bool resume) {
             Call(m_hooks.playMidi, resume);
         else
             m_engine.ChannelPlay(m_currentChannel, false);
-        if (m_voiceChannel != 0) m_engine.ChannelPlay(m_voiceChannel, false);
+        // A voice switched off stays off when the song goes on.
+        if (m_voiceChannel != 0 && m_voicePlaybackOn) m_engine.ChannelPlay(m_voiceChannel, false);
         Call(m_hooks.playbackTimers, true);
         const bool starting = m_playState != kPlaying;
         SetPlayState(kPlaying);
@@ -497,6 +498,18 @@ bool MediaControl::LoadAudio(const std::string& voicePath) {
 void MediaControl::StopVoice() {
     if (m_voiceChannel != 0) m_engine.ChannelStop(m_voiceChannel);
     m_voicePlaybackOn = false;
+}
+
+void MediaControl::PauseVoice() {
+    if (m_voiceChannel != 0) m_engine.ChannelStop(m_voiceChannel);
+}
+
+void MediaControl::UnloadVoice() {
+    StopVoice();
+    if (m_voiceChannel != 0) m_engine.Free(m_voiceChannel);
+    m_voiceChannel = 0;
+    m_voiceEffectHandles = {};
+    m_voiceLoaded = false;
 }
 
 void MediaControl::ApplyVoiceEffects() {

@@ -137,6 +137,10 @@ public:
     void SetVoiceVolume(int volume);
     void SetChannelPan(AudioHandle channel, int pan);
     void StopVoice();
+    // Holds the voice where it is while voice playback stays switched on.
+    void PauseVoice();
+    // Frees the voice channel, so that the next LoadAudio reads the file anew.
+    void UnloadVoice();
 
     // State.
     const std::string& CurrentPath() const { return m_currentPath; }

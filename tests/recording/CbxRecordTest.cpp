@@ -1,0 +1,90 @@
+// cbx record, fed through SDL's file-reading capture driver.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <cstdio>
+#include <cstdlib>
+
+#include "recording/RecordFormat.h"
+#include "support/TestSupport.h"
+
+namespace cx {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+struct Ran {
+    int code = -1;
+    std::string out;
+};
+
+Ran Cbx(const std::string& args, const std::filesystem::path& feed) {
+    const std::string command = "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILEIN='" + feed.string() +
+                                "' SDL_DISKAUDIODELAY=5 '" CX_BINARY_DIR "/cbx' record " + args +
+                                " 2>&1";
+    Ran r;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) r.out += buffer;
+    const int status = pclose(pipe);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+std::string Feed(std::size_t bytes) {
+    std::string s(bytes, '\0');
+    for (std::size_t i = 0; i < bytes; ++i) s[i] = static_cast<char>(i % 251 + 1);
+    return s;
+}
+
+TEST(CbxRecord, ATakeFromTheDiskDriverComesBackSampleExact) {
+    TempDir dir;
+    const std::string mic = Feed(2 * 22050 / 2);  // half a second, mono
+    WriteBytes(dir / "mic.raw", mic);
+    const auto take = dir / "take.wav";
+    const Ran r = Cbx("--seconds 0.2 --channels 1 -o '" + take.string() + "'", dir / "mic.raw");
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string file = ReadBytes(take);
+    const PcmWavInfo info = ReadPcmWav(file);
+    ASSERT_TRUE(info.ok) << info.reason;
+    EXPECT_EQ(info.format, (RecordFormat{1, 22050}));
+    ASSERT_GT(info.dataBytes, mic.size());
+    EXPECT_TRUE(file.substr(kVoiceHeaderBytes, mic.size()) == mic);
+}
+
+TEST(CbxRecord, IntoASongsVoiceFileAsThePlayerDoes) {
+    TempDir dir;
+    const RecordFormat stereo{2, 22050};
+    const auto song = dir / "Song.wav";
+    // Long enough that the take (sped up by the driver) ends inside the song.
+    WriteBytes(song, PcmWavHeader({2, 44100}, 4 * 44100 * 10) + std::string(4 * 44100 * 10, '\0'));
+    const std::string mic = Feed(4 * 22050 / 4);
+    WriteBytes(dir / "mic.raw", mic);
+    const auto voices = dir / "voices";
+    const Ran r = Cbx("--song '" + song.string() + "' --at 1.5 --seconds 0.2 --voice-dir '" +
+                          voices.string() + "' --json",
+                      dir / "mic.raw");
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string file = ReadBytes(voices / "Song.wav");
+    const PcmWavInfo info = ReadPcmWav(file);
+    ASSERT_TRUE(info.ok) << info.reason;
+    EXPECT_EQ(info.dataBytes, FrameAlignedBytes(stereo, 10.0));
+    const std::size_t at = kVoiceHeaderBytes + FrameAlignedBytes(stereo, 1.5);
+    EXPECT_EQ(file.find_first_not_of('\0', kVoiceHeaderBytes), at);
+    EXPECT_TRUE(file.substr(at, mic.size()) == mic);
+    EXPECT_NE(r.out.find("\"file\":"), std::string::npos);
+}
+
+TEST(CbxRecord, WrongUsageIsExitCodeTwo) {
+    TempDir dir;
+    EXPECT_EQ(Cbx("", dir / "none.raw").code, 2);
+    EXPECT_EQ(Cbx("--seconds 1", dir / "none.raw").code, 2);
+    EXPECT_EQ(Cbx("--seconds 1 -o x.wav --rate 8000", dir / "none.raw").code, 2);
+    EXPECT_EQ(Cbx("--seconds 1 --song x.mp3", dir / "none.raw").code, 2);
+}
+
+}  // namespace
+}  // namespace cx

@@ -1,0 +1,139 @@
+// The mixer over a card we control, over no card at all, and the level meter.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "recording/ClsVolume.h"
+#include "recording/LevelMeter.h"
+#include "recording/RecordingSettings.h"
+
+namespace cx {
+namespace {
+
+// A card with a master line, a microphone mute and no bass or treble.
+class FakeMixer final : public MixerDevice {
+public:
+    FakeMixer(int id, std::vector<std::string>& log) : m_id(id), m_log(log) {
+        m_log.push_back("open " + std::to_string(id));
+        m_values[MixerControl::Volume] = 40;
+        m_values[MixerControl::MicroOutMute] = 0;
+        m_values[MixerControl::Midi] = 10;
+    }
+    ~FakeMixer() override { m_log.push_back("close " + std::to_string(m_id)); }
+    bool Has(MixerControl c) const override { return m_values.count(c) > 0; }
+    long Min(MixerControl c) const override { return Has(c) ? 0 : 0; }
+    long Max(MixerControl c) const override { return IsMuteControl(c) ? 1 : 200; }
+    long Get(MixerControl c) const override { return m_values.at(c); }
+    void Set(MixerControl c, long v) override { m_values.at(c) = v; }
+
+private:
+    int m_id;
+    std::vector<std::string>& m_log;
+    std::map<MixerControl, long> m_values;
+};
+
+MixerBackend FakeBackend(std::vector<std::string>& log) {
+    MixerBackend b;
+    b.names = [] { return std::vector<std::string>{"Card A", "Card B"}; };
+    b.open = [&log](int index, std::string& error) -> std::unique_ptr<MixerDevice> {
+        if (index < 0 || index > 1) {
+            error = "no such card";
+            return nullptr;
+        }
+        return std::make_unique<FakeMixer>(index, log);
+    };
+    return b;
+}
+
+TEST(ClsVolume, SelectingAnotherMixerClosesThePreviousOneFirst) {
+    std::vector<std::string> log;
+    ClsVolume mixer(FakeBackend(log));
+    mixer.EnumMixer();
+    ASSERT_EQ(mixer.MixerList().size(), 2u);
+    ASSERT_TRUE(mixer.SetMixerSelect(0));
+    ASSERT_TRUE(mixer.SetMixerSelect(1));
+    EXPECT_EQ(log, (std::vector<std::string>{"open 0", "close 0", "open 1"}));
+    EXPECT_EQ(mixer.MixerName(), "Card B");
+    EXPECT_EQ(mixer.MixerSelect(), 1);
+
+    // A card that is not there: the old one is closed, nothing is open, and the state says why.
+    EXPECT_FALSE(mixer.SetMixerSelect(7));
+    EXPECT_FALSE(mixer.Open());
+    EXPECT_EQ(mixer.MixerState(), "no such card");
+    EXPECT_EQ(log.back(), "close 1");
+}
+
+TEST(ClsVolume, MuteTrueReadsBackTrueAndMissingControlsReadZeroAndIgnoreWrites) {
+    std::vector<std::string> log;
+    ClsVolume mixer(FakeBackend(log));
+    mixer.EnumMixer();
+    ASSERT_TRUE(mixer.SetMixerSelect(0));
+    EXPECT_FALSE(mixer.MicroOutMute());
+    mixer.SetMicroOutMute(true);
+    EXPECT_TRUE(mixer.MicroOutMute());
+    EXPECT_EQ(mixer.Level(MixerControl::MicroOutMute), 1);
+    mixer.SetMicroOutMute(false);
+    EXPECT_FALSE(mixer.MicroOutMute());
+
+    EXPECT_EQ(mixer.Percent(MixerControl::Volume), 20);
+    mixer.SetPercent(MixerControl::Volume, 75);
+    EXPECT_EQ(mixer.VolumeLevel(), 150);
+
+    EXPECT_FALSE(mixer.Has(MixerControl::VolumeBass));
+    mixer.SetLevel(MixerControl::VolumeBass, 99);
+    EXPECT_EQ(mixer.Level(MixerControl::VolumeBass), 0);
+    EXPECT_EQ(mixer.getRecordLine(), 0);
+}
+
+TEST(ClsVolume, WithoutACardEverythingReadsZeroAndNothingBreaks) {
+    // This machine may or may not have a card; ALSA must answer either way.
+    ClsVolume alsa;
+    alsa.EnumMixer();
+    if (alsa.MixerList().empty()) {
+        EXPECT_FALSE(alsa.SetMixerSelect(0));
+        EXPECT_FALSE(alsa.MixerState().empty());
+    }
+    ClsVolume none(MixerBackend{});
+    none.EnumMixer();
+    EXPECT_TRUE(none.MixerList().empty());
+    EXPECT_FALSE(none.SetMixerSelect(0));
+    none.SetVolumeLevel(50);
+    none.SetVolumeMute(true);
+    EXPECT_EQ(none.VolumeLevel(), 0);
+    EXPECT_FALSE(none.VolumeMute());
+    EXPECT_EQ(none.Percent(MixerControl::Midi), 0);
+}
+
+TEST(LevelMeter, RisesAtOnceAndFallsAtMost500PerBuffer) {
+    LevelMeter meter;
+    const unsigned char loud[4] = {0x10, 0x27, 0xF0, 0xD8};  // 10000 and -10000
+    meter.Monitor(loud, 4);
+    EXPECT_EQ(meter.Left(), 10000);
+    EXPECT_EQ(meter.Right(), 10000);
+    const unsigned char silent[4] = {0, 0, 0, 0};
+    meter.Monitor(silent, 4);
+    EXPECT_EQ(meter.Left(), 9500);
+    meter.Monitor(silent, 4);
+    EXPECT_EQ(meter.Right(), 9000);
+    // A level within 500 of the shown one is taken as it is.
+    meter.MonitorFrame(8700, 8600);
+    EXPECT_EQ(meter.Left(), 8700);
+    EXPECT_EQ(meter.Right(), 8600);
+    meter.Monitor(silent, 3);  // too short for a frame: no change
+    EXPECT_EQ(meter.Left(), 8700);
+    EXPECT_EQ(LevelMeter::Amplitud(0x00, 0x80), -32768);
+}
+
+TEST(RecordingSettings, VoiceVolumeThumbAndSynchronisationSlider) {
+    EXPECT_EQ(VoiceVolumeFromThumb(33), 95);
+    EXPECT_EQ(VoiceVolumeFromThumb(91), 0);
+    EXPECT_EQ(VoiceVolumeFromThumb(10), 95);
+    EXPECT_EQ(VoiceVolumeFromThumb(62), 48);
+    EXPECT_FLOAT_EQ(VoiceOffsetFromSlider(kSynchroRest, 1), 0.0f);
+    EXPECT_FLOAT_EQ(VoiceOffsetFromSlider(kSynchroMax, 2), 2.0f);
+    EXPECT_FLOAT_EQ(VoiceOffsetFromSlider(-50, 1), -1.0f);
+    EXPECT_FLOAT_EQ(VoiceOffsetFromSlider(93, 1), 0.5f);
+}
+
+}  // namespace
+}  // namespace cx

@@ -1,0 +1,205 @@
+// A singer over the real player: microphone on, a verse recorded over the
+// song, played back with reverb in step after a seek, the chorus recorded
+// again without losing the verse; and the voice panel on a machine without
+// a sound card. The microphone is SDL's disk driver reading a file.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QToolButton>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "app/AppHarness.h"
+#include "recording/ClsVolume.h"
+#include "recording/RecordFormat.h"
+#include "recording/gui/Equalizer.h"
+
+namespace cx {
+namespace {
+
+using test::AppHarness;
+using test::DemoDir;
+using test::ReadBytes;
+using test::WriteBytes;
+
+const std::filesystem::path kTwinkle = DemoDir() / "Twinkle Twinkle Little Star.wav";
+const std::filesystem::path kKar = DemoDir() / "Frere Jacques.kar";
+// The player's default recording format.
+constexpr RecordFormat kFormat{2, 22050};
+
+// Half a second of never-silent 16-bit stereo: what the microphone hears.
+std::string MicrophoneFeed(std::uint16_t seed) {
+    std::string s;
+    for (int i = 0; i < kFormat.samplesPerSecond; ++i) {
+        const auto v =
+            static_cast<std::uint16_t>(seed + static_cast<std::uint16_t>(i % 3000) * 7 + 1);
+        s.push_back(static_cast<char>(v & 0xFF));
+        s.push_back(static_cast<char>(v >> 8));
+    }
+    return s;
+}
+
+void FeedMicrophone(const std::filesystem::path& raw, const std::string& bytes) {
+    WriteBytes(raw, bytes);
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILEIN", raw.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "5", 1);  // faster than real time
+}
+
+// Sings for a while of wall-clock time: the disk driver runs on its own clock.
+void Sing() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+}
+
+std::size_t LeadingZeros(const std::string& file, std::size_t from) {
+    const std::size_t at = file.find_first_not_of('\0', from);
+    return (at == std::string::npos ? file.size() : at) - from;
+}
+
+TEST(RecordingStories, VerseRecordedPlayedBackInStepAndChorusReRecordedWithoutLosingTheVerse) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
+    VoiceDesk& voice = h.app->Voice();
+    MediaControl& media = h.app->Media();
+    ASSERT_GT(media.LengthSeconds(), 8.0);
+
+    // The microphone control comes first.
+    EXPECT_TRUE(h.app->Run(Command::Record));
+    EXPECT_FALSE(voice.IsRecording());
+    EXPECT_EQ(voice.LastMessageKey(), "SwitchMicrophone");
+    EXPECT_TRUE(h.app->Run(Command::SwitchMicrophone));
+    EXPECT_TRUE(voice.MicrophoneOn());
+
+    // The verse, sung from second 1.
+    const std::string verse = MicrophoneFeed(100);
+    FeedMicrophone(h.Home() / "verse.raw", verse);
+    h.Advance(1.0);
+    const double verseAt = media.PositionSeconds();
+    EXPECT_TRUE(h.app->Run(Command::Record));
+    ASSERT_TRUE(voice.IsRecording()) << voice.LastMessageKey();
+    EXPECT_TRUE(h.app->PlayerWindow()->Button(12)->isChecked());
+    // Pausing and voice playback wait until the take ends.
+    EXPECT_FALSE(h.app->Run(Command::Pause));
+    EXPECT_EQ(media.State(), MediaControl::kPlaying);
+    h.app->Run(Command::YourVoice);
+    EXPECT_EQ(voice.LastMessageKey(), "StopRcording");
+    EXPECT_FALSE(media.VoicePlaybackOn());
+    Sing();
+    h.Advance(0.2);
+    EXPECT_TRUE(h.app->Run(Command::Record));
+    EXPECT_FALSE(voice.IsRecording());
+    EXPECT_FALSE(h.app->PlayerWindow()->Button(12)->isChecked());
+    EXPECT_EQ(voice.LastTake().overrunBytes, 0u);
+
+    const std::filesystem::path voiceFile = voice.VoiceFileOfSong();
+    EXPECT_EQ(voiceFile.parent_path(), test::PlayerHome() / "data/Sonoferia/Cantabilex/Voice");
+    const std::string afterVerse = ReadBytes(voiceFile);
+    const PcmWavInfo info = ReadPcmWav(afterVerse);
+    ASSERT_TRUE(info.ok) << info.reason;
+    EXPECT_EQ(info.format, kFormat);
+    EXPECT_GE(info.dataBytes, FrameAlignedBytes(kFormat, media.LengthSeconds()));
+    const std::size_t verseByte = FrameAlignedBytes(kFormat, verseAt);
+    EXPECT_EQ(LeadingZeros(afterVerse, kVoiceHeaderBytes), verseByte);
+    EXPECT_TRUE(afterVerse.substr(kVoiceHeaderBytes + verseByte, verse.size()) == verse);
+
+    // Played back with reverb, in step with the song after a seek.
+    media.OnEffectSwitch(1, true);
+    EXPECT_TRUE(h.app->Run(Command::YourVoice));
+    ASSERT_TRUE(media.VoicePlaybackOn());
+    ASSERT_NE(media.VoiceChannel(), 0u);
+    h.app->SeekTo(5.0);
+    AudioEngine& engine = h.app->Engine();
+    EXPECT_NEAR(engine.PositionSeconds(media.VoiceChannel()), media.PositionSeconds(), 0.01);
+    h.Advance(0.5);
+    EXPECT_NEAR(engine.PositionSeconds(media.VoiceChannel()), media.PositionSeconds(), 0.02);
+
+    // The chorus, from second 6: recording stops the voice playback first.
+    const std::string chorus = MicrophoneFeed(9000);
+    FeedMicrophone(h.Home() / "chorus.raw", chorus);
+    h.app->SeekTo(6.0);
+    const double chorusAt = media.PositionSeconds();
+    EXPECT_TRUE(h.app->Run(Command::Record));
+    ASSERT_TRUE(voice.IsRecording());
+    EXPECT_FALSE(media.VoicePlaybackOn());
+    Sing();
+    EXPECT_TRUE(h.app->Run(Command::Record));
+    ASSERT_FALSE(voice.IsRecording());
+    const std::string afterChorus = ReadBytes(voiceFile);
+    const std::size_t chorusByte = kVoiceHeaderBytes + FrameAlignedBytes(kFormat, chorusAt);
+    ASSERT_EQ(afterChorus.size(), afterVerse.size());
+    EXPECT_TRUE(afterChorus.substr(0, chorusByte) == afterVerse.substr(0, chorusByte));
+    EXPECT_TRUE(afterChorus.substr(chorusByte, chorus.size()) == chorus);
+
+    // A discarded take leaves nothing behind and the voice file as it was.
+    EXPECT_TRUE(h.app->Run(Command::Record));
+    ASSERT_TRUE(voice.IsRecording());
+    voice.CancelRecording();
+    EXPECT_TRUE(std::filesystem::is_empty(voice.TempFolder()));
+    EXPECT_TRUE(ReadBytes(voiceFile) == afterChorus);
+}
+
+TEST(RecordingStories, VoicePlaybackOfASongWithoutRecordingSwitchesTheLightOff) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start(QString::fromStdString(kKar.string())));
+    EXPECT_TRUE(h.app->Run(Command::YourVoice));
+    EXPECT_FALSE(h.app->Voice().VoiceOn());
+    EXPECT_FALSE(h.app->Media().VoicePlaybackOn());
+    // Without a song nothing records either.
+    EXPECT_TRUE(h.app->Run(Command::Stop));
+    h.app->Run(Command::SwitchMicrophone);
+    h.app->Run(Command::Record);
+    EXPECT_FALSE(h.app->Voice().IsRecording());
+    EXPECT_FALSE(h.app->Voice().Armed());
+}
+
+TEST(RecordingStories, ARecordingArmedWhileTheSongStandsStartsWithPlay) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
+    FeedMicrophone(h.Home() / "mic.raw", MicrophoneFeed(5));
+    ASSERT_TRUE(h.app->Run(Command::Pause));
+    h.app->Run(Command::SwitchMicrophone);
+    h.app->Run(Command::Record);
+    EXPECT_TRUE(h.app->Voice().Armed());
+    EXPECT_FALSE(h.app->Voice().IsRecording());
+    ASSERT_TRUE(h.app->Run(Command::Play));
+    EXPECT_TRUE(h.app->Voice().IsRecording());
+    // Closing the song keeps what was sung.
+    ASSERT_TRUE(h.app->Run(Command::Stop));
+    EXPECT_FALSE(h.app->Voice().IsRecording());
+}
+
+TEST(RecordingStories, TheVoicePanelWithoutASoundCardDisablesItsMixerControls) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start());
+    ClsVolume noCard(MixerBackend{});
+    noCard.EnumMixer();
+    noCard.SetMixerSelect(0);
+    Equalizer panel(h.app->Voice(), h.app->Media(), noCard,
+                    [&h](const std::string& key) { return h.app->Tr(key); });
+    EXPECT_FALSE(panel.MixerControlsEnabled());
+    EXPECT_EQ(panel.findChild<QLabel*>("mixerNote")->text().toStdString(), h.app->Tr("NoMixer"));
+
+    panel.SetVoiceThumb(33);
+    EXPECT_EQ(h.app->Media().Settings().voiceVolume, 95);
+    panel.SetVoiceThumb(91);
+    EXPECT_EQ(h.app->Media().Settings().voiceVolume, 0);
+    panel.SetSynchro(kSynchroMax);
+    EXPECT_FLOAT_EQ(h.app->Media().Settings().voiceOffset, 1.0f);
+    panel.resetSynchro();
+    EXPECT_FLOAT_EQ(h.app->Media().Settings().voiceOffset, 0.0f);
+
+    const unsigned char loud[4] = {0x10, 0x27, 0x10, 0x27};
+    const unsigned char quiet[4] = {0, 0, 0, 0};
+    panel.Monitor(loud, 4);
+    panel.Monitor(quiet, 4);
+    EXPECT_EQ(panel.Meter().Left(), 9500);
+}
+
+}  // namespace
+}  // namespace cx
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return cx::test::RunWithPlayerHome(argc, argv);
+}
