@@ -26,8 +26,13 @@
 
 namespace cx {
 
+class About;
 class CdgTransport;
 class CdgWindow;
+class Details;
+class FileInfoDialog;
+class Preferences;
+struct PreferenceExtras;
 class Lyric;
 class MediaTransport;
 class Mpris;
@@ -117,6 +122,16 @@ private:
     void ShowNotice(const std::string& key, const std::string& path);
     void CommandUnavailable(Command command);
     void RefreshPlayer();
+    // The dialogs (AppDialogs.cpp).
+    Codepage SongCodepage() const;
+    void OpenDetails();
+    void ApplySongLook(const SongLook& look);
+    bool SaveSongLook(const DisplayBlock& block);
+    void OpenPreferences(int tab);
+    void ApplyPreferences(const ThemeClass& settings, const PreferenceExtras& extras);
+    void OpenFileInfo(const std::string& path);
+    std::string FileInfoPath() const;
+    void OpenAbout();
 
     SingleInstance* m_instance;
     ApplicationOptions m_options;
@@ -145,6 +160,10 @@ private:
     CdgPlayer m_cdgPlayer;
     std::unique_ptr<CdgTransport> m_cdgTransport;
     std::unique_ptr<Mpris> m_mpris;
+    QPointer<Details> m_details;
+    QPointer<Preferences> m_preferences;
+    QPointer<FileInfoDialog> m_fileInfo;
+    QPointer<About> m_about;
 
     QTimer m_tick;  // the 10 ms playback tick
     bool m_closingDown = false;
