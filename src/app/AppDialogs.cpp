@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QTabWidget>
 
 #include "app/Application.h"
 #include "app/HelpPage.h"
@@ -54,15 +55,15 @@ void Application::OpenDetails() {
         m_lyric ? m_lyric->Display().Settings() : KaraokeSettingsFrom(m_settings);
     QWidget* owner = m_player;
     if (m_lyric && m_lyric->isVisible()) owner = m_lyric;
-    m_details = new Details(m_song.Look, settings, [this](const std::string& k) { return Tr(k); },
-                            hooks, owner);
+    m_details = new Details(
+        m_song.Look, settings, [this](const std::string& k) { return Tr(k); }, hooks, owner);
     Raise(m_details.data());
 }
 
 void Application::ApplySongLook(const SongLook& look) {
     m_song.Look = look;
-    m_song.Model.LyricsHeader = BuildLyricsHeader(
-        {look.Artist, look.Title, look.TagArtist, look.TagTitle, look.MediaPath});
+    m_song.Model.LyricsHeader =
+        BuildLyricsHeader({look.Artist, look.Title, look.TagArtist, look.TagTitle, look.MediaPath});
     if (!m_lyric) return;
     m_lyric->Display().ChangeLook(m_song.Look);
     m_lyric->update();
@@ -103,9 +104,12 @@ void Application::OpenPreferences(int tab) {
     for (const SoundFontPort& port : ListSoundFonts(extras.SoundFont, SoundFontFolders()))
         choices.SoundFonts.push_back(port.Name);
     Preferences::Hooks hooks;
-    hooks.Apply = [this](const ThemeClass& s, const PreferenceExtras& e) { ApplyPreferences(s, e); };
-    m_preferences = new Preferences(m_settings, extras, choices,
-                                    [this](const std::string& k) { return Tr(k); }, hooks, m_player);
+    hooks.Apply = [this](const ThemeClass& s, const PreferenceExtras& e) {
+        ApplyPreferences(s, e);
+    };
+    m_preferences = new Preferences(
+        m_settings, extras, choices, [this](const std::string& k) { return Tr(k); }, hooks,
+        m_player);
     m_preferences->Tabs()->setCurrentIndex(tab);
     Raise(m_preferences.data());
 }
@@ -152,14 +156,16 @@ void Application::OpenFileInfo(const std::string& path) {
             if (item.ListPath == saved) m_userList->Tags().Request(item.id, saved);
         }
     };
-    m_fileInfo = new FileInfoDialog(path, SongCodepage(),
-                                    [this](const std::string& k) { return Tr(k); }, hooks, m_player);
+    m_fileInfo = new FileInfoDialog(
+        path, SongCodepage(), [this](const std::string& k) { return Tr(k); }, hooks, m_player);
     Raise(m_fileInfo.data());
 }
 
 std::string Application::FileInfoPath() const {
-    if (m_transport->IsOpen()) return m_transport->CurrentPath();
+    // Alt+3 in the playlist means its focus entry; elsewhere the open song.
     const int index = m_list.ListIndex();
+    const bool inList = m_userList && m_userList->isActiveWindow();
+    if (m_transport->IsOpen() && !inList) return m_transport->CurrentPath();
     return m_list.Valid(index) ? m_list.ListPath(index) : std::string();
 }
 
@@ -175,7 +181,8 @@ void Application::OpenAbout() {
         ListSoundFonts(ReadRegistryText(m_store, kSettingsKey, "soundfont"), SoundFontFolders());
     const SoundFontPort* port = SelectMidiDevice(ports, m_settings.MidiDevice);
     facts.Libraries = LibraryVersions(port ? port->Path.filename().string() : std::string());
-    m_about = new About(facts, [this](const std::string& k) { return Tr(k); }, {}, m_player);
+    m_about = new About(
+        facts, [this](const std::string& k) { return Tr(k); }, {}, m_player);
     Raise(m_about.data());
 }
 

@@ -67,8 +67,7 @@ QImage DrawDefaultPicture() {
         QPainterPath wave;
         const double base = h * (0.92 + 0.025 * k);
         wave.moveTo(0, base);
-        for (int x = 0; x <= w; x += 20)
-            wave.lineTo(x, base + 6 * std::sin((x + 60.0 * k) / 48.0));
+        for (int x = 0; x <= w; x += 20) wave.lineTo(x, base + 6 * std::sin((x + 60.0 * k) / 48.0));
         p.setPen(QPen(QColor(255, 190, 120, 70 - 18 * k), 2));
         p.drawPath(wave);
     }

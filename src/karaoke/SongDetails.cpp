@@ -129,7 +129,8 @@ std::string FormatPictureTime(int seconds) {
 
 int ParsePictureTime(std::string_view text) {
     const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos) return std::max(0, static_cast<int>(ParseLeadingNumber(text)));
+    if (colon == std::string_view::npos)
+        return std::max(0, static_cast<int>(ParseLeadingNumber(text)));
     const double minutes = ParseLeadingNumber(text.substr(0, colon));
     const double seconds = ParseLeadingNumber(text.substr(colon + 1));
     return std::max(0, static_cast<int>(minutes) * 60 + static_cast<int>(seconds));

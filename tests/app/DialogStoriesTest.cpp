@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -63,7 +64,8 @@ QString* AnswerNextMessage() {
 std::filesystem::path CopyDemoSong(const AppHarness& h) {
     const auto wav = h.Home() / "Twinkle.wav";
     std::filesystem::copy_file(DemoDir() / "Twinkle Twinkle Little Star.wav", wav);
-    std::filesystem::copy_file(DemoDir() / "Twinkle Twinkle Little Star.lrs", h.Home() / "Twinkle.lrs");
+    std::filesystem::copy_file(DemoDir() / "Twinkle Twinkle Little Star.lrs",
+                               h.Home() / "Twinkle.lrs");
     return wav;
 }
 
@@ -92,7 +94,8 @@ TEST(DialogStories, SongDetailsFollowAtOnceAndComeBackAfterSaving) {
     EXPECT_EQ(display.Look().Title, "Little Star");
     EXPECT_EQ(display.Look().ForeColor, 0x0000FF);
 
-    const std::string pics[] = {MakePicture(h, "a.png", Qt::red), MakePicture(h, "b.png", Qt::green),
+    const std::string pics[] = {MakePicture(h, "a.png", Qt::red),
+                                MakePicture(h, "b.png", Qt::green),
                                 MakePicture(h, "c.png", Qt::blue)};
     const struct {
         int time;
@@ -104,7 +107,9 @@ TEST(DialogStories, SongDetailsFollowAtOnceAndComeBackAfterSaving) {
         ASSERT_NE(e, nullptr);
         e->SetPath(QString::fromStdString(pics[i]));
         e->SetTime(rows[i].time);
-        if (*rows[i].effect) ASSERT_TRUE(e->SetEffect(rows[i].effect, rows[i].variant));
+        if (*rows[i].effect) {
+            ASSERT_TRUE(e->SetEffect(rows[i].effect, rows[i].variant));
+        }
         ASSERT_TRUE(e->OK_Click());
     }
     // The first picture is on show at once.
@@ -220,7 +225,8 @@ TEST(DialogStories, PictureDisplayModeAndSoundFontFromThePreferences) {
     const std::string pic = MakePicture(h, "back.png", Qt::darkCyan);
     p->findChild<QLineEdit*>("PicturePath")->setText(QString::fromStdString(pic));
     p->findChild<QComboBox*>("karaoke display mode")->setCurrentIndex(0);
-    p->findChild<ColourButton*>("karaoke font color")->SetColour(0x00FF00);
+    dynamic_cast<ColourButton*>(p->findChild<QPushButton*>("karaoke font color"))
+        ->SetColour(0x00FF00);
     const auto font = h.Home() / "Mine.sf2";
     test::WriteBytes(font, "RIFF");
     p->findChild<QLineEdit*>("soundfont")->setText(QString::fromStdString(font.string()));
@@ -314,8 +320,8 @@ TEST(DialogStories, AboutNamesTheVersionLicenceAndLibraries) {
     const QString text = a->Text();
     EXPECT_TRUE(text.contains("GPL-3.0-or-later"));
     EXPECT_TRUE(text.contains(QStringLiteral("Qt ") + qVersion()));
-    for (const char* lib : {"SDL2", "FluidSynth", "SoundFont", "SoundTouch", "Rubber Band", "TagLib",
-                            "libsndfile", "mpg123"})
+    for (const char* lib : {"SDL2", "FluidSynth", "SoundFont", "SoundTouch", "Rubber Band",
+                            "TagLib", "libsndfile", "mpg123"})
         EXPECT_TRUE(text.contains(lib)) << lib;
     EXPECT_FALSE(text.contains(" ?\n"));
     EXPECT_TRUE(text.contains("README.md"));

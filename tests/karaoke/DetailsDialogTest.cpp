@@ -64,7 +64,8 @@ protected:
                 return std::string(
                     "Picture file is not assigned. Picture settings won't be affected.");
             if (key == "PictureNotExists") return std::string("Picture file doesn't exist.");
-            if (key == "PictureNotChanged") return std::string("Current settings won't be affected");
+            if (key == "PictureNotChanged")
+                return std::string("Current settings won't be affected");
             if (key == "PictureContinue") return std::string("Do you want to continue?");
             return std::string();
         };

@@ -27,14 +27,16 @@ About::About(const AboutFacts& facts, Lookup translate, std::function<void(const
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("About", "About"));
     auto* v = new QVBoxLayout(this);
-    auto* name = new QLabel(QStringLiteral("<h2>%1 %2</h2>")
-                                .arg(tr("ProgramTitle", "Cantabilex"), Q(facts.Version).toHtmlEscaped()));
+    auto* name =
+        new QLabel(QStringLiteral("<h2>%1 %2</h2>")
+                       .arg(tr("ProgramTitle", "Cantabilex"), Q(facts.Version).toHtmlEscaped()));
     name->setObjectName("Version");
     v->addWidget(name);
     auto* description = new QLabel(tr("AboutText", "").replace('\n', QStringLiteral("<br>")));
     description->setWordWrap(true);
     v->addWidget(description);
-    auto* licence = new QLabel(tr("AboutLicence", "Licence") + QStringLiteral(": ") + Q(facts.Licence));
+    auto* licence =
+        new QLabel(tr("AboutLicence", "Licence") + QStringLiteral(": ") + Q(facts.Licence));
     licence->setObjectName("Licence");
     v->addWidget(licence);
     auto* page = new QPushButton(tr("Homepage", "Home page"));

@@ -19,10 +19,11 @@ struct AboutFacts {
 };
 
 class About : public QDialog {
+    Q_OBJECT
 public:
     using Lookup = std::function<std::string(const std::string& key)>;
-    About(const AboutFacts& facts, Lookup translate,
-          std::function<void(const QUrl&)> openUrl = {}, QWidget* parent = nullptr);
+    About(const AboutFacts& facts, Lookup translate, std::function<void(const QUrl&)> openUrl = {},
+          QWidget* parent = nullptr);
 
     // The text shown, for tests and copy and paste.
     QString Text() const;

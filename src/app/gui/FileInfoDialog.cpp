@@ -19,7 +19,7 @@
 namespace cx {
 namespace {
 
-constexpr const char* kFieldKeys[] = {"InfoTitle", "InfoArtist", "InfoAlbum",
+constexpr const char* kFieldKeys[] = {"InfoTitle", "InfoArtist",  "InfoAlbum",
                                       "InfoYear",  "InfoComment", "InfoTrack"};
 constexpr const char* kFieldNames[] = {"Title", "Artist", "Album", "Year", "Comment", "Track"};
 // ID3v1 field widths: longer text would be cut when written.
@@ -53,8 +53,8 @@ QString FileInfoDialog::Translate(const char* key, const char* fallback) const {
     return t.empty() ? QString::fromUtf8(fallback) : Q(t);
 }
 
-FileInfoDialog::FileInfoDialog(const std::string& path, Codepage cp, Lookup translate,
-                               Hooks hooks, QWidget* parent)
+FileInfoDialog::FileInfoDialog(const std::string& path, Codepage cp, Lookup translate, Hooks hooks,
+                               QWidget* parent)
     : QDialog(parent),
       m_path(path),
       m_cp(cp),
@@ -110,17 +110,20 @@ FileInfoDialog::FileInfoDialog(const std::string& path, Codepage cp, Lookup tran
     columns->addWidget(BuildColumn(1));
     v->addLayout(columns);
     if (!m_editable) {
-        auto* note = new QLabel(Translate("InfoTagsReadOnly", "The tags of this file are not written here."));
+        auto* note = new QLabel(
+            Translate("InfoTagsReadOnly", "The tags of this file are not written here."));
         note->setObjectName("ReadOnlyNote");
         v->addWidget(note);
         copy->setEnabled(false);
     }
 
     auto* buttons = new QDialogButtonBox;
-    QPushButton* save = buttons->addButton(Translate("DetailsSave", "Save"), QDialogButtonBox::AcceptRole);
+    QPushButton* save =
+        buttons->addButton(Translate("DetailsSave", "Save"), QDialogButtonBox::AcceptRole);
     save->setObjectName("Save");
     save->setEnabled(m_editable);
-    QPushButton* close = buttons->addButton(Translate("Close", "Close"), QDialogButtonBox::RejectRole);
+    QPushButton* close =
+        buttons->addButton(Translate("Close", "Close"), QDialogButtonBox::RejectRole);
     connect(save, &QPushButton::clicked, this, [this] { Save_Click(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     v->addWidget(buttons);

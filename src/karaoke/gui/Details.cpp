@@ -172,8 +172,7 @@ QWidget* Details::BuildGeneral() {
     connect(m_picPath, &QLineEdit::textChanged, this, &Details::Changed);
     connect(browse, &QPushButton::clicked, this, [this] { BrowsePicture(m_picPath); });
     connect(noPic, &QPushButton::clicked, this, [this] { m_picPath->clear(); });
-    connect(preview, &QPushButton::clicked, this,
-            [this] { PreviewPicture(m_picPath->text()); });
+    connect(preview, &QPushButton::clicked, this, [this] { PreviewPicture(m_picPath->text()); });
     grid->addWidget(pic, row++, 0, 1, 4);
     grid->addWidget(options("DetailsLayout", m_layout, "LAY",
                             {{0, "PictureOriginal"},
@@ -218,8 +217,9 @@ QWidget* Details::BuildImages() {
     connect(remove, &QPushButton::clicked, this, [this, current] {
         if (current() >= 0) RemoveTimelineRow(current());
     });
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item) { OpenPictureEditor(m_list->indexOfTopLevelItem(item)); });
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        OpenPictureEditor(m_list->indexOfTopLevelItem(item));
+    });
     connect(m_list, &QWidget::customContextMenuRequested, this, [this, current](const QPoint& at) {
         QMenu menu(this);
         const int row = current();
@@ -229,9 +229,9 @@ QWidget* Details::BuildImages() {
             ->setEnabled(row >= 0);
         menu.addAction(Translate("DetailsRemove"), this, [this, row] { RemoveTimelineRow(row); })
             ->setEnabled(row >= 0);
-        menu.addAction(Translate("DetailsPreview"), this, [this, row] {
-                PreviewPicture(Q(TimelineRow(row).Path));
-            })->setEnabled(row >= 0);
+        menu.addAction(Translate("DetailsPreview"), this,
+                       [this, row] { PreviewPicture(Q(TimelineRow(row).Path)); })
+            ->setEnabled(row >= 0);
         menu.exec(m_list->viewport()->mapToGlobal(at));
     });
     return page;

@@ -32,8 +32,8 @@ QImage PreviewOf(const QImage& img) {
         black.fill(Qt::black);
         return black;
     }
-    return img.scaled(kPreviewWidth, kPreviewHeight, Qt::IgnoreAspectRatio,
-                      Qt::SmoothTransformation)
+    return img
+        .scaled(kPreviewWidth, kPreviewHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_RGB32);
 }
 
@@ -62,11 +62,11 @@ PicEdit::PicEdit(const TimelinePicture& initial, bool editing, const QImage& pre
     browse->setObjectName("Browse");
     connect(browse, &QPushButton::clicked, this, [this] {
         const QString title = QStringLiteral("CBX: ") + Translate("DialogOpenPicture");
-        const QString filter = Translate("FilterPicture") +
-                               QStringLiteral(" (*.bmp *.jpg *.jpeg *.png *.gif)");
-        const QString file =
-            m_hooks.ChoosePicture ? m_hooks.ChoosePicture(title, filter)
-                                  : QFileDialog::getOpenFileName(this, title, m_path->text(), filter);
+        const QString filter =
+            Translate("FilterPicture") + QStringLiteral(" (*.bmp *.jpg *.jpeg *.png *.gif)");
+        const QString file = m_hooks.ChoosePicture ? m_hooks.ChoosePicture(title, filter)
+                                                   : QFileDialog::getOpenFileName(
+                                                         this, title, m_path->text(), filter);
         if (!file.isEmpty()) m_path->setText(file);
     });
     grid->addWidget(new QLabel(Translate("PictureFile")), row, 0);
@@ -127,8 +127,8 @@ PicEdit::PicEdit(const TimelinePicture& initial, bool editing, const QImage& pre
     grid->addLayout(pv, row - 4, 4, 4, 1);
 
     auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(
-        editing ? Translate("OK") : Translate("DetailsAdd"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(editing ? Translate("OK") : Translate("DetailsAdd"),
+                                         QDialogButtonBox::AcceptRole);
     ok->setObjectName("OK");
     QPushButton* cancel = buttons->addButton(Translate("Cancel"), QDialogButtonBox::RejectRole);
     connect(ok, &QPushButton::clicked, this, [this] { OK_Click(); });

@@ -34,8 +34,8 @@ public:
         std::function<QString(const QString& title, const QString& filter)> ChoosePicture;
     };
 
-    PicEdit(const TimelinePicture& initial, bool editing, const QImage& previous,
-            Lookup translate, Hooks hooks, QWidget* parent = nullptr);
+    PicEdit(const TimelinePicture& initial, bool editing, const QImage& previous, Lookup translate,
+            Hooks hooks, QWidget* parent = nullptr);
 
     TimelinePicture Values() const;
     void SetPath(const QString& path);
