@@ -19,6 +19,7 @@
 #include "lyrics/MediaBlocks.h"
 #include "midi/MidiInfo.h"
 #include "midi/SoundFonts.h"
+#include "platform/AtomicFile.h"
 #include "platform/QtThemeEnvironment.h"
 #include "playback/player/MediaTransport.h"
 #include "playback/player/gui/Player.h"
@@ -26,6 +27,20 @@
 
 namespace cx {
 namespace {
+
+// The display block of a media file as the karaoke display takes it.
+SongLook ReadSongLook(const std::string& path, Codepage cp) {
+    DisplayBlock block;
+    const ReadResult r = ReadWholeFile(path);
+    if (r.bytes) {
+        ReadDisplayBlock(*r.bytes,
+                         QFileInfo(QString::fromStdString(path)).absolutePath().toStdString(), cp,
+                         block);
+    }
+    SongLook look = SongLookFrom(block);
+    look.MediaPath = path;
+    return look;
+}
 
 template <class W>
 void Raise(W* w) {
@@ -48,6 +63,13 @@ void Application::OpenDetails() {
         return;
     }
     if (m_details) return Raise(m_details.data());
+    // A song shown without the karaoke window (CD+G) has not had its look
+    // read: read it now, so the block is never written into another file.
+    const std::string media = m_transport->CurrentPath();
+    if (QFileInfo(QString::fromStdString(m_song.Look.MediaPath)).canonicalFilePath() !=
+        QFileInfo(QString::fromStdString(media)).canonicalFilePath()) {
+        m_song.Look = ReadSongLook(media, SongCodepage());
+    }
     Details::Hooks hooks;
     hooks.Apply = [this](const SongLook& look) { ApplySongLook(look); };
     hooks.Save = [this](const DisplayBlock& block) { return SaveSongLook(block); };
