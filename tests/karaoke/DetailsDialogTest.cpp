@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QButtonGroup>
 #include <QLineEdit>
 #include <QPointer>
@@ -239,10 +242,15 @@ TEST_F(DetailsDialog, PreviewPlaysTheEffectFromThePictureBeforeToThisOne) {
     e->SetSpeed(10);
     e->PlayPreview();
     ASSERT_TRUE(e->PreviewRunning());
+    // The frames come on the editor's timer: let it run.
     QImage middle;
-    for (int i = 0; i < 2000 && e->PreviewRunning(); ++i) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (e->PreviewFrameCount() == 40) middle = e->PreviewImage();
+    QElapsedTimer clock;
+    clock.start();
+    while (e->PreviewRunning() && clock.elapsed() < 20000) {
+        QEventLoop wait;
+        QTimer::singleShot(1, &wait, &QEventLoop::quit);
+        wait.exec();
+        if (e->PreviewFrameCount() >= 41 && middle.isNull()) middle = e->PreviewImage();
     }
     EXPECT_FALSE(e->PreviewRunning());
     // Slide Bar Vertical2 takes 80 steps in the 112 x 80 preview.
@@ -251,6 +259,11 @@ TEST_F(DetailsDialog, PreviewPlaysTheEffectFromThePictureBeforeToThisOne) {
     EXPECT_EQ(last.size(), QSize(kPreviewWidth, kPreviewHeight));
     EXPECT_EQ(last.pixel(5, 5), qRgb(0, 0, 255));
     EXPECT_EQ(last.pixel(100, 70), qRgb(0, 0, 255));
+    // Half way, the bottom of the left half and the top of the right half are new.
+    ASSERT_FALSE(middle.isNull());
+    EXPECT_EQ(middle.pixel(5, 75), qRgb(0, 0, 255));
+    EXPECT_EQ(middle.pixel(100, 5), qRgb(0, 0, 255));
+    EXPECT_NE(middle.pixel(5, 5), qRgb(0, 0, 255));
     SaveShot(*e, "picedit");
 }
 

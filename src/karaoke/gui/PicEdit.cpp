@@ -83,6 +83,7 @@ PicEdit::PicEdit(const TimelinePicture& initial, bool editing, const QImage& pre
     m_tree = new QTreeWidget;
     m_tree->setObjectName("TV");
     m_tree->setHeaderHidden(true);
+    m_tree->setMinimumSize(190, 240);
     for (const char* group : kGroups) {
         auto* top = new QTreeWidgetItem(m_tree, {QString::fromUtf8(group)});
         top->setFlags(Qt::ItemIsEnabled);
