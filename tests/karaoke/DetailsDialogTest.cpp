@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
-#include <QButtonGroup>
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "KaraokeTestSupport.h"

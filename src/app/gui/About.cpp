@@ -26,19 +26,23 @@ About::About(const AboutFacts& facts, Lookup translate, std::function<void(const
     setObjectName("About");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(tr("About", "About"));
+    setMinimumWidth(380);
     auto* v = new QVBoxLayout(this);
     auto* name =
         new QLabel(QStringLiteral("<h2>%1 %2</h2>")
                        .arg(tr("ProgramTitle", "Cantabilex"), Q(facts.Version).toHtmlEscaped()));
     name->setObjectName("Version");
     v->addWidget(name);
-    auto* description = new QLabel(tr("AboutText", "").replace('\n', QStringLiteral("<br>")));
+    const QString about = tr("AboutText", "");
+    auto* description = new QLabel(QString(about).replace('\n', QStringLiteral("<br>")));
     description->setWordWrap(true);
     v->addWidget(description);
     auto* licence =
         new QLabel(tr("AboutLicence", "Licence") + QStringLiteral(": ") + Q(facts.Licence));
     licence->setObjectName("Licence");
     v->addWidget(licence);
+    // The description may name the licence already.
+    if (about.contains(Q(facts.Licence))) licence->hide();
     auto* page = new QPushButton(tr("Homepage", "Home page"));
     page->setObjectName("Homepage");
     page->setToolTip(facts.Homepage.toString());

@@ -97,6 +97,7 @@ Preferences::Preferences(const ThemeClass& settings, const PreferenceExtras& ext
     setObjectName("Preferences");
     setWindowTitle(Translate("PreferencesCaption"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setMinimumWidth(680);  // every tab caption in view
     m_tabs = new QTabWidget(this);
     m_tabs->addTab(KaraokePage(), Translate("PrefKaraoke"));
     m_tabs->addTab(DisplayPage(), Translate("PrefDisplay"));
