@@ -38,6 +38,7 @@ namespace {
 
 constexpr int kTickMs = 10;
 constexpr int kOutputRate = 44100;
+constexpr int kOptionsTab = 3;  // Options opens the preferences at the playback tab
 
 // Plays the MIDI synth through the engine without owning it: the MIDI player
 // keeps the synth, the engine's channel only pulls from it.
@@ -383,6 +384,7 @@ void Application::CreatePlayer() {
     m_userList->onLookChanged = [this](const FlatListLook& look) {
         StorePlaylistLook(look, m_settings);
     };
+    m_userList->onFileInfo = [this](int index) { OpenFileInfo(m_list.ListPath(index)); };
     PlayerServices services;
     services.translate = translate;
     services.readTags = tags;
@@ -464,7 +466,11 @@ void Application::PlugCommands() {
         m_player->SetOnTop(!m_player->OnTop());
         m_settings.OnTop = m_player->OnTop();
     });
-    m_router.Plug(Command::About, [this] { m_player->ShowAbout(); });
+    m_router.Plug(Command::About, [this] { OpenAbout(); });
+    m_router.Plug(Command::Details, [this] { OpenDetails(); });
+    m_router.Plug(Command::FileInfo, [this] { OpenFileInfo(FileInfoPath()); });
+    m_router.Plug(Command::Preferences, [this] { OpenPreferences(0); });
+    m_router.Plug(Command::Options, [this] { OpenPreferences(kOptionsTab); });
     m_router.Plug(Command::Help, [this] { OpenHelp(); });
     m_router.Plug(Command::Keyboard, [this] { m_player->ShowKeyboardHelp(); });
     m_router.Plug(Command::Exit, [this] { RequestClose(); });
@@ -473,8 +479,7 @@ void Application::PlugCommands() {
     m_router.Plug(Command::Record, [this] { m_voice->Record(); });
     m_router.Plug(Command::YourVoice, [this] { m_voice->YourVoice(); });
     // Windows that are still to come; each is plugged here when it lands:
-    // Controls and Mixer (the MIDI window), Preferences and Options, Details
-    // and FileInfo.
+    // Controls and Mixer (the MIDI window).
     if (m_player) m_player->ApplyAvailability();
 }
 

@@ -27,9 +27,14 @@
 
 namespace cx {
 
+class About;
 class CdgTransport;
 class CdgWindow;
 class Editor;
+class Details;
+class FileInfoDialog;
+class Preferences;
+struct PreferenceExtras;
 class Lyric;
 class MediaTransport;
 class Mpris;
@@ -124,6 +129,16 @@ private:
     // The lyrics editor (ApplicationEditor.cpp).
     void OpenEditor();
     void EditorLyricsEdited(int edit, int piece);
+    // The dialogs (AppDialogs.cpp).
+    Codepage SongCodepage() const;
+    void OpenDetails();
+    void ApplySongLook(const SongLook& look);
+    bool SaveSongLook(const DisplayBlock& block);
+    void OpenPreferences(int tab);
+    void ApplyPreferences(const ThemeClass& settings, const PreferenceExtras& extras);
+    void OpenFileInfo(const std::string& path);
+    std::string FileInfoPath() const;
+    void OpenAbout();
 
     SingleInstance* m_instance;
     ApplicationOptions m_options;
@@ -154,6 +169,10 @@ private:
     CdgPlayer m_cdgPlayer;
     std::unique_ptr<CdgTransport> m_cdgTransport;
     std::unique_ptr<Mpris> m_mpris;
+    QPointer<Details> m_details;
+    QPointer<Preferences> m_preferences;
+    QPointer<FileInfoDialog> m_fileInfo;
+    QPointer<About> m_about;
 
     QTimer m_tick;  // the 10 ms playback tick
     bool m_closingDown = false;

@@ -492,6 +492,30 @@ void KaraokeDisplay::ChangeLyrics(LyricsModel* model, const SongLook& look) {
     SetBackground();
 }
 
+void KaraokeDisplay::ChangeLook(const SongLook& look) {
+    m_song = look;
+    UpdateLook();
+    if (ResolvedPicturePath() != m_shownPicturePath) SetPicture();
+    // The timeline picture that belongs where the song stands now.
+    m_transition.reset();
+    m_nextPicture = QImage();
+    m_pendingPicturePath.clear();
+    m_scheduleIndex = 0;
+    const auto& schedule = m_song.Schedule;
+    if (!schedule.empty() && schedule.front().Time < 1)
+        m_pendingPicturePath = schedule.front().Path;
+    const double pos = Corrected(m_playbackPosition);
+    for (int i = static_cast<int>(schedule.size()) - 1; i >= 0; --i) {
+        const TimelinePicture& entry = schedule[static_cast<std::size_t>(i)];
+        if (entry.Time < 1 || entry.Time < pos) {
+            m_nextPicture = DecodePicture(entry.Path);
+            m_scheduleIndex = i + 1;
+            break;
+        }
+    }
+    SetBackground();
+}
+
 // --- pictures ---------------------------------------------------------------
 
 std::string KaraokeDisplay::ResolvedPicturePath() const {

@@ -53,6 +53,10 @@ public:
     // New lyrics and look for a song. The model must outlive the display or the
     // next ChangeLyrics; its CurrentPiece is kept here.
     void ChangeLyrics(LyricsModel* model, const SongLook& look);
+    // The song's look changed (the details dialog): colours, picture and
+    // timeline follow at once; the lyrics keep their place.
+    void ChangeLook(const SongLook& look);
+    const SongLook& Look() const { return m_song; }
     void ClearLyrics();     // media closed or stopped
     void ClearNewLyrics();  // forget what was shown, keep the pictures
     // One playback tick at `position` seconds, `nowMs` on a steady clock.
@@ -84,6 +88,8 @@ public:
     int CurrentSlot() const;
     int FontSize() const { return m_fontSize; }
     const QFont& Font() const { return m_font; }
+    const std::string& ShownPicturePath() const { return m_shownPicturePath; }
+    bool TimelinePictureShown() const { return !m_nextPicture.isNull(); }
     bool TransitionRunning() const { return m_transition.has_value(); }
     bool LastTimerOn() const { return m_lastTimerOn; }
     const StampCache& Stamps() const { return m_stamps; }

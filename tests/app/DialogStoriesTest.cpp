@@ -1,0 +1,346 @@
+// User stories of the dialogs over the real assembly: song details, the
+// preferences, file information and the about box, offscreen.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "AppHarness.h"
+#include "app/gui/About.h"
+#include "app/gui/ColourButton.h"
+#include "app/gui/FileInfoDialog.h"
+#include "app/gui/Preferences.h"
+#include "karaoke/gui/Details.h"
+#include "karaoke/gui/Lyric.h"
+#include "karaoke/gui/PicEdit.h"
+#include "lyrics/MediaFixtures.h"
+#include "lyrics/Mp3Class.h"
+#include "playlist/gui/UserList.h"
+
+namespace cx {
+namespace {
+
+using test::AppHarness;
+using test::DemoDir;
+
+template <class W>
+W* FindWindow(const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String(name) && w->isVisible()) {
+            if (auto* found = qobject_cast<W*>(w)) return found;
+        }
+    }
+    return nullptr;
+}
+
+void SaveShot(QWidget& w, const QString& name) {
+    const char* dir = std::getenv("CX_SHOT_DIR");
+    if (!dir || !*dir) return;
+    w.grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
+}
+
+// Answers the next modal message box, keeping its text.
+QString* AnswerNextMessage() {
+    auto* text = new QString;
+    QTimer::singleShot(0, [text] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            *text = box->text();
+            box->accept();
+        }
+    });
+    return text;
+}
+
+std::filesystem::path CopyDemoSong(const AppHarness& h) {
+    const auto wav = h.Home() / "Twinkle.wav";
+    std::filesystem::copy_file(DemoDir() / "Twinkle Twinkle Little Star.wav", wav);
+    std::filesystem::copy_file(DemoDir() / "Twinkle Twinkle Little Star.lrs",
+                               h.Home() / "Twinkle.lrs");
+    return wav;
+}
+
+std::string MakePicture(const AppHarness& h, const char* name, QColor colour) {
+    QImage img(64, 48, QImage::Format_RGB32);
+    img.fill(colour);
+    const auto path = (h.Home() / name).string();
+    img.save(QString::fromStdString(path));
+    return path;
+}
+
+TEST(DialogStories, SongDetailsFollowAtOnceAndComeBackAfterSaving) {
+    AppHarness h;
+    const auto song = CopyDemoSong(h);
+    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.app->Run(Command::Details));
+    Details* d = FindWindow<Details>("Details");
+    ASSERT_NE(d, nullptr);
+    KaraokeDisplay& display = h.app->LyricWindow()->Display();
+    const ThemeClass& settings = h.app->Settings();
+
+    d->findChild<QLineEdit*>("xTitle")->setText("Little Star");
+    d->findChild<QLineEdit*>("xArtist")->setText("Our Choir");
+    d->SetColour(SongColour::Normal, 0x0000FF);
+    d->SetColour(SongColour::Highlight, settings.LyricsHighlightColor);
+    EXPECT_EQ(display.Look().Title, "Little Star");
+    EXPECT_EQ(display.Look().ForeColor, 0x0000FF);
+
+    const std::string pics[] = {MakePicture(h, "a.png", Qt::red),
+                                MakePicture(h, "b.png", Qt::green),
+                                MakePicture(h, "c.png", Qt::blue)};
+    const struct {
+        int time;
+        const char* effect;
+        const char* variant;
+    } rows[] = {{0, "", ""}, {2, "Slide Side", "Left"}, {4, "Wipe Box", "Inside"}};
+    for (int i = 0; i < 3; ++i) {
+        PicEdit* e = d->OpenPictureEditor(-1);
+        ASSERT_NE(e, nullptr);
+        e->SetPath(QString::fromStdString(pics[i]));
+        e->SetTime(rows[i].time);
+        if (*rows[i].effect) {
+            ASSERT_TRUE(e->SetEffect(rows[i].effect, rows[i].variant));
+        }
+        ASSERT_TRUE(e->OK_Click());
+    }
+    // The first picture is on show at once.
+    EXPECT_TRUE(display.TimelinePictureShown());
+    SaveShot(*d, "story-details");
+    ASSERT_TRUE(d->Save_Click());
+    QApplication::processEvents();
+    const std::string bytes = test::ReadBytes(song);
+    EXPECT_NE(bytes.find("#TITLE=Little Star\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.find("HIGHLIGHT COLOR"), std::string::npos);
+
+    // Reopened, the song has them all.
+    h.app.reset();
+    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    const SongLook& look = h.app->Song().Look;
+    EXPECT_EQ(look.Title, "Little Star");
+    EXPECT_EQ(look.Artist, "Our Choir");
+    EXPECT_EQ(look.ForeColor, 0x0000FF);
+    EXPECT_EQ(look.HighlightColor, -1);
+    ASSERT_EQ(look.Schedule.size(), 3u);
+    EXPECT_EQ(look.Schedule[1].Effect, "Slide Side");
+    EXPECT_EQ(look.Schedule[1].EffectDetail, "Left");
+    EXPECT_EQ(look.Schedule[2].Time, 4);
+    EXPECT_EQ(h.app->LyricWindow()->Display().Look().Title, "Little Star");
+    // The song still plays: the block did not spoil the audio.
+    ASSERT_TRUE(h.app->Run(Command::Play));
+    h.Advance(0.5);
+    EXPECT_GT(h.app->Media().PositionSeconds(), 0.3);
+}
+
+TEST(DialogStories, SongDetailsNeedAnOpenSong) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start());
+    std::unique_ptr<QString> text(AnswerNextMessage());
+    h.app->Run(Command::Details);
+    QApplication::processEvents();
+    EXPECT_EQ(FindWindow<Details>("Details"), nullptr);
+    // The message comes as a box that waits for an answer or one that does not.
+    const QString expected = QString::fromStdString(h.app->Tr("DetailsNoMedia"));
+    bool shown = *text == expected;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (box && box->isVisible() && box->text() == expected) shown = true;
+    }
+    EXPECT_TRUE(shown);
+}
+
+// Gives a setting control a value other than the one it shows.
+void Poke(QWidget* w, const AppHarness& h) {
+    if (auto* c = qobject_cast<QCheckBox*>(w)) {
+        c->setChecked(!c->isChecked());
+    } else if (auto* s = qobject_cast<QSpinBox*>(w)) {
+        s->setValue(s->value() < s->maximum() ? s->value() + 1 : s->value() - 1);
+    } else if (auto* f = qobject_cast<QDoubleSpinBox*>(w)) {
+        f->setValue(f->value() + 0.5);
+    } else if (auto* sl = qobject_cast<QSlider*>(w)) {
+        sl->setValue(sl->value() < 90 ? sl->value() + 7 : sl->value() - 7);
+    } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+        if (cb->count() > 1) cb->setCurrentIndex((cb->currentIndex() + 1) % cb->count());
+    } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        e->setText(QString::fromStdString((h.Home() / w->objectName().toStdString()).string()));
+    } else if (auto* b = dynamic_cast<ColourButton*>(w)) {
+        b->SetColour(b->Colour() ^ 0x203040u);
+    } else {
+        ADD_FAILURE() << "no way to change " << w->objectName().toStdString();
+    }
+}
+
+bool CanChange(QWidget* w) {
+    auto* cb = qobject_cast<QComboBox*>(w);
+    return !cb || cb->count() > 1;  // a single screen or device leaves no choice
+}
+
+TEST(DialogStories, EveryPreferenceReachesTheSettingsAndSurvivesARestart) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start());
+    ASSERT_TRUE(h.app->Run(Command::Preferences));
+    Preferences* p = FindWindow<Preferences>("Preferences");
+    ASSERT_NE(p, nullptr);
+    for (int i = 0; i < p->Tabs()->count(); ++i) {
+        p->Tabs()->setCurrentIndex(i);
+        SaveShot(*p, QStringLiteral("preferences-%1").arg(i));
+    }
+    const ThemeClass before = h.app->Settings();
+    std::vector<std::string> names;
+    for (QWidget* w : p->SettingControls()) {
+        Poke(w, h);
+        const std::string name = w->objectName().section('#', 0, 0).toStdString();
+        ASSERT_TRUE(before.ValueText(name).has_value()) << name;
+        if (CanChange(w)) names.push_back(name);
+    }
+    EXPECT_GE(names.size(), 38u);
+    p->OK_Click();
+    const ThemeClass after = h.app->Settings();
+    for (const std::string& name : names)
+        EXPECT_NE(before.ValueText(name), after.ValueText(name)) << name;
+
+    // The karaoke window shows them at once.
+    const KaraokeSettings& shown = h.app->LyricWindow()->Display().Settings();
+    EXPECT_EQ(shown.DisplayMode, after.DisplayMode);
+    EXPECT_EQ(shown.LyricsColor, after.LyricsColor);
+    EXPECT_EQ(shown.LyricsPicPath, after.LyricsPicPath);
+    EXPECT_EQ(shown.LyricsFontSize, after.LyricsFontSize);
+
+    // Written at exit, read at the next start.
+    h.app.reset();
+    EXPECT_NE(h.StoredSettings().find("karaoke%20display%20mode"), std::string::npos);
+    ASSERT_TRUE(h.Start());
+    for (const std::string& name : names)
+        EXPECT_EQ(h.app->Settings().ValueText(name), after.ValueText(name)) << name;
+}
+
+TEST(DialogStories, PictureDisplayModeAndSoundFontFromThePreferences) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start());
+    KaraokeDisplay& display = h.app->LyricWindow()->Display();
+    EXPECT_EQ(display.Settings().LyricsPicPath, "default");
+    ASSERT_TRUE(h.app->Run(Command::Options));
+    Preferences* p = FindWindow<Preferences>("Preferences");
+    ASSERT_NE(p, nullptr);
+    const std::string pic = MakePicture(h, "back.png", Qt::darkCyan);
+    p->findChild<QLineEdit*>("PicturePath")->setText(QString::fromStdString(pic));
+    p->findChild<QComboBox*>("karaoke display mode")->setCurrentIndex(0);
+    dynamic_cast<ColourButton*>(p->findChild<QPushButton*>("karaoke font color"))
+        ->SetColour(0x00FF00);
+    const auto font = h.Home() / "Mine.sf2";
+    test::WriteBytes(font, "RIFF");
+    p->findChild<QLineEdit*>("soundfont")->setText(QString::fromStdString(font.string()));
+    p->findChild<QComboBox*>("language")->setCurrentIndex(1);
+    EXPECT_FALSE(p->findChild<QLabel*>("LanguageNote")->text().isEmpty());
+    p->Apply_Click();
+    EXPECT_EQ(display.Settings().LyricsPicPath, pic);
+    EXPECT_EQ(display.ShownPicturePath(), pic);
+    EXPECT_EQ(display.Settings().DisplayMode, 0);
+    EXPECT_EQ(display.Settings().LyricsColor, 0x00FF00u);
+    p->OK_Click();
+
+    h.app.reset();
+    const std::string stored = h.StoredSettings();
+    EXPECT_NE(stored.find("Mine.sf2"), std::string::npos);
+    ASSERT_TRUE(h.Start());
+    EXPECT_EQ(h.app->Settings().LyricsPicPath, pic);
+    EXPECT_EQ(h.app->LyricWindow()->Display().ShownPicturePath(), pic);
+    // The language takes effect at this start.
+    EXPECT_EQ(h.app->Tr("Play"), "Odtwórz");
+}
+
+TEST(DialogStories, FileInformationWritesTheTagsAndRefreshesThePlaylist) {
+    AppHarness h;
+    const auto mp3 = h.Home() / "tagged.mp3";
+    test::WriteBytes(mp3, test::MakeMp3(300) + test::MakeId3v1("Old title", "Old artist", 1, 8));
+    ASSERT_TRUE(h.Start());
+    h.app->PlaylistWindow()->AddFiles({QString::fromStdString(mp3.string())}, false);
+    h.app->List().SetListIndex(0);
+    ASSERT_TRUE(h.app->Run(Command::FileInfo));
+    FileInfoDialog* f = FindWindow<FileInfoDialog>("frmInfo");
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(f->TagsEditable());
+    EXPECT_TRUE(f->Facts().contains("Size: "));
+    EXPECT_EQ(f->Values(1).Title, "Old title");
+    SaveShot(*f, "frminfo");
+    TagValues v2{"New title", "New artist", "Album", "2024", "note", "3", "Jazz"};
+    f->SetValues(2, v2);
+    f->CopyTags();
+    EXPECT_EQ(f->Values(1).Title, "New title");
+    f->SetWrite(1, true);
+    f->SetWrite(2, true);
+    EXPECT_EQ(f->Save_Click(), kSaveTagOk);
+
+    MP3Class check;
+    check.SetFilename(mp3.string());
+    ASSERT_TRUE(check.ReadFile());
+    check.ReadTag();
+    EXPECT_EQ(check.Info().Title2, "New title");
+    EXPECT_EQ(check.Info().Title1, "New title");
+    EXPECT_EQ(check.Info().Genre1, "Jazz");
+    EXPECT_EQ(check.Info().Album2, "Album");
+    h.app->PlaylistWindow()->Tags().WaitForDone();
+    QApplication::processEvents();
+    EXPECT_NE(h.app->List().Items()[0].ListString.find("New title"), std::string::npos);
+
+    // A file that went away: both tags fail, with the fixed message.
+    ASSERT_TRUE(h.app->Run(Command::FileInfo));
+    f = FindWindow<FileInfoDialog>("frmInfo");
+    ASSERT_NE(f, nullptr);
+    std::filesystem::remove(mp3);
+    f->SetWrite(1, true);
+    f->SetWrite(2, true);
+    std::unique_ptr<QString> text(AnswerNextMessage());
+    EXPECT_EQ(f->Save_Click(), kSaveTagBothFailed);
+    EXPECT_EQ(*text, "Can't write both ID3v1 and Id3v2 tag.");
+    f->close();
+}
+
+TEST(DialogStories, FileInformationOfAMidiSongShowsItsFacts) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start());
+    h.app->PlaylistWindow()->AddFiles(
+        {QString::fromStdString((DemoDir() / "Frere Jacques.kar").string())}, false);
+    ASSERT_TRUE(h.app->PlaylistWindow()->onFileInfo);
+    h.app->PlaylistWindow()->onFileInfo(0);  // Alt+3 in the playlist
+    FileInfoDialog* f = FindWindow<FileInfoDialog>("frmInfo");
+    ASSERT_NE(f, nullptr);
+    EXPECT_FALSE(f->TagsEditable());
+    EXPECT_TRUE(f->Facts().contains("MIDI"));
+    SaveShot(*f, "frminfo-midi");
+    f->close();
+}
+
+TEST(DialogStories, AboutNamesTheVersionLicenceAndLibraries) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start());
+    ASSERT_TRUE(h.app->Run(Command::About));
+    About* a = FindWindow<About>("About");
+    ASSERT_NE(a, nullptr);
+    const QString text = a->Text();
+    EXPECT_TRUE(text.contains("GPL-3.0-or-later"));
+    EXPECT_TRUE(text.contains(QStringLiteral("Qt ") + qVersion()));
+    for (const char* lib : {"SDL2", "FluidSynth", "SoundFont", "SoundTouch", "Rubber Band",
+                            "TagLib", "libsndfile", "mpg123"})
+        EXPECT_TRUE(text.contains(lib)) << lib;
+    EXPECT_FALSE(text.contains(" ?\n"));
+    EXPECT_TRUE(text.contains("README.md"));
+    SaveShot(*a, "about");
+    a->close();
+}
+
+}  // namespace
+}  // namespace cx
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return cx::test::RunWithPlayerHome(argc, argv);
+}
