@@ -25,6 +25,7 @@
 #include "lyrics/Mp3Class.h"
 #include "midi/MidiInfo.h"
 #include "midi/SoundFonts.h"
+#include "midi/gui/MidiEq.h"
 #include "platform/QtThemeEnvironment.h"
 #include "playback/player/MediaTransport.h"
 #include "playback/player/gui/Player.h"
@@ -209,7 +210,10 @@ MediaHooks Application::Hooks() {
     h.readSongInfo = [cp](const std::string& path) { return ReadSongInfo(path, cp); };
     h.loadLyrics = [this](const std::string& path) { return LoadSongLyrics(path); };
     h.clearLyrics = [this] { ClearLyrics(); };
-    h.changeLyrics = [this] { ShowChangedLyrics(); };
+    h.changeLyrics = [this] {
+        ShowChangedLyrics();
+        if (m_midiEq) m_midiEq->SongChanged();
+    };
     h.resetCurrentPiece = [this] { m_song.Model.CurrentPiece = 0; };
     h.resetKokTiming = [this] { m_song.Model.KokTiming = false; };
     h.putLabels = [this](const std::string& title, const std::string& artist) {
@@ -242,6 +246,12 @@ MediaHooks Application::Hooks() {
         m_midi.SetMidiPosition(fraction * m_media->LengthSeconds());
     };
     h.midiTime = [this] { return m_midi.MidiTime(); };
+    h.resetThumbs = [this] {
+        if (m_midiEq) m_midiEq->ResetThumbs();
+    };
+    h.resetRemover = [this] {
+        if (m_midiEq) m_midiEq->ResetRemover();
+    };
     h.playSelectedEntry = [this] {
         if (m_player) m_player->Control().Play();
     };
@@ -353,6 +363,13 @@ void Application::CreateWindows() {
     CreateCdgWindow();
     PlaceWindowsByDefault();
     ApplyStoredPlaces();
+    m_midiEq = new MidiEq(*m_media, m_midi,
+                          {[this](const std::string& key) { return Tr(key); },
+                           [this] { return m_song.Model.HasLyrics(); },
+                           LyricsCodepage(m_translator)});
+    m_midiEq->ApplyPosition(
+        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "eq position")));
+    m_player->AddCompanion(m_midiEq);
 }
 
 void Application::CreatePlayer() {
@@ -452,9 +469,19 @@ void Application::PlugCommands() {
     m_router.Plug(Command::Help, [this] { OpenHelp(); });
     m_router.Plug(Command::Keyboard, [this] { m_player->ShowKeyboardHelp(); });
     m_router.Plug(Command::Exit, [this] { RequestClose(); });
+    m_router.Plug(Command::Controls, [this] {
+        if (m_midiEq->Toggle() != m_player->MidiWindowShown()) m_player->ToggleMidiWindowShown();
+    });
+    m_router.Plug(Command::Mixer, [this] { m_midiEq->Open(); });
+    m_router.Plug(Command::FileInfo, [this] {
+        if (m_media->MidiMode())
+            m_midiEq->ShowInfo();
+        else
+            ShowNotice("NotAvailableYet", std::string());
+    });
     // Windows that are still to come; each is plugged here when it lands:
-    // Controls and Mixer (the MIDI window), Preferences and Options, Details,
-    // FileInfo, Editor, SwitchMicrophone, Record and YourVoice.
+    // Preferences and Options, Details, file information of audio songs,
+    // Editor, SwitchMicrophone, Record and YourVoice.
     if (m_player) m_player->ApplyAvailability();
 }
 
@@ -575,6 +602,10 @@ void Application::SaveWindowPlaces() {
         WriteRegistryText(m_store, kSettingsKey, "player position",
                           m_player->PositionText().toStdString());
     }
+    if (m_midiEq) {
+        WriteRegistryText(m_store, kSettingsKey, "eq position",
+                          m_midiEq->PositionText().toStdString());
+    }
     if (m_userList) {
         WriteRegistryText(m_store, kSettingsKey, "userlist position",
                           m_userList->PositionText().toStdString());
@@ -617,6 +648,7 @@ void Application::CloseApp() {
     CloseMidiSong();
     ResetLyricsModel(m_song.Model);
     CopyBackSettings();
+    delete m_midiEq;
     delete m_cdg;
     delete m_lyric;
     delete m_userList;

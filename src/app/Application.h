@@ -29,6 +29,7 @@ namespace cx {
 class CdgTransport;
 class CdgWindow;
 class Lyric;
+class MidiEq;
 class MediaTransport;
 class Mpris;
 class Player;
@@ -142,6 +143,7 @@ private:
     QPointer<UserList> m_userList;
     QPointer<Lyric> m_lyric;
     QPointer<CdgWindow> m_cdg;
+    QPointer<MidiEq> m_midiEq;  // the MIDI window
     CdgPlayer m_cdgPlayer;
     std::unique_ptr<CdgTransport> m_cdgTransport;
     std::unique_ptr<Mpris> m_mpris;

@@ -202,4 +202,19 @@ std::string MidiPlayer::SaveMidi() {
     return ::cx::SaveMidi(m_song, m_settings);
 }
 
+std::string MidiPlayer::RestoreMidi() {
+    if (m_song.empty()) return "no MIDI song is open";
+    ReadResult read = ReadWholeFile(m_song, kMaxSmfBytes);
+    if (!read.bytes) return read.error;
+    MidiSettings restored;
+    for (int c = 0; c < kMidiChannels; ++c) {
+        const auto& now = m_settings.Channels[static_cast<std::size_t>(c)];
+        if (now.Locked) restored.Channels[static_cast<std::size_t>(c)] = now;
+    }
+    ReadMidi(*read.bytes, restored);
+    m_settings = restored;
+    SetChannels();
+    return {};
+}
+
 }  // namespace cx
