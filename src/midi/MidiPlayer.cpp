@@ -55,6 +55,8 @@ MidiOpenResult MidiPlayer::Open(const std::filesystem::path& song, const std::st
     if (context.Header.MediaPath.empty()) context.Header.MediaPath = song.string();
     RunAfterLoad(model, context);
     ReadMidi(*read.bytes, m_settings);
+    m_tempoThumb =
+        std::clamp(kTempoSliderRest + m_settings.TempoSteps, kTempoSliderMin, kTempoSliderMax);
     std::string error;
     m_synth = MidiSynth::Create(smf, soundFont, synthOptions, error);
     m_state = MidiPlayState::Stopped;
@@ -64,6 +66,7 @@ MidiOpenResult MidiPlayer::Open(const std::filesystem::path& song, const std::st
     }
     r.playable = true;
     SetChannels();
+    SetTempoSlider(kTempoSliderRest + m_settings.TempoSteps);
     return r;
 }
 
@@ -189,6 +192,7 @@ void MidiPlayer::ApplyTranspose() {
 
 void MidiPlayer::SetTempoSlider(int thumb) {
     m_tempoThumb = std::clamp(thumb, kTempoSliderMin, kTempoSliderMax);
+    m_settings.TempoSteps = m_tempoThumb - kTempoSliderRest;
     // A factor of 0 holds the song still (paused) instead of dividing by zero.
     if (m_synth) m_synth->SetTempoFactor(MidiTempoFactor(m_tempoThumb));
 }
@@ -214,6 +218,7 @@ std::string MidiPlayer::RestoreMidi() {
     ReadMidi(*read.bytes, restored);
     m_settings = restored;
     SetChannels();
+    SetTempoSlider(kTempoSliderRest + m_settings.TempoSteps);
     return {};
 }
 

@@ -74,10 +74,12 @@ void SoundControls::ResetThumbs() {
 void SoundControls::SongOpened() {
     ResetThumbs();
     if (!MidiSong()) return;
-    // A transposition stored with the song is heard from the start, so the
-    // thumb shows it.
+    // A transposition and tempo stored with the song are heard from the
+    // start, so the thumbs show them.
     m_transpose = ClampThumb(kThumbRest + m_midi.Transposition());
     m_media.OnTransposeThumb(m_transpose);
+    m_tempo = ClampThumb(m_midi.TempoSlider());
+    m_media.OnTempoThumb(m_tempo);
 }
 
 void SoundControls::MoveBass(int y) {

@@ -148,6 +148,8 @@ TEST(MidiWindowStories, ASingerReKeysSlowsMutesAndReVoicesAKarSongAndFindsItSoAg
     EXPECT_EQ(eq->Strip(0)->InstrumentButton()->toolTip(), "String Ensemble 1");
     EXPECT_EQ(eq->ToneText(), "-2");
     EXPECT_EQ(eq->TransposeThumb()->value(), kThumbRest - 6);
+    EXPECT_EQ(eq->TempoStepsText(), "-8");
+    EXPECT_EQ(eq->TempoLabelText(), "Tempo: 88.00");
 
     // Changed and restored from the file.
     eq->Strip(3)->OnOffButton()->click();

@@ -178,6 +178,10 @@ TEST(SoundControls, SavedSettingsComeBackSkipLockedChannelsAndRestoreReadsTheFil
     const std::string song = r.Kar();
     r.Open(song);
     r.controls.MoveTranspose(kThumbRest - 6);
+    ASSERT_EQ(r.midi.SaveMidi(), "");
+    // A song whose tempo was not touched keeps the plain channel lines.
+    EXPECT_EQ(test::ReadBytes(song).find(kMidiTempoKey), std::string::npos);
+    r.controls.MoveTempo(kThumbRest - 8);
     r.midi.ChannelEnabled(test::kKarMelodyChannel, false);
     r.midi.ChangeInstrument(test::kKarPianoChannel, 48);
     ASSERT_EQ(r.midi.SaveMidi(), "");
@@ -185,6 +189,7 @@ TEST(SoundControls, SavedSettingsComeBackSkipLockedChannelsAndRestoreReadsTheFil
     const std::string bytes = test::ReadBytes(song);
     EXPECT_EQ(bytes.find(kMidiBlockStart), bytes.rfind(kMidiBlockStart));
     EXPECT_EQ(StripSettingsBlock(bytes), test::TwoChannelKar());
+    EXPECT_NE(bytes.find("ch15=1,-6,100,64,0\r\ntempo=-8\r\n#End CBXMidi"), std::string::npos);
 
     // Changed again, one channel locked: Restore brings the file's values
     // to every other channel.
@@ -192,6 +197,7 @@ TEST(SoundControls, SavedSettingsComeBackSkipLockedChannelsAndRestoreReadsTheFil
     r.midi.ChangeInstrument(test::kKarPianoChannel, 5);
     r.midi.SetLocked(test::kKarPianoChannel, true);
     r.controls.MoveTranspose(kThumbRest);
+    r.controls.MoveTempo(kThumbMax);
     ASSERT_EQ(r.midi.RestoreMidi(), "");
     r.controls.SongOpened();
     EXPECT_FALSE(r.midi.Channels()[test::kKarMelodyChannel].Enabled);
@@ -199,6 +205,7 @@ TEST(SoundControls, SavedSettingsComeBackSkipLockedChannelsAndRestoreReadsTheFil
     EXPECT_EQ(r.midi.Transposition(), -6);
     EXPECT_EQ(r.controls.TransposeThumb(), kThumbRest - 6);
     EXPECT_EQ(r.controls.Semitones(), -2);
+    EXPECT_EQ(r.controls.TempoSteps(), -8);
 
     // Opened again: the song comes as it was saved.
     Rig again;
@@ -206,6 +213,12 @@ TEST(SoundControls, SavedSettingsComeBackSkipLockedChannelsAndRestoreReadsTheFil
     EXPECT_FALSE(again.midi.Channels()[test::kKarMelodyChannel].Enabled);
     EXPECT_EQ(again.midi.Channels()[test::kKarPianoChannel].Instrument, 48);
     EXPECT_EQ(again.controls.Semitones(), -2);
+    EXPECT_EQ(again.controls.TempoSteps(), -8);
+    EXPECT_EQ(again.controls.TempoText(), "Tempo: 88.00");
+    if (MidiSynth* synth = again.midi.Source()) {
+        again.RenderMidi();
+        EXPECT_NEAR(synth->TempoFactor(), 11.0 / 15.0, 1e-9);
+    }
 }
 
 TEST(SoundControls, KeyAndTempoThumbsActOnAnAudioSong) {
