@@ -129,7 +129,7 @@ ReportRows ReportRowsOf(const MidiSongReport& report) {
                                ? std::string("percussion")
                                : GeneralMidiName(u.FirstProgram) + " (program " +
                                      std::to_string(u.FirstProgram + 1) + ")";
-        what += ", " + std::to_string(u.Notes) + " notes";
+        what += ", " + std::to_string(u.Notes) + (u.Notes == 1 ? " note" : " notes");
         rows.emplace_back("Channel " + std::to_string(ch + 1), what);
     }
     for (const std::string& w : i.Warnings) rows.emplace_back("Repaired", w);

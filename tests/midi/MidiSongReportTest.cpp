@@ -33,8 +33,8 @@ TEST(MidiSongReport, TellsLayoutTimingTitleWordsAndChannelsOfAKarSong) {
     EXPECT_EQ(rows["Title"], "Test Song");
     EXPECT_EQ(rows["Artist"], "Tester");
     EXPECT_EQ(rows["Lyrics"], "words track");
-    EXPECT_EQ(rows["Channel 1"], "Acoustic Grand (program 1), 1 notes");
-    EXPECT_EQ(rows["Channel 4"], "Flute (program 74), 1 notes");
+    EXPECT_EQ(rows["Channel 1"], "Acoustic Grand (program 1), 1 note");
+    EXPECT_EQ(rows["Channel 4"], "Flute (program 74), 1 note");
     EXPECT_EQ(rows.count("Channel 2"), 0u);
     EXPECT_EQ(rows.count("Repaired"), 0u);
 }
@@ -52,7 +52,7 @@ TEST(MidiSongReport, LyricEventsTempoChangesPercussionAndTheConverter) {
     EXPECT_EQ(rows["Format"], "0 (one track)");
     EXPECT_EQ(rows["Tempo map"], "0:00 120.00 bpm; 0:01 60.00 bpm");
     EXPECT_EQ(rows["Lyrics"], "lyric events");
-    EXPECT_EQ(rows["Channel 10"], "percussion, 1 notes");
+    EXPECT_EQ(rows["Channel 10"], "percussion, 1 note");
 
     // No words in the file, yet the player holds some: the converter made them.
     test::TrackWriter plain;

@@ -8,6 +8,8 @@
 namespace cx {
 
 MIDIInfo::MIDIInfo(QWidget* parent) : QDialog(parent) {
+    // Wide enough for a tempo map or an instrument on one line.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 56);
     auto* box = new QVBoxLayout(this);
     m_form = new QFormLayout();
     m_form->setLabelAlignment(Qt::AlignRight);
