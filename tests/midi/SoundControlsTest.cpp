@@ -130,7 +130,7 @@ TEST(SoundControls, TheKeyThumbMovesUnlockedChannelsAndMutedChannelsAreSilent) {
     m.Open(m.Kar());
     m.midi.ChannelEnabled(test::kKarMelodyChannel, false);
     const auto muted = m.RenderMidi();
-    EXPECT_GT(Energy(muted, 0.3, 1.2), 1.0);
+    EXPECT_GT(Energy(muted, 0.3, 1.2), 0.05);
     EXPECT_LT(Energy(muted, 1.8, 2.7), 1e-6);
 }
 
