@@ -26,6 +26,7 @@
 #include "lyrics/Mp3Class.h"
 #include "midi/MidiInfo.h"
 #include "midi/SoundFonts.h"
+#include "midi/gui/MidiEq.h"
 #include "platform/QtThemeEnvironment.h"
 #include "playback/player/MediaTransport.h"
 #include "playback/player/gui/Player.h"
@@ -222,7 +223,10 @@ MediaHooks Application::Hooks() {
     h.readSongInfo = [cp](const std::string& path) { return ReadSongInfo(path, cp); };
     h.loadLyrics = [this](const std::string& path) { return LoadSongLyrics(path); };
     h.clearLyrics = [this] { ClearLyrics(); };
-    h.changeLyrics = [this] { ShowChangedLyrics(); };
+    h.changeLyrics = [this] {
+        ShowChangedLyrics();
+        if (m_midiEq) m_midiEq->SongChanged();
+    };
     h.resetCurrentPiece = [this] { m_song.Model.CurrentPiece = 0; };
     h.resetKokTiming = [this] { m_song.Model.KokTiming = false; };
     h.putLabels = [this](const std::string& title, const std::string& artist) {
@@ -259,6 +263,12 @@ MediaHooks Application::Hooks() {
     h.recordingArmed = [this] { return m_voice && m_voice->Armed(); };
     h.startRecording = [this] { m_voice->StartRecording(); };
     h.stopRecording = [this] { m_voice->StopRecording(); };
+    h.resetThumbs = [this] {
+        if (m_midiEq) m_midiEq->ResetThumbs();
+    };
+    h.resetRemover = [this] {
+        if (m_midiEq) m_midiEq->ResetRemover();
+    };
     h.playSelectedEntry = [this] {
         if (m_player) m_player->Control().Play();
     };
@@ -370,6 +380,13 @@ void Application::CreateWindows() {
     CreateCdgWindow();
     PlaceWindowsByDefault();
     ApplyStoredPlaces();
+    m_midiEq = new MidiEq(*m_media, m_midi,
+                          {[this](const std::string& key) { return Tr(key); },
+                           [this] { return m_song.Model.HasLyrics(); },
+                           LyricsCodepage(m_translator)});
+    m_midiEq->ApplyPosition(
+        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "eq position")));
+    m_player->AddCompanion(m_midiEq);
 }
 
 void Application::CreatePlayer() {
@@ -468,7 +485,12 @@ void Application::PlugCommands() {
     });
     m_router.Plug(Command::About, [this] { OpenAbout(); });
     m_router.Plug(Command::Details, [this] { OpenDetails(); });
-    m_router.Plug(Command::FileInfo, [this] { OpenFileInfo(FileInfoPath()); });
+    m_router.Plug(Command::FileInfo, [this] {
+        if (m_media->MidiMode())
+            m_midiEq->ShowInfo();
+        else
+            OpenFileInfo(FileInfoPath());
+    });
     m_router.Plug(Command::Preferences, [this] { OpenPreferences(0); });
     m_router.Plug(Command::Options, [this] { OpenPreferences(kOptionsTab); });
     m_router.Plug(Command::Help, [this] { OpenHelp(); });
@@ -478,8 +500,10 @@ void Application::PlugCommands() {
     m_router.Plug(Command::SwitchMicrophone, [this] { m_voice->SwitchMicrophone(); });
     m_router.Plug(Command::Record, [this] { m_voice->Record(); });
     m_router.Plug(Command::YourVoice, [this] { m_voice->YourVoice(); });
-    // Windows that are still to come; each is plugged here when it lands:
-    // Controls and Mixer (the MIDI window).
+    m_router.Plug(Command::Controls, [this] {
+        if (m_midiEq->Toggle() != m_player->MidiWindowShown()) m_player->ToggleMidiWindowShown();
+    });
+    m_router.Plug(Command::Mixer, [this] { m_midiEq->Open(); });
     if (m_player) m_player->ApplyAvailability();
 }
 
@@ -600,6 +624,10 @@ void Application::SaveWindowPlaces() {
         WriteRegistryText(m_store, kSettingsKey, "player position",
                           m_player->PositionText().toStdString());
     }
+    if (m_midiEq) {
+        WriteRegistryText(m_store, kSettingsKey, "eq position",
+                          m_midiEq->PositionText().toStdString());
+    }
     if (m_userList) {
         WriteRegistryText(m_store, kSettingsKey, "userlist position",
                           m_userList->PositionText().toStdString());
@@ -646,6 +674,7 @@ void Application::CloseApp() {
     CloseMidiSong();
     ResetLyricsModel(m_song.Model);
     CopyBackSettings();
+    delete m_midiEq;
     delete m_cdg;
     delete m_lyric;
     delete m_userList;

@@ -36,6 +36,7 @@ class FileInfoDialog;
 class Preferences;
 struct PreferenceExtras;
 class Lyric;
+class MidiEq;
 class MediaTransport;
 class Mpris;
 class Player;
@@ -166,6 +167,7 @@ private:
     QPointer<Lyric> m_lyric;
     QPointer<CdgWindow> m_cdg;
     QPointer<Editor> m_editor;  // made when first opened; the player window owns it
+    QPointer<MidiEq> m_midiEq;  // the MIDI window
     CdgPlayer m_cdgPlayer;
     std::unique_ptr<CdgTransport> m_cdgTransport;
     std::unique_ptr<Mpris> m_mpris;

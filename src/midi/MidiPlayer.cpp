@@ -55,6 +55,8 @@ MidiOpenResult MidiPlayer::Open(const std::filesystem::path& song, const std::st
     if (context.Header.MediaPath.empty()) context.Header.MediaPath = song.string();
     RunAfterLoad(model, context);
     ReadMidi(*read.bytes, m_settings);
+    m_tempoThumb =
+        std::clamp(kTempoSliderRest + m_settings.TempoSteps, kTempoSliderMin, kTempoSliderMax);
     std::string error;
     m_synth = MidiSynth::Create(smf, soundFont, synthOptions, error);
     m_state = MidiPlayState::Stopped;
@@ -64,6 +66,7 @@ MidiOpenResult MidiPlayer::Open(const std::filesystem::path& song, const std::st
     }
     r.playable = true;
     SetChannels();
+    SetTempoSlider(kTempoSliderRest + m_settings.TempoSteps);
     return r;
 }
 
@@ -189,6 +192,7 @@ void MidiPlayer::ApplyTranspose() {
 
 void MidiPlayer::SetTempoSlider(int thumb) {
     m_tempoThumb = std::clamp(thumb, kTempoSliderMin, kTempoSliderMax);
+    m_settings.TempoSteps = m_tempoThumb - kTempoSliderRest;
     // A factor of 0 holds the song still (paused) instead of dividing by zero.
     if (m_synth) m_synth->SetTempoFactor(MidiTempoFactor(m_tempoThumb));
 }
@@ -200,6 +204,22 @@ std::string MidiPlayer::TempoText() const {
 std::string MidiPlayer::SaveMidi() {
     if (m_song.empty()) return "no MIDI song is open";
     return ::cx::SaveMidi(m_song, m_settings);
+}
+
+std::string MidiPlayer::RestoreMidi() {
+    if (m_song.empty()) return "no MIDI song is open";
+    ReadResult read = ReadWholeFile(m_song, kMaxSmfBytes);
+    if (!read.bytes) return read.error;
+    MidiSettings restored;
+    for (int c = 0; c < kMidiChannels; ++c) {
+        const auto& now = m_settings.Channels[static_cast<std::size_t>(c)];
+        if (now.Locked) restored.Channels[static_cast<std::size_t>(c)] = now;
+    }
+    ReadMidi(*read.bytes, restored);
+    m_settings = restored;
+    SetChannels();
+    SetTempoSlider(kTempoSliderRest + m_settings.TempoSteps);
+    return {};
 }
 
 }  // namespace cx

@@ -88,6 +88,9 @@ public:
 
     // Writes the settings block into the song file (atomic rewrite).
     std::string SaveMidi();
+    // Back to what the song file holds: its block, or the song's own values
+    // when it has none. Locked channels keep theirs. Empty, or the reason.
+    std::string RestoreMidi();
 
 private:
     MidiOpenResult Open(const std::filesystem::path& song, const std::string& soundFont,

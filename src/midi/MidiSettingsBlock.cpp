@@ -69,6 +69,10 @@ std::string WithSettingsBlock(std::string_view b, const MidiSettings& settings) 
         out += ChannelLine(ch, settings.Channels[static_cast<std::size_t>(ch)],
                            settings.Transposition);
     }
+    if (settings.TempoSteps != 0) {
+        out += kMidiTempoKey;
+        out += std::to_string(settings.TempoSteps) + "\r\n";
+    }
     out += kMidiBlockEnd;
     if (s.start != std::string_view::npos) out += b.substr(s.end);
     return out;
@@ -79,6 +83,11 @@ bool ReadMidi(std::string_view b, MidiSettings& settings) {
     if (s.start == std::string_view::npos) return false;
     // Only the block is searched, so that MIDI data cannot look like a channel line.
     const std::string_view block = b.substr(s.start, s.end - s.start);
+    // Readers that know only the channel lines pass over the tempo line.
+    if (const std::size_t t = block.find(kMidiTempoKey); t != std::string_view::npos) {
+        std::string_view line = block.substr(t + kMidiTempoKey.size());
+        settings.TempoSteps = ToInt(line.substr(0, line.find_first_of("\r\n")), 0);
+    }
     for (int ch = 0; ch < kMidiChannels; ++ch) {
         char key[8];
         std::snprintf(key, sizeof key, "ch%02d=", ch);

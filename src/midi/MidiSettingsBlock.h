@@ -17,7 +17,12 @@ inline constexpr std::string_view kMidiBlockEnd = "#End CBXMidi";
 struct MidiSettings {
     ChannelRecords Channels;
     int Transposition = 0;  // slider value, as saved on each line
+    // Tempo thumb's steps from rest; written on a line of its own only when
+    // not 0, so that an untouched song's block keeps the plain 16 lines.
+    int TempoSteps = 0;
 };
+
+inline constexpr std::string_view kMidiTempoKey = "tempo=";
 
 // The file's bytes without its settings block (what the synth plays).
 std::string_view StripSettingsBlock(std::string_view fileBytes);

@@ -293,6 +293,9 @@ void MediaControl::StopSong() {
         m_currentPath.clear();
         m_currentListIndex = -1;
         Call(m_hooks.closeMidi);
+        // Closed as by CloseSong: the key and tempo thumbs rest until the next song.
+        Call(m_hooks.resetThumbs);
+        m_tempoThumb = m_transposeThumb = kThumbRest;
         m_midiLength = 0;
         m_midiMode = false;
         // The song is closed: a later Play opens it again through the

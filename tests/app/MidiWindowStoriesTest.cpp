@@ -1,0 +1,276 @@
+// The MIDI window in the real player, offscreen: opened through the command
+// router, its thumbs and strips driven by keys and clicks, heard through the
+// engine and the synth.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QToolButton>
+#include <cmath>
+#include <cstdlib>
+
+#include "AppHarness.h"
+#include "midi/MidiSettingsBlock.h"
+#include "midi/TwoChannelKar.h"
+#include "midi/gui/Advance.h"
+#include "midi/gui/Instrum.h"
+#include "midi/gui/MidiEq.h"
+#include "midi/gui/MidiInfoDialog.h"
+#include "midi/gui/MidiPanel.h"
+#include "midi/gui/Thumb.h"
+#include "playback/TestSignals.h"
+#include "playback/player/MediaTransport.h"
+#include "playlist/WindowRect.h"
+
+namespace cx {
+namespace {
+
+using test::AppHarness;
+
+constexpr int kRate = 44100;
+
+MidiEq* MidiWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* eq = dynamic_cast<MidiEq*>(w)) return eq;
+    }
+    return nullptr;
+}
+
+void Press(QWidget* w, int key, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+}
+
+// A PNG of the window for a person to look at, when CX_SHOT_DIR names a folder.
+void Shoot(QWidget* w, const char* name) {
+    if (const char* dir = std::getenv("CX_SHOT_DIR")) {
+        w->grab().save(QString::fromUtf8(dir) + QLatin1Char('/') + QLatin1String(name));
+    }
+}
+
+// Left channel of the next `frames` frames of the mix.
+std::vector<float> RenderLeft(AppHarness& h, std::size_t frames, double* rightEnergy = nullptr) {
+    std::vector<float> block(2 * frames), left(frames);
+    h.app->Engine().Render(block.data(), frames);
+    double right = 0;
+    for (std::size_t i = 0; i < frames; ++i) {
+        left[i] = block[2 * i];
+        right += double(block[2 * i + 1]) * block[2 * i + 1];
+    }
+    if (rightEnergy) *rightEnergy = right;
+    return left;
+}
+
+double Energy(const std::vector<float>& v) {
+    double e = 0;
+    for (float s : v) e += double(s) * s;
+    return e;
+}
+
+// Frequency of a steady tone from its rising zero crossings.
+double ZeroCrossingHz(const std::vector<float>& v) {
+    int first = -1, last = -1, count = 0;
+    for (std::size_t i = 1; i < v.size(); ++i) {
+        if (v[i - 1] < 0 && v[i] >= 0) {
+            if (first < 0) first = static_cast<int>(i);
+            last = static_cast<int>(i);
+            ++count;
+        }
+    }
+    return count > 1 ? (count - 1) * double(kRate) / (last - first) : 0;
+}
+
+TEST(MidiWindowStories, ASingerReKeysSlowsMutesAndReVoicesAKarSongAndFindsItSoAgain) {
+    AppHarness h;
+    const auto kar = h.Home() / "song.kar";
+    test::WriteBytes(kar, test::TwoChannelKar());
+    ASSERT_TRUE(h.Start(QString::fromStdString(kar.string())));
+    ASSERT_TRUE(h.app->Media().MidiMode());
+
+    ASSERT_TRUE(h.app->Run(Command::Controls));
+    MidiEq* eq = MidiWindow();
+    ASSERT_NE(eq, nullptr);
+    EXPECT_TRUE(eq->isVisible());
+    EXPECT_TRUE(h.app->PlayerWindow()->MidiWindowShown());
+    MidiPlayer& midi = eq->Controls().Midi();
+    EXPECT_EQ(eq->Strip(0)->InstrumentButton()->toolTip(), "Acoustic Grand");
+    EXPECT_EQ(eq->Strip(3)->InstrumentButton()->toolTip(), "Flute");
+
+    // The key down by two: six steps left of rest.
+    Press(eq->TransposeThumb(), Qt::Key_Left, 6);
+    EXPECT_EQ(eq->ToneText(), "-2");
+    EXPECT_EQ(midi.Transposition(), -6);
+    // Slower: eight steps left.
+    Press(eq->TempoThumb(), Qt::Key_Left, 8);
+    EXPECT_EQ(eq->TempoStepsText(), "-8");
+    EXPECT_EQ(eq->TempoValueText(), "-27 %");
+    EXPECT_EQ(eq->TempoLabelText(), "Tempo: 88.00");
+    // The melody off, the piano to strings.
+    eq->Strip(3)->OnOffButton()->click();
+    EXPECT_FALSE(midi.Channels()[3].Enabled);
+    eq->Strip(0)->InstrumentButton()->click();
+    Instrum* picker = eq->Picker();
+    ASSERT_NE(picker->ProgramAction(48), nullptr);
+    picker->ProgramAction(48)->trigger();
+    picker->hide();
+    EXPECT_EQ(midi.Channels()[0].Instrument, 48);
+    EXPECT_EQ(eq->Strip(0)->InstrumentButton()->toolTip(), "String Ensemble 1");
+    if (MidiSynth* synth = midi.Source()) {
+        h.Advance(0.05);
+        EXPECT_NEAR(synth->TempoFactor(), 11.0 / 15.0, 1e-9);
+        EXPECT_EQ(synth->ChannelProgram(0), 48);
+    }
+    Shoot(eq, "midi-window.png");
+
+    // Saved twice: one block.
+    eq->SaveButton()->click();
+    eq->SaveButton()->click();
+    EXPECT_EQ(eq->StatusText(), "Saved into the song.");
+    const std::string bytes = test::ReadBytes(kar);
+    EXPECT_EQ(bytes.find(kMidiBlockStart), bytes.rfind(kMidiBlockStart));
+    EXPECT_EQ(StripSettingsBlock(bytes), test::TwoChannelKar());
+
+    // Stopped: the song is closed and every thumb rests.
+    ASSERT_TRUE(h.app->Run(Command::Stop));
+    EXPECT_EQ(eq->TransposeThumb()->value(), kThumbRest);
+    EXPECT_EQ(eq->TempoThumb()->value(), kThumbRest);
+    EXPECT_EQ(eq->ToneText(), "0");
+    EXPECT_EQ(eq->TempoStepsText(), "0");
+    EXPECT_TRUE(eq->Strip(3)->OnOffButton()->isChecked());
+
+    // Opened again: as it was saved.
+    h.app->ChangeSong(QString::fromStdString(kar.string()));
+    ASSERT_TRUE(h.app->Media().MidiMode());
+    EXPECT_FALSE(eq->Strip(3)->OnOffButton()->isChecked());
+    EXPECT_EQ(eq->Strip(0)->InstrumentButton()->toolTip(), "String Ensemble 1");
+    EXPECT_EQ(eq->ToneText(), "-2");
+    EXPECT_EQ(eq->TransposeThumb()->value(), kThumbRest - 6);
+    EXPECT_EQ(eq->TempoStepsText(), "-8");
+    EXPECT_EQ(eq->TempoLabelText(), "Tempo: 88.00");
+
+    // Changed and restored from the file.
+    eq->Strip(3)->OnOffButton()->click();
+    EXPECT_TRUE(midi.Channels()[3].Enabled);
+    eq->RestoreButton()->click();
+    EXPECT_FALSE(midi.Channels()[3].Enabled);
+    EXPECT_FALSE(eq->Strip(3)->OnOffButton()->isChecked());
+
+    // File information of a MIDI song is the MIDI information dialog.
+    ASSERT_TRUE(h.app->Run(Command::FileInfo));
+    ASSERT_NE(eq->InfoDialog(), nullptr);
+    EXPECT_TRUE(eq->InfoDialog()->isVisible());
+    bool listsFlute = false;
+    for (const auto& [caption, value] : eq->InfoDialog()->Rows()) {
+        if (caption == "Channel 4") listsFlute = value.find("Flute") == 0;
+    }
+    EXPECT_TRUE(listsFlute);
+    Shoot(eq->InfoDialog(), "midi-info.png");
+
+    // Alt+C again hides the window.
+    ASSERT_TRUE(h.app->Run(Command::Controls));
+    EXPECT_FALSE(eq->isVisible());
+    EXPECT_FALSE(h.app->PlayerWindow()->MidiWindowShown());
+}
+
+TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
+    AppHarness h;
+    const auto song = h.Home() / "sine.wav";
+    ASSERT_TRUE(test::WriteSound(song, test::StereoSine(kRate, 440.0, 8.0, 0.5f, 0.5f), kRate, 2,
+                                 test::kWavFloat));
+    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.app->Run(Command::Mixer));
+    MidiEq* eq = MidiWindow();
+    ASSERT_NE(eq, nullptr);
+    ASSERT_TRUE(eq->isVisible());
+    EXPECT_FALSE(eq->SaveButton()->isEnabled());
+    EXPECT_TRUE(eq->TempoLabelText().isEmpty());
+
+    // Key up by two: eleven steps right.
+    Press(eq->TransposeThumb(), Qt::Key_Right, 11);
+    EXPECT_EQ(eq->ToneText(), "2");
+    RenderLeft(h, kRate / 2);
+    EXPECT_NEAR(ZeroCrossingHz(RenderLeft(h, kRate / 2)), 440.0 * std::pow(2.0, 2.0 / 12.0), 4.0);
+    // Home brings the key back.
+    Press(eq->TransposeThumb(), Qt::Key_Home);
+    EXPECT_EQ(eq->ToneText(), "0");
+
+    // Tempo +20 %: a second of output plays 1.2 s of the song.
+    Press(eq->TempoThumb(), Qt::Key_Right, 21);
+    EXPECT_EQ(eq->TempoValueText(), "+20 %");
+    EXPECT_EQ(eq->TempoStepsText(), "21");
+    RenderLeft(h, kRate / 2);
+    const double before = h.app->Media().PositionSeconds();
+    RenderLeft(h, kRate);
+    EXPECT_NEAR(h.app->Media().PositionSeconds() - before, 1.2, 0.03);
+
+    // Bass up, treble down, reset: the equalisers follow.
+    Advance* panel = eq->SoundPanel();
+    panel->BassThumb()->setValue(kEqThumbTop);
+    panel->TrebleThumb()->setValue(kEqThumbBottom);
+    EXPECT_EQ(panel->BassText(), "+15 dB");
+    EXPECT_EQ(panel->TrebleText(), "-15 dB");
+    FxParameters p;
+    ASSERT_TRUE(h.app->Engine().FXGetParameters(h.app->Media().BassEq(), p));
+    EXPECT_EQ(std::get<EqParameters>(p).gainDb, 15.0f);
+    panel->ResetAll();
+    ASSERT_TRUE(h.app->Engine().FXGetParameters(h.app->Media().BassEq(), p));
+    EXPECT_EQ(std::get<EqParameters>(p).gainDb, 0.0f);
+
+    // Balance hard left: the right side goes quiet.
+    panel->BalanceThumb()->setValue(kBalanceThumbLeft);
+    EXPECT_EQ(panel->BalanceText(), "L 100");
+    RenderLeft(h, kRate / 4);
+    double right = 0;
+    const double left = Energy(RenderLeft(h, kRate / 4, &right));
+    EXPECT_GT(left, 100 * right + 1.0);
+    panel->ResetBalance();
+
+    // The vocal remover cancels what both sides share: here, everything.
+    QToolButton* vocal = panel->VocalCutButton();
+    ASSERT_TRUE(vocal->isEnabled());
+    vocal->click();
+    EXPECT_TRUE(h.app->Media().VocalCutOn());
+    EXPECT_TRUE(vocal->isChecked());
+    RenderLeft(h, kRate / 4);
+    EXPECT_LT(Energy(RenderLeft(h, kRate / 4)), 1e-3);
+
+    // A voice effect's amount moved while it is off is kept.
+    panel->EffectThumb(2)->setValue(kEffectThumbMax);
+    EXPECT_FALSE(h.app->Media().VoiceEffects()[2].On);
+    EXPECT_EQ(h.app->Media().VoiceEffects()[2].Amount, 100);
+    panel->EffectSwitch(2)->click();
+    EXPECT_TRUE(h.app->Media().VoiceEffects()[2].On);
+    EXPECT_EQ(h.app->Media().VoiceEffects()[2].Value, 50);
+    Shoot(eq, "midi-window-audio.png");
+
+    // Another song: the thumbs rest and the remover is off.
+    h.app->ChangeSong(QString::fromStdString(song.string()));
+    EXPECT_EQ(eq->TempoThumb()->value(), kThumbRest);
+    EXPECT_EQ(eq->TempoValueText(), "0 %");
+    EXPECT_FALSE(h.app->Media().VocalCutOn());
+    EXPECT_FALSE(vocal->isChecked());
+}
+
+TEST(MidiWindowStories, TheWindowsPlaceIsStoredOnExit) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start());
+    ASSERT_TRUE(h.app->Run(Command::Controls));
+    ASSERT_NE(MidiWindow(), nullptr);
+    QAction* exit = h.app->PlayerWindow()->MenuAction(Command::Exit);
+    ASSERT_NE(exit, nullptr);
+    exit->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(MidiWindow(), nullptr);
+    const std::string stored = h.StoredSettings();
+    const std::size_t at = stored.find("eq%20position=\"");
+    ASSERT_NE(at, std::string::npos) << stored;
+    const auto rect = ParseWindowRect(stored.substr(at + 15, stored.find('"', at + 15) - at - 15));
+    ASSERT_TRUE(rect);
+    EXPECT_GT(rect->width, 0);
+}
+
+}  // namespace
+}  // namespace cx

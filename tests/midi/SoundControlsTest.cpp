@@ -1,0 +1,314 @@
+// The MIDI window's controls without widgets, over a real engine, media
+// control, MIDI player and synth: where each thumb's move is heard.
+#include "midi/SoundControls.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "TwoChannelKar.h"
+#include "midi/MidiSettingsBlock.h"
+#include "playback/Equaliser.h"
+#include "playback/TestSignals.h"
+#include "support/TestSupport.h"
+
+namespace cx {
+namespace {
+
+constexpr int kRate = 22050;
+
+std::string SoundFont() {
+    for (const char* p :
+         {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
+        if (std::filesystem::exists(p)) return p;
+    }
+    return "";
+}
+
+#define REQUIRE_SOUNDFONT() \
+    if (SoundFont().empty()) GTEST_SKIP() << "no SoundFont installed"
+
+// The media control and the MIDI player as the program wires them, with the
+// engine and the synth pulled by the test.
+struct Rig {
+    Rig() : engine(kRate), media(engine, Hooks(), MediaSettings{}, true), controls(media, midi) {}
+
+    MediaHooks Hooks() {
+        MediaHooks h;
+        h.openMidi = [this](const std::string& path) {
+            SynthOptions o;
+            o.sampleRate = kRate;
+            o.effects = false;
+            return midi.OpenMusic(path, SoundFont(), {}, model, o).opened;
+        };
+        h.closeMidi = [this] { midi.CloseDevice(); };
+        h.resetThumbs = [this] { controls.ResetThumbs(); };
+        return h;
+    }
+    std::string Kar() {
+        const auto path = dir / "song.kar";
+        test::WriteBytes(path, test::TwoChannelKar());
+        return path.string();
+    }
+    void Open(std::string path) {
+        ASSERT_TRUE(media.OpenName(path, false));
+        controls.SongOpened();
+    }
+    // The whole MIDI song, left channel.
+    std::vector<float> RenderMidi() {
+        std::vector<float> left, buf(2 * 1024);
+        for (;;) {
+            const std::size_t n = midi.Source()->Render(buf.data(), 1024);
+            for (std::size_t i = 0; i < n; ++i) left.push_back(buf[2 * i]);
+            if (n < 1024) break;
+        }
+        return left;
+    }
+    std::vector<float> Pull(std::size_t frames) {
+        std::vector<float> out(2 * frames);
+        engine.Render(out.data(), frames);
+        return out;
+    }
+
+    test::TempDir dir;
+    AudioEngine engine;
+    MidiPlayer midi;
+    LyricsModel model;
+    MediaControl media;
+    SoundControls controls;
+};
+
+double Energy(const std::vector<float>& v, double fromSeconds, double toSeconds) {
+    double e = 0;
+    const auto from = static_cast<std::size_t>(fromSeconds * kRate);
+    const auto to = std::min(v.size(), static_cast<std::size_t>(toSeconds * kRate));
+    for (std::size_t i = from; i < to; ++i) e += double(v[i]) * v[i];
+    return e;
+}
+
+// Fundamental frequency by autocorrelation over a steady stretch.
+double Frequency(const std::vector<float>& v, double fromSeconds, double seconds = 0.2) {
+    const auto from = static_cast<std::size_t>(fromSeconds * kRate);
+    const auto len = static_cast<std::size_t>(seconds * kRate);
+    const int minLag = kRate / 2000, maxLag = kRate / 60;
+    if (v.size() < from + len + maxLag) return 0;
+    std::vector<double> ac(maxLag + 1, 0);
+    for (int lag = minLag; lag <= maxLag; ++lag) {
+        for (std::size_t i = from; i < from + len; ++i) ac[lag] += double(v[i]) * v[i + lag];
+    }
+    const double best = *std::max_element(ac.begin(), ac.end());
+    for (int lag = minLag + 1; lag < maxLag; ++lag) {
+        if (ac[lag] > 0.9 * best && ac[lag] >= ac[lag - 1] && ac[lag] >= ac[lag + 1]) {
+            // Parabolic refinement of the peak.
+            const double a = ac[lag - 1], b = ac[lag], c = ac[lag + 1];
+            const double shift = (a - c) / (2 * (a - 2 * b + c));
+            return kRate / (lag + shift);
+        }
+    }
+    return 0;
+}
+
+double KeyHz(int key) {
+    return 440.0 * std::pow(2.0, (key - 69) / 12.0);
+}
+
+TEST(SoundControls, TheKeyThumbMovesUnlockedChannelsAndMutedChannelsAreSilent) {
+    REQUIRE_SOUNDFONT();
+    Rig r;
+    r.Open(r.Kar());
+    ASSERT_TRUE(r.controls.MidiSong());
+    r.midi.SetLocked(test::kKarPianoChannel, true);
+    r.controls.MoveTranspose(kThumbRest + 6);  // 2 x 6 / 6.4 rounds to 2 semitones
+    EXPECT_EQ(r.controls.Semitones(), 2);
+    EXPECT_EQ(r.midi.Transposition(), 6);
+    const auto out = r.RenderMidi();
+    EXPECT_NEAR(Frequency(out, 0.5) / KeyHz(test::kKarPianoKey), 1.0, 0.03);
+    EXPECT_NEAR(Frequency(out, 2.0) / KeyHz(test::kKarMelodyKey + 2), 1.0, 0.03);
+
+    Rig m;
+    m.Open(m.Kar());
+    m.midi.ChannelEnabled(test::kKarMelodyChannel, false);
+    const auto muted = m.RenderMidi();
+    EXPECT_GT(Energy(muted, 0.3, 1.2), 0.05);
+    EXPECT_LT(Energy(muted, 1.8, 2.7), 1e-6);
+}
+
+TEST(SoundControls, TheTempoThumbGivesTheSynthItsFactorAndTheLabels) {
+    REQUIRE_SOUNDFONT();
+    Rig r;
+    r.Open(r.Kar());
+    r.controls.MoveTempo(kThumbRest - 8);
+    EXPECT_EQ(r.controls.TempoSteps(), -8);
+    // floor(24 x 60 / 127) x 2 / 30 = 11 / 15
+    EXPECT_EQ(r.controls.TempoPercent(), -27);
+    EXPECT_EQ(r.controls.TempoText(), "Tempo: 88.00");
+    const auto out = r.RenderMidi();
+    EXPECT_NEAR(r.midi.Source()->TempoFactor(), 11.0 / 15.0, 1e-9);
+    // The song lasts 3 s at its written tempo.
+    EXPECT_NEAR(static_cast<double>(out.size()) / kRate, 3.0 * 15.0 / 11.0, 0.05);
+
+    // Closing the song puts both thumbs back to rest.
+    r.controls.MoveTranspose(kThumbMax);
+    r.media.CloseSong();
+    EXPECT_EQ(r.controls.TempoThumb(), kThumbRest);
+    EXPECT_EQ(r.controls.TransposeThumb(), kThumbRest);
+    EXPECT_EQ(r.controls.Semitones(), 0);
+    EXPECT_EQ(r.controls.TempoText(), "");
+}
+
+TEST(SoundControls, BalancePansEveryUnlockedChannelAndLockedOnesKeepTheirs) {
+    Rig r;
+    r.Open(r.Kar());
+    r.midi.ChannelBalance(2, 10);
+    r.midi.SetLocked(2, true);
+    r.controls.MoveBalance(kBalanceThumbLeft);
+    for (int ch = 0; ch < kMidiChannels; ++ch) {
+        EXPECT_EQ(r.midi.Channels()[ch].Balance, ch == 2 ? 10 : 0) << ch;
+    }
+    r.controls.MoveBalance(kBalanceThumbRight);
+    EXPECT_EQ(r.midi.Channels()[5].Balance, 127);
+    r.controls.ResetBalance();
+    EXPECT_EQ(r.midi.Channels()[5].Balance, kCenterBalance);
+    EXPECT_EQ(r.midi.Channels()[2].Balance, 10);
+}
+
+TEST(SoundControls, SavedSettingsComeBackSkipLockedChannelsAndRestoreReadsTheFile) {
+    Rig r;
+    const std::string song = r.Kar();
+    r.Open(song);
+    r.controls.MoveTranspose(kThumbRest - 6);
+    ASSERT_EQ(r.midi.SaveMidi(), "");
+    // A song whose tempo was not touched keeps the plain channel lines.
+    EXPECT_EQ(test::ReadBytes(song).find(kMidiTempoKey), std::string::npos);
+    r.controls.MoveTempo(kThumbRest - 8);
+    r.midi.ChannelEnabled(test::kKarMelodyChannel, false);
+    r.midi.ChangeInstrument(test::kKarPianoChannel, 48);
+    ASSERT_EQ(r.midi.SaveMidi(), "");
+    ASSERT_EQ(r.midi.SaveMidi(), "");
+    const std::string bytes = test::ReadBytes(song);
+    EXPECT_EQ(bytes.find(kMidiBlockStart), bytes.rfind(kMidiBlockStart));
+    EXPECT_EQ(StripSettingsBlock(bytes), test::TwoChannelKar());
+    EXPECT_NE(bytes.find("ch15=1,-6,100,64,0\r\ntempo=-8\r\n#End CBXMidi"), std::string::npos);
+
+    // Changed again, one channel locked: Restore brings the file's values
+    // to every other channel.
+    r.midi.ChannelEnabled(test::kKarMelodyChannel, true);
+    r.midi.ChangeInstrument(test::kKarPianoChannel, 5);
+    r.midi.SetLocked(test::kKarPianoChannel, true);
+    r.controls.MoveTranspose(kThumbRest);
+    r.controls.MoveTempo(kThumbMax);
+    ASSERT_EQ(r.midi.RestoreMidi(), "");
+    r.controls.SongOpened();
+    EXPECT_FALSE(r.midi.Channels()[test::kKarMelodyChannel].Enabled);
+    EXPECT_EQ(r.midi.Channels()[test::kKarPianoChannel].Instrument, 5);
+    EXPECT_EQ(r.midi.Transposition(), -6);
+    EXPECT_EQ(r.controls.TransposeThumb(), kThumbRest - 6);
+    EXPECT_EQ(r.controls.Semitones(), -2);
+    EXPECT_EQ(r.controls.TempoSteps(), -8);
+
+    // Opened again: the song comes as it was saved.
+    Rig again;
+    again.Open(song);
+    EXPECT_FALSE(again.midi.Channels()[test::kKarMelodyChannel].Enabled);
+    EXPECT_EQ(again.midi.Channels()[test::kKarPianoChannel].Instrument, 48);
+    EXPECT_EQ(again.controls.Semitones(), -2);
+    EXPECT_EQ(again.controls.TempoSteps(), -8);
+    EXPECT_EQ(again.controls.TempoText(), "Tempo: 88.00");
+    if (MidiSynth* synth = again.midi.Source()) {
+        again.RenderMidi();
+        EXPECT_NEAR(synth->TempoFactor(), 11.0 / 15.0, 1e-9);
+    }
+}
+
+TEST(SoundControls, KeyAndTempoThumbsActOnAnAudioSong) {
+    Rig r;
+    const auto path = r.dir / "sine.wav";
+    ASSERT_TRUE(test::WriteSound(path, test::StereoSine(kRate, 440.0, 6.0, 0.5f, 0.5f), kRate, 2,
+                                 test::kWavFloat));
+    r.Open(path.string());
+    ASSERT_FALSE(r.controls.MidiSong());
+    r.media.PlaySong(false);
+    r.controls.MoveTranspose(kThumbRest + 11);  // floor(11 x 6 / 32) = 2 semitones
+    EXPECT_EQ(r.controls.Semitones(), 2);
+    r.Pull(kRate / 2);  // past the stretcher's start
+    std::vector<float> left;
+    const auto block = r.Pull(kRate / 2);
+    for (std::size_t i = 0; i < block.size(); i += 2) left.push_back(block[i]);
+    EXPECT_NEAR(Frequency(left, 0.0), 440.0 * std::pow(2.0, 2.0 / 12.0), 6.0);
+
+    // +20 %: a second of output plays 1.2 s of the song.
+    r.controls.MoveTempo(kThumbRest + 21);  // nearest(21 / 32 x 30) = 20
+    EXPECT_EQ(r.controls.TempoPercent(), 20);
+    EXPECT_EQ(r.controls.TempoSteps(), 21);
+    r.Pull(kRate / 2);
+    const double before = r.media.PositionSeconds();
+    r.Pull(kRate);
+    EXPECT_NEAR(r.media.PositionSeconds() - before, 1.2, 0.03);
+}
+
+TEST(SoundControls, BassTrebleAndBalanceReachTheAudioSongAndTheResetsAreHeard) {
+    Rig r;
+    const auto path = r.dir / "sine.wav";
+    ASSERT_TRUE(test::WriteSound(path, test::StereoSine(kRate, 440.0, 3.0, 0.5f, 0.5f), kRate, 2,
+                                 test::kWavFloat));
+    r.Open(path.string());
+    r.media.PlaySong(false);
+    auto gain = [&r](AudioHandle fx) {
+        FxParameters p;
+        EXPECT_TRUE(r.engine.FXGetParameters(fx, p));
+        return std::get<EqParameters>(p).gainDb;
+    };
+    r.controls.MoveBass(kEqThumbTop);
+    r.controls.MoveTreble(kEqThumbBottom);
+    EXPECT_EQ(r.controls.BassDb(), 15);
+    EXPECT_EQ(r.controls.TrebleDb(), -15);
+    EXPECT_EQ(gain(r.media.BassEq()), 15.0f);
+    EXPECT_EQ(gain(r.media.TrebleEq()), -15.0f);
+    EXPECT_EQ(r.media.Settings().customBass, 100);
+    r.controls.ResetAll();
+    EXPECT_EQ(gain(r.media.BassEq()), 0.0f);
+    EXPECT_EQ(gain(r.media.TrebleEq()), 0.0f);
+    EXPECT_EQ(r.media.Settings().customTreble, 50);
+
+    r.controls.MoveBalance(kBalanceThumbLeft);
+    EXPECT_EQ(r.controls.Pan(), -100);
+    r.Pull(kRate / 4);
+    const auto hard = r.Pull(kRate / 4);
+    double left = 0, right = 0;
+    for (std::size_t i = 0; i < hard.size(); i += 2) {
+        left += double(hard[i]) * hard[i];
+        right += double(hard[i + 1]) * hard[i + 1];
+    }
+    EXPECT_GT(left, 100 * right + 1.0);
+    r.controls.ResetBalance();
+    EXPECT_EQ(r.engine.ChannelGetAttributes(r.media.CurrentChannel()).pan, 0);
+}
+
+TEST(SoundControls, AnEffectAmountMovedWhileOffIsKeptForWhenItComesOn) {
+    Rig r;
+    r.controls.MoveEffectAmount(1, kEffectThumbMax);
+    EXPECT_EQ(r.controls.EffectAmount(1), 100);
+    EXPECT_FALSE(r.controls.EffectOn(1));
+    EXPECT_EQ(r.media.VoiceEffects()[1].Value, 0);
+    r.controls.SwitchEffect(1, true);
+    EXPECT_TRUE(r.controls.EffectOn(1));
+    EXPECT_EQ(r.controls.EffectThumb(1), kEffectThumbMax);
+    EXPECT_EQ(r.media.VoiceEffects().ToDspOut(), "1,100,0,50,0,50,0,50");
+}
+
+TEST(SoundControls, ThumbPositionsForStoredSettingsAndMidiPan) {
+    EXPECT_EQ(EqThumbFromSetting(50), kEqThumbNeutral);
+    EXPECT_EQ(EqThumbFromSetting(100), kEqThumbTop);
+    EXPECT_EQ(EqThumbFromSetting(0), kEqThumbBottom);
+    for (int v = 0; v <= 100; ++v) {
+        // The thumb never shows more than a step away from the stored setting.
+        EXPECT_NEAR(EqSettingFromThumb(EqThumbFromSetting(v)), v, 2) << v;
+    }
+    EXPECT_EQ(MidiPanFromBalance(0), 0);
+    EXPECT_EQ(MidiPanFromBalance(10000), kCenterBalance);
+    EXPECT_EQ(MidiPanFromBalance(20000), 127);
+}
+
+}  // namespace
+}  // namespace cx
