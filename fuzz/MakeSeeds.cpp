@@ -89,8 +89,9 @@ DisplayBlock SongDisplay() {
 
 std::string Lyrics3Of(const PieceArray& pieces) {
     std::string error;
-    return BuildLyrics3Block({"Author", "Artist", "Title", "Album", "lamb.jpg", ExportLrc(pieces, LrcFlavour::Plain)},
-                             error);
+    return BuildLyrics3Block(
+        {"Author", "Artist", "Title", "Album", "lamb.jpg", ExportLrc(pieces, LrcFlavour::Plain)},
+        error);
 }
 
 // An ID3v2.4 tag with a footer, as some writers append it after the audio.
@@ -99,11 +100,13 @@ std::string AppendedId3v2() {
                               std::string("\x03Lamb\x00", 6);
     auto syncsafe = [](std::uint32_t v) {
         std::string s(4, '\0');
-        for (int i = 3; i >= 0; --i, v >>= 7) s[static_cast<std::size_t>(i)] = static_cast<char>(v & 0x7F);
+        for (int i = 3; i >= 0; --i, v >>= 7)
+            s[static_cast<std::size_t>(i)] = static_cast<char>(v & 0x7F);
         return s;
     };
     const std::string size = syncsafe(static_cast<std::uint32_t>(frame.size()));
-    return std::string("ID3\x04\x00\x10", 6) + size + frame + std::string("3DI\x04\x00\x10", 6) + size;
+    return std::string("ID3\x04\x00\x10", 6) + size + frame + std::string("3DI\x04\x00\x10", 6) +
+           size;
 }
 
 void LyricsSeeds() {
@@ -116,25 +119,27 @@ void LyricsSeeds() {
 
     Put("fuzz_lrc", "plain.lrc", ExportLrc(pieces, LrcFlavour::Plain));
     Put("fuzz_lrc", "extended.lrc", ExportLrc(pieces, LrcFlavour::Extended));
-    Put("fuzz_lrc", "tags.lrc", "[ar:Trad]\r\n[ti:Lamb]\r\n[offset:-250]\r\n[00:01.00][00:09.50]Ma<00:01.25>ry\r\n");
+    Put("fuzz_lrc", "tags.lrc",
+        "[ar:Trad]\r\n[ti:Lamb]\r\n[offset:-250]\r\n[00:01.00][00:09.50]Ma<00:01.25>ry\r\n");
 
     Put("fuzz_kok", "song.kok", ExportKok(pieces));
 
     const DisplayBlock display = SongDisplay();
     const std::string block = BuildDisplayBlockText(display) + "\r\n";
     Put("fuzz_display_block", "block.txt", block);
-    Put("fuzz_display_block", "in-media.bin", MakeMp3(2) + "\r\n" + block + MakeId3v1("Lamb", "Trad", 1, 12));
+    Put("fuzz_display_block", "in-media.bin",
+        MakeMp3(2) + "\r\n" + block + MakeId3v1("Lamb", "Trad", 1, 12));
 
     const std::string l3 = Lyrics3Of(pieces);
     const std::string id3v1 = MakeId3v1("Mary Had a Little Lamb", "Traditional", 3, 17);
     Put("fuzz_lyrics3", "v2-with-id3v1.mp3", MakeMp3(2) + l3 + id3v1);
     Put("fuzz_lyrics3", "v2-alone.mp3", MakeMp3(1) + l3);
-    Put("fuzz_lyrics3", "v1.mp3", MakeMp3(1) + "LYRICSBEGINMary had a little lambLYRICSEND" + id3v1);
+    Put("fuzz_lyrics3", "v1.mp3",
+        MakeMp3(1) + "LYRICSBEGINMary had a little lambLYRICSEND" + id3v1);
     Put("fuzz_lyrics3", "wav.wav", MakeWav(8));
 
     const std::string lrsBlock = lrs + "\r\n";
-    Put("fuzz_media_tail", "all-blocks.mp3",
-        MakeMp3(2) + lrsBlock + "\r\n" + block + l3 + id3v1);
+    Put("fuzz_media_tail", "all-blocks.mp3", MakeMp3(2) + lrsBlock + "\r\n" + block + l3 + id3v1);
     Put("fuzz_media_tail", "appended-id3v2.mp3", MakeMp3(2) + lrsBlock + AppendedId3v2() + id3v1);
     Put("fuzz_media_tail", "appended-id3v2-last.mp3", MakeMp3(1) + AppendedId3v2());
     Put("fuzz_media_tail", "id3v1-only.mp3", MakeMp3(1) + id3v1);
@@ -158,14 +163,27 @@ void MidiSeeds() {
     const std::string kar =
         Smf(1, 192,
             {TrackWriter().Name(0, "Song").Tempo(0, 500000).Text(0, "@KMIDI KARAOKE FILE").End(),
-             TrackWriter().Name(0, "Words").Text(0, "@LENGL").Text(0, "@TLamb").Text(96, "\\Ma")
-                 .Text(96, "ry ").Text(96, "/had").End(),
+             TrackWriter()
+                 .Name(0, "Words")
+                 .Text(0, "@LENGL")
+                 .Text(0, "@TLamb")
+                 .Text(96, "\\Ma")
+                 .Text(96, "ry ")
+                 .Text(96, "/had")
+                 .End(),
              TrackWriter().Program(0, 0, 1).NoteOn(0, 0, 60).NoteOff(192, 0, 60).End()});
     const std::string lyrics =
         Smf(1, 96,
             {TrackWriter().Tempo(0, 400000).Meta(0, 0x58, std::string("\x04\x02\x18\x08", 4)).End(),
-             TrackWriter().Name(0, "Melody").Lyric(0, "Ma").NoteOn(0, 0, 64).Lyric(48, "ry\r")
-                 .NoteOff(0, 0, 64).Msg(10, 0, 65, 90).Control(4, 0, 7, 100).Sysex(1, "\x7e\x7f\x09\x01\xf7")
+             TrackWriter()
+                 .Name(0, "Melody")
+                 .Lyric(0, "Ma")
+                 .NoteOn(0, 0, 64)
+                 .Lyric(48, "ry\r")
+                 .NoteOff(0, 0, 64)
+                 .Msg(10, 0, 65, 90)
+                 .Control(4, 0, 7, 100)
+                 .Sysex(1, "\x7e\x7f\x09\x01\xf7")
                  .End()});
     std::string truncated = lyrics.substr(0, lyrics.size() - 7);
     std::string padded = lyrics + std::string(64, '\0') + "junk";
@@ -186,21 +204,24 @@ void MidiSeeds() {
 }
 
 void PlaylistSeeds() {
-    const std::vector<PlaylistEntry> entries = {
-        {"/music/lamb.mp3", "Lamb", 83}, {"/music/sub/twinkle.kar", "", -1}, {"http://radio/x", "Radio", 0}};
+    const std::vector<PlaylistEntry> entries = {{"/music/lamb.mp3", "Lamb", 83},
+                                                {"/music/sub/twinkle.kar", "", -1},
+                                                {"http://radio/x", "Radio", 0}};
     Put("playlist_fuzz", "list.m3u", WriteM3U(entries, "/music", Codepage::Cp1250));
     Put("playlist_fuzz", "relative.m3u", "song.mp3\r\n..\\up\\b.mp3\r\nfile:///abs/c%20d.ogg\r\n");
     Put("playlist_fuzz", "list.pls",
         "[playlist]\r\nFile1=lamb.mp3\r\nTitle1=Lamb\r\nLength1=83\r\nFile3=C:\\x\\y.mp3\r\n"
         "NumberOfEntries=2\r\nVersion=2\r\n");
-    Put("playlist_fuzz", "unnumbered.pls", "[playlist]\nFile=a.mp3\nTitle=A\nLength=-1\nfile2 = b.ogg\n");
+    Put("playlist_fuzz", "unnumbered.pls",
+        "[playlist]\nFile=a.mp3\nTitle=A\nLength=-1\nfile2 = b.ogg\n");
     Put("playlist_fuzz", "time.txt", "12:34");
 }
 
 void CdgSeeds() {
     const demo::LambCdg song = demo::MakeLambCdg();
     Put("cdg_decode_fuzzer", "lamb-start.cdg",
-        std::string(song.bytes.begin(), song.bytes.begin() + std::min(song.bytes.size(), kCdgSeedBytes)));
+        std::string(song.bytes.begin(),
+                    song.bytes.begin() + std::min(song.bytes.size(), kCdgSeedBytes)));
     const std::vector<std::uint8_t> packets = test::Bytes(
         {MemoryPreset(3), BorderPreset(5), Tile(2, 3, 1, 2, 0x2A), Tile(4, 5, 3, 6, 0x15, true, 7),
          Colors(false, {0x000, 0xFFF, 0xF00, 0x0F0, 0x00F, 0x888, 0x123, 0xABC}),
@@ -219,7 +240,8 @@ void AppSeeds() {
     for (const auto name : ThemeLoadOrder()) lines += store.Read(kSettingsKey, name) + "\n";
     Put("fuzz_settings", "defaults.txt", lines);
 
-    for (const int number : {kEnglishLanguageResource, kPolishLanguageResource, kFrenchLanguageResource}) {
+    for (const int number :
+         {kEnglishLanguageResource, kPolishLanguageResource, kFrenchLanguageResource}) {
         const std::string key = "DialogAddFiles";
         const std::string_view text = LanguageResource(number);
         Put("fuzz_language_file", "lang-" + std::to_string(number) + ".txt",

@@ -23,14 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (l3.Exists && l3.Offset + l3.Size > split.body.size()) __builtin_trap();
 
     // The tail as the tag reader sees it: only the last bytes of a larger file.
-    const std::string_view tail = file.substr(size - std::min<std::size_t>(size, cx::kId3v1Size + 10));
+    const std::string_view tail =
+        file.substr(size - std::min<std::size_t>(size, cx::kId3v1Size + 10));
     const long long v2 = cx::FindAppendedId3v2(tail, size);
     if (v2 >= 0 && static_cast<std::uint64_t>(v2) + 20 > size) __builtin_trap();
     (void)cx::FindAppendedId3v2(tail, std::uint64_t{size} + 4096);
 
     const cx::LrsBlockSearch lrs = cx::FindLrsBlock(split.body);
-    if (lrs.span && (lrs.span->begin > lrs.span->end ||
-                     lrs.span->end + cx::kLrsEnd.size() > split.body.size()))
+    if (lrs.span &&
+        (lrs.span->begin > lrs.span->end || lrs.span->end + cx::kLrsEnd.size() > split.body.size()))
         __builtin_trap();
 
     cx::DisplayBlock display;

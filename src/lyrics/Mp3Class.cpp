@@ -409,9 +409,10 @@ LyricsResult MP3Class::SaveLyrics(const std::string& author, const std::string& 
 int MP3Class::SaveId3Tag(const TagValues& v1, const TagValues& v2, bool writeV1, bool writeV2) {
     if (!writeV1 && !writeV2) return kSaveTagOk;
     ReadResult r = ReadWholeFile(m_info.Filename);
-    if (!r.bytes) return writeV1 && writeV2 ? kSaveTagBothFailed
-                         : writeV1          ? kSaveTagV1Failed
-                                            : kSaveTagV2Failed;
+    if (!r.bytes) {
+        if (writeV1 && writeV2) return kSaveTagBothFailed;
+        return writeV1 ? kSaveTagV1Failed : kSaveTagV2Failed;
+    }
     std::string bytes = std::move(*r.bytes);
     bool ok2 = true;
     std::string error;

@@ -27,8 +27,8 @@ void RemoveOrphanFolders(const fs::path& base, const fs::path& own) {
         const int fd = ::open(p.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st {};
-        const bool orphan = ::fstat(fd, &st) == 0 && st.st_uid == ::getuid() &&
-                            ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        const bool orphan =
+            ::fstat(fd, &st) == 0 && st.st_uid == ::getuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
         if (orphan) {
             std::error_code removeError;
             fs::remove_all(p, removeError);

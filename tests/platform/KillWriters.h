@@ -11,9 +11,9 @@
 
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/MediaBlocks.h"
+#include "lyrics/MediaFixtures.h"
 #include "lyrics/Mp3Class.h"
 #include "midi/MidiSettingsBlock.h"
-#include "lyrics/MediaFixtures.h"
 #include "midi/SmfWriter.h"
 #include "platform/AtomicFile.h"
 #include "platform/QSettingsStore.h"
@@ -21,8 +21,8 @@
 
 namespace cx::test {
 
-inline constexpr std::array<const char*, 6> kKillWriters = {"lrs",      "display",  "id3",
-                                                           "midi",     "playlist", "settings"};
+inline constexpr std::array<const char*, 6> kKillWriters = {"lrs",  "display",  "id3",
+                                                            "midi", "playlist", "settings"};
 
 // Big enough that a save takes a while, so kills land inside saves.
 inline constexpr int kKillMp3Frames = 2400;  // about 1 MB
@@ -43,13 +43,15 @@ inline std::string KillOriginal(const std::string& writer) {
     if (writer == "midi") {
         TrackWriter t;
         t.Name(0, "Melody").Tempo(0, 500000);
-        for (int i = 0; i < kKillMidiNotes; ++i) t.NoteOn(i ? 12 : 0, i % 16, 40 + i % 40).NoteOff(12, i % 16, 40 + i % 40);
+        for (int i = 0; i < kKillMidiNotes; ++i)
+            t.NoteOn(i ? 12 : 0, i % 16, 40 + i % 40).NoteOff(12, i % 16, 40 + i % 40);
         return Smf(0, 96, {t.End()});
     }
     if (writer == "playlist") {
         std::string m3u = "#EXTM3U\r\n";
         for (int i = 0; i < kKillPlaylistEntries; ++i)
-            m3u += "#EXTINF:60,Old " + std::to_string(i) + "\r\nold" + std::to_string(i) + ".mp3\r\n";
+            m3u +=
+                "#EXTINF:60,Old " + std::to_string(i) + "\r\nold" + std::to_string(i) + ".mp3\r\n";
         return m3u;
     }
     if (writer == "settings") return "[General]\nlanguage=en\n";
@@ -63,7 +65,8 @@ inline std::string SaveWith(const std::string& writer, const std::filesystem::pa
     if (writer == "lrs") {
         PieceArray pieces(1);
         for (int i = 0; i < 200 + v * 50; ++i)
-            pieces.push_back({"line " + tag, "piece " + std::to_string(i) + " ", 0.5 * i, i % 5 == 4});
+            pieces.push_back(
+                {"line " + tag, "piece " + std::to_string(i) + " ", 0.5 * i, i % 5 == 4});
         return WriteLrsIntoMedia(pieces, file, Codepage::Cp1252).reason;
     }
     if (writer == "display") {
@@ -89,13 +92,15 @@ inline std::string SaveWith(const std::string& writer, const std::filesystem::pa
     if (writer == "playlist") {
         std::vector<PlaylistEntry> entries;
         for (int i = 0; i < kKillPlaylistEntries + v; ++i)
-            entries.push_back({"/music/" + tag + std::to_string(i) + ".mp3", "Song " + tag, 61 + i});
+            entries.push_back(
+                {"/music/" + tag + std::to_string(i) + ".mp3", "Song " + tag, 61 + i});
         return SavePlaylistFile(file, entries, Codepage::Cp1252);
     }
     if (writer == "settings") {
         QSettingsStore store(file.string());
         for (int i = 0; i < kKillSettingsValues; ++i)
-            store.Write("software\\Sonoferia\\Cantabilex", "value " + std::to_string(i), tag + std::to_string(i));
+            store.Write("software\\Sonoferia\\Cantabilex", "value " + std::to_string(i),
+                        tag + std::to_string(i));
         return store.Sync();
     }
     return "no writer " + writer;
