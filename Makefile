@@ -63,7 +63,7 @@ fuzz-long: fuzz-build
 # ThreadSanitizer over the tests whose code runs on more than one thread:
 # the audio engine and decoder, the MIDI synth and the CD+G clock.
 TSAN_BINS := playback/playback_engine_test playback/playback_decoder_test \
-    playback/playback_media_test playback/playback_output_test \
+    playback/playback_media_test playback/playback_output_test playback/playback_threads_test \
     midi/cx_midi_tests cdg/cx_cdg_sync_tests
 TSAN_FILTER_midi/cx_midi_tests := --gtest_filter=MidiSynth*:MidiPlayer*
 tsan: deps
