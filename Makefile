@@ -2,6 +2,8 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+# Per target for make fuzz-long; 10 million runs of the slowest targets take hours.
+FUZZ_LONG_SECONDS ?= 3600
 
 PACKAGES := g++ cmake ninja-build pkg-config \
     qt6-base-dev qt6-image-formats-plugins qt6-qpa-plugins \
@@ -14,7 +16,7 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test bench fuzz package package-check clean
+.PHONY: deps build run test bench fuzz fuzz-build fuzz-long tsan package package-check clean
 
 deps:
 	@missing=""; \
@@ -46,15 +48,36 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bench/*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done; true
 
-fuzz: deps
+fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCX_TESTS=OFF -DCX_FUZZ=ON -DCX_WERROR=OFF
-	cmake --build build-fuzz -j $(JOBS)
-	@for f in build-fuzz/fuzzers/*; do \
-	    name=$$(basename $$f); work=build-fuzz/corpus/$$name; mkdir -p $$work; \
-	    echo "== $$name for $(FUZZ_SECONDS) s"; \
-	    $$f -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build-fuzz/ $$work fuzz/regressions/$$name || exit 1; \
-	done
+	cmake --build build-fuzz -j $(JOBS) --target cx_fuzzers
+
+# Each target in turn (niced) with seeds, dictionaries and the shared samples;
+# executions per run are appended to build-fuzz/fuzz-stats.tsv.
+fuzz: fuzz-build
+	fuzz/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+fuzz-long: fuzz-build
+	fuzz/run-fuzzers.sh build-fuzz $(FUZZ_LONG_SECONDS) $(FUZZ_TARGETS)
+
+# ThreadSanitizer over the tests whose code runs on more than one thread:
+# the audio engine and decoder, the MIDI synth and the CD+G clock.
+TSAN_BINS := playback/playback_engine_test playback/playback_decoder_test \
+    playback/playback_media_test playback/playback_output_test playback/playback_threads_test \
+    midi/cx_midi_tests cdg/cx_cdg_sync_tests
+TSAN_FILTER_midi/cx_midi_tests := --gtest_filter=MidiSynth*:MidiPlayer*
+tsan: deps
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCX_TESTS=ON \
+	    -DCX_SANITIZE=OFF -DCX_TSAN=ON
+	cmake --build build-tsan -j $(JOBS) --target $(notdir $(TSAN_BINS))
+	@failed=0; for b in $(TSAN_BINS); do \
+	    echo "== $$b"; \
+	    filter=$$( [ $$b = midi/cx_midi_tests ] && echo "$(TSAN_FILTER_midi/cx_midi_tests)" ); \
+	    QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+	    TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=0 exitcode=66 second_deadlock_stack=1" \
+	    build-tsan/tests/$$b $$filter || failed=1; \
+	done; exit $$failed
 
 # A Debian package of the release build (dependencies from dpkg-shlibdeps).
 package: deps build
@@ -66,4 +89,4 @@ package-check: package
 	packaging/check-install.sh --deb $$(ls -t build/cantabilex_*.deb | head -n 1)
 
 clean:
-	rm -rf build build-test build-bench build-fuzz
+	rm -rf build build-test build-bench build-fuzz build-tsan

@@ -118,8 +118,10 @@ std::string PlainTime(double t) {
 }  // namespace
 
 bool IsLrcTimeTag(std::string_view tag) {
-    return Matches(tag, "#:##") || Matches(tag, "##:##") || Matches(tag, "#:##.##") ||
-           Matches(tag, "##:##.##");
+    // Three-digit minutes: seconds may run to 99, so a time read from
+    // "[99:74.99]" is written back as "[100:14.99]" and must read again.
+    return Matches(tag, "#:##") || Matches(tag, "##:##") || Matches(tag, "###:##") ||
+           Matches(tag, "#:##.##") || Matches(tag, "##:##.##") || Matches(tag, "###:##.##");
 }
 
 double LrcTimeToSeconds(std::string_view tag) {

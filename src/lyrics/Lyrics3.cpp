@@ -96,6 +96,21 @@ bool HasId3v1(std::string_view file) {
     return file.size() >= kId3v1Size && file.substr(file.size() - kId3v1Size, 3) == "TAG";
 }
 
+long long FindAppendedId3v2(std::string_view tail, std::uint64_t fileSize) {
+    if (tail.size() > fileSize) return -1;
+    for (std::size_t back : {std::size_t{10}, kId3v1Size + 10}) {
+        if (tail.size() < back) continue;
+        const std::string_view footer = tail.substr(tail.size() - back, 10);
+        if (footer.substr(0, 3) != "3DI") continue;
+        std::uint64_t tagSize = 0;
+        for (int i = 6; i < 10; ++i) tagSize = (tagSize << 7) | (footer[i] & 0x7F);
+        const std::uint64_t total = tagSize + 20;  // header, body and footer
+        if (total + back - 10 > fileSize) return -1;
+        return static_cast<long long>(fileSize - (back - 10) - total);
+    }
+    return -1;
+}
+
 Id3v1Split SplitId3v1(std::string_view file) {
     if (!HasId3v1(file)) return {file, {}};
     return {file.substr(0, file.size() - kId3v1Size), file.substr(file.size() - kId3v1Size)};

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,12 @@ struct Id3v1Split {
     std::string_view tag;
 };
 Id3v1Split SplitId3v1(std::string_view file);
+
+// Where an ID3v2 tag appended at the end of the file starts (found by its
+// "3DI" footer, at the very end or right before an ID3v1 tag), or -1.
+// `tail` is the file's last bytes (kId3v1Size + 10 reach both places);
+// `fileSize` is the whole file's size.
+long long FindAppendedId3v2(std::string_view tail, std::uint64_t fileSize);
 
 struct Lyrics3Block {
     bool Exists = false;

@@ -132,6 +132,29 @@ std::string FrameText(const TagLib::ID3v2::Tag* tag, const char* id) {
     return Utf8(it->second.front()->toString());
 }
 
+// Runs a TagLib edit on a private copy of `bytes` (named with the song's
+// extension) and gives back the edited bytes; `bytes` is kept on failure.
+bool EditBytes(const std::string& path, std::string& bytes,
+               const std::function<bool(const std::string&)>& edit, std::string& error) {
+    PrivateTemp temp;
+    if (temp.Folder().empty()) {
+        error = "cannot create a private temporary folder";
+        return false;
+    }
+    const fs::path copy = temp.File("edit" + fs::path(path).extension().string());
+    if (!WriteFileAtomically(copy, bytes).empty() || !edit(copy.string())) {
+        error = "cannot edit the tags of " + path;
+        return false;
+    }
+    ReadResult edited = ReadWholeFile(copy);
+    if (!edited.bytes) {
+        error = edited.error;
+        return false;
+    }
+    bytes = std::move(*edited.bytes);
+    return true;
+}
+
 // Runs a TagLib edit on a private copy, then replaces the file atomically
 // with the result, so the original is intact if anything fails.
 bool EditCopy(const std::string& path, const std::function<bool(const std::string&)>& edit,
@@ -141,22 +164,8 @@ bool EditCopy(const std::string& path, const std::function<bool(const std::strin
         error = r.error;
         return false;
     }
-    PrivateTemp temp;
-    if (temp.Folder().empty()) {
-        error = "cannot create a private temporary folder";
-        return false;
-    }
-    const fs::path copy = temp.File("edit" + fs::path(path).extension().string());
-    if (!WriteFileAtomically(copy, *r.bytes).empty() || !edit(copy.string())) {
-        error = "cannot edit the tags of " + path;
-        return false;
-    }
-    ReadResult edited = ReadWholeFile(copy);
-    if (!edited.bytes) {
-        error = edited.error;
-        return false;
-    }
-    error = WriteFileAtomically(path, *edited.bytes);
+    if (!EditBytes(path, *r.bytes, edit, error)) return false;
+    error = WriteFileAtomically(path, *r.bytes);
     return error.empty();
 }
 
@@ -322,22 +331,9 @@ void MP3Class::ReadId3v1Tag(const std::string& tail) {
 
 namespace {
 
-// Where an ID3v2 tag appended at the end (found by its "3DI" footer, before
-// any ID3v1 tag) starts, or -1.
 long AppendedId3v2Offset(const std::string& path) {
-    const std::string tail = ReadRange(path, true, kId3v1Size + 10);
-    const std::uint64_t size = FileSize(path);
-    for (std::size_t back : {std::size_t{10}, kId3v1Size + 10}) {
-        if (tail.size() < back) continue;
-        const std::string_view footer = std::string_view(tail).substr(tail.size() - back, 10);
-        if (footer.substr(0, 3) != "3DI") continue;
-        std::uint64_t tagSize = 0;
-        for (int i = 6; i < 10; ++i) tagSize = (tagSize << 7) | (footer[i] & 0x7F);
-        const std::uint64_t total = tagSize + 20;
-        if (total + back - 10 > size) return -1;
-        return static_cast<long>(size - (back - 10) - total);
-    }
-    return -1;
+    return static_cast<long>(
+        FindAppendedId3v2(ReadRange(path, true, kId3v1Size + 10), FileSize(path)));
 }
 
 }  // namespace
@@ -453,12 +449,21 @@ LyricsResult MP3Class::SaveLyrics(const std::string& author, const std::string& 
     return error.empty() ? LyricsResult::Ok() : LyricsResult::Fail(error);
 }
 
+// Both tags go into the file with one rename, so a crash or kill leaves
+// either the old file or the one with both new tags.
 int MP3Class::SaveId3Tag(const TagValues& v1, const TagValues& v2, bool writeV1, bool writeV2) {
-    bool ok1 = true, ok2 = true;
+    if (!writeV1 && !writeV2) return kSaveTagOk;
+    ReadResult r = ReadWholeFile(m_info.Filename);
+    if (!r.bytes) {
+        if (writeV1 && writeV2) return kSaveTagBothFailed;
+        return writeV1 ? kSaveTagV1Failed : kSaveTagV2Failed;
+    }
+    std::string bytes = std::move(*r.bytes);
+    bool ok2 = true;
     std::string error;
     if (writeV2) {
-        ok2 = EditCopy(
-            m_info.Filename,
+        ok2 = EditBytes(
+            m_info.Filename, bytes,
             [&](const std::string& copy) {
                 TagLib::MPEG::File f(copy.c_str(), false);
                 if (!f.isValid()) return false;
@@ -475,20 +480,18 @@ int MP3Class::SaveId3Tag(const TagValues& v1, const TagValues& v2, bool writeV1,
             error);
     }
     if (writeV1) {
-        ReadResult r = ReadWholeFile(m_info.Filename);
-        ok1 = r.bytes.has_value();
-        if (ok1) {
-            Id3v1Values v{EncodeCodepage(CutSp(v1.Title), m_cp),
-                          EncodeCodepage(CutSp(v1.Artist), m_cp),
-                          EncodeCodepage(CutSp(v1.Album), m_cp),
-                          EncodeCodepage(CutSp(v1.Year), m_cp),
-                          EncodeCodepage(CutSp(v1.Comment), m_cp),
-                          static_cast<int>(ParseLeadingNumber(v1.Track)),
-                          GenreNumber(v1.Genre)};
-            const std::string body(SplitId3v1(*r.bytes).body);
-            ok1 = WriteFileAtomically(m_info.Filename, body + BuildId3v1(v)).empty();
-        }
+        Id3v1Values v{EncodeCodepage(CutSp(v1.Title), m_cp),
+                      EncodeCodepage(CutSp(v1.Artist), m_cp),
+                      EncodeCodepage(CutSp(v1.Album), m_cp),
+                      EncodeCodepage(CutSp(v1.Year), m_cp),
+                      EncodeCodepage(CutSp(v1.Comment), m_cp),
+                      static_cast<int>(ParseLeadingNumber(v1.Track)),
+                      GenreNumber(v1.Genre)};
+        bytes = std::string(SplitId3v1(bytes).body) + BuildId3v1(v);
     }
+    const bool written = (writeV1 || ok2) && WriteFileAtomically(m_info.Filename, bytes).empty();
+    const bool ok1 = writeV1 ? written : true;
+    if (writeV2) ok2 = ok2 && written;
     if (!ok1 && !ok2) return kSaveTagBothFailed;
     if (!ok1) return kSaveTagV1Failed;
     return ok2 ? kSaveTagOk : kSaveTagV2Failed;

@@ -1,5 +1,7 @@
 // One private temporary folder per process (mode 0700), so that fixed file
 // names such as "cbx.mid" cannot be pre-created or linked by another user.
+// The folder is locked while in use; a new one removes the unlocked folders
+// that killed runs of the program left behind.
 #pragma once
 
 #include <filesystem>
@@ -20,6 +22,7 @@ public:
 
 private:
     std::filesystem::path m_folder;
+    int m_lockFd = -1;
 };
 
 }  // namespace cx
