@@ -120,8 +120,10 @@ std::string PlainTime(double t) {
 bool IsLrcTimeTag(std::string_view tag) {
     // Three-digit minutes: seconds may run to 99, so a time read from
     // "[99:74.99]" is written back as "[100:14.99]" and must read again.
-    return Matches(tag, "#:##") || Matches(tag, "##:##") || Matches(tag, "###:##") ||
-           Matches(tag, "#:##.##") || Matches(tag, "##:##.##") || Matches(tag, "###:##.##");
+    const bool longMinutes =
+        (Matches(tag, "###:##") || Matches(tag, "###:##.##")) && tag.front() != '0';
+    return longMinutes || Matches(tag, "#:##") || Matches(tag, "##:##") ||
+           Matches(tag, "#:##.##") || Matches(tag, "##:##.##");
 }
 
 double LrcTimeToSeconds(std::string_view tag) {

@@ -16,6 +16,9 @@ TEST(LrcFormat, TimeTagsAcceptExactlyFourPatterns) {
     for (const char* bad : {"01:02.500", "ar:Someone", "offset:500", "1:2", "001:02", ""})
         EXPECT_FALSE(IsLrcTimeTag(bad)) << bad;
     EXPECT_DOUBLE_EQ(LrcTimeToSeconds("01:02.500"), 0);
+    // What the writer makes of the longest time the reader takes reads back.
+    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("99:74.99"), 6014.99);
+    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("100:14.99"), 6014.99);
 }
 
 TEST(LrcFormat, LineFormsRepeatsWordTagsAndStableSort) {
