@@ -66,10 +66,12 @@ SongFileInfo ReadSongInfo(const std::string& path, Codepage cp) {
     MP3Class mp3(cp);
     mp3.SetMidiInspector(MidiInspectorFor(cp));
     mp3.SetFilename(path);
-    if (!mp3.ReadFile()) return info;
-    mp3.ReadTag();
+    if (mp3.ReadFile()) mp3.ReadTag();
     const MP3Info& i = mp3.Info();
-    info.isMidi = i.format == "MIDI";
+    // A file named as MIDI goes to the MIDI reader even when its bytes are
+    // not, so the user hears that reader's reason.
+    const std::string ext = QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
+    info.isMidi = i.format == "MIDI" || ext == "mid" || ext == "midi" || ext == "kar" || ext == "rmi";
     info.title = i.Title;
     info.artist = i.Artist;
     info.bitrateKbps = i.Bitrate;

@@ -20,7 +20,8 @@ std::string KarSong(const std::string& title) {
     tempo.Tempo(0, 500000).End(0);
     test::TrackWriter words;
     words.Text(0, "@KMIDI KARAOKE FILE").Text(0, "@T" + title).Text(0, "@TSomeone");
-    words.NoteOn(0, 0, 60).NoteOff(480 * 250, 0, 60).End(0);  // 250 beats of 0.5 s
+    for (int beat = 0; beat < 250; ++beat) words.NoteOn(0, 0, 60).NoteOff(480, 0, 60);  // 0.5 s each
+    words.End(0);
     return test::Smf(1, 480, {tempo, words});
 }
 
