@@ -70,8 +70,10 @@ SongFileInfo ReadSongInfo(const std::string& path, Codepage cp) {
     const MP3Info& i = mp3.Info();
     // A file named as MIDI goes to the MIDI reader even when its bytes are
     // not, so the user hears that reader's reason.
-    const std::string ext = QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
-    info.isMidi = i.format == "MIDI" || ext == "mid" || ext == "midi" || ext == "kar" || ext == "rmi";
+    const std::string ext =
+        QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
+    info.isMidi =
+        i.format == "MIDI" || ext == "mid" || ext == "midi" || ext == "kar" || ext == "rmi";
     info.title = i.Title;
     info.artist = i.Artist;
     info.bitrateKbps = i.Bitrate;
@@ -382,10 +384,10 @@ void Application::CreateWindows() {
     CreateCdgWindow();
     PlaceWindowsByDefault();
     ApplyStoredPlaces();
-    m_midiEq = new MidiEq(*m_media, m_midi,
-                          {[this](const std::string& key) { return Tr(key); },
-                           [this] { return m_song.Model.HasLyrics(); },
-                           LyricsCodepage(m_translator)});
+    m_midiEq =
+        new MidiEq(*m_media, m_midi,
+                   {[this](const std::string& key) { return Tr(key); },
+                    [this] { return m_song.Model.HasLyrics(); }, LyricsCodepage(m_translator)});
     m_midiEq->ApplyPosition(
         QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "eq position")));
     m_player->AddCompanion(m_midiEq);
@@ -506,7 +508,14 @@ void Application::PlugCommands() {
         if (m_midiEq->Toggle() != m_player->MidiWindowShown()) m_player->ToggleMidiWindowShown();
     });
     m_router.Plug(Command::Mixer, [this] { m_midiEq->Open(); });
+    m_router.Plug(Command::VocalCut, [this] { ToggleVocalCut(); });
     if (m_player) m_player->ApplyAvailability();
+}
+
+void Application::ToggleVocalCut() {
+    m_media->ToggleVocalRemover();
+    // The sound panel's remover button shows the state.
+    if (m_midiEq) m_midiEq->ResetRemover();
 }
 
 void Application::SetMute(bool muted) {

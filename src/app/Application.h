@@ -123,6 +123,7 @@ private:
     void Seeked(double seconds);
     void ToggleFullscreen();
     void SetMute(bool muted);
+    void ToggleVocalCut();
     void OpenHelp();
     void ShowNotice(const std::string& key, const std::string& path);
     void CommandUnavailable(Command command);

@@ -31,7 +31,10 @@ const char* CommandRouter::Name(Command command) {
                                         "About",
                                         "Help",
                                         "Keyboard",
+                                        "VocalCut",
                                         "Exit"};
+    static_assert(std::size(names) == static_cast<std::size_t>(Command::Exit) + 1,
+                  "one name per command");
     const auto i = static_cast<std::size_t>(command);
     return i < std::size(names) ? names[i] : "Command";
 }

@@ -20,6 +20,7 @@ std::string DefaultCaption(std::string_view key) {
         {"UserList", "Playlist"},
         {"SwitchMicrophone", "Switch microphone"},
         {"Microphone", "Microphone"},
+        {"VocalRemover", "Vocal remover"},
         {"KaraokeDetails", "Karaoke details"},
         {"NotAvailableYet", "Not available in this version yet."},
         {"CannotOpen", "Cannot open %1"},

@@ -95,6 +95,18 @@ TEST(ApplicationStories, MuteSilencesTheSongAndUnmuteBringsItBack) {
     EXPECT_FALSE(h.app->PlayerWindow()->Button(6)->isChecked());
 }
 
+TEST(ApplicationStories, AltVSwitchesTheVocalRemoverOfAStereoSong) {
+    AppHarness h;
+    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
+    ASSERT_TRUE(h.app->Media().VocalCutAvailable());
+    QKeyEvent altV(QEvent::KeyPress, Qt::Key_V, Qt::AltModifier, "v");
+    QApplication::sendEvent(h.app->PlayerWindow(), &altV);
+    EXPECT_TRUE(h.app->Media().VocalCutOn());
+    EXPECT_EQ(h.app->Transport().State(), PlayState::Playing);  // not V's Stop
+    ASSERT_TRUE(h.app->Run(Command::VocalCut));
+    EXPECT_FALSE(h.app->Media().VocalCutOn());
+}
+
 TEST(ApplicationStories, ALyricsFileOnTheCommandLinePlaysItsWavSong) {
     AppHarness h;
     auto lrs = kTwinkle;

@@ -93,6 +93,8 @@ std::optional<Command> CommandForKey(int key, int modifiers) {
                 return Command::UserList;
             case 'C':
                 return Command::Controls;
+            case 'V':
+                return Command::VocalCut;
             default:
                 return std::nullopt;
         }
@@ -113,6 +115,7 @@ const std::vector<MenuItem>& PlayerMenuItems() {
         {Command::SwitchMicrophone, "Microphone", "M"},
         {Command::Record, "Record", "R"},
         {Command::YourVoice, "YourVoice", "S"},
+        {Command::VocalCut, "VocalRemover", "Alt+V"},
         {Command::Options, "Options", ""},
         {Command::Preferences, "Preferences", "Ctrl+P"},
         {Command::TimeRemaining, "TimeRemaining", "Ctrl+T"},

@@ -37,6 +37,7 @@ enum class Command {
     About,
     Help,
     Keyboard,
+    VocalCut,  // the vocal remover of the open song
     Exit,
 };
 

@@ -614,6 +614,7 @@ void Player::ShowKeyboardHelp() {
     line("Alt+3", "FileInfo");
     line("Alt+L", "UserList");
     line("Alt+C", "Controls");
+    line("Alt+V", "VocalRemover");
     ShowNote(Tr("Keyboard"), text);
 }
 
