@@ -590,6 +590,7 @@ void Application::FormShow(const QString& commandLine) {
     if (m_settings.KaraokeWindow) m_lyric->show();
     if (!SingleInstance::NamesFile(commandLine)) {
         if (m_player->PlaylistWindowShown()) m_userList->show();
+        if (m_player->MidiWindowShown() && m_midiEq) m_midiEq->Open();
         m_userList->LoadLastList(QString::fromStdString(AppDataFolder()));
         return;
     }
