@@ -45,10 +45,10 @@ shared_seeds() {
     rm -rf "$out"
     [ -d "$corpus" ] || return 0
     mkdir -p "$out"
-    local spec kind how f bytes
+    local entry kind how f bytes
     bytes=$(max_len "$name")
-    for spec in $(shared_kinds "$name"); do
-        kind=${spec%%:*} how=${spec#*:}
+    for entry in $(shared_kinds "$name"); do
+        kind=${entry%%:*} how=${entry#*:}
         [ -d "$corpus/$kind" ] || continue
         for f in "$corpus/$kind"/*; do
             [ -f "$f" ] || continue
