@@ -5,46 +5,26 @@
 #include <string>
 
 #include "lyrics/MediaFixtures.h"
+#include "support/CbxRunner.h"
 #include "support/TestSupport.h"
 #include "support/ZipWriter.h"
 
 namespace cx {
 namespace {
 
-struct CbxRun {
-    int code = -1;
-    std::string out;  // stdout and stderr
-};
-
+using test::CbxIn;
+using test::CbxRun;
+using test::Quote;
 CbxRun Cbx(const std::string& args) {
-    const std::string cmd = std::string(CX_BINARY_DIR) + "/cbx " + args + " 2>&1";
-    CbxRun r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return test::Cbx(args, true);  // stdout and stderr
 }
-
-std::string Quote(const std::filesystem::path& p) {
-    return "'" + p.string() + "'";
-}
-
-#define CX_REQUIRE_CBX()                                                   \
-    do {                                                                   \
-        if (!std::filesystem::exists(std::string(CX_BINARY_DIR) + "/cbx")) \
-            GTEST_SKIP() << "cbx is not built";                            \
-    } while (0)
 
 TEST(CbxZip, InfoAndLyricsReadTheSongInsideAndEmbedIsRefused) {
     CX_REQUIRE_CBX();
     test::TempDir dir;
     const std::string lrc = "[00:01.00]One\r\n[00:02.00]Two\r\n";
-    ASSERT_TRUE(test::WriteZip(dir / "Pack.zip",
-                               {{"Artist - Song.MP3", test::MakeMp3(30)},
-                                {"artist - song.LRC", lrc}}));
+    ASSERT_TRUE(test::WriteZip(
+        dir / "Pack.zip", {{"Artist - Song.MP3", test::MakeMp3(30)}, {"artist - song.LRC", lrc}}));
     const std::string zipBytes = test::ReadBytes(dir / "Pack.zip");
 
     const CbxRun info = Cbx("info --json " + Quote(dir / "Pack.zip"));
@@ -68,7 +48,8 @@ TEST(CbxZip, CdgAndRenderTakeAZippedMp3GPair) {
                                                   {"TRACK.CDG", std::string(24 * 300, '\0')}}));
     const CbxRun cdg = Cbx("cdg --info " + Quote(dir / "pair.zip"));
     EXPECT_EQ(cdg.code, 0) << cdg.out;
-    const CbxRun render = Cbx("render " + Quote(dir / "pair.zip") + " -o " + Quote(dir / "out.wav"));
+    const CbxRun render =
+        Cbx("render " + Quote(dir / "pair.zip") + " -o " + Quote(dir / "out.wav"));
     EXPECT_EQ(render.code, 0) << render.out;
     EXPECT_TRUE(std::filesystem::exists(dir / "out.wav"));
 

@@ -6,37 +6,16 @@
 
 #include "lyrics/KokFormat.h"
 #include "lyrics/LrsFormat.h"
+#include "support/CbxRunner.h"
 #include "support/TestSupport.h"
 
 namespace cx {
 namespace {
 
-struct CbxRun {
-    int code = -1;
-    std::string out;
-};
-
-CbxRun Cbx(const std::string& args) {
-    const std::string cmd = std::string(CX_BINARY_DIR) + "/cbx " + args + " 2>/dev/null";
-    CbxRun r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-std::string Quote(const std::filesystem::path& p) {
-    return "'" + p.string() + "'";
-}
-
-#define CX_REQUIRE_CBX()                                                   \
-    do {                                                                   \
-        if (!std::filesystem::exists(std::string(CX_BINARY_DIR) + "/cbx")) \
-            GTEST_SKIP() << "cbx is not built";                            \
-    } while (0)
+using test::Cbx;
+using test::CbxIn;
+using test::CbxRun;
+using test::Quote;
 
 TEST(CbxEdit, TapsTimeTheWordsAndTheRestAreListedUntimed) {
     CX_REQUIRE_CBX();

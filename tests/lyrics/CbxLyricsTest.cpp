@@ -5,41 +5,16 @@
 #include <string>
 
 #include "MediaFixtures.h"
+#include "support/CbxRunner.h"
 #include "support/TestSupport.h"
 
 namespace cx {
 namespace {
 
-struct CbxRun {
-    int code = -1;
-    std::string out;
-};
-
-CbxRun Cbx(const std::string& args) {
-    const std::string cmd = std::string(CX_BINARY_DIR) + "/cbx " + args + " 2>/dev/null";
-    CbxRun r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-// Runs cbx in `folder` with stderr in the output, for its messages.
-CbxRun CbxIn(const std::filesystem::path& folder, const std::string& args) {
-    const std::string cmd =
-        "cd '" + folder.string() + "' && " + std::string(CX_BINARY_DIR) + "/cbx " + args + " 2>&1";
-    CbxRun r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using test::Cbx;
+using test::CbxIn;
+using test::CbxRun;
+using test::Quote;
 
 std::size_t Count(const std::string& hay, const std::string& needle) {
     std::size_t n = 0;
@@ -47,17 +22,7 @@ std::size_t Count(const std::string& hay, const std::string& needle) {
     return n;
 }
 
-std::string Quote(const std::filesystem::path& p) {
-    return "'" + p.string() + "'";
-}
-
 }  // namespace
-
-#define CX_REQUIRE_CBX()                                                   \
-    do {                                                                   \
-        if (!std::filesystem::exists(std::string(CX_BINARY_DIR) + "/cbx")) \
-            GTEST_SKIP() << "cbx is not built";                            \
-    } while (0)
 
 TEST(CbxLyrics, WorkedExamplesRoundTripThroughJsonAndConvert) {
     CX_REQUIRE_CBX();
