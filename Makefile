@@ -16,7 +16,7 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test bench fuzz fuzz-build fuzz-long tsan package package-check clean
+.PHONY: deps build run test bench fuzz fuzz-build fuzz-fast-build fuzz-long fuzz-replay tsan package package-check clean
 
 deps:
 	@missing=""; \
@@ -58,8 +58,22 @@ fuzz-build: deps
 fuzz: fuzz-build
 	fuzz/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-fuzz-long: fuzz-build
-	fuzz/run-fuzzers.sh build-fuzz $(FUZZ_LONG_SECONDS) $(FUZZ_TARGETS)
+# The long runs go without AddressSanitizer (about three times the inputs);
+# every input they keep is then replayed through the sanitized test build.
+fuzz-fast-build: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz-fast -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCX_TESTS=OFF -DCX_FUZZ=ON -DCX_WERROR=OFF -DCX_FUZZ_SANITIZERS=undefined
+	cmake --build build-fuzz-fast -j $(JOBS) --target cx_fuzzers
+
+fuzz-long: fuzz-fast-build
+	fuzz/run-fuzzers.sh build-fuzz-fast $(FUZZ_LONG_SECONDS) $(FUZZ_TARGETS)
+	$(MAKE) fuzz-replay FUZZ_BUILD=build-fuzz-fast
+
+FUZZ_BUILD ?= build-fuzz
+fuzz-replay: deps
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCX_SANITIZE=ON -DCX_TESTS=ON
+	cmake --build build-test -j $(JOBS) --target $$(ls $(FUZZ_BUILD)/fuzzers)
+	fuzz/replay-corpus.sh build-test $(FUZZ_BUILD)
 
 # ThreadSanitizer over the tests whose code runs on more than one thread:
 # the audio engine and decoder, the MIDI synth and the CD+G clock.

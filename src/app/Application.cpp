@@ -32,6 +32,7 @@
 #include "playback/player/gui/Player.h"
 #include "playlist/gui/ItemTags.h"
 #include "playlist/gui/UserList.h"
+#include "recording/gui/Equalizer.h"
 #include "recording/gui/VoiceMessages.h"
 
 namespace cx {
@@ -143,10 +144,16 @@ std::string Application::Tr(const std::string& key) const {
 }
 
 bool Application::Start(const QString& commandLine) {
+    const auto mark = [this](const char* phase) {
+        if (m_options.startupMark) m_options.startupMark(phase);
+    };
     LoadSettings();
+    mark("settings");
     if (!StartAudio()) return false;
+    mark("sound output");
     CreateMedia();
     CreateWindows();
+    mark("windows");
     PlugCommands();
     if (m_instance) {
         connect(m_instance, &SingleInstance::FileReceived, this, [this](const QString& file) {
@@ -156,8 +163,10 @@ bool Application::Start(const QString& commandLine) {
         });
     }
     if (m_options.publishMpris) m_mpris = Mpris::Publish(*this);
+    mark("session bus");
     m_started = true;
     FormShow(commandLine);
+    mark("song opened");
     return true;
 }
 
@@ -387,10 +396,31 @@ void Application::CreateWindows() {
     m_midiEq =
         new MidiEq(*m_media, m_midi,
                    {[this](const std::string& key) { return Tr(key); },
-                    [this] { return m_song.Model.HasLyrics(); }, LyricsCodepage(m_translator)});
+                    [this] { return m_song.Model.HasLyrics(); }, LyricsCodepage(m_translator),
+                    [this](QWidget* parent) { return MakeVoicePanel(parent); }});
     m_midiEq->ApplyPosition(
         QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "eq position")));
     m_player->AddCompanion(m_midiEq);
+}
+
+bool Application::SongHeard() const {
+    if (!m_media || !m_engine) return false;
+    const AudioHandle channel = m_media->MidiMode() ? m_midiChannel : m_media->CurrentChannel();
+    return channel != 0 && m_engine->PositionSeconds(channel) > 0;
+}
+
+Equalizer* Application::VoicePanel() const {
+    return m_voicePanel.data();
+}
+
+QWidget* Application::MakeVoicePanel(QWidget* parent) {
+    m_mixer = std::make_unique<ClsVolume>(m_options.mixerBackend ? m_options.mixerBackend()
+                                                                 : AlsaMixerBackend());
+    m_mixer->EnumMixer();
+    m_mixer->SetMixerSelect(m_settings.MixerDevice);
+    m_voicePanel = new Equalizer(*m_voice, *m_media, *m_mixer,
+                                 [this](const std::string& key) { return Tr(key); }, parent);
+    return m_voicePanel;
 }
 
 void Application::CreatePlayer() {
@@ -410,6 +440,8 @@ void Application::CreatePlayer() {
     services.translate = translate;
     services.readTags = tags;
     services.isRecording = [this] { return m_voice && m_voice->IsRecording(); };
+    services.isMicrophoneOn = [this] { return m_voice && m_voice->MicrophoneOn(); };
+    services.isVoiceOn = [this] { return m_voice && m_voice->VoiceOn(); };
     services.isEditorOpen = [this] { return m_editor && m_editor->isVisible(); };
     services.autoPlay = [this] { return m_settings.AutoPlay; };
     services.helpUrl = HelpPage(QApplication::applicationDirPath());
@@ -507,7 +539,7 @@ void Application::PlugCommands() {
     m_router.Plug(Command::Controls, [this] {
         if (m_midiEq->Toggle() != m_player->MidiWindowShown()) m_player->ToggleMidiWindowShown();
     });
-    m_router.Plug(Command::Mixer, [this] { m_midiEq->Open(); });
+    m_router.Plug(Command::Mixer, [this] { m_midiEq->OpenVoicePanel(); });
     m_router.Plug(Command::VocalCut, [this] { ToggleVocalCut(); });
     if (m_player) m_player->ApplyAvailability();
 }
@@ -668,6 +700,8 @@ void Application::CopyBackSettings() {
         m_settings.MusicPath = m_userList->MusicPath().toStdString();
     }
     if (m_player) m_settings.OnTop = m_player->OnTop();
+    if (m_voice) m_settings.VoiceVolume = static_cast<std::int16_t>(m_voice->Settings().voiceThumb);
+    if (m_voicePanel) m_settings.RecordDevice = m_voicePanel->RecordDevice();
     if (m_lyric) StoreKaraokeSettings(m_lyric->Display().Settings(), m_settings);
 }
 
