@@ -102,6 +102,7 @@ int RunPlayer(int argc, char** argv) {
     trace.Mark("fonts, file type");
     ApplicationOptions options;
     options.startupMark = [&trace](const char* phase) { trace.Mark(phase); };
+    options.songAfterFirstFrame = true;
     Application application(&instance, options);
     // kill, log-out and Ctrl+C take the same road as Exit from the menu.
     SignalBridge signals_([&application](int) { application.RequestClose(); });

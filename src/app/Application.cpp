@@ -12,6 +12,7 @@
 
 #include "app/AudioCheck.h"
 #include "app/ErrorReport.h"
+#include "app/FirstFrame.h"
 #include "app/HelpPage.h"
 #include "app/Mpris.h"
 #include "app/PlaylistLookSettings.h"
@@ -41,6 +42,8 @@ namespace {
 constexpr int kTickMs = 10;
 constexpr int kOutputRate = 44100;
 constexpr int kOptionsTab = 3;  // Options opens the preferences at the playback tab
+// A player window that is never painted (minimised at start) still gets its song.
+constexpr int kFirstFrameWaitMs = 1000;
 
 // Plays the MIDI synth through the engine without owning it: the MIDI player
 // keeps the synth, the engine's channel only pulls from it.
@@ -143,10 +146,12 @@ std::string Application::Tr(const std::string& key) const {
     return m_translator.Translate(key);
 }
 
+void Application::Mark(const char* phase) const {
+    if (m_options.startupMark) m_options.startupMark(phase);
+}
+
 bool Application::Start(const QString& commandLine) {
-    const auto mark = [this](const char* phase) {
-        if (m_options.startupMark) m_options.startupMark(phase);
-    };
+    const auto mark = [this](const char* phase) { Mark(phase); };
     LoadSettings();
     mark("settings");
     if (!StartAudio()) return false;
@@ -166,7 +171,7 @@ bool Application::Start(const QString& commandLine) {
     mark("session bus");
     m_started = true;
     FormShow(commandLine);
-    mark("song opened");
+    mark("windows shown");
     return true;
 }
 
@@ -176,7 +181,9 @@ void Application::LoadSettings() {
 }
 
 bool Application::StartAudio() {
-    if (m_options.checkAudio && !AudioOutputOpens()) {
+    // Our own SDL output is checked by opening it below; a separate trial
+    // open would only cost the start-up another start of the sound system.
+    if (m_options.checkAudio && m_options.makeOutput && !AudioOutputOpens()) {
         QMessageBox::critical(nullptr, kProgramTitle, kAudioInitFailedMessage);
         return false;
     }
@@ -188,12 +195,13 @@ bool Application::StartAudio() {
     if (m_options.makeOutput) {
         m_output = m_options.makeOutput(*m_engine);
     } else {
-        const std::vector<std::string> devices = SdlOutput::ListDevices(false, error);
         // Device 0 is the system's default; 1.. name the listed devices.
         std::string name;
         const int wanted = m_settings.AudioDevice;
-        if (wanted > 0 && static_cast<std::size_t>(wanted) <= devices.size()) {
-            name = devices[static_cast<std::size_t>(wanted - 1)];
+        if (wanted > 0) {
+            const std::vector<std::string> devices = SdlOutput::ListDevices(false, error);
+            if (static_cast<std::size_t>(wanted) <= devices.size())
+                name = devices[static_cast<std::size_t>(wanted - 1)];
         }
         m_output = std::make_unique<SdlOutput>(*m_engine, name);
     }
@@ -389,8 +397,11 @@ void Application::SeekTo(double seconds) {
 
 void Application::CreateWindows() {
     CreatePlayer();
+    Mark("player window");
     CreateLyricWindow();
+    Mark("karaoke window");
     CreateCdgWindow();
+    Mark("CD+G window");
     PlaceWindowsByDefault();
     ApplyStoredPlaces();
     m_midiEq =
@@ -619,13 +630,26 @@ void Application::ApplyStoredPlaces() {
 
 void Application::FormShow(const QString& commandLine) {
     m_player->show();
+    Mark("player shown");
     if (m_settings.KaraokeWindow) m_lyric->show();
+    Mark("karaoke shown");
     if (!SingleInstance::NamesFile(commandLine)) {
         if (m_player->PlaylistWindowShown()) m_userList->show();
         if (m_player->MidiWindowShown() && m_midiEq) m_midiEq->Open();
         m_userList->LoadLastList(QString::fromStdString(AppDataFolder()));
         return;
     }
+    if (m_options.songAfterFirstFrame) {
+        FirstFrame::Then(
+            m_player, [this, commandLine] { OpenCommandLine(commandLine); }, kFirstFrameWaitMs);
+        return;
+    }
+    OpenCommandLine(commandLine);
+}
+
+void Application::OpenCommandLine(const QString& commandLine) {
+    if (m_closingDown || !m_player) return;
+    Mark("opening song");
     const QString suffix = QFileInfo(commandLine).suffix().toLower();
     if (suffix == "m3u" || suffix == "pls") {  // a playlist: load it and play its first song
         m_userList->LoadList(commandLine);
@@ -634,6 +658,7 @@ void Application::FormShow(const QString& commandLine) {
         return;
     }
     ChangeSong(commandLine);
+    Mark("song opened");
 }
 
 void Application::ChangeSong(const QString& path) {

@@ -57,6 +57,9 @@ struct ApplicationOptions {
     bool checkAudio = true;
     // The open dialog; a file dialog when empty.
     std::function<QStringList(const QString& folder)> chooseFiles;
+    // A song on the command line opens once the player's first frame is on
+    // screen, so the window shows without waiting for the song.
+    bool songAfterFirstFrame = false;
     // Marks a start-up phase as done (the start-up trace); may be empty.
     std::function<void(const char* phase)> startupMark;
     // The sound card's mixer; the ALSA simple mixer when empty.
@@ -152,6 +155,8 @@ private:
     std::string FileInfoPath() const;
     void OpenAbout();
     QWidget* MakeVoicePanel(QWidget* parent);
+    void Mark(const char* phase) const;
+    void OpenCommandLine(const QString& commandLine);
 
     SingleInstance* m_instance;
     ApplicationOptions m_options;
