@@ -14,13 +14,17 @@ PACKAGES := g++ cmake ninja-build pkg-config \
     fonts-dejavu-core fontconfig \
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth
 
+# Only for make bench: the reference tools the side-by-side benchmarks time
+# themselves against (each is skipped when its tool is missing).
+BENCH_PACKAGES := ffmpeg fluid-soundfont-gm
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps build run test bench fuzz fuzz-build fuzz-long tsan package package-check clean
 
 deps:
 	@missing=""; \
-	for p in $(PACKAGES); do \
+	for p in $(PACKAGES) $(EXTRA_PACKAGES); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -43,6 +47,7 @@ test: deps
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	    ctest --output-on-failure -j $(JOBS)
 
+bench: EXTRA_PACKAGES = $(BENCH_PACKAGES)
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_TESTS=OFF -DCX_BENCH=ON -DCX_WERROR=OFF
 	cmake --build build-bench -j $(JOBS)
