@@ -67,7 +67,8 @@ inline ChildResult RunChild(const std::vector<std::string>& argv, const std::str
 class ScratchDir {
 public:
     explicit ScratchDir(const std::string& stem) {
-        std::string pattern = (std::filesystem::temp_directory_path() / (stem + "-XXXXXX")).string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / (stem + "-XXXXXX")).string();
         if (::mkdtemp(pattern.data())) m_path = pattern;
     }
     ~ScratchDir() {

@@ -16,7 +16,7 @@ inline std::vector<std::uint8_t> KaraokeCdgSong(double seconds) {
     constexpr double kPageSeconds = 12.0;
     constexpr double kSyllableSeconds = 0.3;
     constexpr int kRows[] = {2, 6, 10, 14};
-    const char* const words[] = {"Hold the line", "sing it loud", "under city lights",
+    const char* const words[] = {"Hold the line",  "sing it loud",  "under city lights",
                                  "all night long", "one more time", "we carry on",
                                  "stars above us", "hearts in tune"};
     CdgWriter w;
@@ -38,8 +38,8 @@ inline std::vector<std::uint8_t> KaraokeCdgSong(double seconds) {
             const int column = 1 + 3 * i;
             for (std::size_t k = 0; k < lines[i].size() && at < t + kPageSeconds - 0.5;
                  k += 3, at += kSyllableSeconds) {
-                w.Recolor(at, kRows[i], column + static_cast<int>(k) * 2,
-                          lines[i].substr(k, 3), 1, 2, 2);
+                w.Recolor(at, kRows[i], column + static_cast<int>(k) * 2, lines[i].substr(k, 3), 1,
+                          2, 2);
             }
         }
     }

@@ -23,7 +23,8 @@ constexpr double kSongSeconds = 180.0;
 
 bool WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
@@ -93,17 +94,26 @@ int main(int argc, char** argv) {
     std::printf("%-22s %8s %9s %9s %10s %9s %10s\n", "", "frames", "wall s", "cpu s", "fps",
                 "peak MB", "PNG MB");
 
-    const auto ours = dir.Path() / "cbx";
-    const ChildResult c = RunChild({cbx, "cdg", song.string(), "--frames", ours.string(), "--fps",
-                                    std::to_string(fps)},
-                                   (dir.Path() / "cbx.out").string());
-    if (!c.ran) {
-        std::printf("cbx failed (exit %d)\n", c.status);
-        return 1;
-    }
+    // All cores (the default), then one encoding thread.
+    ChildResult c;
     long frames = 0;
-    for (const auto& e : std::filesystem::directory_iterator(ours)) frames += e.is_regular_file();
-    PrintRow("cbx cdg --frames", frames, c, FolderBytes(ours));
+    for (const char* threads : {"0", "1"}) {
+        const auto ours = dir.Path() / (std::string("cbx") + threads);
+        std::vector<std::string> args = {cbx,           "cdg",   song.string(),      "--frames",
+                                         ours.string(), "--fps", std::to_string(fps)};
+        if (threads[0] == '1') args.insert(args.end(), {"--threads", "1"});
+        const ChildResult r = RunChild(args, (dir.Path() / "cbx.out").string());
+        if (!r.ran) {
+            std::printf("cbx failed (exit %d)\n", r.status);
+            return 1;
+        }
+        frames = 0;
+        for (const auto& e : std::filesystem::directory_iterator(ours))
+            frames += e.is_regular_file();
+        PrintRow(threads[0] == '1' ? "cbx --threads 1" : "cbx cdg --frames", frames, r,
+                 FolderBytes(ours));
+        if (threads[0] == '0') c = r;
+    }
 
     const std::string ffmpeg = FindOnPath("ffmpeg");
     if (ffmpeg.empty()) {
@@ -118,10 +128,9 @@ int main(int argc, char** argv) {
     }
     const auto theirs = dir.Path() / "ffmpeg";
     std::filesystem::create_directories(theirs);
-    const ChildResult f =
-        RunChild({ffmpeg, "-hide_banner", "-loglevel", "error", "-f", "rawvideo", "-pix_fmt",
-                  "rgb24", "-s", "300x216", "-r", std::to_string(fps), "-i", raw.string(), "-y",
-                  (theirs / "out%05d.png").string()});
+    const ChildResult f = RunChild({ffmpeg, "-hide_banner", "-loglevel", "error", "-f", "rawvideo",
+                                    "-pix_fmt", "rgb24", "-s", "300x216", "-r", std::to_string(fps),
+                                    "-i", raw.string(), "-y", (theirs / "out%05d.png").string()});
     if (!f.ran) {
         std::printf("ffmpeg failed (exit %d)\n", f.status);
         return 1;

@@ -113,15 +113,16 @@ void Compare(const std::string& self, const std::string& cbx, const std::string&
         return;
     }
     PrintRow("FluidSynth (reference)", plain, plainRender, seconds);
-    const ChildResult ours = RunChild({cbx, "render", song, "-o", (dir / "out.wav").string(),
-                                       "--soundfont", soundFont, "--json"},
-                                      (dir / "cbx.txt").string());
+    const ChildResult ours = RunChild(
+        {cbx, "render", song, "-o", (dir / "out.wav").string(), "--soundfont", soundFont, "--json"},
+        (dir / "cbx.txt").string());
     if (!ours.ran) {
         std::printf("cbx render failed (exit %d)\n", ours.status);
         return;
     }
     PrintRow("cbx render", ours, JsonSeconds(dir / "cbx.txt"), seconds);
-    std::printf("cbx / FluidSynth time: %.2fx\n", plain.seconds > 0 ? ours.seconds / plain.seconds : 0);
+    std::printf("cbx / FluidSynth time: %.2fx\n",
+                plain.seconds > 0 ? ours.seconds / plain.seconds : 0);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -12,6 +11,7 @@
 #include "cdg/CdgFrameExport.h"
 #include "cdg/CdgPlayer.h"
 #include "cdg/CdgRender.h"
+#include "platform/AtomicFile.h"
 
 namespace cx::cli {
 
@@ -97,10 +97,10 @@ int WriteAt(CdgPlayer& player, double seconds, const std::string& out, const Fra
     player.PlayCDG();
     player.Tick(seconds);
     const QByteArray png = EncodeCdgFramePng(Frame(player.Screen(), o));
-    std::ofstream file(out, std::ios::binary | std::ios::trunc);
-    file.write(png.constData(), png.size());
-    file.close();
-    if (png.isEmpty() || !file) return Fail("cannot write " + out);
+    if (png.isEmpty()) return Fail("cannot write " + out);
+    const std::string error = WriteFileAtomically(
+        out, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    if (!error.empty()) return Fail(error);
     return kExitOk;
 }
 
@@ -117,8 +117,7 @@ int WriteFrames(CdgPlayer& player, const std::string& dir, const CdgFrameExportO
                   << ",\"fps\":" << fps << "}\n";
     } else {
         std::cout << "wrote " << r.frames << " frames to " << dir << "\n"
-                  << r.encoded << " encoded, the rest unchanged; " << fps
-                  << " frames per second\n";
+                  << r.encoded << " encoded, the rest unchanged; " << fps << " frames per second\n";
     }
     return kExitOk;
 }
@@ -161,7 +160,8 @@ int RunCdg(const VerbArgs& words) {
     }
 
     CdgFrameExportOptions exportOptions;
-    if (threads && (!frames || !ParseInt(*threads, 1, kCdgMaxExportThreads, exportOptions.threads))) {
+    if (threads &&
+        (!frames || !ParseInt(*threads, 1, kCdgMaxExportThreads, exportOptions.threads))) {
         return Fail("--threads takes a whole number from 1 to 64 with --frames", kExitUsage);
     }
 

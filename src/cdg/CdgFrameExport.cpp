@@ -58,9 +58,8 @@ QImage ToPalette(const QImage& rgb) {
 bool WriteBytes(const std::string& path, const QByteArray& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
-    const bool wrote =
-        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), f) ==
-        static_cast<std::size_t>(bytes.size());
+    const bool wrote = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()),
+                                   f) == static_cast<std::size_t>(bytes.size());
     return (std::fclose(f) == 0) && wrote;
 }
 
@@ -98,10 +97,10 @@ public:
 
     // Encodes the job's picture once and writes it under each of its frame names.
     void Write(const FrameJob& job) {
-        const QImage picture = m_options.scale == 1
-                                   ? job.frame
-                                   : ScaleCdgFrame(job.frame, job.frame.size() * m_options.scale,
-                                                   m_options.smooth);
+        const QImage picture =
+            m_options.scale == 1
+                ? job.frame
+                : ScaleCdgFrame(job.frame, job.frame.size() * m_options.scale, m_options.smooth);
         const QByteArray png = EncodeCdgFramePng(picture);
         m_encoded.fetch_add(1, std::memory_order_relaxed);
         for (std::int64_t k = job.first; k < job.first + job.count; ++k) {

@@ -26,7 +26,7 @@ struct CdgFrameExportOptions {
 
 struct CdgFrameExportResult {
     bool ok = false;
-    std::string error;       // the first failure, by frame number, when !ok
+    std::string error;         // the first failure, by frame number, when !ok
     std::int64_t frames = 0;   // files written
     std::int64_t encoded = 0;  // of them, encoded rather than reused
     double seconds = 0;        // wall time
