@@ -136,6 +136,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     PrintRow("ffmpeg (reference)", frames, f, FolderBytes(theirs));
-    std::printf("cbx / ffmpeg speed: %.2fx\n", c.seconds > 0 ? f.seconds / c.seconds : 0.0);
+    std::printf("cbx / ffmpeg speed: wall %.2fx, cpu %.2fx\n",
+                c.seconds > 0 ? f.seconds / c.seconds : 0.0,
+                c.cpuSeconds > 0 ? f.cpuSeconds / c.cpuSeconds : 0.0);
     return 0;
 }
