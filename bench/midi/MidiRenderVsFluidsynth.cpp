@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "../ChildRun.h"
+#include "ChildRun.h"
 #include "midi/SmfWriter.h"  // tests/midi: the test SMF writer
 #include "midi/SoundFonts.h"
 
