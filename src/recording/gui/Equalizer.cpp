@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "playback/MediaControl.h"
@@ -114,18 +115,30 @@ void Equalizer::Build() {
     m_note->setObjectName("mixerNote");
     m_note->hide();
 
-    int row = 0;
-    grid->addWidget(m_micro, row, 0);
-    grid->addWidget(m_left, row, 1);
-    grid->addWidget(m_right, row, 2);
-    grid->addWidget(m_voice, 0, 3, 6, 1);
-    grid->addWidget(m_output, ++row, 0, 1, 2);
-    grid->addWidget(m_remver, row, 2);
-    grid->addWidget(m_card, ++row, 0, 1, 2);
-    grid->addWidget(m_source, row, 2);
-    grid->addWidget(m_recordLevel, ++row, 0, 1, 3);
-    grid->addWidget(m_midi, ++row, 0, 1, 3);
-    grid->addWidget(m_synchro, ++row, 0, 1, 3);
+    // Each control carries its caption, so the panel reads without hovering.
+    auto caption = [this](const std::string& key) { return new QLabel(Q(m_tr(key)), this); };
+    const int meterHeight = fontMetrics().height() / 2;
+    for (QProgressBar* bar : {m_left, m_right}) bar->setMaximumHeight(meterHeight);
+    auto* meters = new QVBoxLayout;
+    meters->setSpacing(2);
+    meters->addWidget(m_left);
+    meters->addWidget(m_right);
+    grid->addWidget(caption("MicrophoneMonitor"), 0, 0);
+    grid->addLayout(meters, 0, 1, 1, 2);
+    grid->addWidget(m_micro, 0, 3);
+    grid->addWidget(caption("OutputVolume"), 1, 0);
+    grid->addWidget(m_output, 1, 1, 1, 2);
+    grid->addWidget(m_remver, 1, 3);
+    grid->addWidget(caption("RecordCard"), 2, 0);
+    grid->addWidget(m_card, 2, 1, 1, 2);
+    grid->addWidget(m_source, 2, 3);
+    grid->addWidget(caption("RecordLevel"), 3, 0);
+    grid->addWidget(m_recordLevel, 3, 1, 1, 3);
+    grid->addWidget(caption("MidiVolume"), 4, 0);
+    grid->addWidget(m_midi, 4, 1, 1, 3);
+    grid->addWidget(caption("Synchronization"), 5, 0);
+    grid->addWidget(m_synchro, 5, 1, 1, 3);
+    grid->addWidget(m_voice, 0, 4, 6, 1, Qt::AlignHCenter);
     auto* effects = new QHBoxLayout;
     for (int k = 1; k <= kVoiceEffectCount; ++k) {
         QPushButton* b = Switch(kEffectKeys[k]);
@@ -134,8 +147,11 @@ void Equalizer::Build() {
         m_effects[static_cast<std::size_t>(k)] = b;
         effects->addWidget(b);
     }
-    grid->addLayout(effects, ++row, 0, 1, 4);
-    grid->addWidget(m_note, ++row, 0, 1, 4);
+    grid->addLayout(effects, 6, 0, 1, 4);
+    grid->addWidget(caption("VoiceVolume"), 6, 4, Qt::AlignHCenter);
+    grid->addWidget(m_note, 7, 0, 1, 5);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
 
     m_meterTimer = new QTimer(this);
     m_meterTimer->setInterval(kMeterMs);
