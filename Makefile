@@ -4,6 +4,8 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 # Per target for make fuzz-long; 10 million runs of the slowest targets take hours.
 FUZZ_LONG_SECONDS ?= 3600
+# make fuzz-long FUZZ_RUNS=10000000 stops each target at that many inputs.
+export FUZZ_RUNS
 
 PACKAGES := g++ cmake ninja-build pkg-config \
     qt6-base-dev qt6-image-formats-plugins qt6-qpa-plugins \

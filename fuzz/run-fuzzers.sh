@@ -5,6 +5,7 @@
 # are there. A crash lands in fuzz/regressions/<target>/, where the test
 # build's replayer picks it up as a ctest.
 # Usage: fuzz/run-fuzzers.sh BUILD_DIR SECONDS [TARGET...]
+# With FUZZ_RUNS=N each target stops after N inputs (or SECONDS, whichever first).
 set -u
 build=${1:?build folder}
 seconds=${2:?seconds per target}
@@ -72,6 +73,7 @@ for name in "${targets[@]}"; do
     args=(-max_total_time="$seconds" -print_final_stats=1 -timeout=10 -max_len="$(max_len "$name")"
           -artifact_prefix="$regress/")
     [ -f "$here/dict/$name.dict" ] && args+=(-dict="$here/dict/$name.dict")
+    [ -n "${FUZZ_RUNS:-}" ] && args+=(-runs="$FUZZ_RUNS")
     dirs=("$work" "$build/seeds/$name" "$regress")
     [ -d "$here/seeds/$name" ] && dirs+=("$here/seeds/$name")
     [ -d "$build/shared-seeds/$name" ] && dirs+=("$build/shared-seeds/$name")

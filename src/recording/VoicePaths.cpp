@@ -43,7 +43,7 @@ std::filesystem::path FindVoiceFile(const std::filesystem::path& song,
 }
 
 std::string TakeFileName(const std::tm& when) {
-    char text[32];
+    char text[64];  // room for any int the fields could hold
     std::snprintf(text, sizeof text, "%02d%02d%04d%02d%02d%02d%s.WAV", when.tm_mon + 1,
                   when.tm_mday, when.tm_year + 1900, when.tm_hour, when.tm_min, when.tm_sec,
                   when.tm_hour < 12 ? "AM" : "PM");
