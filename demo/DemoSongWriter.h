@@ -166,8 +166,7 @@ inline bool WriteSong(const Song& song, const std::filesystem::path& dir, int fo
     for (int root : song.chordRoots) {
         for (int k = 0; k < 4; ++k) {
             AddTone(buf, rate, bar + k * beat, beat, root - 12, 0.22, 0.9, 0.3);
-            AddTone(buf, rate, bar + k * beat + beat / 2, beat / 2, root + 7 - 12, 0.12, 0.3,
-                    0.9);
+            AddTone(buf, rate, bar + k * beat + beat / 2, beat / 2, root + 7 - 12, 0.12, 0.3, 0.9);
         }
         bar += 4 * beat;
     }

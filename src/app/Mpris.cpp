@@ -321,8 +321,7 @@ void Mpris::Announce() {
     AnnounceChanges(QString::fromLatin1(kCantabilexInterface), key, m_announcedKey);
 }
 
-void Mpris::AnnounceChanges(const QString& interface, const QVariantMap& now,
-                            QVariantMap& before) {
+void Mpris::AnnounceChanges(const QString& interface, const QVariantMap& now, QVariantMap& before) {
     QVariantMap changed;
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
         if (before.value(it.key()) != it.value()) changed.insert(it.key(), it.value());

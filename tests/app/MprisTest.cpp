@@ -117,15 +117,15 @@ TEST(Mpris, TheDemoIsPlayedSoughtSkippedAndQuitOverTheBus) {
     }));
 
     EXPECT_EQ(player.Quit(), 0);
-    EXPECT_NE(test::ReadBytes(player.dir / "config/Sonoferia/Cantabilex.conf")
-                  .find("player%20position"),
-              std::string::npos);
+    EXPECT_NE(
+        test::ReadBytes(player.dir / "config/Sonoferia/Cantabilex.conf").find("player%20position"),
+        std::string::npos);
 }
 
 bool SetProperty(const QString& interface, const QString& name, const QVariant& value) {
     QDBusInterface props(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"));
-    const QDBusMessage reply =
-        props.call(QStringLiteral("Set"), interface, name, QVariant::fromValue(QDBusVariant(value)));
+    const QDBusMessage reply = props.call(QStringLiteral("Set"), interface, name,
+                                          QVariant::fromValue(QDBusVariant(value)));
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 

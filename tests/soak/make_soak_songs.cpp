@@ -26,9 +26,9 @@ constexpr double kLongest = 60.0;
 // Syllables a line of CD+G words may hold at twice the font size.
 constexpr std::size_t kLineChars = 22;
 
-const char* const kWords[] = {"la",   "sun",  "rain", "moon", "sky",   "go",   "home", "light",
+const char* const kWords[] = {"la",   "sun",   "rain", "moon", "sky",  "go",   "home", "light",
                               "day",  "night", "sing", "ring", "star", "blue", "road", "sea",
-                              "wind", "fire", "gold", "rose", "deep",  "high", "low",  "song"};
+                              "wind", "fire",  "gold", "rose", "deep", "high", "low",  "song"};
 // C major pentatonic around middle C.
 const int kScale[] = {55, 57, 60, 62, 64, 67, 69, 72, 74, 76};
 const int kRoots[] = {48, 53, 55, 57};
@@ -54,8 +54,8 @@ Plan MakePlan(int index, std::mt19937& rng, double leadIn) {
     Plan plan;
     plan.bpm = std::uniform_int_distribution<int>(84, 156)(rng);
     plan.seconds = std::uniform_real_distribution<double>(kShortest, kLongest)(rng);
-    plan.title = "Soak " + std::to_string(index + 1) + " " + Pick(rng, kWords) + " " +
-                 Pick(rng, kWords);
+    plan.title =
+        "Soak " + std::to_string(index + 1) + " " + Pick(rng, kWords) + " " + Pick(rng, kWords);
     plan.artist = "Band " + std::to_string(index % 7 + 1);
     const double beat = 60.0 / plan.bpm;
     double at = leadIn;
@@ -174,9 +174,7 @@ std::string WriteOne(const std::filesystem::path& dir, int index, std::mt19937& 
             // '\\' starts the first page, '/' each later line.
             for (std::size_t i = 0; i < plan.notes.size(); ++i) {
                 const std::string& syl = plan.notes[i].syl;
-                std::string text = i == 0                                 ? "\\"
-                                   : plan.notes[i - 1].syl.back() == '/' ? "/"
-                                                                          : "";
+                std::string text = i == 0 ? "\\" : plan.notes[i - 1].syl.back() == '/' ? "/" : "";
                 text.append(syl, 0, syl.back() == '/' ? syl.size() - 1 : syl.size());
                 kar.notes.push_back({plan.notes[i].midi, plan.notes[i].beats, text});
             }

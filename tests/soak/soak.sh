@@ -96,8 +96,11 @@ call() {  # METHOD ARGS...: a call on the player's object; its answer on stdout
 set_property() {  # INTERFACE NAME VALUE (GVariant text)
     call org.freedesktop.DBus.Properties.Set "$1" "$2" "<$3>" >/dev/null
 }
-field() {  # NAME PATTERN: the value of a property in the last poll's answer
-    grep -oP "'$1': <$2\K[^'>,]*" <<<"$ANSWER" | head -n 1
+field() {  # NAME PREFIX: REPLY = the value of a property in the last poll's answer
+    local re="'$1': <$2([^'>,]*)"
+    REPLY=""
+    [[ $ANSWER =~ $re ]] && REPLY=${BASH_REMATCH[1]}
+    return 0
 }
 
 ulimit -c unlimited 2>/dev/null
@@ -155,19 +158,18 @@ poll() {
     local t
     t=$(now_ms)
     local new_status new_track new_position
-    new_status=$(field PlaybackStatus "'")
-    new_track=$(field mpris:trackid "objectpath '")
-    new_position=$(field Position "int64 ")
-    [ -n "$new_position" ] || new_position=$(field Position "")
-    length=$(field mpris:length "int64 ")
-    length=${length:-0}
-    min_rate=$(field MinimumRate "")
-    max_rate=$(field MaximumRate "")
+    field PlaybackStatus "'" && new_status=$REPLY
+    field mpris:trackid "objectpath '" && new_track=$REPLY
+    field Position "int64 " && new_position=$REPLY
+    field mpris:length "int64 " && length=${REPLY:-0}
+    field MinimumRate "" && min_rate=$REPLY
+    field MaximumRate "" && max_rate=$REPLY
     if [ -n "$new_track" ] && [ "$new_track" != "$track" ] &&
         [ "$new_track" != /org/mpris/MediaPlayer2/TrackList/NoTrack ]; then
         songs=$((songs + 1))
         seen[$new_track]=1
-        event "song $songs: $(field xesam:url "'" | sed 's|.*/||') ($((length / 1000000)) s)"
+        field xesam:url "'"
+        event "song $songs: ${REPLY##*/} ($((length / 1000000)) s)"
         moved_at=$t
     fi
     track=$new_track
@@ -192,30 +194,32 @@ random_between() {  # LOW HIGH (decimals): a value between them, to 3 places
 send_command() {
     local roll=$((RANDOM % 100)) what
     case 1 in
-        $((roll < 22)))
+        $((roll < 18)))
             local offset=$(((RANDOM % 31 - 15) * 1000000))
             what="Seek $((offset / 1000000)) s"
             call $PLAYER_IFACE.Seek "int64 $offset" >/dev/null ;;
-        $((roll < 36)))
+        $((roll < 30)))
             ((length > 0)) || return 0
             local at=$((RANDOM * (length / 1000000) / 32768 * 1000000))
+            # A third of them land near the end, so songs also end by themselves.
+            ((RANDOM % 3 == 0 && length > 4000000)) && at=$((length - 3000000))
             what="SetPosition $((at / 1000000)) s"
             call $PLAYER_IFACE.SetPosition "objectpath '$track'" "int64 $at" >/dev/null ;;
-        $((roll < 46)))
+        $((roll < 38)))
             what=Pause
             call $PLAYER_IFACE.Pause >/dev/null
             resume_at=$(($(now_ms) + 1000 + RANDOM % 3000)) ;;
-        $((roll < 52)))
+        $((roll < 43)))
             what=PlayPause
             call $PLAYER_IFACE.PlayPause >/dev/null
             resume_at=$(($(now_ms) + 1000 + RANDOM % 3000)) ;;
-        $((roll < 62)))
+        $((roll < 60)))
             what=Next
             call $PLAYER_IFACE.Next >/dev/null ;;
-        $((roll < 68)))
+        $((roll < 65)))
             what=Previous
             call $PLAYER_IFACE.Previous >/dev/null ;;
-        $((roll < 84)))
+        $((roll < 82)))
             local rate
             rate=$(random_between "${min_rate:-1}" "${max_rate:-1}")
             what="Rate $rate"
@@ -270,9 +274,9 @@ while [ -n "$PID" ]; do
     elif ((t >= next_command)); then
         [ "$status" = Stopped ] && { call $PLAYER_IFACE.Play >/dev/null; event "> Play (was stopped)"; }
         send_command
-        next_command=$(($(now_ms) + 1000 + RANDOM % 2500))
+        next_command=$(($(now_ms) + 700 + RANDOM % 1800))
     fi
-    sleep 0.5
+    sleep 0.3
 done
 
 # ---- The end: quit over the bus and look for what a crash leaves.
