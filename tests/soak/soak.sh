@@ -12,7 +12,8 @@
 #            minute (after every kind of song has been opened) to the end.
 #   tests/soak/soak.sh BUILD_DIR [MINUTES]
 # Environment: SOAK_DIR (scratch folder, default BUILD_DIR/soak), SOAK_SEED
-# (songs and commands, default 1), SOAK_SONGS (default 100).
+# (songs and commands, default 1), SOAK_SONGS (default 100), SOAK_PLAYER (another
+# build of the player, e.g. a sanitized one; the songs still come from BUILD_DIR).
 # Exit status: 0 clean; 1 a crash, a stall or growth of 5 % or more; 2 bad use.
 set -u
 
@@ -27,7 +28,7 @@ MINUTES=${2:-10}
 RUN=${SOAK_DIR:-$BUILD/soak}
 SEED=${SOAK_SEED:-1}
 COUNT=${SOAK_SONGS:-100}
-PLAYER=$BUILD/cantabilex
+PLAYER=${SOAK_PLAYER:-$BUILD/cantabilex}
 SONGS=$RUN/songs
 
 readonly SERVICE=org.mpris.MediaPlayer2.cantabilex
