@@ -181,6 +181,9 @@ poll() {
         moved_at=$t
     fi
     track=$new_track
+    # Commands do not restart this clock: a seek or a new song moves the
+    # position anyway, and a player frozen under a stream of tempo changes
+    # must still be caught.
     if [ "$new_status" != Playing ] || [ "$new_position" != "$position" ]; then
         moved_at=$t
         stalled=0
@@ -242,7 +245,6 @@ send_command() {
             set_property $KEY_IFACE Transpose "int32 $semitones" ;;
     esac
     commands=$((commands + 1))
-    moved_at=$(now_ms)
     event "> $what"
 }
 
@@ -267,7 +269,6 @@ while [ -n "$PID" ]; do
         if ((first_alive)); then first_alive=0; else
             call $PLAYER_IFACE.Next >/dev/null
             commands=$((commands + 1))
-            moved_at=$(now_ms)
             event "> Next (warm-up)"
         fi
         warmup_next=$((t + 10000))
@@ -276,7 +277,6 @@ while [ -n "$PID" ]; do
         if [ "$status" != Playing ]; then
             call $PLAYER_IFACE.Play >/dev/null
             commands=$((commands + 1))
-            moved_at=$(now_ms)
             event "> Play"
         fi
     elif ((t >= next_command)); then
