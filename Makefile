@@ -15,13 +15,17 @@ PACKAGES := g++ cmake ninja-build pkg-config \
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth \
     libglib2.0-bin
 
+# Only for make bench: the reference tools the side-by-side benchmarks time
+# themselves against (each is skipped when its tool is missing).
+BENCH_PACKAGES := ffmpeg fluid-soundfont-gm
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test bench fuzz fuzz-build fuzz-long tsan package package-check clean
+.PHONY: deps build run test bench fuzz fuzz-build fuzz-fast-build fuzz-long fuzz-replay tsan package package-check clean
 
 deps:
 	@missing=""; \
-	for p in $(PACKAGES); do \
+	for p in $(PACKAGES) $(EXTRA_PACKAGES); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -44,10 +48,16 @@ test: deps
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	    ctest --output-on-failure -j $(JOBS)
 
+bench: EXTRA_PACKAGES = $(BENCH_PACKAGES)
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_TESTS=OFF -DCX_BENCH=ON -DCX_WERROR=OFF
 	cmake --build build-bench -j $(JOBS)
-	@for b in build-bench/bench/*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done; true
+	@for b in build-bench/bench/*; do \
+	    [ -x "$$b" ] && [ "$$(basename $$b)" != cx_startup_bench ] && { echo "== $$b"; "$$b"; }; \
+	done; true
+	@echo "== start-up (virtual display, dummy sound)"
+	@xvfb-run -a -s "-screen 0 1600x900x24" build-bench/bench/cx_startup_bench build-bench/cantabilex \
+	    "build-bench/demo/Twinkle Twinkle Little Star.wav" 7 || true
 
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -59,14 +69,29 @@ fuzz-build: deps
 fuzz: fuzz-build
 	fuzz/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-fuzz-long: fuzz-build
-	fuzz/run-fuzzers.sh build-fuzz $(FUZZ_LONG_SECONDS) $(FUZZ_TARGETS)
+# The long runs go without AddressSanitizer (about three times the inputs);
+# every input they keep is then replayed through the sanitized test build.
+fuzz-fast-build: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz-fast -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCX_TESTS=OFF -DCX_FUZZ=ON -DCX_WERROR=OFF -DCX_FUZZ_SANITIZERS=undefined
+	cmake --build build-fuzz-fast -j $(JOBS) --target cx_fuzzers
+
+fuzz-long: fuzz-fast-build
+	fuzz/run-fuzzers.sh build-fuzz-fast $(FUZZ_LONG_SECONDS) $(FUZZ_TARGETS)
+	$(MAKE) fuzz-replay FUZZ_BUILD=build-fuzz-fast
+
+FUZZ_BUILD ?= build-fuzz
+fuzz-replay: deps
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCX_SANITIZE=ON -DCX_TESTS=ON
+	cmake --build build-test -j $(JOBS) --target $$(ls $(FUZZ_BUILD)/fuzzers)
+	fuzz/replay-corpus.sh build-test $(FUZZ_BUILD)
 
 # ThreadSanitizer over the tests whose code runs on more than one thread:
-# the audio engine and decoder, the MIDI synth and the CD+G clock.
+# the audio engine and decoder, the MIDI synth, the CD+G clock and capture.
 TSAN_BINS := playback/playback_engine_test playback/playback_decoder_test \
     playback/playback_media_test playback/playback_output_test playback/playback_threads_test \
-    midi/cx_midi_tests cdg/cx_cdg_sync_tests
+    midi/cx_midi_tests cdg/cx_cdg_sync_tests \
+    recording/recording_core_tests recording/recording_capture_tests cdg/cx_cdg_render_tests
 TSAN_FILTER_midi/cx_midi_tests := --gtest_filter=MidiSynth*:MidiPlayer*
 tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCX_TESTS=ON \

@@ -14,7 +14,11 @@ if(CX_TSAN)
     target_compile_options(cx_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
     target_link_options(cx_options INTERFACE -fsanitize=thread)
 endif()
+# Long fuzzing runs trade AddressSanitizer for about three times the inputs;
+# their corpus is then replayed through the sanitized test build.
+set(CX_FUZZ_SANITIZERS "address,undefined" CACHE STRING "Sanitizers beside libFuzzer")
 if(CX_FUZZ)
-    target_compile_options(cx_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined)
-    target_link_options(cx_options INTERFACE -fsanitize=address,undefined)
+    target_compile_options(cx_options INTERFACE
+        -fsanitize=fuzzer-no-link,${CX_FUZZ_SANITIZERS} -fno-sanitize-recover=undefined)
+    target_link_options(cx_options INTERFACE -fsanitize=${CX_FUZZ_SANITIZERS})
 endif()

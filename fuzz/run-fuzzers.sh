@@ -89,4 +89,6 @@ for name in "${targets[@]}"; do
         grep -m3 -E "ERROR|SUMMARY|Test unit written" "$log" | sed 's/^/   /'
     fi
 done
+echo "== executions so far, per target (every run in $stats):"
+awk -F'\t' '$4 ~ /^[0-9]+$/ { sum[$2] += $4 } END { for (t in sum) printf "   %-22s %12d\n", t, sum[t] }' "$stats" | sort
 exit $failed

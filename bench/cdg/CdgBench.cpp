@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "BenchCdgSong.h"
+#include "cdg/CdgFrameExport.h"
 #include "cdg/CdgRebuild.h"
 #include "cdg/CdgRender.h"
 #include "cdg/CdgSong.h"
@@ -112,5 +114,35 @@ void BM_DecodeCorpusAt25Fps(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * r.song.PacketCount());
 }
 BENCHMARK(BM_DecodeCorpusAt25Fps)->Unit(benchmark::kMillisecond);
+
+// PNG export of a 30-second karaoke song at 25 fps: every frame encoded
+// (reuse 0) or unchanged frames reused (reuse 1), on 1 or 2 threads.
+void BM_ExportFrames(benchmark::State& state) {
+    const std::vector<std::uint8_t> bytes = cx::bench::KaraokeCdgSong(30);
+    const auto dir = std::filesystem::temp_directory_path() / "cx-bench-cdg-export";
+    cx::CdgFrameExportOptions o;
+    o.reuse = state.range(0) != 0;
+    o.threads = static_cast<int>(state.range(1));
+    std::int64_t frames = 0;
+    for (auto _ : state) {
+        cx::CdgPlayer player;
+        std::string error;
+        player.LoadCDG(bytes, error);
+        const cx::CdgFrameExportResult r = cx::ExportCdgFrames(player, dir.string(), o);
+        if (!r.ok) state.SkipWithError(r.error.c_str());
+        frames += r.frames;
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ExportFrames)
+    ->ArgNames({"reuse", "threads"})
+    ->Args({0, 1})
+    ->Args({0, 2})
+    ->Args({1, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -154,6 +154,12 @@ void Application::ApplyPreferences(const ThemeClass& settings, const PreferenceE
     }
     if (m_player) m_player->SetOnTop(m_settings.OnTop);
     if (m_cdg) m_cdg->SetFullscreenMonitor(m_settings.Monitor);
+    if (m_voice) {
+        // The next take uses them; the voice panel's thumb stays where it is.
+        RecordingSettings recording = RecordingSettingsFrom(m_settings);
+        recording.voiceThumb = m_voice->Settings().voiceThumb;
+        m_voice->Settings() = recording;
+    }
     if (m_media) {
         // Heard from the next song on; kept for the exit either way.
         m_media->Settings().customBass = m_settings.CustomBass;

@@ -15,6 +15,8 @@
 #include "app/LyricsFileType.h"
 #include "app/SignalBridge.h"
 #include "app/SingleInstance.h"
+#include "app/StartupTrace.h"
+#include "playback/player/gui/Player.h"
 
 namespace cx {
 namespace {
@@ -66,7 +68,9 @@ int AnswerInformationOptions(int argc, char** argv) {
 
 int RunPlayer(int argc, char** argv) {
     if (const int code = AnswerInformationOptions(argc, argv); code >= 0) return code;
+    StartupTrace trace;
     QApplication app(argc, argv);
+    trace.Mark("toolkit");
     QApplication::setOrganizationName("Sonoferia");
     QApplication::setApplicationName("Cantabilex");
     QApplication::setApplicationVersion(CX_VERSION);
@@ -83,6 +87,7 @@ int RunPlayer(int argc, char** argv) {
         return 0;
     }
 
+    trace.Mark("single instance");
     const std::string dialogFont = DialogFont();
     if (dialogFont != QApplication::font().family().toStdString()) {
         QApplication::setFont(QFont(QString::fromStdString(dialogFont)));
@@ -94,10 +99,16 @@ int RunPlayer(int argc, char** argv) {
     }
 
     instance.Listen();
-    Application application(&instance);
+    trace.Mark("fonts, file type");
+    ApplicationOptions options;
+    options.startupMark = [&trace](const char* phase) { trace.Mark(phase); };
+    options.songAfterFirstFrame = true;
+    Application application(&instance, options);
     // kill, log-out and Ctrl+C take the same road as Exit from the menu.
     SignalBridge signals_([&application](int) { application.RequestClose(); });
     if (!application.Start(commandLine)) return 1;
+    trace.WatchFirstFrame(application.PlayerWindow(), [&application] { application.RequestClose(); });
+    if (!commandLine.isEmpty()) trace.WatchFirstSound([&application] { return application.SongHeard(); });
     return QApplication::exec();
 }
 

@@ -12,6 +12,7 @@
 
 #include "app/AudioCheck.h"
 #include "app/ErrorReport.h"
+#include "app/FirstFrame.h"
 #include "app/HelpPage.h"
 #include "app/Mpris.h"
 #include "app/PlaylistLookSettings.h"
@@ -32,6 +33,7 @@
 #include "playback/player/gui/Player.h"
 #include "playlist/gui/ItemTags.h"
 #include "playlist/gui/UserList.h"
+#include "recording/gui/Equalizer.h"
 #include "recording/gui/VoiceMessages.h"
 
 namespace cx {
@@ -40,6 +42,8 @@ namespace {
 constexpr int kTickMs = 10;
 constexpr int kOutputRate = 44100;
 constexpr int kOptionsTab = 3;  // Options opens the preferences at the playback tab
+// A player window that is never painted (minimised at start) still gets its song.
+constexpr int kFirstFrameWaitMs = 1000;
 
 // Plays the MIDI synth through the engine without owning it: the MIDI player
 // keeps the synth, the engine's channel only pulls from it.
@@ -145,11 +149,19 @@ std::string Application::Tr(const std::string& key) const {
     return m_translator.Translate(key);
 }
 
+void Application::Mark(const char* phase) const {
+    if (m_options.startupMark) m_options.startupMark(phase);
+}
+
 bool Application::Start(const QString& commandLine) {
+    const auto mark = [this](const char* phase) { Mark(phase); };
     LoadSettings();
+    mark("settings");
     if (!StartAudio()) return false;
+    mark("sound output");
     CreateMedia();
     CreateWindows();
+    mark("windows");
     PlugCommands();
     if (m_instance) {
         connect(m_instance, &SingleInstance::FileReceived, this, [this](const QString& file) {
@@ -159,8 +171,10 @@ bool Application::Start(const QString& commandLine) {
         });
     }
     if (m_options.publishMpris) m_mpris = Mpris::Publish(*this);
+    mark("session bus");
     m_started = true;
     FormShow(commandLine);
+    mark("windows shown");
     return true;
 }
 
@@ -170,7 +184,9 @@ void Application::LoadSettings() {
 }
 
 bool Application::StartAudio() {
-    if (m_options.checkAudio && !AudioOutputOpens()) {
+    // Our own SDL output is checked by opening it below; a separate trial
+    // open would only cost the start-up another start of the sound system.
+    if (m_options.checkAudio && m_options.makeOutput && !AudioOutputOpens()) {
         QMessageBox::critical(nullptr, kProgramTitle, kAudioInitFailedMessage);
         return false;
     }
@@ -182,12 +198,13 @@ bool Application::StartAudio() {
     if (m_options.makeOutput) {
         m_output = m_options.makeOutput(*m_engine);
     } else {
-        const std::vector<std::string> devices = SdlOutput::ListDevices(false, error);
         // Device 0 is the system's default; 1.. name the listed devices.
         std::string name;
         const int wanted = m_settings.AudioDevice;
-        if (wanted > 0 && static_cast<std::size_t>(wanted) <= devices.size()) {
-            name = devices[static_cast<std::size_t>(wanted - 1)];
+        if (wanted > 0) {
+            const std::vector<std::string> devices = SdlOutput::ListDevices(false, error);
+            if (static_cast<std::size_t>(wanted) <= devices.size())
+                name = devices[static_cast<std::size_t>(wanted - 1)];
         }
         m_output = std::make_unique<SdlOutput>(*m_engine, name);
     }
@@ -383,17 +400,41 @@ void Application::SeekTo(double seconds) {
 
 void Application::CreateWindows() {
     CreatePlayer();
+    Mark("player window");
     CreateLyricWindow();
+    Mark("karaoke window");
     CreateCdgWindow();
+    Mark("CD+G window");
     PlaceWindowsByDefault();
     ApplyStoredPlaces();
     m_midiEq =
         new MidiEq(*m_media, m_midi,
                    {[this](const std::string& key) { return Tr(key); },
-                    [this] { return m_song.Model.HasLyrics(); }, LyricsCodepage(m_translator)});
+                    [this] { return m_song.Model.HasLyrics(); }, LyricsCodepage(m_translator),
+                    [this](QWidget* parent) { return MakeVoicePanel(parent); }});
     m_midiEq->ApplyPosition(
         QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "eq position")));
     m_player->AddCompanion(m_midiEq);
+}
+
+bool Application::SongHeard() const {
+    if (!m_media || !m_engine) return false;
+    const AudioHandle channel = m_media->MidiMode() ? m_midiChannel : m_media->CurrentChannel();
+    return channel != 0 && m_engine->PositionSeconds(channel) > 0;
+}
+
+Equalizer* Application::VoicePanel() const {
+    return m_voicePanel.data();
+}
+
+QWidget* Application::MakeVoicePanel(QWidget* parent) {
+    m_mixer = std::make_unique<ClsVolume>(m_options.mixerBackend ? m_options.mixerBackend()
+                                                                 : AlsaMixerBackend());
+    m_mixer->EnumMixer();
+    m_mixer->SetMixerSelect(m_settings.MixerDevice);
+    m_voicePanel = new Equalizer(*m_voice, *m_media, *m_mixer,
+                                 [this](const std::string& key) { return Tr(key); }, parent);
+    return m_voicePanel;
 }
 
 void Application::CreatePlayer() {
@@ -413,6 +454,8 @@ void Application::CreatePlayer() {
     services.translate = translate;
     services.readTags = tags;
     services.isRecording = [this] { return m_voice && m_voice->IsRecording(); };
+    services.isMicrophoneOn = [this] { return m_voice && m_voice->MicrophoneOn(); };
+    services.isVoiceOn = [this] { return m_voice && m_voice->VoiceOn(); };
     services.isEditorOpen = [this] { return m_editor && m_editor->isVisible(); };
     services.autoPlay = [this] { return m_settings.AutoPlay; };
     services.helpUrl = HelpPage(QApplication::applicationDirPath());
@@ -510,7 +553,7 @@ void Application::PlugCommands() {
     m_router.Plug(Command::Controls, [this] {
         if (m_midiEq->Toggle() != m_player->MidiWindowShown()) m_player->ToggleMidiWindowShown();
     });
-    m_router.Plug(Command::Mixer, [this] { m_midiEq->Open(); });
+    m_router.Plug(Command::Mixer, [this] { m_midiEq->OpenVoicePanel(); });
     m_router.Plug(Command::VocalCut, [this] { ToggleVocalCut(); });
     if (m_player) m_player->ApplyAvailability();
 }
@@ -590,13 +633,26 @@ void Application::ApplyStoredPlaces() {
 
 void Application::FormShow(const QString& commandLine) {
     m_player->show();
+    Mark("player shown");
     if (m_settings.KaraokeWindow) m_lyric->show();
+    Mark("karaoke shown");
     if (!SingleInstance::NamesFile(commandLine)) {
         if (m_player->PlaylistWindowShown()) m_userList->show();
         if (m_player->MidiWindowShown() && m_midiEq) m_midiEq->Open();
         m_userList->LoadLastList(QString::fromStdString(AppDataFolder()));
         return;
     }
+    if (m_options.songAfterFirstFrame) {
+        FirstFrame::Then(
+            m_player, [this, commandLine] { OpenCommandLine(commandLine); }, kFirstFrameWaitMs);
+        return;
+    }
+    OpenCommandLine(commandLine);
+}
+
+void Application::OpenCommandLine(const QString& commandLine) {
+    if (m_closingDown || !m_player) return;
+    Mark("opening song");
     const QString suffix = QFileInfo(commandLine).suffix().toLower();
     if (suffix == "m3u" || suffix == "pls") {  // a playlist: load it and play its first song
         m_userList->LoadList(commandLine);
@@ -605,6 +661,7 @@ void Application::FormShow(const QString& commandLine) {
         return;
     }
     ChangeSong(commandLine);
+    Mark("song opened");
 }
 
 void Application::ChangeSong(const QString& path) {
@@ -671,6 +728,8 @@ void Application::CopyBackSettings() {
         m_settings.MusicPath = m_userList->MusicPath().toStdString();
     }
     if (m_player) m_settings.OnTop = m_player->OnTop();
+    if (m_voice) m_settings.VoiceVolume = static_cast<std::int16_t>(m_voice->Settings().voiceThumb);
+    if (m_voicePanel) m_settings.RecordDevice = m_voicePanel->RecordDevice();
     if (m_lyric) StoreKaraokeSettings(m_lyric->Display().Settings(), m_settings);
 }
 

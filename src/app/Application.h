@@ -23,6 +23,7 @@
 #include "playback/AudioOutput.h"
 #include "playback/MediaControl.h"
 #include "playlist/FlatListModel.h"
+#include "recording/ClsVolume.h"
 #include "recording/VoiceDesk.h"
 
 namespace cx {
@@ -31,6 +32,7 @@ class About;
 class CdgTransport;
 class CdgWindow;
 class Editor;
+class Equalizer;
 class Details;
 class FileInfoDialog;
 class Preferences;
@@ -55,6 +57,13 @@ struct ApplicationOptions {
     bool checkAudio = true;
     // The open dialog; a file dialog when empty.
     std::function<QStringList(const QString& folder)> chooseFiles;
+    // A song on the command line opens once the player's first frame is on
+    // screen, so the window shows without waiting for the song.
+    bool songAfterFirstFrame = false;
+    // Marks a start-up phase as done (the start-up trace); may be empty.
+    std::function<void(const char* phase)> startupMark;
+    // The sound card's mixer; the ALSA simple mixer when empty.
+    std::function<MixerBackend()> mixerBackend;
 };
 
 class Application : public QObject {
@@ -88,6 +97,10 @@ public:
     ThemeClass& Settings() { return m_settings; }
     const KaraokeSong& Song() const { return m_song; }
     VoiceDesk& Voice() { return *m_voice; }
+    // The voice panel of the MIDI window; null until that window was shown.
+    Equalizer* VoicePanel() const;
+    // The open song's first samples went to the sound output.
+    bool SongHeard() const;
     Player* PlayerWindow() const;
     UserList* PlaylistWindow() const;
     Lyric* LyricWindow() const;
@@ -142,6 +155,9 @@ private:
     void OpenFileInfo(const std::string& path);
     std::string FileInfoPath() const;
     void OpenAbout();
+    QWidget* MakeVoicePanel(QWidget* parent);
+    void Mark(const char* phase) const;
+    void OpenCommandLine(const QString& commandLine);
 
     SingleInstance* m_instance;
     ApplicationOptions m_options;
@@ -157,6 +173,7 @@ private:
     std::unique_ptr<MediaTransport> m_transport;
     std::unique_ptr<AudioClock> m_songClock;
     std::unique_ptr<VoiceDesk> m_voice;  // recording and voice playback over m_media
+    std::unique_ptr<ClsVolume> m_mixer;  // opened with the voice panel
 
     KaraokeSong m_song;  // the current song's lyrics and look
     MidiPlayer m_midi;
@@ -170,6 +187,7 @@ private:
     QPointer<CdgWindow> m_cdg;
     QPointer<Editor> m_editor;  // made when first opened; the player window owns it
     QPointer<MidiEq> m_midiEq;  // the MIDI window
+    QPointer<Equalizer> m_voicePanel;  // in the MIDI window once it was shown
     CdgPlayer m_cdgPlayer;
     std::unique_ptr<CdgTransport> m_cdgTransport;
     std::unique_ptr<Mpris> m_mpris;

@@ -3,14 +3,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <sstream>
 
 #include "cbx/CliArgs.h"
 #include "cbx/Verbs.h"
+#include "cdg/CdgFrameExport.h"
 #include "cdg/CdgPlayer.h"
 #include "cdg/CdgRender.h"
+#include "platform/AtomicFile.h"
 
 namespace cx::cli {
 
@@ -22,12 +23,14 @@ constexpr int kMaxFps = 100;
 const char* kCdgHelp =
     "usage: cbx cdg FILE.cdg --info [--json]\n"
     "       cbx cdg FILE.cdg --at SECONDS -o FRAME.png [--scale N] [--smooth]\n"
-    "       cbx cdg FILE.cdg --frames DIR --fps N [--scale N] [--smooth]\n"
+    "       cbx cdg FILE.cdg --frames DIR --fps N [--scale N] [--smooth] [--threads N]\n"
+    "                   [--json]\n"
     "\n"
     "  --info         packet count, duration and the count of each instruction\n"
     "  --at SECONDS   the screen after every packet due by that time, as PNG\n"
     "  --frames DIR   every frame of the song at N frames a second\n"
-    "                 (DIR/frame-000000.png, ...)\n"
+    "                 (DIR/frame-000000.png, ...); prints frames per second\n"
+    "  --threads N    encode on N threads (default: one a core)\n"
     "  --scale N      enlarge 1..16 times (sharp unless --smooth)\n"
     "  --channels L   comma-separated tile channels to draw (default 0,1)\n";
 
@@ -93,30 +96,29 @@ bool SetChannels(const std::string& list, CdgPlayer& player) {
 int WriteAt(CdgPlayer& player, double seconds, const std::string& out, const FrameOptions& o) {
     player.PlayCDG();
     player.Tick(seconds);
-    if (!Frame(player.Screen(), o).save(QString::fromStdString(out), "PNG")) {
-        return Fail("cannot write " + out);
-    }
+    const QByteArray png = EncodeCdgFramePng(Frame(player.Screen(), o));
+    if (png.isEmpty()) return Fail("cannot write " + out);
+    const std::string error = WriteFileAtomically(
+        out, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    if (!error.empty()) return Fail(error);
     return kExitOk;
 }
 
-int WriteFrames(CdgPlayer& player, const std::string& dir, int fps, const FrameOptions& o) {
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    if (ec) return Fail("cannot create " + dir + ": " + ec.message());
-    const double duration = player.Song().DurationSeconds();
-    player.PlayCDG();
-    int written = 0;
-    for (long k = 0; k / static_cast<double>(fps) <= duration; ++k) {
-        player.Tick(k / static_cast<double>(fps));
-        char name[32];
-        std::snprintf(name, sizeof name, "frame-%06ld.png", k);
-        const std::string path = (std::filesystem::path(dir) / name).string();
-        if (!Frame(player.Screen(), o).save(QString::fromStdString(path), "PNG")) {
-            return Fail("cannot write " + path);
-        }
-        ++written;
+int WriteFrames(CdgPlayer& player, const std::string& dir, const CdgFrameExportOptions& o,
+                bool json) {
+    const CdgFrameExportResult r = ExportCdgFrames(player, dir, o);
+    if (!r.ok) return Fail(r.error);
+    char fps[32], seconds[32];
+    std::snprintf(fps, sizeof fps, "%.1f", r.FramesPerSecond());
+    std::snprintf(seconds, sizeof seconds, "%.3f", r.seconds);
+    if (json) {
+        std::cout << "{\"frames\":" << r.frames << ",\"encoded\":" << r.encoded
+                  << ",\"dir\":" << JsonString(dir) << ",\"seconds\":" << seconds
+                  << ",\"fps\":" << fps << "}\n";
+    } else {
+        std::cout << "wrote " << r.frames << " frames to " << dir << "\n"
+                  << r.encoded << " encoded, the rest unchanged; " << fps << " frames per second\n";
     }
-    std::cout << "wrote " << written << " frames to " << dir << "\n";
     return kExitOk;
 }
 
@@ -136,6 +138,7 @@ int RunCdg(const VerbArgs& words) {
     const auto fps = args.Option("--fps");
     const auto scale = args.Option("--scale");
     const auto channels = args.Option("--channels");
+    const auto threads = args.Option("--threads");
     const auto files = args.Positionals();
     if (!args.Error().empty()) return Fail(args.Error(), kExitUsage);
     if (!args.Unknown().empty()) return Fail("unknown option " + args.Unknown()[0], kExitUsage);
@@ -156,6 +159,12 @@ int RunCdg(const VerbArgs& words) {
         return Fail("--frames needs --fps N (1 to 100)", kExitUsage);
     }
 
+    CdgFrameExportOptions exportOptions;
+    if (threads &&
+        (!frames || !ParseInt(*threads, 1, kCdgMaxExportThreads, exportOptions.threads))) {
+        return Fail("--threads takes a whole number from 1 to 64 with --frames", kExitUsage);
+    }
+
     CdgPlayer player;
     std::string error;
     if (!player.LoadCDGFile(files[0], error)) return Fail(error);
@@ -167,7 +176,10 @@ int RunCdg(const VerbArgs& words) {
         return kExitOk;
     }
     if (at) return WriteAt(player, seconds, *out, frame);
-    return WriteFrames(player, *frames, rate, frame);
+    exportOptions.fps = rate;
+    exportOptions.scale = frame.scale;
+    exportOptions.smooth = frame.smooth;
+    return WriteFrames(player, *frames, exportOptions, json);
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 #include <QFontMetrics>
 #include <QString>
 #include <filesystem>
-#include <fstream>
 
 #include "karaoke/LyricLayout.h"
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/Mp3Class.h"
+#include "lyrics/SongTail.h"
 #include "platform/Codepage.h"
 
 namespace cx {
@@ -16,7 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool ReadBytes(const fs::path& path, std::string& bytes, std::string& error) {
+// The end of the song, where its display block is.
+bool ReadTail(const fs::path& path, std::string& bytes, std::string& error) {
     std::error_code ec;
     const auto size = fs::file_size(path, ec);
     if (ec) {
@@ -27,12 +28,12 @@ bool ReadBytes(const fs::path& path, std::string& bytes, std::string& error) {
         error = path.string() + " is too large";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    if (!in.good() && !in.eof()) {
-        error = "cannot read " + path.string();
+    ReadResult tail = ReadSongTail(path);
+    if (!tail.bytes) {
+        error = tail.error;
         return false;
     }
+    bytes = std::move(*tail.bytes);
     return true;
 }
 
@@ -73,7 +74,7 @@ bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& setting
     song.MediaPath = media.string();
 
     std::string bytes;
-    if (!ReadBytes(media, bytes, error)) return false;
+    if (!ReadTail(media, bytes, error)) return false;
     DisplayBlock block;
     // Relative picture paths belong to the song's folder, wherever we run.
     std::error_code absEc;

@@ -6,6 +6,7 @@
 #include "lyrics/Lyrics3.h"
 #include "lyrics/LyricsText.h"
 #include "lyrics/SiblingFile.h"
+#include "lyrics/SongTail.h"
 #include "platform/AtomicFile.h"
 
 namespace cx {
@@ -81,7 +82,7 @@ LoadLyricsResult LoadLyrics(const std::filesystem::path& mediaPath, LyricsModel&
     ResetLyricsModel(model);
     // Only the KOK reader sets it, so a new song starts without it.
     model.KokTiming = false;
-    ReadResult media = ReadWholeFile(mediaPath);
+    ReadResult media = ReadSongTail(mediaPath);
     if (!media.bytes) return Stop(model, media.error);
 
     switch (LoadLrsBlockFrom(*media.bytes, model, context, cp)) {

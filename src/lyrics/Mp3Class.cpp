@@ -27,6 +27,7 @@ namespace {
 constexpr std::size_t kTailBytes = kLyrics3MaxBlock + 15 + kId3v1Size;
 // Enough of a WAV file's start to reach its data chunk in practice.
 constexpr std::size_t kWavHeadBytes = 1u << 20;
+constexpr std::size_t kKindProbeBytes = 64;
 
 std::uint64_t FileSize(const std::string& path) {
     std::error_code ec;
@@ -217,7 +218,8 @@ void MP3Class::SetFilename(const std::string& path) {
 
 bool MP3Class::ReadFile() {
     m_error.clear();
-    const std::string head = ReadRange(m_info.Filename, false, kWavHeadBytes);
+    // Enough to tell the kind; each kind reads what it needs.
+    const std::string head = ReadRange(m_info.Filename, false, kKindProbeBytes);
     if (head.empty()) {
         m_error = FileSize(m_info.Filename) == 0 && fs::exists(m_info.Filename)
                       ? "the file is empty: " + m_info.Filename

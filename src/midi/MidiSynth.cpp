@@ -8,7 +8,6 @@
 namespace cx {
 namespace {
 
-constexpr std::size_t kMaxBlockFrames = 64;  // controller changes land within this many frames
 constexpr int kVolumeController = 7;
 constexpr int kPanController = 10;
 constexpr int kPitchBendCenter = 8192;
@@ -329,7 +328,7 @@ std::size_t MidiSynth::Render(float* out, std::size_t frames) {
             m_finished.store(true, std::memory_order_release);
             break;
         }
-        std::size_t chunk = std::min(frames - done, kMaxBlockFrames);
+        std::size_t chunk = frames - done;
         if (m_factor > 0) {
             double until = toEnd;
             if (m_next < m_events.size())

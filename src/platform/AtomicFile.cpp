@@ -4,6 +4,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,6 +40,31 @@ ReadResult ReadWholeFile(const fs::path& path, std::size_t maxBytes) {
         result.error = "cannot read " + path.string();
         return result;
     }
+    result.bytes = std::move(data);
+    return result;
+}
+
+ReadResult ReadFileTail(const fs::path& path, std::size_t maxBytes, bool* wholeFile) {
+    ReadResult result;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        result.error.append("cannot open ").append(path.string()).append(": ").append(
+            std::strerror(errno));
+        return result;
+    }
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    const std::size_t take = ec ? 0 : static_cast<std::size_t>(std::min<std::uintmax_t>(size, maxBytes));
+    std::string data(take, '\0');
+    const bool seeked = std::fseek(f, -static_cast<long>(take), SEEK_END) == 0;
+    const std::size_t got = seeked && take ? std::fread(data.data(), 1, take, f) : 0;
+    const bool failed = ec || !seeked || got != take;
+    std::fclose(f);
+    if (failed) {
+        result.error.append("cannot read ").append(path.string());
+        return result;
+    }
+    if (wholeFile) *wholeFile = take == size;
     result.bytes = std::move(data);
     return result;
 }

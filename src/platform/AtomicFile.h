@@ -19,6 +19,9 @@ struct ReadResult {
 
 ReadResult ReadWholeFile(const std::filesystem::path& path,
                          std::size_t maxBytes = kMaxReadFileBytes);
+// The last `maxBytes` of a file (all of it when smaller); `wholeFile` says which.
+ReadResult ReadFileTail(const std::filesystem::path& path, std::size_t maxBytes,
+                        bool* wholeFile = nullptr);
 
 // Writes bytes to a temporary file in the same folder, flushes it and renames
 // it over the target, so the target is either the old or the new content.

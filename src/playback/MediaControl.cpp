@@ -172,6 +172,7 @@ bool MediaControl::OpenAudio(const std::string& path) {
     if (!cdg.empty()) {
         m_karaokeMode = false;
         m_cdgMode = true;
+        m_cdgAudioPath = path;
         // The CD+G window takes over; its caller starts the song.
         if (m_hooks.loadCdg && m_hooks.loadCdg(cdg)) {
             m_vocalCutAvailable = info.channels == 2;
@@ -190,6 +191,11 @@ bool MediaControl::OpenAudio(const std::string& path) {
     ShowLyricsOf(path);
     m_currentPath = path;
     return true;
+}
+
+std::string MediaControl::SongFilePath() const {
+    if (!m_currentPath.empty()) return m_currentPath;
+    return m_cdgMode && m_currentChannel != 0 ? m_cdgAudioPath : std::string();
 }
 
 void MediaControl::ShowLyricsOf(const std::string& path) {

@@ -144,6 +144,9 @@ public:
 
     // State.
     const std::string& CurrentPath() const { return m_currentPath; }
+    // The open song's file, also while the CD+G window plays it (when
+    // CurrentPath stays empty): what a voice take or voice file belongs to.
+    std::string SongFilePath() const;
     const std::string& LastSongPath() const { return m_lastSongPath; }
     AudioHandle CurrentChannel() const { return m_currentChannel; }
     AudioHandle VoiceChannel() const { return m_voiceChannel; }
@@ -189,6 +192,7 @@ private:
     bool m_offlineStreams;
 
     std::string m_currentPath;
+    std::string m_cdgAudioPath;  // the audio of the CD+G song the window plays
     std::string m_lastSongPath;
     AudioHandle m_currentChannel = 0;
     AudioHandle m_voiceChannel = 0;

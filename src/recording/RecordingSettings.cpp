@@ -11,9 +11,10 @@ namespace cx {
 RecordingSettings RecordingSettingsFrom(const ThemeClass& settings,
                                         const std::vector<std::string>& captureDevices) {
     RecordingSettings r;
+    // -1 is the system's default; 0.. index the capture devices.
     const int device = settings.RecordDevice;
-    if (device >= 1 && static_cast<std::size_t>(device) <= captureDevices.size())
-        r.device = captureDevices[static_cast<std::size_t>(device - 1)];
+    if (device >= 0 && static_cast<std::size_t>(device) < captureDevices.size())
+        r.device = captureDevices[static_cast<std::size_t>(device)];
     r.format = RecordFormatFromSettings(settings.RecordQuality, settings.RecordMode);
     r.folders.besideSongs = settings.RecordFolder;
     r.folders.directory = settings.VoiceDirectory;
@@ -24,7 +25,7 @@ RecordingSettings RecordingSettingsFrom(const ThemeClass& settings,
 
 RecordingSettings RecordingSettingsFrom(const ThemeClass& settings) {
     std::string error;
-    return RecordingSettingsFrom(settings, settings.RecordDevice >= 1
+    return RecordingSettingsFrom(settings, settings.RecordDevice >= 0
                                                ? VoiceCapture::ListDevices(error)
                                                : std::vector<std::string>{});
 }

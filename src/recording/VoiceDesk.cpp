@@ -37,7 +37,7 @@ bool VoiceDesk::SongOpen() const {
 }
 
 std::string VoiceDesk::SongPath() const {
-    return m_media.CurrentPath();
+    return m_media.SongFilePath();
 }
 
 std::filesystem::path VoiceDesk::VoiceFileOfSong() const {

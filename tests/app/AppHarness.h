@@ -89,6 +89,7 @@ public:
         options.checkAudio = false;
         options.chooseFiles =
             chooseFiles ? chooseFiles : [](const QString&) { return QStringList(); };
+        options.mixerBackend = mixer;
         app = std::make_unique<Application>(nullptr, options);
         return app->Start(commandLine);
     }
@@ -123,6 +124,8 @@ public:
     const std::vector<QUrl>& OpenedUrls() const { return m_urls.opened; }
 
     std::unique_ptr<Application> app;
+    // The sound card the voice panel finds: none unless a test gives one.
+    std::function<MixerBackend()> mixer = [] { return MixerBackend{}; };
 
 private:
     TempDir m_files;

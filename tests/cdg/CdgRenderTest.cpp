@@ -82,5 +82,29 @@ TEST(CdgRender, CbxFrameIsTheModelPicture) {
     }
 }
 
+// `cbx cdg --frames` writes one file a frame and says how fast it went.
+TEST(CdgRender, CbxFramesReportsFramesPerSecond) {
+    const std::filesystem::path cbx = std::filesystem::path(CX_BINARY_DIR) / "cbx";
+    if (!std::filesystem::exists(cbx)) GTEST_SKIP() << "cbx not built";
+    TempDir dir;
+    std::vector<RawPacket> packets(900, Empty());
+    packets[0] = Colors(false, {0x000, 0xF80, 0x0F0, 0x00F, 0, 0, 0, 0});
+    packets[20] = MemoryPreset(1);
+    packets[450] = Tile(4, 7, 2, 3, 0b101101);
+    const auto bytes = Bytes(packets);
+    WriteBytes(dir / "s.cdg", std::string(bytes.begin(), bytes.end()));
+    const std::string base = cbx.string() + " cdg " + (dir / "s.cdg").string() + " --frames " +
+                             (dir / "f").string() + " --fps 10";
+    const std::string out = (dir / "out.txt").string();
+    ASSERT_EQ(std::system((base + " --json --threads 2 >" + out).c_str()), 0);
+    const std::string json = ReadBytes(out);
+    EXPECT_NE(json.find("\"frames\":31,"), std::string::npos) << json;  // 0 .. 3.0 s
+    EXPECT_NE(json.find("\"encoded\":3,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"fps\":"), std::string::npos) << json;
+    EXPECT_TRUE(std::filesystem::exists(dir / "f" / "frame-000030.png"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "f" / "frame-000031.png"));
+    EXPECT_NE(std::system((base + " --threads 0 2>/dev/null").c_str()), 0);
+}
+
 }  // namespace
 }  // namespace cx

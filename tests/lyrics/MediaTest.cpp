@@ -6,6 +6,7 @@
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/MediaBlocks.h"
 #include "lyrics/Mp3Class.h"
+#include "lyrics/SongTail.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -205,4 +206,37 @@ TEST(Mp3Class, CorpusFilesReadOrFailCleanly) {
     }
 }
 
+}  // namespace cx
+
+namespace cx {
+namespace {
+
+// Songs are read from their end for the blocks: a block far longer than that
+// end still reads whole, and a large song's block is found from its end alone.
+TEST(MediaBlocks, BlocksAreFoundAtTheEndOfLargeSongsAndALongBlockReadsWhole) {
+    test::TempDir dir;
+    const auto song = dir / "long.mp3";
+    test::WriteBytes(song, test::MakeMp3(40) + std::string(kSongTailBytes + 4096, '\x55'));
+    ASSERT_TRUE(WriteLrsIntoMedia(Example(), song, Codepage::Cp1252));
+    LyricsModel m;
+    LoadLyricsResult r = LoadLyrics(song, m, {}, Codepage::Cp1252);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(m.UpperBound(), 5);
+
+    // Lyrics longer than the end that is read: the block starts before it.
+    PieceArray many;
+    std::string text;
+    for (int line = 0; line < 60000; ++line)
+        text += "[" + std::to_string(10 + line) + "]a long line of words to sing " +
+                std::to_string(line) + "\r\n";
+    ParseLrsTextForEditor(text, many);
+    ASSERT_GT(text.size(), kSongTailBytes);
+    ASSERT_TRUE(WriteLrsIntoMedia(many, song, Codepage::Cp1252));
+    r = LoadLyrics(song, m, {}, Codepage::Cp1252);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.source, LyricsSource::Lrs);
+    EXPECT_GT(m.UpperBound(), 1000);
+}
+
+}  // namespace
 }  // namespace cx

@@ -171,6 +171,37 @@ TEST(MidiSynth, TempoFactorScalesOutputAndZeroHoldsStill) {
     EXPECT_FALSE(still->Finished());
 }
 
+// The synth renders everything between two events in one go; the samples
+// must not depend on how the caller cuts the output into blocks.
+TEST(MidiSynth, SamplesDoNotDependOnTheCallersBlockSize) {
+    REQUIRE_SOUNDFONT();
+    TrackWriter t;
+    t.Program(0, 0, 0).Program(0, 1, 48).NoteOn(0, 0, 60).NoteOn(37, 1, 67);
+    t.Msg(29, 0xE0, 0, 70).Control(11, 1, 10, 20).NoteOff(101, 0, 60).NoteOn(3, 0, 64);
+    t.Control(53, 0, 7, 90).NoteOff(77, 1, 67).NoteOff(140, 0, 64).End(96);
+    const std::string song = Smf(0, 96, {t});
+    for (const double factor : {1.0, 1.37}) {
+        std::vector<std::vector<float>> outs;
+        for (const std::size_t block : {4096u, 64u, 7u}) {
+            std::string error;
+            SynthOptions o;
+            o.sampleRate = kRate;  // reverb and chorus on
+            auto s = MidiSynth::Create(song, SoundFont(), o, error);
+            ASSERT_TRUE(s) << error;
+            s->SetTempoFactor(factor);
+            std::vector<float> all, buf(2 * block);
+            for (std::size_t n = block; n == block;) {
+                n = s->Render(buf.data(), block);
+                all.insert(all.end(), buf.begin(), buf.begin() + 2 * n);
+            }
+            outs.push_back(std::move(all));
+        }
+        EXPECT_GT(Energy(outs[0]), 1.0);
+        EXPECT_EQ(outs[0], outs[1]) << "factor " << factor;
+        EXPECT_EQ(outs[0], outs[2]) << "factor " << factor;
+    }
+}
+
 // An engine clock that hears `lag` seconds less than was rendered.
 class LaggingClock : public AudioClock {
 public:

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QPushButton>
+#include <QSlider>
 #include <QToolButton>
 #include <chrono>
+#include <map>
 #include <cstdlib>
 #include <thread>
 
@@ -169,31 +172,110 @@ TEST(RecordingStories, ARecordingArmedWhileTheSongStandsStartsWithPlay) {
     EXPECT_FALSE(h.app->Voice().IsRecording());
 }
 
+// A card with a master line of 0..200 at 40 and a synthesizer line; no
+// microphone line.
+class OneCard final : public MixerDevice {
+public:
+    explicit OneCard(std::map<MixerControl, long>& values) : m_values(values) {}
+    bool Has(MixerControl c) const override { return m_values.count(c) > 0; }
+    long Min(MixerControl) const override { return 0; }
+    long Max(MixerControl c) const override { return IsMuteControl(c) ? 1 : 200; }
+    long Get(MixerControl c) const override { return m_values.at(c); }
+    void Set(MixerControl c, long v) override { m_values.at(c) = v; }
+
+private:
+    std::map<MixerControl, long>& m_values;
+};
+
+TEST(RecordingStories, TheMixerCommandShowsTheVoicePanelWhoseControlsReachTheCardAndTheSettings) {
+    std::map<MixerControl, long> card{{MixerControl::Volume, 40}, {MixerControl::Midi, 10}};
+    AppHarness h;
+    h.mixer = [&card] {
+        MixerBackend b;
+        b.names = [] { return std::vector<std::string>{"Card"}; };
+        b.open = [&card](int, std::string&) { return std::make_unique<OneCard>(card); };
+        return b;
+    };
+    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
+    EXPECT_EQ(h.app->VoicePanel(), nullptr);  // nothing asked of the card at start
+    ASSERT_TRUE(h.app->Run(Command::Mixer));
+    Equalizer* panel = h.app->VoicePanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(panel->MixerControlsEnabled());
+
+    auto* output = panel->findChild<QSlider*>("OutputVolume");
+    ASSERT_NE(output, nullptr);
+    EXPECT_EQ(output->value(), 20);
+    output->setValue(50);
+    EXPECT_EQ(card[MixerControl::Volume], 100);
+    EXPECT_FALSE(panel->findChild<QSlider*>("RecordLevel")->isEnabled());  // no such line
+
+    // The M key's switch and the panel's agree, and the player's button shows it.
+    ASSERT_TRUE(h.app->Run(Command::SwitchMicrophone));
+    panel->ReadEffects();
+    EXPECT_TRUE(panel->findChild<QPushButton*>("Microphone")->isChecked());
+    EXPECT_TRUE(h.app->PlayerWindow()->Button(11)->isChecked());
+    panel->findChild<QPushButton*>("Microphone")->click();
+    EXPECT_FALSE(h.app->Voice().MicrophoneOn());
+
+    // The voice volume thumb: heard at once and kept for the next start.
+    panel->SetVoiceThumb(62);
+    EXPECT_EQ(h.app->Media().Settings().voiceVolume, 48);
+    h.app->RequestClose();
+    QApplication::processEvents();
+    EXPECT_NE(h.StoredSettings().find("voice%20volume=62\n"), std::string::npos);
+}
+
 TEST(RecordingStories, TheVoicePanelWithoutASoundCardDisablesItsMixerControls) {
     AppHarness h;
     ASSERT_TRUE(h.Start());
-    ClsVolume noCard(MixerBackend{});
-    noCard.EnumMixer();
-    noCard.SetMixerSelect(0);
-    Equalizer panel(h.app->Voice(), h.app->Media(), noCard,
-                    [&h](const std::string& key) { return h.app->Tr(key); });
-    EXPECT_FALSE(panel.MixerControlsEnabled());
-    EXPECT_EQ(panel.findChild<QLabel*>("mixerNote")->text().toStdString(), h.app->Tr("NoMixer"));
+    ASSERT_TRUE(h.app->Run(Command::Mixer));
+    Equalizer* panel = h.app->VoicePanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->MixerControlsEnabled());
+    EXPECT_EQ(panel->findChild<QLabel*>("mixerNote")->text().toStdString(), h.app->Tr("NoMixer"));
 
-    panel.SetVoiceThumb(33);
+    panel->SetVoiceThumb(33);
     EXPECT_EQ(h.app->Media().Settings().voiceVolume, 95);
-    panel.SetVoiceThumb(91);
+    panel->SetVoiceThumb(91);
     EXPECT_EQ(h.app->Media().Settings().voiceVolume, 0);
-    panel.SetSynchro(kSynchroMax);
+    panel->SetSynchro(kSynchroMax);
     EXPECT_FLOAT_EQ(h.app->Media().Settings().voiceOffset, 1.0f);
-    panel.resetSynchro();
+    panel->resetSynchro();
     EXPECT_FLOAT_EQ(h.app->Media().Settings().voiceOffset, 0.0f);
 
     const unsigned char loud[4] = {0x10, 0x27, 0x10, 0x27};
     const unsigned char quiet[4] = {0, 0, 0, 0};
-    panel.Monitor(loud, 4);
-    panel.Monitor(quiet, 4);
-    EXPECT_EQ(panel.Meter().Left(), 9500);
+    panel->Monitor(loud, 4);
+    panel->Monitor(quiet, 4);
+    EXPECT_EQ(panel->Meter().Left(), 9500);
+}
+
+TEST(RecordingStories, ACdgSongIsRecordedAndItsVoicePlaysBackWithTheLampOn) {
+    const std::filesystem::path song = DemoDir() / "Mary Had a Little Lamb.wav";
+    if (!std::filesystem::exists(song)) GTEST_SKIP() << "no CD+G song in the demo";
+    AppHarness h;
+    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.app->Media().CdgMode());
+    VoiceDesk& voice = h.app->Voice();
+    h.app->Run(Command::SwitchMicrophone);
+    FeedMicrophone(h.Home() / "cdg.raw", MicrophoneFeed(7));
+    h.Advance(1.0);
+    ASSERT_TRUE(h.app->Run(Command::Record));
+    ASSERT_TRUE(voice.IsRecording()) << voice.LastMessageKey();
+    Sing();
+    ASSERT_TRUE(h.app->Run(Command::Record));
+    ASSERT_FALSE(voice.IsRecording());
+    EXPECT_EQ(voice.VoiceFileOfSong().stem(), song.stem());
+    EXPECT_TRUE(std::filesystem::is_regular_file(voice.VoiceFileOfSong()));
+
+    QToolButton* lamp = h.app->PlayerWindow()->Button(13);
+    ASSERT_TRUE(h.app->Run(Command::YourVoice));
+    EXPECT_TRUE(h.app->Media().VoicePlaybackOn());
+    EXPECT_TRUE(lamp->isChecked());
+    ASSERT_TRUE(h.app->Run(Command::YourVoice));
+    EXPECT_FALSE(lamp->isChecked());
 }
 
 }  // namespace

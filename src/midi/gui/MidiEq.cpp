@@ -168,6 +168,20 @@ void MidiEq::Open() {
     activateWindow();
 }
 
+void MidiEq::OpenVoicePanel() {
+    Open();
+    if (m_voicePanel) m_voicePanel->setFocus(Qt::OtherFocusReason);
+}
+
+void MidiEq::MakeVoicePanel() {
+    if (m_voicePanel || !m_services.makeVoicePanel) return;
+    m_voicePanel = m_services.makeVoicePanel(this);
+    if (!m_voicePanel) return;
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertWidget(column->indexOf(m_advance) + 1, m_voicePanel);
+    m_voicePanel->show();  // the window may be on screen already
+}
+
 void MidiEq::ResetThumbs() {
     m_controls.ResetThumbs();
     // The song is closing: its strips go with it.
@@ -352,6 +366,7 @@ void MidiEq::keyPressEvent(QKeyEvent* event) {
 }
 
 void MidiEq::showEvent(QShowEvent* event) {
+    MakeVoicePanel();
     Refresh();
     QWidget::showEvent(event);
 }

@@ -32,6 +32,9 @@ public:
         // The player holds words for the open song (for the information dialog).
         std::function<bool()> wordsLoaded;
         Codepage codepage = Codepage::Cp1252;
+        // The voice panel below the sound panel, made when the window is
+        // first shown: listing capture cards costs time the start has not.
+        std::function<QWidget*(QWidget* parent)> makeVoicePanel;
     };
 
     MidiEq(MediaControl& media, MidiPlayer& midi, Services services, QWidget* parent = nullptr);
@@ -42,6 +45,10 @@ public:
     bool Toggle();
     // Shows the window in front.
     void Open();
+    // Shows the window with the voice panel in view (the mixer command).
+    void OpenVoicePanel();
+    // Null until the window was first shown (or when there is none).
+    QWidget* VoicePanel() const { return m_voicePanel; }
 
     // The song is closing: both thumbs and their labels back to rest.
     void ResetThumbs();
@@ -94,6 +101,7 @@ private:
     int ShownProgram(int channel) const;
     void ChooseInstrument(int channel);
     void SetStatus(const std::string& error, const QString& done);
+    void MakeVoicePanel();
 
     SoundControls m_controls;
     Services m_services;
@@ -114,6 +122,7 @@ private:
     QPushButton* m_muteAll = nullptr;
     QPushButton* m_infoButton = nullptr;
     QLabel* m_status = nullptr;
+    QWidget* m_voicePanel = nullptr;
     QPointer<MIDIInfo> m_info;
     QTimer m_watch;  // the vocal remover's state while the window is shown
 };

@@ -1,8 +1,11 @@
 #include "midi/gui/MidiIcons.h"
 
+#include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <algorithm>
 #include <functional>
 
 namespace cx {
@@ -21,17 +24,53 @@ QPixmap Paint(int size, const QColor& colour, const Draw& draw) {
     return pm;
 }
 
-QIcon Build(const QColor& colour, const Draw& on, const Draw& off) {
-    QIcon icon;
-    const QColor dim = QColor::fromHsv(colour.hsvHue(), colour.hsvSaturation() / 3,
-                                       std::min(255, colour.value() / 2 + 110));
-    for (int size : {16, 24, 32, 48, 64}) {
-        icon.addPixmap(Paint(size, colour, on), QIcon::Normal, QIcon::On);
-        icon.addPixmap(Paint(size, colour, off), QIcon::Normal, QIcon::Off);
-        icon.addPixmap(Paint(size, dim, on), QIcon::Disabled, QIcon::On);
-        icon.addPixmap(Paint(size, dim, off), QIcon::Disabled, QIcon::Off);
+// Draws each form at the size and state asked for, when first asked: a
+// window with sixteen channel strips would otherwise paint hundreds of
+// pixmaps it may never show.
+class ShapeIconEngine final : public QIconEngine {
+public:
+    ShapeIconEngine(const QColor& colour, Draw on, Draw off)
+        : m_colour(colour),
+          m_dim(QColor::fromHsv(colour.hsvHue(), colour.hsvSaturation() / 3,
+                                std::min(255, colour.value() / 2 + 110))),
+          m_on(std::move(on)),
+          m_off(std::move(off)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap pm = pixmap(rect.size() * ratio, mode, state);
+        pm.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect, pm);
     }
-    return icon;
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        const int side = std::max(1, std::min(size.width(), size.height()));
+        const bool disabled = mode == QIcon::Disabled;
+        const quint64 key = (quint64(side) << 2) | (disabled ? 2u : 0u) | (state == QIcon::On ? 1u : 0u);
+        auto it = m_cache.find(key);
+        if (it == m_cache.end())
+            it = m_cache.insert(
+                key, Paint(side, disabled ? m_dim : m_colour, state == QIcon::On ? m_on : m_off));
+        return *it;
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::min(size.width(), size.height());
+        return {side, side};
+    }
+
+    QIconEngine* clone() const override { return new ShapeIconEngine(*this); }
+
+private:
+    QColor m_colour;
+    QColor m_dim;
+    Draw m_on;
+    Draw m_off;
+    QHash<quint64, QPixmap> m_cache;
+};
+
+QIcon Build(const QColor& colour, const Draw& on, const Draw& off) {
+    return QIcon(new ShapeIconEngine(colour, on, off));
 }
 
 QPen Stroke(const QColor& c, double width = 2.2) {

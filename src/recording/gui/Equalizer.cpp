@@ -19,6 +19,7 @@ namespace cx {
 namespace {
 
 constexpr int kMeterMs = 50;
+constexpr int kWatchMs = 250;
 constexpr int kMeterMax = 32767;
 // The meter's own capture: what the monitor shows needs no more.
 constexpr RecordFormat kMonitorFormat{2, 22050};
@@ -100,8 +101,11 @@ void Equalizer::Build() {
     m_voice = slider(Qt::Vertical, kVoiceThumbTop, kVoiceThumbBottom, "VoiceVolume");
     m_voice->setInvertedAppearance(true);
     m_voice->setInvertedControls(true);
-    connect(m_voice, &QSlider::valueChanged, this,
-            [this](int top) { m_media.SetVoiceVolume(VoiceVolumeFromThumb(top)); });
+    m_voice->setValue(m_desk.Settings().voiceThumb);
+    connect(m_voice, &QSlider::valueChanged, this, [this](int top) {
+        m_desk.Settings().voiceThumb = top;
+        m_media.SetVoiceVolume(VoiceVolumeFromThumb(top));
+    });
     m_synchro = slider(Qt::Horizontal, 0, kSynchroMax, "Synchronization");
     m_synchro->setValue(kSynchroRest);
     connect(m_synchro, &QSlider::valueChanged, this, [this](int p) { SetSynchro(p); });
@@ -137,6 +141,12 @@ void Equalizer::Build() {
     m_meterTimer->setInterval(kMeterMs);
     connect(m_meterTimer, &QTimer::timeout, this, &Equalizer::PollMeter);
     m_meterTimer->start();
+    m_watch = new QTimer(this);
+    m_watch->setInterval(kWatchMs);
+    connect(m_watch, &QTimer::timeout, this, [this] {
+        if (isVisible()) ReadEffects();
+    });
+    m_watch->start();
 }
 
 bool Equalizer::MixerControlsEnabled() const {
@@ -170,9 +180,20 @@ void Equalizer::ReadEffects() {
         const QSignalBlocker block(b);
         b->setChecked(m_media.VoiceEffects()[k].On);
     }
-    const QSignalBlocker block(m_micro);
-    m_micro->setChecked(m_desk.MicrophoneOn());
+    if (m_micro->isChecked() != m_desk.MicrophoneOn()) SetMicro(m_desk.MicrophoneOn());
     SetRemover(m_media.VocalCutOn());
+    ShowCard();
+}
+
+void Equalizer::ShowCard() {
+    const auto it = std::find(m_cards.begin(), m_cards.end(), m_desk.Settings().device);
+    const int index = it == m_cards.end() ? 0 : static_cast<int>(it - m_cards.begin()) + 1;
+    const QSignalBlocker block(m_card);
+    m_card->setCurrentIndex(index);
+}
+
+int Equalizer::RecordDevice() const {
+    return m_card->currentIndex() - 1;
 }
 
 void Equalizer::MuteMicro(bool value) {

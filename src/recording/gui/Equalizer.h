@@ -51,6 +51,8 @@ public:
     // Top of the voice volume thumb, 33..91 (stored as VoiceVolume).
     void SetVoiceThumb(int top);
     int VoiceThumb() const;
+    // The chosen card as the settings keep it: -1 the system's default, 0.. a card.
+    int RecordDevice() const;
     void SetSynchro(int position);
     const LevelMeter& Meter() const { return m_meter; }
     bool MixerControlsEnabled() const;
@@ -61,6 +63,7 @@ public:
 private:
     void Build();
     void changeVolume(int left, int right);
+    void ShowCard();
     QPushButton* Switch(const std::string& key);
 
     VoiceDesk& m_desk;
@@ -85,6 +88,7 @@ private:
     QLabel* m_note = nullptr;
     std::array<QPushButton*, 5> m_effects{};  // 1..4
     QTimer* m_meterTimer = nullptr;
+    QTimer* m_watch = nullptr;  // switches another window may have changed
 };
 
 }  // namespace cx

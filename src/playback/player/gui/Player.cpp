@@ -213,7 +213,7 @@ void Player::BuildUi() {
             buttons->addSpacing(em / 2);
         }
     }
-    for (int checkable : {6, 10, 12, 13}) m_buttons[checkable]->setCheckable(true);
+    for (int checkable : {6, 10, 11, 12, 13}) m_buttons[checkable]->setCheckable(true);
     buttons->addStretch(1);
     auto* menuButton = new QToolButton(this);
     menuButton->setIcon(PlayerIcon(Command::About, kIconColour));
@@ -460,7 +460,9 @@ void Player::RefreshSong() {
         if (!m_progress->isSliderDown()) m_progress->setValue(0);
     }
     m_buttons[6]->setChecked(m_control.Muted());
+    m_buttons[11]->setChecked(m_services.isMicrophoneOn && m_services.isMicrophoneOn());
     m_buttons[12]->setChecked(IsRecording());
+    m_buttons[13]->setChecked(m_services.isVoiceOn && m_services.isVoiceOn());
     if (m_userList)
         m_buttons[10]->setChecked(m_userList->isVisible() || (m_inTray && m_playlistShown));
 }

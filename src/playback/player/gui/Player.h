@@ -33,6 +33,9 @@ class UserList;
 struct PlayerServices {
     TranslateFn translate;
     std::function<bool()> isRecording;
+    // The microphone switch and the recorded voice beside the song (buttons 11 and 13).
+    std::function<bool()> isMicrophoneOn;
+    std::function<bool()> isVoiceOn;
     std::function<bool()> isEditorOpen;
     std::function<bool()> autoPlay;
     // Maps a lyrics or CD+G file to its song; MediaFileFor when empty.
