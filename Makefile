@@ -14,7 +14,8 @@ PACKAGES := g++ cmake ninja-build pkg-config \
     libtag1-dev libasound2-dev libzip-dev ccache dbus \
     dpkg-dev file desktop-file-utils appstream shared-mime-info \
     fonts-dejavu-core fontconfig \
-    libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth
+    libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth \
+    libglib2.0-bin
 
 # Only for make bench: the reference tools the side-by-side benchmarks time
 # themselves against (each is skipped when its tool is missing).
@@ -117,3 +118,12 @@ package-check: package
 
 clean:
 	rm -rf build build-test build-bench build-fuzz build-tsan
+
+# The release player on a generated 100-song playlist for MINUTES minutes,
+# driven at random over MPRIS; fails on a crash, a stall or memory growth.
+MINUTES ?= 10
+.PHONY: soak
+soak: deps build
+	cmake -S . -B build -DCX_SOAK=ON
+	cmake --build build -j $(JOBS) --target cx_make_soak_songs
+	tests/soak/soak.sh build $(MINUTES)

@@ -138,6 +138,9 @@ UserList* Application::PlaylistWindow() const {
 Lyric* Application::LyricWindow() const {
     return m_lyric;
 }
+MidiEq* Application::MidiWindow() const {
+    return m_midiEq;
+}
 CdgWindow* Application::GraphicsWindow() const {
     return m_cdg;
 }

@@ -106,6 +106,7 @@ public:
     Lyric* LyricWindow() const;
     CdgWindow* GraphicsWindow() const;
     Editor* EditorWindow() const;
+    MidiEq* MidiWindow() const;
     std::string Tr(const std::string& key) const;
 
 private:

@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "app/Application.h"
+#include "midi/gui/MidiEq.h"
 #include "playback/player/MediaTransport.h"
 #include "playback/player/gui/Player.h"
 
@@ -73,8 +74,8 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QVariantMap Metadata READ Metadata)
     Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
     Q_PROPERTY(qlonglong Position READ Position)
-    Q_PROPERTY(double MinimumRate READ Rate)
-    Q_PROPERTY(double MaximumRate READ Rate)
+    Q_PROPERTY(double MinimumRate READ MinimumRate)
+    Q_PROPERTY(double MaximumRate READ MaximumRate)
     Q_PROPERTY(bool CanGoNext READ CanGoNext)
     Q_PROPERTY(bool CanGoPrevious READ CanGoNext)
     Q_PROPERTY(bool CanPlay READ CanPlay)
@@ -85,8 +86,10 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
 public:
     PlayerAdaptor(QObject* parent, Mpris& mpris) : QDBusAbstractAdaptor(parent), m_mpris(mpris) {}
     QString PlaybackStatus() const { return m_mpris.PlaybackStatus(); }
-    double Rate() const { return 1.0; }
-    void SetRate(double) {}  // tempo has its own control; MPRIS rate stays 1
+    double Rate() const { return m_mpris.Rate(); }
+    void SetRate(double rate) { m_mpris.SetRate(rate); }
+    double MinimumRate() const { return m_mpris.MinimumRate(); }
+    double MaximumRate() const { return m_mpris.MaximumRate(); }
     QVariantMap Metadata() const { return m_mpris.Metadata(); }
     double Volume() const { return m_mpris.Volume(); }
     void SetVolume(double v) { m_mpris.SetVolume(v); }
@@ -140,11 +143,30 @@ private:
     Mpris& m_mpris;
 };
 
+class KeyAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.sonoferia.Cantabilex.Player")
+    Q_PROPERTY(int Transpose READ Transpose WRITE SetTranspose)
+    Q_PROPERTY(int MinimumTranspose READ MinimumTranspose)
+    Q_PROPERTY(int MaximumTranspose READ MaximumTranspose)
+
+public:
+    KeyAdaptor(QObject* parent, Mpris& mpris) : QDBusAbstractAdaptor(parent), m_mpris(mpris) {}
+    int Transpose() const { return m_mpris.Transpose(); }
+    void SetTranspose(int semitones) { m_mpris.SetTranspose(semitones); }
+    int MinimumTranspose() const { return m_mpris.MinimumTranspose(); }
+    int MaximumTranspose() const { return m_mpris.MaximumTranspose(); }
+
+private:
+    Mpris& m_mpris;
+};
+
 }  // namespace
 
 Mpris::Mpris(Application& app) : m_app(app) {
     new RootAdaptor(&m_root, *this);
     m_playerAdaptor = new PlayerAdaptor(&m_root, *this);
+    new KeyAdaptor(&m_root, *this);
     m_watch.setInterval(kWatchMs);
     connect(&m_watch, &QTimer::timeout, this, [this] { Announce(); });
 }
@@ -222,6 +244,56 @@ qlonglong Mpris::PositionMicroseconds() const {
     return std::llround(std::max(0.0, m_app.Transport().Position()) * kMicro);
 }
 
+double Mpris::Rate() const {
+    MidiEq* eq = m_app.MidiWindow();
+    return eq ? eq->Controls().TempoFactorAt(eq->Controls().TempoThumb()) : 1.0;
+}
+
+void Mpris::SetRate(double rate) {
+    // A rate of 0 is a pause, as the interface asks; other rates outside the
+    // range go to its nearest end.
+    if (rate == 0.0) {
+        if (PlaybackStatus() == QLatin1String("Playing")) m_app.Run(Command::Pause);
+        return;
+    }
+    MidiEq* eq = m_app.MidiWindow();
+    if (!eq || !std::isfinite(rate) || rate < 0) return;
+    eq->Controls().MoveTempo(eq->Controls().TempoThumbFor(rate));
+    eq->Refresh();
+}
+
+double Mpris::MinimumRate() const {
+    MidiEq* eq = m_app.MidiWindow();
+    return eq ? eq->Controls().MinTempoFactor() : 1.0;
+}
+
+double Mpris::MaximumRate() const {
+    MidiEq* eq = m_app.MidiWindow();
+    return eq ? eq->Controls().MaxTempoFactor() : 1.0;
+}
+
+int Mpris::Transpose() const {
+    MidiEq* eq = m_app.MidiWindow();
+    return eq ? eq->Controls().Semitones() : 0;
+}
+
+void Mpris::SetTranspose(int semitones) {
+    MidiEq* eq = m_app.MidiWindow();
+    if (!eq) return;
+    eq->Controls().MoveTranspose(eq->Controls().TransposeThumbFor(semitones));
+    eq->Refresh();
+}
+
+int Mpris::MinimumTranspose() const {
+    MidiEq* eq = m_app.MidiWindow();
+    return eq ? eq->Controls().MinSemitones() : 0;
+}
+
+int Mpris::MaximumTranspose() const {
+    MidiEq* eq = m_app.MidiWindow();
+    return eq ? eq->Controls().MaxSemitones() : 0;
+}
+
 double Mpris::Volume() const {
     const Player* p = m_app.PlayerWindow();
     return p ? p->GetVolume() / 100.0 : 0.0;
@@ -238,16 +310,28 @@ void Mpris::Announce() {
     now.insert(QStringLiteral("Metadata"), Metadata());
     now.insert(QStringLiteral("Volume"), Volume());
     now.insert(QStringLiteral("CanSeek"), HasSong());
+    now.insert(QStringLiteral("Rate"), Rate());
+    now.insert(QStringLiteral("MinimumRate"), MinimumRate());
+    now.insert(QStringLiteral("MaximumRate"), MaximumRate());
+    AnnounceChanges(kPlayerInterface, now, m_announced);
+    QVariantMap key;
+    key.insert(QStringLiteral("Transpose"), Transpose());
+    key.insert(QStringLiteral("MinimumTranspose"), MinimumTranspose());
+    key.insert(QStringLiteral("MaximumTranspose"), MaximumTranspose());
+    AnnounceChanges(QString::fromLatin1(kCantabilexInterface), key, m_announcedKey);
+}
+
+void Mpris::AnnounceChanges(const QString& interface, const QVariantMap& now, QVariantMap& before) {
     QVariantMap changed;
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
-        if (m_announced.value(it.key()) != it.value()) changed.insert(it.key(), it.value());
+        if (before.value(it.key()) != it.value()) changed.insert(it.key(), it.value());
     }
-    m_announced = now;
+    before = now;
     if (changed.isEmpty()) return;
     QDBusMessage signal = QDBusMessage::createSignal(
         QString::fromLatin1(kMprisPath), QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("PropertiesChanged"));
-    signal << kPlayerInterface << changed << QStringList();
+    signal << interface << changed << QStringList();
     QDBusConnection::sessionBus().send(signal);
 }
 

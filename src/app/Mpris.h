@@ -15,6 +15,9 @@ class Application;
 
 inline constexpr char kMprisService[] = "org.mpris.MediaPlayer2.cantabilex";
 inline constexpr char kMprisPath[] = "/org/mpris/MediaPlayer2";
+// The player's own interface on the same object, for what MPRIS has no
+// property for (the key change).
+inline constexpr char kCantabilexInterface[] = "org.sonoferia.Cantabilex.Player";
 
 class Mpris : public QObject {
 public:
@@ -32,6 +35,16 @@ public:
     double Volume() const;
     void SetVolume(double volume);
     bool HasSong() const;
+    // Tempo as a playback rate (1 = as written) and the key change in
+    // semitones, both through the MIDI window's thumbs, so the window shows them.
+    double Rate() const;
+    void SetRate(double rate);
+    double MinimumRate() const;
+    double MaximumRate() const;
+    int Transpose() const;
+    void SetTranspose(int semitones);
+    int MinimumTranspose() const;
+    int MaximumTranspose() const;
 
     // Announces the properties that changed since the last look.
     void Announce();
@@ -41,6 +54,7 @@ public:
 private:
     explicit Mpris(Application& app);
     QString TrackId() const;
+    void AnnounceChanges(const QString& interface, const QVariantMap& now, QVariantMap& before);
 
     Application& m_app;
     QObject m_root;  // the object registered at kMprisPath; owns the adaptors
@@ -48,6 +62,7 @@ private:
     QString m_service;
     QTimer m_watch;
     QVariantMap m_announced;
+    QVariantMap m_announcedKey;
 };
 
 }  // namespace cx

@@ -82,6 +82,60 @@ void SoundControls::SongOpened() {
     m_media.OnTempoThumb(m_tempo);
 }
 
+double SoundControls::TempoFactorAt(int position) const {
+    if (MidiSong()) return MidiTempoFactor(position);
+    return 1.0 + TempoFromThumb(position) / 100.0;
+}
+
+int SoundControls::SemitonesAt(int position) const {
+    if (MidiSong()) return TransposeSemitones(ClampThumb(position) - kThumbRest);
+    return PitchFromThumb(position);
+}
+
+namespace {
+
+// The position in kThumbMin..kThumbMax whose value is nearest `wanted`;
+// walking outwards from rest makes the first of equals the one nearest it.
+template <class ValueAt>
+int NearestThumb(double wanted, ValueAt valueAt) {
+    int best = kThumbRest;
+    double bestGap = std::abs(valueAt(kThumbRest) - wanted);
+    for (int step = 1; step <= kThumbMax - kThumbRest || step <= kThumbRest - kThumbMin; ++step) {
+        for (int p : {kThumbRest + step, kThumbRest - step}) {
+            if (p < kThumbMin || p > kThumbMax) continue;
+            const double value = valueAt(p);
+            if (std::isnan(value)) continue;
+            const double gap = std::abs(value - wanted);
+            if (gap < bestGap) {
+                best = p;
+                bestGap = gap;
+            }
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+int SoundControls::TempoThumbFor(double factor) const {
+    return NearestThumb(factor, [this](int p) {
+        const double f = TempoFactorAt(p);
+        return f > 0 ? f : std::nan("");
+    });
+}
+
+int SoundControls::TransposeThumbFor(int semitones) const {
+    return NearestThumb(semitones, [this](int p) { return double(SemitonesAt(p)); });
+}
+
+double SoundControls::MinTempoFactor() const {
+    return TempoFactorAt(TempoThumbFor(0.0));
+}
+
+double SoundControls::MaxTempoFactor() const {
+    return TempoFactorAt(kThumbMax);
+}
+
 void SoundControls::MoveBass(int y) {
     m_bass = std::clamp(y, kEqThumbTop, kEqThumbBottom);
     m_media.OnBassThumb(m_bass);

@@ -61,6 +61,20 @@ public:
     // A song was opened: the key thumb shows a MIDI song's stored transposition.
     void SongOpened();
 
+    // What a thumb position gives the open song, and back, for remote
+    // controls that speak in factors and semitones. A position is found as
+    // the nearest value, ties going to the position nearer rest; the MIDI
+    // tempo thumb's still end (factor 0) is never chosen.
+    double TempoFactorAt(int position) const;
+    int SemitonesAt(int position) const;
+    int TempoThumbFor(double factor) const;
+    int TransposeThumbFor(int semitones) const;
+    // The smallest and largest factor (above 0) and key change on offer.
+    double MinTempoFactor() const;
+    double MaxTempoFactor() const;
+    int MinSemitones() const { return SemitonesAt(kThumbMin); }
+    int MaxSemitones() const { return SemitonesAt(kThumbMax); }
+
     // Bass and treble thumbs (30..88) and what they give.
     void MoveBass(int y);
     void MoveTreble(int y);

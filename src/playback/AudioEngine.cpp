@@ -614,6 +614,11 @@ void AudioEngine::RenderChannel(Channel& c, float* out, std::size_t frames) {
         c.lastRightGain = right;
         done += want;
         if (n < want) {
+            // Through the stretcher the position is counted from output
+            // frames and can stop a few frames short of the source's end;
+            // the player ends a song when the position reaches its length.
+            const std::int64_t length = c.source->LengthFrames();
+            if (length > 0) c.position = std::max(c.position, static_cast<double>(length));
             c.ended.store(true);
             break;
         }

@@ -8,6 +8,7 @@
 #include <QDBusInterface>
 #include <QDBusObjectPath>
 #include <QDBusReply>
+#include <QDBusVariant>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -20,6 +21,7 @@ namespace {
 const QString kService = QStringLiteral("org.mpris.MediaPlayer2.cantabilex");
 const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
+const QString kKey = QStringLiteral("org.sonoferia.Cantabilex.Player");
 
 QCoreApplication& App() {
     static int argc = 1;
@@ -51,27 +53,43 @@ bool WaitFor(Pred pred, int ms = 15000) {
     return pred();
 }
 
+// The real player on the demo playlist with a scratch home and runtime folder.
+struct DemoPlayer {
+    // False when it did not come onto the bus.
+    bool Start() {
+        const auto runtime = dir / "run";
+        std::filesystem::create_directories(runtime);
+        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.string()));
+        env.insert("XDG_DATA_HOME", QString::fromStdString((dir / "data").string()));
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("SDL_AUDIODRIVER", "dummy");
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(CX_PLAYER, {QString(CX_BINARY_DIR) + "/demo/demo.m3u"});
+        if (!process.waitForStarted()) return false;
+        auto* bus = QDBusConnection::sessionBus().interface();
+        return WaitFor([&] { return bus->isServiceRegistered(kService).value(); }, 30000);
+    }
+    // Quits over the bus; the exit code (-1 when it did not end).
+    int Quit() {
+        QDBusInterface root(kService, kPath, QStringLiteral("org.mpris.MediaPlayer2"));
+        root.call("Quit");
+        if (!process.waitForFinished(30000)) return -1;
+        return process.exitCode();
+    }
+
+    test::TempDir dir;
+    QProcess process;
+};
+
 TEST(Mpris, TheDemoIsPlayedSoughtSkippedAndQuitOverTheBus) {
     App();
     if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "no session bus";
-    test::TempDir dir;
-    const auto runtime = dir / "run";
-    std::filesystem::create_directories(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.string()));
-    env.insert("XDG_DATA_HOME", QString::fromStdString((dir / "data").string()));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("SDL_AUDIODRIVER", "dummy");
-    QProcess player;
-    player.setProcessEnvironment(env);
-    player.setProcessChannelMode(QProcess::ForwardedChannels);
-    player.start(CX_PLAYER, {QString(CX_BINARY_DIR) + "/demo/demo.m3u"});
-    ASSERT_TRUE(player.waitForStarted());
-
-    auto* bus = QDBusConnection::sessionBus().interface();
-    ASSERT_TRUE(WaitFor([&] { return bus->isServiceRegistered(kService).value(); }, 30000));
+    DemoPlayer player;
+    ASSERT_TRUE(player.Start());
     QDBusInterface mpris(kService, kPath, kPlayer);
 
     // The playlist starts with its first song.
@@ -98,12 +116,75 @@ TEST(Mpris, TheDemoIsPlayedSoughtSkippedAndQuitOverTheBus) {
                Property("PlaybackStatus").toString() == "Playing";
     }));
 
-    QDBusInterface root(kService, kPath, QStringLiteral("org.mpris.MediaPlayer2"));
-    root.call("Quit");
-    ASSERT_TRUE(player.waitForFinished(30000));
-    EXPECT_EQ(player.exitCode(), 0);
-    EXPECT_NE(test::ReadBytes(dir / "config/Sonoferia/Cantabilex.conf").find("player%20position"),
-              std::string::npos);
+    EXPECT_EQ(player.Quit(), 0);
+    EXPECT_NE(
+        test::ReadBytes(player.dir / "config/Sonoferia/Cantabilex.conf").find("player%20position"),
+        std::string::npos);
+}
+
+bool SetProperty(const QString& interface, const QString& name, const QVariant& value) {
+    QDBusInterface props(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"));
+    const QDBusMessage reply = props.call(QStringLiteral("Set"), interface, name,
+                                          QVariant::fromValue(QDBusVariant(value)));
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+QVariant KeyProperty(const QString& name) {
+    QDBusInterface props(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"));
+    QDBusReply<QVariant> reply = props.call(QStringLiteral("Get"), kKey, name);
+    return reply.isValid() ? reply.value() : QVariant();
+}
+
+// Tempo through the Rate property and the key through the player's own
+// interface, in the range each kind of song offers.
+TEST(Mpris, RateAndTransposeMoveTheSongsTempoAndKeyWithinItsRange) {
+    App();
+    if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "no session bus";
+    DemoPlayer player;
+    ASSERT_TRUE(player.Start());
+    ASSERT_TRUE(WaitFor([] { return Property("PlaybackStatus").toString() == "Playing"; }));
+    ASSERT_TRUE(Metadata().value("xesam:url").toString().endsWith(".wav"));
+
+    // An audio song: -30 % to +30 %, six semitones either way.
+    EXPECT_DOUBLE_EQ(Property("Rate").toDouble(), 1.0);
+    EXPECT_DOUBLE_EQ(Property("MinimumRate").toDouble(), 0.7);
+    EXPECT_DOUBLE_EQ(Property("MaximumRate").toDouble(), 1.3);
+    EXPECT_TRUE(SetProperty(kPlayer, "Rate", 1.2));
+    EXPECT_DOUBLE_EQ(Property("Rate").toDouble(), 1.2);
+    EXPECT_TRUE(SetProperty(kPlayer, "Rate", 4.0));
+    EXPECT_DOUBLE_EQ(Property("Rate").toDouble(), 1.3);
+
+    EXPECT_EQ(KeyProperty("MinimumTranspose").toInt(), -6);
+    EXPECT_EQ(KeyProperty("MaximumTranspose").toInt(), 6);
+    EXPECT_TRUE(SetProperty(kKey, "Transpose", 3));
+    EXPECT_EQ(KeyProperty("Transpose").toInt(), 3);
+    EXPECT_TRUE(SetProperty(kKey, "Transpose", -40));
+    EXPECT_EQ(KeyProperty("Transpose").toInt(), -6);
+
+    // A rate of 0 is a pause.
+    EXPECT_TRUE(SetProperty(kPlayer, "Rate", 0.0));
+    EXPECT_TRUE(WaitFor([] { return Property("PlaybackStatus").toString() == "Paused"; }));
+    EXPECT_DOUBLE_EQ(Property("Rate").toDouble(), 1.3);
+
+    // The next song starts at its own tempo and key.
+    QDBusInterface mpris(kService, kPath, kPlayer);
+    mpris.call("Next");
+    ASSERT_TRUE(WaitFor([] { return Metadata().value("xesam:url").toString().endsWith(".flac"); }));
+    EXPECT_DOUBLE_EQ(Property("Rate").toDouble(), 1.0);
+    EXPECT_EQ(KeyProperty("Transpose").toInt(), 0);
+
+    // A MIDI song: up to twice as fast, ten semitones either way.
+    mpris.call("Next");
+    ASSERT_TRUE(WaitFor([] { return Metadata().value("xesam:url").toString().endsWith(".kar"); }));
+    EXPECT_DOUBLE_EQ(Property("MaximumRate").toDouble(), 2.0);
+    EXPECT_GT(Property("MinimumRate").toDouble(), 0.0);
+    EXPECT_TRUE(SetProperty(kPlayer, "Rate", 1.5));
+    EXPECT_NEAR(Property("Rate").toDouble(), 1.5, 1.0 / 30 + 1e-9);
+    EXPECT_EQ(KeyProperty("MaximumTranspose").toInt(), 10);
+    EXPECT_TRUE(SetProperty(kKey, "Transpose", 7));
+    EXPECT_EQ(KeyProperty("Transpose").toInt(), 7);
+
+    EXPECT_EQ(player.Quit(), 0);
 }
 
 }  // namespace

@@ -247,6 +247,43 @@ TEST(SoundControls, KeyAndTempoThumbsActOnAnAudioSong) {
     EXPECT_NEAR(r.media.PositionSeconds() - before, 1.2, 0.03);
 }
 
+// Remote controls speak in tempo factors and semitones; each kind of song
+// offers its own range, and a value is met by the nearest thumb position.
+TEST(SoundControls, FactorsAndSemitonesFindTheirThumbsForEitherKindOfSong) {
+    Rig a;  // no song open: the audio song's scales
+    EXPECT_DOUBLE_EQ(a.controls.MinTempoFactor(), 0.7);
+    EXPECT_DOUBLE_EQ(a.controls.MaxTempoFactor(), 1.3);
+    EXPECT_EQ(a.controls.TempoThumbFor(1.0), kThumbRest);
+    EXPECT_EQ(a.controls.TempoThumbFor(1.2), kThumbRest + 21);  // the first giving 20 %
+    EXPECT_EQ(a.controls.TempoThumbFor(9.0), kThumbMax);
+    EXPECT_EQ(a.controls.TempoThumbFor(0.01), kThumbMin);
+    EXPECT_EQ(a.controls.MinSemitones(), -6);
+    EXPECT_EQ(a.controls.MaxSemitones(), 6);
+    for (int s = -6; s <= 6; ++s)
+        EXPECT_EQ(a.controls.SemitonesAt(a.controls.TransposeThumbFor(s)), s) << s;
+    EXPECT_EQ(a.controls.TransposeThumbFor(0), kThumbRest);
+    EXPECT_EQ(a.controls.TransposeThumbFor(40), kThumbMax);
+
+    REQUIRE_SOUNDFONT();
+    Rig m;
+    m.Open(m.Kar());
+    ASSERT_TRUE(m.controls.MidiSong());
+    // The MIDI tempo thumb's left end holds the song still; that is a
+    // pause, never a rate.
+    EXPECT_NEAR(m.controls.MinTempoFactor(), 1.0 / 15.0, 1e-9);
+    EXPECT_DOUBLE_EQ(m.controls.MaxTempoFactor(), 2.0);
+    EXPECT_GT(m.controls.TempoFactorAt(m.controls.TempoThumbFor(0.0)), 0.0);
+    EXPECT_EQ(m.controls.TempoThumbFor(1.0), kThumbRest);
+    m.controls.MoveTempo(m.controls.TempoThumbFor(1.5));
+    EXPECT_NEAR(m.midi.Source()->TempoFactor(), 1.5, 1.0 / 30.0 + 1e-9);
+    EXPECT_EQ(m.controls.MinSemitones(), -10);
+    EXPECT_EQ(m.controls.MaxSemitones(), 10);
+    for (int s = -10; s <= 10; ++s)
+        EXPECT_EQ(m.controls.SemitonesAt(m.controls.TransposeThumbFor(s)), s) << s;
+    m.controls.MoveTranspose(m.controls.TransposeThumbFor(-3));
+    EXPECT_EQ(m.controls.Semitones(), -3);
+}
+
 TEST(SoundControls, BassTrebleAndBalanceReachTheAudioSongAndTheResetsAreHeard) {
     Rig r;
     const auto path = r.dir / "sine.wav";
