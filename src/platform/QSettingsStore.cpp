@@ -1,10 +1,17 @@
 #include "platform/QSettingsStore.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QStringList>
 
 namespace cx {
 namespace {
+
+// An empty lock file this old is not being filled any more.
+constexpr int kEmptyLockSeconds = 2;
 
 bool IsSettingsKey(std::string_view key) {
     if (key.size() != kSettingsKey.size()) return false;
@@ -36,6 +43,27 @@ QSettingsStore::QSettingsStore(const std::string& iniPath)
     : m_settings(
           std::make_unique<QSettings>(QString::fromStdString(iniPath), QSettings::IniFormat)) {}
 
+// QSettings guards its file with "<file>.lock"; clearing a stale one, Qt
+// takes "<file>.lock.rmlock" for the moment. A program killed in either
+// moment leaves the file behind: for good (the second), or for Qt's 30 s of
+// waiting when it had not yet written its process number into it. Locking
+// them ourselves clears them when their owner is dead and leaves them alone
+// when another program holds them.
+void QSettingsStore::RemoveStaleLocks() {
+    const QString file = QString::fromStdString(FilePath());
+    for (const QString& path : {file + QStringLiteral(".lock.rmlock"), file + QStringLiteral(".lock")}) {
+        const QFileInfo info(path);
+        if (!info.exists()) continue;
+        // Empty and not new: its owner died between creating and filling it.
+        if (info.size() == 0 && info.lastModified().secsTo(QDateTime::currentDateTime()) >= kEmptyLockSeconds) {
+            QFile::remove(path);
+            continue;
+        }
+        QLockFile stale(path);
+        if (stale.tryLock(0)) stale.unlock();
+    }
+}
+
 QSettingsStore::~QSettingsStore() {
     Sync();
 }
@@ -57,6 +85,7 @@ void QSettingsStore::Write(std::string_view key, std::string_view valueName,
 }
 
 std::string QSettingsStore::Sync() {
+    RemoveStaleLocks();
     m_settings->sync();
     switch (m_settings->status()) {
         case QSettings::NoError:

@@ -37,6 +37,8 @@ public:
     std::string FilePath() const;
 
 private:
+    void RemoveStaleLocks();
+
     std::unique_ptr<QSettings> m_settings;
 };
 
