@@ -92,7 +92,10 @@ std::string Translator::LookupLanguageKey(std::string_view key) const {
     const std::string_view line = std::string_view(m_text).substr(
         lineStart, lineEnd == std::string::npos ? std::string::npos : lineEnd - lineStart);
     // The first "->" of the line, which may lie inside a key that holds one.
-    return std::string(line.substr(line.find(kKeyMark) + kKeyMark.size()));
+    // A key holding a line break finds a line without it.
+    const size_t mark = line.find(kKeyMark);
+    if (mark == std::string_view::npos) return {};
+    return std::string(line.substr(mark + kKeyMark.size()));
 }
 
 bool Translator::HasKey(std::string_view key) const {
