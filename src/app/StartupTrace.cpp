@@ -1,11 +1,12 @@
 #include "app/StartupTrace.h"
 
-#include <QEvent>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "app/FirstFrame.h"
 
 namespace cx {
 namespace {
@@ -33,9 +34,16 @@ void StartupTrace::Mark(const char* phase) {
 
 void StartupTrace::WatchFirstFrame(QWidget* window, std::function<void()> quit) {
     if (!m_active || !window) return;
-    m_window = window;
     m_quitFn = std::move(quit);
-    window->installEventFilter(this);
+    FirstFrame::Then(
+        window,
+        [this] {
+            if (m_framed) return;
+            m_framed = true;
+            Mark("first frame");
+            QuitWhenDone();
+        },
+        2 * kGiveUpMs);  // an unpainted window is reported by the give-up below
     QTimer::singleShot(kGiveUpMs, this, [this] {
         m_framed = true;
         m_awaitSound = false;
@@ -56,19 +64,6 @@ void StartupTrace::WatchFirstSound(std::function<bool()> heard) {
         QuitWhenDone();
     });
     poll->start();
-}
-
-bool StartupTrace::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_window && event->type() == QEvent::Paint && !m_framed) {
-        m_window->removeEventFilter(this);
-        // After this paint has reached the window, not before.
-        QTimer::singleShot(0, this, [this] {
-            m_framed = true;
-            Mark("first frame");
-            QuitWhenDone();
-        });
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void StartupTrace::QuitWhenDone() {

@@ -7,7 +7,6 @@
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QPointer>
 #include <functional>
 
 class QWidget;
@@ -27,9 +26,6 @@ public:
     // `heard` is polled until it says the song's first samples went out.
     void WatchFirstSound(std::function<bool()> heard);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void QuitWhenDone();
 
@@ -39,7 +35,6 @@ private:
     bool m_awaitSound = false;
     QElapsedTimer m_clock;
     qint64 m_previousUs = 0;
-    QPointer<QWidget> m_window;
     std::function<void()> m_quitFn;
 };
 
