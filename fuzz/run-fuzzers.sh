@@ -77,7 +77,7 @@ for name in "${targets[@]}"; do
     dirs=("$work" "$build/seeds/$name" "$regress")
     [ -d "$here/seeds/$name" ] && dirs+=("$here/seeds/$name")
     [ -d "$build/shared-seeds/$name" ] && dirs+=("$build/shared-seeds/$name")
-    log=$build/logs/$name.log
+    log=$build/logs/$name${FUZZ_LOG_SUFFIX:-}.log
     mkdir -p "$build/logs"
     echo "== $name for $seconds s"
     nice -n 15 "$bin" "${args[@]}" "${dirs[@]}" >"$log" 2>&1

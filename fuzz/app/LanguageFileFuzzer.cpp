@@ -12,7 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (bytes.empty()) return 0;
     const size_t keyLength = std::min<size_t>(static_cast<unsigned char>(bytes[0]), size - 1);
     const std::string_view key = bytes.substr(1, keyLength);
-    cx::Translator translator;
+    // Copied from one made at start: making one loads the built-in English
+    // text, which would cost more than the input under test.
+    static const cx::Translator kFresh;
+    cx::Translator translator = kFresh;
     translator.LoadText(cx::DecodeCodepage(bytes.substr(1 + keyLength), cx::Codepage::Cp1252));
     const std::string raw = translator.LookupLanguageKey(key);
     const std::string caption = translator.Translate(key);

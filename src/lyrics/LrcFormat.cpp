@@ -101,9 +101,14 @@ std::string Pad2(long long v) {
     return buf;
 }
 
+// The longest time a tag holds ("999:59.99"); later times are written as it,
+// so that what is written always reads back.
+constexpr long long kLongestTagHundredths = (999LL * 60 + 59) * 100 + 99;
+
 // mm:ss.hh with the hundredths cut, not rounded.
 std::string ExtendedTime(double t) {
-    const long long micro = std::llround(std::max(0.0, std::min(t, 1e9)) * 1e6);
+    const double longest = static_cast<double>(kLongestTagHundredths) / 100.0;
+    const long long micro = std::llround(std::clamp(t, 0.0, longest) * 1e6);
     const long long hundredths = micro / 10000;
     return Pad2(hundredths / 6000) + ":" + Pad2((hundredths / 100) % 60) + "." +
            Pad2(hundredths % 100);
@@ -111,7 +116,9 @@ std::string ExtendedTime(double t) {
 
 // mm:ss with the seconds rounded half to even.
 std::string PlainTime(double t) {
-    const long long s = static_cast<long long>(std::nearbyint(std::max(0.0, std::min(t, 1e9))));
+    const long long longest = kLongestTagHundredths / 100;
+    const long long s = std::min(
+        longest, static_cast<long long>(std::nearbyint(std::clamp(t, 0.0, 1e9))));
     return Pad2(s / 60) + ":" + Pad2(s % 60);
 }
 

@@ -19,6 +19,11 @@ TEST(LrcFormat, TimeTagsAcceptExactlyFourPatterns) {
     // What the writer makes of the longest time the reader takes reads back.
     EXPECT_DOUBLE_EQ(LrcTimeToSeconds("99:74.99"), 6014.99);
     EXPECT_DOUBLE_EQ(LrcTimeToSeconds("100:14.99"), 6014.99);
+    // Times past the longest tag are written as it, in both flavours.
+    PieceArray late;
+    ASSERT_TRUE(ParseLrcText("[999:73.99]late\r\n", late));
+    EXPECT_EQ(ExportLrc(late, LrcFlavour::Extended).substr(0, 15), "[999:59.99]late");
+    EXPECT_EQ(ExportLrc(late, LrcFlavour::Plain).substr(0, 12), "[999:59]late");
 }
 
 TEST(LrcFormat, LineFormsRepeatsWordTagsAndStableSort) {
