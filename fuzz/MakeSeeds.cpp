@@ -20,6 +20,7 @@
 #include "lyrics/Lyrics3.h"
 #include "midi/MidiSettingsBlock.h"
 #include "playlist/PlaylistFile.h"
+#include "recording/VoiceFile.h"
 #include "tests/cdg/CdgTestPackets.h"
 #include "tests/lyrics/MediaFixtures.h"
 #include "tests/midi/SmfWriter.h"
@@ -250,6 +251,22 @@ void AppSeeds() {
     }
 }
 
+// Four bytes choose the take (stereo 22050 Hz from frame 300, 40 frames);
+// the voice file follows.
+void VoiceSeeds() {
+    const std::string take22k("\x02\x2c\x01\x28", 4);
+    RecordFormat stereo;
+    const std::string voice = BuildVoiceFile(stereo, 0.02, 0.005, std::string(64, '\x40')).bytes;
+    Put("fuzz_voice_file", "voice.wav", take22k + voice);
+    Put("fuzz_voice_file", "voice-with-list.wav",
+        take22k + voice + std::string("LIST\x05\x00\x00\x00INFOx\x00", 14));
+    RecordFormat mono;
+    mono.channels = 1;
+    Put("fuzz_voice_file", "mono-voice.wav",
+        take22k + BuildVoiceFile(mono, 0.01, 0, std::string(32, '\x20')).bytes);
+    Put("fuzz_voice_file", "song-wav.wav", take22k + MakeWav(64));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -263,6 +280,7 @@ int main(int argc, char** argv) {
     PlaylistSeeds();
     CdgSeeds();
     AppSeeds();
+    VoiceSeeds();
     std::cout << "wrote " << g_written << " seeds under " << g_out.string() << "\n";
     return 0;
 }
