@@ -74,7 +74,8 @@ for name in "${targets[@]}"; do
           -artifact_prefix="$regress/")
     [ -f "$here/dict/$name.dict" ] && args+=(-dict="$here/dict/$name.dict")
     [ -n "${FUZZ_RUNS:-}" ] && args+=(-runs="$FUZZ_RUNS")
-    dirs=("$work" "$build/seeds/$name" "$regress")
+    dirs=("$work" "$regress")
+    [ -d "$build/seeds/$name" ] && dirs+=("$build/seeds/$name")
     [ -d "$here/seeds/$name" ] && dirs+=("$here/seeds/$name")
     [ -d "$build/shared-seeds/$name" ] && dirs+=("$build/shared-seeds/$name")
     log=$build/logs/$name${FUZZ_LOG_SUFFIX:-}.log
