@@ -13,6 +13,7 @@
 #include <QProcessEnvironment>
 #include <QThread>
 
+#include "support/PlayerEnvironment.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -57,15 +58,7 @@ bool WaitFor(Pred pred, int ms = 15000) {
 struct DemoPlayer {
     // False when it did not come onto the bus.
     bool Start() {
-        const auto runtime = dir / "run";
-        std::filesystem::create_directories(runtime);
-        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.string()));
-        env.insert("XDG_DATA_HOME", QString::fromStdString((dir / "data").string()));
-        env.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("SDL_AUDIODRIVER", "dummy");
+        QProcessEnvironment env = test::ScratchPlayerEnvironment(dir.Path());
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.start(CX_PLAYER, {QString(CX_BINARY_DIR) + "/demo/demo.m3u"});

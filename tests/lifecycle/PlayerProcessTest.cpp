@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include "support/PlayerEnvironment.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -15,15 +16,7 @@ namespace {
 class PlayerProcess {
 public:
     PlayerProcess() {
-        const auto runtime = m_dir / "run";
-        std::filesystem::create_directories(runtime);
-        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.string()));
-        m_env.insert("XDG_DATA_HOME", QString::fromStdString((m_dir / "data").string()));
-        m_env.insert("XDG_CONFIG_HOME", QString::fromStdString((m_dir / "config").string()));
-        m_env.insert("QT_QPA_PLATFORM", "offscreen");
-        m_env.insert("SDL_AUDIODRIVER", "dummy");
+        m_env = test::ScratchPlayerEnvironment(m_dir.Path());
         m_process.setProcessEnvironment(m_env);
     }
     ~PlayerProcess() {

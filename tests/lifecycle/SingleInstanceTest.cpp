@@ -2,6 +2,7 @@
 #include <QProcessEnvironment>
 #include <csignal>
 
+#include "support/PlayerEnvironment.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -51,15 +52,8 @@ TEST(SingleInstance, StaleSocketOfACrashedPlayerDoesNotBlockANewStart) {
 
 TEST(SingleInstance, RealPlayerReceivesAFileFromASecondStart) {
     test::TempDir dir;
+    const QProcessEnvironment env = test::ScratchPlayerEnvironment(dir.Path());
     const auto runtime = dir / "run";
-    std::filesystem::create_directories(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.string()));
-    env.insert("XDG_DATA_HOME", QString::fromStdString((dir / "data").string()));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("SDL_AUDIODRIVER", "dummy");
 
     QProcess first;
     first.setProcessEnvironment(env);
