@@ -137,7 +137,10 @@ void Application::OpenPreferences(int tab) {
 }
 
 void Application::ApplyPreferences(const ThemeClass& settings, const PreferenceExtras& extras) {
+    // Another device, or any choice while none plays, is tried at once.
+    const bool newDevice = settings.AudioDevice != m_settings.AudioDevice || m_silent;
     m_settings = settings;
+    if (newDevice) OpenOutput(m_settings.AudioDevice);
     // Read by their own parts when needed (the next MIDI song, the next start).
     WritePreferenceExtras(m_store, extras);
     if (m_lyric) {

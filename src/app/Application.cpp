@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -10,13 +11,13 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/AudioCheck.h"
 #include "app/ErrorReport.h"
 #include "app/FirstFrame.h"
 #include "app/HelpPage.h"
 #include "app/Mpris.h"
 #include "app/PlaylistLookSettings.h"
 #include "app/SingleInstance.h"
+#include "app/SoundOutput.h"
 #include "cdg/CdgTransport.h"
 #include "cdg/CdgWindow.h"
 #include "editor/gui/Editor.h"
@@ -127,6 +128,7 @@ Application::Application(SingleInstance* instance, ApplicationOptions options)
 
 Application::~Application() {
     if (m_started && !m_closingDown) CloseApp();
+    ReleaseWindows();
 }
 
 Player* Application::PlayerWindow() const {
@@ -170,7 +172,7 @@ bool Application::Start(const QString& commandLine) {
             ChangeSong(file);
         });
     }
-    if (m_options.publishMpris) m_mpris = Mpris::Publish(*this);
+    if (m_options.publishMpris) m_mpris = Mpris::Publish(m_router, m_face, m_face);
     mark("session bus");
     m_started = true;
     FormShow(commandLine);
@@ -184,35 +186,32 @@ void Application::LoadSettings() {
 }
 
 bool Application::StartAudio() {
-    // Our own SDL output is checked by opening it below; a separate trial
-    // open would only cost the start-up another start of the sound system.
-    if (m_options.checkAudio && m_options.makeOutput && !AudioOutputOpens()) {
-        QMessageBox::critical(nullptr, kProgramTitle, kAudioInitFailedMessage);
-        return false;
-    }
     const std::string engineName = ReadRegistryText(m_store, kSettingsKey, "pitch engine");
     m_engine = std::make_unique<AudioEngine>(kOutputRate, engineName == "rubberband"
                                                               ? PitchEngine::RubberBand
                                                               : PitchEngine::SoundTouch);
-    std::string error;
-    if (m_options.makeOutput) {
-        m_output = m_options.makeOutput(*m_engine);
-    } else {
-        // Device 0 is the system's default; 1.. name the listed devices.
-        std::string name;
-        const int wanted = m_settings.AudioDevice;
-        if (wanted > 0) {
-            const std::vector<std::string> devices = SdlOutput::ListDevices(false, error);
-            if (static_cast<std::size_t>(wanted) <= devices.size())
-                name = devices[static_cast<std::size_t>(wanted - 1)];
-        }
-        m_output = std::make_unique<SdlOutput>(*m_engine, name);
-    }
-    if (!m_output || !m_output->Start(error)) {
-        QMessageBox::critical(nullptr, kProgramTitle, kAudioInitFailedMessage);
-        return false;
-    }
+    OpenOutput(m_settings.AudioDevice);
     return true;
+}
+
+void Application::OpenOutput(int chosen) {
+    if (m_output) m_output->Stop();
+    m_output.reset();
+    // Device 0 is the system's default; 1.. name the listed devices. The
+    // list is asked for only then: it costs the start a sound-system start.
+    std::string error;
+    const std::vector<std::string> devices =
+        chosen > 0 ? SdlOutput::ListDevices(false, error) : std::vector<std::string>();
+    SoundOutputChoice choice = OpenSoundOutput(
+        *m_engine, chosen, devices, m_options.makeOutput ? m_options.makeOutput : SdlOutputMaker());
+    m_output = std::move(choice.output);
+    m_silent = choice.silent;
+    m_soundNote = choice.noteKey.empty() ? std::string() : Tr(choice.noteKey);
+    if (!m_soundNote.empty() && !choice.detail.empty()) m_soundNote += " (" + choice.detail + ")";
+    if (m_player) {
+        m_player->ApplyAvailability();
+        if (!m_soundNote.empty()) ShowNotice(m_soundNote, std::string());
+    }
 }
 
 void Application::CreateMedia() {
@@ -524,6 +523,7 @@ void Application::CreateCdgWindow() {
 
 void Application::PlugCommands() {
     m_router.SetOnUnavailable([this](Command c) { CommandUnavailable(c); });
+    m_router.SetRefusal([this](Command c) { return Refusal(c); });
     m_router.SetErrorReport([this](const std::string& text) { ShowErrorReport(m_player, text); });
     m_router.Plug(Command::Mute, [this] { SetMute(m_player->Control().Muted()); });
     m_router.Plug(Command::FileOpen, [this] { m_player->OpenSongDialog(); });
@@ -556,6 +556,11 @@ void Application::PlugCommands() {
     m_router.Plug(Command::Mixer, [this] { m_midiEq->OpenVoicePanel(); });
     m_router.Plug(Command::VocalCut, [this] { ToggleVocalCut(); });
     if (m_player) m_player->ApplyAvailability();
+}
+
+std::string Application::Refusal(Command command) const {
+    if (command == Command::Play && m_silent) return "NoSoundDevice";
+    return {};
 }
 
 void Application::ToggleVocalCut() {
@@ -634,6 +639,8 @@ void Application::ApplyStoredPlaces() {
 void Application::FormShow(const QString& commandLine) {
     m_player->show();
     Mark("player shown");
+    // Not modal: the singer can still reach Preferences to choose a device.
+    if (!m_soundNote.empty()) ShowNotice(m_soundNote, std::string());
     if (m_settings.KaraokeWindow) m_lyric->show();
     Mark("karaoke shown");
     if (!SingleInstance::NamesFile(commandLine)) {
@@ -748,15 +755,31 @@ void Application::CloseApp() {
     CloseMidiSong();
     ResetLyricsModel(m_song.Model);
     CopyBackSettings();
+    m_settings.Save(m_store);
+    m_store.Sync();
+    if (m_output) m_output->Stop();
+    // A dialog or message box may be open with the handler that opened it
+    // still on the stack (a key press, a menu): end its loop and hide every
+    // window, but delete them only once every handler has returned.
+    CloseAllWindows();
+    QApplication::quit();
+}
+
+void Application::CloseAllWindows() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible()) continue;
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isModal())
+            dialog->reject();
+        window->hide();
+    }
+}
+
+void Application::ReleaseWindows() {
     delete m_midiEq;
     delete m_cdg;
     delete m_lyric;
     delete m_userList;
-    m_settings.Save(m_store);
-    m_store.Sync();
-    if (m_output) m_output->Stop();
     delete m_player;
-    QApplication::quit();
 }
 
 }  // namespace cx

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/ApplicationFace.h"
 #include "app/CommandRouter.h"
 #include "app/Registry.h"
 #include "app/ThemeClass.h"
@@ -47,14 +48,13 @@ class UserList;
 
 // How the program is assembled; tests change what they must.
 struct ApplicationOptions {
-    // Makes the sound output; the SDL output on the chosen device when empty.
-    std::function<std::unique_ptr<AudioOutput>(AudioEngine&)> makeOutput;
+    // Makes the sound output for a device name; SDL's when empty.
+    std::function<std::unique_ptr<AudioOutput>(AudioEngine&, const std::string& device)>
+        makeOutput;
     // Decoders are read synchronously: a test renders the engine by hand.
     bool offlineStreams = false;
     // Publish the player on the session bus (when there is one).
     bool publishMpris = true;
-    // Check that the sound system opens before anything else.
-    bool checkAudio = true;
     // The open dialog; a file dialog when empty.
     std::function<QStringList(const QString& folder)> chooseFiles;
     // A song on the command line opens once the player's first frame is on
@@ -101,6 +101,8 @@ public:
     Equalizer* VoicePanel() const;
     // The open song's first samples went to the sound output.
     bool SongHeard() const;
+    // Why the sound output is not the chosen device; empty when it is.
+    const std::string& SoundNote() const { return m_soundNote; }
     Player* PlayerWindow() const;
     UserList* PlaylistWindow() const;
     Lyric* LyricWindow() const;
@@ -112,6 +114,9 @@ public:
 private:
     void LoadSettings();
     bool StartAudio();
+    // Plays through device `chosen` (0 the default), or silently with a note.
+    void OpenOutput(int chosen);
+    std::string Refusal(Command command) const;
     void CreateMedia();
     void CreateWindows();
     void CreatePlayer();
@@ -122,6 +127,8 @@ private:
     void ApplyStoredPlaces();
     void FormShow(const QString& commandLine);
     void CloseApp();
+    void CloseAllWindows();
+    void ReleaseWindows();
     void SaveWindowPlaces();
     void CopyBackSettings();
 
@@ -166,6 +173,7 @@ private:
     Translator m_translator;
     PrivateTemp m_temp;
     CommandRouter m_router;
+    ApplicationFace m_face{*this};  // what the session bus sees and asks
 
     std::unique_ptr<AudioEngine> m_engine;
     std::unique_ptr<AudioOutput> m_output;
@@ -195,6 +203,9 @@ private:
     QPointer<Preferences> m_preferences;
     QPointer<FileInfoDialog> m_fileInfo;
     QPointer<About> m_about;
+
+    bool m_silent = false;    // no sound device opened: Play is refused
+    std::string m_soundNote;  // what the singer is told about the sound output
 
     QTimer m_tick;  // the 10 ms playback tick
     bool m_closingDown = false;

@@ -38,6 +38,10 @@ public:
     // The translation key of why the command cannot be used yet.
     std::string UnavailableKey(Command command) const;
     void SetUnavailableKey(Command command, std::string key);
+    // Why a command cannot act in the player's present state (no sound
+    // device, say): a translation key, empty when it can. Such a command is
+    // unavailable like an unplugged one, controls disabled with the reason.
+    void SetRefusal(std::function<std::string(Command)> why) { m_refusal = std::move(why); }
     // Told when an unavailable command is asked for (a key press, say).
     void SetOnUnavailable(std::function<void(Command)> handler) {
         m_onUnavailable = std::move(handler);
@@ -59,6 +63,7 @@ private:
     std::map<Command, Action> m_actions;
     std::map<Command, std::string> m_unavailableKeys;
     std::function<void(Command)> m_onUnavailable;
+    std::function<std::string(Command)> m_refusal;
 };
 
 }  // namespace cx

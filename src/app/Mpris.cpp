@@ -4,6 +4,8 @@
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QFileInfo>
@@ -12,10 +14,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Application.h"
-#include "midi/gui/MidiEq.h"
-#include "playback/player/MediaTransport.h"
-#include "playback/player/gui/Player.h"
+#include "app/CommandRouter.h"
+#include "app/PlayerState.h"
 
 namespace cx {
 namespace {
@@ -52,21 +52,14 @@ public:
     }
 
 public slots:
-    void Raise() {
-        if (Player* p = m_mpris.App().PlayerWindow()) {
-            if (p->InTray()) p->RestoreFromTray();
-            p->show();
-            p->raise();
-            p->activateWindow();
-        }
-    }
-    void Quit() { m_mpris.App().Run(Command::Exit); }
+    void Raise() { m_mpris.Requests().Raise(); }
+    void Quit() { m_mpris.Router().Run(Command::Exit); }
 
 private:
     Mpris& m_mpris;
 };
 
-class PlayerAdaptor : public QDBusAbstractAdaptor {
+class PlayerAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
@@ -77,7 +70,7 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(double MinimumRate READ MinimumRate)
     Q_PROPERTY(double MaximumRate READ MaximumRate)
     Q_PROPERTY(bool CanGoNext READ CanGoNext)
-    Q_PROPERTY(bool CanGoPrevious READ CanGoNext)
+    Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
     Q_PROPERTY(bool CanPlay READ CanPlay)
     Q_PROPERTY(bool CanPause READ CanPlay)
     Q_PROPERTY(bool CanSeek READ CanSeek)
@@ -94,30 +87,35 @@ public:
     double Volume() const { return m_mpris.Volume(); }
     void SetVolume(double v) { m_mpris.SetVolume(v); }
     qlonglong Position() const { return m_mpris.PositionMicroseconds(); }
-    bool CanGoNext() const { return m_mpris.App().List().ListCount() > 0; }
-    bool CanPlay() const { return m_mpris.HasSong() || m_mpris.App().List().ListCount() > 0; }
+    bool CanGoNext() const { return m_mpris.CanGo(Command::Next); }
+    bool CanGoPrevious() const { return m_mpris.CanGo(Command::Previous); }
+    bool CanPlay() const {
+        return m_mpris.Router().Available(Command::Play) &&
+               (m_mpris.HasSong() || m_mpris.State().ListCount() > 0);
+    }
     bool CanSeek() const { return m_mpris.HasSong(); }
     bool CanControl() const { return true; }
 
 public slots:
-    void Next() { m_mpris.App().Run(Command::Next); }
-    void Previous() { m_mpris.App().Run(Command::Previous); }
+    void Next() { m_mpris.Router().Run(Command::Next); }
+    void Previous() { m_mpris.Router().Run(Command::Previous); }
     void Pause() {
-        if (m_mpris.PlaybackStatus() == QLatin1String("Playing")) m_mpris.App().Run(Command::Pause);
+        if (m_mpris.PlaybackStatus() == QLatin1String("Playing"))
+            m_mpris.Router().Run(Command::Pause);
     }
     void PlayPause() {
-        m_mpris.App().Run(m_mpris.PlaybackStatus() == QLatin1String("Playing") ? Command::Pause
-                                                                               : Command::Play);
+        m_mpris.Router().Run(m_mpris.PlaybackStatus() == QLatin1String("Playing") ? Command::Pause
+                                                                                  : Command::Play);
     }
-    void Stop() { m_mpris.App().Run(Command::Stop); }
-    void Play() { m_mpris.App().Run(Command::Play); }
+    void Stop() { m_mpris.Router().Run(Command::Stop); }
+    void Play() { m_mpris.Router().Run(Command::Play); }
     void Seek(qlonglong offset) {
         if (!m_mpris.HasSong()) return;
-        const double length = m_mpris.App().Transport().Length();
+        const double length = m_mpris.State().LengthSeconds();
         const double target = m_mpris.PositionMicroseconds() / kMicro + offset / kMicro;
         // Past the end is the next song, as the interface asks.
         if (length > 0 && target > length) return Next();
-        m_mpris.App().SeekTo(std::max(0.0, target));
+        m_mpris.Requests().SeekTo(std::max(0.0, target));
     }
     void SetPosition(const QDBusObjectPath& trackId, qlonglong position) {
         if (!m_mpris.HasSong() || trackId.path() != m_mpris.Metadata()
@@ -125,15 +123,27 @@ public slots:
                                                         .value<QDBusObjectPath>()
                                                         .path())
             return;
-        const double length = m_mpris.App().Transport().Length();
+        const double length = m_mpris.State().LengthSeconds();
         const double target = position / kMicro;
         if (target < 0 || (length > 0 && target > length)) return;
-        m_mpris.App().SeekTo(target);
+        m_mpris.Requests().SeekTo(target);
     }
+    // A file that cannot be opened is the caller's error, with the reason.
     void OpenUri(const QString& uri) {
         const QUrl url(uri);
+        if (url.isValid() && !url.scheme().isEmpty() && !url.isLocalFile()) {
+            sendErrorReply(QDBusError::NotSupported, QStringLiteral("Only file URIs: ") + uri);
+            return;
+        }
         const QString path = url.isLocalFile() ? url.toLocalFile() : uri;
-        if (QFileInfo(path).isFile()) m_mpris.App().ChangeSong(path);
+        const std::string why = m_mpris.Requests().Open(path.toStdString());
+        if (why.empty()) return;
+        const QFileInfo file(path);
+        const QString kind = !file.exists()       ? QStringLiteral("FileNotFound")
+                             : !file.isReadable() ? QStringLiteral("AccessDenied")
+                                                  : QStringLiteral("InvalidArgs");
+        sendErrorReply(QStringLiteral("org.freedesktop.DBus.Error.") + kind,
+                       QString::fromStdString(why));
     }
 
 signals:
@@ -163,7 +173,8 @@ private:
 
 }  // namespace
 
-Mpris::Mpris(Application& app) : m_app(app) {
+Mpris::Mpris(CommandRouter& router, const PlayerState& state, PlayerRequests& requests)
+    : m_router(router), m_state(state), m_requests(requests) {
     new RootAdaptor(&m_root, *this);
     m_playerAdaptor = new PlayerAdaptor(&m_root, *this);
     new KeyAdaptor(&m_root, *this);
@@ -171,10 +182,11 @@ Mpris::Mpris(Application& app) : m_app(app) {
     connect(&m_watch, &QTimer::timeout, this, [this] { Announce(); });
 }
 
-std::unique_ptr<Mpris> Mpris::Publish(Application& app) {
+std::unique_ptr<Mpris> Mpris::Publish(CommandRouter& router, const PlayerState& state,
+                                      PlayerRequests& requests) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return nullptr;
-    std::unique_ptr<Mpris> mpris(new Mpris(app));
+    std::unique_ptr<Mpris> mpris(new Mpris(router, state, requests));
     if (!bus.registerObject(QString::fromLatin1(kMprisPath), &mpris->m_root)) return nullptr;
     // A second full player takes a name of its own, as the interface allows.
     QString name = QString::fromLatin1(kMprisService);
@@ -197,12 +209,17 @@ Mpris::~Mpris() {
 }
 
 bool Mpris::HasSong() const {
-    return !m_app.ClosingDown() && m_app.Transport().IsOpen();
+    return m_state.HasSong();
+}
+
+bool Mpris::CanGo(Command command) const {
+    // Recording holds the song: the player refuses to leave it.
+    return m_state.ListCount() > 0 && !m_state.Recording() && m_router.Available(command);
 }
 
 QString Mpris::PlaybackStatus() const {
     if (!HasSong()) return QStringLiteral("Stopped");
-    switch (m_app.Transport().State()) {
+    switch (m_state.State()) {
         case PlayState::Playing:
             return QStringLiteral("Playing");
         case PlayState::Paused:
@@ -214,7 +231,7 @@ QString Mpris::PlaybackStatus() const {
 
 QString Mpris::TrackId() const {
     // One id per song path, stable while it stays open.
-    const QString path = QString::fromStdString(m_app.Transport().CurrentPath());
+    const QString path = QString::fromStdString(m_state.SongPath());
     return QStringLiteral("/org/cantabilex/track/%1").arg(qHash(path));
 }
 
@@ -226,82 +243,70 @@ QVariantMap Mpris::Metadata() const {
             QVariant::fromValue(QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack")));
         return map;
     }
-    const MediaTransport& t = m_app.Transport();
-    const SongLabels labels = t.Labels();
+    const SongLabels labels = m_state.Labels();
     map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackId())));
     map.insert(QStringLiteral("xesam:title"), QString::fromStdString(labels.title));
     if (!labels.artist.empty())
         map.insert(QStringLiteral("xesam:artist"),
                    QStringList{QString::fromStdString(labels.artist)});
-    map.insert(QStringLiteral("mpris:length"), qlonglong(std::llround(t.Length() * kMicro)));
+    map.insert(QStringLiteral("mpris:length"),
+               qlonglong(std::llround(m_state.LengthSeconds() * kMicro)));
     map.insert(QStringLiteral("xesam:url"),
-               QUrl::fromLocalFile(QString::fromStdString(t.CurrentPath())).toString());
+               QUrl::fromLocalFile(QString::fromStdString(m_state.SongPath())).toString());
     return map;
 }
 
 qlonglong Mpris::PositionMicroseconds() const {
     if (!HasSong()) return 0;
-    return std::llround(std::max(0.0, m_app.Transport().Position()) * kMicro);
+    return std::llround(std::max(0.0, m_state.PositionSeconds()) * kMicro);
 }
 
 double Mpris::Rate() const {
-    MidiEq* eq = m_app.MidiWindow();
-    return eq ? eq->Controls().TempoFactorAt(eq->Controls().TempoThumb()) : 1.0;
+    return m_state.Tempo().rate;
 }
 
 void Mpris::SetRate(double rate) {
     // A rate of 0 is a pause, as the interface asks; other rates outside the
     // range go to its nearest end.
     if (rate == 0.0) {
-        if (PlaybackStatus() == QLatin1String("Playing")) m_app.Run(Command::Pause);
+        if (PlaybackStatus() == QLatin1String("Playing")) m_router.Run(Command::Pause);
         return;
     }
-    MidiEq* eq = m_app.MidiWindow();
-    if (!eq || !std::isfinite(rate) || rate < 0) return;
-    eq->Controls().MoveTempo(eq->Controls().TempoThumbFor(rate));
-    eq->Refresh();
+    if (!std::isfinite(rate) || rate < 0) return;
+    m_requests.SetRate(rate);
 }
 
 double Mpris::MinimumRate() const {
-    MidiEq* eq = m_app.MidiWindow();
-    return eq ? eq->Controls().MinTempoFactor() : 1.0;
+    return m_state.Tempo().minimumRate;
 }
 
 double Mpris::MaximumRate() const {
-    MidiEq* eq = m_app.MidiWindow();
-    return eq ? eq->Controls().MaxTempoFactor() : 1.0;
+    return m_state.Tempo().maximumRate;
 }
 
 int Mpris::Transpose() const {
-    MidiEq* eq = m_app.MidiWindow();
-    return eq ? eq->Controls().Semitones() : 0;
+    return m_state.Tempo().transpose;
 }
 
 void Mpris::SetTranspose(int semitones) {
-    MidiEq* eq = m_app.MidiWindow();
-    if (!eq) return;
-    eq->Controls().MoveTranspose(eq->Controls().TransposeThumbFor(semitones));
-    eq->Refresh();
+    m_requests.SetTranspose(semitones);
 }
 
 int Mpris::MinimumTranspose() const {
-    MidiEq* eq = m_app.MidiWindow();
-    return eq ? eq->Controls().MinSemitones() : 0;
+    return m_state.Tempo().minimumTranspose;
 }
 
 int Mpris::MaximumTranspose() const {
-    MidiEq* eq = m_app.MidiWindow();
-    return eq ? eq->Controls().MaxSemitones() : 0;
+    return m_state.Tempo().maximumTranspose;
 }
 
 double Mpris::Volume() const {
-    const Player* p = m_app.PlayerWindow();
-    return p ? p->GetVolume() / 100.0 : 0.0;
+    return m_state.VolumePercent() / 100.0;
 }
 
 void Mpris::SetVolume(double volume) {
-    if (Player* p = m_app.PlayerWindow())
-        p->SetVolume(static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
+    if (!std::isfinite(volume)) return;
+    m_requests.SetVolumePercent(static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
 }
 
 void Mpris::Announce() {
@@ -310,6 +315,8 @@ void Mpris::Announce() {
     now.insert(QStringLiteral("Metadata"), Metadata());
     now.insert(QStringLiteral("Volume"), Volume());
     now.insert(QStringLiteral("CanSeek"), HasSong());
+    now.insert(QStringLiteral("CanGoNext"), CanGo(Command::Next));
+    now.insert(QStringLiteral("CanGoPrevious"), CanGo(Command::Previous));
     now.insert(QStringLiteral("Rate"), Rate());
     now.insert(QStringLiteral("MinimumRate"), MinimumRate());
     now.insert(QStringLiteral("MaximumRate"), MaximumRate());

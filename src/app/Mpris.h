@@ -9,9 +9,13 @@
 #include <QVariantMap>
 #include <memory>
 
+#include "playback/player/PlayerCommands.h"
+
 namespace cx {
 
-class Application;
+class CommandRouter;
+class PlayerRequests;
+class PlayerState;
 
 inline constexpr char kMprisService[] = "org.mpris.MediaPlayer2.cantabilex";
 inline constexpr char kMprisPath[] = "/org/mpris/MediaPlayer2";
@@ -22,10 +26,13 @@ inline constexpr char kCantabilexInterface[] = "org.sonoferia.Cantabilex.Player"
 class Mpris : public QObject {
 public:
     // Null when there is no session bus: the player then runs without it.
-    static std::unique_ptr<Mpris> Publish(Application& app);
+    static std::unique_ptr<Mpris> Publish(CommandRouter& router, const PlayerState& state,
+                                          PlayerRequests& requests);
     ~Mpris() override;
 
-    Application& App() { return m_app; }
+    CommandRouter& Router() { return m_router; }
+    const PlayerState& State() const { return m_state; }
+    PlayerRequests& Requests() { return m_requests; }
     QString ServiceName() const { return m_service; }
 
     // Values as the Player interface gives them.
@@ -35,6 +42,7 @@ public:
     double Volume() const;
     void SetVolume(double volume);
     bool HasSong() const;
+    bool CanGo(Command command) const;
     // Tempo as a playback rate (1 = as written) and the key change in
     // semitones, both through the MIDI window's thumbs, so the window shows them.
     double Rate() const;
@@ -52,11 +60,13 @@ public:
     void AnnounceSeek();
 
 private:
-    explicit Mpris(Application& app);
+    Mpris(CommandRouter& router, const PlayerState& state, PlayerRequests& requests);
     QString TrackId() const;
     void AnnounceChanges(const QString& interface, const QVariantMap& now, QVariantMap& before);
 
-    Application& m_app;
+    CommandRouter& m_router;
+    const PlayerState& m_state;
+    PlayerRequests& m_requests;
     QObject m_root;  // the object registered at kMprisPath; owns the adaptors
     QObject* m_playerAdaptor = nullptr;
     QString m_service;

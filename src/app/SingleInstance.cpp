@@ -5,12 +5,15 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace cx {
 namespace {
 
 constexpr qint64 kMaxHandOffBytes = 64 * 1024;  // a path, never more
 constexpr char kAck[] = "OK\n";
+constexpr int kProbeMs = 500;
+constexpr int kRetryMs = 5000;
 
 }  // namespace
 
@@ -48,13 +51,34 @@ bool SingleInstance::PassToRunningInstance(const QString& commandLine, int timeo
     return reply.startsWith(kAck);
 }
 
+bool SingleInstance::Answers(const QString& serverName) {
+    QLocalSocket probe;
+    probe.connectToServer(serverName);
+    const bool answered = probe.waitForConnected(kProbeMs);
+    probe.abort();
+    return answered;
+}
+
 bool SingleInstance::Listen() {
     if (m_server) return true;
+    // A socket that a running player answers is that player's: taking it
+    // would leave it deaf, and our exit would remove it from under it. We
+    // run without hand-offs and try again once that player has gone.
+    if (Answers(m_serverName)) {
+        if (!m_retry) {
+            m_retry = new QTimer(this);
+            m_retry->setInterval(kRetryMs);
+            connect(m_retry, &QTimer::timeout, this, [this] {
+                if (Listen()) m_retry->stop();
+            });
+        }
+        m_retry->start();
+        return false;
+    }
+    // Nobody answers: what is there was left by a player that crashed.
+    QLocalServer::removeServer(m_serverName);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    // Whatever socket is there belongs to a crashed player or to one we take
-    // over from; in both cases new starts must reach us.
-    QLocalServer::removeServer(m_serverName);
     if (!m_server->listen(m_serverName)) {
         delete m_server;
         m_server = nullptr;

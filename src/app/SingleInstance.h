@@ -6,6 +6,7 @@
 #include <QString>
 
 class QLocalServer;
+class QTimer;
 
 namespace cx {
 
@@ -25,9 +26,11 @@ public:
     // acknowledged it; false when none runs or it did not answer in time.
     bool PassToRunningInstance(const QString& commandLine, int timeoutMs = 3000);
 
-    // Becomes the listener, taking over from a previous instance and clearing
-    // a stale socket left by one that crashed. False when listening failed.
+    // Becomes the listener, clearing a stale socket left by a player that
+    // crashed. False while another player answers on the socket (we retry
+    // until it has gone) or when listening failed.
     bool Listen();
+    bool Listening() const { return m_server != nullptr; }
 
 signals:
     // A second start handed over this command line.
@@ -35,9 +38,11 @@ signals:
 
 private:
     void OnNewConnection();
+    static bool Answers(const QString& serverName);
 
     QString m_serverName;
     QLocalServer* m_server = nullptr;
+    QTimer* m_retry = nullptr;
 };
 
 }  // namespace cx

@@ -83,10 +83,9 @@ public:
     bool Start(const QString& commandLine = QString(),
                std::function<QStringList(const QString&)> chooseFiles = {}) {
         ApplicationOptions options;
-        options.makeOutput = [](AudioEngine& e) { return std::make_unique<ManualOutput>(e); };
+        options.makeOutput = makeOutput;
         options.offlineStreams = true;
         options.publishMpris = false;
-        options.checkAudio = false;
         options.chooseFiles =
             chooseFiles ? chooseFiles : [](const QString&) { return QStringList(); };
         options.mixerBackend = mixer;
@@ -124,6 +123,9 @@ public:
     const std::vector<QUrl>& OpenedUrls() const { return m_urls.opened; }
 
     std::unique_ptr<Application> app;
+    // The sound output: pulled by the test unless a test gives another.
+    std::function<std::unique_ptr<AudioOutput>(AudioEngine&, const std::string&)> makeOutput =
+        [](AudioEngine& e, const std::string&) { return std::make_unique<ManualOutput>(e); };
     // The sound card the voice panel finds: none unless a test gives one.
     std::function<MixerBackend()> mixer = [] { return MixerBackend{}; };
 

@@ -4,13 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QThread>
+#include <QTimer>
 #include <QToolButton>
+#include <csignal>
+#include <optional>
 
 #include "AppHarness.h"
+#include "app/SignalBridge.h"
+#include "app/gui/Preferences.h"
 #include "cdg/CdgWindow.h"
+#include "editor/gui/Editor.h"
 #include "karaoke/gui/Lyric.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/MediaBlocks.h"
@@ -224,13 +232,119 @@ TEST(ApplicationStories, ExitFromTheMenuSavesEverythingAndEndsCleanly) {
     EXPECT_FALSE(h.app->ClosingDown());  // not from inside the menu's own handler
     QApplication::processEvents();
     EXPECT_TRUE(h.app->ClosingDown());
-    EXPECT_EQ(h.app->PlayerWindow(), nullptr);
+    EXPECT_FALSE(h.app->PlayerWindow()->isVisible());
 
     const std::string stored = h.StoredSettings();
     EXPECT_NE(stored.find("player%20position=\""), std::string::npos) << stored;
     EXPECT_NE(stored.find("karaoke%20window%20position"), std::string::npos);
     EXPECT_NE(stored.find("userlist%20position"), std::string::npos);
     EXPECT_EQ(stored.find("custom%20bass=50\n"), std::string::npos);
+}
+
+// Each way a dialog, message box or menu opens with the handler that opened
+// it still on the stack. Quit from the bus or SIGTERM while it is open ends
+// it and the player cleanly, with everything saved.
+TEST(ApplicationStories, AQuitWhileADialogIsOpenEndsItAndSavesEverything) {
+    struct Opener {
+        const char* name;
+        bool withSong;
+        std::function<void(Application&)> open;
+    };
+    const Opener openers[] = {
+        {"K in the karaoke window, no song", false,
+         [](Application& a) {
+             QKeyEvent k(QEvent::KeyPress, Qt::Key_K, Qt::NoModifier, "k");
+             QApplication::sendEvent(a.LyricWindow(), &k);
+         }},
+        {"the editor's open dialog", false,
+         [](Application& a) {
+             a.Run(Command::Editor);
+             a.EditorWindow()->OpenText();
+         }},
+        {"adding songs to the list", false,
+         [](Application& a) { a.PlaylistWindow()->AddSongsDialog(); }},
+        {"loading a list", false, [](Application& a) { a.PlaylistWindow()->LoadListDialog(); }},
+        {"the list's look", false, [](Application& a) { a.PlaylistWindow()->ShowPrefs(); }},
+        {"the player's menu", true,
+         [](Application& a) {
+             QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                    a.PlayerWindow()->mapToGlobal(QPoint(5, 5)));
+             QApplication::sendEvent(a.PlayerWindow(), &menu);
+         }},
+    };
+    for (const Opener& opener : openers) {
+        for (const bool bySignal : {false, true}) {
+            SCOPED_TRACE(std::string(opener.name) + (bySignal ? ", SIGTERM" : ", Quit"));
+            AppHarness h;
+            ASSERT_TRUE(h.Start(opener.withSong ? QString::fromStdString(kTwinkle.string())
+                                                : QString()));
+            std::optional<SignalBridge> signals_;
+            if (bySignal) signals_.emplace([&h](int) { h.app->RequestClose(); });
+            bool opened = false;
+            QTimer watch;
+            QObject::connect(&watch, &QTimer::timeout, [&] {
+                if (opened || !(QApplication::activeModalWidget() ||
+                                QApplication::activePopupWidget()))
+                    return;
+                opened = true;
+                if (bySignal)
+                    ::raise(SIGTERM);
+                else
+                    h.app->Run(Command::Exit);  // what the bus's Quit runs
+            });
+            watch.start(10);
+            opener.open(*h.app);  // returns once the dialog has gone
+            for (int i = 0; i < 50 && !h.app->ClosingDown(); ++i) {
+                QApplication::processEvents();
+                QThread::msleep(10);
+            }
+            EXPECT_TRUE(opened);
+            EXPECT_TRUE(h.app->ClosingDown());
+            EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+            EXPECT_NE(h.StoredSettings().find("player%20position"), std::string::npos);
+        }
+    }
+}
+
+// With no sound device the player still starts, says so without a modal
+// box, refuses Play with the reason, and plays through a device chosen in
+// the preferences at once.
+TEST(ApplicationStories, WithoutASoundDeviceThePlayerStartsAndTakesOneFromThePreferences) {
+    AppHarness h;
+    bool plugged = false;
+    h.makeOutput = [&plugged](AudioEngine& e, const std::string&) -> std::unique_ptr<AudioOutput> {
+        if (!plugged) return nullptr;
+        return std::make_unique<test::ManualOutput>(e);
+    };
+    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
+    const QString why = QString::fromStdString(h.app->Tr("NoSoundDevice"));
+    EXPECT_TRUE(QString::fromStdString(h.app->SoundNote()).startsWith(why));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    bool noted = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            noted = noted || box->text().startsWith(why);
+    }
+    EXPECT_TRUE(noted);
+    QToolButton* play = h.app->PlayerWindow()->Button(2);
+    ASSERT_EQ(CommandForButton(2), Command::Play);
+    EXPECT_FALSE(play->isEnabled());
+    EXPECT_TRUE(play->toolTip().contains(why)) << play->toolTip().toStdString();
+    EXPECT_FALSE(h.app->Run(Command::Play));
+
+    plugged = true;
+    ASSERT_TRUE(h.app->Run(Command::Preferences));
+    Preferences* prefs = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* p = qobject_cast<Preferences*>(w); p && p->isVisible()) prefs = p;
+    ASSERT_NE(prefs, nullptr);
+    prefs->OK_Click();
+    EXPECT_TRUE(h.app->SoundNote().empty());
+    EXPECT_TRUE(play->isEnabled());
+    EXPECT_TRUE(h.app->Run(Command::Play));
+    h.app->SeekTo(2.5);  // where the tune is
+    h.Advance(0.2);
+    EXPECT_GT(h.RenderPeak(1024), 0.01f);
 }
 
 TEST(ApplicationStories, EveryCommandActsOrIsDisabledWithAReason) {

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
+#include <QUrl>
 
 #include "support/PlayerEnvironment.h"
 #include "support/TestSupport.h"
@@ -108,6 +109,14 @@ TEST(Mpris, TheDemoIsPlayedSoughtSkippedAndQuitOverTheBus) {
         return Metadata().value("xesam:url") != first.value("xesam:url") &&
                Property("PlaybackStatus").toString() == "Playing";
     }));
+
+    // A file it cannot open is the caller's error, with the reason.
+    const QString missing = QString::fromStdString((player.dir / "gone.mp3").string());
+    const QDBusMessage gone = mpris.call("OpenUri", QUrl::fromLocalFile(missing).toString());
+    EXPECT_EQ(gone.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(gone.errorName(), "org.freedesktop.DBus.Error.FileNotFound");
+    EXPECT_TRUE(gone.errorMessage().contains("not found")) << gone.errorMessage().toStdString();
+    EXPECT_EQ(Property("PlaybackStatus").toString(), "Playing");
 
     EXPECT_EQ(player.Quit(), 0);
     EXPECT_NE(

@@ -50,6 +50,21 @@ TEST(SingleInstance, StaleSocketOfACrashedPlayerDoesNotBlockANewStart) {
     EXPECT_EQ(fresh.readAll().trimmed(), "got /b.mp3");
 }
 
+TEST(SingleInstance, ASecondFullPlayerLeavesTheRunningOnesSocketAlone) {
+    test::TempDir dir;
+    QProcess first;
+    ASSERT_TRUE(StartServer(first, SocketIn(dir)));
+    QProcess second;  // a second start without a file: it must not take the socket
+    second.start(CX_PROBE, {"serve", SocketIn(dir)});
+    EXPECT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 2);
+    second.kill();
+    second.waitForFinished();
+    EXPECT_EQ(Send(SocketIn(dir), "/c.mp3"), 0);
+    ASSERT_TRUE(first.waitForFinished(10000));
+    EXPECT_EQ(first.readAll().trimmed(), "got /c.mp3");
+}
+
 TEST(SingleInstance, RealPlayerReceivesAFileFromASecondStart) {
     test::TempDir dir;
     const QProcessEnvironment env = test::ScratchPlayerEnvironment(dir.Path());

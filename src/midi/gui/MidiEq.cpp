@@ -350,10 +350,10 @@ QString MidiEq::PositionText() const {
 void MidiEq::ApplyPosition(const QString& text) {
     const auto rect = ParseWindowRect(text.toStdString());
     if (!rect) return;
-    move(rect->left, rect->top);
-    // The window keeps at least the size its controls need.
-    resize(std::max(rect->width, minimumSizeHint().width()),
-           std::max(rect->height, minimumSizeHint().height()));
+    // Client area as stored (move() would place the frame there and creep);
+    // the window keeps at least the size its controls need.
+    setGeometry(rect->left, rect->top, std::max(rect->width, minimumSizeHint().width()),
+                std::max(rect->height, minimumSizeHint().height()));
 }
 
 void MidiEq::keyPressEvent(QKeyEvent* event) {

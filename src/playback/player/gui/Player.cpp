@@ -432,7 +432,9 @@ QString Player::PositionText() const {
 void Player::ApplyPosition(const QString& text) {
     const auto p = ParsePlayerPosition(text.toStdString());
     if (!p) return;
-    move(p->left, p->top);
+    // The stored place is the client area's (geometry()), so it goes back as
+    // one: move() would place the frame there and creep by the title bar.
+    setGeometry(QRect(QPoint(p->left, p->top), size()));
     m_playlistShown = p->playlistShown;
     m_midiShown = p->midiShown;
     if (m_buttons.count(10)) m_buttons[10]->setChecked(m_playlistShown);
