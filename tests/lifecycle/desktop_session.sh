@@ -103,7 +103,21 @@ modal_quit() {
     fi
 }
 
-stored_# The player's place must hold from the first start on; every window's from
+# Waits until the window manager has framed the window, and a moment more
+# for its moves to reach the player.
+framed() {
+    for _ in $(seq 100); do
+        xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' && { sleep 2; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+stored_places() {
+    grep -E '^(player|userlist|eq|karaoke%20window)%20position=' "$SETTINGS" | sort
+}
+
+# The player's place must hold from the first start on; every window's from
 # the second (a window never shown keeps its first, default place only once).
 places() {
     local first="" second="" now
