@@ -139,7 +139,9 @@ TEST(FlatListModel, SelectedItemsMoveAndThePlayingMarkFollows) {
     };
     const auto up = [](FlatListModel& l) { l.MoveSelected(-1); };
     const auto down = [](FlatListModel& l) { l.MoveSelected(1); };
-    const auto to = [](int before) { return [before](FlatListModel& l) { l.MoveSelectedTo(before); }; };
+    const auto to = [](int before) {
+        return [before](FlatListModel& l) { l.MoveSelectedTo(before); };
+    };
     const Case cases[] = {
         {"one up", {2}, up, "acbdef"},
         {"a block down", {1, 2}, down, "adbcef"},
@@ -160,9 +162,8 @@ TEST(FlatListModel, SelectedItemsMoveAndThePlayingMarkFollows) {
         EXPECT_EQ(Joined(list), c.expected) << c.name;
         EXPECT_EQ(list.ListString(list.CurrentPlaying()), "c") << c.name;
         for (const auto& item : list.Items()) {
-            const bool wasSelected =
-                std::find(c.selected.begin(), c.selected.end(), item.ListString[0] - 'a') !=
-                c.selected.end();
+            const bool wasSelected = std::find(c.selected.begin(), c.selected.end(),
+                                               item.ListString[0] - 'a') != c.selected.end();
             EXPECT_EQ(list.Selected(list.IndexOfId(item.id)), wasSelected) << c.name;
         }
     }
@@ -182,19 +183,30 @@ TEST(FlatListModel, NextAndPreviousStartFromThePlayingSongWhereverItNowIs) {
     const Case cases[] = {
         {"unchanged", 2, {}, none, "d", "b"},
         {"an entry above removed", 2, {0}, none, "d", "b"},
-        {"sorted descending", 2, {}, [](FlatListModel& l) { l.SortFlatList(SortOrder::Descending); },
-         "b", "d"},
-        {"moved up", 2, {},
+        {"sorted descending",
+         2,
+         {},
+         [](FlatListModel& l) { l.SortFlatList(SortOrder::Descending); },
+         "b",
+         "d"},
+        {"moved up",
+         2,
+         {},
          [](FlatListModel& l) {
              l.SelectOnly(2);
              l.MoveSelected(-1);
          },
-         "b", "a"},
+         "b",
+         "a"},
         {"the playing entry removed", 2, {2}, none, "d", "b"},
         {"it and the one after removed", 2, {2, 3}, none, "e", "b"},
         {"the last, playing, removed", 4, {4}, none, "a", "d"},
-        {"... and a song added after it", 4, {4},
-         [](FlatListModel& l) { l.AddItem("f", "", "/songs/f.mp3"); }, "f", "d"},
+        {"... and a song added after it",
+         4,
+         {4},
+         [](FlatListModel& l) { l.AddItem("f", "", "/songs/f.mp3"); },
+         "f",
+         "d"},
         {"nothing playing", -1, {}, none, "a", "e"},
     };
     for (const Case& c : cases) {

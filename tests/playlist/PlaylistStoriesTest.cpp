@@ -122,10 +122,11 @@ TEST(PlaylistStories, NextPreviousAndTheSongsEndFollowTheListAsEdited) {
          },
          Step::Next, nullptr},
     };
+    AppHarness h;
+    ASSERT_TRUE(h.Start(Q(kDemoList)));
+    FlatListModel& list = h.app->List();
     for (const Case& c : cases) {
-        AppHarness h;
-        ASSERT_TRUE(h.Start(Q(kDemoList))) << c.name;
-        FlatListModel& list = h.app->List();
+        ASSERT_TRUE(h.app->PlaylistWindow()->LoadList(Q(kDemoList))) << c.name;
         ASSERT_EQ(list.ListCount(), 4);
         ASSERT_TRUE(h.app->PlayerWindow()->Control().ChangeSong(c.first));
         c.edit(list, h.app->PlaylistWindow()->List());

@@ -70,8 +70,7 @@ double Luminance(const QColor& c) {
         const double s = v / 255.0;
         return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
     };
-    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) +
-           0.0722 * channel(c.blue());
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
 }
 
 QColor Mix(const QColor& a, const QColor& b, double t) {

@@ -1,9 +1,9 @@
 #include "playlist/gui/FlatListWidget.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
