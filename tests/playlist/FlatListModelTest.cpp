@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 
 namespace cx {
 namespace {
@@ -122,99 +121,78 @@ TEST(FlatListModel, MoveItMovesTheSelectionMarkToTheNeighbour) {
     EXPECT_EQ(list.ListIndex(), 0);
 }
 
-std::string Joined(const FlatListModel& list) {
-    std::string out;
-    for (const auto& item : list.Items()) out += item.ListString;
-    return out;
-}
-
-// Moving items by key and by drag: the moved items keep their order, and the
-// playing mark stays on its song ("c").
+// Moving items by key (step) and by drag (before): the moved items keep their
+// order and their selection, and the playing mark stays on its song ("c").
 TEST(FlatListModel, SelectedItemsMoveAndThePlayingMarkFollows) {
     struct Case {
         const char* name;
         std::vector<int> selected;
-        std::function<void(FlatListModel&)> move;
+        int step;    // MoveSelected(step) when not 0
+        int before;  // else MoveSelectedTo(before)
         const char* expected;
     };
-    const auto up = [](FlatListModel& l) { l.MoveSelected(-1); };
-    const auto down = [](FlatListModel& l) { l.MoveSelected(1); };
-    const auto to = [](int before) {
-        return [before](FlatListModel& l) { l.MoveSelectedTo(before); };
-    };
     const Case cases[] = {
-        {"one up", {2}, up, "acbdef"},
-        {"a block down", {1, 2}, down, "adbcef"},
-        {"the top item holds, the other moves", {0, 3}, up, "abdcef"},
-        {"the last item cannot go further", {5}, down, "abcdef"},
-        {"dragged to the top", {3, 5}, to(0), "dfabce"},
-        {"dragged below the last", {0, 2}, to(6), "bdefac"},
-        {"dropped where it stands", {2}, to(3), "abcdef"},
-        {"dragged down between two", {1}, to(4), "acdbef"},
-        {"nothing selected", {}, down, "abcdef"},
+        {"one up", {2}, -1, 0, "acbdef"},
+        {"a block down", {1, 2}, 1, 0, "adbcef"},
+        {"the top item holds, the other moves", {0, 3}, -1, 0, "abdcef"},
+        {"the last item cannot go further", {5}, 1, 0, "abcdef"},
+        {"nothing selected", {}, 1, 0, "abcdef"},
+        {"dragged to the top", {3, 5}, 0, 0, "dfabce"},
+        {"dragged below the last", {0, 2}, 0, 6, "bdefac"},
+        {"dropped where it stands", {2}, 0, 3, "abcdef"},
+        {"dragged down between two", {1}, 0, 4, "acdbef"},
     };
     for (const Case& c : cases) {
         auto list = ListOf({"a", "b", "c", "d", "e", "f"});
         list.SetCurrentPlaying(2);
         for (int i : c.selected) list.SetSelected(i, true);
-        if (!c.selected.empty()) list.SetListIndex(c.selected.front());
-        c.move(list);
-        EXPECT_EQ(Joined(list), c.expected) << c.name;
-        EXPECT_EQ(list.ListString(list.CurrentPlaying()), "c") << c.name;
-        for (const auto& item : list.Items()) {
-            const bool wasSelected = std::find(c.selected.begin(), c.selected.end(),
-                                               item.ListString[0] - 'a') != c.selected.end();
-            EXPECT_EQ(list.Selected(list.IndexOfId(item.id)), wasSelected) << c.name;
+        c.step ? (void)list.MoveSelected(c.step) : list.MoveSelectedTo(c.before);
+        std::string order;
+        std::string selected;
+        for (int i = 0; i < list.ListCount(); ++i) {
+            order += list.ListString(i);
+            if (list.Selected(i)) selected += list.ListString(i);
         }
+        EXPECT_EQ(order, c.expected) << c.name;
+        EXPECT_EQ(list.ListString(list.CurrentPlaying()), "c") << c.name;
+        std::string wanted;
+        for (char ch : order) {
+            if (std::count(c.selected.begin(), c.selected.end(), ch - 'a')) wanted += ch;
+        }
+        EXPECT_EQ(selected, wanted) << c.name;
     }
 }
 
 // Where Next and Previous start after the list was edited under the playing song.
 TEST(FlatListModel, NextAndPreviousStartFromThePlayingSongWhereverItNowIs) {
+    enum Edit { None, SortDown, MoveUp, Append };
     struct Case {
         const char* name;
         int playing;
         std::vector<int> removed;
-        std::function<void(FlatListModel&)> edit;
+        Edit edit;
         const char* next;
         const char* previous;
     };
-    const auto none = [](FlatListModel&) {};
     const Case cases[] = {
-        {"unchanged", 2, {}, none, "d", "b"},
-        {"an entry above removed", 2, {0}, none, "d", "b"},
-        {"sorted descending",
-         2,
-         {},
-         [](FlatListModel& l) { l.SortFlatList(SortOrder::Descending); },
-         "b",
-         "d"},
-        {"moved up",
-         2,
-         {},
-         [](FlatListModel& l) {
-             l.SelectOnly(2);
-             l.MoveSelected(-1);
-         },
-         "b",
-         "a"},
-        {"the playing entry removed", 2, {2}, none, "d", "b"},
-        {"it and the one after removed", 2, {2, 3}, none, "e", "b"},
-        {"the last, playing, removed", 4, {4}, none, "a", "d"},
-        {"... and a song added after it",
-         4,
-         {4},
-         [](FlatListModel& l) { l.AddItem("f", "", "/songs/f.mp3"); },
-         "f",
-         "d"},
-        {"nothing playing", -1, {}, none, "a", "e"},
+        {"unchanged", 2, {}, None, "d", "b"},
+        {"an entry above removed", 2, {0}, None, "d", "b"},
+        {"sorted descending", 2, {}, SortDown, "b", "d"},
+        {"moved up", 2, {}, MoveUp, "b", "a"},
+        {"the playing entry removed", 2, {2}, None, "d", "b"},
+        {"it and the one after removed", 2, {2, 3}, None, "e", "b"},
+        {"the last, playing, removed", 4, {4}, None, "a", "d"},
+        {"... and a song added after it", 4, {4}, Append, "f", "d"},
+        {"nothing playing", -1, {}, None, "a", "e"},
     };
     for (const Case& c : cases) {
         auto list = ListOf({"a", "b", "c", "d", "e"});
         list.SetCurrentPlaying(c.playing);
         for (int i : c.removed) list.SetSelected(i, true);
         list.RemoveItem();
-        c.edit(list);
+        if (c.edit == SortDown) list.SortFlatList(SortOrder::Descending);
+        if (c.edit == MoveUp) list.SelectOnly(2), list.MoveSelected(-1);
+        if (c.edit == Append) list.AddItem("f", "", "/songs/f.mp3");
         EXPECT_EQ(list.ListString(list.NextCandidate(1)), c.next) << c.name;
         EXPECT_EQ(list.ListString(list.NextCandidate(-1)), c.previous) << c.name;
     }
