@@ -32,6 +32,7 @@
 #include "platform/QtThemeEnvironment.h"
 #include "playback/player/MediaTransport.h"
 #include "playback/player/gui/Player.h"
+#include "playlist/PlaylistFile.h"
 #include "playlist/gui/ItemTags.h"
 #include "playlist/gui/UserList.h"
 #include "recording/gui/Equalizer.h"
@@ -643,12 +644,15 @@ void Application::FormShow(const QString& commandLine) {
     if (!m_soundNote.empty()) ShowNotice(m_soundNote, std::string());
     if (m_settings.KaraokeWindow) m_lyric->show();
     Mark("karaoke shown");
-    if (!SingleInstance::NamesFile(commandLine)) {
+    const bool namesFile = SingleInstance::NamesFile(commandLine);
+    // A song named at start joins the kept list, as one handed to a running
+    // player does; only a playlist named at start takes the list's place.
+    if (!namesFile || !IsPlaylistFileName(commandLine.trimmed().toStdString())) {
         if (m_player->PlaylistWindowShown()) m_userList->show();
         if (m_player->MidiWindowShown() && m_midiEq) m_midiEq->Open();
         m_userList->LoadLastList(QString::fromStdString(AppDataFolder()));
-        return;
     }
+    if (!namesFile) return;
     if (m_options.songAfterFirstFrame) {
         FirstFrame::Then(
             m_player, [this, commandLine] { OpenCommandLine(commandLine); }, kFirstFrameWaitMs);
@@ -660,8 +664,7 @@ void Application::FormShow(const QString& commandLine) {
 void Application::OpenCommandLine(const QString& commandLine) {
     if (m_closingDown || !m_player) return;
     Mark("opening song");
-    const QString suffix = QFileInfo(commandLine).suffix().toLower();
-    if (suffix == "m3u" || suffix == "pls") {  // a playlist: load it and play its first song
+    if (IsPlaylistFileName(commandLine.toStdString())) {  // load it and play its first song
         m_userList->LoadList(commandLine);
         m_userList->show();
         if (!m_list.Items().empty()) m_player->Control().Play();
@@ -673,8 +676,7 @@ void Application::OpenCommandLine(const QString& commandLine) {
 
 void Application::ChangeSong(const QString& path) {
     if (m_closingDown || !m_player) return;
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == "m3u" || suffix == "pls") {
+    if (IsPlaylistFileName(path.toStdString())) {
         m_userList->LoadList(path);
         return;
     }

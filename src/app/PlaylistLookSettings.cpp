@@ -8,10 +8,11 @@ FlatListLook PlaylistLookFrom(const ThemeClass& settings) {
     look.selected = ColorFromBgr(settings.PlaylistSelColor);
     look.playing = ColorFromBgr(settings.PlaylistPlayColor);
     look.border = ColorFromBgr(settings.PlaylistBorderColor);
+    // The size stands on its own: the default name only means "the system's font".
     if (settings.PlaylistFontName != kStoredDefaultListFont) {
         look.fontName = QString::fromStdString(settings.PlaylistFontName);
-        look.fontSize = settings.PlaylistFontSize;
     }
+    if (settings.PlaylistFontSize > 0) look.fontSize = settings.PlaylistFontSize;
     return look;
 }
 
@@ -20,10 +21,9 @@ void StorePlaylistLook(const FlatListLook& look, ThemeClass& settings) {
     settings.PlaylistSelColor = BgrFromColor(look.selected);
     settings.PlaylistPlayColor = BgrFromColor(look.playing);
     settings.PlaylistBorderColor = BgrFromColor(look.border);
-    if (!look.fontName.isEmpty()) {
-        settings.PlaylistFontName = look.fontName.toStdString();
-        if (look.fontSize > 0) settings.PlaylistFontSize = static_cast<std::int16_t>(look.fontSize);
-    }
+    settings.PlaylistFontName =
+        look.fontName.isEmpty() ? std::string(kStoredDefaultListFont) : look.fontName.toStdString();
+    if (look.fontSize > 0) settings.PlaylistFontSize = static_cast<std::int16_t>(look.fontSize);
 }
 
 }  // namespace cx

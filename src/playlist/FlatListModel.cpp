@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_set>
 
 namespace cx {
 
@@ -25,9 +26,13 @@ int FlatListModel::RemoveItem() {
     std::vector<PlaylistItem> kept;
     int playing = -1;
     int focus = -1;
+    int gap = -1;
     for (std::size_t i = 0; i < m_items.size(); ++i) {
         const int old = static_cast<int>(i);
+        if (old == m_playingGap) gap = static_cast<int>(kept.size());
         if (m_selected[i]) {
+            // Next goes on from where the removed playing entry stood.
+            if (old == m_currentPlaying) gap = static_cast<int>(kept.size());
             // The focus lands on the first survivor after a removed focus item.
             if (old == m_listIndex) focus = static_cast<int>(kept.size());
             continue;
@@ -36,9 +41,11 @@ int FlatListModel::RemoveItem() {
         if (old == m_listIndex) focus = static_cast<int>(kept.size());
         kept.push_back(std::move(m_items[i]));
     }
+    if (m_playingGap >= ListCount()) gap = static_cast<int>(kept.size());
     m_items = std::move(kept);
     m_selected.assign(m_items.size(), false);
     m_currentPlaying = playing;
+    m_playingGap = gap;
     m_listIndex = focus;
     ClampIndexes();
     Touch();
@@ -51,6 +58,7 @@ void FlatListModel::Clear() {
     m_listIndex = -1;
     m_topIndex = 0;
     m_currentPlaying = -1;
+    m_playingGap = -1;
     Touch();
 }
 
@@ -127,8 +135,63 @@ void FlatListModel::Reorder(const std::vector<std::size_t>& order) {
     m_items = std::move(items);
     m_selected = std::move(selected);
     m_currentPlaying = playing;
+    m_playingGap = -1;  // a place between items means nothing in a new order
     m_listIndex = focus;
     Touch();
+}
+
+bool FlatListModel::MoveSelected(int step) {
+    if (step == 0 || m_items.empty()) return false;
+    std::vector<std::size_t> order(m_items.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    // Each selected item swaps with an unselected neighbour; a selected block
+    // walks as one, and one already at the end holds the block behind it.
+    bool moved = false;
+    const auto swapIfFree = [&](std::size_t item, std::size_t neighbour) {
+        if (m_selected[order[item]] && !m_selected[order[neighbour]]) {
+            std::swap(order[item], order[neighbour]);
+            moved = true;
+        }
+    };
+    if (step < 0) {
+        for (std::size_t i = 1; i < order.size(); ++i) swapIfFree(i, i - 1);
+    } else {
+        for (std::size_t i = order.size() - 1; i-- > 0;) swapIfFree(i, i + 1);
+    }
+    if (!moved) return false;
+    Reorder(order);
+    SetListIndex(m_listIndex);  // the moving focus stays in view
+    return true;
+}
+
+void FlatListModel::MoveRowsTo(std::vector<int> rows, int before) {
+    std::vector<bool> moving(m_items.size(), false);
+    for (int r : rows) {
+        if (Valid(r)) moving[static_cast<std::size_t>(r)] = true;
+    }
+    before = std::clamp(before, 0, ListCount());
+    std::vector<std::size_t> order;
+    order.reserve(m_items.size());
+    const auto keep = [&](std::size_t from, std::size_t to, bool which) {
+        for (std::size_t i = from; i < to; ++i) {
+            if (moving[i] == which) order.push_back(i);
+        }
+    };
+    const auto split = static_cast<std::size_t>(before);
+    keep(0, split, false);
+    keep(0, m_items.size(), true);
+    keep(split, m_items.size(), false);
+    std::vector<std::size_t> same(order.size());
+    std::iota(same.begin(), same.end(), std::size_t{0});
+    if (order != same) Reorder(order);
+}
+
+void FlatListModel::MoveSelectedTo(int before) {
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < m_selected.size(); ++i) {
+        if (m_selected[i]) rows.push_back(static_cast<int>(i));
+    }
+    MoveRowsTo(std::move(rows), before);
 }
 
 void FlatListModel::MoveUp() {
@@ -213,7 +276,34 @@ void FlatListModel::SetTopIndex(int index) {
 
 void FlatListModel::SetCurrentPlaying(int index) {
     m_currentPlaying = Valid(index) ? index : -1;
+    m_playingGap = -1;
     Touch();
+}
+
+int FlatListModel::NextCandidate(int direction) const {
+    const int count = ListCount();
+    if (count == 0) return -1;
+    const int step = direction < 0 ? -1 : 1;
+    int base;
+    if (Valid(m_currentPlaying)) {
+        base = m_currentPlaying + step;
+    } else if (m_playingGap >= 0) {
+        base = step > 0 ? m_playingGap : m_playingGap - 1;
+    } else {
+        base = step > 0 ? 0 : count - 1;
+    }
+    return (base % count + count) % count;
+}
+
+void FlatListModel::SetMissing(const std::vector<std::uint64_t>& missingIds) {
+    const std::unordered_set<std::uint64_t> missing(missingIds.begin(), missingIds.end());
+    bool changed = false;
+    for (auto& item : m_items) {
+        const bool gone = missing.count(item.id) != 0;
+        changed = changed || item.missing != gone;
+        item.missing = gone;
+    }
+    if (changed) Touch();
 }
 
 void FlatListModel::ClampIndexes() {

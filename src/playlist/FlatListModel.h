@@ -20,6 +20,7 @@ struct PlaylistItem {
     std::string ListTime;    // "mm:ss" or empty
     std::string ListPath;    // full path of the media file
     std::uint64_t id = 0;    // stable identity, so late tag reads find their item after a sort
+    bool missing = false;    // the file was not found when last looked for
 };
 
 enum class SortOrder { Ascending, Descending };
@@ -55,6 +56,15 @@ public:
     void MoveItUp();
     void MoveItDown();
 
+    // Moves the selected items one place up (step < 0) or down, keeping their
+    // order; items already at that end stay. False when nothing moved.
+    bool MoveSelected(int step);
+    // Moves the items at `rows` (any order) so they stand together, in list
+    // order, before the item now at `before` (ListCount(): at the end).
+    void MoveRowsTo(std::vector<int> rows, int before);
+    // The selected items moved to `before`, as a drag within the list does.
+    void MoveSelectedTo(int before);
+
     void ScrollUp();
     void ScrollDown();
     // Rows the control can show; keeps the focus row visible when it moves.
@@ -82,6 +92,14 @@ public:
     void SetTopIndex(int index);
     int CurrentPlaying() const { return m_currentPlaying; }
     void SetCurrentPlaying(int index);
+    // The entry Next (direction > 0) or Previous starts from: the neighbour of
+    // the playing entry wherever it now stands; after the playing entry was
+    // removed, the one that followed it (or preceded it); with none, the first
+    // (or the last). -1 for an empty list.
+    int NextCandidate(int direction) const;
+
+    // Marks the items with these ids as missing and every other one as found.
+    void SetMissing(const std::vector<std::uint64_t>& missingIds);
 
     // Bumped on every change, so views know when to repaint.
     std::uint64_t Revision() const { return m_revision; }
@@ -102,6 +120,9 @@ private:
     int m_listIndex = -1;
     int m_topIndex = 0;
     int m_currentPlaying = -1;
+    // Where the removed playing entry stood (the count of entries before it),
+    // so Next goes on from there; -1 otherwise.
+    int m_playingGap = -1;
     int m_visibleRows = 1;
     std::uint64_t m_nextId = 1;
     std::uint64_t m_revision = 0;

@@ -238,6 +238,11 @@ PlaylistKind PlaylistKindForName(std::string_view fileName) {
     return m3u ? PlaylistKind::M3U : PlaylistKind::PLS;
 }
 
+bool IsPlaylistFileName(std::string_view fileName) {
+    const std::string lower = Lower(fileName);
+    return lower.ends_with(".m3u") || lower.ends_with(".m3u8") || lower.ends_with(".pls");
+}
+
 std::string ResolvePlaylistPath(std::string_view written, const std::string& folder) {
     const std::string_view p = Trim(written);
     if (p.empty()) return {};

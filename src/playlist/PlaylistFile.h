@@ -35,6 +35,9 @@ enum class PlaylistKind { M3U, PLS };
 
 // Decides by the name: "m3u" (or "m3u8") at its end in any case is M3U, anything else PLS.
 PlaylistKind PlaylistKindForName(std::string_view fileName);
+// True for names ending in ".m3u", ".m3u8" or ".pls" in any case: a playlist
+// rather than a song.
+bool IsPlaylistFileName(std::string_view fileName);
 
 // `folder` is the playlist's own folder; relative paths are resolved against
 // it with either "\" or "/" as separator. Text is UTF-8 or the given code page.

@@ -121,6 +121,84 @@ TEST(FlatListModel, MoveItMovesTheSelectionMarkToTheNeighbour) {
     EXPECT_EQ(list.ListIndex(), 0);
 }
 
+// Moving items by key (step) and by drag (before): the moved items keep their
+// order and their selection, and the playing mark stays on its song ("c").
+TEST(FlatListModel, SelectedItemsMoveAndThePlayingMarkFollows) {
+    struct Case {
+        const char* name;
+        std::vector<int> selected;
+        int step;    // MoveSelected(step) when not 0
+        int before;  // else MoveSelectedTo(before)
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"one up", {2}, -1, 0, "acbdef"},
+        {"a block down", {1, 2}, 1, 0, "adbcef"},
+        {"the top item holds, the other moves", {0, 3}, -1, 0, "abdcef"},
+        {"the last item cannot go further", {5}, 1, 0, "abcdef"},
+        {"nothing selected", {}, 1, 0, "abcdef"},
+        {"dragged to the top", {3, 5}, 0, 0, "dfabce"},
+        {"dragged below the last", {0, 2}, 0, 6, "bdefac"},
+        {"dropped where it stands", {2}, 0, 3, "abcdef"},
+        {"dragged down between two", {1}, 0, 4, "acdbef"},
+    };
+    for (const Case& c : cases) {
+        auto list = ListOf({"a", "b", "c", "d", "e", "f"});
+        list.SetCurrentPlaying(2);
+        for (int i : c.selected) list.SetSelected(i, true);
+        c.step ? (void)list.MoveSelected(c.step) : list.MoveSelectedTo(c.before);
+        std::string order;
+        std::string selected;
+        for (int i = 0; i < list.ListCount(); ++i) {
+            order += list.ListString(i);
+            if (list.Selected(i)) selected += list.ListString(i);
+        }
+        EXPECT_EQ(order, c.expected) << c.name;
+        EXPECT_EQ(list.ListString(list.CurrentPlaying()), "c") << c.name;
+        std::string wanted;
+        for (char ch : order) {
+            if (std::count(c.selected.begin(), c.selected.end(), ch - 'a')) wanted += ch;
+        }
+        EXPECT_EQ(selected, wanted) << c.name;
+    }
+}
+
+// Where Next and Previous start after the list was edited under the playing song.
+TEST(FlatListModel, NextAndPreviousStartFromThePlayingSongWhereverItNowIs) {
+    enum Edit { None, SortDown, MoveUp, Append };
+    struct Case {
+        const char* name;
+        int playing;
+        std::vector<int> removed;
+        Edit edit;
+        const char* next;
+        const char* previous;
+    };
+    const Case cases[] = {
+        {"unchanged", 2, {}, None, "d", "b"},
+        {"an entry above removed", 2, {0}, None, "d", "b"},
+        {"sorted descending", 2, {}, SortDown, "b", "d"},
+        {"moved up", 2, {}, MoveUp, "b", "a"},
+        {"the playing entry removed", 2, {2}, None, "d", "b"},
+        {"it and the one after removed", 2, {2, 3}, None, "e", "b"},
+        {"the last, playing, removed", 4, {4}, None, "a", "d"},
+        {"... and a song added after it", 4, {4}, Append, "f", "d"},
+        {"nothing playing", -1, {}, None, "a", "e"},
+    };
+    for (const Case& c : cases) {
+        auto list = ListOf({"a", "b", "c", "d", "e"});
+        list.SetCurrentPlaying(c.playing);
+        for (int i : c.removed) list.SetSelected(i, true);
+        list.RemoveItem();
+        if (c.edit == SortDown) list.SortFlatList(SortOrder::Descending);
+        if (c.edit == MoveUp) list.SelectOnly(2), list.MoveSelected(-1);
+        if (c.edit == Append) list.AddItem("f", "", "/songs/f.mp3");
+        EXPECT_EQ(list.ListString(list.NextCandidate(1)), c.next) << c.name;
+        EXPECT_EQ(list.ListString(list.NextCandidate(-1)), c.previous) << c.name;
+    }
+    EXPECT_EQ(FlatListModel().NextCandidate(1), -1);
+}
+
 TEST(FlatListModel, FieldAccessOutsideTheListIsHarmless) {
     auto list = ListOf({"a"});
     EXPECT_EQ(list.ListPath(5), "");

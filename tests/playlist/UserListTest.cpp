@@ -174,6 +174,66 @@ TEST(FlatListPainter, DrawsRowsInTheirColours) {
     EXPECT_EQ(BgrFromColor(ColorFromBgr(12760231)), 12760231u);
 }
 
+// The highest contrast of any pixel in a box against the box's fill: how
+// strongly something is drawn there.
+double InkIn(const QImage& image, QRect box, QColor fill) {
+    double ink = 1;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x)
+            ink = std::max(ink, ContrastRatio(image.pixelColor(x, y), fill));
+    }
+    return ink;
+}
+
+// Plain, selected, playing and missing rows told apart at a glance, in the
+// stored dark look and in a light one, even with colours that would hide
+// the selection and the playing song.
+TEST(FlatListPainter, SelectedPlayingAndMissingRowsStandApartInEveryLook) {
+    FlatListModel model;
+    for (const char* t : {"Plain", "Selected", "Playing", "Missing"})
+        model.AddItem(t, "03:00", std::string("/") + t + ".mp3");
+    model.SetSelected(1, true);
+    model.SetCurrentPlaying(2);
+    model.SetMissing({model.Item(3).id});
+    FlatListLook dark;  // as stored: black selection on the dark list
+    FlatListLook hidden = dark;
+    hidden.selected = hidden.back;
+    hidden.playing = hidden.fore;
+    FlatListLook light;
+    light.back = QColor(0xf6, 0xf6, 0xf4);
+    light.fore = QColor(0x30, 0x30, 0x30);
+    light.selected = QColor(0xee, 0xee, 0xee);
+    light.playing = light.fore;
+    const std::pair<const char*, FlatListLook> looks[] = {
+        {"dark", dark}, {"dark, selection and playing hidden", hidden}, {"light", light}};
+    for (const auto& [name, look] : looks) {
+        const FlatListMetrics m = MeasureFlatList(model, look.Font());
+        const QImage image = RenderFlatList(model, look, QSize(300, 4 * m.rowHeight));
+        const auto row = [&](int i) { return QRect(0, i * m.rowHeight, 300, m.rowHeight); };
+        const auto fillOf = [&](int i) { return image.pixelColor(299, row(i).center().y()); };
+        EXPECT_EQ(fillOf(0), look.back) << name;
+        EXPECT_GE(ContrastRatio(fillOf(1), look.back), 1.5) << name << ": selection fill";
+        EXPECT_GE(InkIn(image, row(1), fillOf(1)), 3.0) << name << ": text on the selection";
+        const auto mark = [&](int i) {
+            return QRect(m.padding, row(i).top(), m.markerWidth, m.rowHeight);
+        };
+        EXPECT_GE(InkIn(image, mark(2), look.back), 3.0) << name << ": the playing mark";
+        EXPECT_LT(InkIn(image, mark(0), look.back), 1.2) << name << ": no mark elsewhere";
+        const double plainInk = InkIn(image, row(0), look.back);
+        const double missingInk = InkIn(image, row(3), look.back);
+        EXPECT_LT(missingInk, plainInk * 0.6) << name << ": a missing file is dimmed";
+        EXPECT_GT(missingInk, 1.8) << name << ": yet readable";
+    }
+    if (const char* dir = std::getenv("CX_SHOT_DIR")) {
+        UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+        window.resize(360, 160);
+        window.show();
+        window.grab().save(QString::fromUtf8(dir) + "/playlist.png");
+        window.SetLook(light);
+        window.grab().save(QString::fromUtf8(dir) + "/playlist-light.png");
+    }
+}
+
 TEST(SongFiles, LyricsAndGraphicsMapToTheirSong) {
     test::TempDir dir;
     test::WriteBytes(dir / "duet.kar", "x");

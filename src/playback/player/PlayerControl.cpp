@@ -130,7 +130,6 @@ void PlayerControl::Step(int direction) {
     const int count = m_list.ListCount();
     if (count == 0) {
         m_transport.Close();
-        m_currentListIndex = -1;
         m_host.SongChanged();
         return;
     }
@@ -139,19 +138,13 @@ void PlayerControl::Step(int direction) {
         m_host.SongChanged();
         return;
     }
-    // After a stop the playing mark still tells where the list was.
-    const int base = m_currentListIndex >= 0 ? m_currentListIndex : m_list.CurrentPlaying();
+    // The list's playing mark follows its entry through sorting, moving and
+    // removing, so the step starts from where that entry stands now.
+    const int candidate = m_list.NextCandidate(direction);
     m_transport.Close();
-    int candidate;
-    if (base < 0) {
-        candidate = direction > 0 ? 0 : count - 1;
-    } else {
-        candidate = ((base + direction) % count + count) % count;
-    }
     // Entries that fail to open are skipped; each entry is tried at most once.
     for (int tries = 0; tries < count; ++tries) {
         const int i = ((candidate + direction * tries) % count + count) % count;
-        m_currentListIndex = i;
         m_list.SetCurrentPlaying(i);
         if (m_transport.Open(m_list.ListPath(i), true)) {
             m_host.SongChanged();
@@ -159,20 +152,15 @@ void PlayerControl::Step(int direction) {
         }
     }
     m_transport.Close();
-    m_currentListIndex = -1;
     m_host.SongChanged();
 }
 
 bool PlayerControl::ChangeSong(int index) {
     if (!m_list.Valid(index)) return false;
-    m_currentListIndex = index;
     m_list.SetCurrentPlaying(index);
     const std::string path = m_list.ListPath(index);
     const bool opened = m_transport.Open(path, true);
-    if (!opened) {
-        m_currentListIndex = -1;
-        m_host.OpenFailed(path);
-    }
+    if (!opened) m_host.OpenFailed(path);
     m_host.SongChanged();
     return opened;
 }
@@ -192,7 +180,6 @@ void PlayerControl::Play() {
 
 void PlayerControl::Stop() {
     m_transport.Stop();
-    if (!m_host.IsEditorOpen()) m_currentListIndex = -1;
     m_host.SongChanged();
 }
 
@@ -202,10 +189,7 @@ bool PlayerControl::AddAndPlay(const std::string& path, const std::string& text,
         m_host.OpenFailed(path);
         return false;
     }
-    if (m_list.AddItem(text, time, path) != 0) {
-        m_currentListIndex = m_list.ListCount() - 1;
-        m_list.SetCurrentPlaying(m_currentListIndex);
-    }
+    if (m_list.AddItem(text, time, path) != 0) m_list.SetCurrentPlaying(m_list.ListCount() - 1);
     m_transport.Play();
     m_host.SongChanged();
     return true;

@@ -72,7 +72,8 @@ public:
     // Adds a song given on the command line or by a second start, marks it and plays it.
     bool AddAndPlay(const std::string& path, const std::string& text, const std::string& time);
 
-    int CurrentListIndex() const { return m_currentListIndex; }
+    // The playing entry, wherever it now stands; -1 when no song is open.
+    int CurrentListIndex() const { return m_transport.IsOpen() ? m_list.CurrentPlaying() : -1; }
     TimeMode Mode() const { return m_timeMode; }
     void SetMode(TimeMode mode) { m_timeMode = mode; }
     bool Muted() const { return m_muted; }
@@ -84,7 +85,6 @@ private:
     Transport& m_transport;
     FlatListModel& m_list;
     PlayerHost& m_host;
-    int m_currentListIndex = -1;
     std::string m_typedNumber;
     int m_typedNumberTicks = 0;
     bool m_numberRunning = false;

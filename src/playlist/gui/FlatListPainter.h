@@ -33,19 +33,30 @@ struct FlatListLook {
 
 struct FlatListMetrics {
     int rowHeight = 16;
+    int markerWidth = 0;  // the playing mark before the number
     int numberWidth = 0;  // "<count>." of the widest number
     int timeWidth = 0;    // "00:00"
     int padding = 4;
 };
+
+// Contrast ratio of two colours by their relative luminance: 1 (the same) to 21.
+double ContrastRatio(const QColor& a, const QColor& b);
 
 FlatListMetrics MeasureFlatList(const FlatListModel& list, const QFont& font);
 // Whole rows that fit in a height (at least 1).
 int VisibleRowsFor(const FlatListMetrics& metrics, int height);
 // The item under a point, or -1.
 int RowAt(const FlatListModel& list, const FlatListMetrics& metrics, int y);
+// Where items dropped at a point would go: the index they would stand before
+// (ListCount() below the last item).
+int DropRowAt(const FlatListModel& list, const FlatListMetrics& metrics, int y);
 
+// Selected rows are filled, the playing row carries a mark and bold text, a
+// missing file is dimmed and struck through; colours the user chose are kept
+// unless they would hide the selection or the text. `dropBefore` >= 0 draws
+// the place where dragged items would land.
 void PaintFlatList(QPainter& painter, const FlatListModel& list, const FlatListLook& look,
-                   QSize size, bool focused);
+                   QSize size, bool focused, int dropBefore = -1);
 QImage RenderFlatList(const FlatListModel& list, const FlatListLook& look, QSize size);
 
 }  // namespace cx

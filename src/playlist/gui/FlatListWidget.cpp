@@ -1,5 +1,6 @@
 #include "playlist/gui/FlatListWidget.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -95,7 +96,7 @@ void FlatListWidget::wheelEvent(QWheelEvent* event) {
 
 void FlatListWidget::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
-    PaintFlatList(painter, m_model, m_look, viewport()->size(), hasFocus());
+    PaintFlatList(painter, m_model, m_look, viewport()->size(), hasFocus(), m_dropBefore);
 }
 
 void FlatListWidget::resizeEvent(QResizeEvent* event) {
@@ -110,6 +111,10 @@ void FlatListWidget::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const auto mods = event->modifiers();
+    if (event->button() == Qt::LeftButton) {
+        m_pressRow = index;
+        m_pressPos = event->position().toPoint();
+    }
     if (mods & Qt::ControlModifier) {
         m_model.SetSelected(index, !m_model.Selected(index));
         m_model.SetListIndex(index);
@@ -120,10 +125,57 @@ void FlatListWidget::mousePressEvent(QMouseEvent* event) {
             m_model.SetSelected(i, true);
         }
         m_model.SetListIndex(index);
+    } else if (event->button() == Qt::LeftButton && m_model.Selected(index)) {
+        // The whole selection may be about to be dragged; a plain click
+        // narrows it to this item on release.
+        m_model.SetListIndex(index);
+        m_selectOnRelease = true;
+        m_anchor = index;
     } else if (event->button() == Qt::LeftButton || !m_model.Selected(index)) {
         m_model.SelectOnly(index);
         m_anchor = index;
     }
+}
+
+void FlatListWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton) || m_pressRow < 0) return;
+    const QPoint pos = event->position().toPoint();
+    if (!m_dragging) {
+        if ((pos - m_pressPos).manhattanLength() < QApplication::startDragDistance()) return;
+        if (!m_model.Selected(m_pressRow)) return;  // Ctrl+click took it out
+        m_dragging = true;
+        m_selectOnRelease = false;
+    }
+    // Past the top or bottom edge the list scrolls under the dragged items.
+    if (pos.y() < 0) m_model.ScrollUp();
+    if (pos.y() > viewport()->height()) m_model.ScrollDown();
+    ShowDropPlace(pos.y());
+}
+
+void FlatListWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    if (m_dragging) {
+        const int before = m_dropBefore;
+        EndDrag();
+        if (before >= 0) m_model.MoveSelectedTo(before);
+    } else if (m_selectOnRelease && m_model.Valid(m_pressRow)) {
+        m_model.SelectOnly(m_pressRow);
+    }
+    m_pressRow = -1;
+    m_selectOnRelease = false;
+}
+
+void FlatListWidget::ShowDropPlace(int y) {
+    const int before = DropRowAt(m_model, Metrics(), y);
+    if (before == m_dropBefore) return;
+    m_dropBefore = before;
+    viewport()->update();
+}
+
+void FlatListWidget::EndDrag() {
+    m_dragging = false;
+    m_dropBefore = -1;
+    viewport()->update();
 }
 
 void FlatListWidget::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -134,13 +186,18 @@ void FlatListWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 void FlatListWidget::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Up:
-            m_model.MoveUp();
+        case Qt::Key_Down: {
+            const bool up = event->key() == Qt::Key_Up;
+            if (event->modifiers() & Qt::ControlModifier) {
+                m_model.MoveSelected(up ? -1 : 1);  // the selected songs move
+            } else if (up) {
+                m_model.MoveUp();
+            } else {
+                m_model.MoveDown();
+            }
             m_anchor = m_model.ListIndex();
             return;
-        case Qt::Key_Down:
-            m_model.MoveDown();
-            m_anchor = m_model.ListIndex();
-            return;
+        }
         case Qt::Key_PageUp:
         case Qt::Key_PageDown: {
             const int step =
@@ -189,14 +246,22 @@ void FlatListWidget::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void FlatListWidget::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+    if (!event->mimeData()->hasUrls()) return;
+    event->acceptProposedAction();
+    ShowDropPlace(event->position().toPoint().y());
+}
+
+void FlatListWidget::dragLeaveEvent(QDragLeaveEvent*) {
+    EndDrag();
 }
 
 void FlatListWidget::dropEvent(QDropEvent* event) {
+    const int before = DropRowAt(m_model, Metrics(), event->position().toPoint().y());
+    EndDrag();
     const QStringList files = AcceptedDroppedFiles(event->mimeData()->urls());
     if (files.isEmpty()) return;
     event->acceptProposedAction();
-    if (onFilesDropped) onFilesDropped(files);
+    if (onFilesDropped) onFilesDropped(files, before);
 }
 
 }  // namespace cx

@@ -22,8 +22,9 @@ public:
 
     // Double click or Enter on an item.
     std::function<void(int index)> onActivated;
-    // Files dropped on the list (already filtered to songs, lyrics and CD+G files).
-    std::function<void(const QStringList& paths)> onFilesDropped;
+    // Files dropped on the list (already filtered to songs, lyrics and CD+G
+    // files), to stand before the item `before` (ListCount(): at the end).
+    std::function<void(const QStringList& paths, int before)> onFilesDropped;
     // Right click, in global coordinates.
     std::function<void(const QPoint& globalPos)> onContextMenu;
     // Delete pressed.
@@ -38,10 +39,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -49,12 +53,21 @@ protected:
 private:
     void SyncScrollBar();
     FlatListMetrics Metrics() const;
+    void ShowDropPlace(int y);
+    void EndDrag();
 
     FlatListModel& m_model;
     FlatListLook m_look;
     int m_anchor = -1;  // start of a Shift+click range
     bool m_syncing = false;
     int m_wheelRest = 0;  // wheel movement short of one notch (touchpads)
+    // Dragging items within the list: where the press was, whether the mouse
+    // has moved far enough to be a drag, and where the items would land.
+    int m_pressRow = -1;
+    QPoint m_pressPos;
+    bool m_dragging = false;
+    bool m_selectOnRelease = false;  // a click on a selection that was not dragged
+    int m_dropBefore = -1;
 };
 
 // Song, lyrics and CD+G files among dropped URLs.

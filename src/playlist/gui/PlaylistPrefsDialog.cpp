@@ -72,7 +72,9 @@ PlaylistPrefsDialog::PlaylistPrefsDialog(const FlatListLook& look, const Transla
 
 FlatListLook PlaylistPrefsDialog::Look() const {
     FlatListLook look = m_look;
-    look.fontName = m_font->currentFont().family();
+    // The system's font left as it was stays "the system's font".
+    const QString family = m_font->currentFont().family();
+    if (!(m_look.fontName.isEmpty() && family == QFont().family())) look.fontName = family;
     look.fontSize = m_size->value();
     return look;
 }

@@ -1,6 +1,9 @@
 #include "playlist/gui/TagFiller.h"
 
 #include <QCoreApplication>
+#include <filesystem>
+#include <utility>
+#include <vector>
 
 namespace cx {
 
@@ -34,6 +37,30 @@ void TagFiller::Request(std::uint64_t itemId, const std::string& path) {
                 if (index < 0) return;
                 if (!tags->text.empty()) m_model.SetListString(index, tags->text);
                 if (!tags->time.empty()) m_model.SetListTime(index, tags->time);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TagFiller::FindMissing() {
+    std::vector<std::pair<std::uint64_t, std::string>> files;
+    files.reserve(m_model.Items().size());
+    for (const auto& item : m_model.Items()) files.emplace_back(item.id, item.ListPath);
+    const std::uint64_t generation = m_generation->load();
+    auto generations = m_generation;
+    m_pool.start([this, files = std::move(files), generation, generations] {
+        std::vector<std::uint64_t> missing;
+        for (const auto& [id, path] : files) {
+            if (generations->load() != generation) return;
+            std::error_code ec;
+            if (!std::filesystem::is_regular_file(path, ec)) missing.push_back(id);
+        }
+        // One answer for the whole list: one repaint, however long it is.
+        QMetaObject::invokeMethod(
+            this,
+            [this, missing = std::move(missing), generation, generations] {
+                if (generations->load() != generation) return;
+                m_model.SetMissing(missing);
             },
             Qt::QueuedConnection);
     });

@@ -21,6 +21,8 @@ public:
 
     // Queues one item; its text and time are replaced when the tags are read.
     void Request(std::uint64_t itemId, const std::string& path);
+    // Looks for every item's file on the worker and marks those not found.
+    void FindMissing();
     // Drops everything queued (the list was cleared or reloaded).
     void Cancel();
     // Blocks until every queued item is done (for tests and shut-down).

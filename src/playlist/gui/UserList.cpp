@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <random>
@@ -81,7 +82,9 @@ UserList::UserList(FlatListModel& model, TranslateFn translate, TagReaderFn read
     m_list->onActivated = [this](int index) {
         if (onPlay) onPlay(index);
     };
-    m_list->onFilesDropped = [this](const QStringList& files) { AddFiles(files); };
+    m_list->onFilesDropped = [this](const QStringList& files, int before) {
+        InsertFiles(files, before);
+    };
     m_list->onContextMenu = [this](const QPoint& pos) { PopupMenu(pos); };
     m_list->onRemove = [this] { m_model.RemoveItem(); };
     m_list->onChanged = [this] { UpdateStatus(); };
@@ -122,6 +125,15 @@ int UserList::AddFiles(const QStringList& paths, bool readTags) {
     m_note.clear();
     UpdateStatus();
     return first;
+}
+
+int UserList::InsertFiles(const QStringList& paths, int before) {
+    const int first = AddFiles(paths);
+    if (first < 0) return -1;
+    std::vector<int> added;
+    for (int i = first; i < m_model.ListCount(); ++i) added.push_back(i);
+    m_model.MoveRowsTo(std::move(added), before);
+    return std::min(first, before);
 }
 
 bool UserList::LoadList(const QString& path, QString* error) {
@@ -267,6 +279,7 @@ void UserList::LoadLastList(const QString& folder) {
     const auto result = ::cx::LoadLastList(folder.toStdString());
     m_model.Clear();
     AppendEntries(m_model, result.entries);
+    m_tags->FindMissing();
     UpdateStatus();
 }
 
@@ -309,6 +322,9 @@ void UserList::PopupMenu(const QPoint& globalPos) {
     item("SelectAll", "Ctrl+A", [this] { m_model.SelectAll(); });
     item("SelectReverse", "", [this] { m_model.ReverseSelection(); });
     item("SelectNone", "", [this] { m_model.SelectNone(); });
+    const bool any = m_model.FirstSelected() >= 0;
+    item("MoveUp", "Ctrl+Up", [this] { m_model.MoveSelected(-1); })->setEnabled(any);
+    item("MoveDown", "Ctrl+Down", [this] { m_model.MoveSelected(1); })->setEnabled(any);
     menu.addSeparator();
     item("SortAsc", "", [this] { m_model.SortFlatList(SortOrder::Ascending); });
     item("SortDesc", "", [this] { m_model.SortFlatList(SortOrder::Descending); });

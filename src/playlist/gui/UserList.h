@@ -39,6 +39,9 @@ public:
     // Adds songs; lyrics and CD+G files are mapped to their songs, others are
     // ignored. Returns the index of the first added item, or -1.
     int AddFiles(const QStringList& paths, bool readTags = true);
+    // The same, the added songs standing before item `before` (files dropped
+    // between two items).
+    int InsertFiles(const QStringList& paths, int before);
     // Reads an M3U or PLS file into the list, replacing it. Entries whose file
     // is missing are left out. False (with a reason) when the file cannot be read.
     bool LoadList(const QString& path, QString* error = nullptr);
@@ -60,7 +63,8 @@ public:
     void SaveListDialog();
     void ShowPrefs();
 
-    // The list kept between runs ("Cantabilex.ini" in `folder`); read without tags.
+    // The list kept between runs ("Cantabilex.ini" in `folder`); read without
+    // tags. Entries whose file is gone are marked once a worker has looked.
     void LoadLastList(const QString& folder);
     QString SaveLastList(const QString& folder) const;
 
