@@ -47,8 +47,15 @@ PlaylistParseResult LoadLastList(const fs::path& folder) {
     if (!fs::exists(file, ec)) return {};
     // The kept list is always M3U, whatever its name says.
     ReadResult read = ReadWholeFile(file, kMaxPlaylistFileBytes);
-    if (!read.bytes) return {{}, read.error};
-    return ParseM3U(*read.bytes, folder.string());
+    PlaylistParseResult result =
+        read.bytes ? ParseM3U(*read.bytes, folder.string()) : PlaylistParseResult{{}, read.error};
+    if (result.error.empty()) return result;
+    // What could not be read whole is moved aside, or the list saved at the
+    // end of this run would take its place and the singer's list be lost.
+    const fs::path aside = folder / (std::string(kLastListFileName) + ".unread");
+    fs::rename(file, aside, ec);
+    if (!ec) result.error += "; kept as " + aside.string();
+    return result;
 }
 
 }  // namespace cx

@@ -25,6 +25,8 @@ int AppendEntries(FlatListModel& list, const std::vector<PlaylistEntry>& entries
 std::string SaveLastList(const std::filesystem::path& folder, const FlatListModel& list);
 
 // Reads the kept list; a missing file gives an empty result without error.
+// A list that cannot be read whole is moved aside (".unread"), so the list
+// saved at the end of the run does not overwrite it; the error says where.
 PlaylistParseResult LoadLastList(const std::filesystem::path& folder);
 
 }  // namespace cx

@@ -139,6 +139,14 @@ TEST(PlaylistFile, LastListKeepsTheListIncludingAnEmptyOne) {
     ASSERT_EQ(SaveLastList(data, FlatListModel()), "");
     EXPECT_TRUE(LoadLastList(data).entries.empty());
     EXPECT_TRUE(LoadLastList(dir / "missing").error.empty());
+
+    // A kept list too big to read is moved aside, not overwritten at exit.
+    std::filesystem::resize_file(data / kLastListFileName, kMaxPlaylistFileBytes + 1);
+    const PlaylistParseResult unread = LoadLastList(data);
+    EXPECT_NE(unread.error.find(".unread"), std::string::npos) << unread.error;
+    ASSERT_EQ(SaveLastList(data, FlatListModel()), "");
+    EXPECT_EQ(std::filesystem::file_size(data / (std::string(kLastListFileName) + ".unread")),
+              kMaxPlaylistFileBytes + 1);
 }
 
 // The real playlists: every file reads, and writing then reading again keeps the entries.

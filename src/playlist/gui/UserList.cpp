@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -281,6 +282,16 @@ void UserList::LoadLastList(const QString& folder) {
     AppendEntries(m_model, result.entries);
     m_tags->FindMissing();
     UpdateStatus();
+    if (!result.error.empty()) {
+        // Not modal: the player is starting; the list was kept aside.
+        const QString text = QString::fromStdString(result.error);
+        std::fprintf(stderr, "cantabilex: %s\n", text.toLocal8Bit().constData());
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Cantabilex"), text,
+                                    QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
+    }
 }
 
 QString UserList::SaveLastList(const QString& folder) const {
