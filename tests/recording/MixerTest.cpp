@@ -6,6 +6,7 @@
 #include "recording/ClsVolume.h"
 #include "recording/LevelMeter.h"
 #include "recording/RecordingSettings.h"
+#include "support/ExpectEach.h"
 
 namespace cx {
 namespace {
@@ -21,7 +22,7 @@ public:
     }
     ~FakeMixer() override { m_log.push_back("close " + std::to_string(m_id)); }
     bool Has(MixerControl c) const override { return m_values.count(c) > 0; }
-    long Min(MixerControl c) const override { return Has(c) ? 0 : 0; }
+    long Min(MixerControl) const override { return 0; }
     long Max(MixerControl c) const override { return IsMuteControl(c) ? 1 : 200; }
     long Get(MixerControl c) const override { return m_values.at(c); }
     void Set(MixerControl c, long v) override { m_values.at(c) = v; }
@@ -125,10 +126,8 @@ TEST(LevelMeter, RisesAtOnceAndFallsAtMost500PerBuffer) {
 }
 
 TEST(RecordingSettings, VoiceVolumeThumbAndSynchronisationSlider) {
-    EXPECT_EQ(VoiceVolumeFromThumb(33), 95);
-    EXPECT_EQ(VoiceVolumeFromThumb(91), 0);
-    EXPECT_EQ(VoiceVolumeFromThumb(10), 95);
-    EXPECT_EQ(VoiceVolumeFromThumb(62), 48);
+    test::ExpectEach("VoiceVolumeFromThumb", VoiceVolumeFromThumb,
+                     {{33, 95}, {91, 0}, {10, 95}, {62, 48}});
     EXPECT_FLOAT_EQ(VoiceOffsetFromSlider(kSynchroRest, 1), 0.0f);
     EXPECT_FLOAT_EQ(VoiceOffsetFromSlider(kSynchroMax, 2), 2.0f);
     EXPECT_FLOAT_EQ(VoiceOffsetFromSlider(-50, 1), -1.0f);

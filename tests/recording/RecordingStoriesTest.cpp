@@ -10,9 +10,9 @@
 #include <QToolButton>
 #include <chrono>
 #include <map>
-#include <cstdlib>
 #include <thread>
 
+#include "MicrophoneFeed.h"
 #include "app/AppHarness.h"
 #include "recording/ClsVolume.h"
 #include "recording/RecordFormat.h"
@@ -23,31 +23,17 @@ namespace {
 
 using test::AppHarness;
 using test::DemoDir;
+using test::FeedMicrophone;
 using test::ReadBytes;
-using test::WriteBytes;
 
 const std::filesystem::path kTwinkle = DemoDir() / "Twinkle Twinkle Little Star.wav";
 const std::filesystem::path kKar = DemoDir() / "Frere Jacques.kar";
 // The player's default recording format.
 constexpr RecordFormat kFormat{2, 22050};
 
-// Half a second of never-silent 16-bit stereo: what the microphone hears.
-std::string MicrophoneFeed(std::uint16_t seed) {
-    std::string s;
-    for (int i = 0; i < kFormat.samplesPerSecond; ++i) {
-        const auto v =
-            static_cast<std::uint16_t>(seed + static_cast<std::uint16_t>(i % 3000) * 7 + 1);
-        s.push_back(static_cast<char>(v & 0xFF));
-        s.push_back(static_cast<char>(v >> 8));
-    }
-    return s;
-}
-
-void FeedMicrophone(const std::filesystem::path& raw, const std::string& bytes) {
-    WriteBytes(raw, bytes);
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILEIN", raw.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "5", 1);  // faster than real time
+// Half a second of what the microphone hears in the player's format.
+std::string MicrophoneFeed(int seed) {
+    return test::MicrophoneRamp(kFormat.samplesPerSecond, seed);
 }
 
 // Sings for a while of wall-clock time: the disk driver runs on its own clock.
