@@ -9,9 +9,9 @@
 #include <QSlider>
 #include <QToolButton>
 #include <chrono>
-#include <map>
 #include <thread>
 
+#include "FakeCards.h"
 #include "MicrophoneFeed.h"
 #include "app/AppHarness.h"
 #include "recording/ClsVolume.h"
@@ -158,30 +158,11 @@ TEST(RecordingStories, ARecordingArmedWhileTheSongStandsStartsWithPlay) {
     EXPECT_FALSE(h.app->Voice().IsRecording());
 }
 
-// A card with a master line of 0..200 at 40 and a synthesizer line; no
-// microphone line.
-class OneCard final : public MixerDevice {
-public:
-    explicit OneCard(std::map<MixerControl, long>& values) : m_values(values) {}
-    bool Has(MixerControl c) const override { return m_values.count(c) > 0; }
-    long Min(MixerControl) const override { return 0; }
-    long Max(MixerControl c) const override { return IsMuteControl(c) ? 1 : 200; }
-    long Get(MixerControl c) const override { return m_values.at(c); }
-    void Set(MixerControl c, long v) override { m_values.at(c) = v; }
-
-private:
-    std::map<MixerControl, long>& m_values;
-};
-
 TEST(RecordingStories, TheMixerCommandShowsTheVoicePanelWhoseControlsReachTheCardAndTheSettings) {
-    std::map<MixerControl, long> card{{MixerControl::Volume, 40}, {MixerControl::Midi, 10}};
+    // A card with a master line at 40 of 0..200 and a synthesizer line; no microphone line.
+    test::FakeCards card{{"Card"}, {{MixerControl::Volume, 40}, {MixerControl::Midi, 10}}, {}};
     AppHarness h;
-    h.mixer = [&card] {
-        MixerBackend b;
-        b.names = [] { return std::vector<std::string>{"Card"}; };
-        b.open = [&card](int, std::string&) { return std::make_unique<OneCard>(card); };
-        return b;
-    };
+    h.mixer = [&card] { return card.Backend(); };
     ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
     EXPECT_EQ(h.app->VoicePanel(), nullptr);  // nothing asked of the card at start
     ASSERT_TRUE(h.app->Run(Command::Mixer));
@@ -194,7 +175,7 @@ TEST(RecordingStories, TheMixerCommandShowsTheVoicePanelWhoseControlsReachTheCar
     ASSERT_NE(output, nullptr);
     EXPECT_EQ(output->value(), 20);
     output->setValue(50);
-    EXPECT_EQ(card[MixerControl::Volume], 100);
+    EXPECT_EQ(card.values[MixerControl::Volume], 100);
     EXPECT_FALSE(panel->findChild<QSlider*>("RecordLevel")->isEnabled());  // no such line
 
     // The M key's switch and the panel's agree, and the player's button shows it.

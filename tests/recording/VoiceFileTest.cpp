@@ -2,7 +2,6 @@
 // in place, and the file-level step that never loses a take.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <ctime>
 
 #include "recording/VoiceFile.h"
