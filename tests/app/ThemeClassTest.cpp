@@ -34,73 +34,33 @@ ThemeClass LoadWith(std::initializer_list<std::pair<std::string, std::string>> v
     return ThemeClass::Load(store, env);
 }
 
+// The values a first start gives, in the order they are saved.
+// clang-format off
 const std::vector<std::pair<std::string, std::string>> kDefaults = {
-    {"on top", "0"},
-    {"fit font to window", "1"},
-    {"karaoke font color", "12422269"},
-    {"karaoke highlight color", "16637390"},
-    {"karaoke outline color", "0,0,0,0"},
-    {"karaoke background color", "8080961"},
-    {"karaoke outline width", "2"},
-    {"karaoke background picture", "default"},
-    {"karaoke font name", "Impact"},
-    {"karaoke font size", "20"},
-    {"karaoke font bold", "0"},
-    {"karaoke font italic", "0"},
-    {"karaoke font charset", "0"},
-    {"karaoke display mode", "3"},
-    {"karaoke offset", "0"},
-    {"music files path", "/home/u/Music"},
-    {"karaoke alignment", "0"},
-    {"scroll title", "1"},
-    {"karaoke ball", "0"},
-    {"karaoke ball color", "255"},
-    {"image size", "1"},
-    {"image size X", "640"},
-    {"image size Y", "480"},
-    {"image offset X", "0"},
-    {"image offset Y", "0"},
-    {"image alignment", "0"},
-    {"image border", "None"},
-    {"image effect", ""},
-    {"effect detail", ""},
-    {"effect speed", "5"},
-    {"karaoke mode", "0"},
-    {"show lyrics title", "0"},
-    {"background picture layout", "2"},
-    {"fullscreen monitor", "Monitor 1 (primary)"},
-    {"karaoke window", "1"},
-    {"voice volume", "33"},
-    {"rec directory", "/home/u/.local/share/Cantabilex/Voice"},
-    {"rec quality", "22050"},
-    {"audio device", "0"},
-    {"rec mode", "2"},
-    {"rec folder", "0"},
-    {"record device", "-1"},
-    {"editor font", "MS Sans Serif"},
-    {"editor font italic", "0"},
-    {"editor font bold", "0"},
-    {"editor font charset", "0"},
-    {"midi device", "-1"},
-    {"synchronization", "1"},
-    {"playlist font name", "MS Sans Serif"},
-    {"playlist font size", "8"},
-    {"playlist fore color", "12760231"},
-    {"playlist sel color", "0"},
-    {"playlist play color", "16777215"},
-    {"playlist border color", "11705750"},
-    {"dsp out", "0,50,0,50,0,50,0,50"},
-    {"dsp out window", "100,100"},
-    {"mix window", ""},
-    {"mix effects", "0"},
-    {"mix song", "64"},
-    {"mix vocal", "64"},
-    {"custom mix", "0"},
-    {"custom mixer", "0"},
-    {"bass and treble", "50,50"},
-    {"auto play", "1"},
-    {"mixer device", "0"},
-};
+    {"on top", "0"}, {"fit font to window", "1"}, {"karaoke font color", "12422269"},
+    {"karaoke highlight color", "16637390"}, {"karaoke outline color", "0,0,0,0"},
+    {"karaoke background color", "8080961"}, {"karaoke outline width", "2"},
+    {"karaoke background picture", "default"}, {"karaoke font name", "Impact"},
+    {"karaoke font size", "20"}, {"karaoke font bold", "0"}, {"karaoke font italic", "0"},
+    {"karaoke font charset", "0"}, {"karaoke display mode", "3"}, {"karaoke offset", "0"},
+    {"music files path", "/home/u/Music"}, {"karaoke alignment", "0"}, {"scroll title", "1"},
+    {"karaoke ball", "0"}, {"karaoke ball color", "255"}, {"image size", "1"},
+    {"image size X", "640"}, {"image size Y", "480"}, {"image offset X", "0"},
+    {"image offset Y", "0"}, {"image alignment", "0"}, {"image border", "None"},
+    {"image effect", ""}, {"effect detail", ""}, {"effect speed", "5"}, {"karaoke mode", "0"},
+    {"show lyrics title", "0"}, {"background picture layout", "2"},
+    {"fullscreen monitor", "Monitor 1 (primary)"}, {"karaoke window", "1"}, {"voice volume", "33"},
+    {"rec directory", "/home/u/.local/share/Cantabilex/Voice"}, {"rec quality", "22050"},
+    {"audio device", "0"}, {"rec mode", "2"}, {"rec folder", "0"}, {"record device", "-1"},
+    {"editor font", "MS Sans Serif"}, {"editor font italic", "0"}, {"editor font bold", "0"},
+    {"editor font charset", "0"}, {"midi device", "-1"}, {"synchronization", "1"},
+    {"playlist font name", "MS Sans Serif"}, {"playlist font size", "8"},
+    {"playlist fore color", "12760231"}, {"playlist sel color", "0"},
+    {"playlist play color", "16777215"}, {"playlist border color", "11705750"},
+    {"dsp out", "0,50,0,50,0,50,0,50"}, {"dsp out window", "100,100"}, {"mix window", ""},
+    {"mix effects", "0"}, {"mix song", "64"}, {"mix vocal", "64"}, {"custom mix", "0"},
+    {"custom mixer", "0"}, {"bass and treble", "50,50"}, {"auto play", "1"}, {"mixer device", "0"}};
+// clang-format on
 
 TEST(ThemeClass, FirstStartGivesTheDefaultsAndExitWritesThemAll) {
     MemoryRegistryStore store;
@@ -325,10 +285,9 @@ TEST(ThemeClass, OutlineColoursAndTextValues) {
     const ThemeClass t = LoadWith({{"karaoke outline color", "1,2,x"},
                                    {"image effect", "Slide Bar"},
                                    {"music files path", "/songs, old"}});
-    EXPECT_EQ(t.LyricsOutlineColor1, 1u);
-    EXPECT_EQ(t.LyricsOutlineColor2, 2u);
-    EXPECT_EQ(t.LyricsOutlineColor3, 0u);
-    EXPECT_EQ(t.LyricsOutlineColor4, 0u);
+    EXPECT_EQ(std::tuple(t.LyricsOutlineColor1, t.LyricsOutlineColor2, t.LyricsOutlineColor3,
+                         t.LyricsOutlineColor4),
+              std::tuple(1u, 2u, 0u, 0u));
     EXPECT_EQ(t.ImageEffect, "Slide Bar");
     EXPECT_EQ(t.MusicPath, "/songs, old");
 }

@@ -1,7 +1,6 @@
 // cbx verbs on zipped songs, run as the user runs them.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "lyrics/MediaFixtures.h"

@@ -6,6 +6,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/ReadOnlyFolders.h"
 #include "playlist/SongFiles.h"
+#include "support/ExpectEach.h"
 #include "support/TestSupport.h"
 #include "support/ZipWriter.h"
 
@@ -48,8 +49,11 @@ TEST(ZipSongPick, PrefersGraphicsThenLyricsThenMidiThenAudioAlone) {
 }
 
 TEST(ZipSongPick, MatchesBaseNamesInAnyCaseAndIgnoresFoldersAndMacJunk) {
-    const std::vector<std::string> names = {"__MACOSX/Songs/._Song.mp3", "Songs/Song.MP3",
-                                            "Songs\\SONG.Cdg", "Songs/song.lrs", "Songs/Song.LRS",
+    const std::vector<std::string> names = {"__MACOSX/Songs/._Song.mp3",
+                                            "Songs/Song.MP3",
+                                            "Songs\\SONG.Cdg",
+                                            "Songs/song.lrs",
+                                            "Songs/Song.LRS",
                                             "Songs/._Song.cdg"};
     ZipSongKind kind{};
     EXPECT_EQ(Picked(names, &kind), "Songs/Song.MP3");
@@ -110,7 +114,8 @@ TEST(ZipSongUnpack, UnpacksTheSongAndItsCompanionsUnderTheSongsName) {
     EXPECT_FALSE(fs::exists(dir / "out" / "notes.txt"));
 
     // Stored names cannot climb out of the folder.
-    ASSERT_TRUE(test::WriteZip(dir / "evil.zip", {{"../../evil.mp3", "x"}, {"/abs/evil.cdg", "y"}}));
+    ASSERT_TRUE(
+        test::WriteZip(dir / "evil.zip", {{"../../evil.mp3", "x"}, {"/abs/evil.cdg", "y"}}));
     fs::create_directory(dir / "out2");
     const ZipUnpacked e = UnpackZipSong(dir / "evil.zip", dir / "out2");
     ASSERT_TRUE(e.Ok) << e.Reason;
@@ -175,9 +180,7 @@ TEST(ZipSongs, OnlyTheNewestUnpackedSongsAreKept) {
 TEST(ZipSongs, ThePlaylistTakesAZipAsOneSong) {
     EXPECT_TRUE(IsAcceptedSongFile("/m/Pack.ZIP"));
     EXPECT_EQ(MediaFileFor("/m/Pack.ZIP"), "/m/Pack.ZIP");
-    EXPECT_TRUE(IsZipPath("a.Zip"));
-    EXPECT_FALSE(IsZipPath("a.zipx"));
-    EXPECT_FALSE(IsZipPath("zip"));
+    test::ExpectEach("IsZipPath", IsZipPath, {{"a.Zip", true}, {"a.zipx", false}, {"zip", false}});
 }
 
 }  // namespace

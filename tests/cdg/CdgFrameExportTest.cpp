@@ -60,14 +60,10 @@ TEST(CdgFrameExport, PooledAndReusingWritesTheSameFilesAsOneByOne) {
     const auto song = SmallSong();
     TempDir dir;
     for (const int scale : {1, 2}) {
-        CdgFrameExportOptions plain;
-        plain.fps = 25;
-        plain.scale = scale;
-        plain.threads = 1;
-        plain.reuse = false;
-        CdgFrameExportOptions fast = plain;
-        fast.threads = 3;
-        fast.reuse = true;
+        const CdgFrameExportOptions plain{
+            .fps = 25, .scale = scale, .smooth = false, .threads = 1, .reuse = false};
+        const CdgFrameExportOptions fast{
+            .fps = 25, .scale = scale, .smooth = false, .threads = 3, .reuse = true};
         const auto a = dir / ("plain" + std::to_string(scale));
         const auto b = dir / ("fast" + std::to_string(scale));
         const CdgFrameExportResult ra = Export(song, a, plain);
@@ -89,9 +85,7 @@ TEST(CdgFrameExport, PooledAndReusingWritesTheSameFilesAsOneByOne) {
 TEST(CdgFrameExport, EachFileHoldsTheScreenAtItsTime) {
     const auto song = SmallSong();
     TempDir dir;
-    CdgFrameExportOptions o;
-    o.fps = 10;
-    o.scale = 2;
+    const CdgFrameExportOptions o{10, 2, false, 0, true};  // 10 fps, twice the size
     ASSERT_TRUE(Export(song, dir.Path(), o).ok);
     CdgPlayer player;
     std::string error;

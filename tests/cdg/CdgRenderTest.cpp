@@ -2,9 +2,8 @@
 
 #include "CdgTestPackets.h"
 #include "cdg/CdgRender.h"
+#include "support/CbxRunner.h"
 #include "support/TestSupport.h"
-
-#include <cstdlib>
 
 namespace cx {
 namespace {
@@ -54,8 +53,7 @@ TEST(CdgRender, ScalingKeepsTheAspectRatioAndSharpScalingRepeatsPixels) {
 
 // `cbx cdg --at` writes exactly the model's picture (skipped when cbx is not built).
 TEST(CdgRender, CbxFrameIsTheModelPicture) {
-    const std::filesystem::path cbx = std::filesystem::path(CX_BINARY_DIR) / "cbx";
-    if (!std::filesystem::exists(cbx)) GTEST_SKIP() << "cbx not built";
+    CX_REQUIRE_CBX();
     TempDir dir;
     std::vector<RawPacket> packets(600, Empty());
     packets[0] = Colors(false, {0x000, 0xF80, 0x0F0, 0x00F, 0, 0, 0, 0});
@@ -65,9 +63,10 @@ TEST(CdgRender, CbxFrameIsTheModelPicture) {
     packets[301] = Tile(5, 7, 2, 3, 0b101101);  // after 1.0 s: not in the frame
     const auto bytes = Bytes(packets);
     WriteBytes(dir / "s.cdg", std::string(bytes.begin(), bytes.end()));
-    const std::string cmd = cbx.string() + " cdg " + (dir / "s.cdg").string() + " --at 1.0 -o " +
-                            (dir / "f.png").string() + " --scale 2";
-    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    const CbxRun r =
+        Cbx("cdg " + Quote(dir / "s.cdg") + " --at 1.0 -o " + Quote(dir / "f.png") + " --scale 2",
+            true);
+    ASSERT_EQ(r.code, 0) << r.out;
 
     CdgScreen s;
     for (int n = 0; n <= 300; ++n) s.Dispatch(Normal(packets[n]));
@@ -84,8 +83,7 @@ TEST(CdgRender, CbxFrameIsTheModelPicture) {
 
 // `cbx cdg --frames` writes one file a frame and says how fast it went.
 TEST(CdgRender, CbxFramesReportsFramesPerSecond) {
-    const std::filesystem::path cbx = std::filesystem::path(CX_BINARY_DIR) / "cbx";
-    if (!std::filesystem::exists(cbx)) GTEST_SKIP() << "cbx not built";
+    CX_REQUIRE_CBX();
     TempDir dir;
     std::vector<RawPacket> packets(900, Empty());
     packets[0] = Colors(false, {0x000, 0xF80, 0x0F0, 0x00F, 0, 0, 0, 0});
@@ -93,17 +91,17 @@ TEST(CdgRender, CbxFramesReportsFramesPerSecond) {
     packets[450] = Tile(4, 7, 2, 3, 0b101101);
     const auto bytes = Bytes(packets);
     WriteBytes(dir / "s.cdg", std::string(bytes.begin(), bytes.end()));
-    const std::string base = cbx.string() + " cdg " + (dir / "s.cdg").string() + " --frames " +
-                             (dir / "f").string() + " --fps 10";
-    const std::string out = (dir / "out.txt").string();
-    ASSERT_EQ(std::system((base + " --json --threads 2 >" + out).c_str()), 0);
-    const std::string json = ReadBytes(out);
+    const std::string base =
+        "cdg " + Quote(dir / "s.cdg") + " --frames " + Quote(dir / "f") + " --fps 10";
+    const CbxRun run = Cbx(base + " --json --threads 2");
+    ASSERT_EQ(run.code, 0);
+    const std::string& json = run.out;
     EXPECT_NE(json.find("\"frames\":31,"), std::string::npos) << json;  // 0 .. 3.0 s
     EXPECT_NE(json.find("\"encoded\":3,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"fps\":"), std::string::npos) << json;
     EXPECT_TRUE(std::filesystem::exists(dir / "f" / "frame-000030.png"));
     EXPECT_FALSE(std::filesystem::exists(dir / "f" / "frame-000031.png"));
-    EXPECT_NE(std::system((base + " --threads 0 2>/dev/null").c_str()), 0);
+    EXPECT_NE(Cbx(base + " --threads 0").code, 0);
 }
 
 }  // namespace

@@ -94,17 +94,16 @@ TEST(CdgWriter, PacketsDecodeAsWritten) {
     CdgScreen s;
     s.SetShowChannel(13, true);
     for (const auto& p : song.packets) s.Dispatch(p);
-    EXPECT_EQ(s.Colors()[1], 0xFF8800u);
-    EXPECT_EQ(s.Colors()[2], 0x00CCFFu);
-    EXPECT_EQ(s.Colors()[3], 0x112233u);
-    EXPECT_EQ(s.Colors()[8], 0xFFFFFFu);
-    EXPECT_EQ(s.Colors()[15], 0x0000FFu);
+    const auto& c = s.Colors();
+    EXPECT_EQ((std::vector<std::uint32_t>{c[1], c[2], c[3], c[8], c[15]}),
+              (std::vector<std::uint32_t>{0xFF8800, 0x00CCFF, 0x112233, 0xFFFFFF, 0x0000FF}));
     EXPECT_EQ(s.BorderIndex(), 1);
-    EXPECT_EQ(s.Pixel(7 * 6, 5 * 12), 9);
-    EXPECT_EQ(s.Pixel(7 * 6 + 1, 5 * 12), 3);
-    EXPECT_EQ(s.Pixel(7 * 6 + 5, 5 * 12), 9);
-    EXPECT_EQ(s.Pixel(7 * 6, 5 * 12 + 1), 3);
-    EXPECT_EQ(s.Pixel(0, 0), 2);  // the preset before the tile
+    // The tile at row 5, column 7: first row 100001 (set bits colour 9, clear ones 3), the
+    // other rows 3; the preset's colour 2 before it.
+    const int x = 7 * 6, y = 5 * 12;
+    EXPECT_EQ((std::vector<int>{s.Pixel(x, y), s.Pixel(x + 1, y), s.Pixel(x + 5, y),
+                                s.Pixel(x, y + 1), s.Pixel(0, 0)}),
+              (std::vector<int>{9, 3, 9, 3, 2}));
 }
 
 TEST(CdgWriter, TextDrawsTheFontAndRecolourTogglesOnlyItsInk) {
@@ -146,25 +145,19 @@ TEST(CdgWriter, GlyphsSitCentredInTheirCells) {
 
     // Twice the size: each font pixel a 2 x 2 square, one pixel in from the
     // left and four down from the top of the 12 x 24 cell.
-    EXPECT_TRUE(Ink('H', 2, 1, 4));
-    EXPECT_TRUE(Ink('H', 2, 2, 5));
-    EXPECT_FALSE(Ink('H', 2, 0, 4));
-    EXPECT_FALSE(Ink('H', 2, 1, 3));
-    EXPECT_TRUE(Ink('H', 2, 10, 17));
-    EXPECT_FALSE(Ink('H', 2, 11, 17));
-    EXPECT_FALSE(Ink('H', 2, 10, 18));
-    EXPECT_TRUE(Ink('H', 2, 5, 10));  // the crossbar, font row 3
-    EXPECT_FALSE(Ink('H', 2, 5, 9));
-    EXPECT_TRUE(Ink('y', 2, 4, 19));  // the descender, font row 7
+    // The crossbar is font row 3 of 'H', the descender of 'y' font row 7.
+    // clang-format off
+    for (const auto& [ch, x, y, ink] : {std::tuple{'H', 1, 4, true}, {'H', 2, 5, true},
+             {'H', 0, 4, false}, {'H', 1, 3, false}, {'H', 10, 17, true}, {'H', 11, 17, false},
+             {'H', 10, 18, false}, {'H', 5, 10, true}, {'H', 5, 9, false}, {'y', 4, 19, true}})
+        EXPECT_EQ(Ink(ch, 2, x, y), ink) << ch << " at " << x << "," << y;
+    // clang-format on
 }
 
-TEST(CdgWriter, TextIsClippedAtTheScreenEdge) {
+TEST(CdgWriter, TextIsClippedAtTheScreenEdgeAndUnknownCharactersDrawAsQuestionMarks) {
     CdgWriter w;
     EXPECT_EQ(w.Text(0, 17, 48, "ABC", 1, 0, 2), 2);  // one cell column, one tile row left
     EXPECT_EQ(w.Text(0, -1, 0, "A", 1, 0, 2), 2);
-}
-
-TEST(CdgWriter, UnknownCharactersDrawAsQuestionMarks) {
     for (int y = 0; y < kCdgTileHeight; ++y)
         for (int x = 0; x < kCdgTileWidth; ++x) EXPECT_EQ(Ink('~', 1, x, y), Ink('?', 1, x, y));
 }

@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "lyrics/TimeText.h"
+#include "support/ExpectEach.h"
 
 namespace cx {
 
-TEST(TimeText, FormatsMinutesSecondsAndMilliseconds) {
-    EXPECT_EQ(FormatMinSec(83.9), "01:23");
-    EXPECT_EQ(FormatMinSec(600), "10:00");
-    EXPECT_EQ(FormatMinSec(5), "00:05");
-    EXPECT_EQ(FormatMinSec(-3), "00:00");
+using test::ExpectEach;
+
+// clang-format off
+TEST(TimeText, FormatsAndParsesMinutesSecondsAndMilliseconds) {
+    ExpectEach("FormatMinSec", FormatMinSec,
+               {{83.9, "01:23"}, {600, "10:00"}, {5, "00:05"}, {-3, "00:00"}});
     EXPECT_EQ(FormatTime(83.456), "01:23,456");
     EXPECT_EQ(FormatTime(5.1), "00:05,100");
     EXPECT_EQ(FormatTime(59.9996), "01:00,000");
@@ -18,22 +20,17 @@ TEST(TimeText, FormatsMinutesSecondsAndMilliseconds) {
     EXPECT_EQ(FormatTime(0, true), "00,000");
     // Negative times read as their positive text, not as a wrapped minute.
     EXPECT_EQ(FormatTime(-5.1), "- 00:05,100");
-}
-
-TEST(TimeText, ParsesEditorTimesAndLeadingNumbers) {
+    EXPECT_DOUBLE_EQ(ParseEditorTime(FormatTime(-5.1)), -5.1);
     EXPECT_DOUBLE_EQ(ParseEditorTime("01:23,456"), 83.456);
     EXPECT_DOUBLE_EQ(ParseEditorTime("01:23.5"), 83.5);
-    // Without a separator there is no fraction.
-    EXPECT_DOUBLE_EQ(ParseEditorTime("01:23"), 83.0);
-    EXPECT_DOUBLE_EQ(ParseEditorTime(FormatTime(-5.1)), -5.1);
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber("12.75abc"), 12.75);
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber(" -3"), -3);
-    EXPECT_DOUBLE_EQ(ParseLeadingNumber("x1"), 0);
+    EXPECT_DOUBLE_EQ(ParseEditorTime("01:23"), 83.0);  // without a separator no fraction
+    ExpectEach("ParseLeadingNumber", ParseLeadingNumber,
+               {{"12.75abc", 12.75}, {" -3", -3}, {"x1", 0}});
     EXPECT_DOUBLE_EQ(ParseLeadingNumber(std::string(400, '9')), 0);
-    EXPECT_EQ(FormatShortestDecimal(12), "12");
-    EXPECT_EQ(FormatShortestDecimal(12.75), "12.75");
-    EXPECT_EQ(FormatShortestDecimal(83.4561), "83.456");
+    for (const auto& [value, text] : {std::pair{12.0, "12"}, {12.75, "12.75"}, {83.4561, "83.456"}})
+        EXPECT_EQ(FormatShortestDecimal(value), text);
 }
+// clang-format on
 
 TEST(LyricsModel, HeaderFallsBackFromBlockToTagsToBaseName) {
     HeaderSources s;

@@ -1,89 +1,32 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 
 #include "SmfWriter.h"
+#include "SynthListening.h"
 #include "midi/MidiPlayer.h"
-#include "midi/MidiSynth.h"
+#include "support/ExpectEach.h"
 #include "support/TestSupport.h"
 
 namespace cx {
 namespace {
 
-using test::Smf;
-using test::TrackWriter;
-
-std::string SoundFont() {
-    for (const char* p :
-         {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
-        if (std::filesystem::exists(p)) return p;
-    }
-    return "";
-}
-
-#define REQUIRE_SOUNDFONT() \
-    if (SoundFont().empty()) GTEST_SKIP() << "no SoundFont installed"
-
-constexpr int kRate = 22050;
+using namespace cx::test;
+constexpr int kRate = kSynthRate;
 
 // One held note on `channel` from 0.25 s to 1.25 s at 120 bpm, division 96.
 std::string OneNote(int channel, int key, int program) {
     TrackWriter t;
-    t.Program(0, channel, program)
-        .Control(0, channel, 7, 120)
-        .NoteOn(48, channel, key)
-        .NoteOff(192, channel, key)
-        .End(48);
+    t.Program(0, channel, program).Control(0, channel, 7, 120);
+    t.NoteOn(48, channel, key).NoteOff(192, channel, key).End(48);
     return Smf(0, 96, {t});
 }
 
-std::unique_ptr<MidiSynth> Make(const std::string& song) {
+std::unique_ptr<MidiSynth> Make(const std::string& song, bool effects = false) {
     std::string error;
-    SynthOptions o;
-    o.sampleRate = kRate;
-    o.effects = false;
-    auto s = MidiSynth::Create(song, SoundFont(), o, error);
+    auto s = MidiSynth::Create(song, SoundFont(), SynthAt(effects), error);
     EXPECT_TRUE(s) << error;
     return s;
-}
-
-struct Stereo {
-    std::vector<float> l, r;
-};
-
-Stereo RenderAll(MidiSynth& s) {
-    Stereo out;
-    std::vector<float> buf(2 * 1000);
-    for (;;) {
-        const std::size_t n = s.Render(buf.data(), 1000);
-        for (std::size_t i = 0; i < n; ++i) {
-            out.l.push_back(buf[2 * i]);
-            out.r.push_back(buf[2 * i + 1]);
-        }
-        if (n < 1000) break;
-    }
-    return out;
-}
-
-double Energy(const std::vector<float>& v, std::size_t from = 0, std::size_t to = SIZE_MAX) {
-    double e = 0;
-    for (std::size_t i = from; i < std::min(to, v.size()); ++i) e += double(v[i]) * v[i];
-    return e;
-}
-
-// Fundamental period in samples by autocorrelation over a steady stretch.
-double Period(const std::vector<float>& v, std::size_t from, std::size_t len) {
-    const int minLag = kRate / 2000, maxLag = kRate / 60;
-    std::vector<double> ac(maxLag + 1, 0);
-    for (int lag = minLag; lag <= maxLag; ++lag) {
-        for (std::size_t i = from; i < from + len; ++i) ac[lag] += double(v[i]) * v[i + lag];
-    }
-    const double best = *std::max_element(ac.begin(), ac.end());
-    for (int lag = minLag + 1; lag < maxLag; ++lag) {
-        if (ac[lag] > 0.9 * best && ac[lag] >= ac[lag - 1] && ac[lag] >= ac[lag + 1]) return lag;
-    }
-    return 0;
 }
 
 TEST(MidiSynth, RendersTheSongLengthAndMutedChannelIsSilent) {
@@ -108,35 +51,27 @@ TEST(MidiSynth, BalanceMovesTheEnergy) {
         s->SetChannelBalance(0, pan);
         const Stereo out = RenderAll(*s);
         const double l = Energy(out.l), r = Energy(out.r);
-        if (pan == 0) {
-            EXPECT_GT(l, 10 * r);
-        } else {
-            EXPECT_GT(r, 10 * l);
-        }
+        EXPECT_GT(pan ? r : l, 10 * (pan ? l : r)) << pan;
     }
 }
 
 TEST(MidiSynth, TransposeTwelveDoublesThePitchAndMovesHeldNotes) {
     REQUIRE_SOUNDFONT();
     const std::string song = OneNote(0, 57, 73);  // flute, A3
-    auto plain = Make(song);
-    const Stereo a = RenderAll(*plain);
+    const double fa = Frequency(RenderAll(*Make(song)).l, 0.5);
     auto up = Make(song);
     up->SetChannelTranspose(0, 12);
-    const Stereo b = RenderAll(*up);
-    const std::size_t from = kRate / 2, len = kRate / 5;
-    const double pa = Period(a.l, from, len), pb = Period(b.l, from, len);
-    ASSERT_GT(pa, 0);
-    ASSERT_GT(pb, 0);
-    EXPECT_NEAR(pa / pb, 2.0, 0.1);
+    const double fb = Frequency(RenderAll(*up).l, 0.5);
+    ASSERT_GT(fa, 0);
+    ASSERT_GT(fb, 0);
+    EXPECT_NEAR(fb / fa, 2.0, 0.1);
 
     // Changing it while the note sounds restarts the note at the new pitch.
     auto live = Make(song);
     std::vector<float> buf(2 * kRate / 2);
     live->Render(buf.data(), kRate / 2);  // into the note
     live->SetChannelTranspose(0, 12);
-    const Stereo c = RenderAll(*live);
-    EXPECT_NEAR(pa / Period(c.l, kRate / 10, len), 2.0, 0.1);
+    EXPECT_NEAR(Frequency(RenderAll(*live).l, 0.1) / fa, 2.0, 0.1);
 }
 
 TEST(MidiSynth, SeekLandsAtTheRightTick) {
@@ -183,11 +118,8 @@ TEST(MidiSynth, SamplesDoNotDependOnTheCallersBlockSize) {
     for (const double factor : {1.0, 1.37}) {
         std::vector<std::vector<float>> outs;
         for (const std::size_t block : {4096u, 64u, 7u}) {
-            std::string error;
-            SynthOptions o;
-            o.sampleRate = kRate;  // reverb and chorus on
-            auto s = MidiSynth::Create(song, SoundFont(), o, error);
-            ASSERT_TRUE(s) << error;
+            auto s = Make(song, true);  // reverb and chorus on
+            ASSERT_TRUE(s);
             s->SetTempoFactor(factor);
             std::vector<float> all, buf(2 * block);
             for (std::size_t n = block; n == block;) {
@@ -221,10 +153,7 @@ TEST(MidiPlayer, MidiTimeIsWhatIsHeard) {
     test::WriteBytes(dir / "song.mid", OneNote(0, 60, 0));
     MidiPlayer player;
     LyricsModel model;
-    SynthOptions o;
-    o.sampleRate = kRate;
-    ASSERT_TRUE(
-        player.OpenMusic(dir / "song.mid", SoundFont(), MidiLyricsOptions(), model, o).playable);
+    ASSERT_TRUE(player.OpenMusic(dir / "song.mid", SoundFont(), {}, model, SynthAt(true)).playable);
     LaggingClock clock(*player.Source(), 0.1);
     player.SetClock(&clock);
     player.SetTempoSlider(kTempoSliderMax);  // twice as fast: 0.1 s of output is 0.2 s of song
@@ -246,10 +175,8 @@ TEST(MidiPlayer, SliderFormulasAndLabel) {
     EXPECT_NEAR(MidiTempoFactor(kTempoSliderMax), 2.0, 1e-12);
     EXPECT_NEAR(MidiTempoFactor(kTempoSliderRest + 1), 1.0, 1e-12);  // steps of 2/30
     EXPECT_NEAR(MidiTempoFactor(kTempoSliderRest + 3), 1.0 + 2.0 / 30, 1e-12);
-    EXPECT_EQ(TransposeSemitones(19), 6);
-    EXPECT_EQ(TransposeSemitones(-16), -5);
-    EXPECT_EQ(TempoLabel(120), "Tempo: 120.00");
-    EXPECT_EQ(TempoLabel(7.5), "Tempo: 07.50");
+    ExpectEach("TransposeSemitones", TransposeSemitones, {{19, 6}, {-16, -5}});
+    ExpectEach("TempoLabel", TempoLabel, {{120, "Tempo: 120.00"}, {7.5, "Tempo: 07.50"}});
 }
 
 TEST(MidiPlayer, OpensWithoutSoundFontAndAppliesTheSettingsBlock) {
@@ -283,15 +210,12 @@ TEST(MidiPlayer, SongWithSettingsBlockPlaysLikeTheSongWithout) {
     const std::string smf = OneNote(0, 60, 0);
     test::WriteBytes(dir / "plain.mid", smf);
     test::WriteBytes(dir / "block.mid", WithSettingsBlock(smf, MidiSettings()));
-    SynthOptions o;
-    o.sampleRate = kRate;
-    o.effects = false;
     std::vector<float> outs[2];
     int i = 0;
     for (const char* name : {"plain.mid", "block.mid"}) {
         MidiPlayer p;
         LyricsModel m;
-        ASSERT_TRUE(p.OpenMusic(dir / name, SoundFont(), MidiLyricsOptions(), m, o).playable);
+        ASSERT_TRUE(p.OpenMusic(dir / name, SoundFont(), {}, m, SynthAt()).playable);
         outs[i++] = RenderAll(*p.Source()).l;
     }
     EXPECT_EQ(outs[0], outs[1]);

@@ -27,9 +27,9 @@ TEST(Codepage, FileTextPrefersUtf8OnlyWhenItIsUtf8) {
     EXPECT_EQ(DecodeTextFile("g\xC4\x99\xC5\x9B", Codepage::Cp1250), "gęś");
     // Valid 1250 bytes that are not UTF-8 decode through the code page.
     EXPECT_EQ(DecodeTextFile("g\xEA\x9C", Codepage::Cp1250), "gęś");
-    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));      // overlong
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
-    EXPECT_FALSE(IsValidUtf8("\xE2\x82"));      // truncated
+    // Overlong, a surrogate, truncated.
+    for (const char* bytes : {"\xC0\x80", "\xED\xA0\x80", "\xE2\x82"})
+        EXPECT_FALSE(IsValidUtf8(bytes)) << ::testing::PrintToString(bytes);
 }
 
 }  // namespace cx

@@ -211,12 +211,11 @@ TEST(AudioEngine, AStretchedSongThatEndsStandsAtItsLength) {
                 std::vector<float> out(2 * 1024);
                 for (int block = 0; block < 1000 && !engine.ChannelEnded(ch); ++block)
                     engine.Render(out.data(), 1024);
-                const std::string where = std::to_string(rate) + " Hz, tempo " +
-                                          std::to_string(tempo) + ", key " +
-                                          std::to_string(semitones);
-                ASSERT_TRUE(engine.ChannelEnded(ch)) << where;
-                EXPECT_EQ(engine.PositionFrames(ch), engine.LengthFrames(ch)) << where;
-                EXPECT_GE(engine.PositionSeconds(ch), engine.LengthSeconds(ch)) << where;
+                SCOPED_TRACE(testing::Message()
+                             << rate << " Hz, tempo " << tempo << ", key " << semitones);
+                ASSERT_TRUE(engine.ChannelEnded(ch));
+                EXPECT_EQ(engine.PositionFrames(ch), engine.LengthFrames(ch));
+                EXPECT_GE(engine.PositionSeconds(ch), engine.LengthSeconds(ch));
             }
         }
     }

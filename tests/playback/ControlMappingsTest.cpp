@@ -3,45 +3,28 @@
 #include <gtest/gtest.h>
 
 #include "playback/VoiceEffects.h"
+#include "support/ExpectEach.h"
 
 namespace cx {
 namespace {
 
-TEST(ControlMappings, TempoThumb) {
-    EXPECT_EQ(TempoFromThumb(109), 0);
-    EXPECT_EQ(TempoFromThumb(109 + 32), 30);
-    EXPECT_EQ(TempoFromThumb(109 - 32), -30);
-    EXPECT_EQ(TempoFromThumb(110), 1);  // 0.9375 rounds to 1
-    EXPECT_EQ(TempoLabel(141), 32);
-    EXPECT_EQ(TempoLabel(110), 1);
-    EXPECT_EQ(TempoFromThumb(500), 30);  // clamped to 77..141
-    EXPECT_EQ(TempoFromThumb(0), -30);
-    // Halves go to the even neighbour: 16 steps give 15 exactly, 8 give 7.5 -> 8.
-    EXPECT_EQ(TempoFromThumb(109 + 8), 8);
-    EXPECT_EQ(TempoFromThumb(109 - 8), -8);
-}
+using test::ExpectEach;
 
-TEST(ControlMappings, TranspositionThumb) {
-    EXPECT_EQ(PitchFromThumb(109 + 5), 0);   // right: rounded down
-    EXPECT_EQ(PitchFromThumb(109 - 5), -1);  // left: to nearest
-    EXPECT_EQ(PitchFromThumb(109 + 32), 6);
-    EXPECT_EQ(PitchFromThumb(109 - 32), -6);
-    EXPECT_EQ(PitchFromThumb(109 - 8), -2);   // 1.5 -> 2
-    EXPECT_EQ(PitchFromThumb(109 - 24), -4);  // 4.5 -> 4
-    EXPECT_EQ(PitchFromThumb(109), 0);
+// clang-format off
+TEST(ControlMappings, ThumbsAndSettings) {
+    // Tempo: +-32 steps are +-30 %, 0.9375 rounds to 1, halves go to the even neighbour
+    // (8 steps are 7.5), the thumb is held to 77..141; the label shows the steps.
+    ExpectEach("TempoFromThumb", TempoFromThumb, {{109, 0}, {141, 30}, {77, -30}, {110, 1},
+                                                 {500, 30}, {0, -30}, {117, 8}, {101, -8}});
+    ExpectEach("TempoLabel", TempoLabel, {{141, 32}, {110, 1}});
+    // Transposition: right of rest rounded down, left to nearest (1.5 -> 2, 4.5 -> 4).
+    ExpectEach("PitchFromThumb", PitchFromThumb, {{114, 0}, {104, -1}, {141, 6}, {77, -6},
+                                                 {101, -2}, {85, -4}, {109, 0}});
+    ExpectEach("BassTrebleGain", BassTrebleGain, {{50, 0}, {100, 15}, {0, -15}, {49, -1}, {51, 0}});
+    ExpectEach("EqSettingFromThumb", EqSettingFromThumb, {{30, 100}, {88, 0}, {10, 100}, {62, 44}});
+    ExpectEach("EffectAmountFromThumb", EffectAmountFromThumb, {{83, 0}, {183, 100}, {300, 100}});
 }
-
-TEST(ControlMappings, BassTrebleGain) {
-    EXPECT_EQ(BassTrebleGain(50), 0);
-    EXPECT_EQ(BassTrebleGain(100), 15);
-    EXPECT_EQ(BassTrebleGain(0), -15);
-    EXPECT_EQ(BassTrebleGain(49), -1);
-    EXPECT_EQ(BassTrebleGain(51), 0);
-    EXPECT_EQ(EqSettingFromThumb(30), 100);
-    EXPECT_EQ(EqSettingFromThumb(88), 0);
-    EXPECT_EQ(EqSettingFromThumb(10), 100);
-    EXPECT_EQ(EqSettingFromThumb(62), 44);
-}
+// clang-format on
 
 TEST(ControlMappings, BalanceToPan) {
     EXPECT_EQ(PanFromBalance(BalanceFromThumb(267)), 0);
@@ -54,14 +37,12 @@ TEST(ControlMappings, BalanceToPan) {
 }
 
 TEST(ControlMappings, EffectValues) {
-    EXPECT_EQ(EffectAmountFromThumb(83), 0);
-    EXPECT_EQ(EffectAmountFromThumb(183), 100);
-    EXPECT_EQ(EffectAmountFromThumb(300), 100);
+    // Reverb 20 - amount / 5 (9.6 -> 10, 9.4 -> 9), echo half, chorus as is, flanger a tenth.
     EXPECT_EQ(EffectValue(1, 0), 20);
     EXPECT_EQ(EffectValue(1, 100), 0);
     EXPECT_EQ(EffectValue(1, 50), 10);
-    EXPECT_EQ(EffectValue(1, 52), 10);  // 9.6 -> 10
-    EXPECT_EQ(EffectValue(1, 53), 9);   // 9.4 -> 9
+    EXPECT_EQ(EffectValue(1, 52), 10);
+    EXPECT_EQ(EffectValue(1, 53), 9);
     EXPECT_EQ(EffectValue(2, 99), 49);
     EXPECT_EQ(EffectValue(3, 37), 37);
     EXPECT_EQ(EffectValue(4, 99), 9);

@@ -33,6 +33,17 @@ struct Player {
         EXPECT_TRUE(test::WriteSound(path, samples, kRate, channels, test::kWavFloat));
         return path.string();
     }
+    // A second of a chirp (left 0.5, right 0.25), opened and perhaps started.
+    std::string OpenChirp(bool play) {
+        std::string path = Song("song.wav", test::Chirp(kRate, kRate, 0.5f, 0.25f));
+        EXPECT_TRUE(media.OpenName(path, play));
+        return path;
+    }
+    EqParameters Eq(AudioHandle fx) {
+        FxParameters p;
+        EXPECT_TRUE(engine.FXGetParameters(fx, p));
+        return std::get<EqParameters>(p);
+    }
     std::vector<float> Pull(std::size_t frames) {
         std::vector<float> out(2 * frames);
         engine.Render(out.data(), frames);
@@ -63,13 +74,10 @@ TEST(MediaControl, OpensAStereoSongWithItsChainAndLyrics) {
     EXPECT_EQ(p.lyricsLoadedFrom, path);
     EXPECT_EQ(p.media.State(), MediaControl::kStopped);
     EXPECT_DOUBLE_EQ(p.media.LengthSeconds(), 1.0);
-    FxParameters eq;
-    ASSERT_TRUE(p.engine.FXGetParameters(p.media.BassEq(), eq));
-    EXPECT_EQ(std::get<EqParameters>(eq).gainDb, 15.0f);
-    EXPECT_EQ(std::get<EqParameters>(eq).centreHz, 125.0f);
-    ASSERT_TRUE(p.engine.FXGetParameters(p.media.TrebleEq(), eq));
-    EXPECT_EQ(std::get<EqParameters>(eq).gainDb, 0.0f);
-    EXPECT_EQ(std::get<EqParameters>(eq).centreHz, 10000.0f);
+    EXPECT_EQ(p.Eq(p.media.BassEq()).gainDb, 15.0f);
+    EXPECT_EQ(p.Eq(p.media.BassEq()).centreHz, 125.0f);
+    EXPECT_EQ(p.Eq(p.media.TrebleEq()).gainDb, 0.0f);
+    EXPECT_EQ(p.Eq(p.media.TrebleEq()).centreHz, 10000.0f);
     EXPECT_TRUE(p.media.ToggleVocalRemover());
 }
 
@@ -107,8 +115,7 @@ TEST(MediaControl, RefusesCdgPathsAndMissingOrBrokenFiles) {
 TEST(MediaControl, PauseAndPlayContinueWhereTheyStopped) {
     Player p;
     const auto signal = test::Chirp(kRate, kRate, 0.5f, 0.25f);
-    std::string path = p.Song("song.wav", signal);
-    ASSERT_TRUE(p.media.OpenName(path, true));
+    p.OpenChirp(true);
     EXPECT_EQ(p.media.State(), MediaControl::kPlaying);
     EXPECT_TRUE(p.timersRunning);
     p.Pull(3000);
@@ -130,8 +137,7 @@ TEST(MediaControl, PauseAndPlayContinueWhereTheyStopped) {
 TEST(MediaControl, SeekMovesToTheFractionOfTheSong) {
     Player p;
     const auto signal = test::Chirp(kRate, kRate, 0.5f, 0.25f);
-    std::string path = p.Song("song.wav", signal);
-    ASSERT_TRUE(p.media.OpenName(path, true));
+    p.OpenChirp(true);
     p.media.Seek(0.5);
     EXPECT_DOUBLE_EQ(p.media.PositionSeconds(), std::trunc(0.5 * kRate) / kRate);
     const auto out = p.Pull(10);
@@ -140,8 +146,7 @@ TEST(MediaControl, SeekMovesToTheFractionOfTheSong) {
 
 TEST(MediaControl, StopClosesTheSongUnlessTheEditorIsOpen) {
     Player p;
-    std::string path = p.Song("song.wav", test::Chirp(kRate, kRate, 0.5f, 0.25f));
-    ASSERT_TRUE(p.media.OpenName(path, true));
+    const std::string path = p.OpenChirp(true);
     p.Pull(2000);
     p.media.SetEditorOpen(true);
     p.media.StopSong();
@@ -210,8 +215,7 @@ TEST(MediaControl, MidiSongThatCannotOpenReportsTheReaderReason) {
 
 TEST(MediaControl, ControlsActOnTheOpenSong) {
     Player p;
-    std::string path = p.Song("song.wav", test::Chirp(kRate, kRate, 0.5f, 0.25f));
-    ASSERT_TRUE(p.media.OpenName(path, false));
+    std::string path = p.OpenChirp(false);
     EXPECT_EQ(p.media.OnTempoThumb(141), 32);
     EXPECT_EQ(p.engine.TempoGet(p.media.CurrentChannel()), 30.0f);
     EXPECT_EQ(p.media.OnTransposeThumb(109 - 8), -2);
@@ -225,17 +229,14 @@ TEST(MediaControl, ControlsActOnTheOpenSong) {
     ASSERT_TRUE(p.media.OpenName(path, false));
     EXPECT_EQ(p.engine.TempoGet(p.media.CurrentChannel()), 0.0f);
     EXPECT_EQ(p.engine.PitchGet(p.media.CurrentChannel()), 0.0f);
-    FxParameters eq;
-    ASSERT_TRUE(p.engine.FXGetParameters(p.media.BassEq(), eq));
-    EXPECT_EQ(std::get<EqParameters>(eq).gainDb, 15.0f);
+    EXPECT_EQ(p.Eq(p.media.BassEq()).gainDb, 15.0f);
 }
 
 TEST(MediaControl, VoiceChannelPlaysBesideTheSongWithItsEffects) {
     Player p;
-    std::string song = p.Song("song.wav", test::Chirp(kRate, kRate, 0.5f, 0.25f));
     std::string voice = p.Song("voice.wav", test::StereoSine(kRate, 300.0, 1.0, 0.3f, 0.3f));
     p.media.VoiceEffects() = VoiceEffectSet::FromDspOut("1,50,0,50,0,50,0,50");
-    ASSERT_TRUE(p.media.OpenName(song, true));
+    p.OpenChirp(true);
     p.Pull(4410);
     ASSERT_TRUE(p.media.LoadAudio(voice));
     EXPECT_TRUE(p.media.VoiceLoaded());
@@ -251,12 +252,6 @@ TEST(MediaControl, VoiceChannelPlaysBesideTheSongWithItsEffects) {
     EXPECT_EQ(p.media.VoiceChannel(), 0u);
     EXPECT_FALSE(p.media.VoiceLoaded());
 }
-
-}  // namespace
-}  // namespace cx
-
-namespace cx {
-namespace {
 
 TEST(MediaControlHooks, LoadsTheLyricsBesideTheSongAndReadsItsTags) {
     test::TempDir dir;

@@ -1,11 +1,8 @@
 // cbx record, fed through SDL's file-reading capture driver.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <cstdio>
-#include <cstdlib>
-
 #include "recording/RecordFormat.h"
+#include "support/CbxRunner.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -15,23 +12,10 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-struct Ran {
-    int code = -1;
-    std::string out;
-};
-
-Ran Cbx(const std::string& args, const std::filesystem::path& feed) {
-    const std::string command = "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILEIN='" + feed.string() +
-                                "' SDL_DISKAUDIODELAY=5 '" CX_BINARY_DIR "/cbx' record " + args +
-                                " 2>&1";
-    Ran r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) r.out += buffer;
-    const int status = pclose(pipe);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+// cbx record with `feed` as the microphone, with its messages.
+test::CbxRun Cbx(const std::string& args, const std::filesystem::path& feed) {
+    return test::RunShell("SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILEIN=" + test::Quote(feed) +
+                          " SDL_DISKAUDIODELAY=5 " + test::CbxPath() + " record " + args + " 2>&1");
 }
 
 std::string Feed(std::size_t bytes) {
@@ -45,7 +29,8 @@ TEST(CbxRecord, ATakeFromTheDiskDriverComesBackSampleExact) {
     const std::string mic = Feed(2 * 22050 / 2);  // half a second, mono
     WriteBytes(dir / "mic.raw", mic);
     const auto take = dir / "take.wav";
-    const Ran r = Cbx("--seconds 0.2 --channels 1 -o '" + take.string() + "'", dir / "mic.raw");
+    const test::CbxRun r =
+        Cbx("--seconds 0.2 --channels 1 -o '" + take.string() + "'", dir / "mic.raw");
     ASSERT_EQ(r.code, 0) << r.out;
     const std::string file = ReadBytes(take);
     const PcmWavInfo info = ReadPcmWav(file);
@@ -64,9 +49,10 @@ TEST(CbxRecord, IntoASongsVoiceFileAsThePlayerDoes) {
     const std::string mic = Feed(4 * 22050 / 4);
     WriteBytes(dir / "mic.raw", mic);
     const auto voices = dir / "voices";
-    const Ran r = Cbx("--song '" + song.string() + "' --at 1.5 --seconds 0.2 --voice-dir '" +
-                          voices.string() + "' --json",
-                      dir / "mic.raw");
+    const test::CbxRun r =
+        Cbx("--song '" + song.string() + "' --at 1.5 --seconds 0.2 --voice-dir '" +
+                voices.string() + "' --json",
+            dir / "mic.raw");
     ASSERT_EQ(r.code, 0) << r.out;
     const std::string file = ReadBytes(voices / "Song.wav");
     const PcmWavInfo info = ReadPcmWav(file);
@@ -80,10 +66,9 @@ TEST(CbxRecord, IntoASongsVoiceFileAsThePlayerDoes) {
 
 TEST(CbxRecord, WrongUsageIsExitCodeTwo) {
     TempDir dir;
-    EXPECT_EQ(Cbx("", dir / "none.raw").code, 2);
-    EXPECT_EQ(Cbx("--seconds 1", dir / "none.raw").code, 2);
-    EXPECT_EQ(Cbx("--seconds 1 -o x.wav --rate 8000", dir / "none.raw").code, 2);
-    EXPECT_EQ(Cbx("--seconds 1 --song x.mp3", dir / "none.raw").code, 2);
+    for (const char* args :
+         {"", "--seconds 1", "--seconds 1 -o x.wav --rate 8000", "--seconds 1 --song x.mp3"})
+        EXPECT_EQ(Cbx(args, dir / "none.raw").code, 2) << args;
 }
 
 }  // namespace

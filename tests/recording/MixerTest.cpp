@@ -1,58 +1,30 @@
 // The mixer over a card we control, over no card at all, and the level meter.
 #include <gtest/gtest.h>
 
-#include <map>
-
+#include "FakeCards.h"
 #include "recording/ClsVolume.h"
 #include "recording/LevelMeter.h"
 #include "recording/RecordingSettings.h"
+#include "support/ExpectEach.h"
 
 namespace cx {
 namespace {
 
-// A card with a master line, a microphone mute and no bass or treble.
-class FakeMixer final : public MixerDevice {
-public:
-    FakeMixer(int id, std::vector<std::string>& log) : m_id(id), m_log(log) {
-        m_log.push_back("open " + std::to_string(id));
-        m_values[MixerControl::Volume] = 40;
-        m_values[MixerControl::MicroOutMute] = 0;
-        m_values[MixerControl::Midi] = 10;
-    }
-    ~FakeMixer() override { m_log.push_back("close " + std::to_string(m_id)); }
-    bool Has(MixerControl c) const override { return m_values.count(c) > 0; }
-    long Min(MixerControl c) const override { return Has(c) ? 0 : 0; }
-    long Max(MixerControl c) const override { return IsMuteControl(c) ? 1 : 200; }
-    long Get(MixerControl c) const override { return m_values.at(c); }
-    void Set(MixerControl c, long v) override { m_values.at(c) = v; }
-
-private:
-    int m_id;
-    std::vector<std::string>& m_log;
-    std::map<MixerControl, long> m_values;
-};
-
-MixerBackend FakeBackend(std::vector<std::string>& log) {
-    MixerBackend b;
-    b.names = [] { return std::vector<std::string>{"Card A", "Card B"}; };
-    b.open = [&log](int index, std::string& error) -> std::unique_ptr<MixerDevice> {
-        if (index < 0 || index > 1) {
-            error = "no such card";
-            return nullptr;
-        }
-        return std::make_unique<FakeMixer>(index, log);
-    };
-    return b;
+// Two cards with a master line, a microphone mute and no bass or treble.
+test::FakeCards TwoCards() {
+    return {{"Card A", "Card B"},
+            {{MixerControl::Volume, 40}, {MixerControl::MicroOutMute, 0}, {MixerControl::Midi, 10}},
+            {}};
 }
 
 TEST(ClsVolume, SelectingAnotherMixerClosesThePreviousOneFirst) {
-    std::vector<std::string> log;
-    ClsVolume mixer(FakeBackend(log));
+    test::FakeCards cards = TwoCards();
+    ClsVolume mixer(cards.Backend());
     mixer.EnumMixer();
     ASSERT_EQ(mixer.MixerList().size(), 2u);
     ASSERT_TRUE(mixer.SetMixerSelect(0));
     ASSERT_TRUE(mixer.SetMixerSelect(1));
-    EXPECT_EQ(log, (std::vector<std::string>{"open 0", "close 0", "open 1"}));
+    EXPECT_EQ(cards.log, (std::vector<std::string>{"open 0", "close 0", "open 1"}));
     EXPECT_EQ(mixer.MixerName(), "Card B");
     EXPECT_EQ(mixer.MixerSelect(), 1);
 
@@ -60,12 +32,12 @@ TEST(ClsVolume, SelectingAnotherMixerClosesThePreviousOneFirst) {
     EXPECT_FALSE(mixer.SetMixerSelect(7));
     EXPECT_FALSE(mixer.Open());
     EXPECT_EQ(mixer.MixerState(), "no such card");
-    EXPECT_EQ(log.back(), "close 1");
+    EXPECT_EQ(cards.log.back(), "close 1");
 }
 
 TEST(ClsVolume, MuteTrueReadsBackTrueAndMissingControlsReadZeroAndIgnoreWrites) {
-    std::vector<std::string> log;
-    ClsVolume mixer(FakeBackend(log));
+    test::FakeCards cards = TwoCards();
+    ClsVolume mixer(cards.Backend());
     mixer.EnumMixer();
     ASSERT_TRUE(mixer.SetMixerSelect(0));
     EXPECT_FALSE(mixer.MicroOutMute());
@@ -125,10 +97,8 @@ TEST(LevelMeter, RisesAtOnceAndFallsAtMost500PerBuffer) {
 }
 
 TEST(RecordingSettings, VoiceVolumeThumbAndSynchronisationSlider) {
-    EXPECT_EQ(VoiceVolumeFromThumb(33), 95);
-    EXPECT_EQ(VoiceVolumeFromThumb(91), 0);
-    EXPECT_EQ(VoiceVolumeFromThumb(10), 95);
-    EXPECT_EQ(VoiceVolumeFromThumb(62), 48);
+    test::ExpectEach("VoiceVolumeFromThumb", VoiceVolumeFromThumb,
+                     {{33, 95}, {91, 0}, {10, 95}, {62, 48}});
     EXPECT_FLOAT_EQ(VoiceOffsetFromSlider(kSynchroRest, 1), 0.0f);
     EXPECT_FLOAT_EQ(VoiceOffsetFromSlider(kSynchroMax, 2), 2.0f);
     EXPECT_FLOAT_EQ(VoiceOffsetFromSlider(-50, 1), -1.0f);

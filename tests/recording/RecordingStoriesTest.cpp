@@ -9,10 +9,10 @@
 #include <QSlider>
 #include <QToolButton>
 #include <chrono>
-#include <map>
-#include <cstdlib>
 #include <thread>
 
+#include "FakeCards.h"
+#include "MicrophoneFeed.h"
 #include "app/AppHarness.h"
 #include "recording/ClsVolume.h"
 #include "recording/RecordFormat.h"
@@ -23,31 +23,17 @@ namespace {
 
 using test::AppHarness;
 using test::DemoDir;
+using test::FeedMicrophone;
 using test::ReadBytes;
-using test::WriteBytes;
 
 const std::filesystem::path kTwinkle = DemoDir() / "Twinkle Twinkle Little Star.wav";
 const std::filesystem::path kKar = DemoDir() / "Frere Jacques.kar";
 // The player's default recording format.
 constexpr RecordFormat kFormat{2, 22050};
 
-// Half a second of never-silent 16-bit stereo: what the microphone hears.
-std::string MicrophoneFeed(std::uint16_t seed) {
-    std::string s;
-    for (int i = 0; i < kFormat.samplesPerSecond; ++i) {
-        const auto v =
-            static_cast<std::uint16_t>(seed + static_cast<std::uint16_t>(i % 3000) * 7 + 1);
-        s.push_back(static_cast<char>(v & 0xFF));
-        s.push_back(static_cast<char>(v >> 8));
-    }
-    return s;
-}
-
-void FeedMicrophone(const std::filesystem::path& raw, const std::string& bytes) {
-    WriteBytes(raw, bytes);
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILEIN", raw.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "5", 1);  // faster than real time
+// Half a second of what the microphone hears in the player's format.
+std::string MicrophoneFeed(int seed) {
+    return test::MicrophoneRamp(kFormat.samplesPerSecond, seed);
 }
 
 // Sings for a while of wall-clock time: the disk driver runs on its own clock.
@@ -172,30 +158,11 @@ TEST(RecordingStories, ARecordingArmedWhileTheSongStandsStartsWithPlay) {
     EXPECT_FALSE(h.app->Voice().IsRecording());
 }
 
-// A card with a master line of 0..200 at 40 and a synthesizer line; no
-// microphone line.
-class OneCard final : public MixerDevice {
-public:
-    explicit OneCard(std::map<MixerControl, long>& values) : m_values(values) {}
-    bool Has(MixerControl c) const override { return m_values.count(c) > 0; }
-    long Min(MixerControl) const override { return 0; }
-    long Max(MixerControl c) const override { return IsMuteControl(c) ? 1 : 200; }
-    long Get(MixerControl c) const override { return m_values.at(c); }
-    void Set(MixerControl c, long v) override { m_values.at(c) = v; }
-
-private:
-    std::map<MixerControl, long>& m_values;
-};
-
 TEST(RecordingStories, TheMixerCommandShowsTheVoicePanelWhoseControlsReachTheCardAndTheSettings) {
-    std::map<MixerControl, long> card{{MixerControl::Volume, 40}, {MixerControl::Midi, 10}};
+    // A card with a master line at 40 of 0..200 and a synthesizer line; no microphone line.
+    test::FakeCards card{{"Card"}, {{MixerControl::Volume, 40}, {MixerControl::Midi, 10}}, {}};
     AppHarness h;
-    h.mixer = [&card] {
-        MixerBackend b;
-        b.names = [] { return std::vector<std::string>{"Card"}; };
-        b.open = [&card](int, std::string&) { return std::make_unique<OneCard>(card); };
-        return b;
-    };
+    h.mixer = [&card] { return card.Backend(); };
     ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
     EXPECT_EQ(h.app->VoicePanel(), nullptr);  // nothing asked of the card at start
     ASSERT_TRUE(h.app->Run(Command::Mixer));
@@ -208,7 +175,7 @@ TEST(RecordingStories, TheMixerCommandShowsTheVoicePanelWhoseControlsReachTheCar
     ASSERT_NE(output, nullptr);
     EXPECT_EQ(output->value(), 20);
     output->setValue(50);
-    EXPECT_EQ(card[MixerControl::Volume], 100);
+    EXPECT_EQ(card.values[MixerControl::Volume], 100);
     EXPECT_FALSE(panel->findChild<QSlider*>("RecordLevel")->isEnabled());  // no such line
 
     // The M key's switch and the panel's agree, and the player's button shows it.

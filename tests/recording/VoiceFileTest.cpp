@@ -2,7 +2,6 @@
 // in place, and the file-level step that never loses a take.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <ctime>
 
 #include "recording/VoiceFile.h"
@@ -21,10 +20,6 @@ std::uint32_t Le32(const std::string& b, std::size_t at) {
     for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[at + i]);
     return v;
 }
-std::uint16_t Le16(const std::string& b, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                      (static_cast<unsigned char>(b[at + 1]) << 8));
-}
 
 // Samples that are never zero, so silence and take are told apart.
 std::string Tone(std::size_t bytes, char seed = 1) {
@@ -42,13 +37,9 @@ TEST(VoiceFile, NewFileHasTheHeaderSilenceBeforeTheTakeAndRunsForTheWholeSong) {
     const std::string& f = r.bytes;
     EXPECT_EQ(f.substr(0, 4), "RIFF");
     EXPECT_EQ(f.substr(8, 8), "WAVEfmt ");
-    EXPECT_EQ(Le32(f, 16), 16u);
-    EXPECT_EQ(Le16(f, 20), 1u);
-    EXPECT_EQ(Le16(f, 22), 1u);
-    EXPECT_EQ(Le32(f, 24), 22050u);
-    EXPECT_EQ(Le32(f, 28), 44100u);
-    EXPECT_EQ(Le16(f, 32), 2u);
-    EXPECT_EQ(Le16(f, 34), 16u);
+    // Format length 16, PCM, mono, 22050 Hz, 44100 bytes a second, 2 a frame, 16 bits.
+    EXPECT_EQ(f.substr(16, 20),
+              std::string("\x10\0\0\0\1\0\1\0\x22\x56\0\0\x44\xAC\0\0\2\0\x10\0", 20));
     EXPECT_EQ(f.substr(36, 4), "data");
     const std::uint32_t data = 2u * 22050u * 60u;
     EXPECT_EQ(Le32(f, 40), data);
@@ -57,7 +48,6 @@ TEST(VoiceFile, NewFileHasTheHeaderSilenceBeforeTheTakeAndRunsForTheWholeSong) {
 
     // Exactly 2 x 22050 x 12.5 bytes of silence, then the take at once.
     const std::size_t silence = 2 * 22050 * 25 / 2;
-    EXPECT_EQ(silence, 551250u);
     EXPECT_EQ(f.find_first_not_of('\0', 44), 44 + silence);
     EXPECT_TRUE(f.substr(44 + silence, take.size()) == take);
     EXPECT_EQ(f.find_first_not_of('\0', 44 + silence + take.size()), std::string::npos);
