@@ -25,6 +25,7 @@
 #include "karaoke/gui/PicEdit.h"
 #include "lyrics/MediaFixtures.h"
 #include "lyrics/Mp3Class.h"
+#include "playback/player/MediaTransport.h"
 #include "playlist/gui/UserList.h"
 
 namespace cx {
