@@ -181,6 +181,7 @@ void Application::OpenFileInfo(const std::string& path) {
     FileInfoDialog::Hooks hooks;
     hooks.Midi = MidiInspectorFor(SongCodepage());
     hooks.Saved = [this](const std::string& saved) {
+        m_media->SongTagsChanged(saved);  // the player's title and MPRIS follow
         // The playlist shows the song with its new tags.
         if (!m_userList) return;
         for (const PlaylistItem& item : m_list.Items()) {

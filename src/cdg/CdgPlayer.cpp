@@ -90,24 +90,15 @@ void CdgPlayer::CloseCDG() {
 
 double CdgPlayer::MoveCDG(double targetSeconds) {
     if (m_song.Empty()) return 0.0;
-    const double target = std::round(std::max(targetSeconds, 0.0) * 1000.0) / 1000.0;
-    const auto& schedule = m_song.schedule;
-    const auto it = std::find_if(schedule.begin(), schedule.end(),
-                                 [&](const CdgScheduleEntry& e) { return e.seconds >= target; });
-    std::uint32_t packet;
-    double audio;
-    if (it != schedule.end()) {
-        packet = it->packet;
-        audio = it->seconds;
-    } else {
-        // Past the last graphics packet the picture no longer changes.
-        packet = std::min(CdgPacketAt(target), m_song.PacketCount() - 1);
-        audio = target;
-    }
+    // The audio goes exactly where asked; the screen is rebuilt to what
+    // playing through would show at that moment. The next graphics packet
+    // may lie many seconds later, so it must not decide where the song goes.
+    const double target = std::max(targetSeconds, 0.0);
+    const std::uint32_t packet = std::min(CdgPacketAt(target), m_song.PacketCount() - 1);
     RebuildScreenAt(m_song, packet, m_screen);
     m_current = packet + 1;
     m_ended = m_current >= m_song.PacketCount();
-    return audio;
+    return target;
 }
 
 void CdgPlayer::Resync(std::uint32_t last) {

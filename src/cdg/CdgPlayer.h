@@ -40,9 +40,9 @@ public:
     // Like StopCDG; for closing the window.
     void CloseCDG();
 
-    // Seeks the graphics to the first scheduled packet at or after
-    // `targetSeconds` (rounded to milliseconds) and returns the time the audio
-    // must be moved to: that packet's time, or the target past the last one.
+    // Seeks the graphics to `targetSeconds`: the screen becomes what playing
+    // up to then shows. Returns the time the audio must be moved to, which is
+    // the target itself (never negative).
     double MoveCDG(double targetSeconds);
 
     // Dispatches every packet due by `audibleSeconds` (packet n is due at

@@ -35,8 +35,8 @@ public:
     void PlaySong();
     void PauseSong();
     void StopSong();
-    // Seeks to `fraction` (0..1) of the song: the graphics go to the first
-    // scheduled packet at or after that time, and the audio to that packet.
+    // Seeks to `fraction` (0..1) of the song: the audio goes to that time and
+    // the screen shows what playing up to it would show.
     void Seek(double fraction);
 
     bool CdgMode() const { return m_player.CdgMode(); }

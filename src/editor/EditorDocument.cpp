@@ -67,6 +67,30 @@ CaptureOutcome EditorDocument::CaptureAt(int selectedRow, double position) {
     return out;
 }
 
+std::vector<PieceTiming> EditorDocument::Timings() const {
+    std::vector<PieceTiming> out(m_pieces.size(), PieceTiming::Timed);
+    double latest = 0;
+    for (std::size_t i = 1; i < m_pieces.size(); ++i) {
+        const double t = m_pieces[i].StartTime;
+        if (t <= 0) {
+            out[i] = PieceTiming::Untimed;
+        } else if (t < latest) {
+            out[i] = PieceTiming::OutOfOrder;
+        } else {
+            latest = t;
+        }
+    }
+    return out;
+}
+
+std::vector<int> EditorDocument::DoubtfulRows() const {
+    const std::vector<PieceTiming> timings = Timings();
+    std::vector<int> rows;
+    for (std::size_t i = 1; i < timings.size(); ++i)
+        if (timings[i] != PieceTiming::Timed) rows.push_back(static_cast<int>(i));
+    return rows;
+}
+
 bool EditorDocument::SetTime(int row, double seconds) {
     if (!ValidRow(row) || !std::isfinite(seconds)) return false;
     m_pieces[static_cast<std::size_t>(row)].StartTime = std::max(0.0, Millis(seconds));

@@ -41,6 +41,14 @@ struct PlayerLink {
     MeasureText measure;
 };
 
+// How a piece's time stands among the others. Written as they are, both
+// kinds read back in another order than the list shows.
+enum class PieceTiming {
+    Timed,
+    Untimed,     // still at 0
+    OutOfOrder,  // earlier than a timed piece before it
+};
+
 struct CaptureOutcome {
     bool captured = false;
     int row = 0;          // the piece that got the time
@@ -59,6 +67,11 @@ public:
     int Count() const { return static_cast<int>(m_pieces.size()) - 1; }
     bool HasPieces() const { return m_pieces.size() > 1; }
     bool ValidRow(int row) const { return row >= 1 && row <= Count(); }
+
+    // The timing of pieces 1..Count() (index 0 unused, Timed), and the rows
+    // that are not Timed.
+    std::vector<PieceTiming> Timings() const;
+    std::vector<int> DoubtfulRows() const;
 
     // EditorMediaFile: the media file these lyrics belong to.
     const std::string& MediaFile() const { return m_mediaFile; }

@@ -125,6 +125,7 @@ void KaraokeDisplay::IsPlaying(double position, std::int64_t nowMs) {
     m_playbackPosition = position;
     if (m_lastTimerOn && nowMs - m_lastTimerStart >= kLastTimerMs) {
         m_lastTimerOn = false;
+        m_lyricsGone = true;
         Restore();
     }
     const double pos = Corrected(position);
@@ -205,6 +206,7 @@ void KaraokeDisplay::PaintPiece(int k, bool redraw) {
     }
     UpdateLook();
     m_bandExists = true;
+    m_lyricsGone = false;
     m_painting = true;
     const auto& lyrics = m_model->Lyrics;
     const int last = LastPiece();
@@ -382,7 +384,8 @@ void KaraokeDisplay::Repaint() {
             if (!m_titleShown) Restore();
             return;
         }
-        if (pos > Start(LastPiece()) + kRepaintEndSeconds) {
+        // Once the last timer took the lyrics away they stay away.
+        if (m_lyricsGone || pos > Start(LastPiece()) + kRepaintEndSeconds) {
             Restore();
             return;
         }
@@ -403,6 +406,7 @@ void KaraokeDisplay::GetLastPos(double position, std::int64_t nowMs) {
     const double pos = Corrected(position);
     m_transition.reset();
     m_lastTimerOn = false;
+    m_lyricsGone = false;
 
     // The picture that belongs to the new position, at once and without a transition.
     m_scheduleIndex = 0;
@@ -424,12 +428,13 @@ void KaraokeDisplay::GetLastPos(double position, std::int64_t nowMs) {
     }
     m_titleShown = false;
     const int last = LastPiece();
+    // Lines shown before the jump do not belong to the new place.
+    ClearTexts();
     if (pos >= Start(last)) {
         m_model->CurrentPiece = last - 1;  // the next tick paints the last piece
         Present();
         return;
     }
-    ClearTexts();
     int k = 1;
     while (k <= last && !(Start(k) > pos)) ++k;
     // Always redraw: the texts were just cleared, so even a jump within the
@@ -456,6 +461,7 @@ void KaraokeDisplay::ClearNewLyrics() {
     m_lastLine = 0;
     m_titleShown = false;
     m_lastTimerOn = false;
+    m_lyricsGone = false;
     m_page = Page::Background;
 }
 

@@ -86,6 +86,8 @@ public:
     const std::string& SungText() const { return m_sungText; }
     // Slot of the current line in the band (0 upper); -1 when none.
     int CurrentSlot() const;
+    // The texts of the three-line display's slots.
+    const std::array<std::string, 3>& ThreeLines() const { return m_threeLines; }
     int FontSize() const { return m_fontSize; }
     const QFont& Font() const { return m_font; }
     const std::string& ShownPicturePath() const { return m_shownPicturePath; }
@@ -155,6 +157,7 @@ private:
     int m_bandTop = 0;
 
     bool m_lastTimerOn = false;
+    bool m_lyricsGone = false;  // the last timer fired: only the background shows
     std::int64_t m_lastTimerStart = 0;
     std::int64_t m_nowMs = 0;
     double m_playbackPosition = 0;

@@ -117,8 +117,8 @@ std::string ExtendedTime(double t) {
 // mm:ss with the seconds rounded half to even.
 std::string PlainTime(double t) {
     const long long longest = kLongestTagHundredths / 100;
-    const long long s = std::min(
-        longest, static_cast<long long>(std::nearbyint(std::clamp(t, 0.0, 1e9))));
+    const long long s =
+        std::min(longest, static_cast<long long>(std::nearbyint(std::clamp(t, 0.0, 1e9))));
     return Pad2(s / 60) + ":" + Pad2(s % 60);
 }
 
@@ -186,6 +186,8 @@ std::string ExportLrc(const PieceArray& pieces, LrcFlavour flavour) {
             lineStart = pieces[i].LineBreak;
             if (lineStart) out += "\r\n";
         }
+        // The last line's own break already ends the text: no empty line after it.
+        if (lineStart) return out;
     } else {
         std::string line;
         double lineTime = 0;

@@ -453,8 +453,29 @@ LyricsResult MP3Class::SaveLyrics(const std::string& author, const std::string& 
 
 // Both tags go into the file with one rename, so a crash or kill leaves
 // either the old file or the one with both new tags.
+bool ValidTrackText(std::string_view text, bool id3v1) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    if (text.empty()) return true;
+    const auto digits = [](std::string_view d) {
+        return !d.empty() && d.size() <= 9 &&
+               d.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    const std::size_t slash = text.find('/');
+    const std::string_view number = text.substr(0, slash);
+    if (!digits(number)) return false;
+    if (id3v1)
+        return slash == std::string_view::npos && std::stoi(std::string(number)) <= kMaxId3v1Track;
+    return slash == std::string_view::npos || digits(text.substr(slash + 1));
+}
+
 int MP3Class::SaveId3Tag(const TagValues& v1, const TagValues& v2, bool writeV1, bool writeV2) {
+    m_lossyFields.clear();
     if (!writeV1 && !writeV2) return kSaveTagOk;
+    // A track number we would drop on the way is refused, not lost.
+    if ((writeV1 && !ValidTrackText(v1.Track, true)) ||
+        (writeV2 && !ValidTrackText(v2.Track, false)))
+        return kSaveTagBadTrack;
     ReadResult r = ReadWholeFile(m_info.Filename);
     if (!r.bytes) {
         if (writeV1 && writeV2) return kSaveTagBothFailed;
@@ -482,13 +503,22 @@ int MP3Class::SaveId3Tag(const TagValues& v1, const TagValues& v2, bool writeV1,
             error);
     }
     if (writeV1) {
-        Id3v1Values v{EncodeCodepage(CutSp(v1.Title), m_cp),
-                      EncodeCodepage(CutSp(v1.Artist), m_cp),
-                      EncodeCodepage(CutSp(v1.Album), m_cp),
-                      EncodeCodepage(CutSp(v1.Year), m_cp),
-                      EncodeCodepage(CutSp(v1.Comment), m_cp),
-                      static_cast<int>(ParseLeadingNumber(v1.Track)),
-                      GenreNumber(v1.Genre)};
+        // ID3v1 has no other encoding: what the code page lacks becomes "?",
+        // and the caller is told which fields lost characters.
+        const auto encode = [&](const char* name, const std::string& text) {
+            const std::string utf8 = CutSp(text);
+            std::string bytes8 = EncodeCodepage(utf8, m_cp);
+            if (DecodeCodepage(bytes8, m_cp) != utf8) m_lossyFields.emplace_back(name);
+            return bytes8;
+        };
+        Id3v1Values v;
+        v.Title = encode("Title", v1.Title);
+        v.Artist = encode("Artist", v1.Artist);
+        v.Album = encode("Album", v1.Album);
+        v.Year = encode("Year", v1.Year);
+        v.Comment = encode("Comment", v1.Comment);
+        v.Track = static_cast<int>(ParseLeadingNumber(v1.Track));
+        v.Genre = GenreNumber(v1.Genre);
         bytes = std::string(SplitId3v1(bytes).body) + BuildId3v1(v);
     }
     const bool written = (writeV1 || ok2) && WriteFileAtomically(m_info.Filename, bytes).empty();

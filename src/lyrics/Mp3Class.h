@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "lyrics/Id3v1.h"
 #include "lyrics/LyricsModel.h"
@@ -56,6 +58,14 @@ inline constexpr int kSaveTagOk = 0;
 inline constexpr int kSaveTagV1Failed = -1;
 inline constexpr int kSaveTagV2Failed = -2;
 inline constexpr int kSaveTagBothFailed = -3;
+inline constexpr int kSaveTagBadTrack = -4;  // nothing was written
+
+// The largest track number an ID3v1 tag holds.
+inline constexpr int kMaxId3v1Track = 255;
+
+// A track text a tag can store as it stands: empty or digits; ID3v2 also
+// "number/total"; ID3v1 only up to kMaxId3v1Track.
+bool ValidTrackText(std::string_view text, bool id3v1);
 
 class MP3Class {
 public:
@@ -90,8 +100,12 @@ public:
     LyricsResult SaveLyrics(const std::string& author, const std::string& artist,
                             const std::string& title, const std::string& album,
                             const std::string& picture, const std::string& lyrics);
-    // Writes the chosen tags; kSaveTagOk or one of the failure codes.
+    // Writes the chosen tags; kSaveTagOk or one of the failure codes. A
+    // track that is not a number refuses the whole save (kSaveTagBadTrack).
     int SaveId3Tag(const TagValues& v1, const TagValues& v2, bool writeV1, bool writeV2);
+    // After SaveId3Tag: the ID3v1 fields ("Title", "Artist", "Album", "Year",
+    // "Comment") whose text the code page could not hold, written with "?".
+    const std::vector<std::string>& LossyId3v1Fields() const { return m_lossyFields; }
 
 private:
     bool ReadMidi();
@@ -106,6 +120,7 @@ private:
     MidiInspector m_midi;
     std::string m_error;
     std::string m_savedId3v1;  // raw bytes kept by RemoveBaseTag
+    std::vector<std::string> m_lossyFields;
 };
 
 }  // namespace cx

@@ -208,6 +208,19 @@ void MediaControl::ShowLyricsOf(const std::string& path) {
     Call(m_hooks.changeLyrics);
 }
 
+void MediaControl::SongTagsChanged(const std::string& path) {
+    const std::string song = SongFilePath();
+    std::error_code ec;
+    if (song.empty() || !(song == path || std::filesystem::equivalent(song, path, ec))) return;
+    const SongFileInfo fresh = m_hooks.readSongInfo ? m_hooks.readSongInfo(song)
+                                                    : ReadSongFileInfo(song, m_settings.codepage);
+    m_songInfo.title = fresh.title;
+    m_songInfo.artist = fresh.artist;
+    const std::string title =
+        m_songInfo.title.empty() ? std::filesystem::path(song).stem().string() : m_songInfo.title;
+    Call(m_hooks.putLabels, title, m_songInfo.artist);
+}
+
 void MediaControl::SetPlayState(int state) {
     m_playState = state;
     Call(m_hooks.buttonLights, state);

@@ -110,6 +110,9 @@ public:
     void StopSong();
     void CloseSong();
     void Seek(double fraction);
+    // The tags of `path` were rewritten: when it is the open song, its title
+    // and artist are read again and the labels put anew.
+    void SongTagsChanged(const std::string& path);
     // The playback tick: reads the position into PlaybackPosition.
     double Tick();
 

@@ -169,6 +169,17 @@ TEST(ApplicationStories, ACdgSongLightsPlayingMovesOnAtItsEndAndPlaysAgainAfterS
     EXPECT_TRUE(h.app->PlayerWindow()->LampOn(0));
     EXPECT_TRUE(h.app->GraphicsWindow()->isVisible());
 
+    // A seek into the widest gap between graphics packets lands where asked.
+    const auto& schedule = h.app->GraphicsWindow()->Player().Song().schedule;
+    double gapStart = 0, gapEnd = 0;
+    for (std::size_t i = 1; i < schedule.size(); ++i) {
+        if (schedule[i].seconds - schedule[i - 1].seconds > gapEnd - gapStart)
+            gapStart = schedule[i - 1].seconds, gapEnd = schedule[i].seconds;
+    }
+    const double inGap = (gapStart + gapEnd) / 2;
+    h.app->SeekTo(inGap);
+    EXPECT_NEAR(h.app->Transport().Position(), inGap, 0.01) << "gap " << gapStart << "-" << gapEnd;
+
     // Near the end, then past it: the next entry plays.
     h.app->SeekTo(h.app->Transport().Length() - 0.6);
     h.Advance(1.5);

@@ -25,6 +25,7 @@
 #include "karaoke/gui/PicEdit.h"
 #include "lyrics/MediaFixtures.h"
 #include "lyrics/Mp3Class.h"
+#include "playback/player/MediaTransport.h"
 #include "playlist/gui/UserList.h"
 
 namespace cx {
@@ -264,6 +265,8 @@ TEST(DialogStories, FileInformationWritesTheTagsAndRefreshesThePlaylist) {
     ASSERT_TRUE(h.Start());
     h.app->PlaylistWindow()->AddFiles({QString::fromStdString(mp3.string())}, false);
     h.app->List().SetListIndex(0);
+    h.app->PlayerWindow()->Control().ChangeSong(0);
+    ASSERT_EQ(h.app->Transport().CurrentPath(), mp3.string());
     ASSERT_TRUE(h.app->Run(Command::FileInfo));
     FileInfoDialog* f = FindWindow<FileInfoDialog>("frmInfo");
     ASSERT_NE(f, nullptr);
@@ -290,6 +293,27 @@ TEST(DialogStories, FileInformationWritesTheTagsAndRefreshesThePlaylist) {
     h.app->PlaylistWindow()->Tags().WaitForDone();
     QApplication::processEvents();
     EXPECT_NE(h.app->List().Items()[0].ListString.find("New title"), std::string::npos);
+    // The open song's title follows at once in the player and in what MPRIS reads.
+    EXPECT_EQ(h.app->PlayerWindow()->ShownTitle(), "New title");
+    EXPECT_EQ(h.app->Transport().Labels().title, "New title");
+
+    // A track that is not a number is refused with a message; nothing is written.
+    ASSERT_TRUE(h.app->Run(Command::FileInfo));
+    f = FindWindow<FileInfoDialog>("frmInfo");
+    ASSERT_NE(f, nullptr);
+    const std::string before = test::ReadBytes(mp3);
+    f->SetValues(1, {"\u0141\u00f3d\u017a", "Artist", "", "", "", "x3", ""});
+    f->SetWrite(1, true);
+    f->SetWrite(2, false);
+    std::unique_ptr<QString> refused(AnswerNextMessage());
+    EXPECT_EQ(f->Save_Click(), kSaveTagBadTrack);
+    EXPECT_TRUE(refused->contains("track number")) << refused->toStdString();
+    EXPECT_TRUE(test::ReadBytes(mp3) == before);
+    // What the ID3v1 code page cannot hold is written as "?", with a word naming the field.
+    f->SetValues(1, {"\u0141\u00f3d\u017a", "Artist", "", "", "", "4", ""});
+    std::unique_ptr<QString> warned(AnswerNextMessage());
+    EXPECT_EQ(f->Save_Click(), kSaveTagOk);
+    EXPECT_TRUE(warned->contains("Title")) << warned->toStdString();
 
     // A file that went away: both tags fail, with the fixed message.
     ASSERT_TRUE(h.app->Run(Command::FileInfo));

@@ -78,8 +78,10 @@ TEST(CdgEngineSync, PacketsFollowTheEngineClockOverTenMinutesAndASeek) {
         }
     };
     runFor(300.0);
-    transport.Seek(0.25);                                               // back to 150 s
-    EXPECT_NEAR(clock->AudiblePositionSeconds(), 45003 / 300.0, 1e-6);  // the next tile
+    // Back to 150.51 s, between two tiles: the audio lands exactly there.
+    transport.Seek(150.51 / kSeconds);
+    EXPECT_NEAR(clock->AudiblePositionSeconds(), 150.51, 1e-6);
+    EXPECT_EQ(player.CurrentPacket(), 45154u);
     runFor(kSeconds - 150.0 + 1.0);
     EXPECT_TRUE(player.Ended());
     CdgPlayer straight;

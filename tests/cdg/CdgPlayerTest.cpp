@@ -116,20 +116,23 @@ TEST(CdgPlayer, StopReturnsToTheIdlePicture) {
     EXPECT_EQ(player.Tick(2.0), 0u);
 }
 
-TEST(CdgPlayer, MoveSeeksToTheScheduledPacketAndNamesTheAudioTime) {
+TEST(CdgPlayer, MoveGoesExactlyWhereAskedAndShowsThatMoment) {
     std::vector<RawPacket> packets(3000, Empty());
     packets[600] = MemoryPreset(2);          // 2.0 s
     packets[1500] = Tile(2, 2, 0, 5, 0x3F);  // 5.0 s
     packets[2400] = Tile(3, 3, 0, 6, 0x3F);  // 8.0 s
     CdgPlayer player = Loaded(Bytes(packets));
 
-    EXPECT_DOUBLE_EQ(player.MoveCDG(0.5), 2.0);  // before the first graphics packet
-    EXPECT_EQ(player.CurrentPacket(), 601u);
-    EXPECT_EQ(player.Screen().Pixel(100, 100), 2);
+    EXPECT_DOUBLE_EQ(player.MoveCDG(0.5), 0.5);  // before the first graphics packet
+    EXPECT_EQ(player.CurrentPacket(), 151u);
+    EXPECT_EQ(player.Screen().Pixel(100, 100), 0);
 
-    EXPECT_DOUBLE_EQ(player.MoveCDG(4.0004), 5.0);
-    EXPECT_EQ(player.CurrentPacket(), 1501u);
-    ExpectScreenAt(player, 1500);
+    // The next graphics packet is a second away: neither audio nor screen jumps to it.
+    EXPECT_DOUBLE_EQ(player.MoveCDG(4.0004), 4.0004);
+    EXPECT_EQ(player.CurrentPacket(), 1201u);
+    ExpectScreenAt(player, 1200);
+    EXPECT_EQ(player.Screen().Pixel(100, 100), 2);
+    EXPECT_EQ(player.Screen().Pixel(12, 24), 2);
 
     player.PlayCDG();
     player.Tick(7.9);

@@ -62,15 +62,17 @@ TEST(CdgTransport, MovesAudioAndGraphicsTogether) {
     EXPECT_EQ(player.CurrentPacket(), 601u);
 
     transport.Seek(0.5);  // 5.0 s: the next graphics packet is at 5.333 s
-    EXPECT_NEAR(audio.position, 1600 / 300.0, 1e-9);
-    EXPECT_EQ(player.CurrentPacket(), 1601u);
+    EXPECT_NEAR(audio.position, 5.0, 1e-9);
+    EXPECT_EQ(player.CurrentPacket(), 1501u);
+    EXPECT_EQ(player.Screen().Pixel(6, 12), 0);
+    transport.Seek(0.54);
     EXPECT_EQ(player.Screen().Pixel(6, 12), 3);
     EXPECT_STREQ(player.getState(), "pause");  // seeking keeps the state
 
     transport.StopSong();
     EXPECT_FALSE(transport.CdgMode());
     EXPECT_EQ(player.CurrentPacket(), 0u);
-    EXPECT_EQ(audio.calls, (std::vector<std::string>{"play", "pause", "seek", "stop"}));
+    EXPECT_EQ(audio.calls, (std::vector<std::string>{"play", "pause", "seek", "seek", "stop"}));
 
     EXPECT_FALSE(transport.OpenBeside((dir / "none.mp3").string(), error));
     EXPECT_FALSE(transport.CdgMode());

@@ -137,16 +137,16 @@ TEST(EditorCapture, LyricsOfAnotherFileLeaveTheSongAlone) {
 
 TEST(EditorCorrection, TwentyFiveHeldTicksMoveFineThenCoarse) {
     HeldCorrection held;
-    ASSERT_TRUE(held.Start(HeldCorrection::Direction::Up, 10.0));
-    double t = 10.0;
-    for (int i = 0; i < 25; ++i) t = held.Tick(t);
-    EXPECT_NEAR(t, 10.0 + 10 * 0.001 + 10 * 0.01 + 5 * 0.1, 1e-9);
+    ASSERT_TRUE(held.Start(HeldCorrection::Direction::Up, 10.0, 1000));
+    // Timed from the press: how often it is asked does not matter.
+    EXPECT_DOUBLE_EQ(held.Tick(1000 + 7 * kCorrectionTickMs + 5), 10.007);
+    EXPECT_DOUBLE_EQ(held.Tick(1000 + 25 * kCorrectionTickMs),
+                     10.0 + 10 * 0.001 + 10 * 0.01 + 5 * 0.1);
 
     // Down is refused at 0 and stops there instead of going negative.
-    EXPECT_FALSE(held.Start(HeldCorrection::Direction::Down, 0.0));
-    ASSERT_TRUE(held.Start(HeldCorrection::Direction::Down, 0.003));
-    for (int i = 0; i < 5; ++i) t = held.Tick(i == 0 ? 0.003 : t);
-    EXPECT_EQ(t, 0);
+    EXPECT_FALSE(held.Start(HeldCorrection::Direction::Down, 0.0, 0));
+    ASSERT_TRUE(held.Start(HeldCorrection::Direction::Down, 0.003, 0));
+    EXPECT_EQ(held.Tick(5 * kCorrectionTickMs), 0);
     EXPECT_FALSE(held.Running());
 }
 

@@ -38,6 +38,8 @@ struct Answers {
     QString file;
     std::vector<QString> messages;
     std::vector<QString> titles;
+    std::vector<QString> questions;
+    bool yes = true;
 };
 
 class EditorWindow : public ::testing::Test {
@@ -53,17 +55,22 @@ protected:
             return answers.file;
         };
         hooks.message = [this](const QString& text, bool) { answers.messages.push_back(text); };
-        hooks.confirm = [](const QString&) { return true; };
+        hooks.confirm = [this](const QString& q) {
+            answers.questions.push_back(q);
+            return answers.yes;
+        };
         hooks.chooseLrcFlavour = [] { return std::optional<LrcFlavour>(LrcFlavour::Extended); };
         hooks.seekTo = [this](double s) { seeks.push_back(s); };
+        hooks.nowMs = [this] { return clockMs; };
         editor = std::make_unique<Editor>(player.Link(), hooks, Codepage::Cp1252);
         editor->OpenWindow();
         QApplication::processEvents();
     }
 
     void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
-             const QString& text = {}, QEvent::Type type = QEvent::KeyPress) {
-        QKeyEvent e(type, key, mods, text);
+             const QString& text = {}, QEvent::Type type = QEvent::KeyPress,
+             bool autoRepeat = false) {
+        QKeyEvent e(type, key, mods, text, autoRepeat);
         QApplication::sendEvent(w, &e);
     }
 
@@ -71,6 +78,7 @@ protected:
     FakePlayer player;
     Answers answers;
     std::vector<double> seeks;
+    std::int64_t clockMs = 0;
     std::unique_ptr<Editor> editor;
 };
 
@@ -125,13 +133,21 @@ TEST_F(EditorWindow, BracketsCannotBeTypedIntoThePieceText) {
     EXPECT_EQ(editor->List()->topLevelItem(0)->text(3), "Twinskle twinkle");
 }
 
-TEST_F(EditorWindow, HeldKeypadPlusCorrectsUntilReleased) {
+TEST_F(EditorWindow, HeldKeypadPlusCorrectsByTheTimeHeldWhateverTheKeyboardRepeats) {
     editor->Document().SetTime(1, 5.0);
     editor->Refill(1);
     QTreeWidget* list = editor->List();
+    // Held 1.5 s: the keyboard repeats every 30 ms, the timer gets through only now and then.
     Key(list, Qt::Key_Plus, Qt::KeypadModifier, "+");
-    for (int i = 0; i < 25; ++i) editor->CorrectionTick();
+    for (int ms = 30; ms < 1500; ms += 30) {
+        clockMs += 30;
+        Key(list, Qt::Key_Plus, Qt::KeypadModifier, "+", QEvent::KeyRelease, true);
+        Key(list, Qt::Key_Plus, Qt::KeypadModifier, "+", QEvent::KeyPress, true);
+        if (ms % 420 == 0) editor->CorrectionTick();
+    }
+    clockMs += 30;
     Key(list, Qt::Key_Plus, Qt::KeypadModifier, "+", QEvent::KeyRelease);
+    clockMs += 600;
     editor->CorrectionTick();  // released: no more change
     EXPECT_NEAR(editor->Document().Piece(1).StartTime, 5.61, 1e-9);
     EXPECT_EQ(list->topLevelItem(0)->text(1), "00:05,610");
@@ -141,7 +157,7 @@ TEST_F(EditorWindow, HeldKeypadPlusCorrectsUntilReleased) {
     // The Down arrow in the time spinner is the same correction.
     QLineEdit* field = editor->CorrectSpinner()->Field();
     Key(field, Qt::Key_Down);
-    editor->CorrectionTick();
+    clockMs += kCorrectionTickMs;
     Key(field, Qt::Key_Down, Qt::NoModifier, {}, QEvent::KeyRelease);
     EXPECT_NEAR(editor->Document().Piece(1).StartTime, 5.609, 1e-9);
 }
@@ -196,12 +212,48 @@ TEST_F(EditorWindow, SaveWritesAfterTheCommandReturnsAndExportsReadBack) {
     answers.file = QString::fromStdString((dir / "out.lrc").string());
     editor->ExportLrcFile();
     EXPECT_EQ(answers.titles.back(), "CBX: Export LRC");
-    EXPECT_EQ(test::ReadBytes(dir / "out.lrc").substr(0, 14), "[00:01.50]Twin");
+    const std::string lrc = test::ReadBytes(dir / "out.lrc");
+    EXPECT_EQ(lrc.substr(0, 14), "[00:01.50]Twin");
+    EXPECT_TRUE(lrc.ends_with("twinkle\r\n") && !lrc.ends_with("\r\n\r\n")) << lrc;
 
     editor->ClearLyrics();
     editor->Save();
     ASSERT_FALSE(answers.messages.empty());
     EXPECT_EQ(answers.messages.back(), "There is nothing to save.");
+}
+
+TEST_F(EditorWindow, UntimedAndOutOfOrderRowsAreMarkedAndSavingAsksFirst) {
+    test::TempDir dir;
+    editor->Document().SetTime(1, 2.0);
+    editor->Document().SetTime(2, 1.5);  // tapped before the piece above it
+    editor->Refill(1);
+    QTreeWidget* list = editor->List();
+    EXPECT_TRUE(list->topLevelItem(0)->toolTip(1).isEmpty());
+    EXPECT_EQ(list->topLevelItem(1)->toolTip(1), "Earlier than a piece above it");
+    EXPECT_EQ(list->topLevelItem(2)->toolTip(1), "Not timed yet");
+
+    // Refused: nothing is written. Saving anyway writes.
+    answers.file = QString::fromStdString((dir / "x.lrc").string());
+    answers.yes = false;
+    editor->ExportLrcFile();
+    editor->ExportKokFile();
+    editor->SaveAs();
+    editor->Save();
+    ASSERT_EQ(answers.questions.size(), 4u);
+    EXPECT_TRUE(answers.questions[0].contains("2, 3")) << answers.questions[0].toStdString();
+    EXPECT_TRUE(answers.titles.empty());
+    answers.yes = true;
+    editor->ExportLrcFile();
+    EXPECT_TRUE(std::filesystem::exists(dir / "x.lrc"));
+
+    // Put in order and timed, the marks go and nothing is asked.
+    editor->Document().SetTime(2, 2.5);
+    editor->Document().SetTime(3, 3.0);
+    editor->Refill(1);
+    EXPECT_TRUE(list->topLevelItem(1)->toolTip(1).isEmpty());
+    answers.questions.clear();
+    editor->ExportLrcFile();
+    EXPECT_TRUE(answers.questions.empty());
 }
 
 TEST_F(EditorWindow, EveryMenuItemHasItsCaptionAndThePlaceIsKept) {

@@ -112,6 +112,11 @@ TEST_F(Progression, LinesAndSlotsFollowTheDisplayMode) {
         seen.push_back(m_display.CurrentSlot());
     }
     EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 0}));
+    Start(lines, s);
+    Play(1, 1.02);
+    m_display.GetLastPos(5.5, 5500);  // a jump past the last piece leaves no old line
+    Tick(5.51);
+    EXPECT_EQ(m_display.ThreeLines(), (std::array<std::string, 3>{"five", "", ""}));
 
     s.DisplayMode = 1;
     Start(lines, s);
@@ -129,6 +134,8 @@ TEST_F(Progression, LyricsLeaveSixSecondsAfterTheLastPieceAndRepaintKeepsThemGon
     Play(3.01, 8.99);
     EXPECT_EQ(m_display.ShownPage(), KaraokeDisplay::Page::Lines);
     Tick(9.0);
+    EXPECT_EQ(m_display.ShownPage(), KaraokeDisplay::Page::Background);
+    m_display.Repaint();  // gone means gone, also before the 8 s of a repaint
     EXPECT_EQ(m_display.ShownPage(), KaraokeDisplay::Page::Background);
 
     Play(9.01, 11.1);  // past the last piece by more than 8 s

@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
 
 #include "lyrics/Id3v1.h"
 #include "lyrics/TimeText.h"
@@ -22,6 +24,10 @@ namespace {
 constexpr const char* kFieldKeys[] = {"InfoTitle", "InfoArtist",  "InfoAlbum",
                                       "InfoYear",  "InfoComment", "InfoTrack"};
 constexpr const char* kFieldNames[] = {"Title", "Artist", "Album", "Year", "Comment", "Track"};
+constexpr const char* kBadTrackText =
+    "The track number must be a number (from 0 to 255 for ID3v1); nothing was saved.";
+constexpr const char* kLossyText =
+    "The ID3v1 tag cannot hold some characters of: %1. They were written as \"?\".";
 // ID3v1 field widths: longer text would be cut when written.
 constexpr int kId3v1Widths[] = {30, 30, 30, 4, 28, 3};
 
@@ -206,24 +212,45 @@ void FileInfoDialog::CopyTags() {
     SetValues(1, Values(2));
 }
 
+void FileInfoDialog::Tell(const QString& title, const QString& text, bool error) {
+    if (m_hooks.Error) {
+        m_hooks.Error(title, text);
+    } else if (error) {
+        QMessageBox::critical(this, title, text);
+    } else {
+        QMessageBox::warning(this, title, text);
+    }
+}
+
 int FileInfoDialog::Save_Click() {
     if (!m_editable) return kSaveTagOk;
     const bool w1 = m_columns[0].Write->isChecked();
     const bool w2 = m_columns[1].Write->isChecked();
+    const QString title = QString::fromUtf8(kSaveErrorTitle);
+    if ((w1 && !ValidTrackText(Values(1).Track, true)) ||
+        (w2 && !ValidTrackText(Values(2).Track, false))) {
+        Tell(title, Translate("InfoBadTrack", kBadTrackText), true);
+        return kSaveTagBadTrack;
+    }
     MP3Class mp3(m_cp);
     mp3.SetFilename(m_path);
     const int code = mp3.SaveId3Tag(Values(1), Values(2), w1, w2);
     if (code != kSaveTagOk) {
-        const QString title = QString::fromUtf8(kSaveErrorTitle);
-        const QString text = QString::fromUtf8(SaveTagErrorText(code));
-        if (m_hooks.Error) {
-            m_hooks.Error(title, text);
-        } else {
-            QMessageBox::critical(this, title, text);
-        }
+        Tell(title, QString::fromUtf8(SaveTagErrorText(code)), true);
         return code;
     }
     if (m_hooks.Saved) m_hooks.Saved(m_path);
+    if (!mp3.LossyId3v1Fields().empty()) {
+        QStringList names;
+        for (const std::string& field : mp3.LossyId3v1Fields()) {
+            const auto* at = std::find(std::begin(kFieldNames), std::end(kFieldNames), field);
+            const auto i = static_cast<std::size_t>(at - std::begin(kFieldNames));
+            names << (i < std::size(kFieldKeys) ? Translate(kFieldKeys[i], kFieldNames[i])
+                                                : Q(field));
+        }
+        Tell(windowTitle(),
+             Translate("InfoTagCodepage", kLossyText).arg(names.join(QStringLiteral(", "))), false);
+    }
     accept();
     return code;
 }

@@ -29,7 +29,7 @@ public:
     struct Hooks {
         // The tags were written: the playlist shows the song anew.
         std::function<void(const std::string& path)> Saved;
-        // An error message; a message box when empty.
+        // An error or warning message; a message box when empty.
         std::function<void(const QString& title, const QString& text)> Error;
         // Reads a MIDI file's title, artist and length.
         MidiInspector Midi;
@@ -47,7 +47,9 @@ public:
 
     // IDBtn: the ID3v2 values into the ID3v1 column.
     void CopyTags();
-    // Writes the ticked tags; the SaveId3Tag result. Closes on success.
+    // Writes the ticked tags; the SaveId3Tag result. Closes on success, after
+    // a warning when the ID3v1 code page could not hold some text. A track
+    // that is not a number is refused with a message.
     int Save_Click();
 
 private:
@@ -57,6 +59,7 @@ private:
         QCheckBox* Write = nullptr;
     };
     QString Translate(const char* key, const char* fallback) const;
+    void Tell(const QString& title, const QString& text, bool error);
     QWidget* BuildColumn(int column);
 
     std::string m_path;

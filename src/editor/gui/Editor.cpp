@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
 
 #include "editor/EditorFiles.h"
 #include "editor/EditorText.h"
@@ -36,6 +37,11 @@ constexpr int kColLine = 3;
 // X11 key code of the key left of "1" (whatever the layout prints on it).
 constexpr quint32 kTildeScanCode = 49;
 constexpr double kMaxSongSeconds = 99 * 60 + 59.999;
+// The question before saving names this many doubtful rows at most.
+constexpr std::size_t kListedRows = 12;
+// Marks of rows whose time would not read back in their place.
+const QColor kUntimedBack(255, 244, 200);
+const QColor kOutOfOrderBack(255, 208, 208);
 
 // A caption without its accelerator marker, for labels and titles.
 QString Plain(QString text) {
@@ -338,6 +344,7 @@ void Editor::Refill(int select) {
         items.push_back(item);
     }
     m_list->addTopLevelItems(items);
+    MarkTimings();
     m_filling = false;
     if (m_doc.HasPieces()) SelectRow(std::clamp(select, 1, m_doc.Count()));
     ShowPiece(SelectedRow());
@@ -346,11 +353,35 @@ void Editor::Refill(int select) {
 
 void Editor::RefreshRow(int row) {
     if (QTreeWidgetItem* item = m_list->topLevelItem(row - 1)) FillRow(item, row);
+    MarkTimings();  // one time moved can put the rows after it out of order
 }
 
 void Editor::RefreshRows() {
     if (m_list->topLevelItemCount() != m_doc.Count()) return Refill(SelectedRow());
-    for (int row = 1; row <= m_doc.Count(); ++row) RefreshRow(row);
+    for (int row = 1; row <= m_doc.Count(); ++row) FillRow(m_list->topLevelItem(row - 1), row);
+    MarkTimings();
+}
+
+void Editor::MarkTimings() {
+    const std::vector<PieceTiming> timings = m_doc.Timings();
+    const QString untimed = Plain(TrQ("EditorRowUntimed"));
+    const QString outOfOrder = Plain(TrQ("EditorRowOutOfOrder"));
+    for (int row = 1; row <= m_doc.Count(); ++row) {
+        QTreeWidgetItem* item = m_list->topLevelItem(row - 1);
+        if (!item) return;
+        const PieceTiming timing = timings[static_cast<std::size_t>(row)];
+        const QBrush back = timing == PieceTiming::Untimed      ? QBrush(kUntimedBack)
+                            : timing == PieceTiming::OutOfOrder ? QBrush(kOutOfOrderBack)
+                                                                : QBrush();
+        const QString tip = timing == PieceTiming::Untimed      ? untimed
+                            : timing == PieceTiming::OutOfOrder ? outOfOrder
+                                                                : QString();
+        if (item->toolTip(kColTime) == tip) continue;  // unchanged: no repaint
+        for (int col = kColText; col <= kColLine; ++col) {
+            item->setBackground(col, back);
+            item->setToolTip(col, tip);
+        }
+    }
 }
 
 int Editor::SelectedRow() const {
@@ -442,22 +473,38 @@ void Editor::Capture() {
     m_correct->setValue(out.correct);
 }
 
+std::int64_t Editor::NowMs() const {
+    if (m_hooks.nowMs) return m_hooks.nowMs();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void Editor::StartCorrection(HeldCorrection::Direction direction) {
     if (!m_doc.ValidRow(SelectedRow())) return;
-    if (m_held.Start(direction, m_correct->value())) m_correctionTimer.start();
+    // A press that repeats the held key continues the hold: it is timed from the first.
+    if (m_held.Running() && m_held.Heading() == direction) return;
+    if (m_held.Start(direction, m_correct->value(), NowMs())) m_correctionTimer.start();
 }
 
 void Editor::StopCorrection() {
+    CorrectionTick();  // the whole hold counts, up to the release
     m_held.Stop();
     m_correctionTimer.stop();
 }
 
 void Editor::CorrectionTick() {
     const int row = SelectedRow();
-    if (!m_held.Running() || !m_doc.ValidRow(row)) return StopCorrection();
-    const double t = m_held.Tick(m_correct->value());
-    m_correct->setValue(t);
-    if (m_doc.SetTime(row, t)) RefreshRow(row);
+    if (!m_held.Running() || !m_doc.ValidRow(row)) {
+        m_held.Stop();
+        m_correctionTimer.stop();
+        return;
+    }
+    const double t = m_held.Tick(NowMs());
+    if (t != m_correct->value()) {
+        m_correct->setValue(t);
+        if (m_doc.SetTime(row, t)) RefreshRow(row);
+    }
     if (!m_held.Running()) m_correctionTimer.stop();
 }
 
@@ -679,16 +726,28 @@ QString Editor::ChooseFile(const std::string& titleKey, const QString& filter,
                 : QFileDialog::getOpenFileName(this, title, proposal, filter);
 }
 
+bool Editor::Ask(const QString& question) {
+    if (m_hooks.confirm) return m_hooks.confirm(question);
+    return QMessageBox::question(this, kProgramTitle, question,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool Editor::ConfirmTimings() {
+    // Written as they stand, such pieces read back at 0 or in time order,
+    // not where the list shows them.
+    const std::vector<int> rows = m_doc.DoubtfulRows();
+    if (rows.empty()) return true;
+    QStringList shown;
+    for (std::size_t i = 0; i < rows.size() && i < kListedRows; ++i)
+        shown << QString::number(rows[i]);
+    if (rows.size() > kListedRows) shown << QStringLiteral("...");
+    QString question = TrQ("EditorAskTimings");
+    if (question.contains(QLatin1String("%1"))) question = question.arg(shown.join(", "));
+    return Ask(question);
+}
+
 void Editor::NewLyrics() {
-    if (m_doc.HasPieces()) {
-        const QString question = TrQ("MsgNew");
-        const bool yes =
-            m_hooks.confirm
-                ? m_hooks.confirm(question)
-                : QMessageBox::question(this, kProgramTitle, question,
-                                        QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-        if (!yes) return;
-    }
+    if (m_doc.HasPieces() && !Ask(TrQ("MsgNew"))) return;
     m_text->clear();
     m_doc.New();
     Refill(1);
@@ -736,6 +795,7 @@ void Editor::ImportLyrics() {
 
 void Editor::Save() {
     if (!m_doc.HasPieces() || m_doc.MediaFile().empty()) return Message(kMsgSaveKey, false);
+    if (!ConfirmTimings()) return;
     // The write runs after the menu command has returned.
     m_actionTimer.start();
 }
@@ -749,6 +809,7 @@ void Editor::SaveNow() {
 
 void Editor::SaveAs() {
     if (!m_doc.HasPieces()) return Message(kMsgSaveKey, false);
+    if (!ConfirmTimings()) return;
     const QString proposal =
         QString::fromStdString(WithExtension(m_doc.MediaFile(), ".lrs").string());
     const QString path =
@@ -759,6 +820,7 @@ void Editor::SaveAs() {
 
 void Editor::ExportLrcFile() {
     if (!m_doc.HasPieces()) return Message(kMsgSaveKey, false);
+    if (!ConfirmTimings()) return;
     const std::optional<LrcFlavour> flavour =
         m_hooks.chooseLrcFlavour
             ? m_hooks.chooseLrcFlavour()
@@ -777,6 +839,7 @@ void Editor::ExportLrcFile() {
 
 void Editor::ExportKokFile() {
     if (!m_doc.HasPieces()) return Message(kMsgSaveKey, false);
+    if (!ConfirmTimings()) return;
     const QString proposal =
         QString::fromStdString(WithExtension(m_doc.MediaFile(), ".kok").string());
     const QString path = ChooseFile("CBX: " + Tr("ExportKokCaption"),

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -50,6 +51,8 @@ public:
         std::function<bool(const QString& text)> confirm;
         std::function<void(const QString& text, bool error)> message;
         std::function<std::optional<LrcFlavour>()> chooseLrcFlavour;
+        // Milliseconds of a steady clock for the held correction; tests set it.
+        std::function<std::int64_t()> nowMs;
     };
 
     Editor(PlayerLink link, Hooks hooks, Codepage codepage, QWidget* parent = nullptr);
@@ -113,6 +116,10 @@ private:
     void FillRow(QTreeWidgetItem* item, int row);
     void RefreshRow(int row);
     void RefreshRows();
+    void MarkTimings();
+    bool Ask(const QString& question);
+    // Untimed or out-of-order rows: true when the user still wants to save.
+    bool ConfirmTimings();
     void ShowPiece(int row);
     void UpdateStatus();
     void Message(const std::string& key, bool error, const std::string& detail = {});
@@ -127,6 +134,7 @@ private:
     void PasteRows();
     void ChooseFont();
     void SaveNow();
+    std::int64_t NowMs() const;
 
     EditorDocument m_doc;
     Hooks m_hooks;
