@@ -382,14 +382,14 @@ void MediaControl::Seek(double fraction) {
     } else if (m_midiMode) {
         target = fraction * m_midiLength;
         Call(m_hooks.setMidiPosition, fraction);
-        if (m_voicePlaybackOn) MoveVoiceTo(target);
     } else {
         if (m_currentChannel == 0) return;
         const auto bytes = static_cast<std::int64_t>(fraction * static_cast<double>(LengthBytes()));
         SetPositionBytes(bytes);
         target = PositionSeconds();
-        if (m_voicePlaybackOn) MoveVoiceTo(target);
     }
+    // The voice keeps step with every kind of song.
+    if (m_voicePlaybackOn) MoveVoiceTo(target);
     m_playbackPosition = target;
     Call(m_hooks.seeked, m_playbackPosition);
 }

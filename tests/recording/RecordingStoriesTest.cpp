@@ -241,6 +241,9 @@ TEST(RecordingStories, ACdgSongIsRecordedAndItsVoicePlaysBackWithTheLampOn) {
     ASSERT_TRUE(h.app->Run(Command::YourVoice));
     EXPECT_TRUE(h.app->Media().VoicePlaybackOn());
     EXPECT_TRUE(lamp->isChecked());
+    // The voice follows a seek of the graphics and the song.
+    h.app->SeekTo(3.0);
+    EXPECT_NEAR(h.app->Engine().PositionSeconds(h.app->Media().VoiceChannel()), 3.0, 0.05);
     ASSERT_TRUE(h.app->Run(Command::YourVoice));
     EXPECT_FALSE(lamp->isChecked());
 }
