@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "SmfWriter.h"
 #include "midi/MidiConverter.h"
 #include "midi/MidiInfo.h"
 #include "midi/MidiLyrics.h"
+#include "midi/MidiPlayer.h"
 #include "midi/MidiText.h"
 #include "support/TestSupport.h"
 
@@ -148,6 +150,18 @@ TEST(MidiRead, TitleAndArtistInProperCase) {
               "d\xC5\xBA \xC3\x89t\xC3\xA9");
 }
 
+// True while the process runs (a zombie has ended); waits up to a second for it to end.
+bool StillRuns(pid_t pid) {
+    for (int i = 0; i < 100; ++i) {
+        const std::string stat = test::ReadBytes("/proc/" + std::to_string(pid) + "/stat");
+        const std::size_t paren = stat.rfind(')');
+        if (paren == std::string::npos || paren + 2 >= stat.size()) return false;
+        if (stat[paren + 2] == 'Z' || stat[paren + 2] == 'X') return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
 class MidiRoutes : public ::testing::Test {
 protected:
     // A converter script that copies `source` to its output and then sleeps `sleepSeconds`.
@@ -201,6 +215,95 @@ TEST_F(MidiRoutes, SlowConverterIsAbandonedAtItsTimeLimit) {
                         Converter(converted.string(), 30), 300);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(r.source, MidiLyricSource::Smf);
+}
+
+TEST_F(MidiRoutes, LyricsTheUserSavedComeBeforeTheWordsTrack) {
+    const std::string block = "#Cantabilex\r\n[5]Saved[5.5] words\r\n#End Cantabilex\r\n";
+    const struct {
+        const char* name;
+        std::string appended;  // to the song file
+        const char* beside;    // extension of a file beside it, or null
+        std::string besideText;
+        MidiLyricSource source;
+        const char* first;
+    } cases[] = {
+        {"block in the song", block, nullptr, "", MidiLyricSource::Lrs, "Saved"},
+        {"block before the settings block", block + "#CBXMidi\r\nch00=1,0,100,64,0\r\n#End CBXMidi",
+         nullptr, "", MidiLyricSource::Lrs, "Saved"},
+        {".lrs beside", "", "lrs", block, MidiLyricSource::LrsFile, "Saved"},
+        {".lrc beside", "", "lrc", "[00:05.00]From LRC\r\n", MidiLyricSource::Lrc, "From LRC"},
+        {"the block beats the .lrc", block, "lrc", "[00:05.00]From LRC\r\n", MidiLyricSource::Lrs,
+         "Saved"},
+        {"a damaged block leaves the words track", "#End Cantabilex\r\n#Cantabilex\r\n", nullptr,
+         "", MidiLyricSource::Words, "Twin"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(m_dir / "song.lrs");
+        std::filesystem::remove(m_dir / "song.lrc");
+        if (c.beside) test::WriteBytes(m_dir / (std::string("song.") + c.beside), c.besideText);
+        EXPECT_EQ(Load(KarSong() + c.appended, "").source, c.source);
+        ASSERT_GE(m_model.UpperBound(), 1);
+        EXPECT_EQ(m_model.Lyrics[1].PieceText, c.first);
+    }
+}
+
+TEST_F(MidiRoutes, ConverterAtItsLimitEndsWithEverythingItStarted) {
+    // A converter that leaves a program of its own running.
+    const auto pidFile = m_dir / "child.pid";
+    test::WriteBytes(m_dir / "conv.sh", "sleep 30 &\necho $! > '" + pidFile.string() + "'\nwait\n");
+    const auto start = std::chrono::steady_clock::now();
+    const auto r = Load(Smf(0, 96, {TrackWriter().Lyric(96, "smf").End()}),
+                        "/bin/sh \"" + (m_dir / "conv.sh").string() + "\"", 300);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(r.source, MidiLyricSource::Smf);
+    const pid_t child = std::atoi(test::ReadBytes(pidFile).c_str());
+    ASSERT_GT(child, 0);
+    EXPECT_FALSE(StillRuns(child)) << "the converter's own child still runs";
+}
+
+TEST_F(MidiRoutes, ThePlayerRunsTheConverterOffItsCallersThread) {
+    const auto converted = m_dir / "converted.kar";
+    test::WriteBytes(converted, KarSong(200));
+    const auto song = m_dir / "song.mid";
+    test::WriteBytes(song, Smf(0, 96, {TrackWriter().Lyric(96, "smf").End()}));
+    const std::string conv = "/bin/sh \"" + (m_dir / "conv.sh").string() + "\"";
+    MidiLyricsOptions o;
+    o.tempFolder = m_dir.Path();
+    std::atomic<int> finished{0};
+    o.converterFinished = [&finished] { ++finished; };
+    MidiPlayer player;
+    {  // the song opens at once with its own lyric events; the converter's words follow
+        test::WriteBytes(m_dir / "conv.sh", "sleep 1\ncp '" + converted.string() + "' \"$2\"\n");
+        o.converterCommand = conv;
+        const auto start = std::chrono::steady_clock::now();
+        const MidiOpenResult r = player.OpenMusic(song, "", o, m_model);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
+        EXPECT_TRUE(r.opened);
+        EXPECT_TRUE(r.converting);
+        EXPECT_TRUE(player.Converting());
+        EXPECT_EQ(m_model.Lyrics[1].PieceText, "smf");
+        for (int i = 0; i < 1000 && !finished; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_EQ(finished, 1);
+        EXPECT_TRUE(player.TakeConvertedLyrics(m_model));
+        EXPECT_EQ(m_model.Lyrics[1].PieceText, "Twin");
+        EXPECT_FALSE(player.Converting());
+    }
+    {  // closed while it works: its whole process group ends, no call follows
+        const auto pidFile = m_dir / "child.pid";
+        test::WriteBytes(m_dir / "conv.sh",
+                         "sleep 30 &\necho $! > '" + pidFile.string() + "'\nwait\n");
+        EXPECT_TRUE(player.OpenMusic(song, "", o, m_model).converting);
+        for (int i = 0; i < 500 && !std::filesystem::exists(pidFile); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        player.CloseDevice();
+        const pid_t child = std::atoi(test::ReadBytes(pidFile).c_str());
+        ASSERT_GT(child, 0);
+        EXPECT_FALSE(StillRuns(child));
+        EXPECT_EQ(finished, 1);
+    }
 }
 
 TEST(MidiCorpus, EveryFileYieldsLyricsOrFailsCleanly) {
