@@ -267,7 +267,9 @@ TEST(MidiWindowStories, TimesSavedForAKarInTheEditorLightOnReopen) {
     test::WriteBytes(kar, test::TwoChannelKar());
     ASSERT_TRUE(h.Start(QString::fromStdString(kar.string())));
     ASSERT_TRUE(h.app->Media().MidiMode());
-    if (h.app->Transport().State() != PlayState::Playing) ASSERT_TRUE(h.app->Run(Command::Play));
+    if (h.app->Transport().State() != PlayState::Playing) {
+        ASSERT_TRUE(h.app->Run(Command::Play));
+    }
     const LyricsModel& model = h.app->Song().Model;
     ASSERT_EQ(model.UpperBound(), 3);  // "Hel", "lo ", "world" from the words track
     const double wordsTime = model.Lyrics[3].StartTime;
@@ -291,7 +293,9 @@ TEST(MidiWindowStories, TimesSavedForAKarInTheEditorLightOnReopen) {
     h.app->ChangeSong(QString::fromStdString(kar.string()));
     ASSERT_EQ(model.UpperBound(), 3);
     EXPECT_NEAR(model.Lyrics[3].StartTime, tapped, 0.002);
-    if (h.app->Transport().State() != PlayState::Playing) ASSERT_TRUE(h.app->Run(Command::Play));
+    if (h.app->Transport().State() != PlayState::Playing) {
+        ASSERT_TRUE(h.app->Run(Command::Play));
+    }
     KaraokeDisplay& display = h.app->LyricWindow()->Display();
     h.app->SeekTo(wordsTime + 0.1);
     h.Advance(0.05);
@@ -324,26 +328,26 @@ TEST(MidiWindowStories, ARepairedRiffMidiSongIsMeasuredAndNamedOnTheStatusLine) 
 
 TEST(MidiWindowStories, TheConverterWorksWhileThePlayerGoesOnAndItsWordsFollow) {
     AppHarness h;
-    // The converter takes a second to give the KAR's words; the song has a lyric event.
+    // The converter gives the KAR's words once the test lets it; the song has a lyric event.
     const auto kar = h.Home() / "converted.kar";
     test::WriteBytes(kar, test::TwoChannelKar() + std::string(kMinConverterOutputBytes, ' '));
-    const auto script = h.Home() / "convert.sh";
-    test::WriteBytes(script, "sleep 1\ncp '" + kar.string() + "' \"$2\"\n");
+    const auto script = h.Home() / "convert.sh", go = h.Home() / "go";
+    test::WriteBytes(script, "while [ ! -e '" + go.string() + "' ]; do sleep 0.05; done\ncp '" +
+                                 kar.string() + "' \"$2\"\n");
     {
         QSettingsStore store;
         WriteRegistryText(store, kSettingsKey, "midi converter",
-                          "/bin/sh '" + script.string() + "'");
+                          "/bin/sh \"" + script.string() + "\"");
     }
     const auto song = h.Home() / "plain.mid";
     test::WriteBytes(song, test::Smf(0, 96, {test::TrackWriter().Lyric(96, "smf").End(1920)}));
-    const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
     Player* player = h.app->PlayerWindow();
     EXPECT_TRUE(player->StatusText().contains(QLatin1String("plain.mid")));
     const LyricsModel& model = h.app->Song().Model;
     ASSERT_GE(model.UpperBound(), 1);
     EXPECT_EQ(model.Lyrics[1].PieceText, "smf");
+    test::WriteBytes(go, "");
     for (int i = 0; i < 500 && model.Lyrics[1].PieceText == "smf"; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         QApplication::processEvents();

@@ -150,26 +150,29 @@ TEST(MidiRead, TitleAndArtistInProperCase) {
               "d\xC5\xBA \xC3\x89t\xC3\xA9");
 }
 
-// True while the process runs (a zombie has ended); waits up to a second for it to end.
-bool StillRuns(pid_t pid) {
-    for (int i = 0; i < 100; ++i) {
-        const std::string stat = test::ReadBytes("/proc/" + std::to_string(pid) + "/stat");
-        const std::size_t paren = stat.rfind(')');
-        if (paren == std::string::npos || paren + 2 >= stat.size()) return false;
-        if (stat[paren + 2] == 'Z' || stat[paren + 2] == 'X') return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
 class MidiRoutes : public ::testing::Test {
 protected:
-    // A converter script that copies `source` to its output and then sleeps `sleepSeconds`.
-    std::string Converter(const std::string& source, int sleepSeconds = 0) {
+    // A converter script that copies `source` to its output after `before` seconds,
+    // then waits `after` seconds for a program it started (its pid in child.pid).
+    std::string Converter(const std::string& source, int after = 0, int before = 0) {
         const auto script = m_dir / "conv.sh";
-        test::WriteBytes(
-            script, "cp '" + source + "' \"$2\"\nsleep " + std::to_string(sleepSeconds) + "\n");
+        test::WriteBytes(script, "sleep " + std::to_string(before) + "\ncp '" + source +
+                                     "' \"$2\"\nsleep " + std::to_string(after) +
+                                     " &\necho $! > '" + (m_dir / "child.pid").string() +
+                                     "'\nwait\n");
         return "/bin/sh \"" + script.string() + "\"";
+    }
+    // The converter's own program has ended (a zombie has).
+    bool ChildEnded() {
+        std::string pid = test::ReadBytes(m_dir / "child.pid");
+        pid = pid.substr(0, pid.find('\n'));
+        for (int i = 0; i < 100 && !pid.empty(); ++i) {
+            const std::string stat = test::ReadBytes("/proc/" + pid + "/stat");
+            const std::size_t state = stat.rfind(')') + 2;
+            if (stat.size() <= state || stat[state] == 'Z') return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
     }
     MidiLyricsResult Load(const std::string& song, const std::string& converter,
                           int timeoutMs = 5000) {
@@ -215,6 +218,7 @@ TEST_F(MidiRoutes, SlowConverterIsAbandonedAtItsTimeLimit) {
                         Converter(converted.string(), 30), 300);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(r.source, MidiLyricSource::Smf);
+    EXPECT_TRUE(ChildEnded()) << "the converter's own program still runs";
 }
 
 TEST_F(MidiRoutes, LyricsTheUserSavedComeBeforeTheWordsTrack) {
@@ -248,62 +252,36 @@ TEST_F(MidiRoutes, LyricsTheUserSavedComeBeforeTheWordsTrack) {
     }
 }
 
-TEST_F(MidiRoutes, ConverterAtItsLimitEndsWithEverythingItStarted) {
-    // A converter that leaves a program of its own running.
-    const auto pidFile = m_dir / "child.pid";
-    test::WriteBytes(m_dir / "conv.sh", "sleep 30 &\necho $! > '" + pidFile.string() + "'\nwait\n");
-    const auto start = std::chrono::steady_clock::now();
-    const auto r = Load(Smf(0, 96, {TrackWriter().Lyric(96, "smf").End()}),
-                        "/bin/sh \"" + (m_dir / "conv.sh").string() + "\"", 300);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-    EXPECT_EQ(r.source, MidiLyricSource::Smf);
-    const pid_t child = std::atoi(test::ReadBytes(pidFile).c_str());
-    ASSERT_GT(child, 0);
-    EXPECT_FALSE(StillRuns(child)) << "the converter's own child still runs";
-}
-
 TEST_F(MidiRoutes, ThePlayerRunsTheConverterOffItsCallersThread) {
     const auto converted = m_dir / "converted.kar";
     test::WriteBytes(converted, KarSong(200));
     const auto song = m_dir / "song.mid";
     test::WriteBytes(song, Smf(0, 96, {TrackWriter().Lyric(96, "smf").End()}));
-    const std::string conv = "/bin/sh \"" + (m_dir / "conv.sh").string() + "\"";
     MidiLyricsOptions o;
     o.tempFolder = m_dir.Path();
     std::atomic<int> finished{0};
     o.converterFinished = [&finished] { ++finished; };
     MidiPlayer player;
-    {  // the song opens at once with its own lyric events; the converter's words follow
-        test::WriteBytes(m_dir / "conv.sh", "sleep 1\ncp '" + converted.string() + "' \"$2\"\n");
-        o.converterCommand = conv;
-        const auto start = std::chrono::steady_clock::now();
-        const MidiOpenResult r = player.OpenMusic(song, "", o, m_model);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
-        EXPECT_TRUE(r.opened);
-        EXPECT_TRUE(r.converting);
-        EXPECT_TRUE(player.Converting());
-        EXPECT_EQ(m_model.Lyrics[1].PieceText, "smf");
-        for (int i = 0; i < 1000 && !finished; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ASSERT_EQ(finished, 1);
-        EXPECT_TRUE(player.TakeConvertedLyrics(m_model));
-        EXPECT_EQ(m_model.Lyrics[1].PieceText, "Twin");
-        EXPECT_FALSE(player.Converting());
-    }
-    {  // closed while it works: its whole process group ends, no call follows
-        const auto pidFile = m_dir / "child.pid";
-        test::WriteBytes(m_dir / "conv.sh",
-                         "sleep 30 &\necho $! > '" + pidFile.string() + "'\nwait\n");
-        EXPECT_TRUE(player.OpenMusic(song, "", o, m_model).converting);
-        for (int i = 0; i < 500 && !std::filesystem::exists(pidFile); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        player.CloseDevice();
-        const pid_t child = std::atoi(test::ReadBytes(pidFile).c_str());
-        ASSERT_GT(child, 0);
-        EXPECT_FALSE(StillRuns(child));
-        EXPECT_EQ(finished, 1);
-    }
+    // The song opens at once with its lyric events; the converter's words follow.
+    o.converterCommand = Converter(converted.string(), 0, 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(player.OpenMusic(song, "", o, m_model).converting);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
+    EXPECT_EQ(m_model.Lyrics[1].PieceText, "smf");
+    for (int i = 0; i < 1000 && !finished; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(finished, 1);
+    EXPECT_TRUE(player.TakeConvertedLyrics(m_model));
+    EXPECT_EQ(m_model.Lyrics[1].PieceText, "Twin");
+    // Closed while it works: its whole process group ends, and no call follows.
+    std::filesystem::remove(m_dir / "child.pid");
+    o.converterCommand = Converter(converted.string(), 30);
+    EXPECT_TRUE(player.OpenMusic(song, "", o, m_model).converting);
+    for (int i = 0; i < 500 && test::ReadBytes(m_dir / "child.pid").empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    player.CloseDevice();
+    EXPECT_TRUE(ChildEnded());
+    EXPECT_EQ(finished, 1);
 }
 
 TEST(MidiCorpus, EveryFileYieldsLyricsOrFailsCleanly) {

@@ -598,8 +598,9 @@ void Player::OpenSongDialog() {
             ? m_services.chooseFiles(folder)
             : QFileDialog::getOpenFileNames(
                   this, QStringLiteral("CBX: ") + Tr("DialogAddFiles"), folder,
-                  Tr("FilterOpenAudio") + QStringLiteral(" (*.mp3 *.ogg *.mid *.midi *.cdg *.kar "
-                                                         "*.lrs *.lrc *.kok *.wav *.flac *.zip)"));
+                  Tr("FilterOpenAudio") +
+                      QStringLiteral(" (*.mp3 *.ogg *.mid *.midi *.rmi *.cdg "
+                                     "*.kar *.lrs *.lrc *.kok *.wav *.flac *.zip)"));
     if (files.isEmpty()) return;
     if (m_userList) {
         m_userList->SetMusicPath(QFileInfo(files.front()).absolutePath());
