@@ -198,8 +198,8 @@ TEST(CbxMidi, InfoMeasuresRiffMidi) {
     test::WriteBytes(dir / "song.rmi", test::Rmid(test::TwoChannelKar()));
     const test::CbxRun r = test::Cbx("info --json " + test::Quote(dir / "song.rmi"), true);
     EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_NE(r.out.find("MIDI"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("3"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"format\": \"MIDI\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"Length\": 3"), std::string::npos) << r.out;
 }
 
 TEST(MidiPlayer, ReasonsReachTheCallerAndStayAvailable) {
