@@ -319,6 +319,10 @@ bool Application::OpenMidiSong(const std::string& path) {
     options.codepage = LyricsCodepage(m_translator);
     options.converterCommand = ReadRegistryText(m_store, kSettingsKey, "midi converter");
     options.tempFolder = m_temp.Folder();
+    options.converterFinished = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { MidiLyricsConverted(); }, Qt::QueuedConnection);
+    };
     SynthOptions synth;
     synth.sampleRate = kOutputRate;
     const MidiOpenResult result = m_midi.OpenMusic(path, port ? port->Path.string() : std::string(),
@@ -328,6 +332,7 @@ bool Application::OpenMidiSong(const std::string& path) {
     if (!result.playable && m_player) {
         ShowNotice(result.message, std::string());
     }
+    ShowMidiStatus(path);
     if (MidiSynth* source = m_midi.Source()) {
         m_midiChannel = m_engine->CreateSourceChannel(std::make_unique<BorrowedSource>(*source));
         m_midiClock = m_engine->MakeClock(m_midiChannel);
@@ -336,6 +341,18 @@ bool Application::OpenMidiSong(const std::string& path) {
                                        static_cast<int>(m_media->Settings().volume * 100), -101);
     }
     return true;
+}
+
+void Application::MidiLyricsConverted() {
+    if (m_midi.TakeConvertedLyrics(m_song.Model)) ShowChangedLyrics();
+    ShowMidiStatus(m_midi.SongPath().string());
+}
+
+void Application::ShowMidiStatus(const std::string& path) {
+    if (!m_player) return;
+    const std::string key = MidiStatusKey(m_midi.Converting(), !m_midi.Info().Warnings.empty());
+    const QString name = QFileInfo(QString::fromStdString(path)).fileName();
+    m_player->ShowStatus(key.empty() ? QString() : QString::fromStdString(Tr(key)).arg(name), path);
 }
 
 void Application::PlayMidiSong() {

@@ -135,6 +135,8 @@ private:
     MediaHooks Hooks();
     bool LoadSongLyrics(const std::string& path);
     bool OpenMidiSong(const std::string& path);
+    void MidiLyricsConverted();
+    void ShowMidiStatus(const std::string& path);
     void PlayMidiSong();
     void PauseMidiSong();
     void CloseMidiSong();

@@ -17,9 +17,10 @@ struct RenderOptions {
     bool vocalCut = false, json = false;
     PitchEngine engine = PitchEngine::SoundTouch;
     std::array<std::optional<double>, 5> effects;  // 1..4
-    // MIDI songs: the player's mixer and sliders.
-    int transpose = 0;    // semitones for every channel
-    int midiTempo = 109;  // tempo slider position
+    // MIDI songs: the player's mixer and sliders; left out, the song's
+    // settings block (or its own values) stand.
+    std::optional<int> transpose;  // semitones for every channel
+    std::optional<int> midiTempo;  // tempo slider position
     std::vector<int> mute;
     std::string soundFont;
     // Options given that serve only one kind of song, for a clear refusal.

@@ -206,20 +206,26 @@ bool LoadMidiLyricsForCli(const std::string& path, LyricsModel& model, std::stri
 }
 
 int RenderMidiForCli(const RenderOptions& o) {
-    const double factor = MidiTempoFactor(o.midiTempo);
-    if (factor <= 0)
-        return Fail("at tempo position 77 the song stands still; nothing to render", kExitUsage);
+    constexpr const char* kStandsStill = "at tempo position 77 the song stands still";
+    if (o.midiTempo && MidiTempoFactor(*o.midiTempo) <= 0)
+        return Fail(std::string(kStandsStill) + "; nothing to render", kExitUsage);
     const std::string font = FirstSoundFont(o.soundFont);
     if (font.empty()) return Fail(kNoSoundFontMessage);
 
+    // Opening applies the song's settings block; the options given override it.
     MidiPlayer player;
     LyricsModel model;
     const MidiOpenResult opened = player.OpenMusic(o.input, font, MidiLyricsOptions(), model);
     if (!opened.opened || !opened.playable) return Fail(o.input + ": " + opened.message);
     for (int ch : o.mute) player.ChannelEnabled(ch, false);
-    player.SetTempoSlider(o.midiTempo);
+    if (o.midiTempo) player.SetTempoSlider(*o.midiTempo);
+    const double factor = MidiTempoFactor(player.TempoSlider());
+    if (factor <= 0)
+        return Fail(o.input + ": saved " + kStandsStill + "; give --midi-tempo", kExitUsage);
     MidiSynth& synth = *player.Source();
-    for (int c = 0; c < kMidiChannels; ++c) synth.SetChannelTranspose(c, o.transpose);
+    if (o.transpose) {
+        for (int c = 0; c < kMidiChannels; ++c) synth.SetChannelTranspose(c, *o.transpose);
+    }
     player.PlayMidi();
 
     // The same engine and streaming writer as audio songs: no song in memory.

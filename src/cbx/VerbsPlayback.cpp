@@ -40,10 +40,10 @@ const char* const kRenderHelp =
     "  --vocal-cut            cancel what is centred (stereo songs only)\n"
     "  --voice VOICE.wav      play a voice file beside the song, with\n"
     "  --reverb A --echo A --chorus A --flanger A   effect amounts 0..100\n"
-    "MIDI and KAR songs:\n"
-    "  --transpose N          semitones for every channel, -48..48 (0)\n"
+    "MIDI and KAR songs (left out, the values saved in the song stand):\n"
+    "  --transpose N          semitones for every channel, -48..48\n"
     "  --midi-tempo P         tempo slider position 77..141 (109 = as written, 141 = double)\n"
-    "  --mute CH,...          channels 0..15 to silence\n"
+    "  --mute CH,...          channels 0..15 to silence, besides those saved off\n"
     "  --soundfont F          SoundFont to use instead of the first one installed\n";
 
 const char* const kDevicesHelp =

@@ -226,7 +226,10 @@ bool MP3Class::ReadFile() {
                       : "cannot read " + m_info.Filename;
         return false;
     }
-    if (head.compare(0, 4, "MThd") == 0) return ReadMidi();
+    // A RIFF "RMID" file wraps a MIDI file; the MIDI reader unwraps it.
+    if (head.compare(0, 4, "MThd") == 0 ||
+        (head.size() >= 12 && head.compare(0, 4, "RIFF") == 0 && head.compare(8, 4, "RMID") == 0))
+        return ReadMidi();
     if (LooksLikeWav(head)) return ReadWav();
     return ReadOther();
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "lyrics/LyricsLoader.h"
 #include "midi/MidiConverter.h"
 #include "midi/MidiText.h"
 
@@ -140,6 +141,34 @@ void AddLyricText(std::vector<MidiLyricEvent>& out, std::string text, double tim
     out.push_back({std::move(text), time});
 }
 
+MidiLyricSource SavedSource(LyricsSource source) {
+    switch (source) {
+        case LyricsSource::Lrs:
+            return MidiLyricSource::Lrs;
+        case LyricsSource::LrsFile:
+            return MidiLyricSource::LrsFile;
+        case LyricsSource::Lrc:
+            return MidiLyricSource::Lrc;
+        case LyricsSource::Kok:
+            return MidiLyricSource::Kok;
+        case LyricsSource::Lyrics3:  // an MP3's block; not looked for in a MIDI file
+        case LyricsSource::None:
+            break;
+    }
+    return MidiLyricSource::None;
+}
+
+// What the user saved for the song; the model is left empty when nothing.
+MidiLyricSource LoadSavedLyrics(const std::filesystem::path& songPath, Codepage codepage,
+                                LyricsModel& model) {
+    const MidiLyricSource found = SavedSource(LoadLyrics(songPath, model, {}, codepage).source);
+    if (found == MidiLyricSource::None) {
+        ResetLyricsModel(model);
+        model.KokTiming = false;
+    }
+    return found;
+}
+
 }  // namespace
 
 const char* LyricSourceName(MidiLyricSource source) {
@@ -150,6 +179,14 @@ const char* LyricSourceName(MidiLyricSource source) {
             return "midi-converter";
         case MidiLyricSource::Smf:
             return "midi-smf";
+        case MidiLyricSource::Lrs:
+            return LyricsSourceName(LyricsSource::Lrs);
+        case MidiLyricSource::LrsFile:
+            return LyricsSourceName(LyricsSource::LrsFile);
+        case MidiLyricSource::Lrc:
+            return LyricsSourceName(LyricsSource::Lrc);
+        case MidiLyricSource::Kok:
+            return LyricsSourceName(LyricsSource::Kok);
         case MidiLyricSource::None:
             break;
     }
@@ -255,10 +292,23 @@ void TrimLineMarks(std::vector<LyricPiece>& pieces) {
     FinishLines(pieces);
 }
 
+bool ReadConvertedWords(std::string_view converted, Codepage codepage,
+                        std::vector<LyricPiece>& out) {
+    SmfResult smf = ParseSmf(converted);
+    if (!smf.file || !GetWords(*smf.file, TempoMap::FromSmf(*smf.file), codepage, out))
+        return false;
+    TrimLineMarks(out);
+    return true;
+}
+
 MidiLyricsResult LoadMidiLyrics(std::string_view songBytes, const std::filesystem::path& songPath,
                                 const MidiLyricsOptions& options, LyricsModel& model) {
     MidiLyricsResult r;
     ResetLyricsModel(model);
+    if (options.savedLyrics && !songPath.empty()) {
+        r.source = LoadSavedLyrics(songPath, options.codepage, model);
+        if (r.source != MidiLyricSource::None) return r;
+    }
     SmfResult smf = ParseSmf(songBytes);
     if (!smf.file) {
         r.error = smf.error;
@@ -266,17 +316,18 @@ MidiLyricsResult LoadMidiLyrics(std::string_view songBytes, const std::filesyste
     }
     const TempoMap map = TempoMap::FromSmf(*smf.file);
     std::vector<LyricPiece> pieces;
+    const bool converter = !options.converterCommand.empty() && !songPath.empty();
     if (GetWords(*smf.file, map, options.codepage, pieces)) {
         r.source = MidiLyricSource::Words;
-    } else if (!options.converterCommand.empty() && !songPath.empty()) {
+    } else if (converter && options.deferConverter) {
+        r.converterWanted = true;
+    } else if (converter) {
         const auto converted = RunMidiConverter(options.converterCommand, songPath,
                                                 options.tempFolder, options.converterTimeoutMs);
-        if (converted) {
-            SmfResult out = ParseSmf(*converted);
-            if (out.file &&
-                GetWords(*out.file, TempoMap::FromSmf(*out.file), options.codepage, pieces)) {
-                r.source = MidiLyricSource::Converter;
-            }
+        if (converted && ReadConvertedWords(*converted, options.codepage, pieces)) {
+            model.Lyrics = std::move(pieces);
+            r.source = MidiLyricSource::Converter;
+            return r;
         }
     }
     if (r.source == MidiLyricSource::None &&

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,9 +27,11 @@ inline constexpr std::size_t kMaxLyricTextBytes = 256;
 inline constexpr std::size_t kMaxLinePieces = 128;
 inline constexpr std::size_t kMaxLineBytes = 512;
 
-enum class MidiLyricSource { None, Words, Converter, Smf };
+// The lyrics a user saved (LRS block, .lrs, .lrc, .kok), then the song's own routes.
+enum class MidiLyricSource { None, Words, Converter, Smf, Lrs, LrsFile, Lrc, Kok };
 
-// "midi-words", "midi-converter", "midi-smf" or "none".
+// "midi-words", "midi-converter", "midi-smf", "none", or the saved source's
+// name ("lrs", "lrs-file", "lrc", "kok").
 const char* LyricSourceName(MidiLyricSource source);
 
 // One lyric event of the reader of lyric events: text and microseconds from the start.
@@ -52,6 +55,10 @@ std::vector<LyricPiece> BuildLyricPieces(const std::vector<MidiLyricEvent>& even
 bool ExtractLyrics(const SmfFile& file, const TempoMap& map, Codepage codepage,
                    std::vector<LyricPiece>& out);
 
+// The converter's output read as a KAR words track, line marks trimmed.
+bool ReadConvertedWords(std::string_view converted, Codepage codepage,
+                        std::vector<LyricPiece>& out);
+
 // Every piece loses its trailing "/" and "\" characters.
 void TrimLineMarks(std::vector<LyricPiece>& pieces);
 
@@ -60,15 +67,26 @@ struct MidiLyricsOptions {
     std::string converterCommand;      // the "midi converter" setting; empty = no converter
     std::filesystem::path tempFolder;  // private folder for the converter's output
     int converterTimeoutMs = 20000;
+    // Lyrics the user saved for the song come before the words it carries.
+    bool savedLyrics = true;
+    // The caller runs the converter (off the window's thread); the result
+    // says when it is wanted.
+    bool deferConverter = false;
+    // For the player: a wanted converter runs on a thread of its own and this
+    // is called on that thread when it is done.
+    std::function<void()> converterFinished;
 };
 
 struct MidiLyricsResult {
     MidiLyricSource source = MidiLyricSource::None;
-    std::string error;  // why there are no lyrics
+    std::string error;             // why there are no lyrics
+    bool converterWanted = false;  // deferred, and the converter may give the words
 };
 
-// Runs the three routes in order on one song and fills the model (reset
-// first, left empty on failure). `songPath` is what the converter reads.
+// Fills the model (reset first, left empty on failure) from the lyrics the
+// user saved for the song at `songPath`, in the order audio songs use them
+// (its LRS block, then the .lrs, .lrc and .kok beside it), else from the
+// song's three routes in order. `songPath` is also what the converter reads.
 MidiLyricsResult LoadMidiLyrics(std::string_view songBytes, const std::filesystem::path& songPath,
                                 const MidiLyricsOptions& options, LyricsModel& model);
 

@@ -17,6 +17,11 @@ int TransposeSemitones(int sliderValue) {
     return static_cast<int>(std::lround(2.0 * sliderValue / kTransposePixelsPerStep));
 }
 
+std::string MidiStatusKey(bool converting, bool repaired) {
+    if (converting) return "MidiConverting";
+    return repaired ? "MidiRepaired" : "";
+}
+
 MidiOpenResult MidiPlayer::OpenMusic(const std::filesystem::path& song,
                                      const std::string& soundFont,
                                      const MidiLyricsOptions& lyricOptions, LyricsModel& model,
@@ -47,13 +52,24 @@ MidiOpenResult MidiPlayer::Open(const std::filesystem::path& song, const std::st
     m_song = song;
     m_info = DescribeMidi(*parsed.file, lyricOptions.codepage);
     r.opened = true;
-    r.lyricSource = LoadMidiLyrics(smf, song, lyricOptions, model).source;
+    MidiLyricsOptions options = lyricOptions;
+    options.deferConverter = static_cast<bool>(lyricOptions.converterFinished);
+    const MidiLyricsResult lyrics = LoadMidiLyrics(smf, song, options, model);
+    r.lyricSource = lyrics.source;
     if (context.Header.TagArtist.empty() && context.Header.TagTitle.empty()) {
         context.Header.TagArtist = m_info.Artist;
         context.Header.TagTitle = m_info.Title;
     }
     if (context.Header.MediaPath.empty()) context.Header.MediaPath = song.string();
     RunAfterLoad(model, context);
+    if (lyrics.converterWanted) {
+        m_codepage = lyricOptions.codepage;
+        m_lyricContext = context;
+        m_converter = std::make_unique<ConverterJob>(
+            lyricOptions.converterCommand, song, lyricOptions.tempFolder,
+            lyricOptions.converterTimeoutMs, lyricOptions.converterFinished);
+        r.converting = true;
+    }
     ReadMidi(*read.bytes, m_settings);
     m_tempoThumb =
         std::clamp(kTempoSliderRest + m_settings.TempoSteps, kTempoSliderMin, kTempoSliderMax);
@@ -70,7 +86,21 @@ MidiOpenResult MidiPlayer::Open(const std::filesystem::path& song, const std::st
     return r;
 }
 
+bool MidiPlayer::TakeConvertedLyrics(LyricsModel& model) {
+    if (!m_converter || !m_converter->Finished()) return false;
+    const std::optional<std::string> output = m_converter->TakeOutput();
+    m_converter.reset();
+    std::vector<LyricPiece> pieces;
+    if (!output || !ReadConvertedWords(*output, m_codepage, pieces)) return false;
+    ResetLyricsModel(model);
+    model.Lyrics = std::move(pieces);
+    RunAfterLoad(model, m_lyricContext);
+    return true;
+}
+
 void MidiPlayer::CloseDevice() {
+    // A converter still at work for the song is ended with its whole group.
+    m_converter.reset();
     m_synth.reset();
     m_state = MidiPlayState::Closed;
     ZeroVariables();

@@ -9,6 +9,7 @@
 
 #include "lyrics/LyricsModel.h"
 #include "midi/MidiChannels.h"
+#include "midi/MidiConverter.h"
 #include "midi/MidiInfo.h"
 #include "midi/MidiLyrics.h"
 #include "midi/MidiSettingsBlock.h"
@@ -33,7 +34,12 @@ struct MidiOpenResult {
     bool playable = false;  // a synth is ready
     std::string message;    // for the user: why there is no sound, or why opening failed
     MidiLyricSource lyricSource = MidiLyricSource::None;
+    bool converting = false;  // the converter works on for better words
 };
+
+// What the player's status line says of the open MIDI song, as a language
+// key: the converter at work, a repaired file, or nothing.
+std::string MidiStatusKey(bool converting, bool repaired);
 
 class MidiPlayer {
 public:
@@ -41,7 +47,9 @@ public:
     // three routes (then the heading and widest line: the KAR title and
     // artist stand in for tags, the song path for the base name), applies its
     // settings block and prepares the synth from the bytes without the block.
-    // Never starts playing.
+    // Never starts playing. With lyricOptions.converterFinished set, a wanted
+    // converter runs on a thread of its own; the lyrics found without it
+    // stand until TakeConvertedLyrics.
     MidiOpenResult OpenMusic(const std::filesystem::path& song, const std::string& soundFont,
                              const MidiLyricsOptions& lyricOptions, LyricsModel& model,
                              const SynthOptions& synthOptions = {}, AfterLoadContext context = {});
@@ -51,6 +59,12 @@ public:
     // Why the last OpenMusic did not open the song or has no sound (the
     // same text as its result's message); empty when it opened and plays.
     const std::string& LastError() const { return m_lastError; }
+
+    // The converter started by OpenMusic is at work.
+    bool Converting() const { return m_converter && !m_converter->Finished(); }
+    // Once the converter has finished: its words, when it gave any, replace
+    // the model's. True when the model changed. Ends the job either way.
+    bool TakeConvertedLyrics(LyricsModel& model);
 
     MidiSynth* Source() { return m_synth.get(); }
     MidiPlayState State() const { return m_state; }
@@ -98,6 +112,9 @@ private:
                         const SynthOptions& synthOptions, AfterLoadContext& context);
     void ApplyTranspose();
 
+    std::unique_ptr<ConverterJob> m_converter;
+    Codepage m_codepage = Codepage::Cp1252;
+    AfterLoadContext m_lyricContext;
     std::unique_ptr<MidiSynth> m_synth;
     const AudioClock* m_clock = nullptr;
     std::string m_lastError;

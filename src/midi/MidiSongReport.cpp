@@ -59,6 +59,11 @@ std::string LyricSourceText(MidiLyricSource source) {
             return "lyric events";
         case MidiLyricSource::Converter:
             return "converter";
+        case MidiLyricSource::Lrs:
+        case MidiLyricSource::LrsFile:
+        case MidiLyricSource::Lrc:
+        case MidiLyricSource::Kok:
+            return "saved lyrics";
         case MidiLyricSource::None:
             break;
     }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "lyrics/DisplayBlock.h"
+#include "lyrics/LrsFormat.h"
 #include "midi/MidiSettingsBlock.h"
 #include "midi/TempoMap.h"
 
@@ -61,6 +63,37 @@ bool IsChunkTag(std::string_view tag) {
     return tag.size() == 4 && std::all_of(tag.begin(), tag.end(), IsChunkTagChar);
 }
 
+// One of the text blocks the program appends to a song (settings, lyrics,
+// display): where the MIDI data of a song ends.
+bool IsAppendedBlock(std::string_view rest) {
+    for (std::string_view mark : {kMidiBlockStart, kLrsBegin, kDisplayBegin}) {
+        if (rest.substr(0, mark.size()) == mark) return true;
+    }
+    return false;
+}
+
+bool IsTextByte(unsigned char c) {
+    return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Printable text where events should be: a page or manifest pasted over
+// the end of a download. Read as running status it would be faint random
+// notes for minutes. Real event data breaks such a run within a few bytes
+// (status and meta bytes, small delta-times, zero velocities); a text run
+// also holds a word.
+bool IsTextRun(std::string_view b, std::size_t pos) {
+    const std::string_view rest = b.substr(pos, kMinTextRunBytes);
+    if (rest.size() < kMinTextRunBytes && rest.size() < kMinTextTailBytes) return false;
+    int letters = 0, longest = 0;
+    for (char ch : rest) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (!IsTextByte(c)) return false;
+        letters = std::isalpha(c) ? letters + 1 : 0;
+        longest = std::max(longest, letters);
+    }
+    return longest >= kMinTextWordLetters;
+}
+
 // Why a track walk ended.
 enum class TrackStop {
     End,        // End-of-Track
@@ -89,6 +122,7 @@ public:
         std::uint8_t running = 0;
         while (m_pos < m_limit) {
             if (AtChunkStart()) return Stop(TrackStop::NextChunk, "runs into the next chunk");
+            if (IsTextRun(m_b, m_pos)) return Junk(m_pos, "stops at text where events should be");
             const std::size_t start = m_pos;
             std::uint32_t delta = 0;
             if (const auto s = ReadVlq(delta); s != Vlq::Ok) {
@@ -133,7 +167,7 @@ private:
     bool AtChunkStart() const {
         const std::string_view rest = m_b.substr(m_pos, m_limit - m_pos);
         return rest.substr(0, 4) == kTrackTag || rest.substr(0, 4) == kHeaderTag ||
-               rest.substr(0, kMidiBlockStart.size()) == kMidiBlockStart;
+               IsAppendedBlock(rest);
     }
 
     TrackOutcome Outcome() const { return {m_stop, m_problem, m_pos}; }
@@ -247,31 +281,28 @@ bool ReadDivision(std::uint16_t raw, SmfDivision& d) {
     return raw > 0;
 }
 
-struct ChunkRead {
-    std::size_t next = 0;  // where to look for the next chunk
-    bool clean = true;     // the chunk was exactly as long as it said
-};
-
 TrackOutcome WalkTrack(std::string_view b, std::size_t begin, std::size_t end, std::size_t& budget,
                        SmfTrack& track) {
     track = SmfTrack();
     return TrackParser(b, begin, end, budget).Run(track);
 }
 
-// Reads one "MTrk" chunk at pos.
-ChunkRead ReadTrackChunk(std::string_view b, std::size_t pos, SmfFile& f, std::size_t& budget) {
+// Where a chunk may end: the next chunk, an appended block or the end of the file.
+bool IsChunkBoundary(std::string_view b, std::size_t pos) {
+    const std::string_view rest = b.substr(std::min(pos, b.size()));
+    return rest.empty() || IsChunkTag(rest.substr(0, 4)) || IsAppendedBlock(rest);
+}
+
+// Reads one "MTrk" chunk at pos; returns where to look for the next chunk.
+std::size_t ReadTrackChunk(std::string_view b, std::size_t pos, SmfFile& f, std::size_t& budget) {
     const std::size_t begin = pos + kChunkHeaderBytes;
     const std::uint32_t declared = Be32(b, pos + 4);
     const std::string n = "track " + std::to_string(f.tracks.size() + 1);
     const bool fits = declared <= b.size() - begin;
     const std::size_t statedEnd = fits ? begin + declared : b.size();
-    // The stated length is trusted when the next chunk, an appended settings
-    // block or the end of the file follows it.
-    const std::string_view after = b.substr(statedEnd);
-    const bool landsWell = fits && (after.empty() || IsChunkTag(after.substr(0, 4)) ||
-                                    after.substr(0, kMidiBlockStart.size()) == kMidiBlockStart);
-    ChunkRead r;
-    r.clean = landsWell;
+    // The stated length is trusted when the next chunk, an appended block or
+    // the end of the file follows it.
+    const bool landsWell = fits && IsChunkBoundary(b, statedEnd);
     if (!fits) Warn(f, n + " claims more bytes than the file holds");
 
     SmfTrack track;
@@ -279,36 +310,41 @@ ChunkRead ReadTrackChunk(std::string_view b, std::size_t pos, SmfFile& f, std::s
     TrackOutcome out = WalkTrack(b, begin, statedEnd, budget, track);
     const bool cutAtStatedEnd = out.stop == TrackStop::Limit || out.stop == TrackStop::Truncated;
     if (cutAtStatedEnd && !landsWell && statedEnd < b.size()) {
-        // The stated length is too short: read on until the track ends or
-        // the bytes stop looking like events.
-        budget = budgetBefore;
-        out = WalkTrack(b, begin, b.size(), budget, track);
-        Warn(f, n + " is longer than its stated length");
+        // The stated length may be too short. Reading on is right only when
+        // it reaches an End-of-Track with a chunk boundary right after it;
+        // anything else past the stated length is not this track's.
+        std::size_t longerBudget = budgetBefore;
+        SmfTrack longer;
+        const TrackOutcome on = WalkTrack(b, begin, b.size(), longerBudget, longer);
+        if (on.stop == TrackStop::End && IsChunkBoundary(b, on.pos)) {
+            budget = longerBudget;
+            track = std::move(longer);
+            out = on;
+            Warn(f, n + " is longer than its stated length");
+        }
     }
-    r.next = landsWell ? statedEnd : out.pos;
+    std::size_t next = landsWell ? statedEnd : out.pos;
     switch (out.stop) {
         case TrackStop::End:
         case TrackStop::NextChunk:
             // A chunk that ends before its stated length: the next one starts here.
-            if (out.pos < statedEnd && b.substr(out.pos, 4) == kTrackTag) r.next = out.pos;
-            if (r.next < statedEnd) {
-                Warn(f, n + " is shorter than its stated length");
-                r.clean = false;
-            }
+            if (out.pos < statedEnd && b.substr(out.pos, 4) == kTrackTag) next = out.pos;
+            if (next < statedEnd) Warn(f, n + " is shorter than its stated length");
             break;
         case TrackStop::Limit:
             track.damaged = !fits;
+            if (!landsWell && fits)
+                Warn(f, n + " has no End-of-Track and bytes that are not MIDI after it");
             break;
         case TrackStop::Junk:
         case TrackStop::Truncated:
         case TrackStop::Budget:
             Warn(f, n + " " + out.problem);
             track.damaged = true;
-            r.clean = false;
             break;
     }
     f.tracks.push_back(std::move(track));
-    return r;
+    return next;
 }
 
 }  // namespace
@@ -341,35 +377,30 @@ SmfResult ParseSmf(std::string_view whole) {
     std::size_t pos = kChunkHeaderBytes + std::clamp<std::size_t>(headerLength, kMinHeaderLength,
                                                                   b.size() - kChunkHeaderBytes);
     std::size_t budget = kMaxSmfEvents;
-    bool clean = true;  // every chunk so far agreed with its stated length
     while (pos + kChunkHeaderBytes <= b.size() && f.tracks.size() < kMaxSmfTracks) {
         const std::string_view tag = b.substr(pos, 4);
         if (tag == kTrackTag) {
-            if (clean && f.declaredTracks > 0 &&
+            if (f.declaredTracks > 0 &&
                 f.tracks.size() == static_cast<std::size_t>(f.declaredTracks)) {
-                // Sound structure up to here: the header's count holds, and
-                // what follows (often a copy of a track) is not played.
+                // The header's count holds: what follows (in real files a byte
+                // copy of a track, which doubles a channel) is not played.
                 Warn(f, "track chunks after the " + std::to_string(f.declaredTracks) +
                             " the header counts are ignored");
                 break;
             }
-            const ChunkRead c = ReadTrackChunk(b, pos, f, budget);
-            pos = c.next;
-            clean = clean && c.clean;
+            pos = ReadTrackChunk(b, pos, f, budget);
             continue;
         }
         if (IsChunkTag(tag)) {
             // A chunk type we do not know: skip it as the format allows.
             const std::uint32_t len = Be32(b, pos + 4);
             const std::size_t avail = b.size() - pos - kChunkHeaderBytes;
-            if (len > avail) clean = false;
             pos += kChunkHeaderBytes + std::min<std::size_t>(len, avail);
             continue;
         }
         const std::size_t next = b.find(kTrackTag, pos);
         if (next == std::string_view::npos) break;  // trailing data, such as a settings block
         Warn(f, "skipped " + std::to_string(next - pos) + " bytes of junk before a track");
-        clean = false;
         pos = next;
     }
     f.smfBytes = std::min(pos, b.size());

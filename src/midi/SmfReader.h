@@ -24,6 +24,11 @@ inline constexpr int kMaxVlqBytes = 4;
 inline constexpr double kMaxSilentGapSeconds = 30.0;
 // A damaged track's last events are junk when one of them follows such a gap.
 inline constexpr std::size_t kJunkTailEvents = 8;
+// Printable bytes in a row, holding a word of this many letters, that end a
+// track as text; a shorter run counts when it is all that is left.
+inline constexpr std::size_t kMinTextRunBytes = 24;
+inline constexpr std::size_t kMinTextTailBytes = 8;
+inline constexpr int kMinTextWordLetters = 4;
 
 inline constexpr std::uint8_t kMetaText = 0x01;
 inline constexpr std::uint8_t kMetaTrackName = 0x03;
@@ -79,9 +84,11 @@ struct SmfResult {
 };
 
 // Reads an SMF (also inside a RIFF "RMID" wrapper). A track stops at the
-// first bytes that cannot be an event there; the header's track count is
-// kept when every chunk before agrees with its stated length; silences
-// longer than kMaxSilentGapSeconds are shortened to it. Never throws.
+// first bytes that cannot be an event there, printable text included; it is
+// read past its stated length only up to an End-of-Track followed by a chunk
+// boundary. Chunks after the header's track count are ignored (unless it
+// counts none); silences longer than kMaxSilentGapSeconds are shortened to
+// it. Never throws.
 SmfResult ParseSmf(std::string_view bytes);
 
 // True when the bytes start like a MIDI file ("MThd", or RIFF with "RMID").

@@ -8,8 +8,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::array<const char*, 8> kSongExtensions = {"mp3", "ogg", "mid",  "midi",
-                                                        "kar", "wav", "flac", "opus"};
+constexpr std::array<const char*, 9> kSongExtensions = {"mp3", "ogg",  "mid",  "midi", "kar",
+                                                        "wav", "flac", "opus", "rmi"};
 constexpr std::array<const char*, 4> kCompanionExtensions = {"lrs", "lrc", "kok", "cdg"};
 constexpr const char* kZipExtension = "zip";
 

@@ -7,10 +7,16 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QToolButton>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 #include "AppHarness.h"
+#include "app/Registry.h"
+#include "editor/gui/Editor.h"
+#include "karaoke/gui/Lyric.h"
+#include "midi/MidiConverter.h"
 #include "midi/MidiSettingsBlock.h"
 #include "midi/TwoChannelKar.h"
 #include "midi/gui/Advance.h"
@@ -19,6 +25,7 @@
 #include "midi/gui/MidiInfoDialog.h"
 #include "midi/gui/MidiPanel.h"
 #include "midi/gui/Thumb.h"
+#include "platform/QSettingsStore.h"
 #include "playback/TestSignals.h"
 #include "playback/player/MediaTransport.h"
 #include "playlist/WindowRect.h"
@@ -252,6 +259,101 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     EXPECT_EQ(eq->TempoValueText(), "0 %");
     EXPECT_FALSE(h.app->Media().VocalCutOn());
     EXPECT_FALSE(vocal->isChecked());
+}
+
+TEST(MidiWindowStories, TimesSavedForAKarInTheEditorLightOnReopen) {
+    AppHarness h;
+    const auto kar = h.Home() / "song.kar";
+    test::WriteBytes(kar, test::TwoChannelKar());
+    ASSERT_TRUE(h.Start(QString::fromStdString(kar.string())));
+    ASSERT_TRUE(h.app->Media().MidiMode());
+    if (h.app->Transport().State() != PlayState::Playing) {
+        ASSERT_TRUE(h.app->Run(Command::Play));
+    }
+    const LyricsModel& model = h.app->Song().Model;
+    ASSERT_EQ(model.UpperBound(), 3);  // "Hel", "lo ", "world" from the words track
+    const double wordsTime = model.Lyrics[3].StartTime;
+
+    // "world" tapped later than the words track has it, then saved into the song.
+    ASSERT_TRUE(h.app->Run(Command::Editor));
+    Editor* editor = h.app->EditorWindow();
+    ASSERT_NE(editor, nullptr);
+    h.app->SeekTo(2.2);
+    h.Advance(0.2);
+    editor->SelectRow(3);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_QuoteLeft, Qt::NoModifier, "`");
+    QApplication::sendEvent(editor->List(), &key);
+    const double tapped = editor->Document().Piece(3).StartTime;
+    ASSERT_GT(tapped, wordsTime + 0.3);
+    editor->Action("MenuSave")->trigger();
+    QApplication::processEvents();
+    editor->close();
+
+    // Opened again: the saved time, not the words track's, lights "world".
+    h.app->ChangeSong(QString::fromStdString(kar.string()));
+    ASSERT_EQ(model.UpperBound(), 3);
+    EXPECT_NEAR(model.Lyrics[3].StartTime, tapped, 0.002);
+    if (h.app->Transport().State() != PlayState::Playing) {
+        ASSERT_TRUE(h.app->Run(Command::Play));
+    }
+    KaraokeDisplay& display = h.app->LyricWindow()->Display();
+    h.app->SeekTo(wordsTime + 0.1);
+    h.Advance(0.05);
+    EXPECT_EQ(display.CurrentPiece(), 2);
+    h.app->SeekTo(tapped + 0.05);
+    h.Advance(0.05);
+    EXPECT_EQ(display.CurrentPiece(), 3);
+}
+
+TEST(MidiWindowStories, ARepairedRiffMidiSongIsMeasuredAndNamedOnTheStatusLine) {
+    AppHarness h;
+    // A byte copy of the last track after the four the header counts, as RIFF MIDI.
+    std::string smf = test::TwoChannelKar();
+    smf += smf.substr(smf.rfind("MTrk"));
+    const auto rmi = h.Home() / "copied.rmi";
+    test::WriteBytes(rmi, test::Rmid(smf));
+    ASSERT_TRUE(h.Start(QString::fromStdString(rmi.string())));
+    ASSERT_TRUE(h.app->Media().MidiMode());
+    EXPECT_NEAR(h.app->Transport().Length(), 3.0, 0.1);
+    Player* player = h.app->PlayerWindow();
+    EXPECT_TRUE(player->StatusText().contains(QLatin1String("copied.rmi")))
+        << player->StatusText().toStdString();
+
+    // A sound file: the line goes.
+    h.app->ChangeSong(
+        QString::fromStdString((test::DemoDir() / "Twinkle Twinkle Little Star.wav").string()));
+    QApplication::processEvents();
+    EXPECT_TRUE(player->StatusText().isEmpty());
+}
+
+TEST(MidiWindowStories, TheConverterWorksWhileThePlayerGoesOnAndItsWordsFollow) {
+    AppHarness h;
+    // The converter gives the KAR's words once the test lets it; the song has a lyric event.
+    const auto kar = h.Home() / "converted.kar";
+    test::WriteBytes(kar, test::TwoChannelKar() + std::string(kMinConverterOutputBytes, ' '));
+    const auto script = h.Home() / "convert.sh", go = h.Home() / "go";
+    test::WriteBytes(script, "while [ ! -e '" + go.string() + "' ]; do sleep 0.05; done\ncp '" +
+                                 kar.string() + "' \"$2\"\n");
+    {
+        QSettingsStore store;
+        WriteRegistryText(store, kSettingsKey, "midi converter",
+                          "/bin/sh \"" + script.string() + "\"");
+    }
+    const auto song = h.Home() / "plain.mid";
+    test::WriteBytes(song, test::Smf(0, 96, {test::TrackWriter().Lyric(96, "smf").End(1920)}));
+    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    Player* player = h.app->PlayerWindow();
+    EXPECT_TRUE(player->StatusText().contains(QLatin1String("plain.mid")));
+    const LyricsModel& model = h.app->Song().Model;
+    ASSERT_GE(model.UpperBound(), 1);
+    EXPECT_EQ(model.Lyrics[1].PieceText, "smf");
+    test::WriteBytes(go, "");
+    for (int i = 0; i < 500 && model.Lyrics[1].PieceText == "smf"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(model.Lyrics[1].PieceText, "Hel");
+    EXPECT_TRUE(player->StatusText().isEmpty());
 }
 
 TEST(MidiWindowStories, TheWindowsPlaceIsStoredOnExit) {

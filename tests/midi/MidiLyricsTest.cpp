@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "SmfWriter.h"
 #include "midi/MidiConverter.h"
 #include "midi/MidiInfo.h"
 #include "midi/MidiLyrics.h"
+#include "midi/MidiPlayer.h"
 #include "midi/MidiText.h"
 #include "support/TestSupport.h"
 
@@ -150,12 +152,27 @@ TEST(MidiRead, TitleAndArtistInProperCase) {
 
 class MidiRoutes : public ::testing::Test {
 protected:
-    // A converter script that copies `source` to its output and then sleeps `sleepSeconds`.
-    std::string Converter(const std::string& source, int sleepSeconds = 0) {
+    // A converter script that copies `source` to its output after `before` seconds,
+    // then waits `after` seconds for a program it started (its pid in child.pid).
+    std::string Converter(const std::string& source, int after = 0, int before = 0) {
         const auto script = m_dir / "conv.sh";
-        test::WriteBytes(
-            script, "cp '" + source + "' \"$2\"\nsleep " + std::to_string(sleepSeconds) + "\n");
+        test::WriteBytes(script, "sleep " + std::to_string(before) + "\ncp '" + source +
+                                     "' \"$2\"\nsleep " + std::to_string(after) +
+                                     " &\necho $! > '" + (m_dir / "child.pid").string() +
+                                     "'\nwait\n");
         return "/bin/sh \"" + script.string() + "\"";
+    }
+    // The converter's own program has ended (a zombie has).
+    bool ChildEnded() {
+        std::string pid = test::ReadBytes(m_dir / "child.pid");
+        pid = pid.substr(0, pid.find('\n'));
+        for (int i = 0; i < 100 && !pid.empty(); ++i) {
+            const std::string stat = test::ReadBytes("/proc/" + pid + "/stat");
+            const std::size_t state = stat.rfind(')') + 2;
+            if (stat.size() <= state || stat[state] == 'Z') return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
     }
     MidiLyricsResult Load(const std::string& song, const std::string& converter,
                           int timeoutMs = 5000) {
@@ -201,6 +218,70 @@ TEST_F(MidiRoutes, SlowConverterIsAbandonedAtItsTimeLimit) {
                         Converter(converted.string(), 30), 300);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(r.source, MidiLyricSource::Smf);
+    EXPECT_TRUE(ChildEnded()) << "the converter's own program still runs";
+}
+
+TEST_F(MidiRoutes, LyricsTheUserSavedComeBeforeTheWordsTrack) {
+    const std::string block = "#Cantabilex\r\n[5]Saved[5.5] words\r\n#End Cantabilex\r\n";
+    const struct {
+        const char* name;
+        std::string appended;  // to the song file
+        const char* beside;    // extension of a file beside it, or null
+        std::string besideText;
+        MidiLyricSource source;
+        const char* first;
+    } cases[] = {
+        {"block in the song", block, nullptr, "", MidiLyricSource::Lrs, "Saved"},
+        {"block before the settings block", block + "#CBXMidi\r\nch00=1,0,100,64,0\r\n#End CBXMidi",
+         nullptr, "", MidiLyricSource::Lrs, "Saved"},
+        {".lrs beside", "", "lrs", block, MidiLyricSource::LrsFile, "Saved"},
+        {".lrc beside", "", "lrc", "[00:05.00]From LRC\r\n", MidiLyricSource::Lrc, "From LRC"},
+        {"the block beats the .lrc", block, "lrc", "[00:05.00]From LRC\r\n", MidiLyricSource::Lrs,
+         "Saved"},
+        {"a damaged block leaves the words track", "#End Cantabilex\r\n#Cantabilex\r\n", nullptr,
+         "", MidiLyricSource::Words, "Twin"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(m_dir / "song.lrs");
+        std::filesystem::remove(m_dir / "song.lrc");
+        if (c.beside) test::WriteBytes(m_dir / (std::string("song.") + c.beside), c.besideText);
+        EXPECT_EQ(Load(KarSong() + c.appended, "").source, c.source);
+        ASSERT_GE(m_model.UpperBound(), 1);
+        EXPECT_EQ(m_model.Lyrics[1].PieceText, c.first);
+    }
+}
+
+TEST_F(MidiRoutes, ThePlayerRunsTheConverterOffItsCallersThread) {
+    const auto converted = m_dir / "converted.kar";
+    test::WriteBytes(converted, KarSong(200));
+    const auto song = m_dir / "song.mid";
+    test::WriteBytes(song, Smf(0, 96, {TrackWriter().Lyric(96, "smf").End()}));
+    MidiLyricsOptions o;
+    o.tempFolder = m_dir.Path();
+    std::atomic<int> finished{0};
+    o.converterFinished = [&finished] { ++finished; };
+    MidiPlayer player;
+    // The song opens at once with its lyric events; the converter's words follow.
+    o.converterCommand = Converter(converted.string(), 0, 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(player.OpenMusic(song, "", o, m_model).converting);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
+    EXPECT_EQ(m_model.Lyrics[1].PieceText, "smf");
+    for (int i = 0; i < 1000 && !finished; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(finished, 1);
+    EXPECT_TRUE(player.TakeConvertedLyrics(m_model));
+    EXPECT_EQ(m_model.Lyrics[1].PieceText, "Twin");
+    // Closed while it works: its whole process group ends, and no call follows.
+    std::filesystem::remove(m_dir / "child.pid");
+    o.converterCommand = Converter(converted.string(), 30);
+    EXPECT_TRUE(player.OpenMusic(song, "", o, m_model).converting);
+    for (int i = 0; i < 500 && test::ReadBytes(m_dir / "child.pid").empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    player.CloseDevice();
+    EXPECT_TRUE(ChildEnded());
+    EXPECT_EQ(finished, 1);
 }
 
 TEST(MidiCorpus, EveryFileYieldsLyricsOrFailsCleanly) {

@@ -8,9 +8,11 @@
 #include <limits>
 
 #include "SmfWriter.h"
+#include "TwoChannelKar.h"
 #include "midi/MidiPlayer.h"
 #include "midi/MidiSynth.h"
 #include "midi/SoftLimiter.h"
+#include "support/CbxRunner.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -102,6 +104,10 @@ TEST(MidiRender, DamagedFilesEndWithTheirMusic) {
          Header(1, 2, 96) + TrackChunk(plain, plain.size() + 40) + TrackChunk(Melody().Data())},
         {"truncated last track", whole.substr(0, whole.size() - 4) + Junk(7, 8192)},
         {"huge delta before the end", Smf(0, 96, {farEnd})},
+        {"text after the last track",
+         Header(1, 2, 96) + TrackChunk(Melody().Data()) + TrackChunk(plain) +
+             "<html><head><title>Download complete</title></head><body>" + Junk(3, 16) +
+             "<p>Thank you for visiting our karaoke archive.</p></body></html>\n"},
         {"extra chunks", Header(1, 1, 96) + TrackChunk(Melody().Data()) + "XFIH" + test::Be(1, 4) +
                              "z" + TrackChunk(Melody().Data())},
     };
@@ -159,6 +165,41 @@ TEST(SoftLimiter, CatchesPeaksAndLeavesQuietSoundAlone) {
     std::vector<float> silence(2 * kRate, 0.0f);
     limiter.Process(silence.data(), kRate);
     EXPECT_GT(limiter.Gain(), 0.99f);
+}
+
+TEST(CbxMidi, RenderTakesTheSongsSavedValuesForOptionsLeftOut) {
+    CX_REQUIRE_CBX();
+    REQUIRE_SOUNDFONT();
+    test::TempDir dir;
+    MidiSettings keyed;
+    keyed.Transposition = 16;  // five semitones up
+    keyed.TempoSteps = -8;
+    test::WriteBytes(dir / "plain.kar", WithSettingsBlock(test::TwoChannelKar(), MidiSettings()));
+    test::WriteBytes(dir / "keyed.kar", WithSettingsBlock(test::TwoChannelKar(), keyed));
+    const auto render = [&](const char* song, const std::string& options) {
+        const auto out = dir / "out.wav";
+        const test::CbxRun r =
+            test::Cbx("render " + test::Quote(dir / song) + " -o " + test::Quote(out) +
+                      " --to 2 --soundfont " + test::Quote(SoundFont()) + " " + options);
+        EXPECT_EQ(r.code, 0) << r.out;
+        const std::string wav = test::ReadBytes(out);
+        return wav.substr(std::min(wav.find("data"), wav.size()));  // the header holds a time
+    };
+    const std::string saved = render("keyed.kar", ""), plain = render("plain.kar", "");
+    EXPECT_TRUE(saved == render("plain.kar", "--transpose 5 --midi-tempo 101"));
+    EXPECT_FALSE(saved == plain);
+    // Options given win over what is saved.
+    EXPECT_TRUE(render("keyed.kar", "--transpose 0 --midi-tempo 109") == plain);
+}
+
+TEST(CbxMidi, InfoMeasuresRiffMidi) {
+    CX_REQUIRE_CBX();
+    test::TempDir dir;
+    test::WriteBytes(dir / "song.rmi", test::Rmid(test::TwoChannelKar()));
+    const test::CbxRun r = test::Cbx("info --json " + test::Quote(dir / "song.rmi"), true);
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("\"format\": \"MIDI\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"Length\": 3"), std::string::npos) << r.out;
 }
 
 TEST(MidiPlayer, ReasonsReachTheCallerAndStayAvailable) {

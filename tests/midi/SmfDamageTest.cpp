@@ -76,6 +76,39 @@ TEST(SmfDamage, TruncatedLastTrackPaddedWithJunkEndsWithTheMusic) {
     }
 }
 
+TEST(SmfDamage, TextOverTheLastTrackEndsIt) {
+    // Downloads cut short and padded with a manifest or a web page.
+    const std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<manifest>\r\n"
+        "  <file name=\"song.kar\" size=\"40960\" checksum=\"9f86d081884c7d65\"/>\r\n"
+        "  <mirror>http://example.org/karaoke/song.kar</mirror>\r\n</manifest>\r\n";
+    const std::string a = Melody(0).Data();
+    const std::string noEnd = Melody(1, false).Data(), withEnd = Melody(1).Data();
+    const struct {
+        const char* name;
+        std::string lastChunk;
+        std::size_t events;  // of the last track
+    } cases[] = {
+        {"after, no End-of-Track", TrackChunk(noEnd) + xml, 9},
+        {"inside, no End-of-Track", TrackChunk(noEnd + xml), 9},
+        {"inside and after, no End-of-Track", TrackChunk(noEnd + xml) + xml, 9},
+        {"after End-of-Track", TrackChunk(withEnd) + xml, 10},
+        {"inside after End-of-Track", TrackChunk(withEnd + xml), 10},
+        {"stated too short, text after", TrackChunk(noEnd, noEnd.size() - 6) + xml, 7},
+        // Reading past the stated length needs an End-of-Track at a chunk boundary.
+        {"binary junk after, no End-of-Track", TrackChunk(noEnd) + Junk(7, 64) + xml, 9},
+        {"End-of-Track past the stated length, then text",
+         TrackChunk(noEnd, noEnd.size() - 6) + withEnd.substr(noEnd.size() - 6) + xml, 7},
+    };
+    for (const auto& c : cases) {
+        const auto r = ParseSmf(Header(1, 2, 96) + TrackChunk(a) + c.lastChunk);
+        ASSERT_TRUE(r.file) << c.name;
+        ASSERT_EQ(r.file->tracks.size(), 2u) << c.name;
+        EXPECT_EQ(r.file->tracks[1].events.size(), c.events) << c.name;
+        EXPECT_LE(Length(*r.file), 2.0 + kMaxEndTailSeconds) << c.name;
+    }
+}
+
 TEST(SmfDamage, JunkAfterAnAbsurdDeltaIsDropped) {
     // A note hours later, then bytes that cannot be events.
     TrackWriter t = Melody(0, false);
@@ -127,11 +160,12 @@ TEST(SmfDamage, HeaderTrackCountHoldsWhenTheChunksAgree) {
         EXPECT_EQ(r.file->tracks.size(), 2u);
         EXPECT_FALSE(r.file->warnings.empty());
     }
-    {  // with damaged chunks the count is not trusted: every track plays
+    {  // also after a damaged chunk: the copy would double a channel
         const auto r = ParseSmf(Header(1, 2, 96) + TrackChunk(a, a.size() + 9) + TrackChunk(b) +
                                 TrackChunk(b));
         ASSERT_TRUE(r.file);
-        EXPECT_EQ(r.file->tracks.size(), 3u);
+        EXPECT_EQ(r.file->tracks.size(), 2u);
+        EXPECT_NE(r.file->warnings.back().find("ignored"), std::string::npos);
     }
     {  // a header that counts none reads what is there
         const auto r = ParseSmf(Header(1, 0, 96) + TrackChunk(a) + TrackChunk(b));

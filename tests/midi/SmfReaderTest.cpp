@@ -113,9 +113,7 @@ TEST(SmfReader, UnknownChunksAreSkippedEvenAfterATrackWithoutEnd) {
 
 TEST(SmfReader, ReadsRmidWrapper) {
     const std::string smf = Smf(0, 96, {TrackWriter().Lyric(1, "x").End()});
-    std::string riff = "RIFF" + std::string(4, '\0') + "RMID" + "data";
-    for (int i = 0; i < 4; ++i) riff += static_cast<char>((smf.size() >> (8 * i)) & 0xFF);
-    riff += smf;
+    const std::string riff = test::Rmid(smf);
     EXPECT_TRUE(IsMidiFile(riff));
     ASSERT_TRUE(ParseSmf(riff).file);
 }

@@ -87,4 +87,14 @@ inline std::string Smf(int format, int division, const std::vector<TrackWriter>&
     return out;
 }
 
+// A Standard MIDI File wrapped as RIFF MIDI (.rmi).
+inline std::string Rmid(const std::string& smf) {
+    auto le32 = [](std::size_t v) {
+        std::string out;
+        for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return out;
+    };
+    return "RIFF" + le32(smf.size() + 12) + "RMID" + "data" + le32(smf.size()) + smf;
+}
+
 }  // namespace cx::test

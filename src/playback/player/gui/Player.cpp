@@ -229,6 +229,12 @@ void Player::BuildUi() {
     layout->setContentsMargins(em / 2, em / 3, em / 2, em / 4);
     layout->setSpacing(em / 4);
     layout->addLayout(info);
+    m_status = new QLabel(this);
+    m_status->setFont(small);
+    m_status->setForegroundRole(QPalette::PlaceholderText);
+    m_status->setWordWrap(true);
+    m_status->hide();
+    layout->addWidget(m_status);
     layout->addWidget(m_progress);
     layout->addLayout(buttons);
     LightOut();
@@ -440,7 +446,16 @@ void Player::ApplyPosition(const QString& text) {
     if (m_buttons.count(10)) m_buttons[10]->setChecked(m_playlistShown);
 }
 
+void Player::ShowStatus(const QString& text, const std::string& songPath) {
+    m_statusSong = songPath;
+    m_status->setText(text);
+    m_status->setVisible(!text.isEmpty());
+}
+
 void Player::RefreshSong() {
+    // A line about another song goes once a new one is open.
+    if (!m_statusSong.empty() && m_transport.IsOpen() && m_transport.CurrentPath() != m_statusSong)
+        ShowStatus({}, {});
     const PlayState state = m_transport.IsOpen() ? m_transport.State() : PlayState::Stopped;
     Light(0, state == PlayState::Playing);
     Light(1, state == PlayState::Paused);
@@ -585,8 +600,9 @@ void Player::OpenSongDialog() {
             ? m_services.chooseFiles(folder)
             : QFileDialog::getOpenFileNames(
                   this, QStringLiteral("CBX: ") + Tr("DialogAddFiles"), folder,
-                  Tr("FilterOpenAudio") + QStringLiteral(" (*.mp3 *.ogg *.mid *.midi *.cdg *.kar "
-                                                         "*.lrs *.lrc *.kok *.wav *.flac *.zip)"));
+                  Tr("FilterOpenAudio") +
+                      QStringLiteral(" (*.mp3 *.ogg *.mid *.midi *.rmi *.cdg "
+                                     "*.kar *.lrs *.lrc *.kok *.wav *.flac *.zip)"));
     if (files.isEmpty()) return;
     if (m_userList) {
         m_userList->SetMusicPath(QFileInfo(files.front()).absolutePath());

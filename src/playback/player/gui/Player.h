@@ -84,6 +84,10 @@ public:
     QString ShownTitle() const { return m_title->text(); }
     QString ShownArtist() const { return m_artist->text(); }
     QString TimeText() const { return m_time->text(); }
+    // A line about the song at `songPath` (a repaired file, work going on);
+    // empty hides it. It goes when another song is open.
+    void ShowStatus(const QString& text, const std::string& songPath);
+    QString StatusText() const { return m_status->text(); }
     int ProgressValue() const { return m_progress->value(); }
 
     // Volume 0..100 as the song kind takes it.
@@ -164,6 +168,8 @@ private:
     QLabel* m_bitrate = nullptr;
     QLabel* m_sampleRate = nullptr;
     QLabel* m_time = nullptr;
+    QLabel* m_status = nullptr;
+    std::string m_statusSong;
     QSlider* m_progress = nullptr;
     QSlider* m_volume = nullptr;
     std::array<QLabel*, 3> m_lamps{};
