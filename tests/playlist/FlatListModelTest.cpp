@@ -70,18 +70,14 @@ TEST(FlatListModel, SortIsByteOrderAndMarksFollowTheirItems) {
 TEST(FlatListModel, ShuffleIsAPermutationThatKeepsThePlayingMark) {
     FlatListModel list;
     for (int i = 0; i < 50; ++i) list.AddItem(std::to_string(i), "", "/p/" + std::to_string(i));
+    const auto before = Texts(list);
     list.SetCurrentPlaying(17);
-    const auto playingId = list.Item(17).id;
     std::mt19937 rng(7);
     list.SortRandom(rng);
-    auto texts = Texts(list);
+    const auto texts = Texts(list);
     EXPECT_NE(texts[0] + texts[1] + texts[2], "012");
-    std::sort(texts.begin(), texts.end());
-    std::vector<std::string> expected;
-    for (int i = 0; i < 50; ++i) expected.push_back(std::to_string(i));
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(texts, expected);
-    EXPECT_EQ(list.Item(list.CurrentPlaying()).id, playingId);
+    EXPECT_TRUE(std::is_permutation(texts.begin(), texts.end(), before.begin(), before.end()));
+    EXPECT_EQ(list.ListString(list.CurrentPlaying()), "17");
 }
 
 TEST(FlatListModel, FocusMovesScrollAndStayInside) {
@@ -105,18 +101,17 @@ TEST(FlatListModel, FocusMovesScrollAndStayInside) {
     EXPECT_EQ(list.TopIndex(), 2);
     list.SetTopIndex(-5);
     EXPECT_EQ(list.TopIndex(), 0);
-}
 
-TEST(FlatListModel, MoveItMovesTheSelectionMarkToTheNeighbour) {
-    auto list = ListOf({"a", "b", "c"});
+    // Moving "it" moves the focus and the selection mark to the neighbour.
     list.SelectOnly(1);
     list.MoveItDown();
     EXPECT_FALSE(list.Selected(1));
     EXPECT_TRUE(list.Selected(2));
+    list.MoveItDown();
+    list.MoveItDown();
     list.MoveItDown();  // already last
-    EXPECT_TRUE(list.Selected(2));
-    list.MoveItUp();
-    list.MoveItUp();
+    EXPECT_TRUE(list.Selected(4));
+    for (int i = 0; i < 5; ++i) list.MoveItUp();
     EXPECT_TRUE(list.Selected(0));
     EXPECT_EQ(list.ListIndex(), 0);
 }
