@@ -20,7 +20,7 @@ std::vector<std::string> Texts(const FlatListModel& list) {
     return out;
 }
 
-TEST(FlatListModel, RemoveDropsSelectedAndKeepsMarksOnSurvivors) {
+TEST(FlatListModel, RemoveDropsSelectedKeepsMarksOnSurvivorsAndNothingReachesOutside) {
     auto list = ListOf({"a", "b", "c", "d"});
     EXPECT_EQ(list.RemoveItem(), 0) << "nothing selected removes nothing";
     EXPECT_EQ(list.ListCount(), 4);
@@ -44,6 +44,16 @@ TEST(FlatListModel, RemoveDropsSelectedAndKeepsMarksOnSurvivors) {
     list.RemoveItem();
     EXPECT_EQ(list.ListCount(), 0);
     EXPECT_EQ(list.ListIndex(), -1);
+
+    // Fields outside the list read empty and take no writes.
+    list.AddItem("a", "", "/a.mp3");
+    EXPECT_EQ(list.ListPath(5), "");
+    EXPECT_EQ(list.ListString(-1), "");
+    list.SetListString(3, "x");
+    list.SetCurrentPlaying(9);
+    EXPECT_EQ(list.CurrentPlaying(), -1);
+    EXPECT_EQ(list.IndexOfId(list.Item(0).id), 0);
+    EXPECT_EQ(list.IndexOfId(999), -1);
 }
 
 TEST(FlatListModel, SortIsByteOrderAndMarksFollowTheirItems) {
@@ -192,17 +202,6 @@ TEST(FlatListModel, NextAndPreviousStartFromThePlayingSongWhereverItNowIs) {
         EXPECT_EQ(list.ListString(list.NextCandidate(-1)), c.previous) << c.name;
     }
     EXPECT_EQ(FlatListModel().NextCandidate(1), -1);
-}
-
-TEST(FlatListModel, FieldAccessOutsideTheListIsHarmless) {
-    auto list = ListOf({"a"});
-    EXPECT_EQ(list.ListPath(5), "");
-    EXPECT_EQ(list.ListString(-1), "");
-    list.SetListString(3, "x");
-    list.SetCurrentPlaying(9);
-    EXPECT_EQ(list.CurrentPlaying(), -1);
-    EXPECT_EQ(list.IndexOfId(list.Item(0).id), 0);
-    EXPECT_EQ(list.IndexOfId(999), -1);
 }
 
 }  // namespace
