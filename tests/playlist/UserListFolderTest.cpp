@@ -14,9 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<ItemTags> NoTags(const std::string&) {
-    return std::nullopt;
-}
+const auto NoTags = [](const std::string&) { return std::optional<ItemTags>(); };
 
 TEST(UserListFolder, AThousandSongsArriveWhileTheWindowKeepsWorking) {
     test::TempDir dir;

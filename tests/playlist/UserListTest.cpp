@@ -22,6 +22,8 @@ std::optional<ItemTags> FakeTags(const std::string& path) {
     return std::nullopt;
 }
 
+const auto NoTags = [](const std::string&) { return std::optional<ItemTags>(); };
+
 void WaitFor(const std::function<bool()>& done) {
     QElapsedTimer clock;
     clock.start();
@@ -60,7 +62,7 @@ TEST(UserList, LoadsPlsSkippingMissingFilesSavesM3uAndKeepsItsPlace) {
                      "FILE3=b.ogg\r\n");
     FlatListModel model;
     model.AddItem("old", "", "/old.mp3");
-    UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+    UserList window(model, {}, NoTags);
     QString error;
     ASSERT_TRUE(window.LoadList(QString::fromStdString((dir / "list.pls").string()), &error));
     ASSERT_EQ(model.ListCount(), 2);
@@ -85,7 +87,7 @@ TEST(UserList, LoadsPlsSkippingMissingFilesSavesM3uAndKeepsItsPlace) {
 
 TEST(UserList, DeleteKeyRemovesAndOtherKeysReachThePlayer) {
     FlatListModel model;
-    UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+    UserList window(model, {}, NoTags);
     model.AddItem("a", "", "/a.mp3");
     model.AddItem("b", "", "/b.mp3");
     int played = -1;
@@ -113,7 +115,7 @@ TEST(UserList, DeleteKeyRemovesAndOtherKeysReachThePlayer) {
 TEST(UserList, WheelScrollsOneItemPerNotchOnlyWhenActive) {
     FlatListModel model;
     for (int i = 0; i < 50; ++i) model.AddItem(std::to_string(i), "", "/" + std::to_string(i));
-    UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+    UserList window(model, {}, NoTags);
     window.show();
     model.SetTopIndex(10);
     const auto wheel = [&](int dy) {
@@ -206,7 +208,7 @@ TEST(FlatListPainter, SelectedPlayingAndMissingRowsStandApartInEveryLook) {
     }
     EXPECT_EQ(BgrFromColor(ColorFromBgr(12760231)), 12760231u);
     if (const char* dir = std::getenv("CX_SHOT_DIR")) {
-        UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+        UserList window(model, {}, NoTags);
         window.resize(360, 160);
         window.show();
         window.grab().save(QString::fromUtf8(dir) + "/playlist.png");
