@@ -20,7 +20,7 @@ std::vector<std::string> Texts(const FlatListModel& list) {
     return out;
 }
 
-TEST(FlatListModel, RemoveDropsSelectedAndKeepsMarksOnSurvivors) {
+TEST(FlatListModel, RemoveDropsSelectedKeepsMarksOnSurvivorsAndNothingReachesOutside) {
     auto list = ListOf({"a", "b", "c", "d"});
     EXPECT_EQ(list.RemoveItem(), 0) << "nothing selected removes nothing";
     EXPECT_EQ(list.ListCount(), 4);
@@ -44,6 +44,16 @@ TEST(FlatListModel, RemoveDropsSelectedAndKeepsMarksOnSurvivors) {
     list.RemoveItem();
     EXPECT_EQ(list.ListCount(), 0);
     EXPECT_EQ(list.ListIndex(), -1);
+
+    // Fields outside the list read empty and take no writes.
+    list.AddItem("a", "", "/a.mp3");
+    EXPECT_EQ(list.ListPath(5), "");
+    EXPECT_EQ(list.ListString(-1), "");
+    list.SetListString(3, "x");
+    list.SetCurrentPlaying(9);
+    EXPECT_EQ(list.CurrentPlaying(), -1);
+    EXPECT_EQ(list.IndexOfId(list.Item(0).id), 0);
+    EXPECT_EQ(list.IndexOfId(999), -1);
 }
 
 TEST(FlatListModel, SortIsByteOrderAndMarksFollowTheirItems) {
@@ -70,18 +80,14 @@ TEST(FlatListModel, SortIsByteOrderAndMarksFollowTheirItems) {
 TEST(FlatListModel, ShuffleIsAPermutationThatKeepsThePlayingMark) {
     FlatListModel list;
     for (int i = 0; i < 50; ++i) list.AddItem(std::to_string(i), "", "/p/" + std::to_string(i));
+    const auto before = Texts(list);
     list.SetCurrentPlaying(17);
-    const auto playingId = list.Item(17).id;
     std::mt19937 rng(7);
     list.SortRandom(rng);
-    auto texts = Texts(list);
+    const auto texts = Texts(list);
     EXPECT_NE(texts[0] + texts[1] + texts[2], "012");
-    std::sort(texts.begin(), texts.end());
-    std::vector<std::string> expected;
-    for (int i = 0; i < 50; ++i) expected.push_back(std::to_string(i));
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(texts, expected);
-    EXPECT_EQ(list.Item(list.CurrentPlaying()).id, playingId);
+    EXPECT_TRUE(std::is_permutation(texts.begin(), texts.end(), before.begin(), before.end()));
+    EXPECT_EQ(list.ListString(list.CurrentPlaying()), "17");
 }
 
 TEST(FlatListModel, FocusMovesScrollAndStayInside) {
@@ -105,18 +111,17 @@ TEST(FlatListModel, FocusMovesScrollAndStayInside) {
     EXPECT_EQ(list.TopIndex(), 2);
     list.SetTopIndex(-5);
     EXPECT_EQ(list.TopIndex(), 0);
-}
 
-TEST(FlatListModel, MoveItMovesTheSelectionMarkToTheNeighbour) {
-    auto list = ListOf({"a", "b", "c"});
+    // Moving "it" moves the focus and the selection mark to the neighbour.
     list.SelectOnly(1);
     list.MoveItDown();
     EXPECT_FALSE(list.Selected(1));
     EXPECT_TRUE(list.Selected(2));
+    list.MoveItDown();
+    list.MoveItDown();
     list.MoveItDown();  // already last
-    EXPECT_TRUE(list.Selected(2));
-    list.MoveItUp();
-    list.MoveItUp();
+    EXPECT_TRUE(list.Selected(4));
+    for (int i = 0; i < 5; ++i) list.MoveItUp();
     EXPECT_TRUE(list.Selected(0));
     EXPECT_EQ(list.ListIndex(), 0);
 }
@@ -197,17 +202,6 @@ TEST(FlatListModel, NextAndPreviousStartFromThePlayingSongWhereverItNowIs) {
         EXPECT_EQ(list.ListString(list.NextCandidate(-1)), c.previous) << c.name;
     }
     EXPECT_EQ(FlatListModel().NextCandidate(1), -1);
-}
-
-TEST(FlatListModel, FieldAccessOutsideTheListIsHarmless) {
-    auto list = ListOf({"a"});
-    EXPECT_EQ(list.ListPath(5), "");
-    EXPECT_EQ(list.ListString(-1), "");
-    list.SetListString(3, "x");
-    list.SetCurrentPlaying(9);
-    EXPECT_EQ(list.CurrentPlaying(), -1);
-    EXPECT_EQ(list.IndexOfId(list.Item(0).id), 0);
-    EXPECT_EQ(list.IndexOfId(999), -1);
 }
 
 }  // namespace

@@ -28,10 +28,9 @@ TEST(FolderScan, FindsEachSongOnceAcrossSubfoldersAndSkipsTheRest) {
     const FolderScanResult r = ScanSongFolder(dir.Path().string(), cancel, hooks);
     EXPECT_TRUE(r.Error.empty());
     EXPECT_FALSE(r.Cancelled);
-    EXPECT_EQ(r.Songs, (std::vector<std::string>{(dir / "a.mp3").string(),
-                                                 (dir / "pack.ZIP").string(),
-                                                 (dir / "sub/c.OGG").string(),
-                                                 (dir / "sub/deep/d.kar").string()}));
+    EXPECT_EQ(r.Songs, (std::vector<std::string>{
+                           (dir / "a.mp3").string(), (dir / "pack.ZIP").string(),
+                           (dir / "sub/c.OGG").string(), (dir / "sub/deep/d.kar").string()}));
     EXPECT_EQ(r.FilesSeen, 9u);
 }
 

@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<ItemTags> NoTags(const std::string&) { return std::nullopt; }
+const auto NoTags = [](const std::string&) { return std::optional<ItemTags>(); };
 
 TEST(UserListFolder, AThousandSongsArriveWhileTheWindowKeepsWorking) {
     test::TempDir dir;
@@ -39,7 +39,8 @@ TEST(UserListFolder, AThousandSongsArriveWhileTheWindowKeepsWorking) {
     EXPECT_TRUE(window.AddingFolder());  // the call returns at once
     QElapsedTimer clock;
     clock.start();
-    while (added < 0 && clock.elapsed() < 20000) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (added < 0 && clock.elapsed() < 20000)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_EQ(added, 1001) << "pairs and the zipped song count once; the zip of photos not at all";
     EXPECT_EQ(model.ListCount(), 1001);
     EXPECT_FALSE(window.AddingFolder());

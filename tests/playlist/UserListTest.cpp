@@ -22,6 +22,8 @@ std::optional<ItemTags> FakeTags(const std::string& path) {
     return std::nullopt;
 }
 
+const auto NoTags = [](const std::string&) { return std::optional<ItemTags>(); };
+
 void WaitFor(const std::function<bool()>& done) {
     QElapsedTimer clock;
     clock.start();
@@ -51,7 +53,7 @@ TEST(UserList, AddedFilesGetTheirTagsWithoutBlocking) {
     EXPECT_EQ(model.ListString(1), "plain");
 }
 
-TEST(UserList, LoadsPlsSkippingMissingFilesAndSavesM3u) {
+TEST(UserList, LoadsPlsSkippingMissingFilesSavesM3uAndKeepsItsPlace) {
     test::TempDir dir;
     test::WriteBytes(dir / "a.mp3", "x");
     test::WriteBytes(dir / "b.ogg", "x");
@@ -60,7 +62,7 @@ TEST(UserList, LoadsPlsSkippingMissingFilesAndSavesM3u) {
                      "FILE3=b.ogg\r\n");
     FlatListModel model;
     model.AddItem("old", "", "/old.mp3");
-    UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+    UserList window(model, {}, NoTags);
     QString error;
     ASSERT_TRUE(window.LoadList(QString::fromStdString((dir / "list.pls").string()), &error));
     ASSERT_EQ(model.ListCount(), 2);
@@ -76,29 +78,16 @@ TEST(UserList, LoadsPlsSkippingMissingFilesAndSavesM3u) {
     EXPECT_FALSE(window.LoadList(QString::fromStdString((dir / "none.m3u").string()), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(model.ListCount(), 2) << "a failed load keeps the list";
-}
 
-TEST(UserList, PositionAndLastList) {
-    test::TempDir dir;
-    FlatListModel model;
-    UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
     window.ApplyPosition("40,50,300,400");
     EXPECT_EQ(window.PositionText(), "40,50,300,400");
     window.ApplyPosition("junk");
     EXPECT_EQ(window.PositionText(), "40,50,300,400");
-
-    model.AddItem("Kept", "02:00", "/music/kept.mp3");
-    const QString folder = QString::fromStdString(dir.Path().string());
-    EXPECT_EQ(window.SaveLastList(folder), "");
-    model.Clear();
-    window.LoadLastList(folder);
-    ASSERT_EQ(model.ListCount(), 1);
-    EXPECT_EQ(model.ListString(0), "Kept");
 }
 
 TEST(UserList, DeleteKeyRemovesAndOtherKeysReachThePlayer) {
     FlatListModel model;
-    UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+    UserList window(model, {}, NoTags);
     model.AddItem("a", "", "/a.mp3");
     model.AddItem("b", "", "/b.mp3");
     int played = -1;
@@ -126,7 +115,7 @@ TEST(UserList, DeleteKeyRemovesAndOtherKeysReachThePlayer) {
 TEST(UserList, WheelScrollsOneItemPerNotchOnlyWhenActive) {
     FlatListModel model;
     for (int i = 0; i < 50; ++i) model.AddItem(std::to_string(i), "", "/" + std::to_string(i));
-    UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+    UserList window(model, {}, NoTags);
     window.show();
     model.SetTopIndex(10);
     const auto wheel = [&](int dy) {
@@ -149,45 +138,24 @@ TEST(UserList, WheelScrollsOneItemPerNotchOnlyWhenActive) {
     EXPECT_EQ(model.TopIndex(), 10);
 }
 
-TEST(FlatListPainter, DrawsRowsInTheirColours) {
-    FlatListModel model;
-    model.AddItem("One", "01:00", "/1.mp3");
-    model.AddItem("Two", "", "/2.mp3");
-    model.SetCurrentPlaying(1);
-    model.SetSelected(0, true);
-    FlatListLook look;
-    look.selected = QColor(200, 0, 0);
-    const QImage image = RenderFlatList(model, look, QSize(200, 100));
-    ASSERT_EQ(image.size(), QSize(200, 100));
-    const FlatListMetrics m = MeasureFlatList(model, look.Font());
-    EXPECT_EQ(image.pixelColor(100, m.rowHeight / 2 - 1), look.selected) << "selected row";
-    EXPECT_EQ(image.pixelColor(100, 95), look.back) << "below the last row";
-    bool playingText = false;
-    for (int x = 0; x < 200 && !playingText; ++x) {
-        for (int y = m.rowHeight; y < 2 * m.rowHeight; ++y) {
-            if (image.pixelColor(x, y) == look.playing) playingText = true;
-        }
-    }
-    EXPECT_TRUE(playingText) << "the playing row is drawn in its colour";
-    EXPECT_EQ(RowAt(model, m, m.rowHeight + 1), 1);
-    EXPECT_EQ(RowAt(model, m, 3 * m.rowHeight), -1);
-    EXPECT_EQ(BgrFromColor(ColorFromBgr(12760231)), 12760231u);
-}
-
 // The highest contrast of any pixel in a box against the box's fill: how
 // strongly something is drawn there.
-double InkIn(const QImage& image, QRect box, QColor fill) {
-    double ink = 1;
+// With `lowest`, the lowest contrast instead: 1 when that colour is drawn there.
+double InkIn(const QImage& image, QRect box, QColor fill, bool lowest = false) {
+    double ink = lowest ? 1e9 : 1;
     for (int y = box.top(); y <= box.bottom(); ++y) {
-        for (int x = box.left(); x <= box.right(); ++x)
-            ink = std::max(ink, ContrastRatio(image.pixelColor(x, y), fill));
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const double c = ContrastRatio(image.pixelColor(x, y), fill);
+            ink = lowest ? std::min(ink, c) : std::max(ink, c);
+        }
     }
     return ink;
 }
 
 // Plain, selected, playing and missing rows told apart at a glance, in the
-// stored dark look and in a light one, even with colours that would hide
-// the selection and the playing song.
+// stored dark look, a light one and a red selection, even with colours that
+// would hide the selection and the playing song. A visible selection colour
+// is drawn as chosen.
 TEST(FlatListPainter, SelectedPlayingAndMissingRowsStandApartInEveryLook) {
     FlatListModel model;
     for (const char* t : {"Plain", "Selected", "Playing", "Missing"})
@@ -204,28 +172,43 @@ TEST(FlatListPainter, SelectedPlayingAndMissingRowsStandApartInEveryLook) {
     light.fore = QColor(0x30, 0x30, 0x30);
     light.selected = QColor(0xee, 0xee, 0xee);
     light.playing = light.fore;
+    FlatListLook red;
+    red.selected = QColor(200, 0, 0);
     const std::pair<const char*, FlatListLook> looks[] = {
-        {"dark", dark}, {"dark, selection and playing hidden", hidden}, {"light", light}};
+        {"dark", dark},
+        {"dark, selection and playing hidden", hidden},
+        {"light", light},
+        {"red", red}};
     for (const auto& [name, look] : looks) {
+        SCOPED_TRACE(name);
         const FlatListMetrics m = MeasureFlatList(model, look.Font());
-        const QImage image = RenderFlatList(model, look, QSize(300, 4 * m.rowHeight));
+        const QImage image = RenderFlatList(model, look, QSize(300, 5 * m.rowHeight));
         const auto row = [&](int i) { return QRect(0, i * m.rowHeight, 300, m.rowHeight); };
         const auto fillOf = [&](int i) { return image.pixelColor(299, row(i).center().y()); };
-        EXPECT_EQ(fillOf(0), look.back) << name;
-        EXPECT_GE(ContrastRatio(fillOf(1), look.back), 1.5) << name << ": selection fill";
-        EXPECT_GE(InkIn(image, row(1), fillOf(1)), 3.0) << name << ": text on the selection";
+        EXPECT_EQ(fillOf(0), look.back);
+        EXPECT_EQ(fillOf(4), look.back) << "below the last row";
+        EXPECT_GE(ContrastRatio(fillOf(1), look.back), 1.5) << "selection fill";
+        EXPECT_TRUE(ContrastRatio(look.selected, look.back) < 2 || fillOf(1) == look.selected)
+            << "a visible selection colour is kept";
+        EXPECT_GE(InkIn(image, row(1), fillOf(1)), 3.0) << "text on the selection";
         const auto mark = [&](int i) {
             return QRect(m.padding, row(i).top(), m.markerWidth, m.rowHeight);
         };
-        EXPECT_GE(InkIn(image, mark(2), look.back), 3.0) << name << ": the playing mark";
-        EXPECT_LT(InkIn(image, mark(0), look.back), 1.2) << name << ": no mark elsewhere";
+        EXPECT_GE(InkIn(image, mark(2), look.back), 3.0) << "the playing mark";
+        EXPECT_LT(InkIn(image, mark(0), look.back), 1.2) << "no mark elsewhere";
+        EXPECT_TRUE(ContrastRatio(look.playing, look.back) < 3 ||
+                    InkIn(image, row(2), look.playing, true) == 1)
+            << "the playing row's text in its colour";
         const double plainInk = InkIn(image, row(0), look.back);
         const double missingInk = InkIn(image, row(3), look.back);
-        EXPECT_LT(missingInk, plainInk * 0.6) << name << ": a missing file is dimmed";
-        EXPECT_GT(missingInk, 1.8) << name << ": yet readable";
+        EXPECT_LT(missingInk, plainInk * 0.6) << "a missing file is dimmed";
+        EXPECT_GT(missingInk, 1.8) << "yet readable";
+        EXPECT_EQ(RowAt(model, m, 2 * m.rowHeight + 1), 2);
+        EXPECT_EQ(RowAt(model, m, 4 * m.rowHeight), -1);
     }
+    EXPECT_EQ(BgrFromColor(ColorFromBgr(12760231)), 12760231u);
     if (const char* dir = std::getenv("CX_SHOT_DIR")) {
-        UserList window(model, {}, [](const std::string&) { return std::optional<ItemTags>(); });
+        UserList window(model, {}, NoTags);
         window.resize(360, 160);
         window.show();
         window.grab().save(QString::fromUtf8(dir) + "/playlist.png");

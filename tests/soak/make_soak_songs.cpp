@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -96,21 +97,13 @@ std::vector<std::uint8_t> WordsCdg(const demo::Song& song) {
            demo::kPaper);
 
     struct Line {
-        std::string text;
         std::vector<double> at;
-        std::vector<std::size_t> column;
         std::vector<std::string> syl;
+        std::string text;
     };
     std::vector<Line> lines;
     demo::ForEachLine(song, [&](const std::vector<double>& at, const std::vector<std::string>& s) {
-        Line line;
-        for (std::size_t i = 0; i < at.size(); ++i) {
-            line.column.push_back(line.text.size());
-            line.text += s[i];
-        }
-        line.at = at;
-        line.syl = s;
-        lines.push_back(std::move(line));
+        lines.push_back({at, s, std::accumulate(s.begin(), s.end(), std::string())});
     });
     const double page = std::max(0.0, song.leadIn - 1.0);
     w.MemoryPreset(page, demo::kPaper, 2);
@@ -118,12 +111,11 @@ std::vector<std::uint8_t> WordsCdg(const demo::Song& song) {
     for (std::size_t i = 0; i < lines.size() && i < places; ++i)
         demo::detail::DrawLine(w, page, kLineRows[i], lines[i].text);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int first = demo::LineColumn(lines[i].text);
-        const int row = kLineRows[i % places];
+        int column = demo::LineColumn(lines[i].text);
         for (std::size_t k = 0; k < lines[i].at.size(); ++k) {
-            const int column = first + static_cast<int>(lines[i].column[k]) * demo::kLyricScale;
-            w.Recolor(lines[i].at[k], row, column, lines[i].syl[k], demo::kUnsung, demo::kSung,
-                      demo::kLyricScale);
+            w.Recolor(lines[i].at[k], kLineRows[i % places], column, lines[i].syl[k], demo::kUnsung,
+                      demo::kSung, demo::kLyricScale);
+            column += static_cast<int>(lines[i].syl[k].size()) * demo::kLyricScale;
         }
     }
     for (std::size_t i = 1; i < lines.size(); ++i) {
