@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "karaoke/GuiContext.h"
+#include "karaoke/LyricWrap.h"
 #include "karaoke/Pictures.h"
 
 namespace cx {
@@ -58,7 +59,8 @@ void KaraokeDisplay::SetSettings(const KaraokeSettings& settings) {
                              settings.LyricsFontSize != m_settings.LyricsFontSize ||
                              settings.LyricsFontBold != m_settings.LyricsFontBold ||
                              settings.LyricsFontItalic != m_settings.LyricsFontItalic ||
-                             settings.LyricsFitFont != m_settings.LyricsFitFont;
+                             settings.LyricsFitFont != m_settings.LyricsFitFont ||
+                             settings.LyricsMinFontPercent != m_settings.LyricsMinFontPercent;
     const bool pictureChanged = settings.LyricsPicPath != m_settings.LyricsPicPath;
     m_settings = settings;
     if (fontChanged) {
@@ -139,7 +141,8 @@ void KaraokeDisplay::IsPlaying(double position, std::int64_t nowMs) {
 
     const int c = m_model->CurrentPiece;
     const int last = LastPiece();
-    if (c >= last) return;  // the end belongs to the last timer
+    if (c >= last || Start(c + 1) > pos) AdvanceSweep(pos);  // no new piece on this tick
+    if (c >= last) return;                                   // the end belongs to the last timer
     if (Start(c + 1) <= pos) {
         if (!m_mediaOpen) return;
         if (c == 0) {
@@ -264,6 +267,34 @@ void KaraokeDisplay::PaintPiece(int k, bool redraw) {
     m_shownLine = line;
     m_otherLine = next;
     m_painting = false;
+    m_sweepPiece = k;
+    m_sweepStep = m_settings.LyricsSmoothSweep ? SweepStep(Corrected(m_playbackPosition)) : 0;
+    PaintStoredLines();
+}
+
+double KaraokeDisplay::SweepFraction(int k, double position) const {
+    const double start = Start(k);
+    double end = start + kMaxSweepSeconds;
+    if (k < LastPiece() && Start(k + 1) > start) end = std::min(end, Start(k + 1));
+    return std::clamp((position - start) / (end - start), 0.0, 1.0);
+}
+
+// The sweep in whole pixels of the current piece, so that a tick repaints
+// only when the coloured edge moves.
+int KaraokeDisplay::SweepStep(double position) const {
+    const int width =
+        std::max(1, QFontMetrics(m_font).horizontalAdvance(QString::fromStdString(m_pieceText)));
+    const double f = SweepFraction(m_sweepPiece, position);
+    return f >= 1 ? width : static_cast<int>(f * width);
+}
+
+void KaraokeDisplay::AdvanceSweep(double position) {
+    if (!m_settings.LyricsSmoothSweep || m_settings.LyricsMode || m_page != Page::Lines ||
+        m_sweepPiece < 1 || m_sweepPiece > LastPiece())
+        return;
+    const int step = SweepStep(position);
+    if (step == m_sweepStep) return;
+    m_sweepStep = step;
     PaintStoredLines();
 }
 
@@ -275,9 +306,14 @@ void KaraokeDisplay::PaintStoredLines() {
     desc.Colors = m_look.Colors;
     desc.OutlineWidth = m_settings.LyricsOutlineWidth;
     desc.LineMode = m_settings.LyricsMode;
-    for (const auto& s : m_slots) desc.Lines.push_back({s.Text, SlotTop(s.Slot), s.Current});
     desc.SungText = m_sungText;
     desc.PieceText = m_pieceText;
+    desc.Lines = WrappedLines();
+    if (m_settings.LyricsSmoothSweep) {
+        const int width = std::max(
+            1, QFontMetrics(m_font).horizontalAdvance(QString::fromStdString(m_pieceText)));
+        desc.Sweep = std::min(1.0, static_cast<double>(m_sweepStep) / width);
+    }
     desc.BallColor = m_settings.LyricsBallColor;
     if (m_settings.LyricsShowBall) {
         switch (m_settings.DisplayMode) {
@@ -297,6 +333,23 @@ void KaraokeDisplay::PaintStoredLines() {
     m_page = Page::Lines;
     ++m_paintCount;
     Present();
+}
+
+// The stored lines as rows of the band, wrapped where they are wider than
+// the window (the font never shrinks below the readable minimum to fit them).
+std::vector<BandLine> KaraokeDisplay::WrappedLines() const {
+    std::vector<SlotLine> lines;
+    for (const auto& s : m_slots) lines.push_back({s.Text, s.Slot, s.Current});
+    const QFontMetrics fm(m_font);
+    SlotGeometry g;
+    g.Slots = m_settings.DisplayMode == 3 ? 3 : 2;
+    g.Top = [this](int slot) { return SlotTop(slot); };
+    // As fitting measures: 16 pixels of margin and room for the ball.
+    g.MaxWidth = AreaSize().width() - 16 -
+                 (m_settings.LyricsShowBall ? fm.horizontalAdvance(QStringLiteral("oo")) : 0);
+    g.Anchor = std::max(0, static_cast<int>(QString::fromStdString(m_sungText).length() -
+                                            QString::fromStdString(m_pieceText).length()));
+    return LayOutSlots(lines, g, [&fm](const QString& text) { return fm.horizontalAdvance(text); });
 }
 
 std::string TitlePageHeader(const SongLook& song) {
@@ -550,6 +603,7 @@ void KaraokeDisplay::FitLyrics() {
     in.InnerHeight = m_innerHeight;
     in.CurrentSize = m_fontSize;
     in.SettingsSize = m_settings.LyricsFontSize;
+    in.MinSize = MinReadableFontSize(m_settings);
     m_fontSize = cx::FitLyrics(in, QtFontMeasure(m_settings));
     UpdateLook();
 }

@@ -45,10 +45,13 @@ enum class BallKind {
     Marker,           // a rimmed ball before the current line
 };
 
+// One row of the band: a whole line, or a part of a wrapped one.
 struct BandLine {
     std::string Text;
     int Top = 0;  // slot top in the band
     bool Current = false;
+    int From = 0;            // where the row starts in its line, in UTF-16 units
+    bool Continued = false;  // the line goes on in a later row
 };
 
 // Everything one band paint depends on.
@@ -61,7 +64,8 @@ struct BandSpec {
     bool LineMode = false;  // the whole current line in the highlight colour
     std::vector<BandLine> Lines;
     std::string SungText;   // sung part of the current line
-    std::string PieceText;  // the current piece, for the ball
+    std::string PieceText;  // the current piece, last of SungText
+    double Sweep = 1.0;     // how much of the current piece is coloured, 0..1
     BallKind Ball = BallKind::None;
     std::uint32_t BallColor = 0;
 };
