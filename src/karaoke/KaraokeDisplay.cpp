@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "karaoke/GuiContext.h"
-#include "karaoke/LyricWrap.h"
 #include "karaoke/Pictures.h"
 
 namespace cx {
@@ -337,19 +336,23 @@ void KaraokeDisplay::PaintStoredLines() {
 
 // The stored lines as rows of the band, wrapped where they are wider than
 // the window (the font never shrinks below the readable minimum to fit them).
-std::vector<BandLine> KaraokeDisplay::WrappedLines() const {
+std::vector<BandLine> KaraokeDisplay::WrappedLines() {
     std::vector<SlotLine> lines;
     for (const auto& s : m_slots) lines.push_back({s.Text, s.Slot, s.Current});
     const QFontMetrics fm(m_font);
     SlotGeometry g;
     g.Slots = m_settings.DisplayMode == 3 ? 3 : 2;
     g.Top = [this](int slot) { return SlotTop(slot); };
-    // As fitting measures: 16 pixels of margin and room for the ball.
-    g.MaxWidth = AreaSize().width() - 16 -
-                 (m_settings.LyricsShowBall ? fm.horizontalAdvance(QStringLiteral("oo")) : 0);
+    // A row fits when it and its outline stay inside the area (LineLeft's 9
+    // pixels), with the room for the ball that fitting keeps.
+    const int maxWidth =
+        AreaSize().width() - 9 -
+        (m_settings.LyricsShowBall ? fm.horizontalAdvance(QStringLiteral("oo")) : 0);
     g.Anchor = std::max(0, static_cast<int>(QString::fromStdString(m_sungText).length() -
                                             QString::fromStdString(m_pieceText).length()));
-    return LayOutSlots(lines, g, [&fm](const QString& text) { return fm.horizontalAdvance(text); });
+    return LayOutSlots(lines, g, [this, maxWidth](const QString& text) {
+        return m_wraps.Rows(m_font, maxWidth, text);
+    });
 }
 
 std::string TitlePageHeader(const SongLook& song) {

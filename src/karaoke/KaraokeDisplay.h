@@ -15,6 +15,7 @@
 #include "karaoke/KaraokeSettings.h"
 #include "karaoke/LyricLayout.h"
 #include "karaoke/LyricPainter.h"
+#include "karaoke/LyricWrap.h"
 #include "karaoke/Transitions.h"
 #include "lyrics/LyricsModel.h"
 
@@ -119,7 +120,7 @@ private:
     void PaintTitle();
     void Restore();
     void PaintStoredLines();
-    std::vector<BandLine> WrappedLines() const;
+    std::vector<BandLine> WrappedLines();
     double SweepFraction(int k, double position) const;
     int SweepStep(double position) const;
     void AdvanceSweep(double position);
@@ -162,6 +163,7 @@ private:
     // in whole pixels of the piece's width.
     int m_sweepPiece = 0;
     int m_sweepStep = 0;
+    WrapCache m_wraps;
     QImage m_band;
     int m_bandTop = 0;
 

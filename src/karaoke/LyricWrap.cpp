@@ -1,5 +1,6 @@
 #include "karaoke/LyricWrap.h"
 
+#include <QFontMetrics>
 #include <algorithm>
 
 #include "karaoke/LyricLayout.h"
@@ -75,15 +76,31 @@ std::vector<WrapRow> WrapRows(const QString& text, int maxWidth, const TextWidth
     return rows;
 }
 
+const std::vector<WrapRow>& WrapCache::Rows(const QFont& font, int maxWidth, const QString& text) {
+    const QString key = font.key() + QChar(0x1f) + QString::number(maxWidth) + QChar(0x1f) + text;
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if (it->Key == key) {
+            std::rotate(it, it + 1, m_entries.end());
+            return m_entries.back().Rows;
+        }
+    }
+    const QFontMetrics fm(font);
+    auto rows =
+        WrapRows(text, maxWidth, [&fm](const QString& t) { return fm.horizontalAdvance(t); });
+    if (m_entries.size() >= kEntries) m_entries.erase(m_entries.begin());
+    m_entries.push_back({key, std::move(rows)});
+    return m_entries.back().Rows;
+}
+
 std::vector<BandLine> LayOutSlots(const std::vector<SlotLine>& lines, const SlotGeometry& g,
-                                  const TextWidth& width) {
+                                  const WrapLine& wrap) {
     std::vector<std::vector<WrapRow>> rows;
     std::vector<QString> texts;
     bool wrapped = false;
     int current = -1;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         texts.push_back(QString::fromStdString(lines[i].Text));
-        rows.push_back(WrapRows(texts.back(), g.MaxWidth, width));
+        rows.push_back(wrap(texts.back()));
         wrapped = wrapped || rows.back().size() > 1;
         if (lines[i].Current && current < 0) current = static_cast<int>(i);
     }

@@ -3,6 +3,7 @@
 // the rows take the slots of the band in place of shrinking the font.
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <functional>
 #include <string>
@@ -27,11 +28,27 @@ struct WrapRow {
 };
 
 using TextWidth = std::function<int(const QString& text)>;
+using WrapLine = std::function<std::vector<WrapRow>(const QString& text)>;
 
 // Rows of `text` no wider than `maxWidth`, broken at the spaces between
 // words; the spaces at a break belong to no row. A word wider than a row is
 // broken between characters. Text that fits is one row, spaces and all.
 std::vector<WrapRow> WrapRows(const QString& text, int maxWidth, const TextWidth& width);
+
+// The rows of the lines wrapped last, so that repainting a line (on every
+// tick of the sweep) does not measure it again.
+class WrapCache {
+public:
+    const std::vector<WrapRow>& Rows(const QFont& font, int maxWidth, const QString& text);
+
+private:
+    struct Entry {
+        QString Key;
+        std::vector<WrapRow> Rows;
+    };
+    static constexpr std::size_t kEntries = 8;
+    std::vector<Entry> m_entries;  // most recent last
+};
 
 // One line the display mode puts into a slot of the band (-1: the middle of
 // a two-slot band, the single-line display).
@@ -55,6 +72,6 @@ struct SlotGeometry {
 // its first rows. A current line longer than the band shows the rows from
 // the one holding `Anchor`.
 std::vector<BandLine> LayOutSlots(const std::vector<SlotLine>& lines, const SlotGeometry& geometry,
-                                  const TextWidth& width);
+                                  const WrapLine& wrap);
 
 }  // namespace cx

@@ -85,12 +85,12 @@ TEST(Wrap, RowsTakeTheSlotsBelowAndTheCurrentLineComesFirst) {
     auto width = [](const QString& t) { return 10 * int(t.size()); };
     SlotGeometry g;
     g.Top = [](int slot) { return slot < 0 ? 5 : slot * 10; };
-    g.MaxWidth = 60;
     auto lay = [&](std::vector<SlotLine> lines, int slotCount, int anchor = 0) {
         g.Slots = slotCount;
         g.Anchor = anchor;
         std::string out;
-        for (const BandLine& b : LayOutSlots(lines, g, width))
+        for (const BandLine& b :
+             LayOutSlots(lines, g, [&](const QString& t) { return WrapRows(t, 60, width); }))
             out += std::to_string(b.Top) + (b.Current ? "*" : "") + b.Text + "@" +
                    std::to_string(b.From) + (b.Continued ? "+" : "") + " ";
         return out;
