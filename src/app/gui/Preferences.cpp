@@ -249,6 +249,7 @@ QWidget* Preferences::KaraokePage() {
 
     auto* minimum = Spin(0, 100, "karaoke minimum font percent");
     minimum->setSuffix(QStringLiteral(" %"));
+    minimum->setToolTip(Translate("PrefMinFontPercentTip"));
     Bind(
         minimum, [minimum](const ThemeClass& t) { minimum->setValue(t.LyricsMinFontPercent); },
         [minimum](ThemeClass& t) {
@@ -256,6 +257,7 @@ QWidget* Preferences::KaraokePage() {
         });
     form->addRow(Translate("PrefMinFontPercent"), minimum);
     auto* sweep = Check(Translate("PrefSmoothSweep"), "karaoke smooth sweep");
+    sweep->setToolTip(Translate("PrefSmoothSweepTip"));
     Bind(
         sweep, [sweep](const ThemeClass& t) { sweep->setChecked(t.LyricsSmoothSweep); },
         [sweep](ThemeClass& t) { t.LyricsSmoothSweep = sweep->isChecked(); });
