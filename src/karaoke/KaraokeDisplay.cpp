@@ -327,7 +327,7 @@ void KaraokeDisplay::PaintStoredLines() {
                 break;
         }
     }
-    m_band = PaintBand(desc, m_stamps);
+    PaintBandInto(m_band, desc, m_stamps);
     m_bandTop = BandTopInArea(m_look.LyricAlignment, m_innerHeight, m_fullscreen, desc.Height);
     m_page = Page::Lines;
     ++m_paintCount;
@@ -424,7 +424,7 @@ void KaraokeDisplay::Present() {
         m_frame =
             ComposeFrame(TransitionFrame(t.From, t.To, t.Desc, t.Frame, t.Steps), band, m_bandTop);
     } else {
-        m_frame = ComposeFrame(m_background, band, m_bandTop);
+        ComposeFrameInto(m_frame, m_background, band, m_bandTop, m_composed);
     }
 }
 

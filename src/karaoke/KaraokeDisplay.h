@@ -182,6 +182,7 @@ private:
     std::optional<RunningTransition> m_transition;
 
     QImage m_frame;
+    ComposedFrame m_composed;
     StampCache m_stamps;
     int m_paintCount = 0;
 };

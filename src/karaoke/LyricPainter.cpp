@@ -4,6 +4,7 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace cx {
@@ -184,8 +185,15 @@ void DrawBall(QPainter& p, const BandSpec& desc, const BallPlace& at) {
 }  // namespace
 
 QImage PaintBand(const BandSpec& desc, StampCache& cache) {
-    QImage band(std::max(1, desc.Width), std::max(1, desc.Height),
-                QImage::Format_ARGB32_Premultiplied);
+    QImage band;
+    PaintBandInto(band, desc, cache);
+    return band;
+}
+
+void PaintBandInto(QImage& band, const BandSpec& desc, StampCache& cache) {
+    const QSize size(std::max(1, desc.Width), std::max(1, desc.Height));
+    if (band.size() != size || band.format() != QImage::Format_ARGB32_Premultiplied)
+        band = QImage(size, QImage::Format_ARGB32_Premultiplied);
     band.fill(Qt::transparent);
     QPainter p(&band);
     const QFontMetrics fm(desc.Font);
@@ -246,7 +254,6 @@ QImage PaintBand(const BandSpec& desc, StampCache& cache) {
         }
     }
     if (ball && !desc.LineMode) DrawBall(p, desc, *ball);
-    return band;
 }
 QImage ComposeFrame(const QImage& background, const QImage* band, int bandTop) {
     QImage frame = background.convertToFormat(QImage::Format_RGB32);
@@ -255,6 +262,34 @@ QImage ComposeFrame(const QImage& background, const QImage* band, int bandTop) {
         p.drawImage(0, bandTop, *band);
     }
     return frame;
+}
+
+void ComposeFrameInto(QImage& frame, const QImage& background, const QImage* band, int bandTop,
+                      ComposedFrame& last) {
+    const bool fits = background.format() == QImage::Format_RGB32 &&
+                      frame.format() == QImage::Format_RGB32 && frame.size() == background.size() &&
+                      frame.bytesPerLine() == background.bytesPerLine();
+    if (!fits) {
+        frame = ComposeFrame(background, band, bandTop);
+    } else {
+        const int h = frame.height();
+        int from = 0, to = h;
+        if (last.BackgroundKey == background.cacheKey() && last.FrameKey == frame.cacheKey()) {
+            from = std::clamp(last.Top, 0, h);
+            to = std::clamp(last.Top + last.Rows, from, h);
+        }
+        if (to > from) {
+            std::memcpy(frame.scanLine(from), background.constScanLine(from),
+                        static_cast<std::size_t>(to - from) *
+                            static_cast<std::size_t>(frame.bytesPerLine()));
+        }
+        if (band && !band->isNull()) {
+            QPainter p(&frame);
+            p.drawImage(0, bandTop, *band);
+        }
+    }
+    const bool drawn = band && !band->isNull();
+    last = {background.cacheKey(), frame.cacheKey(), bandTop, drawn ? band->height() : 0};
 }
 
 }  // namespace cx

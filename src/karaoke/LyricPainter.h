@@ -76,4 +76,20 @@ QImage PaintBand(const BandSpec& desc, StampCache& cache);
 // The background with the band laid over it at `bandTop` (band may be null).
 QImage ComposeFrame(const QImage& background, const QImage* band, int bandTop);
 
+// The band drawn into the band of the last paint, whose memory is kept when
+// its size still fits: a paint on every tick then allocates nothing.
+void PaintBandInto(QImage& band, const BandSpec& desc, StampCache& cache);
+
+// What ComposeFrameInto last drew: when neither the background nor the frame
+// has changed since, only the rows the last band covered are restored.
+struct ComposedFrame {
+    qint64 BackgroundKey = 0;
+    qint64 FrameKey = 0;
+    int Top = 0;
+    int Rows = 0;
+};
+// ComposeFrame into the frame of the last paint, copying as few rows as it can.
+void ComposeFrameInto(QImage& frame, const QImage& background, const QImage* band, int bandTop,
+                      ComposedFrame& last);
+
 }  // namespace cx
