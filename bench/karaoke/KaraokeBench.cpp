@@ -13,14 +13,15 @@ namespace {
 
 constexpr int kLines = 2000;
 
-cx::LyricsModel LongSong() {
+// Pieces `spacing` seconds apart.
+cx::LyricsModel LongSong(double spacing = 1.0) {
     cx::LyricsModel m;
     const char* words[] = {"Some ", "words ", "to ", "sing ", "along ", "tonight"};
     for (int line = 0; line < kLines; ++line) {
         std::string text;
         for (const char* w : words) text += w;
         for (int i = 0; i < 6; ++i)
-            m.Lyrics.push_back({text, words[i], 1.0 + line * 6 + i, i == 5});
+            m.Lyrics.push_back({text, words[i], 1.0 + (line * 6 + i) * spacing, i == 5});
     }
     return m;
 }
@@ -59,6 +60,40 @@ void PaintPiece(benchmark::State& state) {
     state.counters["paints"] = display.PaintCount();
 }
 BENCHMARK(PaintPiece)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+
+// The smooth sweep at 1080p: every 10 ms tick moves the edge of a piece a
+// quarter of a second long by a pixel or more, so every tick repaints the
+// band and composes the frame. Arg 1 uses a font so large that the lines wrap.
+void SweepTick(benchmark::State& state) {
+    cx::EnsureGuiContext();
+    constexpr double kSpacing = 0.25;
+    cx::LyricsModel model = LongSong(kSpacing);
+    cx::KaraokeSettings settings = Settings();
+    settings.LyricsSmoothSweep = true;
+    if (state.range(0) != 0) settings.LyricsFontSize = 150;
+    cx::KaraokeDisplay display;
+    display.SetSettings(settings);
+    display.SetWindow(1920, 1080, true);
+    display.SetMediaOpen(true);
+    display.ChangeLyrics(&model, {});
+    display.IsPlaying(1.0, 1000);
+    std::int64_t now = 1000;
+    const int before = display.PaintCount();
+    for (auto _ : state) {
+        now += 10;
+        display.IsPlaying(now / 1000.0, now);
+        if (now > 1000 + (kLines * 6 - 2) * kSpacing * 1000) {
+            state.PauseTiming();
+            now = 1000;
+            display.GetLastPos(1.0, now);
+            state.ResumeTiming();
+        }
+    }
+    state.counters["paints per tick"] =
+        benchmark::Counter(display.PaintCount() - before, benchmark::Counter::kAvgIterations);
+    state.SetLabel(state.range(0) != 0 ? "wrapped lines" : "");
+}
+BENCHMARK(SweepTick)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void IdleTick(benchmark::State& state) {
     cx::EnsureGuiContext();

@@ -211,8 +211,16 @@ void Application::OpenOutput(int chosen) {
     if (!m_soundNote.empty() && !choice.detail.empty()) m_soundNote += " (" + choice.detail + ")";
     if (m_player) {
         m_player->ApplyAvailability();
-        if (!m_soundNote.empty()) ShowNotice(m_soundNote, std::string());
+        ShowSoundNote();
     }
+}
+
+void Application::ShowSoundNote() {
+    // Not modal: the singer can still reach Preferences to choose a device.
+    if (!m_soundNote.empty()) ShowNotice(m_soundNote, std::string());
+    if (m_soundNote.empty() && m_player->StatusText() != m_shownSoundNote) return;
+    m_player->ShowStatus(QString::fromStdString(m_soundNote), {});
+    m_shownSoundNote = QString::fromStdString(m_soundNote);
 }
 
 void Application::CreateMedia() {
@@ -657,8 +665,7 @@ void Application::ApplyStoredPlaces() {
 void Application::FormShow(const QString& commandLine) {
     m_player->show();
     Mark("player shown");
-    // Not modal: the singer can still reach Preferences to choose a device.
-    if (!m_soundNote.empty()) ShowNotice(m_soundNote, std::string());
+    ShowSoundNote();
     if (m_settings.KaraokeWindow) m_lyric->show();
     Mark("karaoke shown");
     const bool namesFile = SingleInstance::NamesFile(commandLine);

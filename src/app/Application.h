@@ -117,6 +117,7 @@ private:
     // Plays through device `chosen` (0 the default), or silently with a note.
     void OpenOutput(int chosen);
     std::string Refusal(Command command) const;
+    void ShowSoundNote();
     void CreateMedia();
     void CreateWindows();
     void CreatePlayer();
@@ -208,6 +209,7 @@ private:
 
     bool m_silent = false;    // no sound device opened: Play is refused
     std::string m_soundNote;  // what the singer is told about the sound output
+    QString m_shownSoundNote;  // on the player's status line
 
     QTimer m_tick;  // the 10 ms playback tick
     bool m_closingDown = false;

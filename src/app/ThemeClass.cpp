@@ -189,6 +189,8 @@ const FieldMap& Fields() {
         {kBassAndTreble, BassAndTreble()},
         {"auto play", Simple(&T::AutoPlay)},
         {"mixer device", Simple(&T::MixerDevice)},
+        {"karaoke minimum font percent", Simple(&T::LyricsMinFontPercent)},
+        {"karaoke smooth sweep", Simple(&T::LyricsSmoothSweep)},
     };
     return fields;
 }
@@ -325,7 +327,9 @@ const std::vector<std::string_view>& ThemeLoadOrder() {
                                                         "on top",
                                                         "fit font to window",
                                                         "scroll title",
-                                                        kMonitor};
+                                                        kMonitor,
+                                                        "karaoke minimum font percent",
+                                                        "karaoke smooth sweep"};
     return order;
 }
 
@@ -394,7 +398,9 @@ const std::vector<std::string_view>& ThemeSaveOrder() {
                                                         kCustomMixer,
                                                         kBassAndTreble,
                                                         "auto play",
-                                                        "mixer device"};
+                                                        "mixer device",
+                                                        "karaoke minimum font percent",
+                                                        "karaoke smooth sweep"};
     return order;
 }
 

@@ -183,6 +183,8 @@ public:
     bool LyricsFontItalic = false;
     std::int16_t LyricsOutlineWidth = 2;
     bool ShowLyricsTitle = false;
+    std::int16_t LyricsMinFontPercent = 67;  // smallest font before lines wrap, % of the size
+    bool LyricsSmoothSweep = false;
 
     // Kept in memory only.
     std::string LyricsPath;

@@ -80,6 +80,10 @@ bool ReadDisplayOptions(Args& args, KaraokeSettings& s, int& width, int& height,
         error = "--font-size wants 4 to 200";
         return false;
     }
+    if (auto v = args.Option("--min-font"); v && !ParseInt(*v, 0, 100, s.LyricsMinFontPercent)) {
+        error = "--min-font wants a percentage of the font size, 0 to 100";
+        return false;
+    }
     if (auto v = args.Option("--offset"); v && !ParseNumber(*v, s.LyricsOffset)) {
         error = "--offset wants seconds";
         return false;
@@ -90,6 +94,7 @@ bool ReadDisplayOptions(Args& args, KaraokeSettings& s, int& width, int& height,
     s.LyricsShowBall = args.Flag("--ball");
     s.LyricsFitFont = args.Flag("--fit");
     s.ShowLyricsTitle = args.Flag("--title");
+    s.LyricsSmoothSweep = args.Flag("--sweep");
     fullscreen = args.Flag("--fullscreen");
     return true;
 }
@@ -127,11 +132,13 @@ const char* kKaraokeHelp =
     "usage: cbx karaoke MEDIA --at SECONDS -o FRAME.png [--size WxH] [--mode 0..3]\n"
     "                   [--line-mode] [--ball] [--fullscreen] [--fit] [--outline 0..4]\n"
     "                   [--font NAME] [--font-size PT] [--offset SECONDS] [--picture FILE]\n"
-    "                   [--title] [--codepage 1250|1252]\n"
+    "                   [--title] [--sweep] [--min-font PERCENT] [--codepage 1250|1252]\n"
     "Plays the song's lyrics tick by tick (every 10 ms) from 0 to SECONDS and writes\n"
     "the karaoke window's lyric area as it then stands, pictures and transitions\n"
     "included. --size is the window's inner size (default 800x600); in windowed mode\n"
-    "the caption and bottom strips (37 pixels) are not part of the lyric area.\n";
+    "the caption and bottom strips (37 pixels) are not part of the lyric area.\n"
+    "--sweep colours each piece from left to right over its time; a line that would\n"
+    "need a font below --min-font percent of the font size (default 67) wraps.\n";
 
 int RunKaraoke(const VerbArgs& words) {
     Args args(words);

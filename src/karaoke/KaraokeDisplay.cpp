@@ -58,7 +58,8 @@ void KaraokeDisplay::SetSettings(const KaraokeSettings& settings) {
                              settings.LyricsFontSize != m_settings.LyricsFontSize ||
                              settings.LyricsFontBold != m_settings.LyricsFontBold ||
                              settings.LyricsFontItalic != m_settings.LyricsFontItalic ||
-                             settings.LyricsFitFont != m_settings.LyricsFitFont;
+                             settings.LyricsFitFont != m_settings.LyricsFitFont ||
+                             settings.LyricsMinFontPercent != m_settings.LyricsMinFontPercent;
     const bool pictureChanged = settings.LyricsPicPath != m_settings.LyricsPicPath;
     m_settings = settings;
     if (fontChanged) {
@@ -140,7 +141,8 @@ void KaraokeDisplay::IsPlaying(double position, std::int64_t nowMs) {
 
     const int c = m_model->CurrentPiece;
     const int last = LastPiece();
-    if (c >= last) return;  // the end belongs to the last timer
+    if (c >= last || Start(c + 1) > pos) AdvanceSweep(pos);  // no new piece on this tick
+    if (c >= last) return;                                   // the end belongs to the last timer
     if (Start(c + 1) <= pos) {
         if (!m_mediaOpen) return;
         if (c == 0) {
@@ -266,6 +268,34 @@ void KaraokeDisplay::PaintPiece(int k, bool redraw) {
     m_shownLine = line;
     m_otherLine = next;
     m_painting = false;
+    m_sweepPiece = k;
+    m_sweepStep = m_settings.LyricsSmoothSweep ? SweepStep(Corrected(m_playbackPosition)) : 0;
+    PaintStoredLines();
+}
+
+double KaraokeDisplay::SweepFraction(int k, double position) const {
+    const double start = Start(k);
+    double end = start + kMaxSweepSeconds;
+    if (k < LastPiece() && Start(k + 1) > start) end = std::min(end, Start(k + 1));
+    return std::clamp((position - start) / (end - start), 0.0, 1.0);
+}
+
+// The sweep in whole pixels of the current piece, so that a tick repaints
+// only when the coloured edge moves.
+int KaraokeDisplay::SweepStep(double position) const {
+    const int width =
+        std::max(1, QFontMetrics(m_font).horizontalAdvance(QString::fromStdString(m_pieceText)));
+    const double f = SweepFraction(m_sweepPiece, position);
+    return f >= 1 ? width : static_cast<int>(f * width);
+}
+
+void KaraokeDisplay::AdvanceSweep(double position) {
+    if (!m_settings.LyricsSmoothSweep || m_settings.LyricsMode || m_page != Page::Lines ||
+        m_sweepPiece < 1 || m_sweepPiece > LastPiece())
+        return;
+    const int step = SweepStep(position);
+    if (step == m_sweepStep) return;
+    m_sweepStep = step;
     PaintStoredLines();
 }
 
@@ -277,9 +307,14 @@ void KaraokeDisplay::PaintStoredLines() {
     desc.Colors = m_look.Colors;
     desc.OutlineWidth = m_settings.LyricsOutlineWidth;
     desc.LineMode = m_settings.LyricsMode;
-    for (const auto& s : m_slots) desc.Lines.push_back({s.Text, SlotTop(s.Slot), s.Current});
     desc.SungText = m_sungText;
     desc.PieceText = m_pieceText;
+    desc.Lines = WrappedLines();
+    if (m_settings.LyricsSmoothSweep) {
+        const int width = std::max(
+            1, QFontMetrics(m_font).horizontalAdvance(QString::fromStdString(m_pieceText)));
+        desc.Sweep = std::min(1.0, static_cast<double>(m_sweepStep) / width);
+    }
     desc.BallColor = m_settings.LyricsBallColor;
     if (m_settings.LyricsShowBall) {
         switch (m_settings.DisplayMode) {
@@ -294,11 +329,32 @@ void KaraokeDisplay::PaintStoredLines() {
                 break;
         }
     }
-    m_band = PaintBand(desc, m_stamps);
+    PaintBandInto(m_band, desc, m_stamps);
     m_bandTop = BandTopInArea(m_look.LyricAlignment, m_innerHeight, m_fullscreen, desc.Height);
     m_page = Page::Lines;
     ++m_paintCount;
     Present();
+}
+
+// The stored lines as rows of the band, wrapped where they are wider than
+// the window (the font never shrinks below the readable minimum to fit them).
+std::vector<BandLine> KaraokeDisplay::WrappedLines() {
+    std::vector<SlotLine> lines;
+    for (const auto& s : m_slots) lines.push_back({s.Text, s.Slot, s.Current});
+    const QFontMetrics fm(m_font);
+    SlotGeometry g;
+    g.Slots = m_settings.DisplayMode == 3 ? 3 : 2;
+    g.Top = [this](int slot) { return SlotTop(slot); };
+    // A row fits when it and its outline stay inside the area (LineLeft's 9
+    // pixels), with the room for the ball that fitting keeps.
+    const int maxWidth =
+        AreaSize().width() - 9 -
+        (m_settings.LyricsShowBall ? fm.horizontalAdvance(QStringLiteral("oo")) : 0);
+    g.Anchor = std::max(0, static_cast<int>(QString::fromStdString(m_sungText).length() -
+                                            QString::fromStdString(m_pieceText).length()));
+    return LayOutSlots(lines, g, [this, maxWidth](const QString& text) {
+        return m_wraps.Rows(m_font, maxWidth, text);
+    });
 }
 
 std::string TitlePageHeader(const SongLook& song) {
@@ -370,7 +426,7 @@ void KaraokeDisplay::Present() {
         m_frame =
             ComposeFrame(TransitionFrame(t.From, t.To, t.Desc, t.Frame, t.Steps), band, m_bandTop);
     } else {
-        m_frame = ComposeFrame(m_background, band, m_bandTop);
+        ComposeFrameInto(m_frame, m_background, band, m_bandTop, m_composed);
     }
 }
 
@@ -556,6 +612,7 @@ void KaraokeDisplay::FitLyrics() {
     in.InnerHeight = m_innerHeight;
     in.CurrentSize = m_fontSize;
     in.SettingsSize = m_settings.LyricsFontSize;
+    in.MinSize = MinReadableFontSize(m_settings);
     m_fontSize = cx::FitLyrics(in, QtFontMeasure(m_settings));
     UpdateLook();
 }

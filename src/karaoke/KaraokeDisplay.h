@@ -15,6 +15,7 @@
 #include "karaoke/KaraokeSettings.h"
 #include "karaoke/LyricLayout.h"
 #include "karaoke/LyricPainter.h"
+#include "karaoke/LyricWrap.h"
 #include "karaoke/Transitions.h"
 #include "lyrics/LyricsModel.h"
 
@@ -26,6 +27,9 @@ inline constexpr std::int64_t kLastTimerMs = 6000;
 inline constexpr double kRepaintEndSeconds = 8.0;
 // KOK lyrics are shown this much early.
 inline constexpr double kKokLeadSeconds = 0.15;
+// The smooth sweep crosses a piece in its time up to the next piece, but in
+// no more than this: a line's last piece before a long rest still fills.
+inline constexpr double kMaxSweepSeconds = 4.0;
 
 // The title page's heading, "artist|title" or one of them alone: the song's
 // own artist and title, each falling back to the tag's, and the media file's
@@ -118,6 +122,10 @@ private:
     void PaintTitle();
     void Restore();
     void PaintStoredLines();
+    std::vector<BandLine> WrappedLines();
+    double SweepFraction(int k, double position) const;
+    int SweepStep(double position) const;
+    void AdvanceSweep(double position);
     void Present();
     void AdvanceTimeline(double position);
     void AdvanceTransition();
@@ -153,6 +161,11 @@ private:
     bool m_painting = false;
     bool m_bandExists = false;
     std::vector<SlotText> m_slots;
+    // The smooth sweep: the piece last painted and how far it is coloured,
+    // in whole pixels of the piece's width.
+    int m_sweepPiece = 0;
+    int m_sweepStep = 0;
+    WrapCache m_wraps;
     QImage m_band;
     int m_bandTop = 0;
 
@@ -172,6 +185,7 @@ private:
     std::optional<RunningTransition> m_transition;
 
     QImage m_frame;
+    ComposedFrame m_composed;
     StampCache m_stamps;
     int m_paintCount = 0;
 };

@@ -38,6 +38,10 @@ struct KaraokeSettings {
     int LyricsOutlineWidth = 2;  // 0..4
     double LyricsOffset = 0;     // seconds the lyrics lag the audio
     bool ShowLyricsTitle = false;
+    // The smallest font a line is shown at, in percent of LyricsFontSize;
+    // a line that would need less wraps onto the next slot.
+    int LyricsMinFontPercent = 67;
+    bool LyricsSmoothSweep = false;  // the sung colour sweeps through each piece
 
     std::string Monitor = "Monitor 1 (primary)";
     bool OnTop = false;

@@ -119,8 +119,9 @@ int FitLyrics(const FitInput& in, const FontMeasure& measure) {
     const int w0 = width(size);
     if (w0 > s - 40 && w0 < s - 30) return size;
     if (w0 > s) {
+        const int floor = std::max(kMinFontSize, std::min(in.MinSize, size));
         int w = w0;
-        while (w >= s - 30 && size > kMinFontSize) w = width(--size);
+        while (w >= s - 30 && size > floor) w = width(--size);
     }
     if (w0 < s - 40) {
         int w = w0;

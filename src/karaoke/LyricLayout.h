@@ -79,8 +79,9 @@ struct FitInput {
     int DisplayMode = 1;
     int InnerWidth = 0;
     int InnerHeight = 0;
-    int CurrentSize = 0;   // the window font's size now
-    int SettingsSize = 0;  // LyricsFontSize
+    int CurrentSize = 0;         // the window font's size now
+    int SettingsSize = 0;        // LyricsFontSize
+    int MinSize = kMinFontSize;  // the width never shrinks the font below it: lines wrap
 };
 // The font size that fits the widest line into the window.
 int FitLyrics(const FitInput& in, const FontMeasure& measure);

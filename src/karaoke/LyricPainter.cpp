@@ -3,6 +3,9 @@
 #include <QFontMetrics>
 #include <QString>
 #include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <optional>
 
 namespace cx {
 
@@ -93,13 +96,22 @@ const QImage& StampCache::Outline(const QFont& font, const std::string& text,
     return m_entries.back().Image;
 }
 
-void DrawPlainText(QPainter& p, const QFont& font, const std::string& text, int x, int y,
-                   const QColor& color) {
-    if (text.empty()) return;
+namespace {
+
+void DrawQText(QPainter& p, const QFont& font, const QString& text, int x, int y,
+               const QColor& color) {
+    if (text.isEmpty()) return;
     p.setRenderHint(QPainter::TextAntialiasing, false);
     p.setFont(font);
     p.setPen(color);
-    p.drawText(QPoint(x, y + QFontMetrics(font).ascent()), QString::fromStdString(text));
+    p.drawText(QPoint(x, y + QFontMetrics(font).ascent()), text);
+}
+
+}  // namespace
+
+void DrawPlainText(QPainter& p, const QFont& font, const std::string& text, int x, int y,
+                   const QColor& color) {
+    DrawQText(p, font, QString::fromStdString(text), x, y, color);
 }
 
 void DrawOutline(QPainter& p, const QFont& font, const std::string& text, int x, int y,
@@ -115,7 +127,35 @@ int TextWidth(const QFont& font, const std::string& text) {
     return QFontMetrics(font).horizontalAdvance(QString::fromStdString(text));
 }
 
-void DrawBall(QPainter& p, const BandSpec& desc, int lineLeft, int lineTop) {
+// The sung part of one row of the current line, and how far into it the
+// current piece starts, in pixels.
+struct SungRow {
+    QString Text;
+    int DoneWidth = 0;
+    int FullWidth = 0;
+};
+
+SungRow SungPart(const BandLine& row, const QString& sung, int pieceStart, const QFontMetrics& fm) {
+    SungRow r;
+    if (sung.length() > row.From) {
+        r.Text = row.Continued ? sung.mid(row.From, QString::fromStdString(row.Text).length())
+                               : sung.mid(row.From);
+    }
+    r.FullWidth = fm.horizontalAdvance(r.Text);
+    const int done = std::clamp(pieceStart - row.From, 0, static_cast<int>(r.Text.length()));
+    r.DoneWidth = done == r.Text.length() ? r.FullWidth : fm.horizontalAdvance(r.Text.left(done));
+    return r;
+}
+
+// Where the ball goes: the row holding the current piece's start.
+struct BallPlace {
+    int Left = 0;
+    int Top = 0;
+    int PieceX = 0;  // the piece's start from the row's text
+    int Below = 0;   // the row's distance below the line's first row
+};
+
+void DrawBall(QPainter& p, const BandSpec& desc, const BallPlace& at) {
     const int th = QFontMetrics(desc.Font).height();
     const int r = th / 6;
     QPointF centre;
@@ -125,13 +165,11 @@ void DrawBall(QPainter& p, const BandSpec& desc, int lineLeft, int lineTop) {
             return;
         case BallKind::OverPiece:
         case BallKind::OverPieceRimmed:
-            centre = QPointF(lineLeft + 3 + TextWidth(desc.Font, desc.SungText) -
-                                 TextWidth(desc.Font, desc.PieceText) + th / 4,
-                             th / 6 + 1);
+            centre = QPointF(at.Left + 3 + at.PieceX + th / 4, at.Below + th / 6 + 1);
             rimmed = desc.Ball == BallKind::OverPieceRimmed;
             break;
         case BallKind::Marker:
-            centre = QPointF(lineLeft - th / 2, lineTop + th / 2 + 3);
+            centre = QPointF(at.Left - th / 2, at.Top + th / 2 + 3);
             break;
     }
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -147,15 +185,41 @@ void DrawBall(QPainter& p, const BandSpec& desc, int lineLeft, int lineTop) {
 }  // namespace
 
 QImage PaintBand(const BandSpec& desc, StampCache& cache) {
-    QImage band(std::max(1, desc.Width), std::max(1, desc.Height),
-                QImage::Format_ARGB32_Premultiplied);
+    QImage band;
+    PaintBandInto(band, desc, cache);
+    return band;
+}
+
+void PaintBandInto(QImage& band, const BandSpec& desc, StampCache& cache) {
+    const QSize size(std::max(1, desc.Width), std::max(1, desc.Height));
+    if (band.size() != size || band.format() != QImage::Format_ARGB32_Premultiplied)
+        band = QImage(size, QImage::Format_ARGB32_Premultiplied);
     band.fill(Qt::transparent);
     QPainter p(&band);
+    const QFontMetrics fm(desc.Font);
     const QColor fore = ToQColor(desc.Colors.Fore);
     const QColor high = ToQColor(desc.Colors.Highlight);
-    int currentLeft = 0, currentTop = 0;
-    bool haveCurrent = false;
-    for (const auto& line : desc.Lines) {
+    const QString sung = QString::fromStdString(desc.SungText);
+    const int pieceStart = std::max(
+        0, static_cast<int>(sung.length() - QString::fromStdString(desc.PieceText).length()));
+
+    // The sung part of each current row; the sweep runs through the current
+    // piece across the rows it spans.
+    std::vector<SungRow> sungRows(desc.Lines.size());
+    int pieceWidth = 0;
+    for (std::size_t i = 0; i < desc.Lines.size(); ++i) {
+        if (!desc.Lines[i].Current || desc.LineMode) continue;
+        sungRows[i] = SungPart(desc.Lines[i], sung, pieceStart, fm);
+        pieceWidth += sungRows[i].FullWidth - sungRows[i].DoneWidth;
+    }
+    int sweepLeft = desc.Sweep >= 1
+                        ? pieceWidth
+                        : static_cast<int>(std::lround(std::max(0.0, desc.Sweep) * pieceWidth));
+
+    std::optional<BallPlace> ball;
+    int firstTop = 0;
+    for (std::size_t i = 0; i < desc.Lines.size(); ++i) {
+        const BandLine& line = desc.Lines[i];
         if (line.Text.empty()) continue;
         const int left = LineLeft(desc.Width, TextWidth(desc.Font, line.Text));
         DrawOutline(p, desc.Font, line.Text, left, line.Top, desc.OutlineWidth, desc.Colors, cache);
@@ -164,20 +228,33 @@ QImage PaintBand(const BandSpec& desc, StampCache& cache) {
             DrawPlainText(p, desc.Font, line.Text, tx, ty, fore);
             continue;
         }
-        haveCurrent = true;
-        currentLeft = left;
-        currentTop = line.Top;
+        if (!ball) firstTop = line.Top;
+        if (!ball || line.From <= pieceStart) {
+            const bool whole = line.From == 0 && !line.Continued;
+            const int pieceX =
+                whole ? TextWidth(desc.Font, desc.SungText) - TextWidth(desc.Font, desc.PieceText)
+                      : sungRows[i].DoneWidth;
+            ball = BallPlace{left, line.Top, pieceX, line.Top - firstTop};
+        }
         if (desc.LineMode) {
             DrawPlainText(p, desc.Font, line.Text, tx, ty, high);
-        } else {
-            DrawPlainText(p, desc.Font, line.Text, tx, ty, fore);
-            DrawPlainText(p, desc.Font, desc.SungText, tx, ty, high);
+            continue;
+        }
+        DrawPlainText(p, desc.Font, line.Text, tx, ty, fore);
+        const SungRow& r = sungRows[i];
+        const int reach = std::min(r.FullWidth - r.DoneWidth, sweepLeft);
+        sweepLeft -= reach;
+        if (r.DoneWidth + reach >= r.FullWidth) {
+            DrawQText(p, desc.Font, r.Text, tx, ty, high);
+        } else if (r.DoneWidth + reach > 0) {
+            p.save();
+            p.setClipRect(QRect(0, 0, tx + r.DoneWidth + reach, band.height()));
+            DrawQText(p, desc.Font, r.Text, tx, ty, high);
+            p.restore();
         }
     }
-    if (haveCurrent && !desc.LineMode) DrawBall(p, desc, currentLeft, currentTop);
-    return band;
+    if (ball && !desc.LineMode) DrawBall(p, desc, *ball);
 }
-
 QImage ComposeFrame(const QImage& background, const QImage* band, int bandTop) {
     QImage frame = background.convertToFormat(QImage::Format_RGB32);
     if (band && !band->isNull()) {
@@ -185,6 +262,34 @@ QImage ComposeFrame(const QImage& background, const QImage* band, int bandTop) {
         p.drawImage(0, bandTop, *band);
     }
     return frame;
+}
+
+void ComposeFrameInto(QImage& frame, const QImage& background, const QImage* band, int bandTop,
+                      ComposedFrame& last) {
+    const bool fits = background.format() == QImage::Format_RGB32 &&
+                      frame.format() == QImage::Format_RGB32 && frame.size() == background.size() &&
+                      frame.bytesPerLine() == background.bytesPerLine();
+    if (!fits) {
+        frame = ComposeFrame(background, band, bandTop);
+    } else {
+        const int h = frame.height();
+        int from = 0, to = h;
+        if (last.BackgroundKey == background.cacheKey() && last.FrameKey == frame.cacheKey()) {
+            from = std::clamp(last.Top, 0, h);
+            to = std::clamp(last.Top + last.Rows, from, h);
+        }
+        if (to > from) {
+            std::memcpy(frame.scanLine(from), background.constScanLine(from),
+                        static_cast<std::size_t>(to - from) *
+                            static_cast<std::size_t>(frame.bytesPerLine()));
+        }
+        if (band && !band->isNull()) {
+            QPainter p(&frame);
+            p.drawImage(0, bandTop, *band);
+        }
+    }
+    const bool drawn = band && !band->isNull();
+    last = {background.cacheKey(), frame.cacheKey(), bandTop, drawn ? band->height() : 0};
 }
 
 }  // namespace cx

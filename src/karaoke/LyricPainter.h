@@ -45,10 +45,13 @@ enum class BallKind {
     Marker,           // a rimmed ball before the current line
 };
 
+// One row of the band: a whole line, or a part of a wrapped one.
 struct BandLine {
     std::string Text;
     int Top = 0;  // slot top in the band
     bool Current = false;
+    int From = 0;            // where the row starts in its line, in UTF-16 units
+    bool Continued = false;  // the line goes on in a later row
 };
 
 // Everything one band paint depends on.
@@ -61,7 +64,8 @@ struct BandSpec {
     bool LineMode = false;  // the whole current line in the highlight colour
     std::vector<BandLine> Lines;
     std::string SungText;   // sung part of the current line
-    std::string PieceText;  // the current piece, for the ball
+    std::string PieceText;  // the current piece, last of SungText
+    double Sweep = 1.0;     // how much of the current piece is coloured, 0..1
     BallKind Ball = BallKind::None;
     std::uint32_t BallColor = 0;
 };
@@ -71,5 +75,21 @@ QImage PaintBand(const BandSpec& desc, StampCache& cache);
 
 // The background with the band laid over it at `bandTop` (band may be null).
 QImage ComposeFrame(const QImage& background, const QImage* band, int bandTop);
+
+// The band drawn into the band of the last paint, whose memory is kept when
+// its size still fits: a paint on every tick then allocates nothing.
+void PaintBandInto(QImage& band, const BandSpec& desc, StampCache& cache);
+
+// What ComposeFrameInto last drew: when neither the background nor the frame
+// has changed since, only the rows the last band covered are restored.
+struct ComposedFrame {
+    qint64 BackgroundKey = 0;
+    qint64 FrameKey = 0;
+    int Top = 0;
+    int Rows = 0;
+};
+// ComposeFrame into the frame of the last paint, copying as few rows as it can.
+void ComposeFrameInto(QImage& frame, const QImage& background, const QImage* band, int bandTop,
+                      ComposedFrame& last);
 
 }  // namespace cx

@@ -337,6 +337,7 @@ TEST(ApplicationStories, WithoutASoundDeviceThePlayerStartsAndTakesOneFromThePre
             noted = noted || box->text().startsWith(why);
     }
     EXPECT_TRUE(noted);
+    EXPECT_TRUE(h.app->PlayerWindow()->StatusText().startsWith(why));
     QToolButton* play = h.app->PlayerWindow()->Button(2);
     ASSERT_EQ(CommandForButton(2), Command::Play);
     EXPECT_FALSE(play->isEnabled());
@@ -351,6 +352,7 @@ TEST(ApplicationStories, WithoutASoundDeviceThePlayerStartsAndTakesOneFromThePre
     ASSERT_NE(prefs, nullptr);
     prefs->OK_Click();
     EXPECT_TRUE(h.app->SoundNote().empty());
+    EXPECT_TRUE(h.app->PlayerWindow()->StatusText().isEmpty());
     EXPECT_TRUE(play->isEnabled());
     EXPECT_TRUE(h.app->Run(Command::Play));
     h.app->SeekTo(2.5);  // where the tune is

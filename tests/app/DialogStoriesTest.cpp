@@ -223,7 +223,7 @@ TEST(DialogStories, EveryPreferenceReachesTheSettingsAndSurvivesARestart) {
         EXPECT_EQ(h.app->Settings().ValueText(name), after.ValueText(name)) << name;
 }
 
-TEST(DialogStories, PictureDisplayModeAndSoundFontFromThePreferences) {
+TEST(DialogStories, PictureDisplayModeSweepAndSoundFontFromThePreferences) {
     AppHarness h;
     ASSERT_TRUE(h.Start());
     KaraokeDisplay& display = h.app->LyricWindow()->Display();
@@ -234,6 +234,8 @@ TEST(DialogStories, PictureDisplayModeAndSoundFontFromThePreferences) {
     const std::string pic = MakePicture(h, "back.png", Qt::darkCyan);
     p->findChild<QLineEdit*>("PicturePath")->setText(QString::fromStdString(pic));
     p->findChild<QComboBox*>("karaoke display mode")->setCurrentIndex(0);
+    p->findChild<QCheckBox*>("karaoke smooth sweep")->setChecked(true);
+    p->findChild<QSpinBox*>("karaoke minimum font percent")->setValue(80);
     dynamic_cast<ColourButton*>(p->findChild<QPushButton*>("karaoke font color"))
         ->SetColour(0x00FF00);
     const auto font = h.Home() / "Mine.sf2";
@@ -246,6 +248,8 @@ TEST(DialogStories, PictureDisplayModeAndSoundFontFromThePreferences) {
     EXPECT_EQ(display.ShownPicturePath(), pic);
     EXPECT_EQ(display.Settings().DisplayMode, 0);
     EXPECT_EQ(display.Settings().LyricsColor, 0x00FF00u);
+    EXPECT_TRUE(display.Settings().LyricsSmoothSweep);
+    EXPECT_EQ(display.Settings().LyricsMinFontPercent, 80);
     p->OK_Click();
 
     h.app.reset();
@@ -254,6 +258,7 @@ TEST(DialogStories, PictureDisplayModeAndSoundFontFromThePreferences) {
     ASSERT_TRUE(h.Start());
     EXPECT_EQ(h.app->Settings().LyricsPicPath, pic);
     EXPECT_EQ(h.app->LyricWindow()->Display().ShownPicturePath(), pic);
+    EXPECT_TRUE(h.app->LyricWindow()->Display().Settings().LyricsSmoothSweep);
     // The language takes effect at this start.
     EXPECT_EQ(h.app->Tr("Play"), "Odtwórz");
 }

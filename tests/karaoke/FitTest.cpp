@@ -5,6 +5,7 @@
 
 #include "KaraokeTestSupport.h"
 #include "karaoke/LyricLayout.h"
+#include "karaoke/LyricWrap.h"
 
 namespace cx {
 namespace {
@@ -38,6 +39,75 @@ TEST(Fit, WidthRules) {
     EXPECT_EQ(FitLyrics(Input(50), Linear()), 95);
     // 996 lies between S - 30 and S: width leaves it alone.
     EXPECT_EQ(FitLyrics(Input(98), Linear()), 98);
+    // Never below the readable minimum: the line wraps instead.
+    FitInput floor = Input(120);
+    floor.MinSize = 100;
+    EXPECT_EQ(FitLyrics(floor, Linear()), 100);
+}
+
+// Rows of 10-pixel characters, shown as the texts between the breaks.
+std::vector<std::string> Rows(const std::string& text, int maxWidth) {
+    const QString q = QString::fromStdString(text);
+    std::vector<std::string> out;
+    for (const WrapRow& r :
+         WrapRows(q, maxWidth, [](const QString& t) { return 10 * int(t.size()); }))
+        out.push_back(q.mid(r.From, r.Length).toStdString());
+    return out;
+}
+
+TEST(Wrap, BreaksAtWordsAndWithinWordsOnlyWhenTheyAreWiderThanARow) {
+    using V = std::vector<std::string>;
+    const struct {
+        const char* text;
+        int width;
+        V rows;
+    } cases[] = {
+        {"short line", 100, {"short line"}},
+        {"", 100, {""}},
+        {"one two three four", 100, {"one two", "three four"}},
+        {"one two  three", 70, {"one two", "three"}},  // the spaces at a break go
+        {"abcdefghijkl xy", 50, {"abcde", "fghij", "kl xy"}},
+        {"a b", 0, {"a b"}},  // no room at all: left as it is
+        {"ab\xF0\x9F\x8E\xA4"
+         "cd",
+         30,
+         {"ab",
+          "\xF0\x9F\x8E\xA4"
+          "c",
+          "d"}},  // no half characters
+    };
+    for (const auto& c : cases) EXPECT_EQ(Rows(c.text, c.width), c.rows) << c.text;
+    // However long the line, the rows are capped.
+    EXPECT_EQ(Rows(std::string(1000, 'x'), 10).size(), std::size_t(kMaxWrapRows));
+}
+
+TEST(Wrap, RowsTakeTheSlotsBelowAndTheCurrentLineComesFirst) {
+    auto width = [](const QString& t) { return 10 * int(t.size()); };
+    SlotGeometry g;
+    g.Top = [](int slot) { return slot < 0 ? 5 : slot * 10; };
+    auto lay = [&](std::vector<SlotLine> lines, int slotCount, int anchor = 0) {
+        g.Slots = slotCount;
+        g.Anchor = anchor;
+        std::string out;
+        for (const BandLine& b :
+             LayOutSlots(lines, g, [&](const QString& t) { return WrapRows(t, 60, width); }))
+            out += std::to_string(b.Top) + (b.Current ? "*" : "") + b.Text + "@" +
+                   std::to_string(b.From) + (b.Continued ? "+" : "") + " ";
+        return out;
+    };
+    // Nothing wraps: the slots as the mode chose them.
+    EXPECT_EQ(lay({{"aa", -1, true}}, 2), "5*aa@0 ");
+    // A single line that wraps fills the band from the top.
+    EXPECT_EQ(lay({{"aaa bbb", -1, true}}, 2), "0*aaa@0+ 10*bbb@4 ");
+    // Two lines: the wrapped current line pushes the next one out.
+    EXPECT_EQ(lay({{"aaa bbb", 0, true}, {"next", 1, false}}, 2), "0*aaa@0+ 10*bbb@4 ");
+    // A wrapped next line shows its first row in its slot.
+    EXPECT_EQ(lay({{"cur", 0, true}, {"aaa bbb", 1, false}}, 2), "0*cur@0 10aaa@0+ ");
+    // Current in the lowest slot moves up over the older line; the next keeps its slot.
+    EXPECT_EQ(lay({{"next", 0, false}, {"old", 1, false}, {"aaa bbb", 2, true}}, 3),
+              "10*aaa@0+ 20*bbb@4 0next@0 ");
+    // A current line longer than the band shows the rows from the sung one.
+    EXPECT_EQ(lay({{"aaa bbb ccc", 0, true}}, 2, 9), "0*bbb@4+ 10*ccc@8 ");
 }
 
 TEST(Fit, HeightLimitsTwoAndThreeLines) {

@@ -4,6 +4,7 @@
 #include "KaraokeTestSupport.h"
 #include "karaoke/KaraokeDisplay.h"
 #include "karaoke/KaraokeSong.h"
+#include "karaoke/LyricWrap.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -163,9 +164,13 @@ TEST(KaraokeSong, HugeLinesAreCappedAndStillShown) {
     EXPECT_GE(display.FontSize(), kMinFontSize);
     for (long ms = 0; ms <= 7000; ms += 10) display.IsPlaying(ms / 1000.0, ms);
     EXPECT_EQ(display.ShownPage(), KaraokeDisplay::Page::Lines);
-    // The line is wider than the window even at the smallest size; its middle shows.
-    EXPECT_EQ(display.FontSize(), kMinFontSize);
+    // The font stops at the readable minimum and the line wraps around the sung piece;
+    // without a minimum it shrinks to the smallest size and its middle shows.
+    EXPECT_EQ(display.FontSize(), MinReadableFontSize(settings));
     EXPECT_GT(test::CountColor(display.Frame(), test::Rgb(settings.LyricsColor)), 0);
+    settings.LyricsMinFontPercent = 0;
+    display.SetSettings(settings);
+    EXPECT_EQ(display.FontSize(), kMinFontSize);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "KaraokeTestSupport.h"
 #include "karaoke/KaraokeDisplay.h"
 #include "karaoke/LyricPainter.h"
+#include "karaoke/LyricWrap.h"
 
 namespace cx {
 namespace {
@@ -115,14 +116,17 @@ TEST(Paint, StampIsRenderedOncePerText) {
 TEST(Paint, FrameHoldsTheBandWhereTheAlignmentPutsIt) {
     auto s = test::TestSettings();
     LyricsModel model = test::MakeModel({{{"Top line", 1.0}}, {{"Next", 2.0}}});
-    for (int alignment : {0, 1, 2}) {
+    KaraokeDisplay d;
+    d.SetSettings(s);
+    d.SetWindow(500, 400, false);
+    d.SetMediaOpen(true);
+    d.ChangeLyrics(&model, SongLook{});
+    d.IsPlaying(1.0, 1000);
+    // One display throughout: the band moves and leaves nothing behind.
+    for (int alignment : {0, 1, 2, 0}) {
         s.LyricsAlignment = alignment;
-        KaraokeDisplay d;
         d.SetSettings(s);
-        d.SetWindow(500, 400, false);
-        d.SetMediaOpen(true);
-        d.ChangeLyrics(&model, SongLook{});
-        d.IsPlaying(1.0, 1000);
+        d.Repaint();
         const QImage& frame = d.Frame();
         ASSERT_EQ(frame.size(), QSize(500, 400 - 37));
         const int lh = QFontMetrics(d.Font()).height() + 9;
@@ -162,6 +166,87 @@ TEST(Paint, BallMarksTheCurrentLine) {
     d.SetSettings(s);
     d.Repaint();
     EXPECT_EQ(InkOf(d.Frame(), Rgb(s.LyricsBallColor)).count, 0);
+}
+
+// A display playing `model` in a full-screen window of `width` x 600.
+struct Shown {
+    Shown(LyricsModel& model, const KaraokeSettings& s, int width = 800) {
+        d.SetSettings(s);
+        d.SetWindow(width, 600, true);
+        d.SetMediaOpen(true);
+        d.ChangeLyrics(&model, SongLook{});
+    }
+    void Play(double to) {  // on from where the last call stopped
+        for (; ms <= std::lround(to * 1000); ms += 10) d.IsPlaying(ms / 1000.0, ms);
+    }
+    // The band's row `row` of the frame.
+    QImage Row(int row) const {
+        const int lh = QFontMetrics(d.Font()).height() + 9;
+        const int top = BandTopInArea(0, 600, true, 2 * lh);
+        return d.Frame().copy(0, top + row * lh, d.Frame().width(), lh);
+    }
+    KaraokeDisplay d;
+    long ms = 0;
+};
+
+TEST(Paint, ALineTooWideWrapsAtTheReadableMinimumAndKeepsItsPiecesAndColours) {
+    auto s = test::TestSettings();
+    s.LyricsFontSize = 48;
+    s.LyricsFitFont = true;
+    test::Line line;
+    for (const char* w : {"Sixty ", "letters ", "make ", "a ", "line ", "far ", "too ", "wide ",
+                          "for ", "one ", "row ", "to ", "hold!!"})
+        line.push_back({w, 1.0 + static_cast<double>(line.size())});
+    LyricsModel model = test::MakeModel({line, {{"Next", 30.0}}});
+    ASSERT_EQ(model.Lyrics[1].LineText.size(), 60u);
+    Shown shown(model, s);
+    EXPECT_EQ(shown.d.FontSize(), MinReadableFontSize(s));  // not shrunk to a speck
+    const QRgb high = Rgb(s.LyricsHighlightColor), fore = Rgb(s.LyricsColor);
+
+    shown.Play(2.0);  // "Sixty letters " sung: the first row partly, the second not at all
+    const Ink top = InkOf(shown.Row(0), high), rest = InkOf(shown.Row(0), fore);
+    EXPECT_GT(top.count, 0);
+    EXPECT_GT(rest.minX, top.maxX);
+    EXPECT_EQ(InkOf(shown.Row(1), high).count, 0);
+    const Ink second = InkOf(shown.Row(1), fore);
+    EXPECT_GT(second.count, 0);
+    EXPECT_GT(std::min(top.minX, second.minX), 0);  // nothing clipped at the edges
+    EXPECT_LT(std::max(rest.maxX, second.maxX), 799);
+
+    shown.Play(13.0);  // the whole line sung: both rows in the sung colour, no next line
+    EXPECT_EQ(InkOf(shown.d.Frame(), fore).count, 0);
+    EXPECT_GT(InkOf(shown.Row(1), high).count, 0);
+}
+
+TEST(Paint, SmoothSweepColoursThePieceUpToItsEdge) {
+    auto s = test::TestSettings();
+    s.LyricsSmoothSweep = true;
+    LyricsModel model = test::MakeModel({{{"Sweeping", 1.0}, {" on", 3.0}}, {{"Next", 9.0}}});
+    Shown shown(model, s);
+    shown.Play(2.0);  // halfway through the first piece
+    const QFontMetrics fm(shown.d.Font());
+    const int tx = LineLeft(800, fm.horizontalAdvance("Sweeping on")) + 4;
+    const int edge = tx + fm.horizontalAdvance("Sweeping") / 2;
+    const QImage row = shown.Row(0);
+    const QRgb high = Rgb(s.LyricsHighlightColor), fore = Rgb(s.LyricsColor);
+    EXPECT_GT(CountColor(row, high, QRect(tx, 0, edge - tx, row.height())), 0);
+    EXPECT_EQ(CountColor(row, fore, QRect(tx, 0, edge - tx, row.height())), 0);
+    EXPECT_EQ(CountColor(row, high, QRect(edge, 0, 800 - edge, row.height())), 0);
+    EXPECT_GT(CountColor(row, fore, QRect(edge, 0, 800 - edge, row.height())), 0);
+
+    // A paused song repaints nothing; the sweep moves only with the position.
+    const int paints = shown.d.PaintCount();
+    shown.d.IsPlaying(2.0, 5000);
+    EXPECT_EQ(shown.d.PaintCount(), paints);
+    shown.d.IsPlaying(2.5, 5500);
+    EXPECT_EQ(shown.d.PaintCount(), paints + 1);
+
+    // Piece by piece, the default: the whole piece at once.
+    s.LyricsSmoothSweep = false;
+    shown.d.SetSettings(s);
+    shown.d.Repaint();
+    EXPECT_EQ(CountColor(shown.Row(0), fore, QRect(tx, 0, edge - tx + 1, row.height())), 0);
+    EXPECT_GT(CountColor(shown.Row(0), high, QRect(edge, 0, 800 - edge, row.height())), 0);
 }
 
 TEST(Paint, TitlePageShrinksToThreeQuartersOfTheWidth) {

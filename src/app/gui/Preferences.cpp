@@ -246,6 +246,22 @@ QWidget* Preferences::KaraokePage() {
     form->addRow(Translate("PrefOutlineColor"), outlines);
     colour("PrefBackColor", "karaoke background color", &ThemeClass::LyricsBackColor);
     colour("PrefBallColor", "karaoke ball color", &ThemeClass::LyricsBallColor);
+
+    auto* minimum = Spin(0, 100, "karaoke minimum font percent");
+    minimum->setSuffix(QStringLiteral(" %"));
+    minimum->setToolTip(Translate("PrefMinFontPercentTip"));
+    Bind(
+        minimum, [minimum](const ThemeClass& t) { minimum->setValue(t.LyricsMinFontPercent); },
+        [minimum](ThemeClass& t) {
+            t.LyricsMinFontPercent = static_cast<std::int16_t>(minimum->value());
+        });
+    form->addRow(Translate("PrefMinFontPercent"), minimum);
+    auto* sweep = Check(Translate("PrefSmoothSweep"), "karaoke smooth sweep");
+    sweep->setToolTip(Translate("PrefSmoothSweepTip"));
+    Bind(
+        sweep, [sweep](const ThemeClass& t) { sweep->setChecked(t.LyricsSmoothSweep); },
+        [sweep](ThemeClass& t) { t.LyricsSmoothSweep = sweep->isChecked(); });
+    form->addRow(QString(), sweep);
     return page;
 }
 

@@ -27,6 +27,8 @@ KaraokeSettings KaraokeSettingsFrom(const ThemeClass& t) {
     s.LyricsOutlineWidth = t.LyricsOutlineWidth;
     s.LyricsOffset = t.LyricsOffset;
     s.ShowLyricsTitle = t.ShowLyricsTitle;
+    s.LyricsMinFontPercent = t.LyricsMinFontPercent;
+    s.LyricsSmoothSweep = t.LyricsSmoothSweep;
     s.Monitor = t.Monitor;
     s.OnTop = t.OnTop;
     return s;
