@@ -26,6 +26,8 @@ inline constexpr std::int64_t kLastTimerMs = 6000;
 inline constexpr double kRepaintEndSeconds = 8.0;
 // KOK lyrics are shown this much early.
 inline constexpr double kKokLeadSeconds = 0.15;
+// Lines of untimed words the title page shows at most.
+inline constexpr std::size_t kMaxTitlePageLines = 40;
 
 // The title page's heading, "artist|title" or one of them alone: the song's
 // own artist and title, each falling back to the tag's, and the media file's
@@ -114,6 +116,7 @@ private:
     void UpdateLook();
     void PaintPiece(int k, bool redraw);
     void PaintTitle();
+    bool ShowsPageWithoutLyrics() const;
     void Restore();
     void PaintStoredLines();
     void Present();

@@ -17,6 +17,7 @@
 #include "lyrics/TimeText.h"
 #include "lyrics/WavHeader.h"
 #include "platform/AtomicFile.h"
+#include "platform/CodepageDetect.h"
 #include "platform/PrivateTemp.h"
 
 namespace cx {
@@ -49,6 +50,13 @@ std::string ReadRange(const std::string& path, bool fromEnd, std::size_t count) 
 
 std::string Utf8(const TagLib::String& s) {
     return s.to8Bit(true);
+}
+
+// A text frame stored as Latin-1 often holds another code page's bytes (Polish
+// tags written on a Polish system): such text is read as our other 8-bit texts.
+std::string TagText(const TagLib::String& s, CodepageChoice cp) {
+    if (!s.isLatin1()) return Utf8(s);
+    return DecodeText(s.to8Bit(false), cp);
 }
 
 // What mpg123 tells about an MPEG audio file.
@@ -310,23 +318,27 @@ void MP3Class::ReadLyrics3Tag(const std::string& tail) {
     m_info.LyricsExist = true;
     m_info.LyricsSize = static_cast<long>(b.Size);
     m_info.LyricsVersion = b.Version;
-    m_info.Lyrics = DecodeTextFile(b.Lyrics, m_cp);
-    m_info.LyricsAuthor = DecodeTextFile(b.Author, m_cp);
-    m_info.LyricsArtist = DecodeTextFile(b.Artist, m_cp);
-    m_info.LyricsAlbum = DecodeTextFile(b.Album, m_cp);
-    m_info.LyricsTitle = DecodeTextFile(b.Title, m_cp);
-    m_info.LyricsPicture = DecodeTextFile(b.Picture, m_cp);
+    m_info.Lyrics = DecodeText(b.Lyrics, m_cp);
+    m_info.LyricsAuthor = DecodeText(b.Author, m_cp);
+    m_info.LyricsArtist = DecodeText(b.Artist, m_cp);
+    m_info.LyricsAlbum = DecodeText(b.Album, m_cp);
+    m_info.LyricsTitle = DecodeText(b.Title, m_cp);
+    m_info.LyricsPicture = DecodeText(b.Picture, m_cp);
 }
 
 void MP3Class::ReadId3v1Tag(const std::string& tail) {
     Id3v1Values v;
     if (!HasId3v1(tail) || !ParseId3v1(tail.substr(tail.size() - kId3v1Size), v)) return;
     m_info.ID3v1Exist = true;
-    m_info.Title = m_info.Title1 = DecodeCodepage(v.Title, m_cp);
-    m_info.Artist = m_info.Artist1 = DecodeCodepage(v.Artist, m_cp);
-    m_info.Album = m_info.Album1 = DecodeCodepage(v.Album, m_cp);
-    m_info.Year = m_info.Year1 = DecodeCodepage(v.Year, m_cp);
-    m_info.Comment = m_info.Comment1 = DecodeCodepage(v.Comment, m_cp);
+    // The fields are short: their code page is told from all of them at once.
+    const std::string all = v.Title + " " + v.Artist + " " + v.Album + " " + v.Comment;
+    const CodepageChoice cp =
+        CodepageChoice::Fixed(CodepageOfText(all, m_cp).value_or(m_cp.codepage));
+    m_info.Title = m_info.Title1 = DecodeText(v.Title, cp);
+    m_info.Artist = m_info.Artist1 = DecodeText(v.Artist, cp);
+    m_info.Album = m_info.Album1 = DecodeText(v.Album, cp);
+    m_info.Year = m_info.Year1 = DecodeText(v.Year, cp);
+    m_info.Comment = m_info.Comment1 = DecodeText(v.Comment, cp);
     m_info.Track = m_info.Track1 = v.Track ? std::to_string(v.Track) : std::string();
     m_info.Genre = m_info.Genre1 = GenreName(v.Genre);
 }
@@ -353,11 +365,11 @@ void MP3Class::ReadId3v2Tag() {
     }
     if (!tag) return;
     m_info.ID3v2Exist = true;
-    m_info.Title = m_info.Title2 = Utf8(tag->title());
-    m_info.Artist = m_info.Artist2 = Utf8(tag->artist());
-    m_info.Album = m_info.Album2 = Utf8(tag->album());
+    m_info.Title = m_info.Title2 = TagText(tag->title(), m_cp);
+    m_info.Artist = m_info.Artist2 = TagText(tag->artist(), m_cp);
+    m_info.Album = m_info.Album2 = TagText(tag->album(), m_cp);
     m_info.Year = m_info.Year2 = tag->year() ? std::to_string(tag->year()) : std::string();
-    m_info.Comment = m_info.Comment2 = Utf8(tag->comment());
+    m_info.Comment = m_info.Comment2 = TagText(tag->comment(), m_cp);
     m_info.Track = m_info.Track2 = tag->track() ? std::to_string(tag->track()) : std::string();
     m_info.Genre = m_info.Genre2 = Utf8(tag->genre());
     m_info.Composer = FrameText(tag, "TCOM");
@@ -439,9 +451,10 @@ LyricsResult MP3Class::SaveBaseTag(const std::string& kind) {
 LyricsResult MP3Class::SaveLyrics(const std::string& author, const std::string& artist,
                                   const std::string& title, const std::string& album,
                                   const std::string& picture, const std::string& lyrics) {
-    Lyrics3Fields fields{EncodeCodepage(author, m_cp),  EncodeCodepage(artist, m_cp),
-                         EncodeCodepage(title, m_cp),   EncodeCodepage(album, m_cp),
-                         EncodeCodepage(picture, m_cp), EncodeCodepage(lyrics, m_cp)};
+    Lyrics3Fields fields{
+        EncodeCodepage(author, m_cp.codepage),  EncodeCodepage(artist, m_cp.codepage),
+        EncodeCodepage(title, m_cp.codepage),   EncodeCodepage(album, m_cp.codepage),
+        EncodeCodepage(picture, m_cp.codepage), EncodeCodepage(lyrics, m_cp.codepage)};
     std::string error;
     const std::string block = BuildLyrics3Block(fields, error);
     if (block.empty()) return LyricsResult::Fail(error);
@@ -482,11 +495,11 @@ int MP3Class::SaveId3Tag(const TagValues& v1, const TagValues& v2, bool writeV1,
             error);
     }
     if (writeV1) {
-        Id3v1Values v{EncodeCodepage(CutSp(v1.Title), m_cp),
-                      EncodeCodepage(CutSp(v1.Artist), m_cp),
-                      EncodeCodepage(CutSp(v1.Album), m_cp),
-                      EncodeCodepage(CutSp(v1.Year), m_cp),
-                      EncodeCodepage(CutSp(v1.Comment), m_cp),
+        Id3v1Values v{EncodeCodepage(CutSp(v1.Title), m_cp.codepage),
+                      EncodeCodepage(CutSp(v1.Artist), m_cp.codepage),
+                      EncodeCodepage(CutSp(v1.Album), m_cp.codepage),
+                      EncodeCodepage(CutSp(v1.Year), m_cp.codepage),
+                      EncodeCodepage(CutSp(v1.Comment), m_cp.codepage),
                       static_cast<int>(ParseLeadingNumber(v1.Track)),
                       GenreNumber(v1.Genre)};
         bytes = std::string(SplitId3v1(bytes).body) + BuildId3v1(v);

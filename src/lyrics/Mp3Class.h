@@ -59,7 +59,7 @@ inline constexpr int kSaveTagBothFailed = -3;
 
 class MP3Class {
 public:
-    explicit MP3Class(Codepage cp = Codepage::Cp1252) : m_cp(cp) {}
+    explicit MP3Class(CodepageChoice cp = Codepage::Cp1252) : m_cp(cp) {}
 
     // Setting the file clears every property and sets BaseName.
     void SetFilename(const std::string& path);
@@ -101,7 +101,7 @@ private:
     void ReadId3v1Tag(const std::string& bytes);
     void ReadId3v2Tag();
 
-    Codepage m_cp;
+    CodepageChoice m_cp;
     MP3Info m_info;
     MidiInspector m_midi;
     std::string m_error;

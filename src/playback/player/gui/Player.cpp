@@ -231,8 +231,31 @@ void Player::BuildUi() {
     layout->addLayout(info);
     layout->addWidget(m_progress);
     layout->addLayout(buttons);
+    m_status = new QLabel(this);
+    m_status->setFont(small);
+    m_status->setTextFormat(Qt::RichText);
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    connect(m_status, &QLabel::linkActivated, this, [this] { ActivateStatusLink(); });
+    m_status->hide();
+    layout->addWidget(m_status);
     LightOut();
     Light(2, true);
+}
+
+void Player::ShowStatus(const QString& text, const QString& linkText,
+                        std::function<void()> onLink) {
+    m_statusLink = std::move(onLink);
+    m_statusText = text;
+    QString shown = text.toHtmlEscaped();
+    if (!linkText.isEmpty() && m_statusLink)
+        shown += QStringLiteral(" <a href=\"do\">%1</a>").arg(linkText.toHtmlEscaped());
+    m_status->setText(shown);
+    m_status->setToolTip(text);
+    m_status->setVisible(!text.isEmpty());
+}
+
+void Player::ActivateStatusLink() {
+    if (m_statusLink) m_statusLink();
 }
 
 void Player::RebuildMenu() {

@@ -83,6 +83,12 @@ public:
     void PutLabels(const QString& title, const QString& artist);
     QString ShownTitle() const { return m_title->text(); }
     QString ShownArtist() const { return m_artist->text(); }
+    // One line under the buttons about the song's lyrics; empty hides it. With
+    // `linkText`, a link after the text runs `onLink`.
+    void ShowStatus(const QString& text, const QString& linkText = {},
+                    std::function<void()> onLink = {});
+    QString StatusText() const { return m_statusText; }
+    void ActivateStatusLink();
     QString TimeText() const { return m_time->text(); }
     int ProgressValue() const { return m_progress->value(); }
 
@@ -164,6 +170,9 @@ private:
     QLabel* m_bitrate = nullptr;
     QLabel* m_sampleRate = nullptr;
     QLabel* m_time = nullptr;
+    QLabel* m_status = nullptr;
+    QString m_statusText;
+    std::function<void()> m_statusLink;
     QSlider* m_progress = nullptr;
     QSlider* m_volume = nullptr;
     std::array<QLabel*, 3> m_lamps{};
