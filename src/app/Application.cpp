@@ -377,6 +377,9 @@ bool Application::LoadCdgSong(const std::string& cdgPath) {
 
 void Application::ClearLyrics() {
     ResetLyricsModel(m_song.Model);
+    m_song.Problems.clear();
+    m_song.Untimed.clear();
+    ShowLyricsStatus();
     if (m_lyric) m_lyric->ClearLyrics();
 }
 

@@ -486,6 +486,7 @@ void KaraokeDisplay::ClearNewLyrics() {
 
 void KaraokeDisplay::ClearLyrics() {
     ClearNewLyrics();
+    m_song.PageText.clear();  // it belonged to the song that went
     m_transition.reset();
     m_bandExists = false;
     m_band = QImage();
