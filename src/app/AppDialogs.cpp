@@ -94,8 +94,8 @@ void Application::ApplySongLook(const SongLook& look) {
     const bool recode = look.Codepage != m_song.Look.Codepage;
     m_song.Look = look;
     if (recode) return ReadSongTextsAgain();
-    m_song.Model.LyricsHeader =
-        BuildLyricsHeader({look.Artist, look.Title, look.TagArtist, look.TagTitle, look.MediaPath});
+    m_song.Model.LyricsHeader = BuildLyricsHeader(
+        {look.Artist, look.Title, look.TagArtist, look.TagTitle, look.MediaPath, {}, {}});
     if (!m_lyric) return;
     m_lyric->Display().ChangeLook(m_song.Look);
     m_lyric->update();
@@ -134,9 +134,13 @@ void Application::ReadSongTextsAgain() {
     m_song.Problems = std::move(again.Problems);
     m_song.Untimed = std::move(again.Untimed);
     SetTitlePageText(m_song, Tr("NoLyricsInSong"));
-    m_song.Model.LyricsHeader =
-        BuildLyricsHeader({m_song.Look.Artist, m_song.Look.Title, m_song.Look.TagArtist,
-                           m_song.Look.TagTitle, m_song.Look.MediaPath});
+    m_song.Model.LyricsHeader = BuildLyricsHeader({m_song.Look.Artist,
+                                                   m_song.Look.Title,
+                                                   m_song.Look.TagArtist,
+                                                   m_song.Look.TagTitle,
+                                                   m_song.Look.MediaPath,
+                                                   {},
+                                                   {}});
     ShowLyricsStatus();
     if (!m_lyric) return;
     m_lyric->ChangeLyrics(&m_song.Model, m_song.Look);

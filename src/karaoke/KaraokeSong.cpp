@@ -95,8 +95,8 @@ bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& setting
     song.Look.TagTitle = tags.Info().Title;
 
     AfterLoadContext context;
-    context.Header = {block.Artist, block.Title, song.Look.TagArtist, song.Look.TagTitle,
-                      song.MediaPath};
+    context.Header = {
+        block.Artist, block.Title, song.Look.TagArtist, song.Look.TagTitle, song.MediaPath, {}, {}};
     const QFont font = MakeLyricsFont(settings, settings.LyricsFontSize);
     context.Measure = [font](const std::string& text) {
         return QFontMetrics(font).horizontalAdvance(QString::fromStdString(text));

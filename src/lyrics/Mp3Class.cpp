@@ -52,6 +52,19 @@ std::string Utf8(const TagLib::String& s) {
     return s.to8Bit(true);
 }
 
+// The code page 8-bit fields are written in: the preferred one when it holds
+// every text, else the first that does. Readers tell it from the bytes, so
+// Polish words written under another language come back as written.
+Codepage HoldingCodepage(std::initializer_list<std::string_view> texts, Codepage preferred) {
+    for (Codepage cp : {preferred, Codepage::Cp1250, Codepage::Cp1252, Codepage::Iso8859_2}) {
+        bool holds = true;
+        for (std::string_view t : texts)
+            holds = holds && DecodeCodepage(EncodeCodepage(t, cp), cp) == t;
+        if (holds) return cp;
+    }
+    return preferred;
+}
+
 // A text frame stored as Latin-1 often holds another code page's bytes (Polish
 // tags written on a Polish system): such text is read as our other 8-bit texts.
 std::string TagText(const TagLib::String& s, CodepageChoice cp) {
@@ -451,10 +464,11 @@ LyricsResult MP3Class::SaveBaseTag(const std::string& kind) {
 LyricsResult MP3Class::SaveLyrics(const std::string& author, const std::string& artist,
                                   const std::string& title, const std::string& album,
                                   const std::string& picture, const std::string& lyrics) {
-    Lyrics3Fields fields{
-        EncodeCodepage(author, m_cp.codepage),  EncodeCodepage(artist, m_cp.codepage),
-        EncodeCodepage(title, m_cp.codepage),   EncodeCodepage(album, m_cp.codepage),
-        EncodeCodepage(picture, m_cp.codepage), EncodeCodepage(lyrics, m_cp.codepage)};
+    const Codepage cp =
+        HoldingCodepage({author, artist, title, album, picture, lyrics}, m_cp.codepage);
+    Lyrics3Fields fields{EncodeCodepage(author, cp),  EncodeCodepage(artist, cp),
+                         EncodeCodepage(title, cp),   EncodeCodepage(album, cp),
+                         EncodeCodepage(picture, cp), EncodeCodepage(lyrics, cp)};
     std::string error;
     const std::string block = BuildLyrics3Block(fields, error);
     if (block.empty()) return LyricsResult::Fail(error);
@@ -495,11 +509,14 @@ int MP3Class::SaveId3Tag(const TagValues& v1, const TagValues& v2, bool writeV1,
             error);
     }
     if (writeV1) {
-        Id3v1Values v{EncodeCodepage(CutSp(v1.Title), m_cp.codepage),
-                      EncodeCodepage(CutSp(v1.Artist), m_cp.codepage),
-                      EncodeCodepage(CutSp(v1.Album), m_cp.codepage),
-                      EncodeCodepage(CutSp(v1.Year), m_cp.codepage),
-                      EncodeCodepage(CutSp(v1.Comment), m_cp.codepage),
+        const Codepage cp = HoldingCodepage(
+            {CutSp(v1.Title), CutSp(v1.Artist), CutSp(v1.Album), CutSp(v1.Year), CutSp(v1.Comment)},
+            m_cp.codepage);
+        Id3v1Values v{EncodeCodepage(CutSp(v1.Title), cp),
+                      EncodeCodepage(CutSp(v1.Artist), cp),
+                      EncodeCodepage(CutSp(v1.Album), cp),
+                      EncodeCodepage(CutSp(v1.Year), cp),
+                      EncodeCodepage(CutSp(v1.Comment), cp),
                       static_cast<int>(ParseLeadingNumber(v1.Track)),
                       GenreNumber(v1.Genre)};
         bytes = std::string(SplitId3v1(bytes).body) + BuildId3v1(v);

@@ -10,6 +10,7 @@
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/MediaBlocks.h"
 #include "lyrics/MediaFixtures.h"
+#include "lyrics/Mp3Class.h"
 #include "lyrics/SongCodepage.h"
 #include "platform/CodepageDetect.h"
 #include "support/TestSupport.h"
@@ -199,6 +200,26 @@ TEST(CodepageDetect, TheSongsChoiceIsKeptInItsBlockOrBesideIt) {
     ASSERT_TRUE(SaveSongDisplayBlock(chosen, DisplayBlock{}, song, Codepage::Cp1252));
     EXPECT_NE(test::ReadBytes(song).find("#CODEPAGE=1250"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(CodepageFilePath(song)));
+}
+
+TEST(CodepageDetect, PolishTagsWrittenUnderAnotherLanguageReadBackAsWritten) {
+    // The tag's code page is told on reading, so writing must keep the words
+    // whole instead of turning the letters 1252 lacks into "?".
+    test::TempDir dir;
+    const auto song = dir / "song.mp3";
+    test::WriteBytes(song, test::MakeMp3(40));
+    MP3Class writer(Codepage::Cp1252);
+    writer.SetFilename(song.string());
+    const std::string title = "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85";
+    ASSERT_EQ(writer.SaveId3Tag({title, "Artysta", "", "", "", "1", ""}, {}, true, false),
+              kSaveTagOk);
+    ASSERT_TRUE(writer.SaveLyrics("", "", title, "", "", "[00:01.00]" + title));
+    MP3Class reader(Codepage::Cp1252);
+    reader.SetFilename(song.string());
+    ASSERT_TRUE(reader.ReadFile());
+    reader.ReadTag();
+    EXPECT_EQ(reader.Info().Title1, title);
+    EXPECT_EQ(reader.Info().LyricsTitle, title);
 }
 
 }  // namespace
