@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,20 @@ void LyricsSeeds() {
     Put("fuzz_lyrics3", "v1.mp3",
         MakeMp3(1) + "LYRICSBEGINMary had a little lambLYRICSEND" + id3v1);
     Put("fuzz_lyrics3", "wav.wav", MakeWav(8));
+
+    // Tags are written by TagLib into a scratch file and taken back as bytes.
+    const fs::path tagged = g_out / "tagged.mp3.tmp";
+    const auto taggedSeed = [&](const char* name, const SyltEntries& sylt, const std::string& uslt,
+                                bool inFrames) {
+        std::ofstream(tagged, std::ios::binary) << MakeMp3(2);
+        AddId3v2Lyrics(tagged, sylt, uslt, inFrames);
+        std::ifstream in(tagged, std::ios::binary);
+        Put("fuzz_id3v2_lyrics", name, std::string(std::istreambuf_iterator<char>(in), {}));
+    };
+    taggedSeed("sylt-ms.mp3", {{1000, "Ma"}, {1250, "ry "}, {2000, "\nhad"}}, "", false);
+    taggedSeed("sylt-frames.mp3", {{40, "Mary had"}, {80, "a lamb"}}, "", true);
+    taggedSeed("uslt.mp3", {}, "Mary had\na little lamb", false);
+    fs::remove(tagged);
 
     const std::string lrsBlock = lrs + "\r\n";
     Put("fuzz_media_tail", "all-blocks.mp3", MakeMp3(2) + lrsBlock + "\r\n" + block + l3 + id3v1);

@@ -30,6 +30,7 @@ shared_kinds() {
         cdg_decode_fuzzer) echo "cdg:head" ;;
         fuzz_lyrics3 | fuzz_media_tail | fuzz_display_block) echo "mp3:tail" ;;
         fuzz_wav_header) echo "wav:head mp3:head" ;;
+        fuzz_id3v2_lyrics) echo "mp3:head" ;;
     esac
 }
 # Larger inputs only slow the search: every block these readers look for

@@ -13,10 +13,12 @@
 #include "app/gui/FileInfoDialog.h"
 #include "app/gui/Preferences.h"
 #include "cdg/CdgWindow.h"
+#include "karaoke/KaraokeSong.h"
 #include "karaoke/gui/Details.h"
 #include "karaoke/gui/Lyric.h"
 #include "karaoke/gui/ThemeSettings.h"
 #include "lyrics/MediaBlocks.h"
+#include "lyrics/SongCodepage.h"
 #include "midi/MidiInfo.h"
 #include "midi/SoundFonts.h"
 #include "platform/AtomicFile.h"
@@ -28,8 +30,8 @@
 namespace cx {
 namespace {
 
-// The display block of a media file as the karaoke display takes it.
-SongLook ReadSongLook(const std::string& path, Codepage cp) {
+// The display block stored in a media file.
+DisplayBlock StoredBlock(const std::string& path, CodepageChoice cp) {
     DisplayBlock block;
     const ReadResult r = ReadWholeFile(path);
     if (r.bytes) {
@@ -37,8 +39,14 @@ SongLook ReadSongLook(const std::string& path, Codepage cp) {
                          QFileInfo(QString::fromStdString(path)).absolutePath().toStdString(), cp,
                          block);
     }
-    SongLook look = SongLookFrom(block);
+    return block;
+}
+
+// The display block of a media file as the karaoke display takes it.
+SongLook ReadSongLook(const std::string& path, CodepageChoice cp) {
+    SongLook look = SongLookFrom(StoredBlock(path, cp));
     look.MediaPath = path;
+    if (const int beside = ReadCodepageFile(path)) look.Codepage = beside;
     return look;
 }
 
@@ -51,8 +59,8 @@ void Raise(W* w) {
 
 }  // namespace
 
-Codepage Application::SongCodepage() const {
-    return m_translator.IsPolish() ? Codepage::Cp1250 : Codepage::Cp1252;
+CodepageChoice Application::SongCodepage() const {
+    return SongCodepageChoice(m_song.Look.Codepage, m_translator.TextCodepage());
 }
 
 // --- song details ----------------------------------------------------------------
@@ -83,9 +91,11 @@ void Application::OpenDetails() {
 }
 
 void Application::ApplySongLook(const SongLook& look) {
+    const bool recode = look.Codepage != m_song.Look.Codepage;
     m_song.Look = look;
-    m_song.Model.LyricsHeader =
-        BuildLyricsHeader({look.Artist, look.Title, look.TagArtist, look.TagTitle, look.MediaPath});
+    if (recode) return ReadSongTextsAgain();
+    m_song.Model.LyricsHeader = BuildLyricsHeader(
+        {look.Artist, look.Title, look.TagArtist, look.TagTitle, look.MediaPath, {}, {}});
     if (!m_lyric) return;
     m_lyric->Display().ChangeLook(m_song.Look);
     m_lyric->update();
@@ -97,7 +107,9 @@ bool Application::SaveSongLook(const DisplayBlock& block) {
         return false;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const LyricsResult r = WriteDisplayBlock(block, m_song.Look.MediaPath, SongCodepage());
+    const LyricsResult r =
+        SaveSongDisplayBlock(block, StoredBlock(m_song.Look.MediaPath, SongCodepage()),
+                             m_song.Look.MediaPath, m_translator.TextCodepage());
     QApplication::restoreOverrideCursor();
     if (!r) {
         const std::string text = r.messageKey.empty() ? r.reason : Tr(r.messageKey);
@@ -106,6 +118,50 @@ bool Application::SaveSongLook(const DisplayBlock& block) {
     }
     if (!r.warning.empty()) ShowNotice(r.warning, m_song.Look.MediaPath);
     return true;
+}
+
+// The song's texts read again in the code page the user chose for it in the
+// details dialog; what the dialog edits stays as it is.
+void Application::ReadSongTextsAgain() {
+    if (m_media->MidiMode() || m_song.Look.MediaPath.empty()) return;
+    KaraokeSong again;
+    std::string error;
+    LoadKaraokeSong(m_song.Look.MediaPath, KaraokeSettingsFrom(m_settings), SongCodepage(), {},
+                    again, error);
+    m_song.Model = std::move(again.Model);
+    m_song.Look.TagArtist = again.Look.TagArtist;
+    m_song.Look.TagTitle = again.Look.TagTitle;
+    m_song.Problems = std::move(again.Problems);
+    m_song.Untimed = std::move(again.Untimed);
+    SetTitlePageText(m_song, Tr("NoLyricsInSong"));
+    m_song.Model.LyricsHeader = BuildLyricsHeader({m_song.Look.Artist,
+                                                   m_song.Look.Title,
+                                                   m_song.Look.TagArtist,
+                                                   m_song.Look.TagTitle,
+                                                   m_song.Look.MediaPath,
+                                                   {},
+                                                   {}});
+    ShowLyricsStatus();
+    if (!m_lyric) return;
+    m_lyric->ChangeLyrics(&m_song.Model, m_song.Look);
+    if (m_media->State() != MediaControl::kStopped && m_song.Model.HasLyrics())
+        m_lyric->Seeked(m_media->PlaybackPosition());
+}
+
+// The player's status line: lyrics that could not be used and why, or an
+// offer to time the song's untimed words.
+void Application::ShowLyricsStatus() {
+    if (!m_player) return;
+    std::string text = LyricsProblemLine(m_song);
+    if (!text.empty()) text = Tr("LyricsNotUsed") + " " + text;
+    if (m_song.Untimed.empty()) {
+        // Nothing about the lyrics: a missing sound device is still said.
+        m_player->ShowStatus(QString::fromStdString(text.empty() ? m_soundNote : text));
+        return;
+    }
+    if (!text.empty()) text += " ";
+    m_player->ShowStatus(QString::fromStdString(text + Tr("LyricsUntimed")), {},
+                         QString::fromStdString(Tr("LyricsTimeThem")), [this] { OpenEditor(); });
 }
 
 // --- preferences -----------------------------------------------------------------
@@ -179,7 +235,7 @@ void Application::OpenFileInfo(const std::string& path) {
     }
     if (m_fileInfo) m_fileInfo->close();
     FileInfoDialog::Hooks hooks;
-    hooks.Midi = MidiInspectorFor(SongCodepage());
+    hooks.Midi = MidiInspectorFor(m_translator.TextCodepage());
     hooks.Saved = [this](const std::string& saved) {
         m_media->SongTagsChanged(saved);  // the player's title and MPRIS follow
         // The playlist shows the song with its new tags.
@@ -189,7 +245,8 @@ void Application::OpenFileInfo(const std::string& path) {
         }
     };
     m_fileInfo = new FileInfoDialog(
-        path, SongCodepage(), [this](const std::string& k) { return Tr(k); }, hooks, m_player);
+        path, m_translator.TextCodepage(), [this](const std::string& k) { return Tr(k); }, hooks,
+        m_player);
     Raise(m_fileInfo.data());
 }
 

@@ -64,7 +64,7 @@ private:
 };
 
 Codepage LyricsCodepage(const Translator& tr) {
-    return tr.IsPolish() ? Codepage::Cp1250 : Codepage::Cp1252;
+    return tr.TextCodepage();
 }
 
 SongFileInfo ReadSongInfo(const std::string& path, Codepage cp) {
@@ -312,9 +312,13 @@ bool Application::LoadSongLyrics(const std::string& path) {
     KaraokeSong song;
     const bool ok = LoadKaraokeSong(path, KaraokeSettingsFrom(m_settings),
                                     LyricsCodepage(m_translator), {}, song, error);
+    SetTitlePageText(song, Tr("NoLyricsInSong"));
     m_song.Model = std::move(song.Model);
     m_song.Look = std::move(song.Look);
     m_song.Source = std::move(song.Source);
+    m_song.Problems = std::move(song.Problems);
+    m_song.Untimed = std::move(song.Untimed);
+    ShowLyricsStatus();
     return ok;
 }
 
@@ -336,6 +340,10 @@ bool Application::OpenMidiSong(const std::string& path) {
     const MidiOpenResult result = m_midi.OpenMusic(path, port ? port->Path.string() : std::string(),
                                                    options, m_song.Model, synth);
     m_song.Look = ReadMidiSongLook(path, m_media->SongInfo(), options.codepage);
+    m_song.Problems.clear();
+    m_song.Untimed.clear();
+    SetTitlePageText(m_song, Tr("NoLyricsInSong"));
+    ShowLyricsStatus();
     if (!result.opened) return false;
     if (!result.playable && m_player) {
         ShowNotice(result.message, std::string());
@@ -394,6 +402,9 @@ bool Application::LoadCdgSong(const std::string& cdgPath) {
 
 void Application::ClearLyrics() {
     ResetLyricsModel(m_song.Model);
+    m_song.Problems.clear();
+    m_song.Untimed.clear();
+    ShowLyricsStatus();
     if (m_lyric) m_lyric->ClearLyrics();
 }
 
@@ -457,8 +468,8 @@ QWidget* Application::MakeVoicePanel(QWidget* parent) {
                                                                  : AlsaMixerBackend());
     m_mixer->EnumMixer();
     m_mixer->SetMixerSelect(m_settings.MixerDevice);
-    m_voicePanel = new Equalizer(*m_voice, *m_media, *m_mixer,
-                                 [this](const std::string& key) { return Tr(key); }, parent);
+    m_voicePanel = new Equalizer(
+        *m_voice, *m_media, *m_mixer, [this](const std::string& key) { return Tr(key); }, parent);
     return m_voicePanel;
 }
 

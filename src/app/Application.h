@@ -156,9 +156,11 @@ private:
     void OpenEditor();
     void EditorLyricsEdited(int edit, int piece);
     // The dialogs (AppDialogs.cpp).
-    Codepage SongCodepage() const;
+    CodepageChoice SongCodepage() const;
     void OpenDetails();
     void ApplySongLook(const SongLook& look);
+    void ReadSongTextsAgain();
+    void ShowLyricsStatus();
     bool SaveSongLook(const DisplayBlock& block);
     void OpenPreferences(int tab);
     void ApplyPreferences(const ThemeClass& settings, const PreferenceExtras& extras);
@@ -196,8 +198,8 @@ private:
     QPointer<UserList> m_userList;
     QPointer<Lyric> m_lyric;
     QPointer<CdgWindow> m_cdg;
-    QPointer<Editor> m_editor;  // made when first opened; the player window owns it
-    QPointer<MidiEq> m_midiEq;  // the MIDI window
+    QPointer<Editor> m_editor;         // made when first opened; the player window owns it
+    QPointer<MidiEq> m_midiEq;         // the MIDI window
     QPointer<Equalizer> m_voicePanel;  // in the MIDI window once it was shown
     CdgPlayer m_cdgPlayer;
     std::unique_ptr<CdgTransport> m_cdgTransport;

@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "editor/gui/Editor.h"
 #include "karaoke/KaraokeDisplay.h"
+#include "karaoke/KaraokeSong.h"
 #include "karaoke/gui/Lyric.h"
 #include "playback/player/MediaTransport.h"
 #include "playback/player/gui/Player.h"
@@ -16,6 +17,11 @@ Editor* Application::EditorWindow() const {
 }
 
 void Application::OpenEditor() {
+    // Untimed words come to the editor split into pieces, ready to be timed.
+    if (TakeUntimedWords(m_song)) {
+        ShowChangedLyrics();
+        ShowLyricsStatus();
+    }
     if (m_editor) return m_editor->OpenWindow();
 
     PlayerLink link;
@@ -56,7 +62,7 @@ void Application::OpenEditor() {
         m_settings.EditorFontBold = font.bold();
         m_settings.EditorFontItalic = font.italic();
     };
-    const Codepage cp = m_translator.IsPolish() ? Codepage::Cp1250 : Codepage::Cp1252;
+    const Codepage cp = m_translator.TextCodepage();
     m_editor = new Editor(std::move(link), std::move(hooks), cp, m_player);
     m_editor->setWindowFlag(Qt::Window);
     if (!m_settings.EditorFont.empty()) {

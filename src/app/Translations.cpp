@@ -123,4 +123,8 @@ std::string Translator::Translate(std::string_view key) const {
     return out;
 }
 
+Codepage Translator::TextCodepage() const {
+    return CodepageOf(m_language);
+}
+
 }  // namespace cx

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Codepage.h"
+
 namespace cx {
 
 class RegistryStore;
@@ -65,6 +67,9 @@ public:
     Language CurrentLanguage() const { return m_language; }
     bool IsPolish() const { return m_language == Language::Polish; }
     bool IsFrench() const { return m_language == Language::French; }
+    // The code page of 8-bit texts written under this language (language
+    // files, and the tie-breaker when telling a song's code page).
+    Codepage TextCodepage() const;
     // The whole language text, LF line ends.
     const std::string& Text() const { return m_text; }
 

@@ -1,5 +1,7 @@
 #include "cbx/CliArgs.h"
 
+#include <charconv>
+
 #include <cstdio>
 #include <iostream>
 
@@ -97,15 +99,16 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
-bool ReadCodepageOption(Args& args, Codepage& cp) {
-    cp = Codepage::Cp1252;
+bool ReadCodepageOption(Args& args, CodepageChoice& cp) {
+    cp = CodepageChoice(Codepage::Cp1252);
     const auto value = args.Option("--codepage");
-    if (!value) return true;
-    if (*value == "1250") {
-        cp = Codepage::Cp1250;
-        return true;
-    }
-    return *value == "1252";
+    if (!value || *value == "auto") return true;
+    int number = 0;
+    const auto [end, ec] = std::from_chars(value->data(), value->data() + value->size(), number);
+    const auto chosen = CodepageFromNumber(number);
+    if (ec != std::errc() || end != value->data() + value->size() || !chosen) return false;
+    cp = CodepageChoice::Fixed(*chosen);
+    return true;
 }
 
 }  // namespace cx::cli

@@ -36,11 +36,13 @@ private:
 
 // Help line of --codepage, for the verbs that read 8-bit lyrics text.
 inline constexpr const char* kCodepageHelp =
-    "  --codepage 1250|1252  code page of 8-bit lyrics text (default 1252; UTF-8\n"
-    "                        text is recognised by itself)\n";
+    "  --codepage auto|1250|1252|28592  code page of 8-bit lyrics text and tags\n"
+    "                        (default auto: told from the text, 1252 when unsure;\n"
+    "                        UTF-8 text is recognised by itself)\n";
 
-// Takes "--codepage 1250|1252" (1252 when absent); false when the value is another.
-bool ReadCodepageOption(Args& args, Codepage& cp);
+// Takes "--codepage auto|1250|1252|28592" (auto when absent); false when the
+// value is another.
+bool ReadCodepageOption(Args& args, CodepageChoice& cp);
 
 // Prints "cbx: message" on stderr and returns the code.
 int Fail(const std::string& message, int code = kExitFailure);

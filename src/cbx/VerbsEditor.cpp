@@ -22,7 +22,8 @@ constexpr const char* kEditUsage =
     "  from a tap file: seconds of the song, one a line, each what the capture\n"
     "  key would have read (the editor keeps it 0.25 s earlier).\n"
     "  --plain               LRC with one time a line (default: a time for every piece)\n"
-    "  --codepage 1250|1252  code page of the text files (default 1252)\n"
+    "  --codepage auto|1250|1252|28592  code page of the text files (default auto,\n"
+    "                        1252 when unsure)\n"
     "  --json                report as JSON\n";
 
 // Tap times, one a line; blank lines and lines starting with "#" are skipped.
@@ -57,16 +58,16 @@ int Edit(const VerbArgs& raw) {
     const auto tapsPath = args.Option("--taps");
     auto out = args.Option("-o");
     if (!out) out = args.Option("--output");
-    const auto cpValue = args.Option("--codepage");
+    CodepageChoice choice;
+    const bool cpKnown = ReadCodepageOption(args, choice);
     if (!args.Error().empty()) return Fail(args.Error() + "\n" + kEditUsage, kExitUsage);
     if (!args.Unknown().empty())
         return Fail("unknown option " + args.Unknown().front() + "\n" + kEditUsage, kExitUsage);
     if (args.Positionals().size() != 1 || !tapsPath || !out) return Fail(kEditUsage, kExitUsage);
-    Codepage cp = Codepage::Cp1252;
-    if (cpValue && *cpValue == "1250")
-        cp = Codepage::Cp1250;
-    else if (cpValue && *cpValue != "1252")
-        return Fail("--codepage takes 1250 or 1252", kExitUsage);
+    if (!cpKnown) return Fail("--codepage takes auto, 1250, 1252 or 28592", kExitUsage);
+    // 8-bit words are told from their bytes, this code page deciding when
+    // unsure; the files written are in it.
+    const Codepage cp = choice.codepage;
     const std::string ext = AsciiLower(fs::path(*out).extension().string());
     if (ext != ".lrs" && ext != ".lrc" && ext != ".kok")
         return Fail("the output must end in .lrs, .lrc or .kok", kExitUsage);

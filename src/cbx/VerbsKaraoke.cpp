@@ -100,12 +100,12 @@ bool ReadDisplayOptions(Args& args, KaraokeSettings& s, int& width, int& height,
 }
 
 // MIDI and KAR songs take their lyrics from the MIDI verbs' loader.
-SongLyricsLoader MidiLoader(Codepage cp) {
+SongLyricsLoader MidiLoader(CodepageChoice cp) {
     return [cp](const std::string& path, LyricsModel& model,
                 std::string& error) -> std::optional<bool> {
         if (!LooksLikeMidiFile(path)) return std::nullopt;
         std::string source;
-        return LoadMidiLyricsForCli(path, model, source, error, cp);
+        return LoadMidiLyricsForCli(path, model, source, error, cp.codepage);
     };
 }
 
@@ -125,14 +125,15 @@ std::string ImageOutputProblem(const std::string& path) {
 }
 
 int FailCodepage() {
-    return Fail("--codepage takes 1250 or 1252", kExitUsage);
+    return Fail("--codepage takes auto, 1250, 1252 or 28592", kExitUsage);
 }
 
 const char* kKaraokeHelp =
     "usage: cbx karaoke MEDIA --at SECONDS -o FRAME.png [--size WxH] [--mode 0..3]\n"
     "                   [--line-mode] [--ball] [--fullscreen] [--fit] [--outline 0..4]\n"
     "                   [--font NAME] [--font-size PT] [--offset SECONDS] [--picture FILE]\n"
-    "                   [--title] [--sweep] [--min-font PERCENT] [--codepage 1250|1252]\n"
+    "                   [--title] [--sweep] [--min-font PERCENT]\n"
+    "                   [--codepage auto|1250|1252|28592]\n"
     "Plays the song's lyrics tick by tick (every 10 ms) from 0 to SECONDS and writes\n"
     "the karaoke window's lyric area as it then stands, pictures and transitions\n"
     "included. --size is the window's inner size (default 800x600); in windowed mode\n"
@@ -155,7 +156,7 @@ int RunKaraoke(const VerbArgs& words) {
     if (!out) out = args.Option("--output");
     if (!ReadDisplayOptions(args, settings, width, height, fullscreen, error))
         return Fail(error, kExitUsage);
-    Codepage cp;
+    CodepageChoice cp;
     if (!ReadCodepageOption(args, cp)) return FailCodepage();
     const auto media = args.Positionals();
     if (!args.Error().empty()) return Fail(args.Error(), kExitUsage);
@@ -368,7 +369,7 @@ private:
 
 const char* kPlayHelp =
     "usage: cbx play MEDIA [--plain] [--silent] [--seconds N] [--offset SECONDS]\n"
-    "                [--codepage 1250|1252]\n"
+    "                [--codepage auto|1250|1252|28592]\n"
     "Plays a song and follows its lyrics in the terminal: each line as it comes,\n"
     "the sung pieces marked as the audible position reaches them. Space pauses,\n"
     "the left and right arrows seek 5 s, q quits. --plain writes one timed line per\n"
@@ -391,7 +392,7 @@ int RunPlay(const VerbArgs& words) {
         return Fail("--seconds wants a number of seconds", kExitUsage);
     if (auto v = args.Option("--offset"); v && !ParseNumber(*v, settings.LyricsOffset))
         return Fail("--offset wants seconds", kExitUsage);
-    Codepage cp;
+    CodepageChoice cp;
     if (!ReadCodepageOption(args, cp)) return FailCodepage();
     const auto media = args.Positionals();
     if (!args.Error().empty()) return Fail(args.Error(), kExitUsage);

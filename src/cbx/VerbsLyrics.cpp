@@ -7,6 +7,7 @@
 #include "cbx/CliArgs.h"
 #include "cbx/Verbs.h"
 #include "lyrics/DisplayBlock.h"
+#include "lyrics/Id3v2Lyrics.h"
 #include "lyrics/KokFormat.h"
 #include "lyrics/LrcFormat.h"
 #include "lyrics/LrsFormat.h"
@@ -25,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Reads --codepage; false when the value is wrong (a missing value shows in Error()).
-bool ReadCodepage(Args& args, Codepage& cp) {
+bool ReadCodepage(Args& args, CodepageChoice& cp) {
     return ReadCodepageOption(args, cp) && args.Error().empty();
 }
 
@@ -43,7 +44,7 @@ std::string Number(double v) {
 }
 
 // Heading sources of a media file: its display block and its tags.
-AfterLoadContext ContextFor(const fs::path& media, Codepage cp) {
+AfterLoadContext ContextFor(const fs::path& media, CodepageChoice cp) {
     AfterLoadContext ctx;
     ctx.Header.MediaPath = media.string();
     std::error_code ec;
@@ -56,7 +57,7 @@ AfterLoadContext ContextFor(const fs::path& media, Codepage cp) {
         }
     }
     MP3Class mp3(cp);
-    mp3.SetMidiInspector(MidiInspectorFor(cp));
+    mp3.SetMidiInspector(MidiInspectorFor(cp.codepage));
     mp3.SetFilename(media.string());
     if (mp3.ReadFile()) {
         ctx.Header.TagArtist = mp3.Info().Artist;
@@ -67,7 +68,7 @@ AfterLoadContext ContextFor(const fs::path& media, Codepage cp) {
 
 // Lyrics of a lyrics file read directly, the heading from the media file beside it.
 bool ReadLyricsFile(const fs::path& file, LyricsModel& model, std::string& source,
-                    std::string& error, Codepage cp) {
+                    std::string& error, CodepageChoice cp) {
     const std::string ext = AsciiLower(file.extension().string());
     const AfterLoadContext ctx = ContextFor(VerifyFile(file), cp);
     TextFileRead read = ReadLyricsTextFile(file, cp);
@@ -89,8 +90,12 @@ bool ReadLyricsFile(const fs::path& file, LyricsModel& model, std::string& sourc
                          model, ctx);
     } else if (ext == ".lrc") {
         source = "lrc";
-        r = ParseLrcText(read.text, model.Lyrics);
-        if (r) RunAfterLoad(model, ctx);
+        LrcTags tags;
+        r = ParseLrcText(read.text, model.Lyrics, &tags);
+        AfterLoadContext withTags = ctx;
+        withTags.Header.LrcArtist = tags.Artist;
+        withTags.Header.LrcTitle = tags.Title;
+        if (r) RunAfterLoad(model, withTags);
     } else {
         source = "kok";
         r = ParseKokText(read.text, model.Lyrics);
@@ -105,18 +110,27 @@ bool ReadLyricsFile(const fs::path& file, LyricsModel& model, std::string& sourc
 
 // Lyrics of any file: MIDI/KAR, a lyrics file, or a media file.
 bool ReadAnyLyrics(const std::string& path, LyricsModel& model, std::string& source,
-                   std::string& error, Codepage cp) {
+                   std::string& error, CodepageChoice cp) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) {
         error = "no such file: " + path;
         return false;
     }
-    if (LooksLikeMidiFile(path)) return LoadMidiLyricsForCli(path, model, source, error, cp);
+    if (LooksLikeMidiFile(path))
+        return LoadMidiLyricsForCli(path, model, source, error, cp.codepage);
     const std::string ext = AsciiLower(fs::path(path).extension().string());
     if (ext == ".lrs" || ext == ".lrc" || ext == ".kok")
         return ReadLyricsFile(path, model, source, error, cp);
-    const LoadLyricsResult r = LoadLyrics(path, model, ContextFor(path, cp), cp);
+    const AfterLoadContext ctx = ContextFor(path, cp);
+    const LoadLyricsResult r = LoadLyrics(path, model, ctx, cp);
     source = LyricsSourceName(r.source);
+    for (const std::string& problem : r.problems) std::cerr << "cbx: not used: " << problem << "\n";
+    // Untimed words come as pieces at 0, one per word, to be timed later.
+    if (!r.ok && !r.untimed.empty()) {
+        model.Lyrics = SplitUntimedText(r.untimed);
+        RunAfterLoad(model, ctx);
+        return true;
+    }
     if (!r.ok) error = r.reason;
     return r.ok;
 }
@@ -148,7 +162,7 @@ void PrintModel(const LyricsModel& m, const std::string& source, bool json) {
 }
 
 int RunLyrics(const VerbArgs& words) {
-    const char* usage = "usage: cbx lyrics FILE [--json] [--codepage 1250|1252]";
+    const char* usage = "usage: cbx lyrics FILE [--json] [--codepage auto|1250|1252|28592]";
     Args args(words);
     if (args.WantsHelp()) {
         std::cout << usage
@@ -158,8 +172,9 @@ int RunLyrics(const VerbArgs& words) {
         return kExitOk;
     }
     const bool json = args.Flag("--json");
-    Codepage cp;
-    if (!ReadCodepage(args, cp)) return Fail("--codepage takes 1250 or 1252", kExitUsage);
+    CodepageChoice cp;
+    if (!ReadCodepage(args, cp))
+        return Fail("--codepage takes auto, 1250, 1252 or 28592", kExitUsage);
     if (int code = CheckUsage(args, 1, usage); code >= 0) return code;
     LyricsModel model;
     std::string source = "none", error;
@@ -171,7 +186,8 @@ int RunLyrics(const VerbArgs& words) {
 
 int RunConvert(const VerbArgs& words) {
     const char* usage =
-        "usage: cbx convert IN --to lrs|lrc|lrc-extended|kok -o OUT [--codepage 1250|1252]";
+        "usage: cbx convert IN --to lrs|lrc|lrc-extended|kok -o OUT [--codepage "
+        "auto|1250|1252|28592]";
     Args args(words);
     if (args.WantsHelp()) {
         std::cout << usage
@@ -182,8 +198,9 @@ int RunConvert(const VerbArgs& words) {
     }
     const auto to = args.Option("--to");
     const auto out = args.Option("-o");
-    Codepage cp;
-    if (!ReadCodepage(args, cp)) return Fail("--codepage takes 1250 or 1252", kExitUsage);
+    CodepageChoice cp;
+    if (!ReadCodepage(args, cp))
+        return Fail("--codepage takes auto, 1250, 1252 or 28592", kExitUsage);
     if (int code = CheckUsage(args, 1, usage); code >= 0) return code;
     if (!to || !out) return Fail(usage, kExitUsage);
     if (*to != "lrs" && *to != "lrc" && *to != "lrc-extended" && *to != "kok")
@@ -194,19 +211,19 @@ int RunConvert(const VerbArgs& words) {
         return Fail(error.empty() ? "no lyrics found" : error);
     LyricsResult r;
     if (*to == "lrs")
-        r = WriteLrsFile(model.Lyrics, *out, cp);
+        r = WriteLrsFile(model.Lyrics, *out, cp.codepage);
     else if (*to == "kok")
-        r = WriteKokFile(model.Lyrics, *out, cp);
+        r = WriteKokFile(model.Lyrics, *out, cp.codepage);
     else
         r = WriteLrcFile(model.Lyrics, *to == "lrc" ? LrcFlavour::Plain : LrcFlavour::Extended,
-                         *out, cp);
+                         *out, cp.codepage);
     if (!r) return Fail(r.reason);
     if (!r.warning.empty()) std::cerr << "cbx: warning: " << r.warning << "\n";
     return kExitOk;
 }
 
 int RunEmbed(const VerbArgs& words) {
-    const char* usage = "usage: cbx embed LYRICS MEDIA [--codepage 1250|1252]";
+    const char* usage = "usage: cbx embed LYRICS MEDIA [--codepage auto|1250|1252|28592]";
     Args args(words);
     if (args.WantsHelp()) {
         std::cout << usage
@@ -215,8 +232,9 @@ int RunEmbed(const VerbArgs& words) {
                   << kCodepageHelp;
         return kExitOk;
     }
-    Codepage cp;
-    if (!ReadCodepage(args, cp)) return Fail("--codepage takes 1250 or 1252", kExitUsage);
+    CodepageChoice cp;
+    if (!ReadCodepage(args, cp))
+        return Fail("--codepage takes auto, 1250, 1252 or 28592", kExitUsage);
     if (int code = CheckUsage(args, 2, usage); code >= 0) return code;
     const auto pos = args.Positionals();
     LyricsModel model;
@@ -225,7 +243,7 @@ int RunEmbed(const VerbArgs& words) {
         return Fail(error.empty() ? "no lyrics found" : error);
     std::error_code ec;
     if (!fs::is_regular_file(pos[1], ec)) return Fail("no such file: " + pos[1]);
-    const LyricsResult r = WriteLrsIntoMedia(model.Lyrics, pos[1], cp);
+    const LyricsResult r = WriteLrsIntoMedia(model.Lyrics, pos[1], cp.codepage);
     if (!r) return Fail(r.reason);
     if (!r.warning.empty()) std::cerr << "cbx: warning: " << r.warning << "\n";
     return kExitOk;
@@ -310,14 +328,15 @@ void PrintInfo(const MP3Info& i, bool json) {
 // The shared front of the verbs that inspect one file: help, --json,
 // --codepage and one path. Gives an exit code when the verb is already done.
 std::optional<int> ReadInspectArgs(const VerbArgs& words, const char* usage, const char* about,
-                                   bool& json, Codepage& cp, std::string& path) {
+                                   bool& json, CodepageChoice& cp, std::string& path) {
     Args args(words);
     if (args.WantsHelp()) {
         std::cout << usage << "\n\n" << about << "\n  --json  one JSON object\n" << kCodepageHelp;
         return kExitOk;
     }
     json = args.Flag("--json");
-    if (!ReadCodepage(args, cp)) return Fail("--codepage takes 1250 or 1252", kExitUsage);
+    if (!ReadCodepage(args, cp))
+        return Fail("--codepage takes auto, 1250, 1252 or 28592", kExitUsage);
     if (int code = CheckUsage(args, 1, usage); code >= 0) return code;
     path = args.Positionals()[0];
     return std::nullopt;
@@ -325,16 +344,16 @@ std::optional<int> ReadInspectArgs(const VerbArgs& words, const char* usage, con
 
 int RunInfo(const VerbArgs& words) {
     bool json = false;
-    Codepage cp;
+    CodepageChoice cp;
     std::string path;
-    if (auto done = ReadInspectArgs(words, "usage: cbx info FILE [--json] [--codepage 1250|1252]",
-                                    "Prints a song's kind, length, technical data and tags.", json,
-                                    cp, path))
+    if (auto done = ReadInspectArgs(
+            words, "usage: cbx info FILE [--json] [--codepage auto|1250|1252|28592]",
+            "Prints a song's kind, length, technical data and tags.", json, cp, path))
         return *done;
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return Fail("no such file: " + path);
     MP3Class mp3(cp);
-    mp3.SetMidiInspector(MidiInspectorFor(cp));
+    mp3.SetMidiInspector(MidiInspectorFor(cp.codepage));
     mp3.SetFilename(path);
     if (!mp3.ReadFile()) return Fail(mp3.Error());
     mp3.ReadTag();
@@ -391,10 +410,10 @@ void PrintDisplayBlock(const DisplayBlock& b, bool json) {
 
 int RunDisplayBlock(const VerbArgs& words) {
     bool json = false;
-    Codepage cp;
+    CodepageChoice cp;
     std::string file;
     if (auto done = ReadInspectArgs(
-            words, "usage: cbx display-block FILE [--json] [--codepage 1250|1252]",
+            words, "usage: cbx display-block FILE [--json] [--codepage auto|1250|1252|28592]",
             "Prints the song display block stored in a media file (title, colours, pictures) and "
             "its picture schedule.",
             json, cp, file))

@@ -36,6 +36,7 @@ void EditorDocument::LoadFromPlayer() {
     // else would bring unsaved timing back.
     if (song.empty() || !model) return;
     m_importedLook.reset();
+    m_lrcOffsetMs = 0;
     m_mediaFile = song;
     m_pieces = model->Lyrics.empty() ? PieceArray(1) : model->Lyrics;
 }
@@ -180,6 +181,7 @@ void EditorDocument::New() {
     const bool current = IsCurrentSong();
     m_pieces = PieceArray(1);
     m_importedLook.reset();
+    m_lrcOffsetMs = 0;
     if (!current) return;
     LyricsModel* model = m_link.lyrics();
     ResetLyricsModel(*model);

@@ -118,6 +118,9 @@ public:
     // The display block read with imported lyrics, written with them on save.
     const std::optional<DisplayBlock>& ImportedLook() const { return m_importedLook; }
     void SetImportedLook(std::optional<DisplayBlock> look) { m_importedLook = std::move(look); }
+    // The [offset:] of an imported LRC file, kept when LRC is written again.
+    int LrcOffsetMs() const { return m_lrcOffsetMs; }
+    void SetLrcOffsetMs(int ms) { m_lrcOffsetMs = ms; }
 
 private:
     void Mirror(LyricsEdit edit, int piece = 0);
@@ -128,6 +131,7 @@ private:
     PieceArray m_pieces = PieceArray(1);
     std::string m_mediaFile;
     std::optional<DisplayBlock> m_importedLook;
+    int m_lrcOffsetMs = 0;
 };
 
 }  // namespace cx

@@ -116,11 +116,12 @@ EditorFileResult ImportLyrics(EditorDocument& doc, const fs::path& path, Codepag
     const std::string ext = AsciiLower(path.extension().string());
     PieceArray pieces;
     std::optional<DisplayBlock> look;
+    LrcTags lrc;
     if (ext == ".lrc" || ext == ".kok") {
         TextOpen read = ReadLimited(path, kMaxLyricsFileBytes / 1000, cp);
         if (!read.result.ok) return read.result;
-        const LyricsResult r =
-            ext == ".lrc" ? ParseLrcText(read.text, pieces) : ParseKokText(read.text, pieces);
+        const LyricsResult r = ext == ".lrc" ? ParseLrcText(read.text, pieces, &lrc)
+                                             : ParseKokText(read.text, pieces);
         if (!r) return EditorFileResult::Fail(kErrorOpenFileKey, r.reason);
     } else {
         ReadResult r = ReadWholeFile(path, kMaxImportBytes);
@@ -130,9 +131,9 @@ EditorFileResult ImportLyrics(EditorDocument& doc, const fs::path& path, Codepag
         bool read = false;
         if (found.span) {
             const std::string block =
-                DecodeTextFile(std::string_view(*r.bytes).substr(
-                                   found.span->begin, found.span->end - found.span->begin),
-                               cp);
+                DecodeText(std::string_view(*r.bytes).substr(found.span->begin,
+                                                             found.span->end - found.span->begin),
+                           cp);
             read = ParseLrsTextForEditor(block, pieces).ok && pieces.size() > 1;
         }
         DisplayBlock block;
@@ -145,6 +146,7 @@ EditorFileResult ImportLyrics(EditorDocument& doc, const fs::path& path, Codepag
     }
     doc.Replace(std::move(pieces));
     doc.SetImportedLook(std::move(look));
+    doc.SetLrcOffsetMs(lrc.OffsetMs);
     EditorFileResult out;
     out.ok = true;
     return out;
@@ -172,7 +174,7 @@ EditorFileResult SaveLyricsAs(const EditorDocument& doc, fs::path path, Codepage
 EditorFileResult ExportLrc(const EditorDocument& doc, const fs::path& path, LrcFlavour flavour,
                            Codepage cp) {
     if (!doc.HasPieces()) return EditorFileResult::Fail(kMsgSaveKey);
-    return FromLyricsResult(WriteLrcFile(doc.Pieces(), flavour, path, cp));
+    return FromLyricsResult(WriteLrcFile(doc.Pieces(), flavour, path, cp, doc.LrcOffsetMs()));
 }
 
 EditorFileResult ExportKok(const EditorDocument& doc, const fs::path& path, Codepage cp) {

@@ -8,6 +8,7 @@
 
 #include "karaoke/GuiContext.h"
 #include "karaoke/Pictures.h"
+#include "lyrics/LyricsText.h"
 
 namespace cx {
 
@@ -137,6 +138,7 @@ void KaraokeDisplay::IsPlaying(double position, std::int64_t nowMs) {
     if (!m_lyricsShown || m_painting) return;
     if (m_transition) AdvanceTransition();
     AdvanceTimeline(pos);
+    if (ShowsPageWithoutLyrics()) PaintTitle();
     if (!m_model || !m_model->HasLyrics()) return;
 
     const int c = m_model->CurrentPiece;
@@ -372,7 +374,7 @@ std::string TitlePageHeader(const SongLook& song) {
 void KaraokeDisplay::PaintTitle() {
     UpdateLook();
     const std::string header = TitlePageHeader(m_song);
-    if (header.empty() || m_titleShown) return;
+    if ((header.empty() && m_song.PageText.empty()) || m_titleShown) return;
 
     std::string first = header, second;
     if (const auto bar = header.find('|'); bar != std::string::npos) {
@@ -380,31 +382,43 @@ void KaraokeDisplay::PaintTitle() {
         second = header.substr(bar + 1);
     }
     if (!m_settings.ShowLyricsTitle) first.clear(), second.clear();
+    std::vector<std::string> lines;
+    for (const std::string* l : {&first, &second})
+        if (!l->empty()) lines.push_back(*l);
+    // A song without timed lyrics says so, or shows its untimed words, below.
+    for (std::string_view l : SplitLines(m_song.PageText)) {
+        if (lines.size() >= kMaxTitlePageLines) break;
+        lines.emplace_back(CutLineText(l));
+    }
+    if (lines.empty()) return;
 
     // The title shrinks on its own copy of the font; the lyrics keep theirs.
     const int areaWidth = AreaSize().width();
+    const int areaHeight = AreaSize().height();
     int size = m_fontSize;
     QFont font = MakeLyricsFont(m_settings, size);
-    auto widest = [&] {
+    auto tooLarge = [&] {
         const QFontMetrics fm(font);
-        return std::max(fm.horizontalAdvance(QString::fromStdString(first)),
-                        fm.horizontalAdvance(QString::fromStdString(second)));
+        int widest = 0;
+        for (const auto& l : lines)
+            widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(l)));
+        const int height = static_cast<int>(lines.size()) * (fm.height() + 9);
+        return widest > areaWidth * 3 / 4 || (lines.size() > 2 && height > areaHeight);
     };
-    while (widest() > areaWidth * 3 / 4 && size > kMinFontSize)
-        font = MakeLyricsFont(m_settings, --size);
+    while (tooLarge() && size > kMinFontSize) font = MakeLyricsFont(m_settings, --size);
 
     const int lineHeight = QFontMetrics(font).height() + 9;
     BandSpec desc;
     desc.Width = areaWidth;
-    desc.Height = 2 * lineHeight;
+    desc.Height = std::max<int>(2, static_cast<int>(lines.size())) * lineHeight;
     desc.Font = font;
     desc.Colors = m_look.Colors;
     desc.OutlineWidth = m_settings.LyricsOutlineWidth;
-    if (second.empty()) {
-        desc.Lines.push_back({first, lineHeight / 2, false});
+    if (lines.size() == 1) {
+        desc.Lines.push_back({lines.front(), lineHeight / 2, false});
     } else {
-        desc.Lines.push_back({first, 0, false});
-        desc.Lines.push_back({second, lineHeight, false});
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            desc.Lines.push_back({lines[i], static_cast<int>(i) * lineHeight, false});
     }
     m_band = PaintBand(desc, m_stamps);
     m_bandTop = BandTopInArea(m_look.LyricAlignment, m_innerHeight, m_fullscreen, desc.Height);
@@ -412,6 +426,10 @@ void KaraokeDisplay::PaintTitle() {
     m_titleShown = true;
     ++m_paintCount;
     Present();
+}
+
+bool KaraokeDisplay::ShowsPageWithoutLyrics() const {
+    return m_mediaOpen && (!m_model || !m_model->HasLyrics()) && !m_song.PageText.empty();
 }
 
 void KaraokeDisplay::Restore() {
@@ -432,6 +450,11 @@ void KaraokeDisplay::Present() {
 
 void KaraokeDisplay::Repaint() {
     UpdateLook();
+    if (ShowsPageWithoutLyrics()) {
+        m_titleShown = false;
+        PaintTitle();
+        return;
+    }
     if (m_mediaOpen && m_model && m_model->HasLyrics()) {
         const double pos = Corrected(m_playbackPosition);
         if (pos < Start(1)) {
@@ -479,7 +502,9 @@ void KaraokeDisplay::GetLastPos(double position, std::int64_t nowMs) {
                                     m_nextPicture);
 
     if (!m_model || !m_model->HasLyrics()) {
-        Restore();
+        m_titleShown = false;
+        if (ShowsPageWithoutLyrics()) PaintTitle();
+        if (!m_titleShown) Restore();
         return;
     }
     m_titleShown = false;
@@ -523,6 +548,7 @@ void KaraokeDisplay::ClearNewLyrics() {
 
 void KaraokeDisplay::ClearLyrics() {
     ClearNewLyrics();
+    m_song.PageText.clear();  // it belonged to the song that went
     m_transition.reset();
     m_bandExists = false;
     m_band = QImage();

@@ -30,6 +30,8 @@ inline constexpr double kKokLeadSeconds = 0.15;
 // The smooth sweep crosses a piece in its time up to the next piece, but in
 // no more than this: a line's last piece before a long rest still fills.
 inline constexpr double kMaxSweepSeconds = 4.0;
+// Lines of untimed words the title page shows at most.
+inline constexpr std::size_t kMaxTitlePageLines = 40;
 
 // The title page's heading, "artist|title" or one of them alone: the song's
 // own artist and title, each falling back to the tag's, and the media file's
@@ -120,6 +122,7 @@ private:
     void UpdateLook();
     void PaintPiece(int k, bool redraw);
     void PaintTitle();
+    bool ShowsPageWithoutLyrics() const;
     void Restore();
     void PaintStoredLines();
     std::vector<BandLine> WrappedLines();

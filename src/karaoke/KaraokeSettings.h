@@ -72,6 +72,10 @@ struct SongLook {
     int Alignment = -1;
     int Layout = -1;
     std::vector<TimelinePicture> Schedule;  // sorted by Time, equal times in file order
+    int Codepage = 0;  // the user's code page for the song's texts (1250...); 0: detected
+    // Shown under the heading on the title page of a song without timed
+    // lyrics: its untimed words, or a word that it has none. LF between lines.
+    std::string PageText;
 
     // Fallbacks for the title page: the media file's tags and path.
     std::string TagArtist;

@@ -5,8 +5,10 @@
 #include <filesystem>
 
 #include "karaoke/LyricLayout.h"
+#include "lyrics/Id3v2Lyrics.h"
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/Mp3Class.h"
+#include "lyrics/SongCodepage.h"
 #include "lyrics/SongTail.h"
 #include "platform/Codepage.h"
 
@@ -53,6 +55,7 @@ SongLook SongLookFrom(const DisplayBlock& b) {
     look.BackColor = b.BackColor;
     look.Alignment = b.Alignment;
     look.Layout = b.Layout;
+    look.Codepage = b.Codepage;
     for (std::size_t i = 1; i < b.Schedule.size(); ++i) {
         const auto index = static_cast<std::size_t>(b.Schedule[i].Index);
         if (index < 1 || index >= b.Images.size()) continue;
@@ -62,8 +65,9 @@ SongLook SongLookFrom(const DisplayBlock& b) {
     return look;
 }
 
-bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& settings, Codepage cp,
-                     const SongLyricsLoader& other, KaraokeSong& song, std::string& error) {
+bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& settings,
+                     CodepageChoice cp, const SongLyricsLoader& other, KaraokeSong& song,
+                     std::string& error) {
     std::error_code ec;
     if (!fs::is_regular_file(pathText, ec)) {
         error = "no such file: " + pathText;
@@ -81,6 +85,9 @@ bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& setting
     ReadDisplayBlock(bytes, fs::absolute(media, absEc).parent_path().string(), cp, block);
     song.Look = SongLookFrom(block);
     song.Look.MediaPath = song.MediaPath;
+    // Kept beside a song that could not be written: newer than its block.
+    if (const int beside = ReadCodepageFile(media)) song.Look.Codepage = beside;
+    if (!cp.fixed) cp = SongCodepageChoice(song.Look.Codepage, cp.codepage);
     MP3Class tags(cp);
     tags.SetFilename(song.MediaPath);
     if (tags.ReadFile()) tags.ReadTag();
@@ -88,8 +95,8 @@ bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& setting
     song.Look.TagTitle = tags.Info().Title;
 
     AfterLoadContext context;
-    context.Header = {block.Artist, block.Title, song.Look.TagArtist, song.Look.TagTitle,
-                      song.MediaPath};
+    context.Header = {
+        block.Artist, block.Title, song.Look.TagArtist, song.Look.TagTitle, song.MediaPath, {}, {}};
     const QFont font = MakeLyricsFont(settings, settings.LyricsFontSize);
     context.Measure = [font](const std::string& text) {
         return QFontMetrics(font).horizontalAdvance(QString::fromStdString(text));
@@ -103,7 +110,14 @@ bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& setting
             return true;
         }
     }
-    const LoadLyricsResult loaded = LoadLyrics(media, song.Model, context, cp);
+    LoadLyricsResult loaded = LoadLyrics(media, song.Model, context, cp);
+    song.Problems = std::move(loaded.problems);
+    song.Untimed = std::move(loaded.untimed);
+    // The LRC file's artist and title name a song whose tags do not.
+    if (song.Look.TagArtist.empty() && song.Look.TagTitle.empty()) {
+        song.Look.TagArtist = loaded.lrc.Artist;
+        song.Look.TagTitle = loaded.lrc.Title;
+    }
     if (!loaded.ok) {
         error = loaded.reason.empty() ? "no lyrics found for " + song.MediaPath : loaded.reason;
         return false;
@@ -114,6 +128,34 @@ bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& setting
     }
     song.Source = LyricsSourceName(loaded.source);
     return true;
+}
+
+void SetTitlePageText(KaraokeSong& song, const std::string& noLyricsText) {
+    if (song.Model.HasLyrics())
+        song.Look.PageText.clear();
+    else
+        song.Look.PageText = song.Untimed.empty() ? noLyricsText : song.Untimed;
+}
+
+std::string LyricsProblemLine(const KaraokeSong& song) {
+    std::string line;
+    for (const std::string& p : song.Problems) {
+        if (!line.empty()) line += "; ";
+        line += p;
+    }
+    // One line: a reason never carries a line end into the status.
+    for (char& c : line)
+        if (c == '\r' || c == '\n') c = ' ';
+    return line;
+}
+
+bool TakeUntimedWords(KaraokeSong& song) {
+    if (song.Model.HasLyrics() || song.Untimed.empty()) return false;
+    song.Model.Lyrics = SplitUntimedText(song.Untimed);
+    song.Model.CurrentPiece = 0;
+    song.Untimed.clear();
+    song.Look.PageText.clear();
+    return song.Model.HasLyrics();
 }
 
 }  // namespace cx

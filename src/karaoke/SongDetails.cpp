@@ -21,6 +21,7 @@ DisplayBlock BlockFromLook(const SongLook& look) {
     b.BackColor = static_cast<int>(look.BackColor);
     b.Alignment = look.Alignment < 0 ? kSettingUnset : look.Alignment;
     b.Layout = look.Layout < 0 ? kSettingUnset : look.Layout;
+    b.Codepage = look.Codepage;
     for (const TimelinePicture& p : look.Schedule)
         b.Images.push_back({p.Path, p.Time, p.Effect, p.EffectDetail, p.Speed});
     BuildSchedule(b);
@@ -43,6 +44,7 @@ SongLook LookFromBlock(const DisplayBlock& block, const SongLook& previous) {
     look.BackColor = ordered.BackColor;
     look.Alignment = ordered.Alignment;
     look.Layout = ordered.Layout;
+    look.Codepage = ordered.Codepage;
     for (std::size_t i = 1; i < ordered.Schedule.size(); ++i) {
         const auto index = static_cast<std::size_t>(ordered.Schedule[i].Index);
         if (index < 1 || index >= ordered.Images.size()) continue;
@@ -53,6 +55,7 @@ SongLook LookFromBlock(const DisplayBlock& block, const SongLook& previous) {
     look.TagArtist = previous.TagArtist;
     look.TagTitle = previous.TagTitle;
     look.MediaPath = previous.MediaPath;
+    look.PageText = previous.PageText;
     return look;
 }
 
@@ -144,6 +147,7 @@ int TimelineCapacity(const DisplayBlock& b) {
         singles += c == kColorUnset ? 0 : 1;
     singles += b.Alignment == kSettingUnset ? 0 : 1;
     singles += b.Layout == kSettingUnset ? 0 : 1;
+    singles += b.Codepage == 0 ? 0 : 1;
     return kMaxDisplayBlockLines - singles;
 }
 

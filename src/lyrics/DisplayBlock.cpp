@@ -24,6 +24,7 @@ enum class Item {
     Align,
     Layout,
     Back,
+    Codepage,
     Image
 };
 
@@ -46,6 +47,8 @@ constexpr Key kKeys[] = {
     {"ALIGNMENT", Item::Align},
     {"LAYOUT", Item::Layout},
     {"BACK COLOR", Item::Back},
+    // Newer than the other items: readers that do not know it skip the line.
+    {"CODEPAGE", Item::Codepage},
     {"IMAGE", Item::Image},
 };
 
@@ -115,6 +118,11 @@ void Apply(Item item, std::string_view v, const std::string& folder, DisplayBloc
         case Item::Back:
             b.BackColor = Color(v);
             break;
+        case Item::Codepage: {
+            const int number = RoundedInRange(v, 0, 65535, 0);
+            b.Codepage = CodepageFromNumber(number) ? number : 0;  // unknown: told from the text
+            break;
+        }
         case Item::Image:
             AddImage(v, folder, b);
             break;
@@ -178,15 +186,18 @@ std::size_t FindDisplayEnd(std::string_view bytes) {
 
 }  // namespace
 
-bool ReadDisplayBlock(std::string_view bytes, const std::string& folder, Codepage cp,
+bool ReadDisplayBlock(std::string_view bytes, const std::string& folder, CodepageChoice cp,
                       DisplayBlock& block) {
     ResetDisplayBlock(block);
     const std::size_t p = bytes.rfind(kDisplayBegin);
     if (p == std::string_view::npos) return false;
     const std::size_t q = FindDisplayEnd(bytes);
     if (q == std::string_view::npos || q < p) return false;
-    const std::string text = DecodeTextFile(bytes.substr(p, q + kDisplayEnd.size() - p), cp);
-    ParseDisplayBlock(text, folder, block);
+    const std::string_view raw = bytes.substr(p, q + kDisplayEnd.size() - p);
+    // The choice is plain ASCII: read it first, it says how to read the rest.
+    ParseDisplayBlock(raw, folder, block);
+    if (const auto chosen = CodepageFromNumber(block.Codepage)) cp = CodepageChoice::Fixed(*chosen);
+    ParseDisplayBlock(DecodeText(raw, cp), folder, block);
     return true;
 }
 
@@ -221,6 +232,7 @@ std::string BuildDisplayBlockText(const DisplayBlock& b) {
     number("ALIGNMENT", b.Alignment, kSettingUnset);
     number("LAYOUT", b.Layout, kSettingUnset);
     number("BACK COLOR", b.BackColor, kColorUnset);
+    number("CODEPAGE", b.Codepage, 0);
     for (std::size_t i = 1; i < b.Images.size(); ++i) {
         const PictureEntry& e = b.Images[i];
         std::string v = e.Path + "%" + std::to_string(e.Time);

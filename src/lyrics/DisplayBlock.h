@@ -48,6 +48,9 @@ struct DisplayBlock {
     int BackColor = kColorUnset;
     int Alignment = kSettingUnset;  // 0 centre, 1 top, 2 bottom
     int Layout = kSettingUnset;
+    // The code page the song's 8-bit texts are read in, chosen by the user
+    // (1250, 1252, 28592); 0: told from the text.
+    int Codepage = 0;
     std::vector<PictureEntry> Images = std::vector<PictureEntry>(1);
     std::vector<ScheduleEntry> Schedule = std::vector<ScheduleEntry>(1);
     // Kept for the song details dialog.
@@ -67,7 +70,8 @@ void ParseDisplayBlock(std::string_view text, const std::string& folder, Display
 
 // Finds the last block in a media file's bytes (it must end with its end
 // marker and CR LF) and parses it; false and a reset block when there is none.
-bool ReadDisplayBlock(std::string_view fileBytes, const std::string& folder, Codepage cp,
+// The block's own code page choice, when it has one, wins over `cp`.
+bool ReadDisplayBlock(std::string_view fileBytes, const std::string& folder, CodepageChoice cp,
                       DisplayBlock& block);
 
 // Orders Images by time into Schedule; equal times keep their order.

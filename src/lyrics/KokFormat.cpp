@@ -71,7 +71,7 @@ LyricsResult ParseKokText(std::string_view text, PieceArray& pieces) {
 }
 
 LyricsResult LoadKokFile(const std::filesystem::path& mediaPath, LyricsModel& model,
-                         const AfterLoadContext& context, Codepage cp) {
+                         const AfterLoadContext& context, CodepageChoice cp) {
     ResetLyricsModel(model);
     auto file = FindSiblingFile(mediaPath, "kok");
     if (!file) return LyricsResult::Fail("no KOK file beside the song");

@@ -21,7 +21,7 @@ LyricsResult ParseKokText(std::string_view text, PieceArray& pieces);
 // Reads the .kok file beside the media file into `model`, sets KokTiming and
 // runs the after-load steps on success.
 LyricsResult LoadKokFile(const std::filesystem::path& mediaPath, LyricsModel& model,
-                         const AfterLoadContext& context, Codepage cp);
+                         const AfterLoadContext& context, CodepageChoice cp);
 
 // The KOK text of pieces 1..N: at least two digits before the comma, so
 // that every time reads back as a time; no CR LF after the last line.

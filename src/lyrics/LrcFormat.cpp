@@ -68,6 +68,59 @@ void AppendPiece(PieceArray& pieces, double time, std::string_view text, bool li
     pieces.push_back(std::move(p));
 }
 
+std::string_view Trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// "+250", "-500", " 250 ": milliseconds, capped; nullopt when not a number.
+std::optional<int> OffsetValue(std::string_view v) {
+    v = Trimmed(v);
+    bool negative = false;
+    if (!v.empty() && (v.front() == '+' || v.front() == '-')) {
+        negative = v.front() == '-';
+        v = Trimmed(v.substr(1));
+    }
+    if (v.empty()) return std::nullopt;
+    long long ms = 0;
+    for (char c : v) {
+        if (!IsDigit(c)) return std::nullopt;
+        ms = std::min<long long>(ms * 10 + (c - '0'), kMaxLrcOffsetMs);
+    }
+    return static_cast<int>(negative ? -ms : ms);
+}
+
+// Takes the metadata tags ("[key:value]" with a key of letters only) at the
+// start of a line, keeping the ones we know; gives the rest of the line.
+std::string_view TakeMetadata(std::string_view line, LrcTags& tags) {
+    for (;;) {
+        const std::string_view rest = Trimmed(line);
+        if (rest.size() < 3 || rest.front() != '[') return line;
+        const std::size_t colon = rest.find(':');
+        const std::size_t close = rest.find(']');
+        if (colon == std::string_view::npos || close == std::string_view::npos || colon > close)
+            return line;
+        const std::string key = AsciiLower(Trimmed(rest.substr(1, colon - 1)));
+        if (key.empty() ||
+            !std::all_of(key.begin(), key.end(), [](char c) { return c >= 'a' && c <= 'z'; }))
+            return line;
+        const std::string value(Trimmed(rest.substr(colon + 1, close - colon - 1)));
+        if (key == "ar") tags.Artist = value;
+        if (key == "ti") tags.Title = value;
+        if (key == "al") tags.Album = value;
+        if (key == "by") tags.By = value;
+        if (key == "offset") tags.OffsetMs = OffsetValue(value).value_or(tags.OffsetMs);
+        line = rest.substr(close + 1);
+    }
+}
+
+void ApplyOffset(PieceArray& pieces, int offsetMs) {
+    if (offsetMs == 0) return;
+    for (std::size_t i = 1; i < pieces.size(); ++i)
+        pieces[i].StartTime = std::max(0.0, pieces[i].StartTime - offsetMs / 1000.0);
+}
+
 void ParseLrcLine(std::string_view line, PieceArray& pieces) {
     const LineTags tags = ReadLineTags(line);
     if (tags.times.empty()) return;
@@ -124,20 +177,45 @@ std::string PlainTime(double t) {
 
 }  // namespace
 
-bool IsLrcTimeTag(std::string_view tag) {
+namespace {
+
+// Some writers put a colon before the fraction ("01:02:50"): read as a point.
+std::string WithFractionPoint(std::string_view tag) {
+    std::string t(tag);
+    const std::size_t first = t.find(':');
+    if (first != std::string::npos) {
+        const std::size_t second = t.find(':', first + 1);
+        if (second != std::string::npos) t[second] = '.';
+    }
+    return t;
+}
+
+bool MatchesTimePattern(std::string_view tag) {
     // Three-digit minutes: seconds may run to 99, so a time read from
     // "[99:74.99]" is written back as "[100:14.99]" and must read again.
     const bool longMinutes =
-        (Matches(tag, "###:##") || Matches(tag, "###:##.##")) && tag.front() != '0';
+        (Matches(tag, "###:##") || Matches(tag, "###:##.##") || Matches(tag, "###:##.###")) &&
+        tag.front() != '0';
     return longMinutes || Matches(tag, "#:##") || Matches(tag, "##:##") ||
-           Matches(tag, "#:##.##") || Matches(tag, "##:##.##");
+           Matches(tag, "#:##.##") || Matches(tag, "##:##.##") || Matches(tag, "#:##.###") ||
+           Matches(tag, "##:##.###");
 }
 
-double LrcTimeToSeconds(std::string_view tag) {
-    if (!IsLrcTimeTag(tag)) return 0;
+}  // namespace
+
+bool IsLrcTimeTag(std::string_view tag) {
+    return MatchesTimePattern(WithFractionPoint(tag));
+}
+
+double LrcTimeToSeconds(std::string_view given) {
+    const std::string tag = WithFractionPoint(given);
+    if (!MatchesTimePattern(tag)) return 0;
     const std::size_t colon = tag.find(':');
     double v = Digits(tag.substr(0, colon)) * 60.0 + Digits(tag.substr(colon + 1, 2));
-    if (tag.size() > colon + 3) v += Digits(tag.substr(colon + 4, 2)) / 100.0;
+    if (tag.size() > colon + 3) {
+        const std::string_view fraction = std::string_view(tag).substr(colon + 4);
+        v += Digits(fraction) / (fraction.size() == 3 ? 1000.0 : 100.0);
+    }
     return v;
 }
 
@@ -148,39 +226,53 @@ void SortLyricsByTime(PieceArray& pieces) {
         [](const LyricPiece& a, const LyricPiece& b) { return a.StartTime < b.StartTime; });
 }
 
-LyricsResult ParseLrcText(std::string_view text, PieceArray& pieces) {
+LyricsResult ParseLrcText(std::string_view text, PieceArray& pieces, LrcTags* tagsOut) {
     pieces.assign(1, LyricPiece{});
+    LrcTags tags;
     for (std::string_view line : SplitLines(text)) {
-        ParseLrcLine(line, pieces);
+        ParseLrcLine(TakeMetadata(line, tags), pieces);
         if (pieces.size() > kMaxPieces) {
             pieces.assign(1, LyricPiece{});
             return LyricsResult::Fail("the LRC text holds too many pieces");
         }
     }
+    if (tagsOut) *tagsOut = tags;
     if (pieces.size() == 1) return LyricsResult::Fail("no timed LRC line");
+    ApplyOffset(pieces, tags.OffsetMs);
     SortLyricsByTime(pieces);
     RebuildLineTexts(pieces);
     return LyricsResult::Ok();
 }
 
 LyricsResult LoadLrcFile(const std::filesystem::path& mediaPath, LyricsModel& model,
-                         const AfterLoadContext& context, Codepage cp) {
+                         AfterLoadContext context, CodepageChoice cp, LrcTags* tagsOut) {
     ResetLyricsModel(model);
     LyricsResult r = LyricsResult::Fail("no LRC file beside the song");
     if (auto file = FindSiblingFile(mediaPath, "lrc")) {
         TextFileRead read = ReadLyricsTextFile(*file, cp);
-        r = read.ok ? ParseLrcText(read.text, model.Lyrics) : LyricsResult::Fail(read.error);
+        LrcTags tags;
+        r = read.ok ? ParseLrcText(read.text, model.Lyrics, &tags) : LyricsResult::Fail(read.error);
+        if (!r && read.ok) r.reason = "it holds no timed line";
+        if (!r) r.reason = file->filename().string() + ": " + r.reason;
+        context.Header.LrcArtist = tags.Artist;
+        context.Header.LrcTitle = tags.Title;
+        if (tagsOut) *tagsOut = tags;
     }
     RunAfterLoad(model, ForMedia(context, mediaPath.string()));
     return r;
 }
 
-std::string ExportLrc(const PieceArray& pieces, LrcFlavour flavour) {
+std::string ExportLrc(const PieceArray& pieces, LrcFlavour flavour, int offsetMs) {
     std::string out;
+    offsetMs = std::clamp(offsetMs, -kMaxLrcOffsetMs, kMaxLrcOffsetMs);
+    if (offsetMs != 0)
+        out =
+            "[offset:" + std::string(offsetMs > 0 ? "+" : "") + std::to_string(offsetMs) + "]\r\n";
+    const double shift = offsetMs / 1000.0;
     if (flavour == LrcFlavour::Extended) {
         bool lineStart = true;
         for (std::size_t i = 1; i < pieces.size(); ++i) {
-            const std::string t = ExtendedTime(pieces[i].StartTime);
+            const std::string t = ExtendedTime(pieces[i].StartTime + shift);
             out += lineStart ? "[" + t + "]" : "<" + t + ">";
             out += pieces[i].PieceText;
             lineStart = pieces[i].LineBreak;
@@ -194,7 +286,7 @@ std::string ExportLrc(const PieceArray& pieces, LrcFlavour flavour) {
         bool lineStart = true;
         bool first = true;
         for (std::size_t i = 1; i < pieces.size(); ++i) {
-            if (lineStart) lineTime = pieces[i].StartTime;
+            if (lineStart) lineTime = pieces[i].StartTime + shift;
             line += pieces[i].PieceText;
             lineStart = pieces[i].LineBreak || i + 1 == pieces.size();
             if (lineStart) {
@@ -209,9 +301,9 @@ std::string ExportLrc(const PieceArray& pieces, LrcFlavour flavour) {
 }
 
 LyricsResult WriteLrcFile(const PieceArray& pieces, LrcFlavour flavour,
-                          const std::filesystem::path& path, Codepage cp) {
+                          const std::filesystem::path& path, Codepage cp, int offsetMs) {
     if (pieces.size() < 2) return LyricsResult::Fail("there are no lyrics to export");
-    return WriteLyricsTextFile(path, ExportLrc(pieces, flavour), cp);
+    return WriteLyricsTextFile(path, ExportLrc(pieces, flavour, offsetMs), cp);
 }
 
 }  // namespace cx

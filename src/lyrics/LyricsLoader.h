@@ -5,34 +5,43 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "lyrics/LrcFormat.h"
 #include "lyrics/LyricsModel.h"
 #include "platform/Codepage.h"
 
 namespace cx {
 
-enum class LyricsSource { None, Lrs, LrsFile, Lrc, Kok, Lyrics3 };
+enum class LyricsSource { None, Lrs, LrsFile, Lrc, Kok, Lyrics3, Id3Sylt, Id3Uslt };
 
-// "lrs", "lrs-file", "lrc", "kok", "lyrics3" or "none".
+// "lrs", "lrs-file", "lrc", "kok", "lyrics3", "id3v2-sylt", "id3v2-uslt" or "none".
 const char* LyricsSourceName(LyricsSource source);
 
 struct LoadLyricsResult {
     bool ok = false;
     LyricsSource source = LyricsSource::None;
     std::string reason;  // why nothing was loaded
+    // Lyrics that were there but could not be used, one "file: why" each.
+    std::vector<std::string> problems;
+    // Words without times (source Id3Uslt, ok false): LF between lines.
+    std::string untimed;
+    LrcTags lrc;  // the LRC file's metadata, when one was read
 };
 
 // Fills `model` from the first source that gives lyrics: the LRS block inside
 // the media file, the .lrs file beside it, the .lrc file, the .kok file, the
-// Lyrics3 block. A block with no lyric lines still counts as found. An
-// unreadable media file or a damaged LRS block stops the search.
+// Lyrics3 block, the synchronised lyrics of the ID3v2 tag. A block with no
+// lyric lines still counts as found. An unreadable media file or a damaged
+// LRS block stops the search. When none gives timed lyrics, the ID3v2 tag's
+// plain words are returned as `untimed`.
 LoadLyricsResult LoadLyrics(const std::filesystem::path& mediaPath, LyricsModel& model,
-                            const AfterLoadContext& context, Codepage cp);
+                            const AfterLoadContext& context, CodepageChoice cp);
 
 // Reads the LRC-timed lyrics of the Lyrics3 block in a file's bytes. The
 // heading and widest line are set in every case; success needs one piece.
 LyricsResult LoadMp3LyricsBlock(std::string_view fileBytes, LyricsModel& model,
-                                const AfterLoadContext& context, Codepage cp);
+                                const AfterLoadContext& context, CodepageChoice cp);
 
 // A .lrc, .kok or .lrs path becomes the .mp3, .ogg or .mid beside it (the
 // first that exists), a .cdg path the .mp3 beside it; otherwise unchanged.

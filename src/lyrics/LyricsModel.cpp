@@ -31,6 +31,7 @@ std::string BuildLyricsHeader(const HeaderSources& s) {
     if (!s.BlockArtist.empty() || !s.BlockTitle.empty())
         return JoinHeader(s.BlockArtist, s.BlockTitle);
     if (!s.TagArtist.empty() || !s.TagTitle.empty()) return JoinHeader(s.TagArtist, s.TagTitle);
+    if (!s.LrcArtist.empty() || !s.LrcTitle.empty()) return JoinHeader(s.LrcArtist, s.LrcTitle);
     if (s.MediaPath.empty()) return {};
     return std::filesystem::path(s.MediaPath).stem().string();
 }

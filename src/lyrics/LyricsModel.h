@@ -71,6 +71,8 @@ struct HeaderSources {
     std::string TagArtist;  // the media file's tags
     std::string TagTitle;
     std::string MediaPath;  // base name is the last fallback
+    std::string LrcArtist;  // the [ar:] and [ti:] lines of an LRC file
+    std::string LrcTitle;
 };
 
 // Everything a reader needs besides the bytes: heading sources and the font measure.
@@ -86,7 +88,7 @@ AfterLoadContext ForMedia(AfterLoadContext context, const std::string& mediaPath
 void ResetLyricsModel(LyricsModel& model);
 
 // "artist|title", or the one that is known, from the display block, then the
-// tags, then the media file's base name.
+// tags, then the LRC file's metadata, then the media file's base name.
 std::string BuildLyricsHeader(const HeaderSources& sources);
 
 // The widest LineText of pieces 1..N; the first wins on equal widths.

@@ -45,7 +45,7 @@ EncodedText EncodeLyricsText(std::string_view utf8, Codepage cp, bool bomAllowed
     if (DecodeCodepage(out.bytes, cp) == utf8) return out;
     out.bytes = bomAllowed ? "\xEF\xBB\xBF" + std::string(utf8) : std::string(utf8);
     out.warning = std::string("the text holds characters outside code page ") +
-                  (cp == Codepage::Cp1250 ? "1250" : "1252") + "; written as UTF-8";
+                  std::to_string(CodepageNumber(cp)) + "; written as UTF-8";
     return out;
 }
 

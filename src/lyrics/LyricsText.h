@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Codepage.h"
+#include "platform/CodepageDetect.h"
 
 namespace cx {
 

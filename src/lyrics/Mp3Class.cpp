@@ -17,6 +17,7 @@
 #include "lyrics/TimeText.h"
 #include "lyrics/WavHeader.h"
 #include "platform/AtomicFile.h"
+#include "platform/CodepageDetect.h"
 #include "platform/PrivateTemp.h"
 
 namespace cx {
@@ -49,6 +50,26 @@ std::string ReadRange(const std::string& path, bool fromEnd, std::size_t count) 
 
 std::string Utf8(const TagLib::String& s) {
     return s.to8Bit(true);
+}
+
+// The code page 8-bit fields are written in: the preferred one when it holds
+// every text, else the first that does. Readers tell it from the bytes, so
+// Polish words written under another language come back as written.
+Codepage HoldingCodepage(std::initializer_list<std::string_view> texts, Codepage preferred) {
+    for (Codepage cp : {preferred, Codepage::Cp1250, Codepage::Cp1252, Codepage::Iso8859_2}) {
+        bool holds = true;
+        for (std::string_view t : texts)
+            holds = holds && DecodeCodepage(EncodeCodepage(t, cp), cp) == t;
+        if (holds) return cp;
+    }
+    return preferred;
+}
+
+// A text frame stored as Latin-1 often holds another code page's bytes (Polish
+// tags written on a Polish system): such text is read as our other 8-bit texts.
+std::string TagText(const TagLib::String& s, CodepageChoice cp) {
+    if (!s.isLatin1()) return Utf8(s);
+    return DecodeText(s.to8Bit(false), cp);
 }
 
 // What mpg123 tells about an MPEG audio file.
@@ -313,23 +334,27 @@ void MP3Class::ReadLyrics3Tag(const std::string& tail) {
     m_info.LyricsExist = true;
     m_info.LyricsSize = static_cast<long>(b.Size);
     m_info.LyricsVersion = b.Version;
-    m_info.Lyrics = DecodeTextFile(b.Lyrics, m_cp);
-    m_info.LyricsAuthor = DecodeTextFile(b.Author, m_cp);
-    m_info.LyricsArtist = DecodeTextFile(b.Artist, m_cp);
-    m_info.LyricsAlbum = DecodeTextFile(b.Album, m_cp);
-    m_info.LyricsTitle = DecodeTextFile(b.Title, m_cp);
-    m_info.LyricsPicture = DecodeTextFile(b.Picture, m_cp);
+    m_info.Lyrics = DecodeText(b.Lyrics, m_cp);
+    m_info.LyricsAuthor = DecodeText(b.Author, m_cp);
+    m_info.LyricsArtist = DecodeText(b.Artist, m_cp);
+    m_info.LyricsAlbum = DecodeText(b.Album, m_cp);
+    m_info.LyricsTitle = DecodeText(b.Title, m_cp);
+    m_info.LyricsPicture = DecodeText(b.Picture, m_cp);
 }
 
 void MP3Class::ReadId3v1Tag(const std::string& tail) {
     Id3v1Values v;
     if (!HasId3v1(tail) || !ParseId3v1(tail.substr(tail.size() - kId3v1Size), v)) return;
     m_info.ID3v1Exist = true;
-    m_info.Title = m_info.Title1 = DecodeCodepage(v.Title, m_cp);
-    m_info.Artist = m_info.Artist1 = DecodeCodepage(v.Artist, m_cp);
-    m_info.Album = m_info.Album1 = DecodeCodepage(v.Album, m_cp);
-    m_info.Year = m_info.Year1 = DecodeCodepage(v.Year, m_cp);
-    m_info.Comment = m_info.Comment1 = DecodeCodepage(v.Comment, m_cp);
+    // The fields are short: their code page is told from all of them at once.
+    const std::string all = v.Title + " " + v.Artist + " " + v.Album + " " + v.Comment;
+    const CodepageChoice cp =
+        CodepageChoice::Fixed(CodepageOfText(all, m_cp).value_or(m_cp.codepage));
+    m_info.Title = m_info.Title1 = DecodeText(v.Title, cp);
+    m_info.Artist = m_info.Artist1 = DecodeText(v.Artist, cp);
+    m_info.Album = m_info.Album1 = DecodeText(v.Album, cp);
+    m_info.Year = m_info.Year1 = DecodeText(v.Year, cp);
+    m_info.Comment = m_info.Comment1 = DecodeText(v.Comment, cp);
     m_info.Track = m_info.Track1 = v.Track ? std::to_string(v.Track) : std::string();
     m_info.Genre = m_info.Genre1 = GenreName(v.Genre);
 }
@@ -356,11 +381,11 @@ void MP3Class::ReadId3v2Tag() {
     }
     if (!tag) return;
     m_info.ID3v2Exist = true;
-    m_info.Title = m_info.Title2 = Utf8(tag->title());
-    m_info.Artist = m_info.Artist2 = Utf8(tag->artist());
-    m_info.Album = m_info.Album2 = Utf8(tag->album());
+    m_info.Title = m_info.Title2 = TagText(tag->title(), m_cp);
+    m_info.Artist = m_info.Artist2 = TagText(tag->artist(), m_cp);
+    m_info.Album = m_info.Album2 = TagText(tag->album(), m_cp);
     m_info.Year = m_info.Year2 = tag->year() ? std::to_string(tag->year()) : std::string();
-    m_info.Comment = m_info.Comment2 = Utf8(tag->comment());
+    m_info.Comment = m_info.Comment2 = TagText(tag->comment(), m_cp);
     m_info.Track = m_info.Track2 = tag->track() ? std::to_string(tag->track()) : std::string();
     m_info.Genre = m_info.Genre2 = Utf8(tag->genre());
     m_info.Composer = FrameText(tag, "TCOM");
@@ -442,9 +467,11 @@ LyricsResult MP3Class::SaveBaseTag(const std::string& kind) {
 LyricsResult MP3Class::SaveLyrics(const std::string& author, const std::string& artist,
                                   const std::string& title, const std::string& album,
                                   const std::string& picture, const std::string& lyrics) {
-    Lyrics3Fields fields{EncodeCodepage(author, m_cp),  EncodeCodepage(artist, m_cp),
-                         EncodeCodepage(title, m_cp),   EncodeCodepage(album, m_cp),
-                         EncodeCodepage(picture, m_cp), EncodeCodepage(lyrics, m_cp)};
+    const Codepage cp =
+        HoldingCodepage({author, artist, title, album, picture, lyrics}, m_cp.codepage);
+    Lyrics3Fields fields{EncodeCodepage(author, cp),  EncodeCodepage(artist, cp),
+                         EncodeCodepage(title, cp),   EncodeCodepage(album, cp),
+                         EncodeCodepage(picture, cp), EncodeCodepage(lyrics, cp)};
     std::string error;
     const std::string block = BuildLyrics3Block(fields, error);
     if (block.empty()) return LyricsResult::Fail(error);
@@ -506,12 +533,16 @@ int MP3Class::SaveId3Tag(const TagValues& v1, const TagValues& v2, bool writeV1,
             error);
     }
     if (writeV1) {
-        // ID3v1 has no other encoding: what the code page lacks becomes "?",
-        // and the caller is told which fields lost characters.
+        // ID3v1 has no other encoding: it is written in the first code page
+        // that holds every field; what none holds becomes "?", and the caller
+        // is told which fields lost characters.
+        const Codepage cp = HoldingCodepage(
+            {CutSp(v1.Title), CutSp(v1.Artist), CutSp(v1.Album), CutSp(v1.Year), CutSp(v1.Comment)},
+            m_cp.codepage);
         const auto encode = [&](const char* name, const std::string& text) {
             const std::string utf8 = CutSp(text);
-            std::string bytes8 = EncodeCodepage(utf8, m_cp);
-            if (DecodeCodepage(bytes8, m_cp) != utf8) m_lossyFields.emplace_back(name);
+            std::string bytes8 = EncodeCodepage(utf8, cp);
+            if (DecodeCodepage(bytes8, cp) != utf8) m_lossyFields.emplace_back(name);
             return bytes8;
         };
         Id3v1Values v;

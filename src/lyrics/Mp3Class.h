@@ -69,7 +69,7 @@ bool ValidTrackText(std::string_view text, bool id3v1);
 
 class MP3Class {
 public:
-    explicit MP3Class(Codepage cp = Codepage::Cp1252) : m_cp(cp) {}
+    explicit MP3Class(CodepageChoice cp = Codepage::Cp1252) : m_cp(cp) {}
 
     // Setting the file clears every property and sets BaseName.
     void SetFilename(const std::string& path);
@@ -115,7 +115,7 @@ private:
     void ReadId3v1Tag(const std::string& bytes);
     void ReadId3v2Tag();
 
-    Codepage m_cp;
+    CodepageChoice m_cp;
     MP3Info m_info;
     MidiInspector m_midi;
     std::string m_error;

@@ -23,14 +23,14 @@ std::optional<fs::path> FindSiblingFile(const fs::path& path, std::string_view e
     return std::nullopt;
 }
 
-TextFileRead ReadLyricsTextFile(const fs::path& path, Codepage cp) {
+TextFileRead ReadLyricsTextFile(const fs::path& path, CodepageChoice cp) {
     TextFileRead out;
     ReadResult r = ReadWholeFile(path, kMaxLyricsFileBytes);
     if (!r.bytes) {
         out.error = r.error;
         return out;
     }
-    out.text = DecodeTextFile(*r.bytes, cp);
+    out.text = DecodeText(*r.bytes, cp);
     out.ok = true;
     return out;
 }

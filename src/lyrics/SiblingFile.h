@@ -27,7 +27,7 @@ struct TextFileRead {
     std::string text;
     std::string error;
 };
-TextFileRead ReadLyricsTextFile(const std::filesystem::path& path, Codepage cp);
+TextFileRead ReadLyricsTextFile(const std::filesystem::path& path, CodepageChoice cp);
 
 // Writes UTF-8 text as a lyrics file in the code page (UTF-8 with a BOM and a
 // warning when the code page cannot hold it), through a temporary file.

@@ -37,8 +37,31 @@ constexpr std::array<char16_t, 128> kCp1252 = {
     0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,
 };
 
+// ISO 8859-2: bytes 0x80..0x9F are the C1 controls.
+constexpr std::array<char16_t, 128> kIso8859_2 = {
+    0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087, 0x0088, 0x0089, 0x008A, 0x008B,
+    0x008C, 0x008D, 0x008E, 0x008F, 0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,
+    0x0098, 0x0099, 0x009A, 0x009B, 0x009C, 0x009D, 0x009E, 0x009F, 0x00A0, 0x0104, 0x02D8, 0x0141,
+    0x00A4, 0x013D, 0x015A, 0x00A7, 0x00A8, 0x0160, 0x015E, 0x0164, 0x0179, 0x00AD, 0x017D, 0x017B,
+    0x00B0, 0x0105, 0x02DB, 0x0142, 0x00B4, 0x013E, 0x015B, 0x02C7, 0x00B8, 0x0161, 0x015F, 0x0165,
+    0x017A, 0x02DD, 0x017E, 0x017C, 0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, 0x0110, 0x0143, 0x0147, 0x00D3,
+    0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, 0x010D, 0x00E9, 0x0119, 0x00EB,
+    0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+};
+
+constexpr std::size_t kCodepageCount = 3;
+
+std::size_t IndexOf(Codepage cp) {
+    return static_cast<std::size_t>(cp);
+}
+
 const std::array<char16_t, 128>& TableFor(Codepage cp) {
-    return cp == Codepage::Cp1250 ? kCp1250 : kCp1252;
+    static constexpr std::array<const std::array<char16_t, 128>*, kCodepageCount> kTables = {
+        &kCp1250, &kCp1252, &kIso8859_2};
+    return *kTables[IndexOf(cp)];
 }
 
 // Decodes one UTF-8 sequence at s[i]; returns its length, or 0 when invalid.
@@ -77,6 +100,24 @@ Codepage CodepageForLanguage(std::string_view languageValue) {
     return languageValue == "pl" ? Codepage::Cp1250 : Codepage::Cp1252;
 }
 
+int CodepageNumber(Codepage cp) {
+    switch (cp) {
+        case Codepage::Cp1250:
+            return 1250;
+        case Codepage::Iso8859_2:
+            return 28592;
+        case Codepage::Cp1252:
+            break;
+    }
+    return 1252;
+}
+
+std::optional<Codepage> CodepageFromNumber(int number) {
+    for (Codepage cp : {Codepage::Cp1250, Codepage::Cp1252, Codepage::Iso8859_2})
+        if (CodepageNumber(cp) == number) return cp;
+    return std::nullopt;
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -93,6 +134,10 @@ void AppendUtf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
+}
+
+char32_t CodepageChar(unsigned char byte, Codepage cp) {
+    return byte < 0x80 ? byte : TableFor(cp)[byte - 0x80];
 }
 
 std::string DecodeCodepage(std::string_view bytes, Codepage cp) {
@@ -112,14 +157,14 @@ std::string DecodeCodepage(std::string_view bytes, Codepage cp) {
 
 std::string EncodeCodepage(std::string_view utf8, Codepage cp) {
     static const auto reverse = [] {
-        std::array<std::unordered_map<char32_t, char>, 2> maps;
-        for (int i = 0; i < 128; ++i) {
-            maps[0].emplace(kCp1250[i], static_cast<char>(0x80 + i));
-            maps[1].emplace(kCp1252[i], static_cast<char>(0x80 + i));
+        std::array<std::unordered_map<char32_t, char>, kCodepageCount> maps;
+        for (std::size_t t = 0; t < kCodepageCount; ++t) {
+            const auto& table = TableFor(static_cast<Codepage>(t));
+            for (int i = 0; i < 128; ++i) maps[t].emplace(table[i], static_cast<char>(0x80 + i));
         }
         return maps;
     }();
-    const auto& map = reverse[cp == Codepage::Cp1250 ? 0 : 1];
+    const auto& map = reverse[IndexOf(cp)];
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {

@@ -2,15 +2,41 @@
 // MIDI texts, and the UTF-8 detection that lets readers accept modern files.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace cx {
 
-enum class Codepage { Cp1250, Cp1252 };
+enum class Codepage { Cp1250, Cp1252, Iso8859_2 };
 
 // The code page our 8-bit text files use: 1250 with the Polish language, 1252 otherwise.
 Codepage CodepageForLanguage(std::string_view languageValue);
+
+// The Windows number of a code page (1250, 1252, 28592) and back; nullopt for
+// a number we do not read.
+int CodepageNumber(Codepage cp);
+std::optional<Codepage> CodepageFromNumber(int number);
+
+// How one text of 8-bit bytes is read: its code page detected, with `codepage`
+// deciding when detection is unsure (the interface language's), or `codepage`
+// fixed by the user for the song. UTF-8 is recognised either way.
+struct CodepageChoice {
+    Codepage codepage = Codepage::Cp1252;
+    bool fixed = false;
+
+    CodepageChoice() = default;
+    // Implicit: a bare code page is the tie-breaker of detection.
+    CodepageChoice(Codepage fallback) : codepage(fallback) {}  // NOLINT
+    static CodepageChoice Fixed(Codepage cp) {
+        CodepageChoice c(cp);
+        c.fixed = true;
+        return c;
+    }
+};
+
+// The character one byte stands for in a code page.
+char32_t CodepageChar(unsigned char byte, Codepage cp);
 
 // Converts 8-bit text in the given code page to UTF-8.
 std::string DecodeCodepage(std::string_view bytes, Codepage cp);

@@ -100,8 +100,27 @@ TEST(CbxLyrics, KaraokeMessagesCodepageAndDisplayBlockFolder) {
     r = CbxIn(dir.Path(), "karaoke pl.mp3 --at 2 -o frame.png --codepage 1250");
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_TRUE(std::filesystem::exists(dir / "frame.png"));
-    r = CbxIn(dir.Path(), "lyrics --json --codepage 1250 pl.mp3");
-    EXPECT_NE(r.out.find("\"text\": \"\xC5\xBC\xC3\xB3\xC5\x82w\""), std::string::npos) << r.out;
+    // Without --codepage the code page is told from the text; a choice wins.
+    for (const char* option : {"", "--codepage auto", "--codepage 1250"}) {
+        r = CbxIn(dir.Path(), std::string("lyrics --json pl.mp3 ") + option);
+        EXPECT_NE(r.out.find("\"text\": \"\xC5\xBC\xC3\xB3\xC5\x82w\""), std::string::npos)
+            << option << r.out;
+    }
+    r = CbxIn(dir.Path(), "lyrics --json pl.mp3 --codepage 1252");
+    EXPECT_NE(r.out.find("\"text\": \"\xC2\xBF\xC3\xB3\xC2\xB3w\""), std::string::npos) << r.out;
+
+    // Words in ID3v2 tags: synchronised as timed pieces, plain ones at 0 to be timed.
+    test::WriteBytes(dir / "sylt.mp3", test::MakeMp3(20));
+    test::AddId3v2Lyrics(dir / "sylt.mp3", {{1500, "Timed"}}, "");
+    r = CbxIn(dir.Path(), "lyrics --json sylt.mp3");
+    EXPECT_NE(r.out.find("\"source\": \"id3v2-sylt\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("{\"start\": 1.5, \"text\": \"Timed\""), std::string::npos) << r.out;
+    test::WriteBytes(dir / "uslt.mp3", test::MakeMp3(20));
+    test::AddId3v2Lyrics(dir / "uslt.mp3", {}, "Plain words");
+    r = CbxIn(dir.Path(), "lyrics --json uslt.mp3");
+    EXPECT_NE(r.out.find("\"source\": \"id3v2-uslt\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"text\": \"words\", \"line\": \"Plain words\""), std::string::npos)
+        << r.out;
 
     // Relative picture paths are the song's folder's, wherever cbx runs.
     std::filesystem::create_directories(dir / "songs");

@@ -8,14 +8,18 @@
 
 namespace cx {
 
-TEST(LrcFormat, TimeTagsAcceptExactlyFourPatterns) {
+TEST(LrcFormat, TimeTagsWithTwoOrThreeFractionDigits) {
     EXPECT_DOUBLE_EQ(LrcTimeToSeconds("1:02.50"), 62.5);
     EXPECT_DOUBLE_EQ(LrcTimeToSeconds("01:02.50"), 62.5);
     EXPECT_DOUBLE_EQ(LrcTimeToSeconds("01:02"), 62);
     EXPECT_DOUBLE_EQ(LrcTimeToSeconds("1:02"), 62);
-    for (const char* bad : {"01:02.500", "ar:Someone", "offset:500", "1:2", "001:02", ""})
+    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("01:23.456"), 83.456);
+    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("1:23.456"), 83.456);
+    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("0:00:01"), 0.01);
+    for (const char* bad :
+         {"01:02.5000", "01:02.5", "1:02:03:04", "ar:Someone", "offset:500", "1:2", "001:02", ""})
         EXPECT_FALSE(IsLrcTimeTag(bad)) << bad;
-    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("01:02.500"), 0);
+    EXPECT_DOUBLE_EQ(LrcTimeToSeconds("01:02.5000"), 0);
     // What the writer makes of the longest time the reader takes reads back.
     EXPECT_DOUBLE_EQ(LrcTimeToSeconds("99:74.99"), 6014.99);
     EXPECT_DOUBLE_EQ(LrcTimeToSeconds("100:14.99"), 6014.99);
@@ -30,14 +34,15 @@ TEST(LrcFormat, LineFormsRepeatsWordTagsAndStableSort) {
     PieceArray p;
     ASSERT_TRUE(
         ParseLrcText("[ar:Someone]\r\n[00:30.00]Middle\r\n[00:10.00][01:20.00]La la\r\n"
-                     "[00:30.00]Same time\r\n[01:02.500]skipped",
+                     "[00:30.00]Same time\r\n[01:02.500]Milli<01:02.625>seconds",
                      p));
-    ASSERT_EQ(p.size(), 5u);
+    ASSERT_EQ(p.size(), 7u);
     EXPECT_DOUBLE_EQ(p[1].StartTime, 10);
     EXPECT_EQ(p[2].PieceText, "Middle");  // equal times keep file order
     EXPECT_EQ(p[3].PieceText, "Same time");
-    EXPECT_DOUBLE_EQ(p[4].StartTime, 80);
-    EXPECT_TRUE(p[4].LineBreak);
+    EXPECT_DOUBLE_EQ(p[5].StartTime, 62.625);
+    EXPECT_DOUBLE_EQ(p[6].StartTime, 80);
+    EXPECT_TRUE(p[6].LineBreak);
 
     ASSERT_TRUE(ParseLrcText("[00:12.50]Hel<00:12.75>lo <00:13.10>world\r\n[00:15.00]x", p));
     ASSERT_EQ(p.size(), 5u);
@@ -64,6 +69,62 @@ TEST(LrcFormat, LineFormsRepeatsWordTagsAndStableSort) {
 
     EXPECT_FALSE(ParseLrcText("[ti:Something]\r\nuntimed line", p));
     EXPECT_EQ(p.size(), 1u);
+}
+
+TEST(LrcFormat, OffsetAndMetadataLines) {
+    // Positive offsets show the lyrics earlier; times never go below 0.
+    const struct {
+        const char* tag;
+        int offsetMs;
+        double first;
+    } offsets[] = {
+        {"[offset:+250]", 250, 0.75},
+        {"[offset:-500]", -500, 1.5},
+        {"[offset: 250]", 250, 0.75},
+        {"[oFfSeT: 75 ]", 75, 0.925},
+        {"[offset:+5000]", 5000, 0},
+        {"[offset:abc]", 0, 1},
+        {"[offset:99999999999]", kMaxLrcOffsetMs, 0},
+    };
+    for (const auto& o : offsets) {
+        PieceArray p;
+        LrcTags tags;
+        ASSERT_TRUE(ParseLrcText(std::string(o.tag) + "\r\n[00:01.00]One<00:02.00>two", p, &tags));
+        EXPECT_EQ(tags.OffsetMs, o.offsetMs) << o.tag;
+        EXPECT_DOUBLE_EQ(p[1].StartTime, o.first) << o.tag;
+        EXPECT_DOUBLE_EQ(p[2].StartTime, std::max(0.0, 2 - o.offsetMs / 1000.0)) << o.tag;
+    }
+    // Metadata never shows as lyrics, also without a time on the line.
+    PieceArray p;
+    LrcTags tags;
+    ASSERT_TRUE(
+        ParseLrcText("[ar: The Band]\r\n[ti:A Song]\r\n[al:Disc]\r\n[by:Me]\r\n"
+                     "[re:Tool]\r\n[ve:1.0]\r\n[length: 2:58]\r\n[00:01.00]Words",
+                     p, &tags));
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(tags.Artist, "The Band");
+    EXPECT_EQ(tags.Title, "A Song");
+    EXPECT_EQ(tags.Album, "Disc");
+    // The offset is kept on writing: the file reads back to the same times.
+    ASSERT_TRUE(ParseLrcText("[offset:+250]\r\n[00:01.00]One<00:02.00>two", p));
+    const std::string written = ExportLrc(p, LrcFlavour::Extended, 250);
+    EXPECT_EQ(written, "[offset:+250]\r\n[00:01.00]One<00:02.00>two\r\n\r\n");
+    PieceArray back;
+    ASSERT_TRUE(ParseLrcText(written, back));
+    EXPECT_DOUBLE_EQ(back[2].StartTime, p[2].StartTime);
+    EXPECT_EQ(ExportLrc(p, LrcFlavour::Plain, -500).substr(0, 15), "[offset:-500]\r\n");
+
+    // The title page takes the LRC's artist and title when nothing else names the song.
+    test::TempDir dir;
+    test::WriteBytes(dir / "s.mp3", std::string(100, '\0'));
+    test::WriteBytes(dir / "s.lrc", "[ar:The Band]\r\n[ti:A Song]\r\n[00:01.00]Words");
+    LyricsModel m;
+    ASSERT_TRUE(LoadLrcFile(dir / "s.mp3", m, {}, Codepage::Cp1252));
+    EXPECT_EQ(m.LyricsHeader, "The Band|A Song");
+    AfterLoadContext tagged;
+    tagged.Header.TagTitle = "Tag Title";
+    ASSERT_TRUE(LoadLrcFile(dir / "s.mp3", m, tagged, Codepage::Cp1252));
+    EXPECT_EQ(m.LyricsHeader, "Tag Title");
 }
 
 TEST(LrcFormat, ExportFlavours) {

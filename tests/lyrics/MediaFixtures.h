@@ -1,7 +1,15 @@
 // Small writers of media files for the lyrics tests.
 #pragma once
 
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/synchronizedlyricsframe.h>
+#include <taglib/unsynchronizedlyricsframe.h>
+
+#include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace cx::test {
 
@@ -41,6 +49,37 @@ inline std::string MakeWav(int frames) {
                       std::string("\x04\x00\x10\x00", 4);
     return "RIFF" + le32(36 + data) + "WAVEfmt " + fmt + "data" + le32(data) +
            std::string(data, '\0');
+}
+
+// Words of an ID3v2 SYLT frame: time (milliseconds or MPEG frames) and text.
+using SyltEntries = std::vector<std::pair<unsigned, std::string>>;
+
+// Adds an ID3v2 tag with a SYLT frame (when `sylt` is not empty) and a USLT
+// frame (when `uslt` is not empty) to an existing MP3 file, through TagLib.
+// Texts are UTF-8; `inFrames` states time stamps in MPEG frames.
+inline void AddId3v2Lyrics(const std::filesystem::path& mp3, const SyltEntries& sylt,
+                           const std::string& uslt, bool inFrames = false) {
+    namespace id3 = TagLib::ID3v2;
+    TagLib::MPEG::File f(mp3.c_str());
+    id3::Tag* tag = f.ID3v2Tag(true);
+    tag->setTitle("Tagged");
+    if (!sylt.empty()) {
+        auto* frame = new id3::SynchronizedLyricsFrame(TagLib::String::UTF8);
+        frame->setType(id3::SynchronizedLyricsFrame::Lyrics);
+        frame->setTimestampFormat(inFrames ? id3::SynchronizedLyricsFrame::AbsoluteMpegFrames
+                                           : id3::SynchronizedLyricsFrame::AbsoluteMilliseconds);
+        id3::SynchronizedLyricsFrame::SynchedTextList list;
+        for (const auto& [time, text] : sylt)
+            list.append({time, TagLib::String(text, TagLib::String::UTF8)});
+        frame->setSynchedText(list);
+        tag->addFrame(frame);
+    }
+    if (!uslt.empty()) {
+        auto* frame = new id3::UnsynchronizedLyricsFrame(TagLib::String::UTF8);
+        frame->setText(TagLib::String(uslt, TagLib::String::UTF8));
+        tag->addFrame(frame);
+    }
+    f.save(TagLib::MPEG::File::ID3v2);
 }
 
 }  // namespace cx::test

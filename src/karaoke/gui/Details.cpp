@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -89,6 +90,7 @@ Details::Details(const SongLook& look, const KaraokeSettings& settings, Lookup t
     }
     if (auto* b = m_alignment->button(block.Alignment)) b->setChecked(true);
     if (auto* b = m_layout->button(block.Layout)) b->setChecked(true);
+    m_codepage->setCurrentIndex(std::max(0, m_codepage->findData(block.Codepage)));
     for (std::size_t i = 1; i < block.Schedule.size(); ++i) {
         const PictureEntry& e = block.Images[static_cast<std::size_t>(block.Schedule[i].Index)];
         PutRow(new QTreeWidgetItem(m_list),
@@ -180,6 +182,17 @@ QWidget* Details::BuildGeneral() {
                              {2, "PictureStretch"},
                              {kSettingUnset, "DetailsAsSetting"}}),
                     row++, 0, 1, 4);
+    // How the song's lyrics and tags are read when they are not UTF-8.
+    m_codepage = new QComboBox;
+    m_codepage->setObjectName("Codepage");
+    m_codepage->setToolTip(Translate("DetailsCodepageTip"));
+    m_codepage->addItem(Translate("DetailsCodepageAuto"), 0);
+    m_codepage->addItem(Translate("DetailsCodepage1250"), 1250);
+    m_codepage->addItem(Translate("DetailsCodepage28592"), 28592);
+    m_codepage->addItem(Translate("DetailsCodepage1252"), 1252);
+    connect(m_codepage, &QComboBox::currentIndexChanged, this, &Details::Changed);
+    grid->addWidget(new QLabel(Translate("DetailsCodepage")), row, 0);
+    grid->addWidget(m_codepage, row++, 1, 1, 3);
     grid->setRowStretch(row, 1);
     return page;
 }
@@ -389,12 +402,17 @@ DisplayBlock Details::Block() const {
     }
     b.Alignment = m_alignment->checkedId() >= 0 ? m_alignment->checkedId() : kSettingUnset;
     b.Layout = m_layout->checkedId() >= 0 ? m_layout->checkedId() : kSettingUnset;
+    b.Codepage = m_codepage->currentData().toInt();
     for (int r = 0; r < TimelineRows(); ++r) {
         const TimelinePicture p = TimelineRow(r);
         b.Images.push_back({p.Path, p.Time, p.Effect, p.EffectDetail, p.Speed});
     }
     BuildSchedule(b);
     return b;
+}
+
+void Details::ChooseCodepage(int number) {
+    m_codepage->setCurrentIndex(std::max(0, m_codepage->findData(number)));
 }
 
 void Details::Changed() {

@@ -16,6 +16,7 @@
 #include "lyrics/DisplayBlock.h"
 
 class QButtonGroup;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
@@ -49,6 +50,8 @@ public:
 
     // The controls as the block OK stores.
     DisplayBlock Block() const;
+    // The song's code page choice (0: told from the text, else 1250, 28592, 1252).
+    void ChooseCodepage(int number);
 
     // What the swatches show and take (a colour chooser sets them too).
     void SetColour(SongColour which, std::uint32_t colour);
@@ -93,6 +96,7 @@ private:
     QLineEdit* m_picPath = nullptr;
     QButtonGroup* m_alignment = nullptr;
     QButtonGroup* m_layout = nullptr;
+    QComboBox* m_codepage = nullptr;
     QTreeWidget* m_list = nullptr;
     QPushButton* m_add = nullptr;
     QPointer<PicEdit> m_editor;

@@ -112,6 +112,8 @@ void Lyric::ClearLyrics() {
 }
 
 void Lyric::ChangeLyrics(LyricsModel* model, const SongLook& look) {
+    // A song without timed lyrics shows its title page at once: no tick comes.
+    m_display.SetMediaOpen(!m_hooks.MediaOpen || m_hooks.MediaOpen());
     m_display.ChangeLyrics(model, look);
     update();
 }

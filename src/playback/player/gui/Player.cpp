@@ -229,16 +229,36 @@ void Player::BuildUi() {
     layout->setContentsMargins(em / 2, em / 3, em / 2, em / 4);
     layout->setSpacing(em / 4);
     layout->addLayout(info);
+    layout->addWidget(m_progress);
+    layout->addLayout(buttons);
     m_status = new QLabel(this);
     m_status->setFont(small);
     m_status->setForegroundRole(QPalette::PlaceholderText);
     m_status->setWordWrap(true);
+    m_status->setTextFormat(Qt::RichText);
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    connect(m_status, &QLabel::linkActivated, this, [this] { ActivateStatusLink(); });
     m_status->hide();
     layout->addWidget(m_status);
-    layout->addWidget(m_progress);
-    layout->addLayout(buttons);
     LightOut();
     Light(2, true);
+}
+
+void Player::ShowStatus(const QString& text, const std::string& songPath,
+                        const QString& linkText, std::function<void()> onLink) {
+    m_statusSong = songPath;
+    m_statusLink = std::move(onLink);
+    m_statusText = text;
+    QString shown = text.toHtmlEscaped();
+    if (!linkText.isEmpty() && m_statusLink)
+        shown += QStringLiteral(" <a href=\"do\">%1</a>").arg(linkText.toHtmlEscaped());
+    m_status->setText(shown);
+    m_status->setToolTip(text);
+    m_status->setVisible(!text.isEmpty());
+}
+
+void Player::ActivateStatusLink() {
+    if (m_statusLink) m_statusLink();
 }
 
 void Player::RebuildMenu() {
@@ -444,12 +464,6 @@ void Player::ApplyPosition(const QString& text) {
     m_playlistShown = p->playlistShown;
     m_midiShown = p->midiShown;
     if (m_buttons.count(10)) m_buttons[10]->setChecked(m_playlistShown);
-}
-
-void Player::ShowStatus(const QString& text, const std::string& songPath) {
-    m_statusSong = songPath;
-    m_status->setText(text);
-    m_status->setVisible(!text.isEmpty());
 }
 
 void Player::RefreshSong() {

@@ -83,11 +83,15 @@ public:
     void PutLabels(const QString& title, const QString& artist);
     QString ShownTitle() const { return m_title->text(); }
     QString ShownArtist() const { return m_artist->text(); }
+    // One line under the buttons about the song or the player; empty hides
+    // it. A line about the song at `songPath` (a repaired file, work going
+    // on) goes when another song is open. With `linkText`, a link after the
+    // text runs `onLink`.
+    void ShowStatus(const QString& text, const std::string& songPath = {},
+                    const QString& linkText = {}, std::function<void()> onLink = {});
+    QString StatusText() const { return m_statusText; }
+    void ActivateStatusLink();
     QString TimeText() const { return m_time->text(); }
-    // A line about the song at `songPath` (a repaired file, work going on);
-    // empty hides it. It goes when another song is open.
-    void ShowStatus(const QString& text, const std::string& songPath);
-    QString StatusText() const { return m_status->text(); }
     int ProgressValue() const { return m_progress->value(); }
 
     // Volume 0..100 as the song kind takes it.
@@ -170,6 +174,8 @@ private:
     QLabel* m_time = nullptr;
     QLabel* m_status = nullptr;
     std::string m_statusSong;
+    QString m_statusText;
+    std::function<void()> m_statusLink;
     QSlider* m_progress = nullptr;
     QSlider* m_volume = nullptr;
     std::array<QLabel*, 3> m_lamps{};

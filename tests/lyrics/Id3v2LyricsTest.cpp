@@ -1,0 +1,121 @@
+// Lyrics inside an MP3's ID3v2 tag, and how the loader reports lyrics it
+// found but could not use.
+#include <gtest/gtest.h>
+
+#include "lyrics/Id3v2Lyrics.h"
+#include "lyrics/LyricsLoader.h"
+#include "lyrics/MediaFixtures.h"
+#include "support/TestSupport.h"
+
+namespace cx {
+namespace {
+
+struct Want {
+    double time;
+    const char* text;
+    bool lineBreak;
+};
+
+TEST(Id3v2Lyrics, SynchronisedLyricsInEveryTimeStampFormAndLineStyle) {
+    const double frame = 1152.0 / 44100.0;
+    const struct {
+        const char* name;
+        test::SyltEntries sylt;
+        bool inFrames;
+        std::vector<Want> want;
+    } cases[] = {
+        {"words, line ends before the text, milliseconds",
+         {{1000, "Hel"}, {1250, "lo "}, {1500, "world"}, {3000, "\nGood"}, {3600, "bye"}},
+         false,
+         {{1, "Hel", false},
+          {1.25, "lo ", false},
+          {1.5, "world", true},
+          {3, "Good", false},
+          {3.6, "bye", false}}},
+        {"lines ended after the text",
+         {{500, "One\n"}, {2500, "Two\r\n"}},
+         false,
+         {{0.5, "One", true}, {2.5, "Two", false}}},
+        {"whole lines without line ends, out of order",
+         {{4000, "Second"}, {2000, "First"}},
+         false,
+         {{2, "First", true}, {4, "Second", false}}},
+        {"MPEG frame time stamps",
+         {{100, "Far"}, {200, " away"}},
+         true,
+         {{100 * frame, "Far", true}, {200 * frame, " away", false}}},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        test::WriteBytes(dir / "s.mp3", test::MakeMp3(20));
+        test::AddId3v2Lyrics(dir / "s.mp3", c.sylt, "", c.inFrames);
+        const ReadResult head = ReadSongHead(dir / "s.mp3");
+        ASSERT_TRUE(head.bytes) << c.name;
+        const Id3v2Lyrics read = ReadId3v2Lyrics(*head.bytes, Codepage::Cp1252);
+        ASSERT_EQ(read.Timed.size(), c.want.size() + 1) << c.name << ": " << read.reason;
+        for (std::size_t i = 0; i < c.want.size(); ++i) {
+            const LyricPiece& p = read.Timed[i + 1];
+            EXPECT_NEAR(p.StartTime, c.want[i].time, 1e-9) << c.name << " " << i;
+            EXPECT_EQ(p.PieceText, c.want[i].text) << c.name << " " << i;
+            EXPECT_EQ(p.LineBreak, c.want[i].lineBreak) << c.name << " " << i;
+        }
+    }
+    // A tag cut short is refused, not read past its end.
+    test::TempDir dir;
+    test::WriteBytes(dir / "s.mp3", test::MakeMp3(5));
+    test::AddId3v2Lyrics(dir / "s.mp3", {{1, "x"}}, "");
+    const std::string bytes = *ReadSongHead(dir / "s.mp3").bytes;
+    EXPECT_FALSE(ReadId3v2Lyrics(bytes.substr(0, 30), Codepage::Cp1252).reason.empty());
+    EXPECT_EQ(Id3v2TagLength({"ID3\x04\x00\x00\x7F\x7F\x7F\x7F", 10}), 10u + 0x0FFFFFFFu);
+    EXPECT_EQ(Id3v2TagLength({"ID3\x04\x00\x00\x80\x00\x00\x00", 10}), 0u);
+}
+
+TEST(Id3v2Lyrics, LoaderTakesTheTagAfterEveryOtherSourceAndSaysWhatItCouldNotUse) {
+    test::TempDir dir;
+    const auto song = dir / "song.mp3";
+    test::WriteBytes(song, test::MakeMp3(20));
+    test::AddId3v2Lyrics(song, {{1000, "Tag"}, {2000, "\nWords"}}, "Plain words here\nSecond line");
+    LyricsModel m;
+    LoadLyricsResult r = LoadLyrics(song, m, {}, Codepage::Cp1252);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.source, LyricsSource::Id3Sylt);
+    ASSERT_EQ(m.UpperBound(), 2);
+    EXPECT_EQ(m.Lyrics[1].LineText, "Tag");
+
+    // A file beside the song wins; one that holds nothing timed is named with why.
+    test::WriteBytes(dir / "song.lrc", "[ar:Someone]\r\njust words\r\n");
+    r = LoadLyrics(song, m, {}, Codepage::Cp1252);
+    EXPECT_EQ(r.source, LyricsSource::Id3Sylt);
+    ASSERT_EQ(r.problems.size(), 1u);
+    EXPECT_EQ(r.problems[0], "song.lrc: it holds no timed line");
+    test::WriteBytes(dir / "song.lrc", "[00:05.00]From the file\r\n");
+    r = LoadLyrics(song, m, {}, Codepage::Cp1252);
+    EXPECT_EQ(r.source, LyricsSource::Lrc);
+    EXPECT_TRUE(r.problems.empty());
+    std::filesystem::remove(dir / "song.lrc");
+    test::WriteBytes(dir / "song.lrs", "#Cantabilex\r\nno tags here\r\n#End Cantabilex");
+    r = LoadLyrics(song, m, {}, Codepage::Cp1252);
+    EXPECT_EQ(r.source, LyricsSource::Id3Sylt);
+    ASSERT_EQ(r.problems.size(), 1u);
+    EXPECT_EQ(r.problems[0].rfind("song.lrs: ", 0), 0u) << r.problems[0];
+    std::filesystem::remove(dir / "song.lrs");
+
+    // Plain words only: no timed lyrics, the words come back untimed.
+    const auto plain = dir / "plain.mp3";
+    test::WriteBytes(plain, test::MakeMp3(20));
+    test::AddId3v2Lyrics(plain, {}, "Plain words  here\r\nSecond line");
+    r = LoadLyrics(plain, m, {}, Codepage::Cp1252);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(m.HasLyrics());
+    EXPECT_EQ(r.source, LyricsSource::Id3Uslt);
+    EXPECT_EQ(r.untimed, "Plain words  here\nSecond line");
+    const PieceArray pieces = SplitUntimedText(r.untimed);
+    ASSERT_EQ(pieces.size(), 6u);
+    EXPECT_EQ(pieces[2].PieceText, "words  ");
+    EXPECT_TRUE(pieces[3].LineBreak);
+    EXPECT_EQ(pieces[4].LineText, "Second line");
+    EXPECT_FALSE(pieces[5].LineBreak);
+}
+
+}  // namespace
+}  // namespace cx
