@@ -470,6 +470,7 @@ void Application::CreatePlayer() {
     m_player->onCommand = [this](Command command) { m_router.Act(command); };
     m_player->onExit = [this] { RequestClose(); };
     m_player->SetOnTop(m_settings.OnTop);
+    m_player->SetScrollTitle(m_settings.Scroll);
     m_router.SetEntry([this](Command command) {
         const bool done = m_player && m_player->Control().Execute(command);
         RefreshPlayer();
@@ -524,6 +525,9 @@ void Application::CreateCdgWindow() {
 
 void Application::PlugCommands() {
     m_router.SetOnUnavailable([this](Command c) { CommandUnavailable(c); });
+    m_router.SetRefusal([this](Command c) {
+        return m_player ? m_player->Control().RefusalKey(c) : std::string();
+    });
     m_router.SetErrorReport([this](const std::string& text) { ShowErrorReport(m_player, text); });
     m_router.Plug(Command::Mute, [this] { SetMute(m_player->Control().Muted()); });
     m_router.Plug(Command::FileOpen, [this] { m_player->OpenSongDialog(); });
@@ -625,6 +629,8 @@ void Application::PlaceWindowsByDefault() {
 void Application::ApplyStoredPlaces() {
     m_player->ApplyPosition(
         QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "player position")));
+    m_player->ApplyVolume(
+        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, kPlayerVolumeKey)));
     m_userList->ApplyPosition(
         QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "userlist position")));
     const std::string karaokePlace = ReadRegistryText(m_store, kSettingsKey, kKaraokePositionValue);
@@ -695,6 +701,8 @@ void Application::SaveWindowPlaces() {
     if (m_player) {
         WriteRegistryText(m_store, kSettingsKey, "player position",
                           m_player->PositionText().toStdString());
+        WriteRegistryText(m_store, kSettingsKey, kPlayerVolumeKey,
+                          m_player->VolumeText().toStdString());
     }
     if (m_midiEq) {
         WriteRegistryText(m_store, kSettingsKey, "eq position",

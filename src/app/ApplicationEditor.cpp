@@ -16,6 +16,11 @@ Editor* Application::EditorWindow() const {
 }
 
 void Application::OpenEditor() {
+    // The Editor button and Ctrl+E open the editor or, while it is open, close it.
+    if (m_editor && m_editor->isVisible()) {
+        m_editor->close();
+        return;
+    }
     if (m_editor) return m_editor->OpenWindow();
 
     PlayerLink link;

@@ -102,6 +102,7 @@ bool CommandRouter::Act(Command command) const {
 }
 
 bool CommandRouter::Available(Command command) const {
+    if (m_refusal && !m_refusal(command).empty()) return false;
     if (PlayerOwned(command)) return true;
     const auto it = m_actions.find(command);
     return it != m_actions.end() && it->second;
@@ -109,6 +110,10 @@ bool CommandRouter::Available(Command command) const {
 
 std::string CommandRouter::UnavailableKey(Command command) const {
     if (Available(command)) return {};
+    if (m_refusal) {
+        std::string key = m_refusal(command);
+        if (!key.empty()) return key;
+    }
     const auto it = m_unavailableKeys.find(command);
     return it == m_unavailableKeys.end() ? std::string("NotAvailableYet") : it->second;
 }

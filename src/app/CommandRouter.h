@@ -34,6 +34,11 @@ public:
     // Runs the plugged action; an unplugged command tells the user why.
     bool Act(Command command) const;
 
+    // Why a command cannot act just now (a take is being recorded, the song
+    // is mono...): a translation key, empty when it can. Such a command is
+    // unavailable until the reason goes.
+    void SetRefusal(std::function<std::string(Command)> refusal) { m_refusal = std::move(refusal); }
+
     bool Available(Command command) const;
     // The translation key of why the command cannot be used yet.
     std::string UnavailableKey(Command command) const;
@@ -59,6 +64,7 @@ private:
     std::map<Command, Action> m_actions;
     std::map<Command, std::string> m_unavailableKeys;
     std::function<void(Command)> m_onUnavailable;
+    std::function<std::string(Command)> m_refusal;
 };
 
 }  // namespace cx

@@ -102,7 +102,7 @@ TEST_F(PlayerWindowTest, LampsLabelsAndTimeFollowTheSong) {
     EXPECT_EQ(player->ProgressValue(), 250);
     Key(Qt::Key_T, Qt::ControlModifier);
     player->OnTick();
-    EXPECT_EQ(player->TimeText(), "02:15");
+    EXPECT_EQ(player->TimeText(), "-02:15");
     Key(Qt::Key_V);
     EXPECT_TRUE(player->LampOn(2));
     EXPECT_EQ(player->ShownTitle(), "");
