@@ -67,7 +67,7 @@ TEST_F(PlayerControlTest, EndOfSongFollowsAutoPlay) {
     EXPECT_DOUBLE_EQ(view.progress, 0.5);
     EXPECT_EQ(view.timeText, "01:30");
     control.Execute(Command::ToggleTimeMode);
-    EXPECT_EQ(control.Tick().timeText, "01:30");
+    EXPECT_EQ(control.Tick().timeText, "-01:30");
     transport.position = 100.4;
     EXPECT_EQ(control.Tick().timeText, "-01:19") << "remaining time";
 

@@ -77,10 +77,14 @@ TEST_F(PlayerWindowTest, ButtonsBlockedWhileRecordingDoNothing) {
     Fill(3);
     player->Control().ChangeSong(0);
     recording = true;
+    player->RefreshSong();
+    EXPECT_FALSE(player->Button(5)->isEnabled());
+    EXPECT_TRUE(player->Button(5)->toolTip().endsWith("Stop recording first."));
     player->Button(5)->click();
     player->Button(1)->click();
     EXPECT_EQ(transport.CurrentPath(), "/songs/1.mp3");
     recording = false;
+    player->RefreshSong();
     player->Button(5)->click();
     EXPECT_EQ(transport.CurrentPath(), "/songs/2.mp3");
     EXPECT_FALSE(player->Button(3)->toolTip().isEmpty());
