@@ -211,7 +211,10 @@ void Application::ApplyPreferences(const ThemeClass& settings, const PreferenceE
         m_userList->SetLook(PlaylistLookFrom(m_settings));
         m_userList->SetMusicPath(QString::fromStdString(m_settings.MusicPath));
     }
-    if (m_player) m_player->SetOnTop(m_settings.OnTop);
+    if (m_player) {
+        m_player->SetOnTop(m_settings.OnTop);
+        m_player->SetScrollTitle(m_settings.Scroll);
+    }
     if (m_cdg) m_cdg->SetFullscreenMonitor(m_settings.Monitor);
     if (m_voice) {
         // The next take uses them; the voice panel's thumb stays where it is.

@@ -506,6 +506,7 @@ void Application::CreatePlayer() {
     m_player->onCommand = [this](Command command) { m_router.Act(command); };
     m_player->onExit = [this] { RequestClose(); };
     m_player->SetOnTop(m_settings.OnTop);
+    m_player->SetScrollTitle(m_settings.Scroll);
     m_router.SetEntry([this](Command command) {
         const bool done = m_player && m_player->Control().Execute(command);
         RefreshPlayer();
@@ -597,7 +598,7 @@ void Application::PlugCommands() {
 
 std::string Application::Refusal(Command command) const {
     if (command == Command::Play && m_silent) return "NoSoundDevice";
-    return {};
+    return m_player ? m_player->Control().RefusalKey(command) : std::string();
 }
 
 void Application::ToggleVocalCut() {
@@ -667,6 +668,8 @@ void Application::PlaceWindowsByDefault() {
 void Application::ApplyStoredPlaces() {
     m_player->ApplyPosition(
         QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "player position")));
+    m_player->ApplyVolume(
+        QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, kPlayerVolumeKey)));
     m_userList->ApplyPosition(
         QString::fromStdString(ReadRegistryText(m_store, kSettingsKey, "userlist position")));
     const std::string karaokePlace = ReadRegistryText(m_store, kSettingsKey, kKaraokePositionValue);
@@ -739,6 +742,8 @@ void Application::SaveWindowPlaces() {
     if (m_player) {
         WriteRegistryText(m_store, kSettingsKey, "player position",
                           m_player->PositionText().toStdString());
+        WriteRegistryText(m_store, kSettingsKey, kPlayerVolumeKey,
+                          m_player->VolumeText().toStdString());
     }
     if (m_midiEq) {
         WriteRegistryText(m_store, kSettingsKey, "eq position",

@@ -17,6 +17,11 @@ Editor* Application::EditorWindow() const {
 }
 
 void Application::OpenEditor() {
+    // The Editor button and Ctrl+E open the editor or, while it is open, close it.
+    if (m_editor && m_editor->isVisible()) {
+        m_editor->close();
+        return;
+    }
     // Untimed words come to the editor split into pieces, ready to be timed.
     if (TakeUntimedWords(m_song)) {
         ShowChangedLyrics();

@@ -34,14 +34,16 @@ public:
     // Runs the plugged action; an unplugged command tells the user why.
     bool Act(Command command) const;
 
+    // Why a command cannot act just now (a take is being recorded, the song
+    // is mono, no sound device...): a translation key, empty when it can.
+    // Such a command is unavailable until the reason goes, its controls
+    // disabled with the reason.
+    void SetRefusal(std::function<std::string(Command)> refusal) { m_refusal = std::move(refusal); }
+
     bool Available(Command command) const;
     // The translation key of why the command cannot be used yet.
     std::string UnavailableKey(Command command) const;
     void SetUnavailableKey(Command command, std::string key);
-    // Why a command cannot act in the player's present state (no sound
-    // device, say): a translation key, empty when it can. Such a command is
-    // unavailable like an unplugged one, controls disabled with the reason.
-    void SetRefusal(std::function<std::string(Command)> why) { m_refusal = std::move(why); }
     // Told when an unavailable command is asked for (a key press, say).
     void SetOnUnavailable(std::function<void(Command)> handler) {
         m_onUnavailable = std::move(handler);

@@ -70,6 +70,17 @@ const Effect* Find(const std::string& name) {
     return nullptr;
 }
 
+}  // namespace
+
+std::string TransitionCaptionKey(const std::string& name, bool group) {
+    std::string key = group ? "FxGroup" : "Fx";
+    for (char c : name)
+        if (c != ' ') key += c;
+    return key;
+}
+
+namespace {
+
 bool Starts(const std::string& s, const char* prefix) {
     return s.rfind(prefix, 0) == 0;
 }

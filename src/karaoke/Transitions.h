@@ -24,6 +24,10 @@ std::vector<std::string> TransitionEffects();
 std::vector<std::string> TransitionVariants(const std::string& effect);
 // The editor's group of an effect ("Slide", "Wipe", "Push", "Stretch", "Custom").
 std::string TransitionGroup(const std::string& effect);
+// The translation key of an effect, variant or group name: "Fx" and the name
+// without spaces ("Slide Bar" -> "FxSlideBar", group "Wipe" -> "FxGroupWipe").
+// Only what is shown is translated; stored names stay as they are.
+std::string TransitionCaptionKey(const std::string& name, bool group = false);
 
 // True when the effect and variant name a member; anything else changes the
 // picture in one step.

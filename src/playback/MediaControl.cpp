@@ -257,6 +257,8 @@ bool MediaControl::OpenMidi(const std::string& path) {
 void MediaControl::PlaySong(bool resume) {
     if (m_cdgMode) {
         Call(m_hooks.playCdg);
+        // The voice goes on with the graphics as it does with any song.
+        if (m_voiceChannel != 0 && m_voicePlaybackOn) m_engine.ChannelPlay(m_voiceChannel, false);
         Call(m_hooks.playbackTimers, true);
         // The lamps, the end-of-song watch and the playlist read the state.
         if (m_playState != kPlaying) {
@@ -286,6 +288,7 @@ void MediaControl::PauseSong() {
     if (m_cdgMode) {
         if (m_hooks.isRecording && m_hooks.isRecording()) return;
         Call(m_hooks.pauseCdg);
+        if (m_voiceChannel != 0) m_engine.ChannelStop(m_voiceChannel);
         SetPlayState(kPaused);
         return;
     }

@@ -69,6 +69,13 @@ std::string DefaultCaption(std::string_view key) {
         {"ListHighlighted", "Highlighted"},
         {"ListPlaying", "Playing"},
         {"ListBorder", "Border"},
+        {"PlaylistNotFound", "%1 not found"},
+        {"StopRcording", "Stop recording first."},
+        {"CloseEditorFirst", "Close the lyrics editor first."},
+        {"VocalCutNeedsStereo", "The vocal remover needs an open stereo song."},
+        {"OpenNotFound", "The file was not found."},
+        {"OpenNoPermission", "You have no permission to read this file."},
+        {"OpenNotASong", "It is not a song this player plays."},
     };
     const auto* it = std::find_if(std::begin(texts), std::end(texts),
                                   [&](const auto& t) { return key == t.first; });

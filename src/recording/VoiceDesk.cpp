@@ -55,6 +55,12 @@ void VoiceDesk::SetMicrophone(bool on) {
     Lights();
 }
 
+void VoiceDesk::MonitorFailed(const std::string& error) {
+    m_microphone = false;
+    Lights();
+    Tell("MonitorFailed", error, true);
+}
+
 void VoiceDesk::Record() {
     if (IsRecording()) return StopRecording();
     if (m_armed) {

@@ -38,6 +38,9 @@ public:
 
     void SetMicrophone(bool on);
     bool MicrophoneOn() const { return m_microphone; }
+    // The level meter's capture would not open: the microphone switch goes
+    // back off and the user is told why.
+    void MonitorFailed(const std::string& error);
 
     // The media control's hooks.
     bool IsRecording() const { return m_capture && m_capture->Running(); }

@@ -44,6 +44,10 @@ TEST(PlayerPosition, FiveFieldsLeaveTheMidiWindowHidden) {
     for (const char* bad : {"", "1,2,3,4", "a,b,c,d,e", "1,2,3,4,1,1,1", "1,,3,4,1"}) {
         EXPECT_FALSE(ParsePlayerPosition(bad)) << bad;
     }
+    // The kept volume: whole numbers, clamped; anything else changes nothing.
+    EXPECT_EQ(ParsePlayerVolume("37"), 37);
+    EXPECT_EQ(ParsePlayerVolume("250"), 100);
+    for (const char* bad : {"", "loud", "1,2"}) EXPECT_FALSE(ParsePlayerVolume(bad)) << bad;
     EXPECT_FALSE(ParseWindowRect("1,2,0,4"));
     EXPECT_EQ(FormatWindowRect(*ParseWindowRect("-5,2,30,40")), "-5,2,30,40");
 }
@@ -55,6 +59,12 @@ TEST(FitText, LongTextsEndInDotsWithoutSplittingCharacters) {
     // "ż" is two bytes: it goes whole.
     EXPECT_EQ(FitText("abżcdef", 6, width), "ab...");
     EXPECT_EQ(FitText("abc", 1, width), "...");
+    // A scrolling title turns by whole characters and comes round again.
+    const std::string loop = std::string("żab") + kScrollGap;
+    EXPECT_EQ(ScrolledText("żab", 0), loop + "żab");
+    EXPECT_EQ(ScrolledText("żab", 1), loop.substr(2) + "ż" + "żab");
+    EXPECT_EQ(ScrolledText("żab", 3 + std::string(kScrollGap).size()), loop + "żab");
+    EXPECT_EQ(ScrolledText("", 5), "");
 }
 
 }  // namespace

@@ -67,9 +67,9 @@ TEST_F(PlayerControlTest, EndOfSongFollowsAutoPlay) {
     EXPECT_DOUBLE_EQ(view.progress, 0.5);
     EXPECT_EQ(view.timeText, "01:30");
     control.Execute(Command::ToggleTimeMode);
-    EXPECT_EQ(control.Tick().timeText, "01:30");
+    EXPECT_EQ(control.Tick().timeText, "-01:30");
     transport.position = 100.4;
-    EXPECT_EQ(control.Tick().timeText, "01:19") << "remaining time";
+    EXPECT_EQ(control.Tick().timeText, "-01:19") << "remaining time";
 
     transport.position = 180;
     EXPECT_TRUE(control.Tick().ended);
@@ -147,6 +147,8 @@ TEST_F(PlayerControlTest, ButtonsBlockedWhileRecordingDoNothing) {
     EXPECT_EQ(transport.State(), PlayState::Playing);
     control.Execute(Command::Pause);
     EXPECT_EQ(transport.State(), PlayState::Playing) << "pausing would cut the recording";
+    EXPECT_STREQ(control.RefusalKey(Command::Options).c_str(), kRefusedWhileRecording);
+    EXPECT_TRUE(control.RefusalKey(Command::Stop).empty());
 
     EXPECT_TRUE(control.FireButton(12));
     EXPECT_TRUE(control.FireButton(10));
@@ -154,6 +156,8 @@ TEST_F(PlayerControlTest, ButtonsBlockedWhileRecordingDoNothing) {
     host.recording = false;
     host.editorOpen = true;
     EXPECT_FALSE(control.FireButton(8)) << "no open dialog while the editor is open";
+    EXPECT_STREQ(control.RefusalKey(Command::FileOpen).c_str(), kRefusedWhileEditing);
+    EXPECT_STREQ(control.RefusalKey(Command::VocalCut).c_str(), kRefusedWithoutStereo);
     EXPECT_FALSE(control.FireButton(99));
 }
 

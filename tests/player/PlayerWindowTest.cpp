@@ -77,10 +77,14 @@ TEST_F(PlayerWindowTest, ButtonsBlockedWhileRecordingDoNothing) {
     Fill(3);
     player->Control().ChangeSong(0);
     recording = true;
+    player->RefreshSong();
+    EXPECT_FALSE(player->Button(5)->isEnabled());
+    EXPECT_TRUE(player->Button(5)->toolTip().endsWith("Stop recording first."));
     player->Button(5)->click();
     player->Button(1)->click();
     EXPECT_EQ(transport.CurrentPath(), "/songs/1.mp3");
     recording = false;
+    player->RefreshSong();
     player->Button(5)->click();
     EXPECT_EQ(transport.CurrentPath(), "/songs/2.mp3");
     EXPECT_FALSE(player->Button(3)->toolTip().isEmpty());
@@ -102,7 +106,7 @@ TEST_F(PlayerWindowTest, LampsLabelsAndTimeFollowTheSong) {
     EXPECT_EQ(player->ProgressValue(), 250);
     Key(Qt::Key_T, Qt::ControlModifier);
     player->OnTick();
-    EXPECT_EQ(player->TimeText(), "02:15");
+    EXPECT_EQ(player->TimeText(), "-02:15");
     Key(Qt::Key_V);
     EXPECT_TRUE(player->LampOn(2));
     EXPECT_EQ(player->ShownTitle(), "");

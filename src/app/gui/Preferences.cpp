@@ -388,14 +388,19 @@ QWidget* Preferences::PicturePage() {
 
     auto* effect = Named(new QComboBox, "image effect");
     effect->addItem(Translate("PictureClearEffect"), QString());
-    for (const std::string& e : TransitionEffects()) effect->addItem(Q(e), Q(e));
+    // Shown translated, stored by their own names.
+    const auto caption = [this](const std::string& name) {
+        const std::string text = m_translate ? m_translate(TransitionCaptionKey(name)) : "";
+        return Q(text.empty() ? name : text);
+    };
+    for (const std::string& e : TransitionEffects()) effect->addItem(caption(e), Q(e));
     auto* detail = Named(new QComboBox, "effect detail");
-    auto fillVariants = [effect, detail] {
-        const QString keep = detail->currentText();
+    auto fillVariants = [effect, detail, caption] {
+        const QVariant keep = detail->currentData();
         detail->clear();
         for (const std::string& v : TransitionVariants(S(effect->currentData().toString())))
-            detail->addItem(Q(v));
-        const int i = detail->findText(keep);
+            detail->addItem(caption(v), Q(v));
+        const int i = detail->findData(keep);
         if (i >= 0) detail->setCurrentIndex(i);
         detail->setEnabled(detail->count() > 0);
     };
@@ -410,10 +415,10 @@ QWidget* Preferences::PicturePage() {
     Bind(
         detail,
         [detail](const ThemeClass& t) {
-            const int i = detail->findText(Q(t.EffectDetail));
+            const int i = detail->findData(Q(t.EffectDetail));
             if (i >= 0) detail->setCurrentIndex(i);
         },
-        [detail](ThemeClass& t) { t.EffectDetail = S(detail->currentText()); });
+        [detail](ThemeClass& t) { t.EffectDetail = S(detail->currentData().toString()); });
     form->addRow(Translate("PictureEffect"), effect);
     form->addRow(Translate("PictureVariant"), detail);
     auto* speed = Spin(1, 10, "effect speed");
@@ -544,9 +549,10 @@ QWidget* Preferences::RecordingPage() {
             t.RecordSynchro = static_cast<std::int16_t>(synchro->value());
         });
     form->addRow(Translate("PrefSynchro"), synchro);
+    // The stored "rec folder" is true when takes go beside the songs.
     auto* where = Named(new QComboBox, "rec folder");
-    where->addItem(Translate("PrefRecordBeside"), false);
-    where->addItem(Translate("PrefRecordFolder"), true);
+    where->addItem(Translate("PrefRecordFolder"), false);
+    where->addItem(Translate("PrefRecordBeside"), true);
     Bind(
         where, [where](const ThemeClass& t) { SelectData(where, t.RecordFolder); },
         [where](ThemeClass& t) { t.RecordFolder = where->currentData().toBool(); });
@@ -555,7 +561,14 @@ QWidget* Preferences::RecordingPage() {
     Bind(
         folder, [folder](const ThemeClass& t) { folder->setText(Q(t.VoiceDirectory)); },
         [folder](ThemeClass& t) { t.VoiceDirectory = S(folder->text()); });
-    form->addRow(Translate("PrefRecordDirectory"), PathRow(folder, true, QString()));
+    QWidget* folderRow = PathRow(folder, true, QString());
+    // The folder only matters while takes go to it.
+    const auto folderUsed = [where, folderRow] {
+        folderRow->setEnabled(!where->currentData().toBool());
+    };
+    connect(where, &QComboBox::currentIndexChanged, this, folderUsed);
+    folderUsed();
+    form->addRow(Translate("PrefRecordDirectory"), folderRow);
     return page;
 }
 

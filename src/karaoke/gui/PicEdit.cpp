@@ -44,6 +44,11 @@ QString PicEdit::Translate(const char* key) const {
     return text.empty() ? QString::fromUtf8(key) : QString::fromStdString(text);
 }
 
+QString PicEdit::NameCaption(const std::string& name, bool group) const {
+    const std::string text = m_translate ? m_translate(TransitionCaptionKey(name, group)) : "";
+    return QString::fromStdString(text.empty() ? name : text);
+}
+
 PicEdit::PicEdit(const TimelinePicture& initial, bool editing, const QImage& previous,
                  Lookup translate, Hooks hooks, QWidget* parent)
     : QDialog(parent, Qt::Dialog),
@@ -85,11 +90,12 @@ PicEdit::PicEdit(const TimelinePicture& initial, bool editing, const QImage& pre
     m_tree->setHeaderHidden(true);
     m_tree->setMinimumSize(190, 240);
     for (const char* group : kGroups) {
-        auto* top = new QTreeWidgetItem(m_tree, {QString::fromUtf8(group)});
+        auto* top = new QTreeWidgetItem(m_tree, {NameCaption(group, true)});
         top->setFlags(Qt::ItemIsEnabled);
         for (const std::string& effect : TransitionEffects()) {
             if (TransitionGroup(effect) == group)
-                new QTreeWidgetItem(top, {QString::fromStdString(effect)});
+                (new QTreeWidgetItem(top, {NameCaption(effect)}))
+                    ->setData(0, Qt::UserRole, QString::fromStdString(effect));
         }
     }
     m_tree->expandAll();
@@ -147,9 +153,9 @@ bool PicEdit::SetEffect(const std::string& effect, const std::string& variant) {
     for (int g = 0; g < m_tree->topLevelItemCount(); ++g) {
         QTreeWidgetItem* group = m_tree->topLevelItem(g);
         for (int i = 0; i < group->childCount(); ++i) {
-            if (group->child(i)->text(0) != name) continue;
+            if (group->child(i)->data(0, Qt::UserRole).toString() != name) continue;
             m_tree->setCurrentItem(group->child(i));
-            const int v = m_variant->findText(QString::fromStdString(variant));
+            const int v = m_variant->findData(QString::fromStdString(variant));
             if (v >= 0) m_variant->setCurrentIndex(v);
             return true;
         }
@@ -171,17 +177,17 @@ void PicEdit::EffectChosen() {
         ClearEffect();
         return;
     }
-    m_effect = item->text(0).toStdString();
+    m_effect = item->data(0, Qt::UserRole).toString().toStdString();
     m_effectName->setText(item->text(0));
     m_variant->clear();
     for (const std::string& v : TransitionVariants(m_effect))
-        m_variant->addItem(QString::fromStdString(v));
+        m_variant->addItem(NameCaption(v), QString::fromStdString(v));
     m_variant->setEnabled(m_variant->count() > 0);
 }
 
 QStringList PicEdit::Variants() const {
     QStringList out;
-    for (int i = 0; i < m_variant->count(); ++i) out << m_variant->itemText(i);
+    for (int i = 0; i < m_variant->count(); ++i) out << m_variant->itemData(i).toString();
     return out;
 }
 
@@ -200,7 +206,8 @@ TimelinePicture PicEdit::Values() const {
     p.Path = m_path->text().toStdString();
     p.Time = QTime(0, 0).secsTo(m_time->time());
     p.Effect = m_effect;
-    p.EffectDetail = m_effect.empty() ? std::string() : m_variant->currentText().toStdString();
+    p.EffectDetail =
+        m_effect.empty() ? std::string() : m_variant->currentData().toString().toStdString();
     p.Speed = m_speed->value();
     return p;
 }

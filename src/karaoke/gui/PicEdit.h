@@ -45,7 +45,7 @@ public:
     // the tree does not hold.
     bool SetEffect(const std::string& effect, const std::string& variant = {});
     void ClearEffect();
-    // The variants the list offers for the chosen effect.
+    // The variants the list offers for the chosen effect, by their stored names.
     QStringList Variants() const;
 
     // Plays the effect in the preview; the frames come on a timer.
@@ -59,6 +59,8 @@ public:
 
 private:
     QString Translate(const char* key) const;
+    // What an effect, variant or group name is shown as; the name when untranslated.
+    QString NameCaption(const std::string& name, bool group = false) const;
     bool Ask(const QString& text);
     void EffectChosen();
     void NextFrame();

@@ -84,7 +84,7 @@ QWidget* MidiEq::BuildThumbs() {
     grid->addWidget(trnCaption, 0, 0);
     grid->addWidget(m_trn, 0, 1);
     grid->addWidget(m_labTONE, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("semitones"), box), 0, 3);
+    grid->addWidget(new QLabel(Tr("Semitones", "semitones"), box), 0, 3);
 
     m_tmp = new Thumb(Qt::Horizontal, kThumbMin, kThumbMax, kThumbRest, box);
     m_tmp->setPageStep(8);
@@ -119,6 +119,7 @@ QWidget* MidiEq::BuildStrips() {
     row->setSpacing(fontMetrics().height() / 5);
     for (int ch = 0; ch < kMidiChannels; ++ch) {
         auto* strip = new MidiPanel(ch, m_stripArea);
+        strip->SetUnusedTip(Tr("ChannelUnused", "The song plays nothing here"));
         MidiPlayer& midi = m_controls.Midi();
         strip->channelEnabled = [&midi](int c, bool on) { midi.ChannelEnabled(c, on); };
         strip->channelVolume = [&midi](int c, int v) { midi.ChannelVolume(c, v); };
@@ -137,7 +138,7 @@ QWidget* MidiEq::BuildButtons() {
     row->setContentsMargins(0, 0, 0, 0);
     m_save = new QPushButton(Tr("MidiSaveSettings", "Save settings into the song"), box);
     connect(m_save, &QPushButton::clicked, this, [this] { SaveMidi(); });
-    m_restore = new QPushButton(QStringLiteral("Restore from the song"), box);
+    m_restore = new QPushButton(Tr("MidiRestoreSettings", "Restore from the song"), box);
     connect(m_restore, &QPushButton::clicked, this, [this] { RestoreMidi(); });
     m_muteAll = new QPushButton(Tr("MidiMuteAll", "Mute all"), box);
     m_muteAll->setCheckable(true);
@@ -281,7 +282,7 @@ void MidiEq::ChooseInstrument(int channel) {
 std::string MidiEq::SaveMidi() {
     if (!m_controls.MidiSong()) return "no MIDI song is open";
     const std::string error = m_controls.Midi().SaveMidi();
-    SetStatus(error, QStringLiteral("Saved into the song."));
+    SetStatus(error, Tr("MidiSavedIntoSong", "Saved into the song."));
     return error;
 }
 
@@ -292,7 +293,7 @@ std::string MidiEq::RestoreMidi() {
         m_controls.SongOpened();
         Refresh();
     }
-    SetStatus(error, QStringLiteral("Restored from the song."));
+    SetStatus(error, Tr("MidiRestoredFromSong", "Restored from the song."));
     return error;
 }
 

@@ -90,7 +90,7 @@ void MidiPanel::Show(const ChannelRecord& record, int program, bool used) {
                                 .arg(QString::fromStdString(GeneralMidiName(program)))
                           : QString::fromStdString(GeneralMidiName(program)));
     // Channels the song never plays stay usable but step back.
-    m_onOff->setToolTip(used ? QString() : QStringLiteral("The song plays nothing here"));
+    m_onOff->setToolTip(used ? QString() : m_unusedTip);
     setEnabled(true);
     setProperty("used", used);
     ShowNumbers();

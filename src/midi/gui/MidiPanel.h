@@ -26,6 +26,8 @@ public:
     bool Locked() const;
     // The instrument button's tooltip: the General MIDI name.
     void InstrumentTooltip(const QString& name);
+    // The on/off tooltip of a channel the song never plays.
+    void SetUnusedTip(const QString& tip) { m_unusedTip = tip; }
     // Every control back to the channel's defaults, shown only.
     void Reset();
 
@@ -52,6 +54,7 @@ private:
     Thumb* m_balance;
     QToolButton* m_instrument;
     QToolButton* m_lock;
+    QString m_unusedTip = QStringLiteral("The song plays nothing here");
 };
 
 }  // namespace cx

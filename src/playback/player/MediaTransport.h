@@ -31,6 +31,7 @@ public:
     bool IsOpen() const override;
     std::string CurrentPath() const override;
     SongLabels Labels() const override;
+    bool CanCutVocal() const override { return IsOpen() && m_media.VocalCutAvailable(); }
     void SetVolume(double volume) override;
 
 private:

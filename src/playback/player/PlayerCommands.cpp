@@ -36,6 +36,7 @@ bool BlockedWhileRecording(Command command) {
         case Command::Next:
         case Command::Mute:
         case Command::Preferences:
+        case Command::Options:  // the same preferences window
         case Command::FileOpen:
         case Command::SwitchMicrophone:
         case Command::Editor:

@@ -10,15 +10,18 @@ namespace cx {
 PlayerControl::PlayerControl(Transport& transport, FlatListModel& list, PlayerHost& host)
     : m_transport(transport), m_list(list), m_host(host) {}
 
-bool PlayerControl::Refused(Command command) const {
+std::string PlayerControl::RefusalKey(Command command) const {
+    // A pause would leave a gap in the take that the song does not have.
     if (m_host.IsRecording() && (BlockedWhileRecording(command) || command == Command::Pause)) {
-        return true;
+        return kRefusedWhileRecording;
     }
-    return command == Command::FileOpen && m_host.IsEditorOpen();
+    if (command == Command::FileOpen && m_host.IsEditorOpen()) return kRefusedWhileEditing;
+    if (command == Command::VocalCut && !m_transport.CanCutVocal()) return kRefusedWithoutStereo;
+    return {};
 }
 
 bool PlayerControl::Execute(Command command) {
-    if (Refused(command)) return false;
+    if (!RefusalKey(command).empty()) return false;
     switch (command) {
         case Command::Previous:
             Previous();
@@ -99,9 +102,10 @@ TickView PlayerControl::Tick() {
     const double length = m_transport.Length();
     const double position = std::max(0.0, m_transport.Position());
     view.progress = length > 0 ? std::clamp(position / length, 0.0, 1.0) : 0.0;
-    const double shown =
-        m_timeMode == TimeMode::Current ? position : std::max(0.0, length - position);
-    view.timeText = FormatMinSec(shown);
+    // Time still to go carries a minus sign, so it is never read as time gone.
+    view.timeText = m_timeMode == TimeMode::Current
+                        ? FormatMinSec(position)
+                        : "-" + FormatMinSec(std::max(0.0, length - position));
 
     // An unknown length (0) must not end the song at once.
     const bool playing = m_transport.State() == PlayState::Playing;

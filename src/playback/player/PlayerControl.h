@@ -11,6 +11,11 @@
 
 namespace cx {
 
+// Translation keys of the reasons a command is refused.
+inline constexpr const char* kRefusedWhileRecording = "StopRcording";
+inline constexpr const char* kRefusedWhileEditing = "CloseEditorFirst";
+inline constexpr const char* kRefusedWithoutStereo = "VocalCutNeedsStereo";
+
 // The rest of the program as the player sees it.
 class PlayerHost {
 public:
@@ -27,7 +32,7 @@ public:
     virtual void SongChanged() {}
 };
 
-enum class TimeMode { Current, Elapsed };  // elapsed position, or time remaining
+enum class TimeMode { Current, Elapsed };  // elapsed position, or time remaining (shown "-m:ss")
 
 // What the 500 ms tick gives the window to show.
 struct TickView {
@@ -47,6 +52,8 @@ public:
 
     // Runs a command; false when it is refused (recording, editor open).
     bool Execute(Command command);
+    // Why a command is refused now, as a translation key; empty when it may run.
+    std::string RefusalKey(Command command) const;
     // The transport button with this number (1..15).
     bool FireButton(int number);
     // A key with modifier bits (kModCtrl...); true when it meant something.
@@ -80,7 +87,6 @@ public:
 
 private:
     void Step(int direction);
-    bool Refused(Command command) const;
 
     Transport& m_transport;
     FlatListModel& m_list;

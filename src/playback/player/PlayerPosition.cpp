@@ -1,5 +1,7 @@
 #include "playback/player/PlayerPosition.h"
 
+#include <algorithm>
+
 namespace cx {
 
 std::optional<PlayerPosition> ParsePlayerPosition(std::string_view text) {
@@ -20,6 +22,13 @@ std::string FormatPlayerPosition(const PlayerPosition& p) {
     return std::to_string(p.left) + "," + std::to_string(p.top) + "," + std::to_string(p.width) +
            "," + std::to_string(p.height) + "," + (p.playlistShown ? "1" : "0") + "," +
            (p.midiShown ? "1" : "0");
+}
+
+std::optional<int> ParsePlayerVolume(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    const auto n = ParseNumberList(text, 1);
+    if (!n || n->size() != 1) return std::nullopt;
+    return std::clamp((*n)[0], 0, 100);
 }
 
 }  // namespace cx

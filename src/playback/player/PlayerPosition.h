@@ -26,4 +26,9 @@ struct PlayerPosition {
 std::optional<PlayerPosition> ParsePlayerPosition(std::string_view text);
 std::string FormatPlayerPosition(const PlayerPosition& position);
 
+// The volume slider, kept between runs: a whole number 0..100.
+inline constexpr const char* kPlayerVolumeKey = "player volume";
+// Nothing for an empty or malformed value; out-of-range values are clamped.
+std::optional<int> ParsePlayerVolume(std::string_view text);
+
 }  // namespace cx

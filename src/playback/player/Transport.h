@@ -45,6 +45,9 @@ public:
     virtual std::string CurrentPath() const = 0;
     virtual SongLabels Labels() const { return {}; }
 
+    // The vocal remover needs an open stereo song.
+    virtual bool CanCutVocal() const { return false; }
+
     // Volume 0..1 for every song kind.
     virtual void SetVolume(double volume) = 0;
 };

@@ -157,7 +157,7 @@ bool UserList::LoadList(const QString& path, QString* error) {
         if (id == 0) break;
         m_tags->Request(id, e.path);
     }
-    m_note = missing > 0 ? QStringLiteral("%1 not found").arg(missing) : QString();
+    m_note = missing > 0 ? Tr("PlaylistNotFound").arg(missing) : QString();
     UpdateStatus();
     return true;
 }

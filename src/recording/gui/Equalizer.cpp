@@ -235,7 +235,12 @@ void Equalizer::SetMicro(bool on) {
     if (!m_monitor->Start(m_desk.Settings().device, kMonitorFormat, {}, error, kind)) {
         m_monitor.reset();
         m_left->setToolTip(Q(error));  // the meter stays still and says why
+        // Nothing listens, so the switch must not look on.
+        SetMicro(false);
+        m_desk.MonitorFailed(error);
+        return;
     }
+    m_left->setToolTip(Q(m_tr("MicrophoneMonitor")));
 }
 
 void Equalizer::PollMeter() {
@@ -268,6 +273,10 @@ void Equalizer::changeVolume(int left, int right) {
 void Equalizer::SetRemover(bool value) {
     const QSignalBlocker block(m_remver);
     m_remver->setChecked(value);
+    // Only an open stereo song has a middle to take away.
+    const bool usable = m_media.CurrentChannel() != 0 && m_media.VocalCutAvailable();
+    m_remver->setEnabled(usable);
+    m_remver->setToolTip(usable ? QString() : Q(m_tr("VocalCutNeedsStereo")));
 }
 
 void Equalizer::ChangeCard(int index) {

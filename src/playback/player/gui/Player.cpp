@@ -21,6 +21,7 @@
 #include <cmath>
 
 #include "playback/player/FitText.h"
+#include "playback/player/OpenFailure.h"
 #include "playback/player/gui/PlayerIcons.h"
 #include "playlist/LastList.h"
 #include "playlist/SongFiles.h"
@@ -32,6 +33,7 @@ namespace cx {
 namespace {
 
 constexpr int kProgressSteps = 1000;
+constexpr int kScrollStepMs = 250;  // one character of a scrolling title
 const QColor kIconColour(0xe4, 0xe6, 0xeb);
 const QColor kLampColours[3] = {QColor(0x4c, 0xd9, 0x64), QColor(0xf5, 0xb8, 0x2e),
                                 QColor(0xe5, 0x48, 0x4d)};
@@ -97,12 +99,15 @@ Player::Player(Transport& transport, FlatListModel& list, PlayerServices service
     m_mmTimer.start();
     m_numList.setInterval(100);
     connect(&m_numList, &QTimer::timeout, this, [this] { OnNumberTick(); });
+    m_scrollTimer.setInterval(kScrollStepMs);
+    connect(&m_scrollTimer, &QTimer::timeout, this, [this] { ScrollTitleStep(); });
     RefreshSong();
 }
 
 Player::~Player() {
     m_mmTimer.stop();
     m_numList.stop();
+    m_scrollTimer.stop();
     if (m_userList) {
         m_userList->onPlay = nullptr;
         m_userList->onOtherKey = nullptr;
@@ -213,7 +218,7 @@ void Player::BuildUi() {
             buttons->addSpacing(em / 2);
         }
     }
-    for (int checkable : {6, 10, 11, 12, 13}) m_buttons[checkable]->setCheckable(true);
+    for (int checkable : {6, 10, 11, 12, 13, 14}) m_buttons[checkable]->setCheckable(true);
     buttons->addStretch(1);
     auto* menuButton = new QToolButton(this);
     menuButton->setIcon(PlayerIcon(Command::About, kIconColour));
@@ -413,6 +418,7 @@ QToolButton* Player::Button(int number) const {
 }
 
 void Player::PutLabels(const QString& title, const QString& artist) {
+    if (title != m_fullTitle) m_scrollStep = 0;
     m_fullTitle = title;
     m_fullArtist = artist;
     FitLabels();
@@ -428,10 +434,37 @@ void Player::FitLabels() {
         label->setText(QString::fromStdString(fitted));
         label->setToolTip(label->text() == *text ? QString() : *text);
     }
+    // A title that does not fit runs through its label instead, when wanted.
+    if (!m_scrollTitle || m_title->text() == m_fullTitle) {
+        m_scrollTimer.stop();
+        return;
+    }
+    if (!m_scrollTimer.isActive()) m_scrollTimer.start();
+    // The label cuts off what runs past its right edge.
+    m_title->setText(QString::fromStdString(ScrolledText(m_fullTitle.toStdString(), m_scrollStep)));
+}
+
+void Player::ScrollTitleStep() {
+    ++m_scrollStep;
+    m_title->setText(QString::fromStdString(ScrolledText(m_fullTitle.toStdString(), m_scrollStep)));
+}
+
+void Player::SetScrollTitle(bool on) {
+    if (on == m_scrollTitle) return;
+    m_scrollTitle = on;
+    FitLabels();
 }
 
 void Player::SetVolume(int percent) {
     m_volume->setValue(std::clamp(percent, 0, 100));
+}
+
+QString Player::VolumeText() const {
+    return QString::number(m_volume->value());
+}
+
+void Player::ApplyVolume(const QString& text) {
+    if (const auto volume = ParsePlayerVolume(text.toStdString())) SetVolume(*volume);
 }
 
 bool Player::ChangeSong(const QString& path) {
@@ -494,15 +527,23 @@ void Player::RefreshSong() {
     m_buttons[11]->setChecked(m_services.isMicrophoneOn && m_services.isMicrophoneOn());
     m_buttons[12]->setChecked(IsRecording());
     m_buttons[13]->setChecked(m_services.isVoiceOn && m_services.isVoiceOn());
+    m_buttons[14]->setChecked(IsEditorOpen());
     if (m_userList)
         m_buttons[10]->setChecked(m_userList->isVisible() || (m_inTray && m_playlistShown));
+    // Recording, the editor and the song decide what may be used now.
+    ApplyAvailability();
 }
 
 void Player::ApplyAvailability() {
+    // What the player itself refuses now (a take runs, the song is mono...)
+    // comes first; then what the rest of the program cannot do yet.
     const auto available = [this](Command c) {
-        return !m_services.commandAvailable || m_services.commandAvailable(c);
+        return m_control.RefusalKey(c).empty() &&
+               (!m_services.commandAvailable || m_services.commandAvailable(c));
     };
     const auto why = [this](Command c) {
+        const std::string refusal = m_control.RefusalKey(c);
+        if (!refusal.empty()) return Tr(refusal.c_str());
         return m_services.unavailableReason ? m_services.unavailableReason(c) : QString();
     };
     for (const auto& info : TransportButtons()) {
@@ -738,10 +779,13 @@ void Player::ShowNote(const QString& title, const QString& text) {
 
 void Player::OpenFailed(const std::string& path) {
     // Not modal: the song that failed must not stop the timers or the list.
-    QString text = Tr("CannotOpen").arg(QString::fromStdString(path));
-    const std::string reason =
-        m_services.lastOpenError ? m_services.lastOpenError() : std::string();
-    if (!reason.empty()) text += QStringLiteral("\n") + QString::fromStdString(reason);
+    const OpenFailure failure = DiagnoseOpenFailure(path);
+    QString text = Tr("CannotOpen").arg(QString::fromStdString(path)) + QStringLiteral("\n") +
+                   Tr(OpenFailureKey(failure));
+    const std::string detail = OpenFailureDetail(
+        path, m_services.lastOpenError ? m_services.lastOpenError() : std::string());
+    if (failure == OpenFailure::NotASong && !detail.empty())
+        text += QStringLiteral(" (%1)").arg(QString::fromStdString(detail));
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Cantabilex"), text,
                                 QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);

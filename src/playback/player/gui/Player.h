@@ -79,8 +79,11 @@ public:
     // Draws a transport button pressed or released.
     void SetButton(bool down, int number);
     QToolButton* Button(int number) const;
-    // Title and artist; a text too wide for its label ends in "...".
+    // Title and artist; a text too wide for its label ends in "...", or, for
+    // the title while scrolling is on, runs through the label.
     void PutLabels(const QString& title, const QString& artist);
+    void SetScrollTitle(bool on);
+    bool TitleScrolls() const { return m_scrollTimer.isActive(); }
     QString ShownTitle() const { return m_title->text(); }
     QString ShownArtist() const { return m_artist->text(); }
     // One line under the buttons about the song or the player; empty hides
@@ -97,6 +100,9 @@ public:
     // Volume 0..100 as the song kind takes it.
     int GetVolume() const { return m_volume->value(); }
     void SetVolume(int percent);
+    // The volume as it is kept between runs; a malformed value changes nothing.
+    QString VolumeText() const;
+    void ApplyVolume(const QString& text);
 
     // Files dropped on the window: added to the list; one song alone also plays.
     void DropFiles(const QStringList& files);
@@ -160,6 +166,7 @@ private:
     void OnNumberTick();
     int AddSongs(const QStringList& paths);
     void FitLabels();
+    void ScrollTitleStep();
     void ShowNote(const QString& title, const QString& text);
 
     Transport& m_transport;
@@ -185,6 +192,9 @@ private:
     std::multimap<Command, QAction*> m_menuActions;
     QTimer m_mmTimer;
     QTimer m_numList;
+    QTimer m_scrollTimer;
+    std::size_t m_scrollStep = 0;
+    bool m_scrollTitle = false;
     QString m_fullTitle;
     QString m_fullArtist;
 
