@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "CdgTestPackets.h"
@@ -215,11 +213,6 @@ TEST(CdgRebuild, GivesTheScreenOfPlayingThrough) {
     EXPECT_TRUE(past.SameState(end));
 }
 
-std::vector<std::uint8_t> ReadFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(CdgCorpus, RealFilesDecodeCompletely) {
     CX_REQUIRE_CORPUS();
     struct Expect {
@@ -231,7 +224,8 @@ TEST(CdgCorpus, RealFilesDecodeCompletely) {
          {Expect{"BrotherJohn.cdg", 24300, 4682}, Expect{"sample_project_04.cdg", 18000, 2464}}) {
         const auto path = CorpusDir() / "cdg" / e.name;
         if (!std::filesystem::exists(path)) continue;
-        CdgLoadResult r = LoadCdgSong(ReadFile(path));
+        const std::string bytes = ReadBytes(path);
+        CdgLoadResult r = LoadCdgSong(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
         ASSERT_TRUE(r.ok) << e.name << ": " << r.error;
         EXPECT_EQ(r.song.PacketCount(), e.packets) << e.name;
         EXPECT_EQ(CountInstructions(r.song)[38], e.xorTiles) << e.name;

@@ -129,6 +129,8 @@ TEST_F(CdgWindowTest, ShowsTheIdlePictureThenTheGraphicsInStepWithTheClock) {
     CdgWindow w;
     std::string error;
     ASSERT_TRUE(w.LoadCDG(WriteSong(packets), error)) << error;
+    EXPECT_TRUE(w.CdgMode());
+    EXPECT_TRUE(w.Player().IdlePictureVisible());
     ManualClock clock;
     w.SetClock(&clock);
     w.resize(600, 432);
@@ -143,7 +145,13 @@ TEST_F(CdgWindowTest, ShowsTheIdlePictureThenTheGraphicsInStepWithTheClock) {
     const QImage shot = w.grab().toImage();
     EXPECT_EQ(shot.pixel(300, 216) & 0xFFFFFF, 0xFF0000u);
     w.StopCDG();
+    EXPECT_STREQ(w.getState(), "stop");
+    EXPECT_EQ(w.Player().CurrentPacket(), 0u);
     EXPECT_TRUE(w.Player().IdlePictureVisible());
+    EXPECT_FALSE(w.CdgMode());
+    clock.seconds = 2.0;
+    w.Tick();  // a stopped song stays at its start
+    EXPECT_EQ(w.Player().CurrentPacket(), 0u);
 }
 
 TEST_F(CdgWindowTest, AShownWindowFollowsAPlayerDrivenElsewhere) {

@@ -9,7 +9,6 @@
 
 #include "CdgWriter.h"
 #include "DemoCdgSong.h"
-#include "cdg/CdgRebuild.h"
 #include "cdg/CdgScreen.h"
 #include "cdg/CdgSong.h"
 
@@ -271,16 +270,6 @@ TEST_F(CdgDemoSong, EachSyllableTurnsColourWhenItIsSung) {
     const auto due = static_cast<std::uint32_t>(std::lround(first.seconds * 300));
     EXPECT_TRUE(s_song->packets[due].Is(CdgInstruction::TileBlockXor));
     EXPECT_FALSE(s_song->packets[due - 1].Is(CdgInstruction::TileBlockXor));
-}
-
-TEST_F(CdgDemoSong, SeekingGivesThePictureOfPlayingThrough) {
-    for (double t : {1.0, 4.0, 9.2, 14.7, 20.0, 22.5}) {
-        SCOPED_TRACE(t);
-        const CdgScreen played = PlayTo(*s_song, t);
-        CdgScreen sought;
-        RebuildScreenAt(*s_song, static_cast<std::uint32_t>(std::floor(t * 300)), sought);
-        EXPECT_TRUE(sought.SameState(played));
-    }
 }
 
 }  // namespace

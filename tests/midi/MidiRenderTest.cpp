@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "SmfWriter.h"
+#include "SynthListening.h"
 #include "TwoChannelKar.h"
 #include "midi/MidiPlayer.h"
 #include "midi/MidiSynth.h"
@@ -19,24 +20,13 @@ namespace cx {
 namespace {
 
 using test::Header;
+using test::Junk;
 using test::Smf;
+using test::SoundFont;
 using test::TrackChunk;
 using test::TrackWriter;
 
-constexpr int kRate = 22050;
-
-// TimGM6mb first: its loud samples are the ones that reached past full scale.
-std::string SoundFont() {
-    for (const char* p :
-         {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
-          "/usr/share/sounds/sf2/FluidR3_GM.sf2"}) {
-        if (std::filesystem::exists(p)) return p;
-    }
-    return "";
-}
-
-#define REQUIRE_SOUNDFONT() \
-    if (SoundFont().empty()) GTEST_SKIP() << "no SoundFont installed"
+constexpr int kRate = test::kSynthRate;
 
 struct Rendered {
     std::vector<float> samples;  // interleaved stereo
@@ -53,10 +43,7 @@ struct Rendered {
 
 Rendered Render(const std::string& song, bool effects = false) {
     std::string error;
-    SynthOptions o;
-    o.sampleRate = kRate;
-    o.effects = effects;
-    auto synth = MidiSynth::Create(song, SoundFont(), o, error);
+    auto synth = MidiSynth::Create(song, test::SoundFont(), test::SynthAt(effects), error);
     Rendered r;
     if (!synth) {
         ADD_FAILURE() << error;
@@ -79,15 +66,6 @@ TrackWriter Melody(bool end = true) {
     for (int i = 0; i < 4; ++i) t.NoteOn(0, 0, 60 + i, 120).NoteOff(96, 0, 60 + i);
     if (end) t.End();
     return t;
-}
-
-std::string Junk(std::uint32_t seed, std::size_t n) {
-    std::string out;
-    for (std::size_t i = 0; i < n; ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        out += static_cast<char>(seed >> 24);
-    }
-    return out;
 }
 
 TEST(MidiRender, DamagedFilesEndWithTheirMusic) {
@@ -216,40 +194,6 @@ TEST(MidiPlayer, ReasonsReachTheCallerAndStayAvailable) {
     EXPECT_EQ(player.LastError(), kTrackExpectedMessage);
     r = player.OpenMusic(dir / "missing.mid", "", MidiLyricsOptions(), model);
     EXPECT_FALSE(player.LastError().empty());
-}
-
-TEST(MidiPlayer, SaveMidiWritesOneBlockThatTheNextOpenApplies) {
-    test::TempDir dir;
-    const std::string smf = Smf(0, 96, {Melody()});
-    const auto song = dir / "song.kar";
-    test::WriteBytes(song, smf);
-    {
-        MidiPlayer player;
-        LyricsModel model;
-        ASSERT_TRUE(player.OpenMusic(song, "", MidiLyricsOptions(), model).opened);
-        player.ChannelEnabled(2, false);
-        player.ChannelVolume(5, 40);
-        player.SetTransposition(13);
-        ASSERT_EQ(player.SaveMidi(), "");
-        player.ChannelVolume(5, 30);
-        ASSERT_EQ(player.SaveMidi(), "");
-    }
-    const std::string bytes = test::ReadBytes(song);
-    EXPECT_EQ(bytes.find(kMidiBlockStart), smf.size());
-    EXPECT_EQ(bytes.find(kMidiBlockStart), bytes.rfind(kMidiBlockStart));
-    EXPECT_EQ(bytes.substr(0, smf.size()), smf);
-    MidiPlayer again;
-    LyricsModel model;
-    ASSERT_TRUE(again.OpenMusic(song, "", MidiLyricsOptions(), model).opened);
-    EXPECT_FALSE(again.Channels()[2].Enabled);
-    EXPECT_EQ(again.Channels()[5].Volume, 30);
-    EXPECT_EQ(again.Transposition(), 13);
-    // No stray files beside the song: the rewrite went through a rename.
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++files;
-    EXPECT_EQ(files, 1);
-    MidiPlayer closed;
-    EXPECT_FALSE(closed.SaveMidi().empty());
 }
 
 }  // namespace

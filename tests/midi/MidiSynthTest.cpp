@@ -29,7 +29,8 @@ std::unique_ptr<MidiSynth> Make(const std::string& song, bool effects = false) {
     return s;
 }
 
-TEST(MidiSynth, RendersTheSongLengthAndMutedChannelIsSilent) {
+// A muted channel is heard silent through SoundControls.
+TEST(MidiSynth, RendersTheSongLength) {
     REQUIRE_SOUNDFONT();
     auto s = Make(OneNote(2, 60, 0));
     ASSERT_TRUE(s);
@@ -38,10 +39,6 @@ TEST(MidiSynth, RendersTheSongLengthAndMutedChannelIsSilent) {
     EXPECT_EQ(static_cast<std::int64_t>(loud.l.size()), s->LengthFrames());
     EXPECT_TRUE(s->Finished());
     EXPECT_GT(Energy(loud.l), 1.0);
-
-    auto m = Make(OneNote(2, 60, 0));
-    m->SetChannelEnabled(2, false);
-    EXPECT_LT(Energy(RenderAll(*m).l), 1e-6);
 }
 
 TEST(MidiSynth, BalanceMovesTheEnergy) {
@@ -55,23 +52,15 @@ TEST(MidiSynth, BalanceMovesTheEnergy) {
     }
 }
 
+// Transposing from the start is heard through SoundControls; here a held note moves.
 TEST(MidiSynth, TransposeTwelveDoublesThePitchAndMovesHeldNotes) {
     REQUIRE_SOUNDFONT();
-    const std::string song = OneNote(0, 57, 73);  // flute, A3
-    const double fa = Frequency(RenderAll(*Make(song)).l, 0.5);
-    auto up = Make(song);
-    up->SetChannelTranspose(0, 12);
-    const double fb = Frequency(RenderAll(*up).l, 0.5);
-    ASSERT_GT(fa, 0);
-    ASSERT_GT(fb, 0);
-    EXPECT_NEAR(fb / fa, 2.0, 0.1);
-
-    // Changing it while the note sounds restarts the note at the new pitch.
-    auto live = Make(song);
+    auto live = Make(OneNote(0, 57, 73));  // flute, A3
     std::vector<float> buf(2 * kRate / 2);
     live->Render(buf.data(), kRate / 2);  // into the note
     live->SetChannelTranspose(0, 12);
-    EXPECT_NEAR(Frequency(RenderAll(*live).l, 0.1) / fa, 2.0, 0.1);
+    // Changing it while the note sounds restarts the note at the new pitch, A4.
+    EXPECT_NEAR(Frequency(RenderAll(*live).l, 0.1) / 440.0, 1.0, 0.05);
 }
 
 TEST(MidiSynth, SeekLandsAtTheRightTick) {
@@ -92,12 +81,9 @@ TEST(MidiSynth, SeekLandsAtTheRightTick) {
     EXPECT_NEAR(static_cast<double>(onset) / kRate, noteAt - 1.25, 0.005);
 }
 
-TEST(MidiSynth, TempoFactorScalesOutputAndZeroHoldsStill) {
+TEST(MidiSynth, TempoFactorZeroHoldsStill) {
     REQUIRE_SOUNDFONT();
-    auto fast = Make(OneNote(0, 60, 0));
-    fast->SetTempoFactor(2.0);
-    EXPECT_NEAR(static_cast<double>(RenderAll(*fast).l.size()), fast->LengthFrames() / 2.0, 70);
-
+    // A factor other than one is heard through SoundControls' tempo thumb.
     auto still = Make(OneNote(0, 60, 0));
     still->SetTempoFactor(0.0);
     std::vector<float> buf(2 * 4096);

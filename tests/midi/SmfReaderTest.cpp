@@ -39,15 +39,15 @@ TEST(SmfReader, LongMetaAndSysexLengthsAreVariableLength) {
     EXPECT_EQ(ev[1].data, "la");
 }
 
+// The reasons are the texts the user is shown.
 TEST(SmfReader, RejectsWhatIsNotMidi) {
     EXPECT_FALSE(ParseSmf("").file);
-    EXPECT_FALSE(ParseSmf("RIFF....WAVEfmt ").file);
     EXPECT_FALSE(ParseSmf("MThd\0\0\0\x06\0").file);  // cut inside the header
     EXPECT_FALSE(
         ParseSmf(test::Header(0, 1, 0) + test::TrackChunk(TrackWriter().End().Data())).file);
-    const auto none = ParseSmf(test::Header(1, 2, 96));
-    EXPECT_FALSE(none.file);
-    EXPECT_FALSE(none.error.empty());
+    EXPECT_EQ(ParseSmf("RIFF....WAVEfmt ").error, kNotMidiFileMessage);
+    EXPECT_EQ(ParseSmf(test::Header(1, 2, 96)).error, kTrackExpectedMessage);
+    EXPECT_EQ(ParseSmf(test::Header(1, 1, 96) + "junkjunk").error, kTrackExpectedMessage);
 }
 
 TEST(SmfReader, RepairsDamagedTrackStructure) {

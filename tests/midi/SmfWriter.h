@@ -87,6 +87,16 @@ inline std::string Smf(int format, int division, const std::vector<TrackWriter>&
     return out;
 }
 
+// Deterministic junk, as found after truncated downloads.
+inline std::string Junk(std::uint32_t seed, std::size_t n) {
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        out += static_cast<char>(seed >> 24);
+    }
+    return out;
+}
+
 // A Standard MIDI File wrapped as RIFF MIDI (.rmi).
 inline std::string Rmid(const std::string& smf) {
     auto le32 = [](std::size_t v) {

@@ -130,11 +130,18 @@ TEST(SoundControls, SavedSettingsComeBackSkipLockedChannelsAndRestoreReadsTheFil
     r.controls.MoveTempo(kThumbRest - 8);
     r.midi.ChannelEnabled(test::kKarMelodyChannel, false);
     r.midi.ChangeInstrument(test::kKarPianoChannel, 48);
+    r.midi.ChannelVolume(5, 40);
     ASSERT_EQ(r.midi.SaveMidi(), "");
+    r.midi.ChannelVolume(5, 30);
     ASSERT_EQ(r.midi.SaveMidi(), "");
+    // One block after saving twice, the song kept: MidiWindowStories.
     const std::string bytes = test::ReadBytes(song);
-    EXPECT_EQ(bytes.find(kMidiBlockStart), bytes.rfind(kMidiBlockStart));
-    EXPECT_EQ(StripSettingsBlock(bytes), test::TwoChannelKar());
+    // No stray files beside the song: the rewrite went through a rename.
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(r.dir.Path()))
+        ++files;
+    EXPECT_EQ(files, 1);
+    EXPECT_FALSE(MidiPlayer().SaveMidi().empty());  // nothing open, nothing saved
     EXPECT_NE(bytes.find("ch15=1,-6,100,64,0\r\ntempo=-8\r\n#End CBXMidi"), std::string::npos);
 
     // Changed again, one channel locked: Restore brings the file's values
@@ -153,14 +160,11 @@ TEST(SoundControls, SavedSettingsComeBackSkipLockedChannelsAndRestoreReadsTheFil
     EXPECT_EQ(r.controls.Semitones(), -2);
     EXPECT_EQ(r.controls.TempoSteps(), -8);
 
-    // Opened again: the song comes as it was saved.
+    // Opened again: the song comes as it was saved (the thumbs: MidiWindowStories).
     Rig again;
     again.Open(song);
-    EXPECT_FALSE(again.midi.Channels()[test::kKarMelodyChannel].Enabled);
     EXPECT_EQ(again.midi.Channels()[test::kKarPianoChannel].Instrument, 48);
-    EXPECT_EQ(again.controls.Semitones(), -2);
-    EXPECT_EQ(again.controls.TempoSteps(), -8);
-    EXPECT_EQ(again.controls.TempoText(), "Tempo: 88.00");
+    EXPECT_EQ(again.midi.Channels()[5].Volume, 30);
     if (MidiSynth* synth = again.midi.Source()) {
         again.RenderMidi();
         EXPECT_NEAR(synth->TempoFactor(), 11.0 / 15.0, 1e-9);

@@ -15,6 +15,7 @@ namespace cx::test {
 
 inline constexpr int kSynthRate = 22050;
 
+// TimGM6mb first: its loud samples are the ones that reached past full scale.
 inline std::string SoundFont() {
     for (const char* p :
          {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
