@@ -46,12 +46,6 @@ TEST(CommandRouter, TransportCommandsBelongToThePlayerAndAreAlwaysThere) {
     EXPECT_EQ(CommandRouter::AllCommands().back(), Command::Exit);
 }
 
-}  // namespace
-}  // namespace cx
-
-namespace cx {
-namespace {
-
 TEST(CommandRouter, AFailingActionIsReportedAndTheProgramGoesOn) {
     CommandRouter router;
     std::string reported;

@@ -24,8 +24,11 @@ TEST(CbxEdit, TapsTimeTheWordsAndTheRestAreListedUntimed) {
     // Taps as the capture key reads them; a comment and a blank line are skipped.
     test::WriteBytes(dir / "taps.txt", "# my taps\n10.25\n\n11\n11.5\n14.25\n");
 
-    const CbxRun lrs = Cbx("edit " + Quote(dir / "words.txt") + " --taps " +
-                           Quote(dir / "taps.txt") + " -o " + Quote(dir / "out.lrs"));
+    auto edit = [&](const char* out, const std::string& more = "") {
+        return Cbx("edit " + Quote(dir / "words.txt") + " --taps " + Quote(dir / "taps.txt") +
+                   " -o " + Quote(dir / out) + more);
+    };
+    const CbxRun lrs = edit("out.lrs");
     ASSERT_EQ(lrs.code, 0);
     EXPECT_NE(lrs.out.find("5 pieces, 4 timed"), std::string::npos) << lrs.out;
     EXPECT_NE(lrs.out.find("untimed 5: bye"), std::string::npos) << lrs.out;
@@ -38,8 +41,7 @@ TEST(CbxEdit, TapsTimeTheWordsAndTheRestAreListedUntimed) {
     EXPECT_EQ(pieces[4].PieceText, "Good ");
     EXPECT_EQ(pieces[5].StartTime, 0);
 
-    const CbxRun kok = Cbx("edit " + Quote(dir / "words.txt") + " --taps " +
-                           Quote(dir / "taps.txt") + " -o " + Quote(dir / "out.kok") + " --json");
+    const CbxRun kok = edit("out.kok", " --json");
     ASSERT_EQ(kok.code, 0);
     EXPECT_NE(kok.out.find("\"untimed\":[{\"piece\":5,\"text\":\"bye\"}]"), std::string::npos)
         << kok.out;
@@ -47,9 +49,7 @@ TEST(CbxEdit, TapsTimeTheWordsAndTheRestAreListedUntimed) {
     ASSERT_TRUE(ParseKokText(test::ReadBytes(dir / "out.kok"), fromKok).ok);
     EXPECT_DOUBLE_EQ(fromKok[3].StartTime, 11.25);
 
-    const CbxRun lrc = Cbx("edit " + Quote(dir / "words.txt") + " --taps " +
-                           Quote(dir / "taps.txt") + " -o " + Quote(dir / "out.lrc"));
-    ASSERT_EQ(lrc.code, 0);
+    ASSERT_EQ(edit("out.lrc").code, 0);
     EXPECT_EQ(test::ReadBytes(dir / "out.lrc").substr(0, 38),
               "[00:10.00]Hello <00:10.75>big <00:11.2");
 }
@@ -60,14 +60,13 @@ TEST(CbxEdit, WrongUsageAndBadTapsAreRefused) {
     test::WriteBytes(dir / "words.txt", "La la\n");
     test::WriteBytes(dir / "bad.txt", "1.0\nsoon\n");
     EXPECT_EQ(Cbx("edit " + Quote(dir / "words.txt")).code, 2);
-    EXPECT_EQ(Cbx("edit " + Quote(dir / "words.txt") + " --taps " + Quote(dir / "bad.txt") +
-                  " -o " + Quote(dir / "x.txt"))
-                  .code,
-              2);
-    EXPECT_EQ(Cbx("edit " + Quote(dir / "words.txt") + " --taps " + Quote(dir / "bad.txt") +
-                  " -o " + Quote(dir / "x.lrs"))
-                  .code,
-              1);
+    auto edit = [&](const char* out) {
+        return Cbx("edit " + Quote(dir / "words.txt") + " --taps " + Quote(dir / "bad.txt") +
+                   " -o " + Quote(dir / out))
+            .code;
+    };
+    EXPECT_EQ(edit("x.txt"), 2);
+    EXPECT_EQ(edit("x.lrs"), 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "x.lrs"));
     EXPECT_EQ(Cbx("edit --help").code, 0);
 }

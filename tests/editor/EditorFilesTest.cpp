@@ -51,7 +51,7 @@ void WriteLrsOfSize(const fs::path& path, std::size_t bytes) {
     test::WriteBytes(path, text);
 }
 
-TEST(EditorFiles, OpeningLyricsStopsAt301ThousandBytes) {
+TEST(EditorFiles, OpeningLyricsStopsAt301ThousandBytesAndFindsTheSongBeside) {
     test::TempDir dir;
     WriteLrsOfSize(dir / "small.lrs", 300999);
     WriteLrsOfSize(dir / "big.lrs", 301000);
@@ -68,15 +68,10 @@ TEST(EditorFiles, OpeningLyricsStopsAt301ThousandBytes) {
     EXPECT_EQ(doc.Piece(1).PieceText, "La");
     // No song beside it: the lyrics belong to the .lrs itself.
     EXPECT_EQ(doc.MediaFile(), (dir / "small.lrs").string());
-}
-
-TEST(EditorFiles, OpenedLyricsBelongToTheSongBesideThem) {
-    test::TempDir dir;
-    test::WriteBytes(dir / "song.mp3", test::MakeMp3(4));
-    test::WriteBytes(dir / "song.lrs", "#Cantabilex\r\n[1]La\r\n#End Cantabilex");
-    EditorDocument doc;
-    ASSERT_TRUE(OpenLyricsFile(doc, dir / "song.lrs", Codepage::Cp1252).ok);
-    EXPECT_EQ(doc.MediaFile(), (dir / "song.mp3").string());
+    // With a song beside them, they are the song's.
+    test::WriteBytes(dir / "small.mp3", test::MakeMp3(4));
+    ASSERT_TRUE(OpenLyricsFile(doc, dir / "small.lrs", Codepage::Cp1252).ok);
+    EXPECT_EQ(doc.MediaFile(), (dir / "small.mp3").string());
 }
 
 TEST(EditorFiles, TextFilesStopAt501ThousandBytesAndRoundTrip) {
@@ -90,7 +85,7 @@ TEST(EditorFiles, TextFilesStopAt501ThousandBytesAndRoundTrip) {
     EXPECT_EQ(back.text, "Zażółć\r\n");
 }
 
-TEST(EditorFiles, SavedIntoTheSongTheLyricsLoadBackTheSame) {
+TEST(EditorFiles, SavedIntoTheSongOrAsLrsTheLyricsLoadBackTheSame) {
     test::TempDir dir;
     const fs::path song = dir / "song.mp3";
     const std::string tag = test::MakeId3v1("Title", "Artist", 1, 2);
@@ -112,6 +107,13 @@ TEST(EditorFiles, SavedIntoTheSongTheLyricsLoadBackTheSame) {
     EditorDocument reopened;
     ASSERT_TRUE(ImportLyrics(reopened, song, Codepage::Cp1252).ok);
     ExpectSamePieces(reopened.Pieces(), doc.Pieces(), 1e-9);
+
+    // Save as adds the extension; the file opens back the same.
+    const EditorFileResult r = SaveLyricsAs(doc, dir / "mine", Codepage::Cp1252);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.detail, (dir / "mine.lrs").string());
+    ASSERT_TRUE(OpenLyricsFile(reopened, dir / "mine.lrs", Codepage::Cp1252).ok);
+    ExpectSamePieces(reopened.Pieces(), doc.Pieces(), 1e-9);
 }
 
 TEST(EditorFiles, SavingNeedsPiecesAndAnAudioFile) {
@@ -129,17 +131,6 @@ TEST(EditorFiles, SavingNeedsPiecesAndAnAudioFile) {
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.messageKey, "ErrorAudioFile");
     EXPECT_EQ(test::ReadBytes(text), "just some words, not a song");
-}
-
-TEST(EditorFiles, SaveAsAddsTheExtensionAndReadsBack) {
-    test::TempDir dir;
-    EditorDocument doc = TimedDocument();
-    const EditorFileResult r = SaveLyricsAs(doc, dir / "mine", Codepage::Cp1252);
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.detail, (dir / "mine.lrs").string());
-    EditorDocument back;
-    ASSERT_TRUE(OpenLyricsFile(back, dir / "mine.lrs", Codepage::Cp1252).ok);
-    ExpectSamePieces(back.Pieces(), doc.Pieces(), 1e-9);
 }
 
 TEST(EditorFiles, ExportedLrcAndKokImportBackToTheSamePieces) {

@@ -2,6 +2,7 @@
 // merge, offsets, piece texts, and what reaches the player's lyrics.
 #include <gtest/gtest.h>
 
+#include "FakePlayer.h"
 #include "editor/EditorDocument.h"
 #include "editor/EditorText.h"
 #include "editor/HeldCorrection.h"
@@ -10,22 +11,7 @@
 namespace cx {
 namespace {
 
-// A player with one song open whose position the test sets.
-struct FakePlayer {
-    std::string song = "/music/song.mp3";
-    std::optional<double> position;
-    LyricsModel model;
-    std::vector<std::pair<LyricsEdit, int>> edits;
-
-    PlayerLink Link() {
-        PlayerLink link;
-        link.openMediaPath = [this] { return song; };
-        link.playingPosition = [this] { return position; };
-        link.lyrics = [this] { return &model; };
-        link.edited = [this](LyricsEdit e, int piece) { edits.emplace_back(e, piece); };
-        return link;
-    }
-};
+using test::FakePlayer;
 
 EditorDocument ThreeWords(FakePlayer& player) {
     EditorDocument doc(player.Link());
@@ -38,13 +24,10 @@ TEST(EditorSplit, HelloBigWorldGivesThreePiecesWithTheBreakOnTheLast) {
     PieceArray pieces(1);
     ASSERT_EQ(SplitToLyrics("Hello big world", pieces), 3);
     ASSERT_EQ(pieces.size(), 4u);
-    EXPECT_EQ(pieces[1].PieceText, "Hello ");
-    EXPECT_EQ(pieces[2].PieceText, "big ");
-    EXPECT_EQ(pieces[3].PieceText, "world");
-    EXPECT_FALSE(pieces[1].LineBreak);
-    EXPECT_FALSE(pieces[2].LineBreak);
-    EXPECT_TRUE(pieces[3].LineBreak);
+    const char* texts[] = {"", "Hello ", "big ", "world"};
     for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(pieces[i].PieceText, texts[i]);
+        EXPECT_EQ(pieces[i].LineBreak, i == 3);
         EXPECT_EQ(pieces[i].LineText, "Hello big world");
         EXPECT_EQ(pieces[i].StartTime, 0);
     }
@@ -174,17 +157,7 @@ TEST(EditorOffset, MinusHalfASecondMovesOnlyTheSelectedRows) {
     EXPECT_DOUBLE_EQ(player.model.Lyrics[2].StartTime, 10.5);
 }
 
-TEST(EditorPieces, BracketsNeverEnterAPieceText) {
-    FakePlayer player;
-    EditorDocument doc = ThreeWords(player);
-    ASSERT_TRUE(doc.SetText(1, "["));
-    EXPECT_EQ(doc.Piece(1).PieceText, "");
-    ASSERT_TRUE(doc.SetText(1, "Hel[lo] "));
-    EXPECT_EQ(doc.Piece(1).PieceText, "Hello ");
-    EXPECT_EQ(player.model.Lyrics[1].PieceText, "Hello ");
-}
-
-TEST(EditorPieces, RowEditsWriteThroughAndRebuildLines) {
+TEST(EditorPieces, RowEditsWriteThroughRebuildLinesAndDropBrackets) {
     FakePlayer player;
     EditorDocument doc = ThreeWords(player);
     doc.InsertBefore(2);
@@ -202,6 +175,11 @@ TEST(EditorPieces, RowEditsWriteThroughAndRebuildLines) {
     EXPECT_EQ(player.model.Lyrics[3].LineText, "world");
     doc.InsertPieces(1, {doc.Piece(3)});
     EXPECT_EQ(doc.Piece(1).PieceText, "world");
+    // Brackets never enter a piece's text, typed or pasted.
+    ASSERT_TRUE(doc.SetText(1, "["));
+    EXPECT_EQ(doc.Piece(1).PieceText, "");
+    ASSERT_TRUE(doc.SetText(1, "Hel[lo] "));
+    EXPECT_EQ(player.model.Lyrics[1].PieceText, "Hello ");
     doc.Clear();
     EXPECT_FALSE(player.model.HasLyrics());
 }

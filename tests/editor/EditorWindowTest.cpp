@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "../lyrics/MediaFixtures.h"
+#include "FakePlayer.h"
 #include "app/Translations.h"
 #include "editor/gui/Editor.h"
 #include "editor/gui/TimeSpinner.h"
@@ -18,21 +19,7 @@
 namespace cx {
 namespace {
 
-struct FakePlayer {
-    std::string song = "/music/song.mp3";
-    std::optional<double> position;
-    LyricsModel model;
-    int edits = 0;
-
-    PlayerLink Link() {
-        PlayerLink link;
-        link.openMediaPath = [this] { return song; };
-        link.playingPosition = [this] { return position; };
-        link.lyrics = [this] { return &model; };
-        link.edited = [this](LyricsEdit, int) { ++edits; };
-        return link;
-    }
-};
+using test::FakePlayer;
 
 struct Answers {
     QString file;
@@ -257,42 +244,19 @@ TEST_F(EditorWindow, UntimedAndOutOfOrderRowsAreMarkedAndSavingAsksFirst) {
 }
 
 TEST_F(EditorWindow, EveryMenuItemHasItsCaptionAndThePlaceIsKept) {
-    for (const char* key : {"MenuNew",
-                            "MenuLyricsOpen",
-                            "MenuLyricsImport",
-                            "MenuSave",
-                            "MenuSaveAs",
-                            "MenuExport",
-                            "ExportLrc",
-                            "ExportKok",
-                            "MenuTextOpen",
-                            "MenuTextSave",
-                            "MenuUpdate",
-                            "MenuExit",
-                            "MenuCut",
-                            "MenuCopy",
-                            "MenuPaste",
-                            "MenuDelete",
-                            "MenuSelectAll",
-                            "MenuRemoveAll",
-                            "MenuFontSettings",
-                            "MenuDetails",
-                            "MenuSplitText",
-                            "MenuMergeText",
-                            "MenuInsert",
-                            "MenuAddNew",
-                            "MenuClear",
-                            "Play",
-                            "Pause",
-                            "Stop",
-                            "MenuTutorial",
-                            "MenuSupport",
-                            "MenuVersion",
-                            "About"}) {
+    const QStringList keys = QStringLiteral(
+                                 "MenuNew MenuLyricsOpen MenuLyricsImport MenuSave MenuSaveAs "
+                                 "MenuExport ExportLrc ExportKok MenuTextOpen MenuTextSave "
+                                 "MenuUpdate MenuExit MenuCut MenuCopy MenuPaste MenuDelete "
+                                 "MenuSelectAll MenuRemoveAll MenuFontSettings MenuDetails "
+                                 "MenuSplitText MenuMergeText MenuInsert MenuAddNew MenuClear "
+                                 "Play Pause Stop MenuTutorial MenuSupport MenuVersion About")
+                                 .split(' ');
+    for (const QString& k : keys) {
+        const std::string key = k.toStdString();
         QAction* a = editor->Action(key);
         ASSERT_NE(a, nullptr) << key;
         EXPECT_FALSE(a->text().isEmpty()) << key;
-        const QString k = QLatin1String(key);
         if (k.startsWith("Menu") || k.startsWith("Export")) {
             EXPECT_FALSE(a->text().startsWith(k)) << key;
         }

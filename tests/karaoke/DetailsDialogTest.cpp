@@ -30,20 +30,10 @@ void SaveShot(QWidget& w, const char* name) {
 
 class DetailsDialog : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QCoreApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
     void SetUp() override {
         m_settings = test::TestSettings();
-        QImage img(40, 30, QImage::Format_RGB32);
-        img.fill(Qt::blue);
         m_pic = (m_dir / "blue.png").string();
-        ASSERT_TRUE(img.save(QString::fromStdString(m_pic)));
+        ASSERT_TRUE(test::Solid(40, 30, Qt::blue).save(QString::fromStdString(m_pic)));
     }
     Details* Make(const SongLook& look) {
         Details::Hooks hooks;
@@ -208,6 +198,9 @@ TEST_F(DetailsDialog, PictureEditorRefusesEntriesWithoutAnExistingFile) {
     EXPECT_EQ(m_questions[1],
               "Picture details|Picture file doesn't exist. Current settings won't be affected\n"
               "Do you want to continue?");
+    e->SetPath(QString::fromStdString(m_dir.Path().string()));  // a folder is no picture file
+    EXPECT_FALSE(e->OK_Click());
+    EXPECT_EQ(m_questions.size(), 3);
     // OK leaves the editor without a change.
     m_answer = true;
     EXPECT_TRUE(e->OK_Click());

@@ -20,29 +20,39 @@ FontMeasure Linear() {
     return m;
 }
 
-FitInput Input(int size, int height = 2000) {
+FitInput Input(int size, int height = 2000, int mode = 1, bool ball = false,
+               const char* widest = "0123456789", int minSize = kMinFontSize) {
     FitInput in;
-    in.WidestLine = "0123456789";  // 10 characters: w = 10 x size + 16
-    in.InnerWidth = 1000;          // S - 40 = 960, S - 30 = 970
+    in.WidestLine = widest;  // 10 characters: w = 10 x size + 16
+    in.InnerWidth = 1000;    // S - 40 = 960, S - 30 = 970
     in.InnerHeight = height;
     in.CurrentSize = size;
     in.SettingsSize = 33;
+    in.DisplayMode = mode;
+    in.ShowBall = ball;
+    in.MinSize = minSize;
     return in;
 }
 
-TEST(Fit, WidthRules) {
-    // 966 lies between S - 40 and S - 30: done at once, not even the height rule runs.
-    EXPECT_EQ(FitLyrics(Input(95, 200), Linear()), 95);
-    // 1216 > S: shrink until w < S - 30.
-    EXPECT_EQ(FitLyrics(Input(120), Linear()), 95);
-    // 516 < S - 40: grow until w > S - 40.
-    EXPECT_EQ(FitLyrics(Input(50), Linear()), 95);
-    // 996 lies between S - 30 and S: width leaves it alone.
-    EXPECT_EQ(FitLyrics(Input(98), Linear()), 98);
-    // Never below the readable minimum: the line wraps instead.
-    FitInput floor = Input(120);
-    floor.MinSize = 100;
-    EXPECT_EQ(FitLyrics(floor, Linear()), 100);
+TEST(Fit, WidthHeightAndBallRules) {
+    const struct {
+        const char* rule;
+        FitInput in;
+        int size;
+    } cases[] = {
+        {"966 lies between S - 40 and S - 30: done at once, no height rule", Input(95, 200), 95},
+        {"1216 > S: shrink until w < S - 30", Input(120), 95},
+        {"516 < S - 40: grow until w > S - 40", Input(50), 95},
+        {"996 lies between S - 30 and S: width leaves it alone", Input(98), 98},
+        {"never below the readable minimum: the line wraps instead",
+         Input(120, 2000, 1, false, "0123456789", 100), 100},
+        {"two lines in a low window", Input(50, 300), (300 - 132) / 2},
+        {"three lines in a low window", Input(50, 300, 3), (300 - 139) / 3},
+        {"too low for any text: the smallest size, no loop", Input(50, 10), kMinFontSize},
+        {"the ball takes two characters: 12 x size + 16 > 960", Input(50, 2000, 1, true), 79},
+        {"no lyrics: the setting's size", Input(50, 2000, 1, false, ""), 33},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FitLyrics(c.in, Linear()), c.size) << c.rule;
 }
 
 // Rows of 10-pixel characters, shown as the texts between the breaks.
@@ -108,24 +118,6 @@ TEST(Wrap, RowsTakeTheSlotsBelowAndTheCurrentLineComesFirst) {
               "10*aaa@0+ 20*bbb@4 0next@0 ");
     // A current line longer than the band shows the rows from the sung one.
     EXPECT_EQ(lay({{"aaa bbb ccc", 0, true}}, 2, 9), "0*bbb@4+ 10*ccc@8 ");
-}
-
-TEST(Fit, HeightLimitsTwoAndThreeLines) {
-    EXPECT_EQ(FitLyrics(Input(50, 300), Linear()), (300 - 132) / 2);
-    FitInput three = Input(50, 300);
-    three.DisplayMode = 3;
-    EXPECT_EQ(FitLyrics(three, Linear()), (300 - 139) / 3);
-    // A window too low for any text stops at the smallest size instead of looping.
-    EXPECT_EQ(FitLyrics(Input(50, 10), Linear()), kMinFontSize);
-}
-
-TEST(Fit, BallRoomAndEmptyLyrics) {
-    FitInput ball = Input(50);
-    ball.ShowBall = true;  // 12 characters: grows until 12 x size + 16 > 960
-    EXPECT_EQ(FitLyrics(ball, Linear()), 79);
-    FitInput none = Input(50);
-    none.WidestLine.clear();
-    EXPECT_EQ(FitLyrics(none, Linear()), 33);
 }
 
 TEST(Layout, ColoursComeFromTheSongUnlessMissing) {

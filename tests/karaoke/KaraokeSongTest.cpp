@@ -12,15 +12,18 @@ namespace {
 
 const char* kBlock = "#Cantabilex\r\n[1.0]Twin[1.5]kle\r\n[3.0]star\r\n#End Cantabilex\r\n";
 
+bool Load(const std::filesystem::path& p, KaraokeSong& song, std::string& error,
+          Codepage cp = Codepage::Cp1252, const SongLyricsLoader& other = {},
+          const KaraokeSettings& settings = test::TestSettings()) {
+    return LoadKaraokeSong(p.string(), settings, cp, other, song, error);
+}
+
 TEST(KaraokeSong, LyricsComeFromTheMediaFileOrTheLrsBesideIt) {
-    const auto settings = test::TestSettings();
     test::TempDir dir;
     test::WriteBytes(dir / "a.mp3", std::string(100, '\0') + kBlock);
     KaraokeSong song;
     std::string error;
-    ASSERT_TRUE(
-        LoadKaraokeSong((dir / "a.mp3").string(), settings, Codepage::Cp1252, {}, song, error))
-        << error;
+    ASSERT_TRUE(Load(dir / "a.mp3", song, error)) << error;
     EXPECT_EQ(song.Source, "lrs");
     ASSERT_EQ(song.Model.UpperBound(), 3);
     EXPECT_EQ(song.Model.Lyrics[1].LineText, "Twinkle");
@@ -28,15 +31,12 @@ TEST(KaraokeSong, LyricsComeFromTheMediaFileOrTheLrsBesideIt) {
 
     test::WriteBytes(dir / "b.ogg", std::string(100, '\0'));
     test::WriteBytes(dir / "b.LRS", kBlock);
-    ASSERT_TRUE(
-        LoadKaraokeSong((dir / "b.ogg").string(), settings, Codepage::Cp1252, {}, song, error))
-        << error;
+    ASSERT_TRUE(Load(dir / "b.ogg", song, error)) << error;
     EXPECT_EQ(song.Source, "lrs-file");
     EXPECT_EQ(song.Look.MediaPath, (dir / "b.ogg").string());
 }
 
 TEST(KaraokeSong, DisplayBlockGivesTheLookAndTheTimelineInTimeOrder) {
-    const auto settings = test::TestSettings();
     test::TempDir dir;
     const std::string graphs =
         "#CBXGraphs\r\n#ARTIST=Band\r\n#HIGHLIGHT COLOR=255\r\n#ALIGNMENT=1\r\n"
@@ -45,9 +45,7 @@ TEST(KaraokeSong, DisplayBlockGivesTheLookAndTheTimelineInTimeOrder) {
     test::WriteBytes(dir / "d.mp3", std::string(100, '\0') + kBlock + graphs);
     KaraokeSong song;
     std::string error;
-    ASSERT_TRUE(
-        LoadKaraokeSong((dir / "d.mp3").string(), settings, Codepage::Cp1252, {}, song, error))
-        << error;
+    ASSERT_TRUE(Load(dir / "d.mp3", song, error)) << error;
     EXPECT_EQ(song.Look.Artist, "Band");
     EXPECT_EQ(song.Look.HighlightColor, 255);
     EXPECT_EQ(song.Look.ForeColor, -1);
@@ -61,16 +59,13 @@ TEST(KaraokeSong, DisplayBlockGivesTheLookAndTheTimelineInTimeOrder) {
 }
 
 TEST(KaraokeSong, MissingFilesAndSongsWithoutLyricsSayWhy) {
-    const auto settings = test::TestSettings();
     test::TempDir dir;
     KaraokeSong song;
     std::string error;
-    EXPECT_FALSE(
-        LoadKaraokeSong((dir / "none.mp3").string(), settings, Codepage::Cp1252, {}, song, error));
+    EXPECT_FALSE(Load(dir / "none.mp3", song, error));
     EXPECT_NE(error.find("no such file"), std::string::npos);
     test::WriteBytes(dir / "c.mp3", std::string(100, 'x'));
-    EXPECT_FALSE(
-        LoadKaraokeSong((dir / "c.mp3").string(), settings, Codepage::Cp1252, {}, song, error));
+    EXPECT_FALSE(Load(dir / "c.mp3", song, error));
     EXPECT_NE(error.find("no lyrics"), std::string::npos);
     // One reason, said once.
     EXPECT_EQ(error.find("no lyrics"), error.rfind("no lyrics")) << error;
@@ -80,13 +75,11 @@ TEST(KaraokeSong, MissingFilesAndSongsWithoutLyricsSayWhy) {
         e = "broken midi";
         return std::optional<bool>(false);
     };
-    EXPECT_FALSE(
-        LoadKaraokeSong((dir / "c.mp3").string(), settings, Codepage::Cp1252, refuse, song, error));
+    EXPECT_FALSE(Load(dir / "c.mp3", song, error, Codepage::Cp1252, refuse));
     EXPECT_EQ(error, "broken midi");
 }
 
 TEST(KaraokeSong, LyricsAreReadInTheLanguagesCodepageOrAsUtf8) {
-    const auto settings = test::TestSettings();
     test::TempDir dir;
     const std::string zolw = "\xC5\xBC\xC3\xB3\xC5\x82w";  // "żółw"
     test::WriteBytes(dir / "pl.mp3", std::string(100, '\0'));
@@ -95,14 +88,10 @@ TEST(KaraokeSong, LyricsAreReadInTheLanguagesCodepageOrAsUtf8) {
     test::WriteBytes(dir / "utf.kok", zolw + ";01,0000;\n");
     KaraokeSong song;
     std::string error;
-    ASSERT_TRUE(LoadKaraokeSong((dir / "pl.mp3").string(), settings, CodepageForLanguage("pl"), {},
-                                song, error))
-        << error;
+    ASSERT_TRUE(Load(dir / "pl.mp3", song, error, CodepageForLanguage("pl"))) << error;
     ASSERT_EQ(song.Model.UpperBound(), 2);
     EXPECT_EQ(song.Model.Lyrics[1].PieceText, zolw);
-    ASSERT_TRUE(
-        LoadKaraokeSong((dir / "utf.mp3").string(), settings, Codepage::Cp1252, {}, song, error))
-        << error;
+    ASSERT_TRUE(Load(dir / "utf.mp3", song, error)) << error;
     EXPECT_EQ(song.Source, "kok");
     EXPECT_EQ(song.Model.Lyrics[1].PieceText, zolw);
 }
@@ -140,9 +129,7 @@ TEST(KaraokeSong, HugeLinesAreCappedAndStillShown) {
     test::WriteBytes(dir / "big.lrc", whole + "\n" + words + "\n");
     KaraokeSong song;
     std::string error;
-    ASSERT_TRUE(
-        LoadKaraokeSong((dir / "big.mp3").string(), settings, Codepage::Cp1252, {}, song, error))
-        << error;
+    ASSERT_TRUE(Load(dir / "big.mp3", song, error, Codepage::Cp1252, {}, settings)) << error;
     const auto& lyrics = song.Model.Lyrics;
     ASSERT_EQ(song.Model.UpperBound(), 2 + 20000);
     for (std::size_t i = 1; i < lyrics.size(); ++i) {

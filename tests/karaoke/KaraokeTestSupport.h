@@ -46,6 +46,21 @@ inline KaraokeSettings TestSettings() {
     return s;
 }
 
+// A picture with a different colour at every pixel, and one of a single colour.
+inline QImage Pattern(QSize size, int seed = 0) {
+    QImage img(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            img.setPixel(x, y, qRgb((x * 3 + seed) & 255, (y * 5 + seed) & 255, seed & 255));
+    return img;
+}
+
+inline QImage Solid(int w, int h, QColor c) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(c);
+    return img;
+}
+
 inline QRgb Rgb(std::uint32_t bgr) {
     return qRgb(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }

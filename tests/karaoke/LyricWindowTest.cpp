@@ -13,14 +13,6 @@ namespace {
 
 class LyricWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QCoreApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
     std::unique_ptr<Lyric> Make(bool mediaOpen = true) {
         Lyric::Hooks hooks;
         hooks.Play = [this] { m_log += "play;"; };
@@ -111,3 +103,10 @@ TEST_F(LyricWindow, TicksPaintTheLyricArea) {
 
 }  // namespace
 }  // namespace cx
+
+// One application for both window test files of this program.
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

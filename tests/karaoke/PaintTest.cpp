@@ -113,14 +113,33 @@ TEST(Paint, StampIsRenderedOncePerText) {
     EXPECT_EQ(cache.Renders(), 1);
 }
 
+// A display playing `model` in a window of `width` x `height`.
+struct Shown {
+    Shown(LyricsModel& model, const KaraokeSettings& s, int width = 800, int height = 600,
+          bool full = true, const SongLook& look = {}) {
+        d.SetSettings(s);
+        d.SetWindow(width, height, full);
+        d.SetMediaOpen(true);
+        d.ChangeLyrics(&model, look);
+    }
+    void Play(double to) {  // on from where the last call stopped
+        for (; ms <= std::lround(to * 1000); ms += 10) d.IsPlaying(ms / 1000.0, ms);
+    }
+    // The band's row `row` of the frame of a full-screen 600 high window.
+    QImage Row(int row) const {
+        const int lh = QFontMetrics(d.Font()).height() + 9;
+        const int top = BandTopInArea(0, 600, true, 2 * lh);
+        return d.Frame().copy(0, top + row * lh, d.Frame().width(), lh);
+    }
+    KaraokeDisplay d;
+    long ms = 0;
+};
+
 TEST(Paint, FrameHoldsTheBandWhereTheAlignmentPutsIt) {
     auto s = test::TestSettings();
     LyricsModel model = test::MakeModel({{{"Top line", 1.0}}, {{"Next", 2.0}}});
-    KaraokeDisplay d;
-    d.SetSettings(s);
-    d.SetWindow(500, 400, false);
-    d.SetMediaOpen(true);
-    d.ChangeLyrics(&model, SongLook{});
+    Shown shown(model, s, 500, 400, false);
+    KaraokeDisplay& d = shown.d;
     d.IsPlaying(1.0, 1000);
     // One display throughout: the band moves and leaves nothing behind.
     for (int alignment : {0, 1, 2, 0}) {
@@ -150,11 +169,8 @@ TEST(Paint, BallMarksTheCurrentLine) {
     s.LyricsBallColor = 0x00FF8000;
     s.DisplayMode = 2;
     LyricsModel model = test::MakeModel({{{"Ball ", 1.0}, {"line", 2.0}}, {{"Next", 3.0}}});
-    KaraokeDisplay d;
-    d.SetSettings(s);
-    d.SetWindow(500, 400, true);
-    d.SetMediaOpen(true);
-    d.ChangeLyrics(&model, SongLook{});
+    Shown shown(model, s, 500, 400);
+    KaraokeDisplay& d = shown.d;
     d.IsPlaying(1.0, 1000);
     const Ink ball = InkOf(d.Frame(), Rgb(s.LyricsBallColor));
     const Ink text = InkOf(d.Frame(), Rgb(s.LyricsHighlightColor));
@@ -167,27 +183,6 @@ TEST(Paint, BallMarksTheCurrentLine) {
     d.Repaint();
     EXPECT_EQ(InkOf(d.Frame(), Rgb(s.LyricsBallColor)).count, 0);
 }
-
-// A display playing `model` in a full-screen window of `width` x 600.
-struct Shown {
-    Shown(LyricsModel& model, const KaraokeSettings& s, int width = 800) {
-        d.SetSettings(s);
-        d.SetWindow(width, 600, true);
-        d.SetMediaOpen(true);
-        d.ChangeLyrics(&model, SongLook{});
-    }
-    void Play(double to) {  // on from where the last call stopped
-        for (; ms <= std::lround(to * 1000); ms += 10) d.IsPlaying(ms / 1000.0, ms);
-    }
-    // The band's row `row` of the frame.
-    QImage Row(int row) const {
-        const int lh = QFontMetrics(d.Font()).height() + 9;
-        const int top = BandTopInArea(0, 600, true, 2 * lh);
-        return d.Frame().copy(0, top + row * lh, d.Frame().width(), lh);
-    }
-    KaraokeDisplay d;
-    long ms = 0;
-};
 
 TEST(Paint, ALineTooWideWrapsAtTheReadableMinimumAndKeepsItsPiecesAndColours) {
     auto s = test::TestSettings();
@@ -253,14 +248,11 @@ TEST(Paint, TitlePageShrinksToThreeQuartersOfTheWidth) {
     auto s = test::TestSettings();
     s.LyricsFontSize = 60;
     LyricsModel model = test::MakeModel({{{"x", 5.0}}});
-    KaraokeDisplay d;
-    d.SetSettings(s);
-    d.SetWindow(400, 300, true);
-    d.SetMediaOpen(true);
     SongLook look;
     look.Artist = "A rather long artist name";
     look.Title = "Title";
-    d.ChangeLyrics(&model, look);
+    Shown shown(model, s, 400, 300, true, look);
+    KaraokeDisplay& d = shown.d;
     ASSERT_EQ(d.ShownPage(), KaraokeDisplay::Page::Title);
     const Ink fore = InkOf(d.Frame(), Rgb(s.LyricsColor));
     ASSERT_GT(fore.count, 0);

@@ -11,23 +11,11 @@
 namespace cx {
 namespace {
 
-// A picture with a different colour at every pixel.
-QImage Pattern(int w, int h, int seed = 0) {
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 7 + seed) & 255, (y * 11) & 255, seed & 255));
-    return img;
-}
-
-QImage Solid(int w, int h, QColor c) {
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(c);
-    return img;
-}
+using test::Pattern;
+using test::Solid;
 
 TEST(Pictures, TileRepeatsFromTheTopLeftAndCutsAtTheEdges) {
-    const QImage pic = Pattern(30, 20);
+    const QImage pic = Pattern({30, 20});
     const QImage bg = LayoutBackground({100, 50}, 0x000000FF, pic, kLayoutTile, QImage());
     ASSERT_EQ(bg.size(), QSize(100, 50));
     for (int y = 0; y < 50; ++y)
@@ -36,12 +24,12 @@ TEST(Pictures, TileRepeatsFromTheTopLeftAndCutsAtTheEdges) {
 }
 
 TEST(Pictures, ActualSizeSitsTopLeftOnTheBackColour) {
-    const QImage pic = Pattern(30, 20);
+    const QImage pic = Pattern({30, 20});
     const QImage bg = LayoutBackground({100, 50}, 0x000000FF, pic, kLayoutActualSize, QImage());
     EXPECT_EQ(bg.pixel(29, 19), pic.pixel(29, 19));
     EXPECT_EQ(bg.pixel(30, 0), qRgb(255, 0, 0));
     EXPECT_EQ(bg.pixel(0, 20), qRgb(255, 0, 0));
-    const QImage big = Pattern(300, 200);
+    const QImage big = Pattern({300, 200});
     const QImage cut = LayoutBackground({100, 50}, 0, big, kLayoutActualSize, QImage());
     EXPECT_EQ(cut.pixel(99, 49), big.pixel(99, 49));
 }
@@ -61,7 +49,7 @@ TEST(Pictures, DecodingRefusesWhatIsNotAPicture) {
     EXPECT_TRUE(DecodePicture((dir / "junk.jpg").string()).isNull());
     for (const char* ext : {"png", "bmp", "jpg", "gif"}) {
         const auto path = (dir / (std::string("p.") + ext)).string();
-        if (!Pattern(12, 8).save(QString::fromStdString(path))) continue;  // no writer for it
+        if (!Pattern({12, 8}).save(QString::fromStdString(path))) continue;  // no writer for it
         EXPECT_EQ(DecodePicture(path).size(), QSize(12, 8)) << ext;
     }
 }

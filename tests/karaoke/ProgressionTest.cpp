@@ -94,24 +94,20 @@ TEST_F(Progression, LinesAndSlotsFollowTheDisplayMode) {
     const auto lines = MakeModel(
         {{{"one", 1.0}}, {{"two", 2.0}}, {{"three", 3.0}}, {{"four", 4.0}}, {{"five", 5.0}}});
     auto s = test::TestSettings();
-    s.DisplayMode = 2;
-    Start(lines, s);
-    std::vector<int> seen;
-    for (int i = 1; i <= 4; ++i) {
-        Play(i, i + 0.02);
-        seen.push_back(m_display.CurrentSlot());
+    for (const auto& [mode, want] :
+         {std::pair{2, std::vector<int>{0, 1, 0, 1}}, {3, std::vector<int>{0, 1, 2, 0}}}) {
+        s.DisplayMode = mode;
+        Start(lines, s);
+        std::vector<int> seen;
+        for (int i = 1; i <= 4; ++i) {
+            Play(i, i + 0.02);
+            seen.push_back(m_display.CurrentSlot());
+        }
+        EXPECT_EQ(seen, want) << mode;
+        if (mode == 2) {
+            EXPECT_EQ(m_display.OtherLine(), "five");
+        }
     }
-    EXPECT_EQ(seen, (std::vector<int>{0, 1, 0, 1}));
-    EXPECT_EQ(m_display.OtherLine(), "five");
-
-    s.DisplayMode = 3;
-    Start(lines, s);
-    seen.clear();
-    for (int i = 1; i <= 4; ++i) {
-        Play(i, i + 0.02);
-        seen.push_back(m_display.CurrentSlot());
-    }
-    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 0}));
     Start(lines, s);
     Play(1, 1.02);
     m_display.GetLastPos(5.5, 5500);  // a jump past the last piece leaves no old line

@@ -49,16 +49,6 @@ TEST(SongDetails, LookAndBlockRoundTripKeepsTheTitlePageFallbacks) {
     EXPECT_EQ(back.MediaPath, "/songs/x.mp3");
 }
 
-TEST(SongDetails, TimelinePicturesNeedAnExistingFile) {
-    test::TempDir dir;
-    const auto pic = dir / "p.png";
-    test::WriteBytes(pic, "not really");
-    EXPECT_EQ(CheckTimelinePicture(""), PictureCheck::NotAssigned);
-    EXPECT_EQ(CheckTimelinePicture((dir / "gone.png").string()), PictureCheck::Missing);
-    EXPECT_EQ(CheckTimelinePicture(dir.Path().string()), PictureCheck::Missing);
-    EXPECT_EQ(CheckTimelinePicture(pic.string()), PictureCheck::Ok);
-}
-
 TEST(SongDetails, PictureTimesAreMinutesAndSeconds) {
     test::ExpectEach("FormatPictureTime", FormatPictureTime,
                      {{0, "00:00"}, {-4, "00:00"}, {125, "02:05"}});
@@ -82,7 +72,7 @@ TEST(SongDetails, TimelineCapacityLeavesRoomForTheSingleItems) {
     EXPECT_EQ(TimelineCapacity(b), 8);
 }
 
-TEST(DefaultPicture, IsDrawnOnceAndStandsForTheDefaultSetting) {
+TEST(DefaultPicture, IsDrawnOnceAndShownUnlessNoPictureIsChosen) {
     EnsureGuiContext();
     const QImage& a = DefaultPicture();
     ASSERT_FALSE(a.isNull());
@@ -92,9 +82,8 @@ TEST(DefaultPicture, IsDrawnOnceAndStandsForTheDefaultSetting) {
     EXPECT_LT(qGray(a.pixel(5, 5)), qGray(a.pixel(a.width() / 2, a.height() * 86 / 100)));
     EXPECT_FALSE(DecodePicture(kDefaultPicturePath).isNull());
     EXPECT_TRUE(DecodePicture(kNoPicturePath).isNull());
-}
 
-TEST(DefaultPicture, KaraokeDisplayShowsItUnlessNoPictureIsChosen) {
+    // The karaoke display shows it unless no picture is chosen.
     KaraokeDisplay d;
     KaraokeSettings s = test::TestSettings();
     s.LyricsPicPath = kDefaultPicturePath;
@@ -112,10 +101,8 @@ TEST(DefaultPicture, KaraokeDisplayShowsItUnlessNoPictureIsChosen) {
 
 TEST(ChangeLook, ColoursPictureAndTimelineFollowAtOnce) {
     test::TempDir dir;
-    QImage red(16, 16, QImage::Format_RGB32);
-    red.fill(Qt::red);
     const std::string redPath = (dir / "red.png").string();
-    ASSERT_TRUE(red.save(QString::fromStdString(redPath)));
+    ASSERT_TRUE(test::Solid(16, 16, Qt::red).save(QString::fromStdString(redPath)));
     KaraokeDisplay d;
     KaraokeSettings s = test::TestSettings();
     s.LyricsPicPath = kNoPicturePath;

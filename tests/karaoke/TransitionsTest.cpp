@@ -7,13 +7,7 @@
 namespace cx {
 namespace {
 
-QImage Pattern(QSize size, int seed) {
-    QImage img(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            img.setPixel(x, y, qRgb((x * 3 + seed) & 255, (y * 5 + seed) & 255, seed));
-    return img;
-}
+using test::Pattern;
 
 std::vector<TransitionSpec> AllSpecs(int speed) {
     std::vector<TransitionSpec> specs;
