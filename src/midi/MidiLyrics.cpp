@@ -151,7 +151,9 @@ MidiLyricSource SavedSource(LyricsSource source) {
             return MidiLyricSource::Lrc;
         case LyricsSource::Kok:
             return MidiLyricSource::Kok;
-        case LyricsSource::Lyrics3:  // an MP3's block; not looked for in a MIDI file
+        case LyricsSource::Lyrics3:  // an MP3's blocks and tags; not looked for in a MIDI file
+        case LyricsSource::Id3Sylt:
+        case LyricsSource::Id3Uslt:
         case LyricsSource::None:
             break;
     }

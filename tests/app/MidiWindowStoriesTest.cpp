@@ -340,7 +340,7 @@ TEST(MidiWindowStories, TheWindowsPlaceIsStoredOnExit) {
     ASSERT_NE(exit, nullptr);
     exit->trigger();
     QApplication::processEvents();
-    EXPECT_EQ(MidiWindow(), nullptr);
+    EXPECT_FALSE(MidiWindow()->isVisible());
     const std::string stored = h.StoredSettings();
     const std::size_t at = stored.find("eq%20position=\"");
     ASSERT_NE(at, std::string::npos) << stored;
