@@ -314,8 +314,8 @@ TEST(DialogStories, FileInformationWritesTheTagsAndRefreshesThePlaylist) {
     EXPECT_EQ(f->Save_Click(), kSaveTagBadTrack);
     EXPECT_TRUE(refused->contains("track number")) << refused->toStdString();
     EXPECT_TRUE(test::ReadBytes(mp3) == before);
-    // What the ID3v1 code page cannot hold is written as "?", with a word naming the field.
-    f->SetValues(1, {"\u0141\u00f3d\u017a", "Artist", "", "", "", "4", ""});
+    // What no ID3v1 code page can hold is written as "?", with a word naming the field.
+    f->SetValues(1, {"\u041f\u0435\u0441\u043d\u044f", "Artist", "", "", "", "4", ""});
     std::unique_ptr<QString> warned(AnswerNextMessage());
     EXPECT_EQ(f->Save_Click(), kSaveTagOk);
     EXPECT_TRUE(warned->contains("Title")) << warned->toStdString();

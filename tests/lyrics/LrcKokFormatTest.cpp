@@ -108,7 +108,7 @@ TEST(LrcFormat, OffsetAndMetadataLines) {
     // The offset is kept on writing: the file reads back to the same times.
     ASSERT_TRUE(ParseLrcText("[offset:+250]\r\n[00:01.00]One<00:02.00>two", p));
     const std::string written = ExportLrc(p, LrcFlavour::Extended, 250);
-    EXPECT_EQ(written, "[offset:+250]\r\n[00:01.00]One<00:02.00>two\r\n\r\n");
+    EXPECT_EQ(written, "[offset:+250]\r\n[00:01.00]One<00:02.00>two\r\n");
     PieceArray back;
     ASSERT_TRUE(ParseLrcText(written, back));
     EXPECT_DOUBLE_EQ(back[2].StartTime, p[2].StartTime);
