@@ -18,6 +18,16 @@
 namespace cx {
 namespace {
 
+// One Polish song written in two code pages.
+constexpr char kSlonce[] =
+    "[00:12.00]\xC5\x9A"
+    "wieci s\xC5\x82o\xC5\x84"
+    "ce, \xC5\x9Bpiewa ptak\n[00:15.00]\xC5\xB9"
+    "r\xC3\xB3"
+    "d\xC5\x82o \xC5\xBCycia, \xC5\xBA"
+    "d\xC5\xBA"
+    "b\xC5\x82o i mak\n";
+
 struct Sample {
     const char* name;
     const char* utf8;
@@ -31,13 +41,7 @@ const Sample kSamples[] = {
      "adna to piosenka, nied\xC5\x82uga\n",
      Codepage::Cp1250},
     {"pl-slonce",
-     "[00:12.00]\xC5\x9A"
-     "wieci s\xC5\x82o\xC5\x84"
-     "ce, \xC5\x9Bpiewa ptak\n[00:15.00]\xC5\xB9"
-     "r\xC3\xB3"
-     "d\xC5\x82o \xC5\xBCycia, \xC5\xBA"
-     "d\xC5\xBA"
-     "b\xC5\x82o i mak\n",
+     kSlonce,
      Codepage::Cp1250},
     {"pl-dzieweczka",
      "Sz\xC5\x82"
@@ -60,13 +64,7 @@ const Sample kSamples[] = {
      "dy\n",
      Codepage::Cp1250},
     {"pl-slonce-iso",
-     "[00:12.00]\xC5\x9A"
-     "wieci s\xC5\x82o\xC5\x84"
-     "ce, \xC5\x9Bpiewa ptak\n[00:15.00]\xC5\xB9"
-     "r\xC3\xB3"
-     "d\xC5\x82o \xC5\xBCycia, \xC5\xBA"
-     "d\xC5\xBA"
-     "b\xC5\x82o i mak\n",
+     kSlonce,
      Codepage::Iso8859_2},
     {"pl-dzieweczka-iso",
      "Sz\xC5\x82"
