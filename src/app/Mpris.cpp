@@ -4,8 +4,6 @@
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusContext>
-#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QFileInfo>
@@ -59,7 +57,7 @@ private:
     Mpris& m_mpris;
 };
 
-class PlayerAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
+class PlayerAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
@@ -129,10 +127,10 @@ public slots:
         m_mpris.Requests().SeekTo(target);
     }
     // A file that cannot be opened is the caller's error, with the reason.
-    void OpenUri(const QString& uri) {
+    void OpenUri(const QString& uri, const QDBusMessage& call) {
         const QUrl url(uri);
         if (url.isValid() && !url.scheme().isEmpty() && !url.isLocalFile()) {
-            sendErrorReply(QDBusError::NotSupported, QStringLiteral("Only file URIs: ") + uri);
+            ReplyError(call, QStringLiteral("NotSupported"), QStringLiteral("Only file URIs: ") + uri);
             return;
         }
         const QString path = url.isLocalFile() ? url.toLocalFile() : uri;
@@ -142,14 +140,19 @@ public slots:
         const QString kind = !file.exists()       ? QStringLiteral("FileNotFound")
                              : !file.isReadable() ? QStringLiteral("AccessDenied")
                                                   : QStringLiteral("InvalidArgs");
-        sendErrorReply(QStringLiteral("org.freedesktop.DBus.Error.") + kind,
-                       QString::fromStdString(why));
+        ReplyError(call, kind, QString::fromStdString(why));
     }
 
 signals:
     void Seeked(qlonglong position);
 
 private:
+    static void ReplyError(const QDBusMessage& call, const QString& kind, const QString& text) {
+        call.setDelayedReply(true);  // the error below is the reply
+        QDBusConnection::sessionBus().send(
+            call.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.") + kind, text));
+    }
+
     Mpris& m_mpris;
 };
 
