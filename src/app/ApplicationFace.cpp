@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "midi/gui/MidiEq.h"
 #include "playback/player/MediaTransport.h"
+#include "playback/player/OpenFailure.h"
 #include "playback/player/gui/Player.h"
 
 namespace cx {
@@ -66,9 +67,8 @@ void ApplicationFace::SeekTo(double seconds) {
 
 std::string ApplicationFace::Open(const std::string& path) {
     const QFileInfo file(QString::fromStdString(path));
-    if (!file.exists()) return path + ": not found";
-    if (!file.isFile()) return path + ": not a song this player plays";
-    if (!file.isReadable()) return path + ": no permission to read it";
+    if (!file.isFile() || !file.isReadable())
+        return path + ": " + m_app.Tr(OpenFailureKey(DiagnoseOpenFailure(path)));
     m_app.ChangeSong(file.absoluteFilePath());
     return {};
 }

@@ -14,6 +14,7 @@
 
 #include "app/CommandRouter.h"
 #include "app/PlayerState.h"
+#include "playback/player/OpenFailure.h"
 
 namespace cx {
 namespace {
@@ -136,10 +137,10 @@ public slots:
         const QString path = url.isLocalFile() ? url.toLocalFile() : uri;
         const std::string why = m_mpris.Requests().Open(path.toStdString());
         if (why.empty()) return;
-        const QFileInfo file(path);
-        const QString kind = !file.exists()       ? QStringLiteral("FileNotFound")
-                             : !file.isReadable() ? QStringLiteral("AccessDenied")
-                                                  : QStringLiteral("InvalidArgs");
+        const OpenFailure failure = DiagnoseOpenFailure(path.toStdString());
+        const QString kind = failure == OpenFailure::NotFound       ? QStringLiteral("FileNotFound")
+                             : failure == OpenFailure::NoPermission ? QStringLiteral("AccessDenied")
+                                                                    : QStringLiteral("InvalidArgs");
         ReplyError(call, kind, QString::fromStdString(why));
     }
 
