@@ -59,6 +59,14 @@ void Shoot(QWidget* w, const char* name) {
 }
 
 // The next `frames` frames of the mix, interleaved stereo.
+// The player started on a two-channel KAR of the test's own.
+std::filesystem::path StartWithKar(AppHarness& h) {
+    const auto kar = h.Home() / "song.kar";
+    test::WriteBytes(kar, test::TwoChannelKar());
+    h.Start(QString::fromStdString(kar.string()));
+    return kar;
+}
+
 std::vector<float> Render(AppHarness& h, std::size_t frames) {
     std::vector<float> block(2 * frames);
     h.app->Engine().Render(block.data(), frames);
@@ -67,9 +75,7 @@ std::vector<float> Render(AppHarness& h, std::size_t frames) {
 
 TEST(MidiWindowStories, ASingerReKeysSlowsMutesAndReVoicesAKarSongAndFindsItSoAgain) {
     AppHarness h;
-    const auto kar = h.Home() / "song.kar";
-    test::WriteBytes(kar, test::TwoChannelKar());
-    ASSERT_TRUE(h.Start(QString::fromStdString(kar.string())));
+    const auto kar = StartWithKar(h);
     ASSERT_TRUE(h.app->Media().MidiMode());
 
     ASSERT_TRUE(h.app->Run(Command::Controls));
@@ -238,9 +244,7 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
 
 TEST(MidiWindowStories, TimesSavedForAKarInTheEditorLightOnReopen) {
     AppHarness h;
-    const auto kar = h.Home() / "song.kar";
-    test::WriteBytes(kar, test::TwoChannelKar());
-    ASSERT_TRUE(h.Start(QString::fromStdString(kar.string())));
+    const auto kar = StartWithKar(h);
     ASSERT_TRUE(h.app->Media().MidiMode());
     if (h.app->Transport().State() != PlayState::Playing) {
         ASSERT_TRUE(h.app->Run(Command::Play));
