@@ -32,6 +32,10 @@ const char* CommandRouter::Name(Command command) {
                                         "Help",
                                         "Keyboard",
                                         "VocalCut",
+                                        "Library",
+                                        "Host",
+                                        "ExportVideo",
+                                        "PitchLane",
                                         "Exit"};
     static_assert(std::size(names) == static_cast<std::size_t>(Command::Exit) + 1,
                   "one name per command");

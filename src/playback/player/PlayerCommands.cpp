@@ -82,6 +82,10 @@ std::optional<Command> CommandForKey(int key, int modifiers) {
                 return Command::Editor;
             case 'T':
                 return Command::ToggleTimeMode;
+            case 'L':
+                return Command::Library;
+            case 'H':
+                return Command::Host;
             default:
                 return std::nullopt;
         }
@@ -96,6 +100,10 @@ std::optional<Command> CommandForKey(int key, int modifiers) {
                 return Command::Controls;
             case 'V':
                 return Command::VocalCut;
+            case 'E':
+                return Command::ExportVideo;
+            case 'P':
+                return Command::PitchLane;
             default:
                 return std::nullopt;
         }
@@ -112,11 +120,15 @@ const std::vector<MenuItem>& PlayerMenuItems() {
         {Command::UserList, "UserList", "Alt+L"},
         {Command::Controls, "Controls", "Alt+C"},
         {Command::Editor, "Editor", "Ctrl+E"},
+        {Command::Library, "SongLibrary", "Ctrl+L"},
+        {Command::Host, "HostWindow", "Ctrl+H"},
+        {Command::ExportVideo, "ExportVideo", "Alt+E"},
         {Command::Mixer, "MixMenu", ""},
         {Command::SwitchMicrophone, "Microphone", "M"},
         {Command::Record, "Record", "R"},
         {Command::YourVoice, "YourVoice", "S"},
         {Command::VocalCut, "VocalRemover", "Alt+V"},
+        {Command::PitchLane, "PitchLane", "Alt+P"},
         {Command::Options, "Options", ""},
         {Command::Preferences, "Preferences", "Ctrl+P"},
         {Command::TimeRemaining, "TimeRemaining", "Ctrl+T"},

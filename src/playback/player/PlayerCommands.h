@@ -38,6 +38,10 @@ enum class Command {
     Help,
     Keyboard,
     VocalCut,  // the vocal remover of the open song
+    Library,      // the song library window
+    Host,         // the host's window: singers and the show
+    ExportVideo,  // export the open song as a video
+    PitchLane,    // the singer's pitch against the notes
     Exit,
 };
 
