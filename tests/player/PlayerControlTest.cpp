@@ -7,8 +7,8 @@
 namespace cx {
 namespace {
 
-class PlayerControlTest : public ::testing::Test {
-protected:
+// A control over a fake transport and a list of songs named by their numbers.
+struct Rig {
     void Fill(int count, std::initializer_list<int> missing = {}) {
         for (int i = 0; i < count; ++i) {
             const std::string path = "/songs/" + std::to_string(i + 1) + ".mp3";
@@ -27,6 +27,8 @@ protected:
     FlatListModel list;
     PlayerControl control{transport, list, host};
 };
+
+class PlayerControlTest : public ::testing::Test, protected Rig {};
 
 TEST_F(PlayerControlTest, TypedNumbersChooseTheEntryAfterTheTimer) {
     Fill(15);
@@ -94,47 +96,6 @@ TEST_F(PlayerControlTest, TheOnlySongStopsAtItsEndAndUnknownLengthNeverEnds) {
     EXPECT_EQ(transport.opened.size(), 1u);
 }
 
-TEST_F(PlayerControlTest, NextSkipsMissingFilesAndMarksTheFollowingEntry) {
-    Fill(4, {1, 2});
-    control.ChangeSong(0);
-    control.Next();
-    EXPECT_EQ(transport.CurrentPath(), "/songs/4.mp3");
-    EXPECT_EQ(list.CurrentPlaying(), 3);
-    EXPECT_EQ(control.CurrentListIndex(), 3);
-    control.Previous();
-    EXPECT_EQ(transport.CurrentPath(), "/songs/1.mp3");
-}
-
-TEST_F(PlayerControlTest, NextAndPreviousWrapAround) {
-    Fill(3);
-    control.ChangeSong(2);
-    control.Next();
-    EXPECT_EQ(list.CurrentPlaying(), 0);
-    control.Previous();
-    EXPECT_EQ(list.CurrentPlaying(), 2);
-    EXPECT_EQ(transport.CurrentPath(), "/songs/3.mp3");
-}
-
-TEST_F(PlayerControlTest, NothingOpensWhenEveryEntryIsMissing) {
-    Fill(3, {0, 1, 2});
-    control.Next();
-    EXPECT_FALSE(transport.IsOpen());
-    EXPECT_EQ(control.CurrentListIndex(), -1);
-    EXPECT_TRUE(host.failed.empty()) << "walking the list reports nothing";
-    list.Clear();
-    control.Next();
-    EXPECT_FALSE(transport.IsOpen());
-}
-
-TEST_F(PlayerControlTest, NextAfterStopContinuesFromTheMarkedEntry) {
-    Fill(3);
-    control.ChangeSong(1);
-    control.Execute(Command::Stop);
-    EXPECT_FALSE(transport.IsOpen());
-    control.Next();
-    EXPECT_EQ(transport.CurrentPath(), "/songs/3.mp3");
-}
-
 TEST_F(PlayerControlTest, ButtonsBlockedWhileRecordingDoNothing) {
     Fill(3);
     control.ChangeSong(0);
@@ -189,14 +150,48 @@ TEST_F(PlayerControlTest, AddAndPlayAppendsMarksAndPlays) {
     EXPECT_EQ(host.failed, std::vector<std::string>{"/absent.mp3"});
 }
 
-TEST_F(PlayerControlTest, OneEntryThatIsOpenRestartsOnNext) {
-    Fill(1);
-    control.ChangeSong(0);
-    transport.position = 42;
-    control.Next();
-    EXPECT_EQ(transport.opened.size(), 2u);
-    EXPECT_DOUBLE_EQ(transport.position, 0);
-    EXPECT_EQ(transport.State(), PlayState::Playing);
+// Next (N) and Previous (P) skip missing files, wrap around, and go on from the marked entry.
+TEST(PlayerControlMoves, NextAndPreviousFindTheNeighbourThatOpens) {
+    const struct {
+        const char* name;
+        int count;
+        std::initializer_list<int> missing;
+        int start;  // the entry playing first, or -1
+        bool stop;  // then stopped
+        const char* moves;
+        int index;         // the entry marked afterwards
+        const char* path;  // what plays, or "" for nothing
+        std::size_t opens;
+    } cases[] = {
+        {"next skips missing", 4, {1, 2}, 0, false, "N", 3, "/songs/4.mp3", 2},
+        {"previous skips missing", 4, {1, 2}, 0, false, "NP", 0, "/songs/1.mp3", 3},
+        {"next wraps", 3, {}, 2, false, "N", 0, "/songs/1.mp3", 2},
+        {"previous wraps", 3, {}, 2, false, "NP", 2, "/songs/3.mp3", 3},
+        {"every entry missing", 3, {0, 1, 2}, -1, false, "N", -1, "", 0},
+        {"after stop from the marked entry", 3, {}, 1, true, "N", 2, "/songs/3.mp3", 2},
+        {"the one open entry restarts", 1, {}, 0, false, "N", 0, "/songs/1.mp3", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        r.Fill(c.count, c.missing);
+        if (c.start >= 0) r.control.ChangeSong(c.start);
+        if (c.stop) r.control.Execute(Command::Stop);
+        r.transport.position = 42;
+        for (const char* m = c.moves; *m; ++m) *m == 'N' ? r.control.Next() : r.control.Previous();
+        EXPECT_EQ(r.control.CurrentListIndex(), c.index);
+        EXPECT_EQ(r.transport.CurrentPath(), c.path);
+        EXPECT_EQ(r.transport.opened.size(), c.opens);
+        if (*c.path) {
+            EXPECT_EQ(r.list.CurrentPlaying(), c.index);
+            EXPECT_EQ(r.transport.State(), PlayState::Playing);
+            EXPECT_DOUBLE_EQ(r.transport.position, 0);
+        }
+        EXPECT_TRUE(r.host.failed.empty()) << "walking the list reports nothing";
+    }
+    Rig empty;
+    empty.control.Next();
+    EXPECT_FALSE(empty.transport.IsOpen());
 }
 
 }  // namespace
