@@ -92,64 +92,53 @@ TEST(ThemeClass, ReadsInLoadOrderAndNeverReadsCustomMixer) {
     EXPECT_EQ(saved, loaded);
 }
 
-TEST(ThemeClass, BooleanAndNumberEncodings) {
-    const ThemeClass t = LoadWith({{"on top", "-1"},
-                                   {"auto play", "0"},
-                                   {"karaoke ball", "2"},
-                                   {"karaoke mode", "abc"},
-                                   {"scroll title", "0.4"},
-                                   {"karaoke font size", "24pt"},
-                                   {"mix song", "  12.5"},
-                                   {"mix vocal", "13.5"},
-                                   {"image size X", "70000"},
-                                   {"image size Y", "1e400"},
-                                   {"effect speed", "junk"},
-                                   {"record device", "-3"},
-                                   {"karaoke font color", "-1"},
-                                   {"karaoke ball color", "4294967295"},
-                                   {"karaoke background color", "4294967296"}});
-    EXPECT_TRUE(t.OnTop);
-    EXPECT_FALSE(t.AutoPlay);
-    EXPECT_TRUE(t.LyricsShowBall);
-    EXPECT_FALSE(t.LyricsMode);  // not a number reads 0
-    EXPECT_TRUE(t.Scroll);       // any value other than 0
-    EXPECT_EQ(t.LyricsFontSize, 24);
-    EXPECT_EQ(t.MixSong, 12);  // halves round to even
-    EXPECT_EQ(t.MixVocal, 14);
-    EXPECT_EQ(t.ImageSizeX, 640);  // out of range keeps the default
-    EXPECT_EQ(t.ImageSizeY, 480);
-    EXPECT_EQ(t.EffectSpeed, 0);
-    EXPECT_EQ(t.RecordDevice, -3);
-    EXPECT_EQ(t.LyricsColor, 0xFFFFFFFFu);
-    EXPECT_EQ(t.LyricsBallColor, 0xFFFFFFFFu);
-    EXPECT_EQ(t.LyricsBackColor, Rgb(65, 78, 123));
-    EXPECT_EQ(*t.ValueText("on top"), "1");
-    EXPECT_EQ(*t.ValueText("karaoke mode"), "0");
-    EXPECT_EQ(*t.ValueText("karaoke font color"), "4294967295");
-}
-
-TEST(ThemeClass, DecimalCommaAndOffsetText) {
-    EXPECT_DOUBLE_EQ(LoadWith({{"karaoke offset", "0,25"}}).LyricsOffset, 0.25);
-    EXPECT_DOUBLE_EQ(LoadWith({{"karaoke offset", "-1.5"}}).LyricsOffset, -1.5);
-    EXPECT_DOUBLE_EQ(LoadWith({{"karaoke offset", "x"}}).LyricsOffset, 0);
-    ThemeClass t = LoadWith({{"karaoke offset", "0,25"}});
-    EXPECT_EQ(*t.ValueText("karaoke offset"), "0.25");
-    t.LyricsOffset = 0;
+// Each stored text, loaded alone or set while running, reads as the text saved.
+TEST(ThemeClass, StoredTextsReadAsTheyAreSaved) {
+    const struct {
+        const char* name;
+        const char* stored;
+        const char* saved;
+    } cases[] = {
+        {"on top", "-1", "1"},
+        {"auto play", "0", "0"},
+        {"karaoke ball", "2", "1"},
+        {"karaoke mode", "abc", "0"},  // not a number reads 0
+        {"scroll title", "0.4", "1"},  // any value other than 0
+        {"karaoke font size", "24pt", "24"},
+        {"mix song", "  12.5", "12"},  // halves round to even
+        {"mix vocal", "13.5", "14"},
+        {"image size X", "70000", "640"},  // out of range keeps the default
+        {"image size Y", "1e400", "480"},
+        {"effect speed", "junk", "0"},
+        {"record device", "-3", "-3"},
+        {"karaoke font color", "-1", "4294967295"},
+        {"karaoke ball color", "4294967295", "4294967295"},
+        {"karaoke background color", "4294967296", "8080961"},
+        {"karaoke offset", "0,25", "0.25"},  // a decimal comma
+        {"karaoke offset", "-1.5", "-1.5"},
+        {"karaoke offset", "x", "0"},
+        {"karaoke font name", "", "Impact"},  // empty gives the default
+        {"voice volume", "", "33"},
+        {"auto play", "", "1"},
+        {"dsp out window", "", "100,100"},
+        {"karaoke outline color", "1,2,x", "1,2,0,0"},
+        {"image effect", "Slide Bar", "Slide Bar"},
+        {"music files path", "/songs, old", "/songs, old"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + "=" + c.stored);
+        EXPECT_EQ(LoadWith({{c.name, c.stored}}).ValueText(c.name), c.saved);
+        ThemeClass running = LoadWith({});
+        ASSERT_TRUE(running.SetValueText(c.name, c.stored));
+        EXPECT_EQ(running.ValueText(c.name), c.saved);
+    }
+    ThemeClass t;
+    EXPECT_FALSE(t.SetValueText("no such value", "1"));
+    EXPECT_FALSE(t.ValueText("language").has_value());
     for (int i = 0; i < 3; ++i) t.LyricsOffset += 0.1;  // the F9 key, three times
     EXPECT_EQ(*t.ValueText("karaoke offset"), "0.3");
     t.LyricsOffset = -0.0;
     EXPECT_EQ(*t.ValueText("karaoke offset"), "0");
-}
-
-TEST(ThemeClass, EmptyOrMissingValuesGiveDefaults) {
-    const ThemeClass t = LoadWith({{"karaoke font name", ""},
-                                   {"voice volume", ""},
-                                   {"auto play", ""},
-                                   {"dsp out window", ""}});
-    EXPECT_EQ(t.LyricsFont, "Impact");
-    EXPECT_EQ(t.VoiceVolume, 33);
-    EXPECT_TRUE(t.AutoPlay);
-    EXPECT_EQ(t.DSPOutWin, "100,100");
 }
 
 TEST(ThemeClass, LyricsFontFallsBackThroughTheChain) {
@@ -280,27 +269,6 @@ TEST(ThemeClass, FullscreenMonitorMustBePresent) {
     EXPECT_EQ(LoadWith({}, env).Monitor, "Monitor 1 (primary)");
     // With no screen known the stored name stays.
     EXPECT_EQ(LoadWith({{"fullscreen monitor", "Monitor 3"}}).Monitor, "Monitor 3");
-}
-
-TEST(ThemeClass, OutlineColoursAndTextValues) {
-    const ThemeClass t = LoadWith({{"karaoke outline color", "1,2,x"},
-                                   {"image effect", "Slide Bar"},
-                                   {"music files path", "/songs, old"}});
-    EXPECT_EQ(std::tuple(t.LyricsOutlineColor1, t.LyricsOutlineColor2, t.LyricsOutlineColor3,
-                         t.LyricsOutlineColor4),
-              std::tuple(1u, 2u, 0u, 0u));
-    EXPECT_EQ(t.ImageEffect, "Slide Bar");
-    EXPECT_EQ(t.MusicPath, "/songs, old");
-}
-
-TEST(ThemeClass, SetValueTextReadsLikeLoading) {
-    ThemeClass t;
-    EXPECT_TRUE(t.SetValueText("karaoke offset", "1,5"));
-    EXPECT_DOUBLE_EQ(t.LyricsOffset, 1.5);
-    EXPECT_TRUE(t.SetValueText("karaoke offset", ""));
-    EXPECT_DOUBLE_EQ(t.LyricsOffset, 0);
-    EXPECT_FALSE(t.SetValueText("no such value", "1"));
-    EXPECT_FALSE(t.ValueText("language").has_value());
 }
 
 }  // namespace
