@@ -9,6 +9,7 @@
 #include "midi/MidiLyrics.h"
 #include "midi/MidiPlayer.h"
 #include "midi/MidiText.h"
+#include "support/Pieces.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -48,23 +49,14 @@ std::vector<LyricPiece> Words(const std::string& bytes) {
 
 TEST(MidiWords, ReadsLinesMarksAndTimesWithTheWholeTempoMap) {
     const auto p = Words(KarSong());
-    ASSERT_EQ(p.size(), 7u);
-    EXPECT_EQ(p[1].PieceText, "Twin");
-    EXPECT_EQ(p[2].PieceText, "kle ");
-    EXPECT_TRUE(p[2].LineBreak);
-    EXPECT_EQ(p[2].LineText, "Twinkle ");
-    EXPECT_EQ(p[3].PieceText, "Lit");
-    EXPECT_EQ(p[5].PieceText, "star");
-    EXPECT_TRUE(p[5].LineBreak);  // the lone "/" ends the line without a piece
-    EXPECT_EQ(p[5].LineText, "Little star");
-    EXPECT_EQ(p[6].PieceText, "End");
-    EXPECT_EQ(p[6].LineText, "End");
+    // The lone "/" ends the line without a piece.
+    EXPECT_EQ(test::PieceTexts(p), "Twin|kle /Lit|tle |star/End|");
+    EXPECT_EQ(test::LineTexts(p), "Twinkle /Little star/End/");
     // Ticks 96 and 144 at 120 bpm; 192 onwards at 240 bpm (0.125 s per 48 ticks).
-    EXPECT_NEAR(p[1].StartTime, 0.5 - 0.15, 1e-9);
-    EXPECT_NEAR(p[2].StartTime, 0.75 - 0.15, 1e-9);
-    EXPECT_NEAR(p[3].StartTime, 1.125 - 0.15, 1e-9);
-    EXPECT_NEAR(p[5].StartTime, 1.375 - 0.15, 1e-9);
-    EXPECT_NEAR(p[6].StartTime, 1.625 - 0.15, 1e-9);
+    const std::vector<double> times = {0.5, 0.75, 1.125, 1.25, 1.375, 1.625};
+    ASSERT_EQ(test::StartTimes(p).size(), times.size());
+    for (std::size_t i = 0; i < times.size(); ++i)
+        EXPECT_NEAR(test::StartTimes(p)[i], times[i] - 0.15, 1e-9) << i;
 }
 
 TEST(MidiWords, LongSongsKeepTheirLastWords) {
@@ -106,19 +98,9 @@ TEST(MidiLyricEvents, ReturnsAndLineMarksEndLines) {
     t.Lyric(96, "good").Lyric(96, "\n");  // return later: a blank piece
     t.Lyric(96, "/bye").Lyric(96, "now\r").Lyric(96, std::string("x\0y", 3)).End();
     const auto p = Extract(Smf(0, 96, {t}));
-    ASSERT_EQ(p.size(), 8u);
-    EXPECT_EQ(p[2].PieceText, "lo");
-    EXPECT_TRUE(p[2].LineBreak);
-    EXPECT_EQ(p[2].LineText, "Hello");
-    EXPECT_EQ(p[4].PieceText, " ");
-    EXPECT_TRUE(p[4].LineBreak);
-    EXPECT_NEAR(p[4].StartTime, 4.0 - 0.15, 1e-9);
-    EXPECT_EQ(p[4].LineText, "good ");
-    EXPECT_EQ(p[5].PieceText, "bye");
-    EXPECT_EQ(p[6].PieceText, "now");
-    EXPECT_TRUE(p[6].LineBreak);
-    EXPECT_EQ(p[7].PieceText, "xy");
-    EXPECT_EQ(p[7].LineText, "xy");  // the last line has its text too
+    EXPECT_EQ(test::PieceTexts(p), "Hel|lo/good| /bye|now/xy|");
+    EXPECT_EQ(test::LineTexts(p), "Hello/good /byenow/xy/");  // the last line has its text too
+    EXPECT_NEAR(test::StartTimes(p)[3], 4.0 - 0.15, 1e-9);
 }
 
 TEST(MidiLyricEvents, TakesTheVoiceWithMostLyricsAndDecodesText) {
