@@ -9,82 +9,16 @@
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/LyricsText.h"
 #include "lyrics/SiblingFile.h"
+#include "support/Pieces.h"
 #include "support/TestSupport.h"
 
 namespace cx {
 namespace {
 
-// The same text with every CR LF replaced by `end`.
-std::string WithLineEnds(std::string text, const std::string& end) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text.compare(i, 2, "\r\n") == 0) {
-            out += end;
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
+using test::WithLineEnds;
 
-struct Piece {
-    double time;
-    std::string text;
-    bool lineBreak;
-};
-
-void ExpectPieces(const PieceArray& p, const std::vector<Piece>& want, const std::string& what) {
-    ASSERT_EQ(p.size(), want.size() + 1) << what;
-    for (std::size_t i = 0; i < want.size(); ++i) {
-        EXPECT_DOUBLE_EQ(p[i + 1].StartTime, want[i].time) << what << " piece " << i + 1;
-        EXPECT_EQ(p[i + 1].PieceText, want[i].text) << what << " piece " << i + 1;
-        EXPECT_EQ(p[i + 1].LineBreak, want[i].lineBreak) << what << " piece " << i + 1;
-    }
-}
-
-const std::vector<Piece> kFivePieces = {
-    {12.5, "Hel", false}, {12.75, "lo ", false}, {13.1, "world", true},
-    {15, "Good", false},  {15.6, "bye", false},
-};
-
-TEST(LineEnds, EveryReaderTakesCrLfLfAndLoneCr) {
-    const std::string lrc =
-        "[ti:Song]\r\n[00:12.50]Hel<00:12.75>lo <00:13.10>world\r\n"
-        "[00:15.00]Good<00:15.60>bye\r\n";
-    const std::string kok = "Hel;12,5000;lo ;12,7500;world;13,1000;\r\nGood;15,0000;bye;15,6000;";
-    const std::string lrs =
-        "#Cantabilex\r\n[12.5]Hel[12.75]lo [13.1]world\r\n[15]Good[15,6]bye\r\n#End Cantabilex";
-    for (const std::string end : {"\r\n", "\n", "\r"}) {
-        const std::string name = end == "\n" ? "LF" : end == "\r" ? "CR" : "CR LF";
-        PieceArray p;
-        ASSERT_TRUE(ParseLrcText(WithLineEnds(lrc, end), p)) << name;
-        // LRC lines close on their last piece, also the song's last one.
-        std::vector<Piece> want = kFivePieces;
-        want.back().lineBreak = true;
-        ExpectPieces(p, want, "LRC " + name);
-        EXPECT_EQ(p[1].LineText, "Hello world");
-
-        ASSERT_TRUE(ParseKokText(WithLineEnds(kok, end), p)) << name;
-        ExpectPieces(p, kFivePieces, "KOK " + name);
-
-        ASSERT_TRUE(ParseLrsTextForEditor(WithLineEnds(lrs, end), p)) << name;
-        ExpectPieces(p, kFivePieces, "LRS " + name);
-    }
-}
-
-TEST(LineEnds, BlankLinesOfMixedEndsChangeNothing) {
-    PieceArray p;
-    // LF LF is one empty line, CR CR LF an empty line and then a line end.
-    ASSERT_TRUE(ParseLrcText("[00:01.00]a\n\n[00:02.00]b\r\r\n[00:03.00]c", p));
-    ASSERT_EQ(p.size(), 4u);
-    EXPECT_EQ(p[3].PieceText, "c");
-    // An empty KOK line still closes the line before it, whatever its end.
-    ASSERT_TRUE(ParseKokText("Hel;12,5000;lo ;12,7500;\n\n", p));
-    EXPECT_TRUE(p[2].LineBreak);
-    EXPECT_EQ(SplitLines("a\r\n\nb\r").size(), 4u);
-}
-
+// How each lyrics text reader takes LF, lone CR and blank lines:
+// LyricsText.EachFormatReadsItsPiecesLinesAndTimes.
 TEST(LineEnds, DisplayBlockWithLfOrCrEnds) {
     const std::string block =
         "#CBXGraphs\r\n#ARTIST=Band\r\n#TITLE=Song\r\n#FORE COLOR=255\r\n"

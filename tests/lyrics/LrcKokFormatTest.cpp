@@ -3,7 +3,9 @@
 #include "lyrics/KokFormat.h"
 #include "lyrics/LrcFormat.h"
 #include "lyrics/LrsFormat.h"
+#include "lyrics/LyricsText.h"
 #include "lyrics/SiblingFile.h"
+#include "support/Pieces.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -30,45 +32,88 @@ TEST(LrcFormat, TimeTagsWithTwoOrThreeFractionDigits) {
     EXPECT_EQ(ExportLrc(late, LrcFlavour::Plain).substr(0, 12), "[999:59]late");
 }
 
-TEST(LrcFormat, LineFormsRepeatsWordTagsAndStableSort) {
-    PieceArray p;
-    ASSERT_TRUE(
-        ParseLrcText("[ar:Someone]\r\n[00:30.00]Middle\r\n[00:10.00][01:20.00]La la\r\n"
-                     "[00:30.00]Same time\r\n[01:02.500]Milli<01:02.625>seconds",
-                     p));
-    ASSERT_EQ(p.size(), 7u);
-    EXPECT_DOUBLE_EQ(p[1].StartTime, 10);
-    EXPECT_EQ(p[2].PieceText, "Middle");  // equal times keep file order
-    EXPECT_EQ(p[3].PieceText, "Same time");
-    EXPECT_DOUBLE_EQ(p[5].StartTime, 62.625);
-    EXPECT_DOUBLE_EQ(p[6].StartTime, 80);
-    EXPECT_TRUE(p[6].LineBreak);
-
-    ASSERT_TRUE(ParseLrcText("[00:12.50]Hel<00:12.75>lo <00:13.10>world\r\n[00:15.00]x", p));
-    ASSERT_EQ(p.size(), 5u);
-    EXPECT_EQ(p[1].PieceText, "Hel");
-    EXPECT_EQ(p[2].PieceText, "lo ");
-    EXPECT_TRUE(p[3].LineBreak);
-    EXPECT_FALSE(p[2].LineBreak);
-    EXPECT_EQ(p[1].LineText, "Hello world");
-
-    // An invalid word tag drops its text; a last part without one leaves the
-    // line open so it joins the next.
-    ASSERT_TRUE(ParseLrcText("[00:01.00]a<bad>b<00:02.00>c<zz>d\r\n[00:03.00]e", p));
-    ASSERT_EQ(p.size(), 4u);
-    EXPECT_EQ(p[2].PieceText, "c");
-    EXPECT_FALSE(p[2].LineBreak);
-    EXPECT_EQ(p[1].LineText, "ace");
-
-    // A bracket inside the sung text keeps the words before it.
-    ASSERT_TRUE(ParseLrcText("[00:01.00]Hello [world]", p));
-    EXPECT_EQ(p[1].PieceText, "Hello [world]");
-    // A voice marker right after the time is dropped with the tag.
-    ASSERT_TRUE(ParseLrcText("[00:01.00][a]Hi", p));
-    EXPECT_EQ(p[1].PieceText, "Hi");
-
-    EXPECT_FALSE(ParseLrcText("[ti:Something]\r\nuntimed line", p));
-    EXPECT_EQ(p.size(), 1u);
+// Each text format read into pieces ("|" after a piece, "/" after a line's
+// last), whether its lines end in CR LF, LF or a lone CR.
+TEST(LyricsText, EachFormatReadsItsPiecesLinesAndTimes) {
+    const struct {
+        char format;  // LRC, KOK or the editor's LRS
+        const char* text;
+        const char* pieces;  // "" when reading fails
+        const char* lines = "";
+        std::vector<double> times = {};
+    } cases[] = {
+        // LRC lines close on their last piece, also the song's last one.
+        {'c',
+         "[ti:Song]\r\n[00:12.50]Hel<00:12.75>lo <00:13.10>world\r\n"
+         "[00:15.00]Good<00:15.60>bye\r\n",
+         "Hel|lo |world/Good|bye/",
+         "Hello world/Goodbye/",
+         {12.5, 12.75, 13.1, 15, 15.6}},
+        {'s',
+         "#Cantabilex\r\n[12.5]Hel[12.75]lo [13.1]world\r\n[15]Good[15,6]bye\r\n#End Cantabilex",
+         "Hel|lo |world/Good|bye|",
+         "Hello world/Goodbye/",
+         {12.5, 12.75, 13.1, 15, 15.6}},
+        // LF LF is one empty line, CR CR LF an empty line and then a line end.
+        {'c', "[00:01.00]a\n\n[00:02.00]b\r\r\n[00:03.00]c", "a/b/c/"},
+        // An empty KOK line still closes the line before it, whatever its end.
+        {'k', "Hel;12,5000;lo ;12,7500;\n\n", "Hel|lo /"},
+        // Repeats and stable sorting: equal times keep file order.
+        {'c',
+         "[ar:Someone]\r\n[00:30.00]Middle\r\n[00:10.00][01:20.00]La la\r\n"
+         "[00:30.00]Same time\r\n[01:02.500]Milli<01:02.625>seconds",
+         "La la/Middle/Same time/Milli|seconds/La la/",
+         "La la/Middle/Same time/Milliseconds/La la/",
+         {10, 30, 30, 62.5, 62.625, 80}},
+        {'c',
+         "[00:12.50]Hel<00:12.75>lo <00:13.10>world\r\n[00:15.00]x",
+         "Hel|lo |world/x/",
+         "Hello world/x/",
+         {12.5, 12.75, 13.1, 15}},
+        // An invalid word tag drops its text; a last part without one leaves the
+        // line open so it joins the next.
+        {'c', "[00:01.00]a<bad>b<00:02.00>c<zz>d\r\n[00:03.00]e", "a|c|e/", "ace/"},
+        // A bracket inside the sung text keeps the words before it.
+        {'c', "[00:01.00]Hello [world]", "Hello [world]/"},
+        {'c', "[00:01.00][a]Hi", "Hi/"},  // a voice marker goes with the time
+        {'c', "[ti:Something]\r\nuntimed line", ""},
+        // A last line without CR LF still has its text.
+        {'k',
+         "Hel;12,5000;lo ;12,7500;world;13,1000;\r\nGood;15,0000;bye;15,6000;",
+         "Hel|lo |world/Good|bye|",
+         "Hello world/Goodbye/",
+         {12.5, 12.75, 13.1, 15, 15.6}},
+        {'k', "Hel;12,5000;lo ;12,7500;\r\n\r\n\r\n", "Hel|lo /"},
+        {'k', "a;12.5000;b;1,5000;", "a|12.5000|b|1,5000|"},  // neither field is a time
+        {'k', "12,0000;\r\nno fields", ""},
+        // Only the first "]" ends the tag; an empty piece after a tag is a piece.
+        {'s', "[1]a]b\r\n[5]\r\n[6]c", "a]b//c|"},
+        // Comments and empty lines are skipped; a lone LF ends a line too.
+        {'s', "#x\r\n\r\n#IMAGE=a\r\n[1]a\n[2]b", "a/b|"},
+        // Text before the first tag, or an untagged line, fails and leaves nothing.
+        {'s', "[1]a\r\nplain text", ""},
+        {'s', "x[1]a", ""},
+        {'s', "[1]a[\r\n[2]b", "a/b|"},  // a line ending in "[" closes on its last piece
+    };
+    for (const auto& c : cases) {
+        for (const std::string end : {"\r\n", "\n", "\r"}) {
+            const std::string text = test::WithLineEnds(c.text, end);
+            SCOPED_TRACE(testing::PrintToString(text));
+            PieceArray p;
+            const bool ok = c.format == 'c'   ? ParseLrcText(text, p).ok
+                            : c.format == 'k' ? ParseKokText(text, p).ok
+                                              : ParseLrsTextForEditor(text, p).ok;
+            EXPECT_EQ(ok, *c.pieces != 0);
+            EXPECT_EQ(test::PieceTexts(p), c.pieces);
+            if (*c.lines) {
+                EXPECT_EQ(test::LineTexts(p), c.lines);
+            }
+            if (!c.times.empty()) {
+                EXPECT_EQ(test::StartTimes(p), c.times);
+            }
+        }
+    }
+    EXPECT_EQ(SplitLines("a\r\n\nb\r").size(), 4u);
 }
 
 TEST(LrcFormat, OffsetAndMetadataLines) {
@@ -139,25 +184,6 @@ TEST(LrcFormat, ExportFlavours) {
     PieceArray back;
     ASSERT_TRUE(ParseLrcText(ExportLrc(p, LrcFlavour::Extended), back));
     EXPECT_EQ(back.size(), 4u);
-}
-
-TEST(KokFormat, WorkedExampleLineClosingAndTimePatterns) {
-    PieceArray p;
-    ASSERT_TRUE(
-        ParseKokText("Hel;12,5000;lo ;12,7500;world;13,1000;\r\nGood;15,0000;bye;15,6000;", p));
-    ASSERT_EQ(p.size(), 6u);
-    EXPECT_DOUBLE_EQ(p[2].StartTime, 12.75);
-    EXPECT_TRUE(p[3].LineBreak);
-    EXPECT_FALSE(p[5].LineBreak);
-    EXPECT_EQ(p[1].LineText, "Hello world");
-    EXPECT_EQ(p[5].LineText, "Goodbye");  // a last line without CR LF still has its text
-
-    ASSERT_TRUE(ParseKokText("Hel;12,5000;lo ;12,7500;\r\n\r\n\r\n", p));
-    EXPECT_TRUE(p[2].LineBreak);
-    ASSERT_TRUE(ParseKokText("a;12.5000;b;1,5000;", p));
-    ASSERT_EQ(p.size(), 5u);  // neither field is a time
-    EXPECT_EQ(p[2].PieceText, "12.5000");
-    EXPECT_FALSE(ParseKokText("12,0000;\r\nno fields", p));
 }
 
 TEST(KokFormat, ExportReadsBackIncludingShortTimes) {

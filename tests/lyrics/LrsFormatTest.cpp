@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Pieces.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -18,43 +19,19 @@ TEST(LrsFormat, WorkedExampleGivesFivePieces) {
     ctx.Header.MediaPath = "/x/song.mp3";
     ASSERT_TRUE(ParseLrsText(kExample, m, ctx));
     ASSERT_EQ(m.UpperBound(), 5);
-    const auto& p = m.Lyrics;
-    EXPECT_EQ(p[2].PieceText, "lo ");
-    EXPECT_DOUBLE_EQ(p[2].StartTime, 12.75);
-    EXPECT_TRUE(p[3].LineBreak);
-    EXPECT_FALSE(p[1].LineBreak);
-    EXPECT_DOUBLE_EQ(p[5].StartTime, 15.6);  // comma decimal
-    EXPECT_FALSE(p[5].LineBreak);            // last piece of the song
-    EXPECT_EQ(p[1].LineText, "Hello world");
-    EXPECT_EQ(p[5].LineText, "Goodbye");
+    // A comma decimal; no break after the song's last piece.
+    EXPECT_EQ(test::PieceTexts(m.Lyrics), "Hel|lo |world/Good|bye|");
+    EXPECT_EQ(test::LineTexts(m.Lyrics), "Hello world/Goodbye/");
+    EXPECT_EQ(test::StartTimes(m.Lyrics), (std::vector<double>{12.5, 12.75, 13.1, 15, 15.6}));
     EXPECT_EQ(m.LyricsHeader, "song");
     EXPECT_EQ(m.WidestLine, "Hello world");
 }
 
-TEST(LrsFormat, EdgeRulesOfTheGrammar) {
-    PieceArray p;
-    // Only the first "]" ends the tag; an empty piece after a tag is a piece.
-    ASSERT_TRUE(ParseLrsTextForEditor("[1]a]b\r\n[5]\r\n[6]c", p));
-    ASSERT_EQ(p.size(), 4u);
-    EXPECT_EQ(p[1].PieceText, "a]b");
-    EXPECT_EQ(p[2].PieceText, "");
-    EXPECT_TRUE(p[2].LineBreak);
-    // Comments and empty lines are skipped; a lone LF ends a line too.
-    ASSERT_TRUE(ParseLrsTextForEditor("#x\r\n\r\n#IMAGE=a\r\n[1]a\n[2]b", p));
-    ASSERT_EQ(p.size(), 3u);
-    EXPECT_EQ(p[1].PieceText, "a");
-    EXPECT_TRUE(p[1].LineBreak);
-    // Text before the first tag, or an untagged line, fails and leaves nothing.
-    EXPECT_FALSE(ParseLrsTextForEditor("[1]a\r\nplain text", p));
-    EXPECT_EQ(p.size(), 1u);
-    EXPECT_FALSE(ParseLrsTextForEditor("x[1]a", p));
-    // A block with no lyric lines is a success with no pieces.
+// The editor's reading of the grammar's edges: LyricsText.EachFormatReadsItsPiecesLinesAndTimes.
+TEST(LrsFormat, ABlockWithNoLyricLinesIsASuccessWithNoPieces) {
     LyricsModel m;
     EXPECT_TRUE(ParseLrsText("#Cantabilex\r\n", m, {}));
     EXPECT_EQ(m.UpperBound(), 0);
-    // A line ending in "[" still closes its line on the last real piece.
-    ASSERT_TRUE(ParseLrsTextForEditor("[1]a[\r\n[2]b", p));
-    EXPECT_TRUE(p[1].LineBreak);
 }
 
 TEST(LrsFormat, WriterRoundTripsAndFindsBlocks) {
