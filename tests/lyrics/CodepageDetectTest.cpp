@@ -20,13 +20,12 @@ namespace {
 
 // One Polish song written in two code pages.
 constexpr char kSlonce[] =
-    "[00:12.00]\xC5\x9A"
-    "wieci s\xC5\x82o\xC5\x84"
-    "ce, \xC5\x9Bpiewa ptak\n[00:15.00]\xC5\xB9"
-    "r\xC3\xB3"
-    "d\xC5\x82o \xC5\xBCycia, \xC5\xBA"
-    "d\xC5\xBA"
-    "b\xC5\x82o i mak\n";
+    "[00:12.00]Świeci słońce, śpiewa ptak\n[00:15.00]Źródło życia, źdźbło i mak\n";
+
+constexpr char kDzieweczka[] =
+    "Szła dzieweczka do laseczka, do zielonego\nNapotkała myśliweczka bardzo szwarnego\nGdzie jest "
+    "ta ulica, gdzie jest ten dom\nGdzie jest ta dziewczyna, co kocham ją\n";
+constexpr char kZazolc[] = "Zażółć gęślą jaźń";
 
 struct Sample {
     const char* name;
@@ -36,67 +35,24 @@ struct Sample {
 
 // Lyrics as users have them: whole songs, single lines and tag-sized words.
 const Sample kSamples[] = {
-    {"pl-kotek",
-     "[00:01.00]Wlaz\xC5\x82 kotek na p\xC5\x82otek i mruga\n[00:05.00]\xC5\x81"
-     "adna to piosenka, nied\xC5\x82uga\n",
+    {"pl-kotek", "[00:01.00]Wlazł kotek na płotek i mruga\n[00:05.00]Ładna to piosenka, niedługa\n",
      Codepage::Cp1250},
-    {"pl-slonce",
-     kSlonce,
-     Codepage::Cp1250},
-    {"pl-dzieweczka",
-     "Sz\xC5\x82"
-     "a dzieweczka do laseczka, do zielonego\nNapotka\xC5\x82"
-     "a my\xC5\x9B"
-     "liweczka bardzo szwarnego\nGdzie jest ta ulica, gdzie jest ten dom\nGdzie jest ta "
-     "dziewczyna, co kocham j\xC4\x85\n",
-     Codepage::Cp1250},
-    {"pl-zazolc",
-     "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85 ja\xC5\xBA\xC5\x84",
-     Codepage::Cp1250},
-    {"pl-lodz",
-     "\xC5\x81\xC3\xB3"
-     "d\xC5\xBA",
-     Codepage::Cp1250},
-    {"cs-kun",
-     "\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88 \xC3\xBAp\xC4\x9Bl "
-     "\xC4\x8F\xC3\xA1"
-     "belsk\xC3\xA9 \xC3\xB3"
-     "dy\n",
-     Codepage::Cp1250},
-    {"pl-slonce-iso",
-     kSlonce,
-     Codepage::Iso8859_2},
-    {"pl-dzieweczka-iso",
-     "Sz\xC5\x82"
-     "a dzieweczka do laseczka, do zielonego\nNapotka\xC5\x82"
-     "a my\xC5\x9B"
-     "liweczka bardzo szwarnego\nGdzie jest ta ulica, gdzie jest ten dom\nGdzie jest ta "
-     "dziewczyna, co kocham j\xC4\x85\n",
-     Codepage::Iso8859_2},
-    {"pl-zazolc-iso",
-     "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85 ja\xC5\xBA\xC5\x84",
-     Codepage::Iso8859_2},
+    {"pl-slonce", kSlonce, Codepage::Cp1250},
+    {"pl-dzieweczka", kDzieweczka, Codepage::Cp1250},
+    {"pl-zazolc", kZazolc, Codepage::Cp1250},
+    {"pl-lodz", "Łódź", Codepage::Cp1250},
+    {"cs-kun", "Žluťoučký kůň úpěl ďábelské ódy\n", Codepage::Cp1250},
+    {"pl-slonce-iso", kSlonce, Codepage::Iso8859_2},
+    {"pl-dzieweczka-iso", kDzieweczka, Codepage::Iso8859_2},
+    {"pl-zazolc-iso", kZazolc, Codepage::Iso8859_2},
     {"fr-jacques",
-     "[00:01.00]Fr\xC3\xA8re Jacques, dormez-vous ?\n[00:04.00]\xC3\x80 la claire fontaine, "
-     "m'en allant promener\n[00:08.00]J'ai trouv\xC3\xA9 l'eau si belle que je m'y suis "
-     "baign\xC3\xA9\n",
+     "[00:01.00]Frère Jacques, dormez-vous ?\n[00:04.00]À la claire fontaine, m'en allant "
+     "promener\n[00:08.00]J'ai trouvé l'eau si belle que je m'y suis baigné\n",
      Codepage::Cp1252},
-    {"de-traenen",
-     "Tr\xC3\xA4nen \xC3\xBC"
-     "berstr\xC3\xB6mt nach Fu\xC3\x9Fmassage\n\xC3\x96l und "
-     "\xC3\x84pfel f\xC3\xBCr die Gr\xC3\xBC\xC3\x9F"
-     "e\n",
+    {"de-traenen", "Tränen überströmt nach Fußmassage\nÖl und Äpfel für die Grüße\n",
      Codepage::Cp1252},
-    {"es-corazon",
-     "\xC2\xBF"
-     "D\xC3\xB3nde est\xC3\xA1s, coraz\xC3\xB3n? Se\xC3\xB1or, "
-     "ma\xC3\xB1"
-     "ana\n",
-     Codepage::Cp1252},
-    {"fr-noel",
-     "No\xC3\xABl \xE2\x80\x93 \xC2\xAB"
-     "Douce nuit\xC2\xBB",
-     Codepage::Cp1252},
+    {"es-corazon", "¿Dónde estás, corazón? Señor, mañana\n", Codepage::Cp1252},
+    {"fr-noel", "Noël – «Douce nuit»", Codepage::Cp1252},
 };
 
 constexpr Codepage kLanguages[] = {Codepage::Cp1250, Codepage::Cp1252};
