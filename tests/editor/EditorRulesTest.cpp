@@ -7,6 +7,7 @@
 #include "editor/EditorText.h"
 #include "editor/HeldCorrection.h"
 #include "editor/SpinnerValue.h"
+#include "support/Pieces.h"
 
 namespace cx {
 namespace {
@@ -20,34 +21,19 @@ EditorDocument ThreeWords(FakePlayer& player) {
     return doc;
 }
 
-TEST(EditorSplit, HelloBigWorldGivesThreePiecesWithTheBreakOnTheLast) {
-    PieceArray pieces(1);
-    ASSERT_EQ(SplitToLyrics("Hello big world", pieces), 3);
-    ASSERT_EQ(pieces.size(), 4u);
-    const char* texts[] = {"", "Hello ", "big ", "world"};
-    for (int i = 1; i <= 3; ++i) {
-        EXPECT_EQ(pieces[i].PieceText, texts[i]);
-        EXPECT_EQ(pieces[i].LineBreak, i == 3);
-        EXPECT_EQ(pieces[i].LineText, "Hello big world");
-        EXPECT_EQ(pieces[i].StartTime, 0);
-    }
-}
-
 TEST(EditorSplit, LinesOfAnyEndingSplitAndMergeBackWithEmptyLinesKept) {
     PieceArray pieces(1);
+    ASSERT_EQ(SplitToLyrics("Hello big world", pieces), 3);
+    EXPECT_EQ(test::PieceTexts(pieces), "Hello |big |world/");
+    EXPECT_EQ(test::LineTexts(pieces), "Hello big world/");
+    EXPECT_EQ(test::StartTimes(pieces), std::vector<double>(3, 0.0));
     // LF and CR LF both end lines; double spaces make no empty pieces; brackets go.
+    pieces.resize(1);
     SplitToLyrics("One  two\n\r\nth[re]e\r\n", pieces);
-    ASSERT_EQ(pieces.size(), 5u);
-    EXPECT_EQ(pieces[1].PieceText, "One ");
-    EXPECT_EQ(pieces[2].PieceText, "two");
-    EXPECT_EQ(pieces[3].PieceText, "");
-    EXPECT_TRUE(pieces[3].LineBreak);
-    EXPECT_EQ(pieces[4].PieceText, "three");
+    EXPECT_EQ(test::PieceTexts(pieces), "One |two//three/");
     EXPECT_EQ(MergeToText(pieces), "One two\r\n\r\nthree\r\n");
-    // Splitting appends to what is there.
-    SplitToLyrics("four", pieces);
-    EXPECT_EQ(pieces.back().PieceText, "four");
-    EXPECT_EQ(pieces.size(), 6u);
+    SplitToLyrics("four", pieces);  // appended to what is there
+    EXPECT_EQ(test::PieceTexts(pieces), "One |two//three/four/");
 }
 
 TEST(EditorCapture, MovesDownTheListAndStaysOnTheLastRow) {
@@ -157,29 +143,25 @@ TEST(EditorOffset, MinusHalfASecondMovesOnlyTheSelectedRows) {
     EXPECT_DOUBLE_EQ(player.model.Lyrics[2].StartTime, 10.5);
 }
 
+// Each edit reaches the player's lyrics at once.
 TEST(EditorPieces, RowEditsWriteThroughRebuildLinesAndDropBrackets) {
     FakePlayer player;
     EditorDocument doc = ThreeWords(player);
+    const PieceArray& song = player.model.Lyrics;
     doc.InsertBefore(2);
-    EXPECT_EQ(doc.Count(), 4);
-    EXPECT_EQ(doc.Piece(2).PieceText, "");
     doc.Append();
-    EXPECT_EQ(doc.Count(), 5);
-    EXPECT_EQ(player.model.UpperBound(), 5);
+    EXPECT_EQ(test::PieceTexts(song), "Hello ||big |world/|");
     doc.RemoveRows({2, 5});
-    EXPECT_EQ(doc.Count(), 3);
-    EXPECT_EQ(doc.Piece(2).PieceText, "big ");
     doc.SetBreak(2, true);
-    EXPECT_EQ(doc.Piece(1).LineText, "Hello big ");
-    EXPECT_EQ(doc.Piece(3).LineText, "world");
-    EXPECT_EQ(player.model.Lyrics[3].LineText, "world");
+    EXPECT_EQ(test::PieceTexts(song), "Hello |big /world/");
+    EXPECT_EQ(test::LineTexts(song), "Hello big /world/");
     doc.InsertPieces(1, {doc.Piece(3)});
-    EXPECT_EQ(doc.Piece(1).PieceText, "world");
+    EXPECT_EQ(test::PieceTexts(song), "world/Hello |big /world/");
     // Brackets never enter a piece's text, typed or pasted.
     ASSERT_TRUE(doc.SetText(1, "["));
     EXPECT_EQ(doc.Piece(1).PieceText, "");
     ASSERT_TRUE(doc.SetText(1, "Hel[lo] "));
-    EXPECT_EQ(player.model.Lyrics[1].PieceText, "Hello ");
+    EXPECT_EQ(song[1].PieceText, "Hello ");
     doc.Clear();
     EXPECT_FALSE(player.model.HasLyrics());
 }
