@@ -2,10 +2,11 @@
 // the clock moves only when the test renders, so every story is exact.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QMessageBox>
 #include <QUrl>
-#include <gtest/gtest.h>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -66,6 +67,29 @@ inline int RunWithPlayerHome(int argc, char** argv) {
     return RUN_ALL_TESTS();
 }
 
+// The shown top-level window of type W, or null.
+template <class W>
+W* ShownWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* found = dynamic_cast<W*>(w); found && found->isVisible()) return found;
+    return nullptr;
+}
+
+// The texts of the message boxes on show.
+inline QStringList ShownMessages() {
+    QStringList texts;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            texts << box->text();
+    return texts;
+}
+
+// A picture of `w` for a person to look at, when CX_SHOT_DIR names a folder.
+inline void SaveShot(QWidget& w, const QString& name) {
+    const char* dir = std::getenv("CX_SHOT_DIR");
+    if (dir && *dir) w.grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
+}
+
 // The real player, starting from no settings and no last playlist.
 class AppHarness {
 public:
@@ -91,6 +115,13 @@ public:
         options.mixerBackend = mixer;
         app = std::make_unique<Application>(nullptr, options);
         return app->Start(commandLine);
+    }
+
+    // Runs the command that opens the window W (modeless) and finds it.
+    template <class W>
+    W* Open(Command command) {
+        EXPECT_TRUE(app->Run(command));
+        return ShownWindow<W>();
     }
 
     // Plays `seconds` of the song as the output and the timers would.

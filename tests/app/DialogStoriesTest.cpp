@@ -33,22 +33,7 @@ namespace {
 
 using test::AppHarness;
 using test::DemoDir;
-
-template <class W>
-W* FindWindow(const char* name) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == QLatin1String(name) && w->isVisible()) {
-            if (auto* found = qobject_cast<W*>(w)) return found;
-        }
-    }
-    return nullptr;
-}
-
-void SaveShot(QWidget& w, const QString& name) {
-    const char* dir = std::getenv("CX_SHOT_DIR");
-    if (!dir || !*dir) return;
-    w.grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
-}
+using test::SaveShot;
 
 // Answers the next modal message box, keeping its text.
 QString* AnswerNextMessage() {
@@ -82,8 +67,7 @@ TEST(DialogStories, SongDetailsFollowAtOnceAndComeBackAfterSaving) {
     AppHarness h;
     const auto song = CopyDemoSong(h);
     ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
-    ASSERT_TRUE(h.app->Run(Command::Details));
-    Details* d = FindWindow<Details>("Details");
+    Details* d = h.Open<Details>(Command::Details);
     ASSERT_NE(d, nullptr);
     KaraokeDisplay& display = h.app->LyricWindow()->Display();
     const ThemeClass& settings = h.app->Settings();
@@ -147,15 +131,10 @@ TEST(DialogStories, SongDetailsNeedAnOpenSong) {
     std::unique_ptr<QString> text(AnswerNextMessage());
     h.app->Run(Command::Details);
     QApplication::processEvents();
-    EXPECT_EQ(FindWindow<Details>("Details"), nullptr);
+    EXPECT_EQ(test::ShownWindow<Details>(), nullptr);
     // The message comes as a box that waits for an answer or one that does not.
     const QString expected = QString::fromStdString(h.app->Tr("DetailsNoMedia"));
-    bool shown = *text == expected;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (box && box->isVisible() && box->text() == expected) shown = true;
-    }
-    EXPECT_TRUE(shown);
+    EXPECT_TRUE(*text == expected || test::ShownMessages().contains(expected));
 }
 
 // Gives a setting control a value other than the one it shows.
@@ -187,8 +166,7 @@ bool CanChange(QWidget* w) {
 TEST(DialogStories, EveryPreferenceReachesTheSettingsAndSurvivesARestart) {
     AppHarness h;
     ASSERT_TRUE(h.Start());
-    ASSERT_TRUE(h.app->Run(Command::Preferences));
-    Preferences* p = FindWindow<Preferences>("Preferences");
+    Preferences* p = h.Open<Preferences>(Command::Preferences);
     ASSERT_NE(p, nullptr);
     for (int i = 0; i < p->Tabs()->count(); ++i) {
         p->Tabs()->setCurrentIndex(i);
@@ -228,8 +206,7 @@ TEST(DialogStories, PictureDisplayModeSweepAndSoundFontFromThePreferences) {
     ASSERT_TRUE(h.Start());
     KaraokeDisplay& display = h.app->LyricWindow()->Display();
     EXPECT_EQ(display.Settings().LyricsPicPath, "default");
-    ASSERT_TRUE(h.app->Run(Command::Options));
-    Preferences* p = FindWindow<Preferences>("Preferences");
+    Preferences* p = h.Open<Preferences>(Command::Options);
     ASSERT_NE(p, nullptr);
     const std::string pic = MakePicture(h, "back.png", Qt::darkCyan);
     p->findChild<QLineEdit*>("PicturePath")->setText(QString::fromStdString(pic));
@@ -272,8 +249,7 @@ TEST(DialogStories, FileInformationWritesTheTagsAndRefreshesThePlaylist) {
     h.app->List().SetListIndex(0);
     h.app->PlayerWindow()->Control().ChangeSong(0);
     ASSERT_EQ(h.app->Transport().CurrentPath(), mp3.string());
-    ASSERT_TRUE(h.app->Run(Command::FileInfo));
-    FileInfoDialog* f = FindWindow<FileInfoDialog>("frmInfo");
+    FileInfoDialog* f = h.Open<FileInfoDialog>(Command::FileInfo);
     ASSERT_NE(f, nullptr);
     EXPECT_TRUE(f->TagsEditable());
     EXPECT_TRUE(f->Facts().contains("Size: "));
@@ -303,8 +279,7 @@ TEST(DialogStories, FileInformationWritesTheTagsAndRefreshesThePlaylist) {
     EXPECT_EQ(h.app->Transport().Labels().title, "New title");
 
     // A track that is not a number is refused with a message; nothing is written.
-    ASSERT_TRUE(h.app->Run(Command::FileInfo));
-    f = FindWindow<FileInfoDialog>("frmInfo");
+    f = h.Open<FileInfoDialog>(Command::FileInfo);
     ASSERT_NE(f, nullptr);
     const std::string before = test::ReadBytes(mp3);
     f->SetValues(1, {"\u0141\u00f3d\u017a", "Artist", "", "", "", "x3", ""});
@@ -321,8 +296,7 @@ TEST(DialogStories, FileInformationWritesTheTagsAndRefreshesThePlaylist) {
     EXPECT_TRUE(warned->contains("Title")) << warned->toStdString();
 
     // A file that went away: both tags fail, with the fixed message.
-    ASSERT_TRUE(h.app->Run(Command::FileInfo));
-    f = FindWindow<FileInfoDialog>("frmInfo");
+    f = h.Open<FileInfoDialog>(Command::FileInfo);
     ASSERT_NE(f, nullptr);
     std::filesystem::remove(mp3);
     f->SetWrite(1, true);
@@ -340,7 +314,7 @@ TEST(DialogStories, FileInformationOfAMidiSongShowsItsFacts) {
         {QString::fromStdString((DemoDir() / "Frere Jacques.kar").string())}, false);
     ASSERT_TRUE(h.app->PlaylistWindow()->onFileInfo);
     h.app->PlaylistWindow()->onFileInfo(0);  // Alt+3 in the playlist
-    FileInfoDialog* f = FindWindow<FileInfoDialog>("frmInfo");
+    FileInfoDialog* f = test::ShownWindow<FileInfoDialog>();
     ASSERT_NE(f, nullptr);
     EXPECT_FALSE(f->TagsEditable());
     EXPECT_TRUE(f->Facts().contains("MIDI"));
@@ -351,8 +325,7 @@ TEST(DialogStories, FileInformationOfAMidiSongShowsItsFacts) {
 TEST(DialogStories, AboutNamesTheVersionLicenceAndLibraries) {
     AppHarness h;
     ASSERT_TRUE(h.Start());
-    ASSERT_TRUE(h.app->Run(Command::About));
-    About* a = FindWindow<About>("About");
+    About* a = h.Open<About>(Command::About);
     ASSERT_NE(a, nullptr);
     const QString text = a->Text();
     EXPECT_TRUE(text.contains("GPL-3.0-or-later"));

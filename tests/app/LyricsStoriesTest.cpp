@@ -43,10 +43,7 @@ TEST(LyricsStories, PolishLyricsShowRightUnderTheEnglishInterface) {
     EXPECT_EQ(Display(h).ShownLine(), kPolish);
 
     // The user says the song is ISO 8859-2: it is read again at once.
-    ASSERT_TRUE(h.app->Run(Command::Details));
-    Details* d = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<Details*>(w); found && found->isVisible()) d = found;
+    Details* d = h.Open<Details>(Command::Details);
     ASSERT_NE(d, nullptr);
     d->ChooseCodepage(28592);
     EXPECT_EQ(h.app->Song().Look.Codepage, 28592);

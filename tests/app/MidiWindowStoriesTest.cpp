@@ -51,14 +51,6 @@ void Press(QWidget* w, int key, int times = 1) {
     }
 }
 
-// A PNG of the window for a person to look at, when CX_SHOT_DIR names a folder.
-void Shoot(QWidget* w, const char* name) {
-    if (const char* dir = std::getenv("CX_SHOT_DIR")) {
-        w->grab().save(QString::fromUtf8(dir) + QLatin1Char('/') + QLatin1String(name));
-    }
-}
-
-// The next `frames` frames of the mix, interleaved stereo.
 // The player started on a two-channel KAR of the test's own.
 std::filesystem::path StartWithKar(AppHarness& h) {
     const auto kar = h.Home() / "song.kar";
@@ -67,6 +59,7 @@ std::filesystem::path StartWithKar(AppHarness& h) {
     return kar;
 }
 
+// The next `frames` frames of the mix, interleaved stereo.
 std::vector<float> Render(AppHarness& h, std::size_t frames) {
     std::vector<float> block(2 * frames);
     h.app->Engine().Render(block.data(), frames);
@@ -111,7 +104,7 @@ TEST(MidiWindowStories, ASingerReKeysSlowsMutesAndReVoicesAKarSongAndFindsItSoAg
         EXPECT_NEAR(synth->TempoFactor(), 11.0 / 15.0, 1e-9);
         EXPECT_EQ(synth->ChannelProgram(0), 48);
     }
-    Shoot(eq, "midi-window.png");
+    test::SaveShot(*eq, "midi-window");
 
     // Saved twice: one block.
     eq->SaveButton()->click();
@@ -155,7 +148,7 @@ TEST(MidiWindowStories, ASingerReKeysSlowsMutesAndReVoicesAKarSongAndFindsItSoAg
         if (caption == "Channel 4") listsFlute = value.find("Flute") == 0;
     }
     EXPECT_TRUE(listsFlute);
-    Shoot(eq->InfoDialog(), "midi-info.png");
+    test::SaveShot(*eq->InfoDialog(), "midi-info");
 
     // Alt+C again hides the window.
     ASSERT_TRUE(h.app->Run(Command::Controls));
@@ -232,7 +225,7 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     panel->EffectSwitch(2)->click();
     EXPECT_TRUE(h.app->Media().VoiceEffects()[2].On);
     EXPECT_EQ(h.app->Media().VoiceEffects()[2].Value, 50);
-    Shoot(eq, "midi-window-audio.png");
+    test::SaveShot(*eq, "midi-window-audio");
 
     // Another song: the thumbs rest and the remover is off.
     h.app->ChangeSong(QString::fromStdString(song.string()));

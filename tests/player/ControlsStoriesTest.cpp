@@ -50,13 +50,6 @@ QString Tr(const AppHarness& h, const char* key) {
     return QString::fromStdString(h.app->Tr(key));
 }
 
-Preferences* OpenPreferences(AppHarness& h) {
-    EXPECT_TRUE(h.app->Run(Command::Preferences));
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* p = qobject_cast<Preferences*>(w); p && p->isVisible()) return p;
-    return nullptr;
-}
-
 TEST(ControlsStories, VolumeIsKeptAndRemainingTimeCarriesAMinus) {
     AppHarness h;
     ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
@@ -174,7 +167,7 @@ TEST(ControlsStories, ALongTitleScrollsWhileThePreferenceIsOn) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_NE(player->ShownTitle(), first);
 
-    Preferences* p = OpenPreferences(h);
+    Preferences* p = h.Open<Preferences>(Command::Preferences);
     ASSERT_NE(p, nullptr);
     p->findChild<QCheckBox*>("scroll title")->setChecked(false);
     p->OK_Click();
@@ -194,7 +187,7 @@ TEST(ControlsStories, TheRecordingFolderChoiceSaysWhereTakesGo) {
     } choices[] = {{"PrefRecordBeside", song.parent_path()}, {"PrefRecordFolder", voiceFolder}};
     for (const auto& choice : choices) {
         SCOPED_TRACE(choice.label);
-        Preferences* p = OpenPreferences(h);
+        Preferences* p = h.Open<Preferences>(Command::Preferences);
         ASSERT_NE(p, nullptr);
         auto* where = p->findChild<QComboBox*>("rec folder");
         const int i = where->findText(Tr(h, choice.label));
@@ -285,7 +278,7 @@ TEST(ControlsStories, AMicrophoneMonitorThatWillNotOpenSaysSoAndStaysOff) {
 TEST(ControlsStories, APolishSingerMeetsNoEnglishInTheMidiWindowPlaylistAndEffects) {
     AppHarness h;
     ASSERT_TRUE(h.Start());
-    Preferences* p = OpenPreferences(h);
+    Preferences* p = h.Open<Preferences>(Command::Preferences);
     ASSERT_NE(p, nullptr);
     p->findChild<QComboBox*>("language")->setCurrentIndex(1);
     p->OK_Click();
@@ -314,7 +307,7 @@ TEST(ControlsStories, APolishSingerMeetsNoEnglishInTheMidiWindowPlaylistAndEffec
     EXPECT_TRUE(h.app->PlaylistWindow()->StatusText().contains("Nie znaleziono: 1"))
         << h.app->PlaylistWindow()->StatusText().toStdString();
 
-    p = OpenPreferences(h);
+    p = h.Open<Preferences>(Command::Preferences);
     ASSERT_NE(p, nullptr);
     auto* effect = p->findChild<QComboBox*>("image effect");
     const int slide = effect->findData(QStringLiteral("Slide Bar"));

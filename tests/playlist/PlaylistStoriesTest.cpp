@@ -157,10 +157,8 @@ TEST(PlaylistStories, StartingWithASongAddsItToTheKeptListAndPlaysIt) {
     WaitFor([&] { return list.Item(1).missing; });
     EXPECT_TRUE(list.Item(1).missing) << "a file that is gone is shown as such";
     EXPECT_FALSE(list.Item(0).missing);
-    if (const char* dir = std::getenv("CX_SHOT_DIR")) {
-        h.app->PlaylistWindow()->show();
-        h.app->PlaylistWindow()->grab().save(QString::fromUtf8(dir) + "/playlist-started.png");
-    }
+    if (std::getenv("CX_SHOT_DIR")) h.app->PlaylistWindow()->show();
+    test::SaveShot(*h.app->PlaylistWindow(), "playlist-started");
 
     h.app.reset();
     EXPECT_EQ(LoadLastList(data).entries.size(), 3u) << "the list is kept with the song in it";
@@ -175,11 +173,7 @@ TEST(PlaylistStories, TheFontSizeFromPreferencesReachesTheListWithTheSystemFont)
     AppHarness h;
     ASSERT_TRUE(h.Start());
     ASSERT_EQ(h.app->Settings().PlaylistFontName, kStoredDefaultListFont);
-    ASSERT_TRUE(h.app->Run(Command::Preferences));
-    Preferences* p = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (!p && w->isVisible()) p = qobject_cast<Preferences*>(w);
-    }
+    Preferences* p = h.Open<Preferences>(Command::Preferences);
     ASSERT_NE(p, nullptr);
     auto* size = p->findChild<QSpinBox*>("playlist font size");
     ASSERT_NE(size, nullptr);
