@@ -86,26 +86,26 @@ TEST(ApplicationStories, SeekBackPutsTheWordsAtTheNewPlaceAndStopClearsThem) {
     EXPECT_TRUE(h.app->PlayerWindow()->LampOn(2));
 }
 
-TEST(ApplicationStories, MuteSilencesTheSongAndUnmuteBringsItBack) {
+// Started from its lyrics file, the song plays; mute, the vocal remover and
+// full screen switch on and back off.
+TEST(ApplicationStories, ALyricsFileOnTheCommandLinePlaysItsSongAndItsSwitchesTurnOnAndOff) {
     AppHarness h;
-    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
+    auto lrs = kTwinkle;
+    lrs.replace_extension(".lrs");
+    ASSERT_TRUE(h.Start(QString::fromStdString(lrs.string())));
+    EXPECT_EQ(h.app->Transport().CurrentPath(), kTwinkle.string());
+    EXPECT_EQ(h.app->Transport().State(), PlayState::Playing);
     h.Advance(2.5);  // the tune starts after two seconds
     ASSERT_GT(h.RenderPeak(1024), 0.01f);
-
     ASSERT_TRUE(h.app->Run(Command::Mute));
     EXPECT_TRUE(h.app->PlayerWindow()->Button(6)->isChecked());
     h.RenderPeak(1024);  // the ramp down
     EXPECT_EQ(h.RenderPeak(1024), 0.0f);
-
     ASSERT_TRUE(h.app->Run(Command::Mute));
     h.RenderPeak(1024);
     EXPECT_GT(h.RenderPeak(1024), 0.01f);
     EXPECT_FALSE(h.app->PlayerWindow()->Button(6)->isChecked());
-}
 
-TEST(ApplicationStories, AltVSwitchesTheVocalRemoverOfAStereoSong) {
-    AppHarness h;
-    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
     ASSERT_TRUE(h.app->Media().VocalCutAvailable());
     QKeyEvent altV(QEvent::KeyPress, Qt::Key_V, Qt::AltModifier, "v");
     QApplication::sendEvent(h.app->PlayerWindow(), &altV);
@@ -113,19 +113,14 @@ TEST(ApplicationStories, AltVSwitchesTheVocalRemoverOfAStereoSong) {
     EXPECT_EQ(h.app->Transport().State(), PlayState::Playing);  // not V's Stop
     ASSERT_TRUE(h.app->Run(Command::VocalCut));
     EXPECT_FALSE(h.app->Media().VocalCutOn());
+
+    ASSERT_TRUE(h.app->Run(Command::Fullscreen));
+    EXPECT_TRUE(h.app->LyricWindow()->FullscreenOn());
+    ASSERT_TRUE(h.app->Run(Command::Fullscreen));
+    EXPECT_FALSE(h.app->LyricWindow()->FullscreenOn());
 }
 
-TEST(ApplicationStories, ALyricsFileOnTheCommandLinePlaysItsWavSong) {
-    AppHarness h;
-    auto lrs = kTwinkle;
-    lrs.replace_extension(".lrs");
-    ASSERT_TRUE(std::filesystem::exists(lrs));
-    ASSERT_TRUE(h.Start(QString::fromStdString(lrs.string())));
-    EXPECT_EQ(h.app->Transport().CurrentPath(), kTwinkle.string());
-    EXPECT_EQ(h.app->Transport().State(), PlayState::Playing);
-}
-
-TEST(ApplicationStories, AKarSongShowsTheTitlePageOfItsDisplayBlock) {
+TEST(ApplicationStories, AKarSongShowsTheTitlePageOfItsDisplayBlockAndFollowsASeekBack) {
     AppHarness h;
     const auto kar = h.Home() / "song.kar";
     std::filesystem::copy_file(kKar, kar);
@@ -137,22 +132,18 @@ TEST(ApplicationStories, AKarSongShowsTheTitlePageOfItsDisplayBlock) {
     EXPECT_TRUE(h.app->Media().MidiMode());
     EXPECT_EQ(h.app->Song().Look.Title, "Block Title");
     h.Advance(0.05);
-    EXPECT_EQ(h.app->LyricWindow()->Display().ShownPage(), KaraokeDisplay::Page::Title);
-}
+    KaraokeDisplay& display = h.app->LyricWindow()->Display();
+    EXPECT_EQ(display.ShownPage(), KaraokeDisplay::Page::Title);
 
-TEST(ApplicationStories, AKarSongFollowsASeekBack) {
-    AppHarness h;
-    ASSERT_TRUE(h.Start(QString::fromStdString(kKar.string())));
+    // Late, then back early: the synth takes the seek on its next render, and
+    // the words never run ahead.
     const LyricsModel& model = h.app->Song().Model;
     ASSERT_GT(model.Lyrics.size(), 6u);
-    KaraokeDisplay& display = h.app->LyricWindow()->Display();
-    const double late = model.Lyrics[model.Lyrics.size() - 2].StartTime + 0.05;
-    h.app->SeekTo(late);
+    h.app->SeekTo(model.Lyrics[model.Lyrics.size() - 2].StartTime + 0.05);
     h.Advance(0.2);
     const double early = model.Lyrics[2].StartTime + 0.05;
     h.app->SeekTo(early);
     h.Advance(0.05);
-    // The synth takes the seek on its next render; the words never run ahead.
     EXPECT_EQ(display.CurrentPiece(), PieceAt(model, early + 0.05));
 }
 
@@ -222,10 +213,7 @@ TEST(ApplicationStories, ADamagedMidiFileSaysWhyItCannotBeOpened) {
     const auto junk = h.Home() / "junk.mid";
     test::WriteBytes(junk, "this is not a MIDI file at all");
     h.app->ChangeSong(QString::fromStdString(junk.string()));
-    QString shown;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) shown = box->text();
-    }
+    const QString shown = test::ShownMessages().join('\n');
     EXPECT_TRUE(shown.contains("junk.mid")) << shown.toStdString();
     EXPECT_TRUE(shown.contains("not a valid MIDI file")) << shown.toStdString();
     EXPECT_FALSE(h.app->Transport().IsOpen());
@@ -287,15 +275,15 @@ TEST(ApplicationStories, AQuitWhileADialogIsOpenEndsItAndSavesEverything) {
         for (const bool bySignal : {false, true}) {
             SCOPED_TRACE(std::string(opener.name) + (bySignal ? ", SIGTERM" : ", Quit"));
             AppHarness h;
-            ASSERT_TRUE(h.Start(opener.withSong ? QString::fromStdString(kTwinkle.string())
-                                                : QString()));
+            ASSERT_TRUE(
+                h.Start(opener.withSong ? QString::fromStdString(kTwinkle.string()) : QString()));
             std::optional<SignalBridge> signals_;
             if (bySignal) signals_.emplace([&h](int) { h.app->RequestClose(); });
             bool opened = false;
             QTimer watch;
             QObject::connect(&watch, &QTimer::timeout, [&] {
-                if (opened || !(QApplication::activeModalWidget() ||
-                                QApplication::activePopupWidget()))
+                if (opened ||
+                    !(QApplication::activeModalWidget() || QApplication::activePopupWidget()))
                     return;
                 opened = true;
                 if (bySignal)
@@ -331,12 +319,7 @@ TEST(ApplicationStories, WithoutASoundDeviceThePlayerStartsAndTakesOneFromThePre
     const QString why = QString::fromStdString(h.app->Tr("NoSoundDevice"));
     EXPECT_TRUE(QString::fromStdString(h.app->SoundNote()).startsWith(why));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    bool noted = false;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
-            noted = noted || box->text().startsWith(why);
-    }
-    EXPECT_TRUE(noted);
+    EXPECT_TRUE(test::ShownMessages().join('\n').contains(why));
     EXPECT_TRUE(h.app->PlayerWindow()->StatusText().startsWith(why));
     QToolButton* play = h.app->PlayerWindow()->Button(2);
     ASSERT_EQ(CommandForButton(2), Command::Play);
@@ -345,10 +328,7 @@ TEST(ApplicationStories, WithoutASoundDeviceThePlayerStartsAndTakesOneFromThePre
     EXPECT_FALSE(h.app->Run(Command::Play));
 
     plugged = true;
-    ASSERT_TRUE(h.app->Run(Command::Preferences));
-    Preferences* prefs = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* p = qobject_cast<Preferences*>(w); p && p->isVisible()) prefs = p;
+    Preferences* prefs = h.Open<Preferences>(Command::Preferences);
     ASSERT_NE(prefs, nullptr);
     prefs->OK_Click();
     EXPECT_TRUE(h.app->SoundNote().empty());
@@ -398,15 +378,6 @@ TEST(ApplicationStories, EveryCommandActsOrIsDisabledWithAReason) {
     EXPECT_TRUE(h.app->Run(Command::Record));
     ASSERT_FALSE(h.OpenedUrls().empty());  // Help found the guide
     EXPECT_TRUE(h.OpenedUrls().front().toLocalFile().endsWith("README.md"));
-}
-
-TEST(ApplicationStories, FullScreenTakesTheKaraokeWindowToTheMonitor) {
-    AppHarness h;
-    ASSERT_TRUE(h.Start(QString::fromStdString(kTwinkle.string())));
-    ASSERT_TRUE(h.app->Run(Command::Fullscreen));
-    EXPECT_TRUE(h.app->LyricWindow()->FullscreenOn());
-    ASSERT_TRUE(h.app->Run(Command::Fullscreen));
-    EXPECT_FALSE(h.app->LyricWindow()->FullscreenOn());
 }
 
 }  // namespace
