@@ -25,11 +25,8 @@ TEST(LrsFormat, WorkedExampleGivesFivePieces) {
     EXPECT_EQ(test::StartTimes(m.Lyrics), (std::vector<double>{12.5, 12.75, 13.1, 15, 15.6}));
     EXPECT_EQ(m.LyricsHeader, "song");
     EXPECT_EQ(m.WidestLine, "Hello world");
-}
-
-// The editor's reading of the grammar's edges: LyricsText.EachFormatReadsItsPiecesLinesAndTimes.
-TEST(LrsFormat, ABlockWithNoLyricLinesIsASuccessWithNoPieces) {
-    LyricsModel m;
+    // A block with no lyric lines is a success with no pieces; the edges of
+    // the grammar: LyricsText.EachFormatReadsItsPiecesLinesAndTimes.
     EXPECT_TRUE(ParseLrsText("#Cantabilex\r\n", m, {}));
     EXPECT_EQ(m.UpperBound(), 0);
 }
