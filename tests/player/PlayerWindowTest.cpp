@@ -25,8 +25,8 @@ class PlayerWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         App();
-        services.isRecording = [this] { return recording; };
-        services.autoPlay = [this] { return autoPlay; };
+        services.isRecording = [] { return false; };
+        services.autoPlay = [] { return true; };
         services.readTags = [](const std::string&) { return std::optional<ItemTags>(); };
         player = std::make_unique<Player>(transport, list, services);
     }
@@ -45,11 +45,12 @@ protected:
     test::FakeTransport transport;
     FlatListModel list;
     PlayerServices services;
-    bool recording = false;
-    bool autoPlay = true;
     std::unique_ptr<Player> player;
 };
 
+// Buttons refused while recording: ControlsStories and PlayerControlTest; the
+// end of a song without AutoPlay: PlayerControlTest; long titles: FitText and
+// ControlsStories.
 TEST_F(PlayerWindowTest, TrayHidesAndRestoresTheWindowsThatWereShown) {
     QWidget shown, hidden, karaoke;
     bool karaokeMode = false;
@@ -73,23 +74,6 @@ TEST_F(PlayerWindowTest, TrayHidesAndRestoresTheWindowsThatWereShown) {
     EXPECT_FALSE(karaoke.isVisible()) << "the karaoke window comes back only for karaoke songs";
 }
 
-TEST_F(PlayerWindowTest, ButtonsBlockedWhileRecordingDoNothing) {
-    Fill(3);
-    player->Control().ChangeSong(0);
-    recording = true;
-    player->RefreshSong();
-    EXPECT_FALSE(player->Button(5)->isEnabled());
-    EXPECT_TRUE(player->Button(5)->toolTip().endsWith("Stop recording first."));
-    player->Button(5)->click();
-    player->Button(1)->click();
-    EXPECT_EQ(transport.CurrentPath(), "/songs/1.mp3");
-    recording = false;
-    player->RefreshSong();
-    player->Button(5)->click();
-    EXPECT_EQ(transport.CurrentPath(), "/songs/2.mp3");
-    EXPECT_FALSE(player->Button(3)->toolTip().isEmpty());
-}
-
 TEST_F(PlayerWindowTest, LampsLabelsAndTimeFollowTheSong) {
     Fill(2);
     player->RefreshSong();
@@ -110,26 +94,6 @@ TEST_F(PlayerWindowTest, LampsLabelsAndTimeFollowTheSong) {
     Key(Qt::Key_V);
     EXPECT_TRUE(player->LampOn(2));
     EXPECT_EQ(player->ShownTitle(), "");
-}
-
-TEST_F(PlayerWindowTest, AutoPlayOffStopsAtTheEnd) {
-    Fill(2);
-    autoPlay = false;
-    player->Control().ChangeSong(0);
-    transport.position = transport.length;
-    player->OnTick();
-    EXPECT_FALSE(transport.IsOpen());
-    EXPECT_TRUE(player->LampOn(2));
-}
-
-TEST_F(PlayerWindowTest, LongTitlesEndInDots) {
-    player->resize(400, 120);
-    player->show();
-    const QString longTitle(300, QChar('W'));
-    player->PutLabels(longTitle, QStringLiteral("Short"));
-    EXPECT_TRUE(player->ShownTitle().endsWith("..."));
-    EXPECT_LT(player->ShownTitle().size(), longTitle.size());
-    EXPECT_EQ(player->ShownArtist(), "Short");
 }
 
 TEST_F(PlayerWindowTest, TypedNumberPlaysThatEntry) {
