@@ -194,20 +194,31 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     panel->TrebleThumb()->setValue(kEqThumbBottom);
     EXPECT_EQ(panel->BassText(), "+15 dB");
     EXPECT_EQ(panel->TrebleText(), "-15 dB");
-    FxParameters p;
-    ASSERT_TRUE(h.app->Engine().FXGetParameters(h.app->Media().BassEq(), p));
-    EXPECT_EQ(std::get<EqParameters>(p).gainDb, 15.0f);
+    const auto gains = [&h] {
+        FxParameters bass, treble;
+        EXPECT_TRUE(h.app->Engine().FXGetParameters(h.app->Media().BassEq(), bass));
+        EXPECT_TRUE(h.app->Engine().FXGetParameters(h.app->Media().TrebleEq(), treble));
+        return std::pair(std::get<EqParameters>(bass).gainDb,
+                         std::get<EqParameters>(treble).gainDb);
+    };
+    EXPECT_EQ(gains(), std::pair(15.0f, -15.0f));
+    EXPECT_EQ(h.app->Media().Settings().customBass, 100);
     panel->ResetAll();
-    ASSERT_TRUE(h.app->Engine().FXGetParameters(h.app->Media().BassEq(), p));
-    EXPECT_EQ(std::get<EqParameters>(p).gainDb, 0.0f);
+    EXPECT_EQ(gains(), std::pair(0.0f, 0.0f));
+    EXPECT_EQ(h.app->Media().Settings().customTreble, 50);
 
     // Balance hard left: the right side goes quiet.
     panel->BalanceThumb()->setValue(kBalanceThumbLeft);
     EXPECT_EQ(panel->BalanceText(), "L 100");
+    const auto pan = [&h] {
+        return h.app->Engine().ChannelGetAttributes(h.app->Media().CurrentChannel()).pan;
+    };
+    EXPECT_EQ(pan(), -100);
     Render(h, kRate / 4);
     const std::vector<float> balanced = Render(h, kRate / 4);
     EXPECT_GT(test::Rms(balanced, 0), 10 * test::Rms(balanced, 1) + 0.01);
     panel->ResetBalance();
+    EXPECT_EQ(pan(), 0);
 
     // The vocal remover cancels what both sides share: here, everything.
     QToolButton* vocal = panel->VocalCutButton();
@@ -225,6 +236,7 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     panel->EffectSwitch(2)->click();
     EXPECT_TRUE(h.app->Media().VoiceEffects()[2].On);
     EXPECT_EQ(h.app->Media().VoiceEffects()[2].Value, 50);
+    EXPECT_EQ(h.app->Media().VoiceEffects().ToDspOut(), "0,50,1,100,0,50,0,50");
     test::SaveShot(*eq, "midi-window-audio");
 
     // Another song: the thumbs rest and the remover is off.

@@ -208,50 +208,8 @@ TEST(SoundControls, FactorsAndSemitonesFindTheirThumbsForEitherKindOfSong) {
     EXPECT_EQ(m.controls.Semitones(), -3);
 }
 
-TEST(SoundControls, BassTrebleAndBalanceReachTheAudioSongAndTheResetsAreHeard) {
-    Rig r;
-    const auto path = r.dir / "sine.wav";
-    ASSERT_TRUE(test::WriteSound(path, test::StereoSine(kRate, 440.0, 3.0, 0.5f, 0.5f), kRate, 2,
-                                 test::kWavFloat));
-    r.Open(path.string());
-    r.media.PlaySong(false);
-    auto gain = [&r](AudioHandle fx) {
-        FxParameters p;
-        EXPECT_TRUE(r.engine.FXGetParameters(fx, p));
-        return std::get<EqParameters>(p).gainDb;
-    };
-    r.controls.MoveBass(kEqThumbTop);
-    r.controls.MoveTreble(kEqThumbBottom);
-    EXPECT_EQ(r.controls.BassDb(), 15);
-    EXPECT_EQ(r.controls.TrebleDb(), -15);
-    EXPECT_EQ(gain(r.media.BassEq()), 15.0f);
-    EXPECT_EQ(gain(r.media.TrebleEq()), -15.0f);
-    EXPECT_EQ(r.media.Settings().customBass, 100);
-    r.controls.ResetAll();
-    EXPECT_EQ(gain(r.media.BassEq()), 0.0f);
-    EXPECT_EQ(gain(r.media.TrebleEq()), 0.0f);
-    EXPECT_EQ(r.media.Settings().customTreble, 50);
-
-    // Hard left and back (what is heard is checked through the window).
-    r.controls.MoveBalance(kBalanceThumbLeft);
-    EXPECT_EQ(r.controls.Pan(), -100);
-    EXPECT_EQ(r.engine.ChannelGetAttributes(r.media.CurrentChannel()).pan, -100);
-    r.controls.ResetBalance();
-    EXPECT_EQ(r.engine.ChannelGetAttributes(r.media.CurrentChannel()).pan, 0);
-}
-
-TEST(SoundControls, AnEffectAmountMovedWhileOffIsKeptForWhenItComesOn) {
-    Rig r;
-    r.controls.MoveEffectAmount(1, kEffectThumbMax);
-    EXPECT_EQ(r.controls.EffectAmount(1), 100);
-    EXPECT_FALSE(r.controls.EffectOn(1));
-    EXPECT_EQ(r.media.VoiceEffects()[1].Value, 0);
-    r.controls.SwitchEffect(1, true);
-    EXPECT_TRUE(r.controls.EffectOn(1));
-    EXPECT_EQ(r.controls.EffectThumb(1), kEffectThumbMax);
-    EXPECT_EQ(r.media.VoiceEffects().ToDspOut(), "1,100,0,50,0,50,0,50");
-}
-
+// Bass, treble, balance and the voice effects of an audio song, and their
+// resets: MidiWindowStories.OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard.
 TEST(SoundControls, ThumbPositionsForStoredSettingsAndMidiPan) {
     test::ExpectEach("EqThumbFromSetting", EqThumbFromSetting,
                      {{50, kEqThumbNeutral}, {100, kEqThumbTop}, {0, kEqThumbBottom}});
