@@ -81,16 +81,7 @@ TEST(MediaControl, OpensAStereoSongWithItsChainAndLyrics) {
     EXPECT_TRUE(p.media.ToggleVocalRemover());
 }
 
-TEST(MediaControl, AMonoSongLeavesTheVocalCutUnavailable) {
-    Player p;
-    std::string path = p.Song("mono.wav", std::vector<float>(kRate, 0.1f), 1);
-    ASSERT_TRUE(p.media.OpenName(path, false));
-    EXPECT_FALSE(p.media.VocalCutAvailable());
-    EXPECT_EQ(p.media.VocalCutProcessor(), 0u);
-    EXPECT_FALSE(p.media.ToggleVocalRemover());
-    EXPECT_FALSE(p.media.VocalCutOn());
-}
-
+// A mono song's vocal cut: ControlsStories.TheVocalRemoverInTheMenuFollowsTheSongsChannels.
 TEST(MediaControl, RefusesCdgPathsAndMissingOrBrokenFiles) {
     Player p;
     std::string song = p.Song("song.wav", test::Chirp(kRate, 1000, 0.5f, 0.5f));
@@ -177,12 +168,15 @@ TEST(MediaControl, ACdgFileBesideTheSongHandsItToTheCdgWindow) {
     EXPECT_TRUE(p.lyricsLoadedFrom.empty());
 }
 
+// MIDI songs go to the MIDI player unstarted; one it cannot open says the reader's reason.
 TEST(MediaControl, MidiSongsGoToTheMidiPlayerAndAreNotStarted) {
     Player p;
-    bool opened = false, played = false;
+    bool opens = true, opened = false, played = false, closed = false;
     MediaHooks h;
-    h.openMidi = [&](const std::string&) { return opened = true; };
+    h.openMidi = [&](const std::string&) { return opened = opens; };
     h.playMidi = [&](bool) { played = true; };
+    h.midiOpenError = [] { return std::string("The given file is not a valid MIDI file"); };
+    h.closeMidi = [&] { closed = true; };
     MediaControl media(p.engine, h, {}, true);
     test::WriteBytes(p.dir / "song.mid", std::string("MThd\0\0\0\6\0\0\0\1\0\x60", 14));
     std::string path = (p.dir / "song.mid").string();
@@ -192,25 +186,18 @@ TEST(MediaControl, MidiSongsGoToTheMidiPlayerAndAreNotStarted) {
     EXPECT_TRUE(media.MidiMode());
     EXPECT_EQ(media.CurrentPath(), path);
     EXPECT_EQ(media.CurrentChannel(), 0u);
-}
 
-TEST(MediaControl, MidiSongThatCannotOpenReportsTheReaderReason) {
-    Player p;
-    bool closed = false;
-    MediaHooks h;
-    h.openMidi = [](const std::string&) { return false; };
-    h.midiOpenError = [] { return std::string("The given file is not a valid MIDI file"); };
-    h.closeMidi = [&] { closed = true; };
-    MediaControl media(p.engine, h, {}, true);
     // Named as MIDI but holding text: it still goes to the MIDI reader.
+    opens = closed = false;
+    MediaControl fresh(p.engine, h, {}, true);
     test::WriteBytes(p.dir / "song.kar", "not a song");
-    std::string path = (p.dir / "song.kar").string();
-    EXPECT_FALSE(media.OpenName(path, true));
-    EXPECT_NE(media.LastError().find("The given file is not a valid MIDI file"), std::string::npos);
-    EXPECT_NE(media.LastError().find(path), std::string::npos);
+    path = (p.dir / "song.kar").string();
+    EXPECT_FALSE(fresh.OpenName(path, true));
+    EXPECT_NE(fresh.LastError().find("The given file is not a valid MIDI file"), std::string::npos);
+    EXPECT_NE(fresh.LastError().find(path), std::string::npos);
     EXPECT_TRUE(closed);
-    EXPECT_FALSE(media.MidiMode());
-    EXPECT_TRUE(media.CurrentPath().empty());
+    EXPECT_FALSE(fresh.MidiMode());
+    EXPECT_TRUE(fresh.CurrentPath().empty());
 }
 
 TEST(MediaControl, ControlsActOnTheOpenSong) {
