@@ -180,54 +180,50 @@ void Reader::Line(std::string_view raw, std::size_t number) {
     Warn(number, "not a header, note or phrase end");
 }
 
+// Headers that fill a field of the song, and how their numbers scale.
+struct TextField {
+    const char* Key;
+    std::string UltraStarSong::*Field;
+};
+constexpr TextField kTextFields[] = {
+    {"TITLE", &UltraStarSong::Title},          {"ARTIST", &UltraStarSong::Artist},
+    {"AUDIO", &UltraStarSong::Audio},          {"VIDEO", &UltraStarSong::Video},
+    {"COVER", &UltraStarSong::Cover},          {"BACKGROUND", &UltraStarSong::Background},
+    {"VERSION", &UltraStarSong::Version},      {"ENCODING", &UltraStarSong::Encoding},
+    {"DUETSINGERP1", &UltraStarSong::Singer1}, {"P1", &UltraStarSong::Singer1},
+    {"DUETSINGERP2", &UltraStarSong::Singer2}, {"P2", &UltraStarSong::Singer2},
+};
+struct NumberField {
+    const char* Key;
+    double UltraStarSong::*Field;
+    double Scale;  // to seconds (gap and end are written in milliseconds)
+};
+constexpr NumberField kNumberFields[] = {
+    {"BPM", &UltraStarSong::Bpm, 1},
+    {"GAP", &UltraStarSong::GapSeconds, 0.001},
+    {"START", &UltraStarSong::StartSeconds, 1},
+    {"END", &UltraStarSong::EndSeconds, 0.001},
+    {"VIDEOGAP", &UltraStarSong::VideoGapSeconds, 1},
+};
+
 void Reader::Header(std::string_view line, std::size_t number) {
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) return Warn(number, "header without ':'");
     if (m_song.Headers.size() >= kMaxUltraStarHeaders) return Warn(number, "too many headers");
     UltraStarHeader h{AsciiUpper(Trim(line.substr(1, colon - 1))),
                       std::string(Trim(line.substr(colon + 1)))};
-    const std::string& k = h.Key;
-    const std::string& v = h.Value;
-    auto readNumber = [&](double& out, double scale) {
-        if (auto d = ParseDecimal(v))
-            out = *d * scale;
+    for (const TextField& f : kTextFields)
+        if (h.Key == f.Key) m_song.*f.Field = h.Value;
+    // The older name of the audio gives way to the newer one.
+    if (h.Key == "MP3" && m_song.Audio.empty()) m_song.Audio = h.Value;
+    for (const NumberField& f : kNumberFields) {
+        if (h.Key != f.Key) continue;
+        if (auto d = ParseDecimal(h.Value))
+            m_song.*f.Field = *d * f.Scale;
         else
-            Warn(number, "#" + k + " is not a number");
-    };
-    if (k == "TITLE")
-        m_song.Title = v;
-    else if (k == "ARTIST")
-        m_song.Artist = v;
-    else if (k == "AUDIO")
-        m_song.Audio = v;
-    else if (k == "MP3") {
-        if (m_song.Audio.empty()) m_song.Audio = v;
-    } else if (k == "VIDEO")
-        m_song.Video = v;
-    else if (k == "COVER")
-        m_song.Cover = v;
-    else if (k == "BACKGROUND")
-        m_song.Background = v;
-    else if (k == "VERSION")
-        m_song.Version = v;
-    else if (k == "ENCODING")
-        m_song.Encoding = v;
-    else if (k == "BPM")
-        readNumber(m_song.Bpm, 1);
-    else if (k == "GAP")
-        readNumber(m_song.GapSeconds, 0.001);
-    else if (k == "START")
-        readNumber(m_song.StartSeconds, 1);
-    else if (k == "END")
-        readNumber(m_song.EndSeconds, 0.001);
-    else if (k == "VIDEOGAP")
-        readNumber(m_song.VideoGapSeconds, 1);
-    else if (k == "RELATIVE")
-        m_song.Relative = AsciiUpper(v) == "YES" || AsciiUpper(v) == "TRUE";
-    else if (k == "DUETSINGERP1" || k == "P1")
-        m_song.Singer1 = v;
-    else if (k == "DUETSINGERP2" || k == "P2")
-        m_song.Singer2 = v;
+            Warn(number, "#" + h.Key + " is not a number");
+    }
+    if (h.Key == "RELATIVE") m_song.Relative = AsciiUpper(h.Value) == "YES";
     m_song.Headers.push_back(std::move(h));
 }
 

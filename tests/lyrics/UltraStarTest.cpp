@@ -6,6 +6,9 @@
 
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/UltraStar.h"
+#include "playlist/FolderScan.h"
+#include "playlist/SongFiles.h"
+#include "support/CbxRunner.h"
 #include "support/ExpectEach.h"
 #include "support/TestSupport.h"
 
@@ -153,6 +156,13 @@ TEST(UltraStarRead, TheSongFileAndItsAudioFindEachOther) {
     EXPECT_EQ(*audio, dir / "Track.MP3");
     EXPECT_EQ(VerifyFile(dir / "Band - Song.txt"), *audio);
     EXPECT_EQ(VerifyFile(dir / "notes.txt"), dir / "notes.txt");
+    // The playlist and the folder scan take the song once, as its audio.
+    EXPECT_TRUE(IsAcceptedSongFile((dir / "Band - Song.txt").string()));
+    EXPECT_FALSE(IsAcceptedSongFile((dir / "notes.txt").string()));
+    EXPECT_EQ(MediaFileFor((dir / "Band - Song.txt").string()), audio->string());
+    const std::atomic<bool> cancel{false};
+    EXPECT_EQ(ScanSongFolder(dir.Path().string(), cancel).Songs,
+              std::vector<std::string>{audio->string()});
 
     LyricsModel model;
     const LoadLyricsResult r = LoadLyrics(*audio, model, {}, Codepage::Cp1252);
@@ -167,6 +177,34 @@ TEST(UltraStarRead, TheSongFileAndItsAudioFindEachOther) {
     std::string wanted;
     EXPECT_FALSE(FindUltraStarAudio(dir / "Band - Song.txt", &wanted));
     EXPECT_EQ(wanted, "C:/Songs/track.mp3");
+    EXPECT_EQ(MediaFileFor((dir / "Band - Song.txt").string()), "");
+}
+
+// cbx tells a song file's data, prints its words and converts them.
+TEST(UltraStarRead, CbxInfoLyricsAndConvert) {
+    CX_REQUIRE_CBX();
+    test::TempDir dir;
+    const auto song = dir / "song.txt";
+    test::WriteBytes(song, kHead + ": 0 4 5 Hel\n: 4 4 7 lo\n- 8\n: 10 2 0  world\nbad\nE\n");
+    const std::string q = test::Quote(song);
+    const struct {
+        std::string args;
+        int code;
+        std::string shown;
+    } runs[] = {
+        {"info " + q + " --json", 0, "\"bpm\": 300, \"gap\": 1,"},
+        {"info " + q, 0, "Audio: a.mp3 (missing)"},
+        {"lyrics " + q, 0, "source: ultrastar\nheader: A|T"},
+        {"lyrics " + q, 0, "song.txt: line 10: not a header, note or phrase end"},
+        {"convert " + q + " -o " + test::Quote(dir / "out.lrs"), 0, ""},
+        {"lyrics " + test::Quote(dir / "out.lrs"), 0, "00:01,500\t[world]"},
+        {"convert " + q + " -o " + test::Quote(dir / "out.doc"), 2, "--to takes"},
+    };
+    for (const auto& run : runs) {
+        const test::CbxRun r = test::Cbx(run.args, true);
+        EXPECT_EQ(r.code, run.code) << run.args << "\n" << r.out;
+        EXPECT_NE(r.out.find(run.shown), std::string::npos) << run.args << "\n" << r.out;
+    }
 }
 
 // Every real file reads, with what makes it special.
@@ -188,7 +226,10 @@ TEST(UltraStarRead, RealSongFilesRead) {
         {"usdb_duet_p1p2.txt", "first note golden", true},
         {"usdb_regular_all_note_types.txt", "first note golden freestyle rap golden freestyle",
          false},
-        {"windows1252_no_encoding_tag.txt", "S\xC3\xBC\xC3\x9F" "e L\xC3\xB6wen", false},
+        {"windows1252_no_encoding_tag.txt",
+         "S\xC3\xBC\xC3\x9F"
+         "e L\xC3\xB6wen",
+         false},
     };
     for (const Real& f : files) {
         const std::string bytes = test::ReadBytes(test::CorpusDir() / "ultrastar" / f.file);

@@ -24,6 +24,7 @@
 #include "playback/player/OpenFailure.h"
 #include "playback/player/gui/PlayerIcons.h"
 #include "playlist/LastList.h"
+#include "lyrics/UltraStar.h"
 #include "playlist/SongFiles.h"
 #include "playlist/gui/DarkLook.h"
 #include "playlist/gui/FlatListWidget.h"
@@ -657,7 +658,7 @@ void Player::OpenSongDialog() {
                   this, QStringLiteral("CBX: ") + Tr("DialogAddFiles"), folder,
                   Tr("FilterOpenAudio") +
                       QStringLiteral(" (*.mp3 *.ogg *.mid *.midi *.rmi *.cdg "
-                                     "*.kar *.lrs *.lrc *.kok *.wav *.flac *.zip)"));
+                                     "*.kar *.lrs *.lrc *.kok *.wav *.flac *.zip *.txt)"));
     if (files.isEmpty()) return;
     if (m_userList) {
         m_userList->SetMusicPath(QFileInfo(files.front()).absolutePath());
@@ -786,6 +787,10 @@ void Player::OpenFailed(const std::string& path) {
         path, m_services.lastOpenError ? m_services.lastOpenError() : std::string());
     if (failure == OpenFailure::NotASong && !detail.empty())
         text += QStringLiteral(" (%1)").arg(QString::fromStdString(detail));
+    std::string wanted;
+    if (failure == OpenFailure::AudioMissing && !FindUltraStarAudio(path, &wanted) &&
+        !wanted.empty())
+        text += QStringLiteral(" (%1)").arg(QString::fromStdString(wanted));
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Cantabilex"), text,
                                 QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
