@@ -21,9 +21,9 @@ struct SungNote {
     double Length = 0;     // seconds
     int Pitch = 60;        // MIDI note number (60 = middle C)
     NoteKind Kind = NoteKind::Normal;
-    int Line = 0;    // 0-based index of the sung line (phrase) it belongs to
-    int Piece = 0;   // the lyrics model's piece (1..N) it lights, 0 when none
-    int Singer = 0;  // 0 for a solo song; 1 or 2 in a duet
+    int Line = 0;     // 0-based index of the sung line (phrase) it belongs to
+    int Piece = 0;    // the lyrics model's piece (1..N) it lights, 0 when none
+    int Singer = 0;   // 0 for a solo song; 1 or 2 in a duet
 };
 
 // All notes of a song in start order; empty when the song has none.
