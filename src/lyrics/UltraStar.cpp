@@ -371,7 +371,10 @@ int LineAt(const std::vector<const Phrase*>& shown, double time) {
 }
 
 void Assemble(std::vector<Phrase>& phrases, UltraStarSong& song) {
-    const bool all = !song.Duet || Interleaves(phrases);
+    // A song only the second singer sings shows that singer's lines.
+    const bool all =
+        !song.Duet || Interleaves(phrases) ||
+        std::all_of(phrases.begin(), phrases.end(), [](const Phrase& p) { return p.Voice == 2; });
     std::vector<const Phrase*> shown;
     for (const Phrase& p : phrases)
         if (all || p.Voice != 2) shown.push_back(&p);
@@ -463,7 +466,8 @@ UltraStarRead ReadUltraStar(std::string_view bytes, CodepageChoice cp) {
         return out;
     }
     Assemble(phrases, song);
-    out.ok = true;
+    out.ok = song.Pieces.size() > 1;
+    if (!out.ok) out.reason = "the song has no notes";
     return out;
 }
 

@@ -90,6 +90,8 @@ TEST(UltraStarRead, SongsAsWrittenBecomePiecesLinesAndNotes) {
         {"overlapping duet voices show the first singer's lines",
          kHead + "P1\n: 0 4 0 one\n- 5\n: 8 4 0 two\nP2\n: 2 4 2 over\nE", "one@1.000/two@1.400/",
          "60N1.0.1 62N2.0.0 60N1.1.2 "},
+        {"a duet only the second singer sings", kHead + "P2\n: 0 4 0 one\n- 4\n: 2 4 0 two\nE",
+         "one@1.000/two@1.100/", "60N2.0.1 60N2.1.2 "},
         {"no tempo", "#TITLE:T\n: 0 1 0 a\nE", "no usable #BPM header: the notes cannot be timed",
          ""},
         {"zero tempo", "#TITLE:T\n#BPM:0\n: 0 1 0 a\nE",
