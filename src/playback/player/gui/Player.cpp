@@ -20,11 +20,11 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "lyrics/UltraStar.h"
 #include "playback/player/FitText.h"
 #include "playback/player/OpenFailure.h"
 #include "playback/player/gui/PlayerIcons.h"
 #include "playlist/LastList.h"
-#include "lyrics/UltraStar.h"
 #include "playlist/SongFiles.h"
 #include "playlist/gui/DarkLook.h"
 #include "playlist/gui/FlatListWidget.h"
