@@ -126,6 +126,14 @@ void LyricsSeeds() {
 
     Put("fuzz_kok", "song.kok", ExportKok(pieces));
 
+    Put("fuzz_ultrastar", "solo.txt",
+        "#TITLE:Lamb\n#ARTIST:Trad\n#MP3:lamb.mp3\n#BPM:300\n#GAP:1000\n: 0 4 0 Ma\n"
+        "* 4 2 2 ry\n- 8\nF 10 2 0  had\nR 12 2 0  a\nG 14 1 0  lit\n: 15 1 0 ~\nE\n");
+    Put("fuzz_ultrastar", "relative-duet.txt",
+        "\xEF\xBB\xBF#TITLE:Lamb\r\n#RELATIVE:yes\r\n#BPM:199,96\r\n#P1:A\r\n#P2:B\r\n"
+        "P1\r\n: 0 4 0 Ma\r\n- 6 8\r\n: 0 2 1 ry\r\nP2\r\n: 2 4 3 had\r\nP3\r\n"
+        ": 30 2 0 all\r\nE\r\n");
+
     const DisplayBlock display = SongDisplay();
     const std::string block = BuildDisplayBlockText(display) + "\r\n";
     Put("fuzz_display_block", "block.txt", block);

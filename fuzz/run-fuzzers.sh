@@ -25,6 +25,7 @@ fi
 shared_kinds() {
     case $1 in
         fuzz_lrc) echo "lrc:all" ;;
+        fuzz_ultrastar) echo "ultrastar:all" ;;
         fuzz_midi_smf | fuzz_midi_words) echo "midi:all kar:all" ;;
         playlist_fuzz) echo "playlist:all" ;;
         cdg_decode_fuzzer) echo "cdg:head" ;;

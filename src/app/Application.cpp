@@ -318,6 +318,7 @@ bool Application::LoadSongLyrics(const std::string& path) {
     m_song.Source = std::move(song.Source);
     m_song.Problems = std::move(song.Problems);
     m_song.Untimed = std::move(song.Untimed);
+    m_song.Notes = std::move(song.Notes);
     ShowLyricsStatus();
     return ok;
 }
@@ -404,6 +405,7 @@ void Application::ClearLyrics() {
     ResetLyricsModel(m_song.Model);
     m_song.Problems.clear();
     m_song.Untimed.clear();
+    m_song.Notes = {};
     ShowLyricsStatus();
     if (m_lyric) m_lyric->ClearLyrics();
 }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cbx/CliArgs.h"
+#include "cbx/UltraStarVerbs.h"
 #include "cbx/Verbs.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/Id3v2Lyrics.h"
@@ -17,6 +18,7 @@
 #include "lyrics/Mp3Class.h"
 #include "lyrics/SiblingFile.h"
 #include "lyrics/TimeText.h"
+#include "lyrics/UltraStar.h"
 #include "midi/MidiInfo.h"
 #include "platform/AtomicFile.h"
 
@@ -121,6 +123,10 @@ bool ReadAnyLyrics(const std::string& path, LyricsModel& model, std::string& sou
     const std::string ext = AsciiLower(fs::path(path).extension().string());
     if (ext == ".lrs" || ext == ".lrc" || ext == ".kok")
         return ReadLyricsFile(path, model, source, error, cp);
+    if (IsUltraStarFile(path)) {
+        source = "ultrastar";
+        return ReadUltraStarLyrics(path, ContextFor(VerifyFile(path), cp), model, error, cp);
+    }
     const AfterLoadContext ctx = ContextFor(path, cp);
     const LoadLyricsResult r = LoadLyrics(path, model, ctx, cp);
     source = LyricsSourceName(r.source);
@@ -167,7 +173,8 @@ int RunLyrics(const VerbArgs& words) {
     if (args.WantsHelp()) {
         std::cout << usage
                   << "\n\nPrints the timed lyrics of a song (found as the player finds "
-                     "them) or of a .lrs, .lrc or .kok file.\n  --json  one JSON object\n"
+                     "them) or of a .lrs, .lrc, .kok or sing-along .txt file.\n  --json  one JSON "
+                     "object\n"
                   << kCodepageHelp;
         return kExitOk;
     }
@@ -186,13 +193,13 @@ int RunLyrics(const VerbArgs& words) {
 
 int RunConvert(const VerbArgs& words) {
     const char* usage =
-        "usage: cbx convert IN --to lrs|lrc|lrc-extended|kok -o OUT [--codepage "
+        "usage: cbx convert IN [--to lrs|lrc|lrc-extended|kok] -o OUT [--codepage "
         "auto|1250|1252|28592]";
     Args args(words);
     if (args.WantsHelp()) {
         std::cout << usage
                   << "\n\nReads lyrics as `cbx lyrics` does and writes them in another "
-                     "format.\n"
+                     "format (without --to, the one OUT's extension names).\n"
                   << kCodepageHelp;
         return kExitOk;
     }
@@ -202,20 +209,23 @@ int RunConvert(const VerbArgs& words) {
     if (!ReadCodepage(args, cp))
         return Fail("--codepage takes auto, 1250, 1252 or 28592", kExitUsage);
     if (int code = CheckUsage(args, 1, usage); code >= 0) return code;
-    if (!to || !out) return Fail(usage, kExitUsage);
-    if (*to != "lrs" && *to != "lrc" && *to != "lrc-extended" && *to != "kok")
+    if (!out) return Fail(usage, kExitUsage);
+    // Without --to the output's extension names the format.
+    const std::string ext = AsciiLower(fs::path(*out).extension().string());
+    const std::string format = to ? *to : ext.empty() ? ext : ext.substr(1);
+    if (format != "lrs" && format != "lrc" && format != "lrc-extended" && format != "kok")
         return Fail("--to takes lrs, lrc, lrc-extended or kok", kExitUsage);
     LyricsModel model;
     std::string source, error;
     if (!ReadAnyLyrics(args.Positionals()[0], model, source, error, cp))
         return Fail(error.empty() ? "no lyrics found" : error);
     LyricsResult r;
-    if (*to == "lrs")
+    if (format == "lrs")
         r = WriteLrsFile(model.Lyrics, *out, cp.codepage);
-    else if (*to == "kok")
+    else if (format == "kok")
         r = WriteKokFile(model.Lyrics, *out, cp.codepage);
     else
-        r = WriteLrcFile(model.Lyrics, *to == "lrc" ? LrcFlavour::Plain : LrcFlavour::Extended,
+        r = WriteLrcFile(model.Lyrics, format == "lrc" ? LrcFlavour::Plain : LrcFlavour::Extended,
                          *out, cp.codepage);
     if (!r) return Fail(r.reason);
     if (!r.warning.empty()) std::cerr << "cbx: warning: " << r.warning << "\n";
@@ -352,6 +362,7 @@ int RunInfo(const VerbArgs& words) {
         return *done;
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return Fail("no such file: " + path);
+    if (IsUltraStarFile(path)) return PrintUltraStarInfo(path, json, cp);
     MP3Class mp3(cp);
     mp3.SetMidiInspector(MidiInspectorFor(cp.codepage));
     mp3.SetFilename(path);

@@ -113,6 +113,7 @@ bool LoadKaraokeSong(const std::string& pathText, const KaraokeSettings& setting
     LoadLyricsResult loaded = LoadLyrics(media, song.Model, context, cp);
     song.Problems = std::move(loaded.problems);
     song.Untimed = std::move(loaded.untimed);
+    song.Notes = std::move(loaded.notes);
     // The LRC file's artist and title name a song whose tags do not.
     if (song.Look.TagArtist.empty() && song.Look.TagTitle.empty()) {
         song.Look.TagArtist = loaded.lrc.Artist;

@@ -10,6 +10,7 @@
 #include "karaoke/KaraokeSettings.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/LyricsModel.h"
+#include "lyrics/SungNotes.h"
 #include "platform/Codepage.h"
 
 namespace cx {
@@ -24,6 +25,8 @@ struct KaraokeSong {
     std::vector<std::string> Problems;
     // Words without times (the tag's plain lyrics) when there were no timed lyrics.
     std::string Untimed;
+    // The notes to sing, when the song's file writes them (sing-along songs).
+    SungNotes Notes;
 };
 
 // The display block as the karaoke display takes it: the schedule in time order.

@@ -8,6 +8,7 @@
 #include "lyrics/LyricsText.h"
 #include "lyrics/SiblingFile.h"
 #include "lyrics/SongTail.h"
+#include "lyrics/UltraStar.h"
 #include "platform/AtomicFile.h"
 
 namespace cx {
@@ -81,6 +82,8 @@ const char* LyricsSourceName(LyricsSource source) {
             return "id3v2-sylt";
         case LyricsSource::Id3Uslt:
             return "id3v2-uslt";
+        case LyricsSource::UltraStar:
+            return "ultrastar";
         case LyricsSource::None:
             break;
     }
@@ -104,6 +107,41 @@ LyricsResult LoadMp3LyricsBlock(std::string_view bytes, LyricsModel& model,
     RunAfterLoad(model, context);
     if (!r && block.Exists) r.reason = "the Lyrics3 block holds no timed lyrics";
     return r;
+}
+
+LyricsResult LoadUltraStarFile(const std::filesystem::path& songFile, LyricsModel& model,
+                               const AfterLoadContext& context, CodepageChoice cp, SungNotes& notes,
+                               std::vector<std::string>& problems, LrcTags& names) {
+    ResetLyricsModel(model);
+    ReadResult file = ReadWholeFile(songFile, kMaxUltraStarBytes);
+    if (!file.bytes) {
+        problems.push_back(Problem(songFile, file.error));
+        return LyricsResult::Fail(file.error);
+    }
+    UltraStarRead read = ReadUltraStar(*file.bytes, cp);
+    for (const std::string& warning : read.song.Warnings)
+        problems.push_back(Problem(songFile, warning));
+    if (read.song.BadLines > read.song.Warnings.size())
+        problems.push_back(
+            Problem(songFile, std::to_string(read.song.BadLines - read.song.Warnings.size()) +
+                                  " more bad lines skipped"));
+    if (!read.ok) {
+        problems.push_back(Problem(songFile, read.reason));
+        return LyricsResult::Fail(read.reason);
+    }
+    model.Lyrics = std::move(read.song.Pieces);
+    notes = std::move(read.song.Notes);
+    names.Artist = read.song.Artist;
+    names.Title = read.song.Title;
+    // The song file names its song better than the audio's tags do; the
+    // user's own display block still wins.
+    AfterLoadContext named = context;
+    if (!names.Artist.empty() || !names.Title.empty()) {
+        named.Header.TagArtist = names.Artist;
+        named.Header.TagTitle = names.Title;
+    }
+    RunAfterLoad(model, named);
+    return LyricsResult::Ok();
 }
 
 LoadLyricsResult LoadLyrics(const std::filesystem::path& mediaPath, LyricsModel& model,
@@ -138,6 +176,15 @@ LoadLyricsResult LoadLyrics(const std::filesystem::path& mediaPath, LyricsModel&
             case BlockOutcome::NotFound:
                 problems.push_back(Problem(*lrs, why.empty() ? "no LRS block in the file" : why));
                 break;
+        }
+    }
+    if (auto song = FindUltraStarFor(mediaPath)) {
+        LoadLyricsResult out;
+        if (LoadUltraStarFile(*song, model, context, cp, out.notes, problems, out.lrc)) {
+            out.ok = true;
+            out.source = LyricsSource::UltraStar;
+            out.problems = std::move(problems);
+            return out;
         }
     }
     LrcTags lrc;
@@ -188,6 +235,9 @@ std::filesystem::path VerifyFile(const std::filesystem::path& path) {
     }
     if (ext == ".cdg") {
         if (auto found = FindSiblingFile(path, "mp3")) return *found;
+    }
+    if (ext == ".txt" && IsUltraStarFile(path)) {
+        if (auto audio = FindUltraStarAudio(path)) return *audio;
     }
     return path;
 }

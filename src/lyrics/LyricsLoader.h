@@ -9,13 +9,15 @@
 
 #include "lyrics/LrcFormat.h"
 #include "lyrics/LyricsModel.h"
+#include "lyrics/SungNotes.h"
 #include "platform/Codepage.h"
 
 namespace cx {
 
-enum class LyricsSource { None, Lrs, LrsFile, Lrc, Kok, Lyrics3, Id3Sylt, Id3Uslt };
+enum class LyricsSource { None, Lrs, LrsFile, Lrc, Kok, Lyrics3, Id3Sylt, Id3Uslt, UltraStar };
 
-// "lrs", "lrs-file", "lrc", "kok", "lyrics3", "id3v2-sylt", "id3v2-uslt" or "none".
+// "lrs", "lrs-file", "lrc", "kok", "lyrics3", "id3v2-sylt", "id3v2-uslt",
+// "ultrastar" or "none".
 const char* LyricsSourceName(LyricsSource source);
 
 struct LoadLyricsResult {
@@ -26,7 +28,8 @@ struct LoadLyricsResult {
     std::vector<std::string> problems;
     // Words without times (source Id3Uslt, ok false): LF between lines.
     std::string untimed;
-    LrcTags lrc;  // the LRC file's metadata, when one was read
+    LrcTags lrc;      // the LRC file's (or sing-along song file's) artist and title
+    SungNotes notes;  // the notes to sing, when the song file writes them
 };
 
 // Fills `model` from the first source that gives lyrics: the LRS block inside
@@ -40,11 +43,18 @@ LoadLyricsResult LoadLyrics(const std::filesystem::path& mediaPath, LyricsModel&
 
 // Reads the LRC-timed lyrics of the Lyrics3 block in a file's bytes. The
 // heading and widest line are set in every case; success needs one piece.
+// Reads a sing-along song file into `model` and `notes`; its bad lines come
+// back in `problems` as "file: line N: why", its names in `names`.
+LyricsResult LoadUltraStarFile(const std::filesystem::path& songFile, LyricsModel& model,
+                               const AfterLoadContext& context, CodepageChoice cp, SungNotes& notes,
+                               std::vector<std::string>& problems, LrcTags& names);
+
 LyricsResult LoadMp3LyricsBlock(std::string_view fileBytes, LyricsModel& model,
                                 const AfterLoadContext& context, CodepageChoice cp);
 
 // A .lrc, .kok or .lrs path becomes the .mp3, .ogg or .mid beside it (the
-// first that exists), a .cdg path the .mp3 beside it; otherwise unchanged.
+// first that exists), a .cdg path the .mp3 beside it, a sing-along song
+// file the audio it names; otherwise unchanged.
 std::filesystem::path VerifyFile(const std::filesystem::path& path);
 
 }  // namespace cx

@@ -154,6 +154,7 @@ MidiLyricSource SavedSource(LyricsSource source) {
         case LyricsSource::Lyrics3:  // an MP3's blocks and tags; not looked for in a MIDI file
         case LyricsSource::Id3Sylt:
         case LyricsSource::Id3Uslt:
+        case LyricsSource::UltraStar:  // a sing-along song plays audio, never MIDI
         case LyricsSource::None:
             break;
     }

@@ -76,6 +76,7 @@ std::string DefaultCaption(std::string_view key) {
         {"OpenNotFound", "The file was not found."},
         {"OpenNoPermission", "You have no permission to read this file."},
         {"OpenNotASong", "It is not a song this player plays."},
+        {"OpenSongAudioMissing", "The audio file named in the song file is not there."},
     };
     const auto* it = std::find_if(std::begin(texts), std::end(texts),
                                   [&](const auto& t) { return key == t.first; });

@@ -3,6 +3,8 @@
 #include <array>
 #include <filesystem>
 
+#include "lyrics/UltraStar.h"
+
 namespace cx {
 namespace {
 
@@ -12,6 +14,8 @@ constexpr std::array<const char*, 9> kSongExtensions = {"mp3", "ogg",  "mid",  "
                                                         "wav", "flac", "opus", "rmi"};
 constexpr std::array<const char*, 4> kCompanionExtensions = {"lrs", "lrc", "kok", "cdg"};
 constexpr const char* kZipExtension = "zip";
+// Sing-along song files: only text files that read as songs are taken.
+constexpr const char* kSongTextExtension = "txt";
 
 std::string LowerExtension(const std::string& path) {
     std::string ext = fs::path(path).extension().string();
@@ -35,13 +39,19 @@ bool OneOf(const std::string& ext, const std::array<const char*, N>& list) {
 bool IsAcceptedSongFile(const std::string& path) {
     const std::string ext = LowerExtension(path);
     return OneOf(ext, kSongExtensions) || OneOf(ext, kCompanionExtensions) ||
-           ext == kZipExtension;
+           ext == kZipExtension || (ext == kSongTextExtension && IsUltraStarFile(path));
 }
 
 std::string MediaFileFor(const std::string& path) {
     const std::string ext = LowerExtension(path);
     // A zipped song is one entry; it is unpacked when it is opened.
     if (OneOf(ext, kSongExtensions) || ext == kZipExtension) return path;
+    // A sing-along song file plays the audio it names, wherever that is.
+    if (ext == kSongTextExtension) {
+        if (!IsUltraStarFile(path)) return {};
+        const auto audio = FindUltraStarAudio(path);
+        return audio ? audio->string() : std::string();
+    }
     if (!OneOf(ext, kCompanionExtensions)) return {};
     const fs::path p(path);
     const fs::path folder = p.parent_path().empty() ? fs::path(".") : p.parent_path();

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "lyrics/UltraStar.h"
+
 namespace cx {
 
 OpenFailure DiagnoseOpenFailure(const std::string& path) {
@@ -12,6 +14,7 @@ OpenFailure DiagnoseOpenFailure(const std::string& path) {
     if (std::filesystem::is_directory(status)) return OpenFailure::NotASong;
     std::ifstream in(path, std::ios::binary);
     if (!in) return OpenFailure::NoPermission;
+    if (IsUltraStarFile(path) && !FindUltraStarAudio(path)) return OpenFailure::AudioMissing;
     return OpenFailure::NotASong;
 }
 
@@ -21,6 +24,8 @@ const char* OpenFailureKey(OpenFailure failure) {
             return "OpenNotFound";
         case OpenFailure::NoPermission:
             return "OpenNoPermission";
+        case OpenFailure::AudioMissing:
+            return "OpenSongAudioMissing";
         case OpenFailure::NotASong:
             break;
     }

@@ -6,7 +6,8 @@
 
 namespace cx {
 
-enum class OpenFailure { NotFound, NoPermission, NotASong };
+// AudioMissing: a sing-along song file whose audio is not where it says.
+enum class OpenFailure { NotFound, NoPermission, NotASong, AudioMissing };
 
 // Looks at the file again after a failed open.
 OpenFailure DiagnoseOpenFailure(const std::string& path);

@@ -32,7 +32,8 @@ namespace cx {
 namespace {
 
 constexpr const char* kSongPatterns =
-    "*.mp3 *.ogg *.cdg *.mid *.midi *.kar *.rmi *.lrs *.lrc *.kok *.wav *.flac *.opus *.zip";
+    "*.mp3 *.ogg *.cdg *.mid *.midi *.kar *.rmi *.lrs *.lrc *.kok *.wav *.flac *.opus *.zip "
+    "*.txt";
 
 QToolButton* BarButton(const QString& text, const QString& tip, QWidget* parent) {
     auto* b = new QToolButton(parent);

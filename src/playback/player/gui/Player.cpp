@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "lyrics/UltraStar.h"
 #include "playback/player/FitText.h"
 #include "playback/player/OpenFailure.h"
 #include "playback/player/gui/PlayerIcons.h"
@@ -657,7 +658,7 @@ void Player::OpenSongDialog() {
                   this, QStringLiteral("CBX: ") + Tr("DialogAddFiles"), folder,
                   Tr("FilterOpenAudio") +
                       QStringLiteral(" (*.mp3 *.ogg *.mid *.midi *.rmi *.cdg "
-                                     "*.kar *.lrs *.lrc *.kok *.wav *.flac *.zip)"));
+                                     "*.kar *.lrs *.lrc *.kok *.wav *.flac *.zip *.txt)"));
     if (files.isEmpty()) return;
     if (m_userList) {
         m_userList->SetMusicPath(QFileInfo(files.front()).absolutePath());
@@ -786,6 +787,10 @@ void Player::OpenFailed(const std::string& path) {
         path, m_services.lastOpenError ? m_services.lastOpenError() : std::string());
     if (failure == OpenFailure::NotASong && !detail.empty())
         text += QStringLiteral(" (%1)").arg(QString::fromStdString(detail));
+    std::string wanted;
+    if (failure == OpenFailure::AudioMissing && !FindUltraStarAudio(path, &wanted) &&
+        !wanted.empty())
+        text += QStringLiteral(" (%1)").arg(QString::fromStdString(wanted));
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Cantabilex"), text,
                                 QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
