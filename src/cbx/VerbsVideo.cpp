@@ -76,7 +76,8 @@ void PrintResult(const VideoExportResult& r, const std::string& out, bool json) 
     std::snprintf(line, sizeof line,
                   "%lld frames at %d fps (%.3f s), %lld pictures encoded; %.1fx real time\n",
                   static_cast<long long>(r.frames), r.fps, r.videoSeconds,
-                  static_cast<long long>(r.pictures), r.seconds > 0 ? r.videoSeconds / r.seconds : 0.0);
+                  static_cast<long long>(r.pictures),
+                  r.seconds > 0 ? r.videoSeconds / r.seconds : 0.0);
     std::cout << "wrote " << out << "\n" << line;
 }
 
@@ -93,10 +94,10 @@ int ParseVideo(Args& args, VideoExportOptions& o, std::string& song, std::string
     Number(args, "--quality", quality, bad);
     Number(args, "--key", o.key, bad);
     Number(args, "--tempo", o.tempo, bad);
-    if (fps != std::floor(fps) || fps < 1 || fps > kVideoMaxFps) {
-        if (args.Error().empty() && bad.empty() && fps != 0) bad = "--fps wants 1 to 60";
-    }
-    if (quality != std::floor(quality)) bad = "--quality wants a whole number from 0 to 51";
+    if (fps != std::floor(fps) || fps < 0 || fps > kVideoMaxFps)
+        bad = "--fps wants a whole number from 1 to 60";
+    if (quality != std::floor(quality) || quality < 0 || quality > kVideoMaxQuality)
+        bad = "--quality wants a whole number from 0 to 51";
     o.fps = static_cast<int>(fps);
     o.quality = static_cast<int>(quality);
     o.smooth = args.Flag("--smooth");

@@ -45,11 +45,11 @@ Loaded Load() {
             return out;
         }
     }
-#define CX_FFMPEG_RESOLVE(lib, name)                                                        \
-    out.api.name = reinterpret_cast<decltype(&::name)>(dlsym(handles[lib], #name));          \
-    if (!out.api.name) {                                                                    \
-        out.error = std::string("FFmpeg's ") + kSonames[lib] + " lacks " #name;             \
-        return out;                                                                         \
+#define CX_FFMPEG_RESOLVE(lib, name)                                                \
+    out.api.name = reinterpret_cast<decltype(&::name)>(dlsym(handles[lib], #name)); \
+    if (!out.api.name) {                                                            \
+        out.error = std::string("FFmpeg's ") + kSonames[lib] + " lacks " #name;     \
+        return out;                                                                 \
     }
     CX_FFMPEG_FUNCTIONS(CX_FFMPEG_RESOLVE)
 #undef CX_FFMPEG_RESOLVE

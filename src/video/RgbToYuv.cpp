@@ -25,12 +25,11 @@ bool RgbToYuv::Open(int width, int height, std::string& error) {
     return true;
 }
 
-void RgbToYuv::Convert(const QImage& picture, std::uint8_t* const planes[3],
-                       const int strides[3]) {
-    const QImage rgb = picture.format() == QImage::Format_RGB32 ||
-                               picture.format() == QImage::Format_ARGB32
-                           ? picture
-                           : picture.convertToFormat(QImage::Format_RGB32);
+void RgbToYuv::Convert(const QImage& picture, std::uint8_t* const planes[3], const int strides[3]) {
+    const QImage rgb =
+        picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
+            ? picture
+            : picture.convertToFormat(QImage::Format_RGB32);
     const std::uint8_t* src[1] = {rgb.constBits()};
     const int srcStride[1] = {static_cast<int>(rgb.bytesPerLine())};
     m_av.sws_scale(m_sws, src, srcStride, 0, m_height, planes, strides);

@@ -206,8 +206,7 @@ bool VideoEncoder::Finish(std::int64_t frameCount, std::string& error) {
         return false;
     }
     // The last picture stays until the end: the video lasts as long as asked.
-    if (m_lastFrame >= 0 && m_lastFrame < frameCount - 1 &&
-        !RepeatPicture(frameCount - 1, error))
+    if (m_lastFrame >= 0 && m_lastFrame < frameCount - 1 && !RepeatPicture(frameCount - 1, error))
         return false;
     if (!m_pending.empty() && !SendSoundBlock(int(m_pending.size() / 2), error)) return false;
     if (!Send(m_video, m_videoStream, nullptr, error)) return false;

@@ -46,7 +46,8 @@ bool IsMidiPath(const std::string& path) {
 
 // AAC takes these rates; others are played through the engine at 48 kHz.
 int SoundRateFor(int sourceRate) {
-    for (int r : {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000, 64000, 88200, 96000})
+    for (int r :
+         {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000, 64000, 88200, 96000})
         if (r == sourceRate) return r;
     return 48000;
 }
@@ -90,7 +91,8 @@ bool OpenAudio(const std::string& audio, const VideoExportOptions& o, SongSound&
     const int rate = SoundRateFor(probe->SampleRate());
     probe.reset();
     sound.engine = std::make_unique<AudioEngine>(rate);
-    sound.media = std::make_unique<MediaControl>(*sound.engine, MediaHooks{}, MediaSettings{}, true);
+    sound.media =
+        std::make_unique<MediaControl>(*sound.engine, MediaHooks{}, MediaSettings{}, true);
     std::string path = audio;
     if (!sound.media->OpenName(path, false) || sound.media->CurrentChannel() == 0) {
         error = "cannot play " + audio + ": " + sound.media->LastError();
@@ -198,7 +200,8 @@ bool OpenSource(const std::string& song, const VideoExportOptions& o, Source& so
         error = "no such file: " + path;
         return false;
     }
-    if (LowerExtension(path) == ".cdg") return OpenCdg(path, AudioBesideCdg(path), o, source, error);
+    if (LowerExtension(path) == ".cdg")
+        return OpenCdg(path, AudioBesideCdg(path), o, source, error);
     if (const std::string cdg = CdgPathBeside(path); !cdg.empty() && !IsMidiPath(path))
         return OpenCdg(cdg, path, o, source, error);
     return OpenLyricsSong(path, o, source, error);
@@ -363,8 +366,8 @@ VideoExportResult ExportVideo(const std::string& song, const std::string& output
     result.kind = source.kind;
     result.fps = o.fps ? o.fps : source.kind == "cdg" ? kCdgVideoFps : kVideoDefaultFps;
     if (o.from >= source.sound.length) {
-        result.error = "the song is only " + std::to_string(int(source.sound.length)) +
-                       " seconds long";
+        result.error =
+            "the song is only " + std::to_string(int(source.sound.length)) + " seconds long";
         return result;
     }
 
@@ -383,11 +386,11 @@ VideoExportResult ExportVideo(const std::string& song, const std::string& output
     if (!encoder.Open(temp.Path(), settings, result.error)) return result;
 
     FrameFeeder feeder(source, encoder, o, result.fps, progress, cancel);
-    const RenderResult rendered = OfflineRenderer(*source.sound.engine)
-                                      .Run(source.sound.channel, -1,
-                                           [&](const float* samples, std::size_t frames) {
-                                               return feeder.Take(samples, frames);
-                                           });
+    const RenderResult rendered =
+        OfflineRenderer(*source.sound.engine)
+            .Run(source.sound.channel, -1, [&](const float* samples, std::size_t frames) {
+                return feeder.Take(samples, frames);
+            });
     result.cancelled = feeder.Cancelled();
     if (result.cancelled) return result;
     result.error = feeder.Error();

@@ -32,7 +32,7 @@ struct VideoExportOptions {
     int height = 720;
     int fps = 0;  // 0: the song's own (CD+G 25, otherwise 30)
     double from = 0;
-    double to = -1;  // -1: the end of the song
+    double to = -1;                      // -1: the end of the song
     int quality = kVideoDefaultQuality;  // H.264 CRF, 0 (best) .. 51
     double key = 0;                      // semitones
     double tempo = 0;                    // percent faster (negative: slower)
@@ -49,13 +49,13 @@ std::string VideoOptionsProblem(const VideoExportOptions& options);
 struct VideoExportResult {
     bool ok = false;
     bool cancelled = false;
-    std::string error;           // why, when neither ok nor cancelled
-    std::string kind;            // "cdg", "lyrics" or "midi"
+    std::string error;  // why, when neither ok nor cancelled
+    std::string kind;   // "cdg", "lyrics" or "midi"
     int fps = 0;
-    std::int64_t frames = 0;     // frames of video
-    std::int64_t pictures = 0;   // of them encoded; the rest repeat the one before
-    double videoSeconds = 0;     // length of the video
-    double seconds = 0;          // wall time spent
+    std::int64_t frames = 0;    // frames of video
+    std::int64_t pictures = 0;  // of them encoded; the rest repeat the one before
+    double videoSeconds = 0;    // length of the video
+    double seconds = 0;         // wall time spent
 };
 
 // Called now and then with the share done, 0..1, on the exporting thread.

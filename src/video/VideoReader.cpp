@@ -92,8 +92,10 @@ private:
     void Decode(Decoder& d, const AVPacket* packet) {
         if (m_av.avcodec_send_packet(d.codec, packet) < 0) return;
         while (m_av.avcodec_receive_frame(d.codec, m_frame) >= 0) {
-            if (&d == &m_video) Picture(double(m_frame->best_effort_timestamp) * d.timeBase);
-            else Sound();
+            if (&d == &m_video)
+                Picture(double(m_frame->best_effort_timestamp) * d.timeBase);
+            else
+                Sound();
         }
     }
 

@@ -15,8 +15,8 @@ struct VideoReadout {
     std::string error;
     std::string videoCodec, soundCodec;  // FFmpeg's codec names ("h264", "aac")
     int width = 0, height = 0;
-    double seconds = 0;  // of the container
-    long frames = 0;     // pictures decoded
+    double seconds = 0;            // of the container
+    long frames = 0;               // pictures decoded
     std::vector<Yuv420> pictures;  // one per time asked: the picture shown then
     std::vector<float> sound;      // mono, from the start
     int soundRate = 0;

@@ -27,8 +27,8 @@ double PlaneSsim(const std::vector<std::uint8_t>& a, const std::vector<std::uint
             constexpr double n = kWindow * kWindow;
             const double ma = sa / n, mb = sb / n;
             const double va = saa / n - ma * ma, vb = sbb / n - mb * mb, cov = sab / n - ma * mb;
-            total += ((2 * ma * mb + c1) * (2 * cov + c2)) /
-                     ((ma * ma + mb * mb + c1) * (va + vb + c2));
+            total +=
+                ((2 * ma * mb + c1) * (2 * cov + c2)) / ((ma * ma + mb * mb + c1) * (va + vb + c2));
             ++windows;
         }
     }

@@ -53,9 +53,10 @@ TEST(VideoExport, PlayersReadItAndItShowsThePlayersPictures) {
         const auto out = dir / "out.mp4";
         const auto made = Cbx("video " + Quote(song) + " -o " + Quote(out) + kSize, true);
         ASSERT_EQ(made.code, 0) << made.out;
-        const auto probe = RunShell("ffprobe -v error -show_entries stream=codec_name,width,height"
-                                    ":format=duration -of default=nw=1 " +
-                                    Quote(out));
+        const auto probe = RunShell(
+            "ffprobe -v error -show_entries stream=codec_name,width,height"
+            ":format=duration -of default=nw=1 " +
+            Quote(out));
         ASSERT_EQ(probe.code, 0);
         for (const char* want : {"codec_name=h264", "codec_name=aac", "width=640", "height=360"})
             EXPECT_NE(probe.out.find(want), std::string::npos) << want << " in " << probe.out;
@@ -69,8 +70,8 @@ TEST(VideoExport, PlayersReadItAndItShowsThePlayersPictures) {
         for (std::size_t i = 0; i < times.size(); ++i) {
             Yuv420 want;
             std::string error;
-            ASSERT_TRUE(ConvertToYuv420(PlayerPicture(c.cdg, song, times[i], dir / "at.png"),
-                                        want, error))
+            ASSERT_TRUE(
+                ConvertToYuv420(PlayerPicture(c.cdg, song, times[i], dir / "at.png"), want, error))
                 << error;
             EXPECT_GE(Ssim420(video.pictures[i], want), 0.98) << "at " << times[i];
         }
@@ -80,7 +81,8 @@ TEST(VideoExport, PlayersReadItAndItShowsThePlayersPictures) {
 // Pixels of the brightness that differ plainly.
 long ChangedPixels(const Yuv420& a, const Yuv420& b) {
     long n = 0;
-    for (std::size_t i = 0; i < a.y.size() && i < b.y.size(); ++i) n += std::abs(a.y[i] - b.y[i]) > 32;
+    for (std::size_t i = 0; i < a.y.size() && i < b.y.size(); ++i)
+        n += std::abs(a.y[i] - b.y[i]) > 32;
     return n;
 }
 
@@ -132,6 +134,30 @@ TEST(VideoExport, TheClickSoundsOnTheFrameWherePieceLights) {
     }
 }
 
+TEST(VideoExport, WrongChoicesAreRefusedWithTheirReason) {
+    CX_REQUIRE_CBX();
+    TempDir dir;
+    const auto song = Quote(WriteLyricsSong(dir.Path()));
+    const auto out = " -o " + Quote(dir / "out.mp4");
+    struct Case {
+        std::string args;
+        const char* says;
+    };
+    for (const Case& c :
+         {Case{song + out + " --size 1281x720", "even numbers"},
+          Case{song + out + " --fps 1e12", "--fps"},
+          Case{song + out + " --quality 99", "--quality"},
+          Case{song + out + " --tempo 50", "tempo"},
+          Case{song + out + " --from 3 --to 2", "after the start"}, Case{song, "usage"},
+          Case{song + " -o " + Quote(dir / "no/such/out.mp4"), "does not exist"},
+          Case{Quote(dir / "gone.wav") + out, "no such file"}}) {
+        const CbxRun r = Cbx("video " + c.args, true);
+        EXPECT_NE(r.code, 0) << c.args;
+        EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << ": " << r.out;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out.mp4")) << c.args;
+    }
+}
+
 TEST(VideoExport, AStoppedOrFailedExportLeavesNothing) {
     EnsureGuiContext();
     struct Case {
@@ -140,9 +166,9 @@ TEST(VideoExport, AStoppedOrFailedExportLeavesNothing) {
         double cancelAt;  // share done; 0 never
         bool missingSong;
     };
-    for (const Case c : {Case{"cancelled at once", true, 0, false},
-                         Case{"cancelled halfway", false, 0.5, false},
-                         Case{"missing song", false, 0, true}}) {
+    for (const Case c :
+         {Case{"cancelled at once", true, 0, false}, Case{"cancelled halfway", false, 0.5, false},
+          Case{"missing song", false, 0, true}}) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         auto song = WriteLyricsSong(dir.Path());

@@ -162,9 +162,9 @@ VideoExportOptions ExportVideoDialog::Chosen() const {
 }
 
 void ExportVideoDialog::SetRunning(bool running) {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_output, m_browse, m_size, m_fps, m_from,
-                                                      m_to, m_quality, m_key, m_tempo, m_smooth,
-                                                      m_start})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_output, m_browse, m_size, m_fps, m_from, m_to, m_quality,
+                                         m_key, m_tempo, m_smooth, m_start})
         w->setEnabled(!running);
     m_withVoice->setEnabled(!running && !m_voiceFile.empty());
     m_cancel->setText(running ? T("VideoCancel") : T("VideoClose"));
