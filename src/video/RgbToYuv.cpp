@@ -13,7 +13,7 @@ bool RgbToYuv::Open(int width, int height, std::string& error) {
     m_height = height;
     // QImage's RGB32 is 0xffRRGGBB in native order: B, G, R, 0xff in memory.
     m_sws = m_av.sws_getContext(width, height, AV_PIX_FMT_BGR0, width, height, AV_PIX_FMT_YUV420P,
-                                SWS_BILINEAR | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+                                SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
     if (!m_sws) {
         error = "cannot convert pictures of " + std::to_string(width) + "x" +
                 std::to_string(height) + " for the video";

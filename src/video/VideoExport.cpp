@@ -202,7 +202,11 @@ bool OpenSource(const std::string& song, const VideoExportOptions& o, Source& so
     }
     if (LowerExtension(path) == ".cdg")
         return OpenCdg(path, AudioBesideCdg(path), o, source, error);
-    if (const std::string cdg = CdgPathBeside(path); !cdg.empty() && !IsMidiPath(path))
+    // A lyrics file names its song; only a song's own graphics make it CD+G.
+    const std::string ext = LowerExtension(path);
+    const bool lyricsFile = ext == ".lrc" || ext == ".lrs" || ext == ".kok";
+    if (const std::string cdg = CdgPathBeside(path);
+        !cdg.empty() && !IsMidiPath(path) && !lyricsFile)
         return OpenCdg(cdg, path, o, source, error);
     return OpenLyricsSong(path, o, source, error);
 }

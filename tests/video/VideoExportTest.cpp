@@ -111,15 +111,23 @@ TEST(VideoExport, TheClickSoundsOnTheFrameWherePieceLights) {
     struct Case {
         bool cdg;
         double tempo;
+        bool voice;  // the click is in the voice recording, not the song
     };
-    for (const Case c : {Case{true, 0}, Case{false, 0}, Case{false, 20}, Case{false, -20}}) {
-        SCOPED_TRACE(std::string(c.cdg ? "cdg" : "lyrics") + " tempo " + std::to_string(c.tempo));
+    for (const Case c : {Case{true, 0, false}, Case{false, 0, false}, Case{false, 20, false},
+                         Case{false, -20, false}, Case{false, 0, true}}) {
+        SCOPED_TRACE(std::string(c.cdg ? "cdg" : "lyrics") + " tempo " + std::to_string(c.tempo) +
+                     (c.voice ? " voice" : ""));
         TempDir dir;
         const auto song = c.cdg ? WriteCdgSong(dir.Path()) : WriteLyricsSong(dir.Path());
         VideoExportOptions o;
         o.width = kWidth;
         o.height = kHeight;
         o.tempo = c.tempo;
+        if (c.voice) {
+            WriteBytes(dir / "song.wav", ClickWav(kSongSeconds, kSongSeconds + 1));
+            WriteBytes(dir / "voice.wav", ClickWav(kSongSeconds, kClickSeconds));
+            o.voiceFile = (dir / "voice.wav").string();
+        }
         const auto out = (dir / "out.mp4").string();
         const VideoExportResult r = ExportVideo(song.string(), out, o, {}, nullptr);
         ASSERT_TRUE(r.ok) << r.error;
