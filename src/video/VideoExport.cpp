@@ -17,6 +17,7 @@
 #include "midi/MidiChannels.h"
 #include "midi/MidiPlayer.h"
 #include "midi/SoundFonts.h"
+#include "platform/ReadOnlyFolders.h"
 #include "playback/FileDecoder.h"
 #include "playback/MediaControl.h"
 #include "playback/OfflineRenderer.h"
@@ -338,7 +339,8 @@ std::string OutputProblem(const std::string& song, const std::string& output) {
     if (!fs::is_directory(folder, ec)) return "the folder " + folder.string() + " does not exist";
     if (fs::equivalent(song, output, ec)) return "the video would overwrite the song " + song;
     if (fs::is_directory(target, ec)) return output + " is a folder";
-    return {};
+    // Beside a song unpacked from an archive the video would be lost with it.
+    return ArchiveWriteRefusal(target);
 }
 
 }  // namespace

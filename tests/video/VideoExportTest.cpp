@@ -11,6 +11,7 @@
 #include "VideoSongs.h"
 #include "cdg/CdgRender.h"
 #include "karaoke/GuiContext.h"
+#include "platform/ReadOnlyFolders.h"
 #include "support/CbxRunner.h"
 #include "video/VideoExport.h"
 #include "video/VideoReader.h"
@@ -173,16 +174,19 @@ TEST(VideoExport, AStoppedOrFailedExportLeavesNothing) {
         bool cancelAtStart;
         double cancelAt;  // share done; 0 never
         bool missingSong;
+        bool intoArchive;  // the video named inside an unpacked archive's folder
     };
-    for (const Case c :
-         {Case{"cancelled at once", true, 0, false}, Case{"cancelled halfway", false, 0.5, false},
-          Case{"missing song", false, 0, true}}) {
+    for (const Case c : {Case{"cancelled at once", true, 0, false, false},
+                         Case{"cancelled halfway", false, 0.5, false, false},
+                         Case{"missing song", false, 0, true, false},
+                         Case{"inside an archive", false, 0, false, true}}) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         auto song = WriteLyricsSong(dir.Path());
         if (c.missingSong) song = dir / "gone.wav";
         const auto out = dir / "out.mp4";
         WriteBytes(out, "an older video");
+        if (c.intoArchive) MarkReadOnlyFolder(dir.Path(), dir / "songs.zip");
         std::atomic<bool> cancel{c.cancelAtStart};
         VideoExportOptions o;
         o.width = kWidth;
@@ -193,9 +197,11 @@ TEST(VideoExport, AStoppedOrFailedExportLeavesNothing) {
                 if (c.cancelAt > 0 && done >= c.cancelAt) cancel = true;
             },
             &cancel);
+        if (c.intoArchive) UnmarkReadOnlyFolder(dir.Path());
+        const bool fails = c.missingSong || c.intoArchive;
         EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.cancelled, !c.missingSong);
-        EXPECT_EQ(r.error.empty(), !c.missingSong);
+        EXPECT_EQ(r.cancelled, !fails);
+        EXPECT_EQ(r.error.empty(), !fails) << r.error;
         EXPECT_EQ(ReadBytes(out), "an older video");
         for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
             EXPECT_EQ(e.path().string().find(".part"), std::string::npos) << e.path();

@@ -17,6 +17,8 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include "platform/ReadOnlyFolders.h"
+
 namespace cx {
 
 namespace {
@@ -27,10 +29,10 @@ constexpr double kMaxSongSeconds = 24 * 3600;
 const QSize kSizes[] = {{1280, 720}, {1920, 1080}, {854, 480}, {640, 360}};
 const int kRates[] = {0, 24, 25, 30, 50, 60};
 
-// The video beside the song; in the user's videos folder when the song's
-// folder cannot take it (a song unpacked from an archive, a read-only disc).
+// The video beside the song (beside its archive when it was unpacked from
+// one); in the user's videos folder when that folder cannot take it.
 QString DefaultOutput(const std::string& song) {
-    const QFileInfo info(QString::fromStdString(song));
+    const QFileInfo info(QString::fromStdString(BesideArchive(song).string()));
     QString folder = info.absolutePath();
     if (!QFileInfo(folder).isWritable())
         folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
