@@ -143,6 +143,7 @@ std::vector<double> SampleTimes(double seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);  // `make bench` runs without a display
     QGuiApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 180.0;
     const std::string cbx = std::string(CX_BINARY_DIR) + "/cbx";
