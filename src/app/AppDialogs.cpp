@@ -26,6 +26,7 @@
 #include "playback/player/MediaTransport.h"
 #include "playback/player/gui/Player.h"
 #include "playlist/gui/UserList.h"
+#include "video/gui/ExportVideoDialog.h"
 
 namespace cx {
 namespace {
@@ -276,6 +277,18 @@ void Application::OpenAbout() {
     m_about = new About(
         facts, [this](const std::string& k) { return Tr(k); }, {}, m_player);
     Raise(m_about.data());
+}
+
+// --- video export -----------------------------------------------------------
+
+void Application::OpenExportVideo() {
+    if (!m_transport->IsOpen()) return ShowNotice("VideoNeedsSong", std::string());
+    VideoExportOptions base;
+    base.karaoke = m_lyric ? m_lyric->Display().Settings() : KaraokeSettingsFrom(m_settings);
+    base.codepage = SongCodepage();
+    const std::string song = m_transport->CurrentPath();
+    ShowExportVideo(m_player, song, base, m_voice->VoiceFileOfSong().string(),
+                    [this](const std::string& key) { return Tr(key); });
 }
 
 }  // namespace cx

@@ -595,11 +595,13 @@ void Application::PlugCommands() {
     });
     m_router.Plug(Command::Mixer, [this] { m_midiEq->OpenVoicePanel(); });
     m_router.Plug(Command::VocalCut, [this] { ToggleVocalCut(); });
+    m_router.Plug(Command::ExportVideo, [this] { OpenExportVideo(); });
     if (m_player) m_player->ApplyAvailability();
 }
 
 std::string Application::Refusal(Command command) const {
     if (command == Command::Play && m_silent) return "NoSoundDevice";
+    if (command == Command::ExportVideo && !m_transport->IsOpen()) return "VideoNeedsSong";
     return m_player ? m_player->Control().RefusalKey(command) : std::string();
 }
 

@@ -158,6 +158,7 @@ private:
     // The dialogs (AppDialogs.cpp).
     CodepageChoice SongCodepage() const;
     void OpenDetails();
+    void OpenExportVideo();
     void ApplySongLook(const SongLook& look);
     void ReadSongTextsAgain();
     void ShowLyricsStatus();

@@ -24,6 +24,7 @@
 #include "lyrics/MediaBlocks.h"
 #include "playback/player/MediaTransport.h"
 #include "playlist/gui/UserList.h"
+#include "video/gui/ExportVideoDialog.h"
 
 namespace cx {
 namespace {
@@ -264,6 +265,11 @@ TEST(ApplicationStories, AQuitWhileADialogIsOpenEndsItAndSavesEverything) {
          [](Application& a) { a.PlaylistWindow()->AddSongsDialog(); }},
         {"loading a list", false, [](Application& a) { a.PlaylistWindow()->LoadListDialog(); }},
         {"the list's look", false, [](Application& a) { a.PlaylistWindow()->ShowPrefs(); }},
+        {"the video file chooser", true,
+         [](Application& a) {
+             a.Run(Command::ExportVideo);
+             a.PlayerWindow()->findChild<ExportVideoDialog*>()->ChooseOutput();
+         }},
         {"the player's menu", true,
          [](Application& a) {
              QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5),
