@@ -117,6 +117,7 @@ QString HostWindow::StatusText() const {
 void HostWindow::BuildRotationTab(QTabWidget* tabs) {
     auto* page = new QWidget(tabs);
     m_name = new QLineEdit(page);
+    m_name->setObjectName("SingerName");
     m_name->setPlaceholderText(Tr("HostSingerName", "Singer's name"));
     m_name->setToolTip(Tr("HostSingerNameTip", "Ctrl+N, type the name, Enter"));
     connect(m_name, &QLineEdit::returnPressed, this, [this] { AddSinger(m_name->text()); });
@@ -437,11 +438,12 @@ void HostWindow::ChangeKey(int semitones, int tempoPercent) {
     const Singer* s = m_session.Current().Find(SelectedSinger());
     const std::int64_t entry = SelectedEntry();
     if (!s || entry == 0) return Report("HostChooseSong");
+    // The session replaces the rotation: take the values before changing it.
     for (const QueueEntry& e : s->queue) {
-        if (e.id == entry) {
-            Report(m_session.SetSongKey(s->id, entry, e.keyShift + semitones,
-                                        e.tempoPercent + tempoPercent));
-        }
+        if (e.id != entry) continue;
+        const int key = e.keyShift + semitones, tempo = e.tempoPercent + tempoPercent;
+        Report(m_session.SetSongKey(s->id, entry, key, tempo));
+        break;
     }
     Refresh();
 }
