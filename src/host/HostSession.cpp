@@ -5,18 +5,12 @@
 #include <filesystem>
 
 namespace cx {
-namespace {
-
-constexpr const char* kNotOpen = "HostDatabaseNotOpen";
-
-}  // namespace
-
 std::string DefaultHostDatabase() {
     namespace fs = std::filesystem;
     const char* xdg = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
-    fs::path base = xdg && *xdg ? fs::path(xdg)
-                                : fs::path(home && *home ? home : ".") / ".local" / "share";
+    fs::path base =
+        xdg && *xdg ? fs::path(xdg) : fs::path(home && *home ? home : ".") / ".local" / "share";
     return (base / "Cantabilex" / "library.db").string();
 }
 
@@ -107,7 +101,7 @@ std::string HostSession::TakeTurn(std::int64_t singerId, QueueEntry* sung) {
     if (!singer) return "HostNoSuchSinger";
     if (singer->queue.empty()) return "HostNothingQueued";
     const QueueEntry& song = singer->queue.front();
-    const HistoryRow row{singer->name, song.path,         song.artist,  song.title,
+    const HistoryRow row{singer->name,   song.path,     song.artist,       song.title,
                          song.libraryId, song.keyShift, song.tempoPercent, now()};
     QueueEntry taken;
     std::string reason = Apply(

@@ -113,8 +113,8 @@ std::string HostStore::Exec(const char* sql) {
 std::string HostStore::Open(const std::string& path) {
     if (m_db) return {};
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         std::string reason = path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
@@ -168,7 +168,8 @@ std::string HostStore::Save(const Rotation& rotation, const HistoryRow* sung) {
     std::string reason = Exec("BEGIN IMMEDIATE");
     if (!reason.empty()) return reason;
     reason = Exec("DELETE FROM host_entries; DELETE FROM host_singers;");
-    Statement singer(m_db, "INSERT INTO host_singers(id, name, position, away) VALUES(?1,?2,?3,?4)");
+    Statement singer(m_db,
+                     "INSERT INTO host_singers(id, name, position, away) VALUES(?1,?2,?3,?4)");
     Statement entry(m_db,
                     "INSERT INTO host_entries(id, singer_id, position, path, artist, title, "
                     "length_ms, library_id, key_shift, tempo_percent) "
@@ -181,19 +182,37 @@ std::string HostStore::Save(const Rotation& rotation, const HistoryRow* sung) {
     const auto& all = rotation.Singers();
     for (std::size_t i = 0; ok && i < all.size(); ++i) {
         const Singer& s = all[i];
-        ok = singer.Bind(1, s.id).Bind(2, s.name).Bind(3, std::int64_t(i)).Bind(4, std::int64_t(s.away ? 1 : 0)).Done();
+        ok = singer.Bind(1, s.id)
+                 .Bind(2, s.name)
+                 .Bind(3, std::int64_t(i))
+                 .Bind(4, std::int64_t(s.away ? 1 : 0))
+                 .Done();
         for (std::size_t k = 0; ok && k < s.queue.size(); ++k) {
             const QueueEntry& q = s.queue[k];
-            ok = entry.Bind(1, q.id).Bind(2, s.id).Bind(3, std::int64_t(k)).Bind(4, q.path)
-                     .Bind(5, q.artist).Bind(6, q.title).Bind(7, q.lengthMs).Bind(8, q.libraryId)
-                     .Bind(9, q.keyShift).Bind(10, q.tempoPercent).Done();
+            ok = entry.Bind(1, q.id)
+                     .Bind(2, s.id)
+                     .Bind(3, std::int64_t(k))
+                     .Bind(4, q.path)
+                     .Bind(5, q.artist)
+                     .Bind(6, q.title)
+                     .Bind(7, q.lengthMs)
+                     .Bind(8, q.libraryId)
+                     .Bind(9, q.keyShift)
+                     .Bind(10, q.tempoPercent)
+                     .Done();
         }
     }
     ok = ok && state.Bind(1, std::to_string(rotation.Cursor())).Done();
     if (ok && sung) {
-        ok = history.Bind(1, sung->singer).Bind(2, sung->path).Bind(3, sung->artist)
-                 .Bind(4, sung->title).Bind(5, sung->libraryId).Bind(6, sung->keyShift)
-                 .Bind(7, sung->tempoPercent).Bind(8, sung->sungAt).Done();
+        ok = history.Bind(1, sung->singer)
+                 .Bind(2, sung->path)
+                 .Bind(3, sung->artist)
+                 .Bind(4, sung->title)
+                 .Bind(5, sung->libraryId)
+                 .Bind(6, sung->keyShift)
+                 .Bind(7, sung->tempoPercent)
+                 .Bind(8, sung->sungAt)
+                 .Done();
     }
     if (!ok) {
         reason = Error("save");

@@ -58,8 +58,7 @@ std::string Rotation::AddSinger(const std::string& name, Placement placement, st
     // Fair: just before the cursor, so everyone already waiting keeps their
     // turn; at the top of a round that is the end of the list.
     const std::size_t cursor = CursorIndex();
-    const std::size_t at =
-        placement == Placement::Fair && cursor > 0 ? cursor : m_singers.size();
+    const std::size_t at = placement == Placement::Fair && cursor > 0 ? cursor : m_singers.size();
     if (m_cursor == 0 && !m_singers.empty()) m_cursor = m_singers.front().id;
     m_singers.insert(m_singers.begin() + static_cast<std::ptrdiff_t>(at), std::move(singer));
     if (id) *id = m_singers[at].id;

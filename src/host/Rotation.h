@@ -46,7 +46,7 @@ struct Singer {
 // A singer's turn as seen from now.
 struct Standing {
     std::int64_t singerId = 0;
-    int position = 0;         // 1 = up next; 0 = not coming up (away or nothing queued)
+    int position = 0;          // 1 = up next; 0 = not coming up (away or nothing queued)
     std::int64_t waitMs = -1;  // -1 when not coming up
 };
 

@@ -69,7 +69,8 @@ ShowView ShowRunner::View(std::int64_t nowMs) const {
         v.card = true;
         v.singer = announced->name;
         v.title = m_title;
-        v.secondsLeft = static_cast<int>(std::max<std::int64_t>(0, m_deadlineMs - nowMs + 999) / 1000);
+        v.secondsLeft =
+            static_cast<int>(std::max<std::int64_t>(0, m_deadlineMs - nowMs + 999) / 1000);
         v.autoStart = settings.autoStart;
     }
     if (settings.ticker && m_phase != ShowPhase::Idle) {

@@ -23,8 +23,9 @@ QFont SizedFont(int pixels, bool bold) {
 }
 
 void PaintCard(QPainter& p, const ShowCard& card, QSize size) {
-    const QRectF box((1 - kCardWidth) / 2 * size.width(), (1 - kCardHeight) / 2 * size.height() * 0.8,
-                     kCardWidth * size.width(), kCardHeight * size.height());
+    const QRectF box((1 - kCardWidth) / 2 * size.width(),
+                     (1 - kCardHeight) / 2 * size.height() * 0.8, kCardWidth * size.width(),
+                     kCardHeight * size.height());
     QPainterPath path;
     path.addRoundedRect(box, box.height() / 10, box.height() / 10);
     p.fillPath(path, QColor::fromRgba(kShowCardColour));

@@ -15,10 +15,10 @@ inline constexpr QRgb kShowCardColour = 0xFF1C2B5Cu;
 
 struct ShowCard {
     bool card = false;
-    std::string heading;    // "Next: Ann"
-    std::string title;      // the song
-    std::string countdown;  // "0:25", or what the host is to press
-    std::string ticker;     // empty: no ticker line
+    std::string heading;      // "Next: Ann"
+    std::string title;        // the song
+    std::string countdown;    // "0:25", or what the host is to press
+    std::string ticker;       // empty: no ticker line
     double tickerOffset = 0;  // pixels the ticker text has moved left
 };
 

@@ -19,6 +19,7 @@
 #include "app/gui/Preferences.h"
 #include "cdg/CdgWindow.h"
 #include "editor/gui/Editor.h"
+#include "host/gui/HostWindow.h"
 #include "karaoke/gui/Lyric.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/MediaBlocks.h"
@@ -276,6 +277,11 @@ TEST(ApplicationStories, AQuitWhileADialogIsOpenEndsItAndSavesEverything) {
          [](Application& a) { a.PlaylistWindow()->AddSongsDialog(); }},
         {"loading a list", false, [](Application& a) { a.PlaylistWindow()->LoadListDialog(); }},
         {"the list's look", false, [](Application& a) { a.PlaylistWindow()->ShowPrefs(); }},
+        {"the host's break music folder", false,
+         [](Application& a) {
+             a.Run(Command::Host);
+             a.HostDesk()->BrowseBreakMusic();
+         }},
         {"the player's menu", true,
          [](Application& a) {
              QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5),

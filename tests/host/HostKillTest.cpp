@@ -60,8 +60,9 @@ TEST(HostKill, EverythingCommittedBeforeAKillIsThereAfterReopening) {
         for (std::string line; std::getline(lines, line); ++committed) {
             const std::string what = line.substr(line.find(' ') + 1);
             const std::size_t found = line.starts_with("singer ") ? singers.count(what)
-                                      : line.starts_with("sung ")  ? sung.count(what)
-                                                                   : queued.count(what) + sung.count(what);
+                                      : line.starts_with("sung ")
+                                          ? sung.count(what)
+                                          : queued.count(what) + sung.count(what);
             EXPECT_EQ(found, 1u) << line;
         }
         EXPECT_GE(singers.size() * 3, static_cast<std::size_t>(committed / 2));

@@ -34,8 +34,9 @@ inline std::string RunScript(HostSession& s, const std::string& script) {
             std::int64_t id = 0;
             reason = s.AddSinger(word.substr(1), &id);
             for (int i = 1; reason.empty() && i <= 3; ++i)
-                reason = s.AddSong(id, {0, "/songs/" + word.substr(1) + std::to_string(i) + ".mp3",
-                                        "Artist", word.substr(1) + std::to_string(i), kScriptSongMs});
+                reason =
+                    s.AddSong(id, {0, "/songs/" + word.substr(1) + std::to_string(i) + ".mp3",
+                                   "Artist", word.substr(1) + std::to_string(i), kScriptSongMs});
         } else if (word == "sing" || word == "skip") {
             const Singer* next = s.Current().UpNext();
             if (!next) {

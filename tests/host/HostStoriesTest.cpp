@@ -8,8 +8,8 @@
 #include <QShortcut>
 #include <QTreeWidget>
 
-#include "app/AppHarness.h"
 #include "HostScript.h"
+#include "app/AppHarness.h"
 #include "host/gui/HostWindow.h"
 #include "karaoke/ShowOverlay.h"
 #include "karaoke/gui/Lyric.h"
@@ -84,16 +84,28 @@ TEST(HostStories, AnEveningRunWithTheKeyboard) {
     const auto singAndEnd = [&] {
         Press(*host, Qt::Key_F5);
         EXPECT_EQ(h.app->Transport().State(), PlayState::Playing);
+        EXPECT_FALSE(host->BreakMusicOn()) << "the break music fades out for the song";
         h.Advance(1.6);
     };
+    // Break music from a folder that is not there: said, and the show goes on.
+    HostSettings settings = host->Session().Settings();
+    settings.breakMusic = (h.Home() / "no such folder").string();
+    ASSERT_EQ(host->Session().ChangeSettings(settings), "");
     Press(*host, Qt::Key_F8);
+    EXPECT_EQ(host->StatusText().toStdString(), h.app->Tr("HostBreakMusicMissing"));
+    EXPECT_FALSE(host->BreakMusicOn());
     EXPECT_EQ(announced(), "Ann");
     EXPECT_GT(CardPixels(*h.app), 1000) << "the card is not on the karaoke window";
     EXPECT_EQ(h.app->Transport().State(), PlayState::Stopped);  // loaded, not started
     EXPECT_EQ(h.app->MidiWindow()->Controls().Semitones(), 2);
+    std::filesystem::create_directory(h.Home() / "break");
+    test::WriteBytes(h.Home() / "break" / "interlude.wav", test::MakeWav(10 * kSongFrames));
+    settings.breakMusic = (h.Home() / "break").string();
+    ASSERT_EQ(host->Session().ChangeSettings(settings), "");
     singAndEnd();
     EXPECT_EQ(announced(), "Bob");
     EXPECT_GT(CardPixels(*h.app), 1000);
+    EXPECT_TRUE(host->BreakMusicOn()) << host->StatusText().toStdString();
 
     host->SelectSinger(id("Cid"));
     Press(*host, Qt::Key_F7);  // Cid is away

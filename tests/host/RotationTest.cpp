@@ -19,8 +19,7 @@ TEST(Rotation, SingersComeUpInTurn) {
         const char* expected;
     };
     const Case cases[] = {
-        {"in sign-up order, round after round", Placement::End, "+A +B sing sing sing",
-         "A1 B1 A2"},
+        {"in sign-up order, round after round", Placement::End, "+A +B sing sing sing", "A1 B1 A2"},
         {"at the end: a late singer sings this round", Placement::End,
          "+A +B +C sing +D sing sing sing sing", "A1 B1 C1 D1 A2"},
         {"fair: a late singer delays nobody", Placement::Fair,

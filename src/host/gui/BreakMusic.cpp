@@ -28,7 +28,8 @@ std::vector<std::string> BreakSongs(const std::string& source, std::string& reas
                  source, fs::directory_options::skip_permission_denied, ec);
              !ec && it != fs::recursive_directory_iterator() && songs.size() < kMaxBreakSongs;
              it.increment(ec)) {
-            if (it->is_regular_file(ec) && IsAudioFile(it->path())) songs.push_back(it->path().string());
+            if (it->is_regular_file(ec) && IsAudioFile(it->path()))
+                songs.push_back(it->path().string());
         }
         std::sort(songs.begin(), songs.end());
     } else if (IsPlaylistFileName(source) && fs::is_regular_file(source, ec)) {
@@ -80,8 +81,8 @@ bool BreakMusic::StartNextSong() {
 
 void BreakMusic::ApplyVolume() {
     if (m_channel)
-        m_engine.ChannelSetAttributes(m_channel, -1, static_cast<int>(m_volume * kBreakVolume * 100),
-                                      -101);
+        m_engine.ChannelSetAttributes(m_channel, -1,
+                                      static_cast<int>(m_volume * kBreakVolume * 100), -101);
 }
 
 void BreakMusic::Step() {

@@ -65,6 +65,46 @@ QueueEntry EntryFromTags(const std::string& path, const std::optional<ItemTags>&
     return e;
 }
 
+// Rows dragged to their new place: the rotation moves, then the tree is
+// rebuilt from it. Files dropped from the playlist or a file manager are
+// songs for the selected singer.
+class DragTree final : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    std::function<void(int to)> onMove;  // index among the dragged row's siblings
+    std::function<void(const QStringList& paths)> onFiles;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (event->mimeData()->hasUrls()) return event->acceptProposedAction();
+        QTreeWidget::dragEnterEvent(event);
+    }
+    void dragMoveEvent(QDragMoveEvent* event) override {
+        if (event->mimeData()->hasUrls()) return event->acceptProposedAction();
+        QTreeWidget::dragMoveEvent(event);
+    }
+    void dropEvent(QDropEvent* event) override {
+        event->setDropAction(Qt::IgnoreAction);
+        event->accept();
+        if (event->mimeData()->hasUrls()) {
+            QStringList paths;
+            for (const QUrl& url : event->mimeData()->urls())
+                if (url.isLocalFile()) paths << url.toLocalFile();
+            if (!paths.isEmpty()) onFiles(paths);
+            return;
+        }
+        QTreeWidgetItem* dragged = currentItem();
+        QTreeWidgetItem* target = itemAt(event->position().toPoint());
+        if (!dragged || !target) return;
+        if (dragged->parent()) {  // a song moves within its singer's queue
+            if (target->parent() == dragged->parent())
+                onMove(dragged->parent()->indexOfChild(target));
+            return;
+        }
+        onMove(indexOfTopLevelItem(target->parent() ? target->parent() : target));
+    }
+};
+
 }  // namespace
 
 HostWindow::HostWindow(HostHooks hooks, std::string databasePath, QWidget* parent)
@@ -77,11 +117,12 @@ HostWindow::HostWindow(HostHooks hooks, std::string databasePath, QWidget* paren
     BuildSettingsTab(tabs);
     m_status = new QLabel(this);
     m_status->setWordWrap(true);
-    auto* help = new QLabel(Tr("HostKeysHelp",
-                               "F8 announce next  F5 start  F6 skip announced  Shift+F8 stop show  "
-                               "F7 away/back  Ctrl+N singer  Ctrl+O songs  Ctrl+F search  "
-                               "Alt+Up/Down move  Ctrl+Up/Down key  Ctrl+Left/Right tempo  Del remove"),
-                            this);
+    auto* help =
+        new QLabel(Tr("HostKeysHelp",
+                      "F8 announce next  F5 start  F6 skip announced  Shift+F8 stop show  "
+                      "F7 away/back  Ctrl+K skip turn  Ctrl+N singer  Ctrl+O songs  Ctrl+F search  "
+                      "Alt+Up/Down move  Ctrl+Up/Down key  Ctrl+Left/Right tempo  Del remove"),
+                   this);
     help->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs, 1);
@@ -110,6 +151,10 @@ void HostWindow::Report(const std::string& reason) {
     m_status->setText(QString::fromStdString(text.empty() ? reason : text));
 }
 
+bool HostWindow::BreakMusicOn() const {
+    return m_break && m_break->FadingIn();
+}
+
 QString HostWindow::StatusText() const {
     return m_status->text();
 }
@@ -136,10 +181,15 @@ void HostWindow::BuildRotationTab(QTabWidget* tabs) {
                   parts.value(4).toLongLong()});
     });
     SetFinder(nullptr);
-    m_tree = new QTreeWidget(page);
-    m_tree->setHeaderLabels({Tr("HostColumnSinger", "Singer / song"), Tr("HostColumnPlace", "Place"),
-                             Tr("HostColumnWait", "Wait"), Tr("HostColumnKey", "Key"),
-                             Tr("HostColumnTempo", "Tempo %")});
+    auto* tree = new DragTree(page);
+    tree->onMove = [this](int to) { MoveSelectedTo(to); };
+    tree->onFiles = [this](const QStringList& paths) { AddSongs(paths); };
+    tree->setDragDropMode(QAbstractItemView::InternalMove);
+    tree->setToolTip(Tr("HostTreeTip", "Drag singers and songs to reorder them; drop song files on a singer"));
+    m_tree = tree;
+    m_tree->setHeaderLabels({Tr("HostColumnSingerSong", "Singer / song"),
+                             Tr("HostColumnPlace", "Place"), Tr("HostColumnWait", "Wait"),
+                             Tr("HostColumnKey", "Key"), Tr("HostColumnTempo", "Tempo %")});
     m_tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_tree->header()->setStretchLastSection(false);
     auto* top = new QHBoxLayout;
@@ -253,11 +303,10 @@ void HostWindow::Search(const QString& text) {
         auto* item = new QListWidgetItem(
             QString::fromStdString(s.artist.empty() ? s.title : s.artist + " - " + s.title),
             m_found);
-        item->setData(kIdRole, QStringList{QString::fromStdString(s.path),
-                                           QString::fromStdString(s.artist),
-                                           QString::fromStdString(s.title),
-                                           QString::number(s.lengthMs),
-                                           QString::number(s.libraryId)});
+        item->setData(kIdRole,
+                      QStringList{QString::fromStdString(s.path), QString::fromStdString(s.artist),
+                                  QString::fromStdString(s.title), QString::number(s.lengthMs),
+                                  QString::number(s.libraryId)});
     }
 }
 
@@ -285,7 +334,8 @@ void HostWindow::Refresh() {
     m_tree->clear();
     const Rotation& r = m_session.Current();
     const auto standings = r.Standings(m_hooks.remainingMs ? m_hooks.remainingMs() : 0);
-    const std::int64_t announced = m_show.Phase() == ShowPhase::Announcing ? m_show.AnnouncedSinger() : 0;
+    const std::int64_t announced =
+        m_show.Phase() == ShowPhase::Announcing ? m_show.AnnouncedSinger() : 0;
     QTreeWidgetItem* current = nullptr;
     for (std::size_t i = 0; i < r.Singers().size(); ++i) {
         const Singer& s = r.Singers()[i];
@@ -299,9 +349,9 @@ void HostWindow::Refresh() {
         if (s.id == singer && entry == 0) current = item;
         for (const QueueEntry& e : s.queue) {
             const std::string text = e.artist.empty() ? e.title : e.artist + " - " + e.title;
-            auto* child = new QTreeWidgetItem(item, {QString::fromStdString(text), "",
-                                                     MinSec(e.lengthMs), Signed(e.keyShift),
-                                                     Signed(e.tempoPercent)});
+            auto* child =
+                new QTreeWidgetItem(item, {QString::fromStdString(text), "", MinSec(e.lengthMs),
+                                           Signed(e.keyShift), Signed(e.tempoPercent)});
             child->setData(0, kIdRole, static_cast<qlonglong>(e.id));
             child->setData(0, kSingerRole, static_cast<qlonglong>(s.id));
             child->setToolTip(0, QString::fromStdString(e.path));
@@ -317,9 +367,9 @@ void HostWindow::RefreshHistory() {
     for (const HistoryRow& h : m_session.History(kHistoryShown)) {
         const QString when = QDateTime::fromSecsSinceEpoch(h.sungAt).toString("yyyy-MM-dd hh:mm");
         const std::string song = h.artist.empty() ? h.title : h.artist + " - " + h.title;
-        new QTreeWidgetItem(m_history, {when, QString::fromStdString(h.singer),
-                                        QString::fromStdString(song), Signed(h.keyShift),
-                                        Signed(h.tempoPercent)});
+        new QTreeWidgetItem(m_history,
+                            {when, QString::fromStdString(h.singer), QString::fromStdString(song),
+                             Signed(h.keyShift), Signed(h.tempoPercent)});
     }
 }
 
@@ -378,7 +428,8 @@ void HostWindow::AddSongs(const QStringList& given) {
     bool offered = false;
     for (const QString& p : paths) {
         const std::string path = p.toStdString();
-        QueueEntry e = EntryFromTags(path, m_hooks.readTags ? m_hooks.readTags(path) : std::nullopt);
+        QueueEntry e =
+            EntryFromTags(path, m_hooks.readTags ? m_hooks.readTags(path) : std::nullopt);
         AddedSong added;
         reason = m_session.AddSong(singer, e, &added);
         if (!reason.empty()) break;
@@ -424,11 +475,17 @@ void HostWindow::RemoveSelected() {
 }
 
 void HostWindow::MoveSelected(int step) {
+    QTreeWidgetItem* item = m_tree->currentItem();
+    if (!item) return Report("HostChooseSinger");
+    const int index = item->parent() ? item->parent()->indexOfChild(item)
+                                     : m_tree->indexOfTopLevelItem(item);
+    MoveSelectedTo(index + step);
+}
+
+void HostWindow::MoveSelectedTo(int index) {
     const QTreeWidgetItem* item = m_tree->currentItem();
     if (!item) return Report("HostChooseSinger");
-    const int index = item->parent() ? item->parent()->indexOfChild(const_cast<QTreeWidgetItem*>(item))
-                                     : m_tree->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item));
-    const auto to = static_cast<std::size_t>(std::max(0, index + step));
+    const auto to = static_cast<std::size_t>(std::max(0, index));
     Report(item->parent() ? m_session.MoveSong(SelectedSinger(), SelectedEntry(), to)
                           : m_session.MoveSinger(SelectedSinger(), to));
     Refresh();
@@ -449,7 +506,8 @@ void HostWindow::ChangeKey(int semitones, int tempoPercent) {
 }
 
 void HostWindow::AnnounceNext() {
-    Report(m_show.SongEnded(NowMs()));
+    m_status->clear();  // the break music may have its own word to say
+    if (const std::string reason = m_show.SongEnded(NowMs()); !reason.empty()) Report(reason);
     m_phaseSinceMs = NowMs();
     m_timer.start();
     Refresh();
@@ -459,6 +517,7 @@ void HostWindow::AnnounceNext() {
 void HostWindow::StartNext() {
     Report(m_show.StartNow());
     Refresh();
+    RefreshHistory();
     OnTimer();
 }
 
@@ -486,7 +545,8 @@ bool HostWindow::TakeSongEnd() {
 std::string HostWindow::Load(const QueueEntry& entry) {
     if (!m_hooks.openPaused) return "HostNoPlayer";
     std::string reason = m_hooks.openPaused(entry.path);
-    if (reason.empty() && m_hooks.setKeyAndTempo) m_hooks.setKeyAndTempo(entry.keyShift, entry.tempoPercent);
+    if (reason.empty() && m_hooks.setKeyAndTempo)
+        m_hooks.setKeyAndTempo(entry.keyShift, entry.tempoPercent);
     return reason;
 }
 
@@ -512,18 +572,20 @@ void HostWindow::OnTimer() {
     const ShowView v = m_show.View(NowMs());
     ShowCard card;
     card.card = v.card;
-    card.heading = Tr("HostNextSinger", "Next: %1").arg(QString::fromStdString(v.singer)).toStdString();
+    card.heading =
+        Tr("HostNextSinger", "Next: %1").arg(QString::fromStdString(v.singer)).toStdString();
     card.title = v.title;
     const QString left = MinSec(v.secondsLeft * std::int64_t(1000));
-    card.countdown = (v.autoStart ? Tr("HostStartsIn", "Starts in %1").arg(left)
+    card.countdown = (v.autoStart         ? Tr("HostStartsIn", "Starts in %1").arg(left)
                       : v.secondsLeft > 0 ? left
                                           : Tr("HostReady", "Ready"))
                          .toStdString();
     if (!v.comingUp.empty()) {
         QStringList names;
         for (const auto& n : v.comingUp) names << QString::fromStdString(n);
-        card.ticker = (Tr("HostComingUp", "Coming up:") + " " + names.join(QString::fromUtf8("  \u2022  ")))
-                          .toStdString();
+        card.ticker =
+            (Tr("HostComingUp", "Coming up:") + " " + names.join(QString::fromUtf8("  \u2022  ")))
+                .toStdString();
         card.tickerOffset = (NowMs() - m_phaseSinceMs) * v.tickerSpeed / 1000.0;
     }
     const QSize size = m_hooks.overlaySize ? m_hooks.overlaySize() : QSize();

@@ -78,6 +78,7 @@ public:
     void SkipSelected();
     void RemoveSelected();
     void MoveSelected(int step);
+    void MoveSelectedTo(int index);
     void ChangeKey(int semitones, int tempoPercent);
     void SelectSinger(std::int64_t singerId);
     void BrowseBreakMusic();
@@ -85,6 +86,7 @@ public:
     // The last message shown on the status line.
     QString StatusText() const;
     QTreeWidget* RotationTree() const { return m_tree; }
+    bool BreakMusicOn() const;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
