@@ -35,7 +35,7 @@ public:
     void Step();
     bool Playing() const { return m_channel != 0 && m_volume > 0; }
     double Volume() const { return m_volume; }
-    bool FadingIn() const { return m_in; }
+    bool FadingIn() const { return m_in && m_channel != 0; }
 
 private:
     bool StartNextSong();
