@@ -4,6 +4,8 @@
 
 #include "HostScript.h"
 #include "host/ShowRunner.h"
+#include "karaoke/ShowOverlay.h"
+#include "support/CbxRunner.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -178,6 +180,40 @@ TEST(Rotation, TheShowAnnouncesStartsAndPassesUnplayableSongs) {
             EXPECT_EQ(session.Current().Singers()[0].queue.size(), 1u);
         }
     }
+}
+
+// cbx reads the rotation the player wrote and paints the show's card.
+TEST(Rotation, CbxShowsTheRotationAndTheCard) {
+    test::TempDir dir;
+    const auto db = dir / "library.db";
+    {
+        HostSession session(db.string());
+        ASSERT_EQ(test::RunScript(session, "+Ann +Bob sing away Bob"), "Ann1");
+    }
+    test::WriteBytes(dir / "junk.db", std::string(4096, 'x'));
+    struct Case {
+        std::string args;
+        int code;
+        std::string output;  // a part of what cbx prints
+    };
+    const Case cases[] = {
+        {"host list --json --db " + test::Quote(db), 0,
+         R"({"name":"Ann","away":false,"place":1,"waitMs":0,"songs":[{"path")"},
+        {"host list --db " + test::Quote(db), 0, "Bob  (away)\n   Artist - Bob1  key 0, tempo 0 %"},
+        {"host history --db " + test::Quote(db), 0, "Ann  Artist - Ann1  key 0, tempo 0 %"},
+        {"host list --db " + test::Quote(dir / "junk.db"), 1, "junk.db: file is not a database"},
+        {"host card --name Ann --seconds 25 -o " + test::Quote(dir / "card.png"), 0, ""},
+        {"host card --name Ann --size 5x5 -o x.png", 2, "16 to 8192"},
+        {"host dance", 2, "unknown: host dance"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const test::CbxRun run = test::Cbx(c.args, true);
+        EXPECT_EQ(run.code, c.code) << run.out;
+        EXPECT_NE(run.out.find(c.output), std::string::npos) << run.out;
+    }
+    EXPECT_TRUE(QImage(QString::fromStdString((dir / "card.png").string())).pixel(400, 200) ==
+                kShowCardColour);
 }
 
 }  // namespace
