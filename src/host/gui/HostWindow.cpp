@@ -185,7 +185,8 @@ void HostWindow::BuildRotationTab(QTabWidget* tabs) {
     tree->onMove = [this](int to) { MoveSelectedTo(to); };
     tree->onFiles = [this](const QStringList& paths) { AddSongs(paths); };
     tree->setDragDropMode(QAbstractItemView::InternalMove);
-    tree->setToolTip(Tr("HostTreeTip", "Drag singers and songs to reorder them; drop song files on a singer"));
+    tree->setToolTip(
+        Tr("HostTreeTip", "Drag singers and songs to reorder them; drop song files on a singer"));
     m_tree = tree;
     m_tree->setHeaderLabels({Tr("HostColumnSingerSong", "Singer / song"),
                              Tr("HostColumnPlace", "Place"), Tr("HostColumnWait", "Wait"),
@@ -477,8 +478,8 @@ void HostWindow::RemoveSelected() {
 void HostWindow::MoveSelected(int step) {
     QTreeWidgetItem* item = m_tree->currentItem();
     if (!item) return Report("HostChooseSinger");
-    const int index = item->parent() ? item->parent()->indexOfChild(item)
-                                     : m_tree->indexOfTopLevelItem(item);
+    const int index =
+        item->parent() ? item->parent()->indexOfChild(item) : m_tree->indexOfTopLevelItem(item);
     MoveSelectedTo(index + step);
 }
 
