@@ -11,7 +11,7 @@ PACKAGES := g++ cmake ninja-build pkg-config \
     qt6-base-dev qt6-image-formats-plugins qt6-qpa-plugins \
     libsdl2-dev libsndfile1-dev libmpg123-dev libsoundtouch-dev librubberband-dev \
     libfluidsynth-dev fluidsynth timgm6mb-soundfont \
-    libtag1-dev libasound2-dev libzip-dev libuchardet-dev ccache dbus \
+    libtag1-dev libasound2-dev libzip-dev libuchardet-dev libsqlite3-dev ccache dbus \
     dpkg-dev file desktop-file-utils appstream shared-mime-info \
     fonts-dejavu-core fontconfig \
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth \

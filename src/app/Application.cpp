@@ -21,6 +21,7 @@
 #include "cdg/CdgTransport.h"
 #include "cdg/CdgWindow.h"
 #include "editor/gui/Editor.h"
+#include "host/gui/HostWindow.h"
 #include "karaoke/gui/Lyric.h"
 #include "karaoke/gui/ThemeSettings.h"
 #include "lyrics/DisplayBlock.h"
@@ -503,6 +504,7 @@ void Application::CreatePlayer() {
     };
     services.chooseFiles = m_options.chooseFiles;
     services.lastOpenError = [this] { return OpenFailureReason(m_media->LastError()); };
+    services.songEnded = [this] { return m_host && m_host->TakeSongEnd(); };
     m_player = new Player(*m_transport, m_list, services);
     m_player->SetPlaylistWindow(m_userList);
     m_player->onCommand = [this](Command command) { m_router.Act(command); };
@@ -596,6 +598,7 @@ void Application::PlugCommands() {
     m_router.Plug(Command::Mixer, [this] { m_midiEq->OpenVoicePanel(); });
     m_router.Plug(Command::VocalCut, [this] { ToggleVocalCut(); });
     m_router.Plug(Command::ExportVideo, [this] { OpenExportVideo(); });
+    m_router.Plug(Command::Host, [this] { OpenHost(); });
     if (m_player) m_player->ApplyAvailability();
 }
 
@@ -821,6 +824,7 @@ void Application::CloseAllWindows() {
 }
 
 void Application::ReleaseWindows() {
+    delete m_host;
     delete m_midiEq;
     delete m_cdg;
     delete m_lyric;

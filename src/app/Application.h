@@ -34,6 +34,8 @@ class CdgTransport;
 class CdgWindow;
 class Editor;
 class Equalizer;
+class HostWindow;
+struct HostHooks;
 class Details;
 class FileInfoDialog;
 class Preferences;
@@ -109,6 +111,8 @@ public:
     CdgWindow* GraphicsWindow() const;
     Editor* EditorWindow() const;
     MidiEq* MidiWindow() const;
+    // The host's window; null until Host... was first chosen.
+    HostWindow* HostDesk() const;
     std::string Tr(const std::string& key) const;
 
 private:
@@ -169,6 +173,10 @@ private:
     std::string FileInfoPath() const;
     void OpenAbout();
     QWidget* MakeVoicePanel(QWidget* parent);
+    // The host's show (ApplicationHost.cpp).
+    void OpenHost();
+    HostHooks MakeHostHooks();
+    std::string OpenForShow(const std::string& path);
     void Mark(const char* phase) const;
     void OpenCommandLine(const QString& commandLine);
 
@@ -209,6 +217,7 @@ private:
     QPointer<Preferences> m_preferences;
     QPointer<FileInfoDialog> m_fileInfo;
     QPointer<About> m_about;
+    QPointer<HostWindow> m_host;  // made when first opened
 
     bool m_silent = false;    // no sound device opened: Play is refused
     std::string m_soundNote;  // what the singer is told about the sound output

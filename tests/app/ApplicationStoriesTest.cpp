@@ -19,6 +19,7 @@
 #include "app/gui/Preferences.h"
 #include "cdg/CdgWindow.h"
 #include "editor/gui/Editor.h"
+#include "host/gui/HostWindow.h"
 #include "karaoke/gui/Lyric.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/MediaBlocks.h"
@@ -269,6 +270,11 @@ TEST(ApplicationStories, AQuitWhileADialogIsOpenEndsItAndSavesEverything) {
          [](Application& a) {
              a.Run(Command::ExportVideo);
              a.PlayerWindow()->findChild<ExportVideoDialog*>()->ChooseOutput();
+         }},
+        {"the host's break music folder", false,
+         [](Application& a) {
+             a.Run(Command::Host);
+             a.HostDesk()->BrowseBreakMusic();
          }},
         {"the player's menu", true,
          [](Application& a) {

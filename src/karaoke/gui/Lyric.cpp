@@ -146,6 +146,7 @@ void Lyric::paintEvent(QPaintEvent*) {
                    QStringLiteral("Cantabilex"));
     }
     p.drawImage(area.topLeft(), frame);
+    if (!m_overlay.isNull()) p.drawImage(area.topLeft(), m_overlay);
     // The indicators sit 10 pixels from the lyric area's edges.
     if (m_recording) {
         p.setBrush(Qt::red);
@@ -157,6 +158,12 @@ void Lyric::paintEvent(QPaintEvent*) {
         p.setPen(Qt::NoPen);
         p.drawEllipse(QRect(area.right() - 21, area.top() + 10, 12, 12));
     }
+}
+
+void Lyric::SetOverlay(const QImage& overlay) {
+    if (overlay.isNull() && m_overlay.isNull()) return;
+    m_overlay = overlay;
+    update(LyricArea());
 }
 
 void Lyric::resizeEvent(QResizeEvent*) {

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QTimer>
+#include <QImage>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -64,6 +65,9 @@ public:
     void SetVoice(bool on);
     // Menu captions after a language change.
     void SetCaptions();
+    // A picture over the lyric area (the host's show); null removes it.
+    void SetOverlay(const QImage& overlay);
+    const QImage& Overlay() const { return m_overlay; }
     QMenu& Menu() { return m_menu; }
 
 protected:
@@ -101,9 +105,11 @@ private:
     QPoint m_dragOffset;
     bool m_dragging = false;
     qint64 m_shownFrame = 0;
+    QImage m_overlay;  // the host's show over the lyrics
 };
 
 // "Monitor 1 (primary)" is the primary screen; "Monitor N..." the N-th screen.
 int MonitorIndex(const std::string& monitor);
 
 }  // namespace cx
+

@@ -111,6 +111,7 @@ TickView PlayerControl::Tick() {
     const bool playing = m_transport.State() == PlayState::Playing;
     if (!playing || !(m_transport.AtEnd() || (length > 0 && position >= length))) return view;
     view.ended = true;
+    if (m_host.TakeSongEnd()) return view;
     const bool onlyThisSong =
         m_list.ListCount() == 1 && m_list.ListPath(0) == m_transport.CurrentPath();
     if (!onlyThisSong && m_host.AutoPlay()) {

@@ -30,6 +30,9 @@ public:
     virtual void OpenFailed(const std::string& /*path*/) {}
     // A song was opened, closed or changed state: labels and lamps need a look.
     virtual void SongChanged() {}
+    // The song played to its end: true when another part of the program
+    // (the host's show) takes over what comes next.
+    virtual bool TakeSongEnd() { return false; }
 };
 
 enum class TimeMode { Current, Elapsed };  // elapsed position, or time remaining (shown "-m:ss")

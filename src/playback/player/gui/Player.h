@@ -52,6 +52,8 @@ struct PlayerServices {
     std::function<QStringList(const QString& folder)> chooseFiles;
     // Why the last song could not be opened; appended to the message.
     std::function<std::string()> lastOpenError;
+    // The song played to its end; true when the caller decides what comes next.
+    std::function<bool()> songEnded;
 };
 
 class Player : public QWidget, private PlayerHost {
@@ -156,6 +158,7 @@ private:
     bool IsRecording() const override;
     bool IsEditorOpen() const override;
     bool AutoPlay() const override;
+    bool TakeSongEnd() override { return m_services.songEnded && m_services.songEnded(); }
     void Run(Command command) override;
     void OpenFailed(const std::string& path) override;
     void SongChanged() override;

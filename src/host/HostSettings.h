@@ -1,0 +1,32 @@
+// The host's choices for the rotation and the show, kept with the rotation.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/Rotation.h"
+
+namespace cx {
+
+inline constexpr int kMinCountdownSeconds = 3;
+inline constexpr int kMaxCountdownSeconds = 600;
+inline constexpr int kMinTickerSpeed = 10;  // pixels a second
+inline constexpr int kMaxTickerSpeed = 400;
+
+struct HostSettings {
+    Placement placement = Placement::Fair;
+    int countdownSeconds = 30;
+    bool autoStart = false;  // start when the countdown ends, else on the host's key
+    bool ticker = true;
+    int tickerSpeed = 80;
+    std::string breakMusic;  // a folder or a playlist; empty: none
+};
+
+// Stored as texts by name.
+std::map<std::string, std::string> SettingsToTexts(const HostSettings& settings);
+// Unknown names are ignored; a bad value keeps its default and is named in `notes`.
+HostSettings SettingsFromTexts(const std::map<std::string, std::string>& texts,
+                               std::vector<std::string>& notes);
+
+}  // namespace cx

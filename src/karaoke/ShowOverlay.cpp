@@ -1,0 +1,76 @@
+#include "karaoke/ShowOverlay.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+namespace cx {
+namespace {
+
+constexpr double kCardWidth = 0.7;  // of the picture
+constexpr double kCardHeight = 0.5;
+constexpr double kTickerHeight = 0.09;
+constexpr int kMinTextPixels = 8;
+
+QFont SizedFont(int pixels, bool bold) {
+    QFont f;
+    f.setPixelSize(std::max(kMinTextPixels, pixels));
+    f.setBold(bold);
+    return f;
+}
+
+void PaintCard(QPainter& p, const ShowCard& card, QSize size) {
+    const QRectF box((1 - kCardWidth) / 2 * size.width(),
+                     (1 - kCardHeight) / 2 * size.height() * 0.8, kCardWidth * size.width(),
+                     kCardHeight * size.height());
+    QPainterPath path;
+    path.addRoundedRect(box, box.height() / 10, box.height() / 10);
+    p.fillPath(path, QColor::fromRgba(kShowCardColour));
+    const double line = box.height() / 4;
+    const QRectF heading(box.left(), box.top() + line * 0.3, box.width(), line * 1.3);
+    const QRectF title(box.left(), heading.bottom(), box.width(), line);
+    const QRectF countdown(box.left(), title.bottom(), box.width(), line * 1.1);
+    p.setPen(Qt::white);
+    p.setFont(SizedFont(static_cast<int>(line * 0.8), true));
+    p.drawText(heading, Qt::AlignCenter, QString::fromStdString(card.heading));
+    p.setPen(QColor(0xFF, 0xE0, 0x80));
+    p.setFont(SizedFont(static_cast<int>(line * 0.55), false));
+    p.drawText(title, Qt::AlignCenter, QString::fromStdString(card.title));
+    p.setPen(Qt::white);
+    p.setFont(SizedFont(static_cast<int>(line * 0.6), true));
+    p.drawText(countdown, Qt::AlignCenter, QString::fromStdString(card.countdown));
+}
+
+void PaintTicker(QPainter& p, const ShowCard& card, QSize size) {
+    const int h = std::max(kMinTextPixels + 4, static_cast<int>(size.height() * kTickerHeight));
+    const QRect strip(0, size.height() - h, size.width(), h);
+    p.fillRect(strip, QColor(0, 0, 0, 180));
+    p.setFont(SizedFont(h * 6 / 10, false));
+    p.setPen(Qt::white);
+    const QString text = QString::fromStdString(card.ticker);
+    const int textWidth = QFontMetrics(p.font()).horizontalAdvance(text);
+    // Enters at the right edge and leaves at the left, then again.
+    const double span = size.width() + textWidth;
+    const double moved = std::fmod(std::max(0.0, card.tickerOffset), span);
+    p.drawText(QRectF(size.width() - moved, strip.top(), textWidth + 1, h),
+               Qt::AlignVCenter | Qt::AlignLeft, text);
+}
+
+}  // namespace
+
+QImage PaintShowOverlay(const ShowCard& card, QSize size) {
+    if ((!card.card && card.ticker.empty()) || size.isEmpty()) return {};
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    if (card.card) PaintCard(p, card, size);
+    if (!card.ticker.empty()) PaintTicker(p, card, size);
+    return image;
+}
+
+}  // namespace cx

@@ -1,0 +1,29 @@
+// What the karaoke window shows over the lyrics between singers: a card
+// "Next: NAME" with the song's title and a countdown, and a ticker line
+// naming the singers coming up. Painted as a pure function of the texts and
+// the size, so the window, cbx and the tests get the same picture.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <string>
+
+namespace cx {
+
+// The card's fill: the tests look for it in the window's picture.
+inline constexpr QRgb kShowCardColour = 0xFF1C2B5Cu;
+
+struct ShowCard {
+    bool card = false;
+    std::string heading;      // "Next: Ann"
+    std::string title;        // the song
+    std::string countdown;    // "0:25", or what the host is to press
+    std::string ticker;       // empty: no ticker line
+    double tickerOffset = 0;  // pixels the ticker text has moved left
+};
+
+// A transparent picture of `size` with the card and the ticker on it; null
+// when there is nothing to show.
+QImage PaintShowOverlay(const ShowCard& card, QSize size);
+
+}  // namespace cx
