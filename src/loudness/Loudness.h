@@ -2,6 +2,7 @@
 // gated) and the true peak of its decoded sound.
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -17,5 +18,12 @@ struct LoudnessReading {
 // as fast as the decoder goes; call it off the UI thread. Empty with `error`
 // set when the song cannot be read.
 std::optional<LoudnessReading> MeasureLoudness(const std::string& path, std::string& error);
+
+struct MeasureOptions {
+    std::string soundFont;                 // for MIDI songs; the first one found when empty
+    const std::atomic<bool>* stop = nullptr;  // set from another thread to give up early
+};
+std::optional<LoudnessReading> MeasureLoudness(const std::string& path,
+                                               const MeasureOptions& options, std::string& error);
 
 }  // namespace cx
