@@ -197,7 +197,8 @@ void Application::ApplyPreferences(const ThemeClass& settings, const PreferenceE
     const bool newDevice = settings.AudioDevice != m_settings.AudioDevice || m_silent;
     m_settings = settings;
     if (newDevice) OpenOutput(m_settings.AudioDevice);
-    if (m_leveller) m_leveller->ApplySettings(m_settings.LoudnessNormalise, m_settings.LoudnessTargetLufs);
+    if (m_leveller)
+        m_leveller->ApplySettings(m_settings.LoudnessNormalise, m_settings.LoudnessTargetLufs);
     // Read by their own parts when needed (the next MIDI song, the next start).
     WritePreferenceExtras(m_store, extras);
     if (m_lyric) {

@@ -36,7 +36,9 @@ std::string LowerExtension(const fs::path& p) {
     return e;
 }
 
-bool Stopped(const MeasureOptions& o) { return o.stop && o.stop->load(); }
+bool Stopped(const MeasureOptions& o) {
+    return o.stop && o.stop->load();
+}
 
 bool StartsLikeMidi(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -132,10 +134,8 @@ std::optional<LoudnessReading> MeasureCdg(const std::string& path, const Measure
     const fs::path cdg(path);
     std::error_code ec;
     for (const char* ext : kCdgAudio) {
-        for (const auto& entry : fs::directory_iterator(cdg.parent_path().empty()
-                                                            ? fs::path(".")
-                                                            : cdg.parent_path(),
-                                                        ec)) {
+        for (const auto& entry : fs::directory_iterator(
+                 cdg.parent_path().empty() ? fs::path(".") : cdg.parent_path(), ec)) {
             const fs::path& p = entry.path();
             if (p.stem() == cdg.stem() && LowerExtension(p) == ext && entry.is_regular_file(ec))
                 return MeasureAudio(p.string(), o, error);

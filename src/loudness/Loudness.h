@@ -20,7 +20,7 @@ struct LoudnessReading {
 std::optional<LoudnessReading> MeasureLoudness(const std::string& path, std::string& error);
 
 struct MeasureOptions {
-    std::string soundFont;                 // for MIDI songs; the first one found when empty
+    std::string soundFont;                    // for MIDI songs; the first one found when empty
     const std::atomic<bool>* stop = nullptr;  // set from another thread to give up early
 };
 std::optional<LoudnessReading> MeasureLoudness(const std::string& path,

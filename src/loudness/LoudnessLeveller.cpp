@@ -9,8 +9,9 @@ namespace cx {
 LoudnessLeveller::LoudnessLeveller(GainStage& stage, Measure measure)
     : m_control(stage), m_measure(std::move(measure)) {
     if (!m_measure) {
-        m_measure = [](const std::string& path, const MeasureOptions& options,
-                       std::string& error) { return MeasureLoudness(path, options, error); };
+        m_measure = [](const std::string& path, const MeasureOptions& options, std::string& error) {
+            return MeasureLoudness(path, options, error);
+        };
     }
 }
 

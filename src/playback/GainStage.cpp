@@ -12,8 +12,8 @@ constexpr float kCloseEnough = 1e-5f;
 }  // namespace
 
 GainStage::GainStage(int sampleRate)
-    : m_step(static_cast<float>(
-          1.0 - std::exp(-1.0 / (kGlideSeconds * std::max(1, sampleRate))))) {}
+    : m_step(static_cast<float>(1.0 - std::exp(-1.0 / (kGlideSeconds * std::max(1, sampleRate))))) {
+}
 
 void GainStage::SetTarget(float linearGain, bool immediate) {
     m_target.store(std::max(0.0f, linearGain), std::memory_order_relaxed);

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <thread>
 
-#include "app/gui/Preferences.h"
 #include "app/AppHarness.h"
+#include "app/gui/Preferences.h"
 #include "loudness/SignalWav.h"
 
 namespace cx {

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <iostream>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -106,17 +105,17 @@ TEST(Loudness, GainMeetsTheTargetWithinTheGuards) {
         {true, -16, -45, -40, 12},     // the largest boost
         {true, -16, 20, 25, -24},      // the largest cut
         {true, -16, -kInf, -kInf, 0},  // silence keeps its level
-        {true, -16, -20, -kInf, 4},
-        {false, -16, -30, -20, 0},     // switched off
-        {true, -50, -20, -10, -10},    // a target below the range is brought to -30
-        {true, 0, -15, -30, 9},        // ... and above it to -6
+        {true, -16, -20, -kInf, 4},   {false, -16, -30, -20, 0},  // switched off
+        {true, -50, -20, -10, -10},  // a target below the range is brought to -30
+        {true, 0, -15, -30, 9},      // ... and above it to -6
     };
     for (const Row& r : rows) {
         GainStage stage(48000);
         SongLoudness loudness(stage);
         loudness.SetSettings(r.on, r.target);
         loudness.SetSongLoudness({r.lufs, r.peak}, true);
-        EXPECT_NEAR(loudness.GainDb(), r.gainDb, 1e-9) << r.target << " " << r.lufs << " " << r.peak;
+        EXPECT_NEAR(loudness.GainDb(), r.gainDb, 1e-9)
+            << r.target << " " << r.lufs << " " << r.peak;
         EXPECT_NEAR(stage.Target(), std::pow(10.0, r.gainDb / 20), 1e-5);
         loudness.NewSong();
         EXPECT_EQ(stage.Target(), 1.0f);
@@ -190,7 +189,7 @@ TEST(Loudness, TheLevellerNeverHoldsTheSongAndMeasuresEachFileOnce) {
         leveller.ApplySettings(true, -16);
         leveller.SongStarted(a);
         float block[2] = {1, 1};
-        stage.Process(block, 1);          // the output runs on meanwhile
+        stage.Process(block, 1);           // the output runs on meanwhile
         EXPECT_EQ(stage.Current(), 1.0f);  // playing at once, at unity
         EXPECT_TRUE(leveller.Measuring());
         measure.release = true;
@@ -235,8 +234,9 @@ double NumberAfter(const std::string& text, const std::string& label) {
 // FFmpeg's ebur128 filter prints its summary last.
 double FfmpegValue(const std::string& out, const char* label) {
     const auto summary = out.rfind("Summary:");
-    return summary == std::string::npos ? std::nan("")
-                                        : NumberAfter(out.substr(summary), std::string(label) + ":");
+    return summary == std::string::npos
+               ? std::nan("")
+               : NumberAfter(out.substr(summary), std::string(label) + ":");
 }
 
 TEST(Loudness, CorpusSongsReadAsFfmpegReadsThem) {
@@ -262,9 +262,6 @@ TEST(Loudness, CorpusSongsReadAsFfmpegReadsThem) {
             if (std::isfinite(peak) && peak > -60) {
                 EXPECT_NEAR(ours->truePeakDbtp, peak, 0.5) << path;
             }
-            std::cout << e.path().filename().string() << ": ours " << ours->integratedLufs
-                      << " LUFS " << ours->truePeakDbtp << " dBTP, ffmpeg " << lufs << " LUFS "
-                      << peak << " dBTP\n";
             ++compared;
         }
     }

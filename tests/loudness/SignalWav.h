@@ -30,7 +30,8 @@ inline std::vector<float> Tone(double hz, double dbfs, double seconds, int rate,
 inline std::string FloatWav(const std::vector<float>& samples, int rate, int channels) {
     auto le = [](std::uint32_t v, int bytes) {
         std::string s(static_cast<std::size_t>(bytes), '\0');
-        for (int i = 0; i < bytes; ++i) s[static_cast<std::size_t>(i)] = char((v >> (8 * i)) & 0xFF);
+        for (int i = 0; i < bytes; ++i)
+            s[static_cast<std::size_t>(i)] = char((v >> (8 * i)) & 0xFF);
         return s;
     };
     const auto data = static_cast<std::uint32_t>(samples.size() * sizeof(float));
