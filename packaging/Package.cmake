@@ -18,8 +18,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the X11/Wayland
-# platform plugins; a General MIDI SoundFont and picture formats are wanted.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# platform plugins and libebur128 (opened on the first loudness measure);
+# a General MIDI SoundFont and picture formats are wanted.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libebur128-1")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont, qt6-image-formats-plugins, qt6-wayland, fonts-dejavu-core")
 include(CPack)

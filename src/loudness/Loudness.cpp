@@ -51,6 +51,10 @@ bool StartsLikeMidi(const std::string& path) {
 template <typename Read>
 std::optional<LoudnessReading> MeasureFrames(int rate, std::int64_t maxFrames, Read read,
                                              const MeasureOptions& o, std::string& error) {
+    if (!LoudnessMeter::Available()) {
+        error = "the loudness library libebur128 is not installed";
+        return std::nullopt;
+    }
     LoudnessMeter meter(rate, 2);
     if (!meter.Ok()) {
         error = "unsupported sample rate " + std::to_string(rate) + " Hz";

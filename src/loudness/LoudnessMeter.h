@@ -14,7 +14,11 @@ public:
     static constexpr int kMinRate = 8000;
     static constexpr int kMaxRate = 384000;
 
-    // `channels` 1 or 2; a rate outside the range leaves the meter not Ok().
+    // libebur128 could be opened (it is, on the first call).
+    static bool Available();
+
+    // `channels` 1 or 2; a rate outside the range, or no libebur128, leaves
+    // the meter not Ok().
     LoudnessMeter(int sampleRate, int channels);
     ~LoudnessMeter();
     LoudnessMeter(const LoudnessMeter&) = delete;
