@@ -17,6 +17,7 @@
 #include "karaoke/gui/Details.h"
 #include "karaoke/gui/Lyric.h"
 #include "karaoke/gui/ThemeSettings.h"
+#include "loudness/LoudnessLeveller.h"
 #include "lyrics/MediaBlocks.h"
 #include "lyrics/SongCodepage.h"
 #include "midi/MidiInfo.h"

@@ -23,6 +23,7 @@
 #include "editor/gui/Editor.h"
 #include "karaoke/gui/Lyric.h"
 #include "karaoke/gui/ThemeSettings.h"
+#include "loudness/LoudnessLeveller.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/Mp3Class.h"

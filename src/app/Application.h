@@ -17,7 +17,6 @@
 #include "app/Translations.h"
 #include "cdg/CdgPlayer.h"
 #include "karaoke/KaraokeSong.h"
-#include "loudness/LoudnessLeveller.h"
 #include "midi/MidiPlayer.h"
 #include "platform/PrivateTemp.h"
 #include "platform/QSettingsStore.h"
@@ -39,6 +38,7 @@ class Details;
 class FileInfoDialog;
 class Preferences;
 struct PreferenceExtras;
+class LoudnessLeveller;
 class Lyric;
 class MidiEq;
 class MediaTransport;

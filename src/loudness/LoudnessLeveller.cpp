@@ -39,7 +39,7 @@ std::optional<LoudnessLeveller::Key> LoudnessLeveller::KeyOf(const std::string& 
     return Key{path, size, static_cast<std::int64_t>(time.time_since_epoch().count())};
 }
 
-void LoudnessLeveller::Remember(const std::string& path, const LoudnessReading& reading) {
+void LoudnessLeveller::StoreReading(const std::string& path, const LoudnessReading& reading) {
     const auto key = KeyOf(path);
     if (!key) return;
     if (m_cache.size() >= kMaxCachedReadings) {
@@ -105,7 +105,7 @@ void LoudnessLeveller::Poll(double positionSeconds) {
         if (!m_finished) return;
         done.swap(m_finished);
     }
-    if (done->reading) Remember(done->path, *done->reading);
+    if (done->reading) StoreReading(done->path, *done->reading);
     if (done->path != m_current) return;
     if (!done->reading) {
         m_lastError = done->error;  // the song keeps its own level
@@ -116,7 +116,7 @@ void LoudnessLeveller::Poll(double positionSeconds) {
 
 void LoudnessLeveller::SetSongLoudness(const LoudnessReading& reading, double positionSeconds) {
     if (m_current.empty()) return;
-    Remember(m_current, reading);
+    StoreReading(m_current, reading);
     m_control.SetSongLoudness(reading, positionSeconds < kJumpBeforeSeconds);
 }
 

@@ -49,6 +49,9 @@ public:
     void Poll(double positionSeconds);
     // A reading from elsewhere (the song library) for the song playing now.
     void SetSongLoudness(const LoudnessReading& reading, double positionSeconds);
+    // A stored reading of a file as it is now: when the song starts, its gain
+    // is there at once and nothing is measured.
+    void StoreReading(const std::string& path, const LoudnessReading& reading);
 
     const SongLoudness& Control() const { return m_control; }
     // The song playing has no measure yet and one is under way.
@@ -65,7 +68,6 @@ private:
         std::string error;
     };
     static std::optional<Key> KeyOf(const std::string& path);
-    void Remember(const std::string& path, const LoudnessReading& reading);
     void Request(const std::string& path);
     void Work();
 

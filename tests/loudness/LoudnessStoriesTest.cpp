@@ -7,6 +7,7 @@
 
 #include "app/AppHarness.h"
 #include "app/gui/Preferences.h"
+#include "loudness/LoudnessLeveller.h"
 #include "loudness/SignalWav.h"
 
 namespace cx {

@@ -214,6 +214,12 @@ TEST(Loudness, TheLevellerNeverHoldsTheSongAndMeasuresEachFileOnce) {
             WaitAndPoll(leveller, 0);
         }
         EXPECT_EQ(measure.calls.load(), r.succeeds ? 4 : 5);
+        // A reading the song library stored: nothing more to measure.
+        WriteBytes(dir / "c.wav", "c");
+        leveller.StoreReading((dir / "c.wav").string(), {-36, -20});
+        leveller.SongStarted((dir / "c.wav").string());
+        EXPECT_FALSE(leveller.Measuring());
+        EXPECT_NEAR(leveller.Control().GainDb(), 12, 1e-9);
         WriteBytes(dir / "a.wav", "a");
     }
 }
