@@ -12,6 +12,7 @@ PACKAGES := g++ cmake ninja-build pkg-config \
     libsdl2-dev libsndfile1-dev libmpg123-dev libsoundtouch-dev librubberband-dev \
     libfluidsynth-dev fluidsynth timgm6mb-soundfont \
     libtag1-dev libasound2-dev libzip-dev libuchardet-dev libsqlite3-dev ccache dbus \
+    libebur128-dev \
     dpkg-dev file desktop-file-utils appstream shared-mime-info \
     fonts-dejavu-core fontconfig \
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth \

@@ -17,6 +17,7 @@
 #include "karaoke/gui/Details.h"
 #include "karaoke/gui/Lyric.h"
 #include "karaoke/gui/ThemeSettings.h"
+#include "loudness/LoudnessLeveller.h"
 #include "lyrics/MediaBlocks.h"
 #include "lyrics/SongCodepage.h"
 #include "midi/MidiInfo.h"
@@ -198,6 +199,8 @@ void Application::ApplyPreferences(const ThemeClass& settings, const PreferenceE
     const bool newDevice = settings.AudioDevice != m_settings.AudioDevice || m_silent;
     m_settings = settings;
     if (newDevice) OpenOutput(m_settings.AudioDevice);
+    if (m_leveller)
+        m_leveller->ApplySettings(m_settings.LoudnessNormalise, m_settings.LoudnessTargetLufs);
     // Read by their own parts when needed (the next MIDI song, the next start).
     WritePreferenceExtras(m_store, extras);
     if (m_lyric) {

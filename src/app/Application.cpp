@@ -24,6 +24,7 @@
 #include "host/gui/HostWindow.h"
 #include "karaoke/gui/Lyric.h"
 #include "karaoke/gui/ThemeSettings.h"
+#include "loudness/LoudnessLeveller.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/Mp3Class.h"
@@ -232,6 +233,8 @@ void Application::CreateMedia() {
     media.codepage = LyricsCodepage(m_translator);
     m_media = std::make_unique<MediaControl>(*m_engine, Hooks(), media, m_options.offlineStreams);
     m_transport = std::make_unique<MediaTransport>(*m_media);
+    m_leveller = std::make_unique<LoudnessLeveller>(m_engine->SongGain());
+    m_leveller->ApplySettings(m_settings.LoudnessNormalise, m_settings.LoudnessTargetLufs);
     m_voice = std::make_unique<VoiceDesk>(
         *m_media, RecordingSettingsFrom(m_settings), m_temp.Folder(),
         VoiceMessageHooks([this] { return static_cast<QWidget*>(m_player.data()); },
@@ -268,6 +271,7 @@ MediaHooks Application::Hooks() {
     };
     h.playbackTimers = [this](bool running) {
         if (!running) return m_tick.stop();
+        m_leveller->SongStarted(m_media->SongFilePath());
         m_songClock = m_media->MidiMode() ? nullptr : m_media->MakeClock();
         if (m_media->CdgMode() && m_cdg) m_cdg->SetClock(m_songClock.get());
         m_tick.start();
@@ -329,6 +333,7 @@ bool Application::OpenMidiSong(const std::string& path) {
     const auto ports =
         ListSoundFonts(ReadRegistryText(m_store, kSettingsKey, "soundfont"), SoundFontFolders());
     const SoundFontPort* port = SelectMidiDevice(ports, m_settings.MidiDevice);
+    m_leveller->SetSoundFont(port ? port->Path.string() : std::string());
     MidiLyricsOptions options;
     options.codepage = LyricsCodepage(m_translator);
     options.converterCommand = ReadRegistryText(m_store, kSettingsKey, "midi converter");
@@ -731,6 +736,7 @@ void Application::ChangeSong(const QString& path) {
 void Application::PlaybackTick() {
     if (!m_media) return;
     const double position = m_media->Tick();
+    m_leveller->Poll(position);
     if (m_media->CdgMode()) {
         if (m_cdg) m_cdg->Tick();
         return;

@@ -40,6 +40,7 @@ class Details;
 class FileInfoDialog;
 class Preferences;
 struct PreferenceExtras;
+class LoudnessLeveller;
 class Lyric;
 class MidiEq;
 class MediaTransport;
@@ -99,6 +100,8 @@ public:
     ThemeClass& Settings() { return m_settings; }
     const KaraokeSong& Song() const { return m_song; }
     VoiceDesk& Voice() { return *m_voice; }
+    // Every song at one loudness: the measure and the gain of the song playing.
+    LoudnessLeveller& Leveller() { return *m_leveller; }
     // The voice panel of the MIDI window; null until that window was shown.
     Equalizer* VoicePanel() const;
     // The open song's first samples went to the sound output.
@@ -196,6 +199,7 @@ private:
     std::unique_ptr<AudioClock> m_songClock;
     std::unique_ptr<VoiceDesk> m_voice;  // recording and voice playback over m_media
     std::unique_ptr<ClsVolume> m_mixer;  // opened with the voice panel
+    std::unique_ptr<LoudnessLeveller> m_leveller;
 
     KaraokeSong m_song;  // the current song's lyrics and look
     MidiPlayer m_midi;

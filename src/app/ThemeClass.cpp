@@ -100,6 +100,17 @@ Field BassAndTreble() {
             }};
 }
 
+// A target outside the range a user can choose is brought inside it.
+Field LoudnessTarget() {
+    return {[](ThemeClass& t, std::string_view text) {
+                double v = t.LoudnessTargetLufs;
+                Assign(v, text);
+                if (std::isfinite(v))
+                    t.LoudnessTargetLufs = std::clamp(v, kLoudnessTargetMin, kLoudnessTargetMax);
+            },
+            [](const ThemeClass& t) { return Format(t.LoudnessTargetLufs); }};
+}
+
 Field OutlineColours() {
     return {[](ThemeClass& t, std::string_view text) {
                 const auto parts = SplitAtComma(text);
@@ -191,6 +202,8 @@ const FieldMap& Fields() {
         {"mixer device", Simple(&T::MixerDevice)},
         {"karaoke minimum font percent", Simple(&T::LyricsMinFontPercent)},
         {"karaoke smooth sweep", Simple(&T::LyricsSmoothSweep)},
+        {"loudness normalise", Simple(&T::LoudnessNormalise)},
+        {"loudness target", LoudnessTarget()},
     };
     return fields;
 }
@@ -329,7 +342,9 @@ const std::vector<std::string_view>& ThemeLoadOrder() {
                                                         "scroll title",
                                                         kMonitor,
                                                         "karaoke minimum font percent",
-                                                        "karaoke smooth sweep"};
+                                                        "karaoke smooth sweep",
+                                                        "loudness normalise",
+                                                        "loudness target"};
     return order;
 }
 
@@ -400,7 +415,9 @@ const std::vector<std::string_view>& ThemeSaveOrder() {
                                                         "auto play",
                                                         "mixer device",
                                                         "karaoke minimum font percent",
-                                                        "karaoke smooth sweep"};
+                                                        "karaoke smooth sweep",
+                                                        "loudness normalise",
+                                                        "loudness target"};
     return order;
 }
 

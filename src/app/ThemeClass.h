@@ -76,6 +76,10 @@ const std::vector<std::string_view>& ThemeLoadOrder();
 // Registry values written at exit, in order.
 const std::vector<std::string_view>& ThemeSaveOrder();
 
+// The loudness targets a user can choose, in LUFS.
+inline constexpr double kLoudnessTargetMin = -30.0;
+inline constexpr double kLoudnessTargetMax = -6.0;
+
 class ThemeClass {
 public:
     // The defaults of every setting (charsets for a non-Polish language).
@@ -113,6 +117,9 @@ public:
     std::int16_t MixVocal = 64;
     std::string DSPOutWin = "100,100";
     std::array<StoredVoiceEffect, 4> VoiceEffects;
+    // Every song played at one loudness (integrated, LUFS).
+    bool LoudnessNormalise = true;
+    double LoudnessTargetLufs = -16.0;
 
     // Playlist.
     std::string PlaylistFontName = "MS Sans Serif";

@@ -145,7 +145,9 @@ struct AudioEngine::Entry {
 };
 
 AudioEngine::AudioEngine(int outputRate, PitchEngine pitchEngine)
-    : m_outputRate(outputRate > 0 ? outputRate : 44100), m_pitchEngine(pitchEngine) {}
+    : m_outputRate(outputRate > 0 ? outputRate : 44100),
+      m_pitchEngine(pitchEngine),
+      m_songGain(m_outputRate) {}
 
 AudioEngine::~AudioEngine() {
     for (auto& slot : m_live) slot.store(nullptr);
@@ -648,6 +650,7 @@ void AudioEngine::Render(float* out, std::size_t frames) {
             RenderChannel(*c, out, frames);
         }
     }
+    m_songGain.Process(out, frames);
     ApplyMasterGain(out, frames);
     m_renderCount.fetch_add(1);
     m_inRender.store(false);

@@ -17,6 +17,7 @@
 
 #include "playback/AudioSource.h"
 #include "playback/Effects.h"
+#include "playback/GainStage.h"
 #include "playback/TimeStretcher.h"
 
 namespace cx {
@@ -133,6 +134,9 @@ public:
     void SetMasterMute(bool muted) { m_masterMuted.store(muted, std::memory_order_relaxed); }
     bool MasterMuted() const { return m_masterMuted.load(std::memory_order_relaxed); }
 
+    // The song's loudness gain, applied to the whole mix before the mute.
+    GainStage& SongGain() { return m_songGain; }
+
     // Frames of silence played because a decoder fell behind, over all channels.
     std::uint64_t UnderrunFrames() const;
 
@@ -161,6 +165,7 @@ private:
 
     const int m_outputRate;
     const PitchEngine m_pitchEngine;
+    GainStage m_songGain;
     std::array<std::atomic<Channel*>, kMaxChannels> m_live{};
     std::unordered_map<AudioHandle, Entry> m_entries;  // control thread only
     std::unordered_map<AudioHandle, std::unique_ptr<Channel>> m_owned;

@@ -497,6 +497,31 @@ QWidget* Preferences::PlaybackPage() {
     slider("Bass", "bass and treble#1", &ThemeClass::CustomBass);
     slider("Treble", "bass and treble#2", &ThemeClass::CustomTreble);
 
+    // Every song at one loudness; the target means nothing with the switch off.
+    auto* level = Check(Translate("PrefLoudnessNormalise"), "loudness normalise");
+    auto* target = Named(new QDoubleSpinBox, "loudness target");
+    target->setRange(kLoudnessTargetMin, kLoudnessTargetMax);
+    target->setDecimals(1);
+    target->setSingleStep(0.5);
+    target->setSuffix(QStringLiteral(" LUFS"));
+    auto follow = [level, target, this](bool on) {
+        target->setEnabled(on);
+        target->setToolTip(on ? QString() : Translate("PrefLoudnessOff"));
+    };
+    connect(level, &QCheckBox::toggled, target, follow);
+    Bind(
+        level,
+        [level, follow](const ThemeClass& t) {
+            level->setChecked(t.LoudnessNormalise);
+            follow(t.LoudnessNormalise);
+        },
+        [level](ThemeClass& t) { t.LoudnessNormalise = level->isChecked(); });
+    Bind(
+        target, [target](const ThemeClass& t) { target->setValue(t.LoudnessTargetLufs); },
+        [target](ThemeClass& t) { t.LoudnessTargetLufs = target->value(); });
+    form->addRow(QString(), level);
+    form->addRow(Translate("PrefLoudnessTarget"), target);
+
     auto* music = Named(new QLineEdit, "music files path");
     Bind(
         music, [music](const ThemeClass& t) { music->setText(Q(t.MusicPath)); },
