@@ -31,6 +31,7 @@ std::vector<Verb> CdgVerbs();       // cdg
 std::vector<Verb> PlaylistVerbs();  // playlist
 std::vector<Verb> EditorVerbs();     // edit
 std::vector<Verb> RecordingVerbs();  // record
+std::vector<Verb> LibraryVerbs();    // library
 
 // Seams between verb files, so that one verb serves every song kind.
 // Defined in VerbsMidi.cpp: lyrics of a MIDI/KAR file for `cbx lyrics`.
