@@ -38,6 +38,7 @@ class Details;
 class FileInfoDialog;
 class Preferences;
 struct PreferenceExtras;
+class LibraryWindow;
 class Lyric;
 class MidiEq;
 class MediaTransport;
@@ -109,6 +110,8 @@ public:
     CdgWindow* GraphicsWindow() const;
     Editor* EditorWindow() const;
     MidiEq* MidiWindow() const;
+    // The song library window; null until it was first opened.
+    LibraryWindow* SongLibraryWindow() const;
     std::string Tr(const std::string& key) const;
 
 private:
@@ -155,6 +158,9 @@ private:
     // The lyrics editor (ApplicationEditor.cpp).
     void OpenEditor();
     void EditorLyricsEdited(int edit, int piece);
+    // The song library window (ApplicationLibrary.cpp).
+    void OpenLibrary();
+    void SaveLibraryPlace();
     // The dialogs (AppDialogs.cpp).
     CodepageChoice SongCodepage() const;
     void OpenDetails();
@@ -200,6 +206,7 @@ private:
     QPointer<CdgWindow> m_cdg;
     QPointer<Editor> m_editor;         // made when first opened; the player window owns it
     QPointer<MidiEq> m_midiEq;         // the MIDI window
+    QPointer<LibraryWindow> m_library;  // made when first opened; the player window owns it
     QPointer<Equalizer> m_voicePanel;  // in the MIDI window once it was shown
     CdgPlayer m_cdgPlayer;
     std::unique_ptr<CdgTransport> m_cdgTransport;

@@ -56,8 +56,8 @@ int Scan(SongLibrary& library, const std::string& folder, bool json) {
 
 void PrintSong(const LibrarySong& s, bool json, bool first) {
     if (json) {
-        std::cout << (first ? "" : ",") << "{\"id\":" << s.Id << ",\"artist\":"
-                  << JsonString(s.Artist) << ",\"title\":" << JsonString(s.Title)
+        std::cout << (first ? "" : ",") << "{\"id\":" << s.Id
+                  << ",\"artist\":" << JsonString(s.Artist) << ",\"title\":" << JsonString(s.Title)
                   << ",\"kind\":\"" << KindName(s.Kind) << "\",\"length_ms\":" << s.LengthMs
                   << ",\"path\":" << JsonString(s.Path)
                   << ",\"missing\":" << (s.Missing ? "true" : "false") << ",\"lufs\":";
@@ -72,8 +72,7 @@ void PrintSong(const LibrarySong& s, bool json, bool first) {
         return;
     }
     std::cout << s.Id << ". " << (s.Artist.empty() ? "" : s.Artist + " - ") << s.Title << " ["
-              << Clock(s.LengthMs) << "] " << KindName(s.Kind)
-              << (s.Missing ? " (missing)" : "");
+              << Clock(s.LengthMs) << "] " << KindName(s.Kind) << (s.Missing ? " (missing)" : "");
     if (!s.OtherVersions.empty()) std::cout << " (+" << s.OtherVersions.size() << " versions)";
     std::cout << "\n   " << s.Path << "\n";
 }

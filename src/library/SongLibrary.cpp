@@ -66,7 +66,7 @@ LibrarySong ReadSong(const SqliteStatement& st) {
     song.Artist = st.Text(2);
     song.Title = st.Text(3);
     const auto kind = st.Int(4);
-    song.Kind = kind == 1 ? LibrarySongKind::Cdg
+    song.Kind = kind == 1   ? LibrarySongKind::Cdg
                 : kind == 2 ? LibrarySongKind::Midi
                             : LibrarySongKind::Audio;
     song.LengthMs = st.Int(5);
@@ -110,9 +110,12 @@ bool FileState(const char* path, std::int64_t& size, std::int64_t& mtimeNs) {
 
 const char* KindName(LibrarySongKind kind) {
     switch (kind) {
-        case LibrarySongKind::Cdg: return "cdg";
-        case LibrarySongKind::Midi: return "midi";
-        case LibrarySongKind::Audio: break;
+        case LibrarySongKind::Cdg:
+            return "cdg";
+        case LibrarySongKind::Midi:
+            return "midi";
+        case LibrarySongKind::Audio:
+            break;
     }
     return "audio";
 }
@@ -133,7 +136,8 @@ struct SongLibrary::Statements {
                  "song_key = ?5, kind = ?6, length_ms = ?7, lufs = ?8, true_peak = ?9, "
                  "size = ?10, mtime_ns = ?11, missing = 0 RETURNING id"),
           ftsDelete(db, "DELETE FROM songs_fts WHERE rowid = ?1"),
-          ftsInsert(db, "INSERT INTO songs_fts(rowid, artist, title, words) VALUES(?1, ?2, ?3, ?4)"),
+          ftsInsert(db,
+                    "INSERT INTO songs_fts(rowid, artist, title, words) VALUES(?1, ?2, ?3, ?4)"),
           setMissing(db, "UPDATE songs SET missing = ?2 WHERE id = ?1"),
           search(db, std::string("SELECT ") + kSongColumns +
                          " FROM songs_fts JOIN songs s ON s.id = songs_fts.rowid"
@@ -144,9 +148,9 @@ struct SongLibrary::Statements {
           byId(db, std::string("SELECT ") + kSongColumns + " FROM songs s WHERE s.id = ?1") {}
 
     bool Ok() const {
-        for (const SqliteStatement* st : {&begin, &commit, &rollback, &folderId, &addFolder, &known,
-                                          &upsert, &ftsDelete, &ftsInsert, &setMissing, &search,
-                                          &browse, &versions, &byId})
+        for (const SqliteStatement* st :
+             {&begin, &commit, &rollback, &folderId, &addFolder, &known, &upsert, &ftsDelete,
+              &ftsInsert, &setMissing, &search, &browse, &versions, &byId})
             if (!st->Ok()) return false;
         return true;
     }
@@ -164,7 +168,7 @@ SongLibrary::~SongLibrary() {
 std::string SongLibrary::DefaultPath() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
-    fs::path base = xdg && *xdg ? fs::path(xdg)
+    fs::path base = xdg && *xdg     ? fs::path(xdg)
                     : home && *home ? fs::path(home) / ".local" / "share"
                                     : fs::path(".");
     return (base / "Cantabilex" / "library.db").string();
@@ -186,8 +190,8 @@ bool SongLibrary::Open() {
 }
 
 bool SongLibrary::OpenFile() {
-    const int rc = sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         m_note = {"LibraryCannotOpen", "cannot open the song library " + m_path + ": " +
                                            (m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc))};
@@ -196,12 +200,11 @@ bool SongLibrary::OpenFile() {
     }
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(m_db, 0);
-    // WAL: a reader never waits for the scan, and a write cut off by a kill
-    // is rolled back on the next open.
-    int check = sqlite3_exec(m_db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;",
-                             nullptr, nullptr, nullptr);
+    // Read before anything is written: a library this version cannot use
+    // stays exactly as it is.
+    int check = SQLITE_OK;
     int version = 0;
-    if (check == SQLITE_OK) {
+    {
         SqliteStatement read(m_db, "SELECT version FROM schema_version");
         if (!read.Ok()) {
             check = sqlite3_errcode(m_db);
@@ -222,11 +225,10 @@ bool SongLibrary::OpenFile() {
             check = SQLITE_CORRUPT;
         }
     }
-    if (check == SQLITE_NOTADB || check == SQLITE_CORRUPT)
-        return MoveAside(sqlite3_errstr(check));
+    if (check == SQLITE_NOTADB || check == SQLITE_CORRUPT) return MoveAside(sqlite3_errstr(check));
     if (check != SQLITE_OK) {
-        m_note = {"LibraryCannotOpen", "cannot open the song library " + m_path + ": " +
-                                           sqlite3_errstr(check)};
+        m_note = {"LibraryCannotOpen",
+                  "cannot open the song library " + m_path + ": " + sqlite3_errstr(check)};
         Close();
         return false;
     }
@@ -237,6 +239,11 @@ bool SongLibrary::OpenFile() {
         Close();
         return false;
     }
+    // WAL: a reader never waits for the scan, and a write cut off by a kill
+    // is rolled back on the next open.
+    check = sqlite3_exec(m_db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;", nullptr,
+                         nullptr, nullptr);
+    if (check == SQLITE_NOTADB || check == SQLITE_CORRUPT) return MoveAside(sqlite3_errstr(check));
     return Prepare();
 }
 
@@ -259,12 +266,12 @@ bool SongLibrary::MoveAside(const std::string& why) {
     // The journal files belong to the broken file: they go with it.
     for (const char* suffix : {"-wal", "-shm"}) {
         std::error_code sideEc;
-        if (fs::exists(m_path + suffix, sideEc)) fs::rename(m_path + suffix, aside + suffix, sideEc);
+        if (fs::exists(m_path + suffix, sideEc))
+            fs::rename(m_path + suffix, aside + suffix, sideEc);
     }
-    const LibraryNote moved{"LibraryMovedAside", "the song library " + m_path +
-                                                     " could not be read (" + why +
-                                                     "); it was moved to " + aside +
-                                                     " and a new library started"};
+    const LibraryNote moved{"LibraryMovedAside",
+                            "the song library " + m_path + " could not be read (" + why +
+                                "); it was moved to " + aside + " and a new library started"};
     const bool opened = OpenFile();
     if (opened) m_note = moved;
     return opened;
@@ -354,9 +361,10 @@ std::vector<LibrarySong> SongLibrary::Search(std::string_view text, std::size_t 
     st.Reset();
     for (auto& [key, songs] : groups) {
         if (out.size() >= limit) break;
-        std::stable_sort(songs.begin(), songs.end(), [](const LibrarySong& a, const LibrarySong& b) {
-            return a.Missing != b.Missing ? !a.Missing : a.Path < b.Path;
-        });
+        std::stable_sort(songs.begin(), songs.end(),
+                         [](const LibrarySong& a, const LibrarySong& b) {
+                             return a.Missing != b.Missing ? !a.Missing : a.Path < b.Path;
+                         });
         LibrarySong first = std::move(songs.front());
         // Versions the matches missed (another folder names them otherwise).
         SqliteStatement& all = m_st->versions.Reset().Bind(1, key);
@@ -448,7 +456,8 @@ LibraryScanReport SongLibrary::ScanFolder(const std::string& folder, const Progr
             k.Seen = true;
             if (k.Size == size && k.Mtime == mtime) {
                 ++report.Unchanged;
-                if (k.Missing) write(m_st->setMissing.Reset().Bind(1, k.Id).Bind(2, std::int64_t{0}));
+                if (k.Missing)
+                    write(m_st->setMissing.Reset().Bind(1, k.Id).Bind(2, std::int64_t{0}));
                 commitBatch(false);
                 continue;
             }

@@ -70,7 +70,7 @@ NameParts PartsFromName(std::string_view stem, NamePattern pattern) {
     }
     if (pattern == NamePattern::Auto)
         pattern = parts.size() >= 3 && LooksLikeDiscId(parts[0]) ? NamePattern::DiscArtistTitle
-                                                                  : NamePattern::ArtistTitle;
+                                                                 : NamePattern::ArtistTitle;
     if (pattern == NamePattern::DiscArtistTitle && parts.size() >= 3) {
         out.DiscId = parts[0];
         out.Artist = parts[1];

@@ -20,6 +20,7 @@
 #include "cdg/CdgWindow.h"
 #include "editor/gui/Editor.h"
 #include "karaoke/gui/Lyric.h"
+#include "library/gui/LibraryWindow.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/MediaBlocks.h"
 #include "playback/player/MediaTransport.h"
@@ -276,6 +277,11 @@ TEST(ApplicationStories, AQuitWhileADialogIsOpenEndsItAndSavesEverything) {
          [](Application& a) { a.PlaylistWindow()->AddSongsDialog(); }},
         {"loading a list", false, [](Application& a) { a.PlaylistWindow()->LoadListDialog(); }},
         {"the list's look", false, [](Application& a) { a.PlaylistWindow()->ShowPrefs(); }},
+        {"adding a folder to the song library", false,
+         [](Application& a) {
+             a.Run(Command::Library);
+             a.SongLibraryWindow()->AddFolderDialog();
+         }},
         {"the player's menu", true,
          [](Application& a) {
              QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5),
