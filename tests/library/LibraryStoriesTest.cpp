@@ -31,8 +31,9 @@ TEST(LibraryStories, AHostAddsAFolderFindsASongByThreeLettersAndPlaysIt) {
     std::filesystem::create_directories(songs / "kar");
     const auto song = songs / "kar" / "Traditional - Frere Jacques.kar";
     std::filesystem::copy_file(test::DemoDir() / "Frere Jacques.kar", song);
-    std::filesystem::copy_file(test::DemoDir() / "Frere Jacques.kar",
-                               songs / "Someone - Other.kar");
+    for (const char* other : {"Row Row Row Your Boat.flac", "Row Row Row Your Boat.lrs",
+                              "Mary Had a Little Lamb.wav", "Mary Had a Little Lamb.cdg"})
+        std::filesystem::copy_file(test::DemoDir() / other, songs / other);
 
     QAction* open = h.app->PlayerWindow()->MenuAction(Command::Library);
     ASSERT_NE(open, nullptr);
