@@ -3,6 +3,7 @@
 // queries (goal p99 under 10 ms). The songs are tiny KAR files written here,
 // named by the usual patterns, some titled inside by their title lines.
 #include <benchmark/benchmark.h>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -76,8 +77,10 @@ struct Tree {
         for (int i = 0; i < kSongs; ++i) {
             Song song{artists[rng() % artists.size()], ""};
             const int words = 1 + static_cast<int>(rng() % 3);
-            for (int w = 0; w < words; ++w)
-                song.Title += (w ? " " : "") + Capital(Pick(rng, kWords));
+            for (int w = 0; w < words; ++w) {
+                if (w) song.Title += ' ';
+                song.Title += Capital(Pick(rng, kWords));
+            }
             songs.push_back(song);
             const fs::path folder = root / "songs" / ("disc" + std::to_string(i / kSongsPerFolder));
             if (i % kSongsPerFolder == 0) fs::create_directories(folder);
@@ -97,6 +100,12 @@ struct Tree {
     fs::path root;
     std::vector<Song> songs;
 };
+
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
 
 Tree& TheTree() {
     static Tree tree;
@@ -133,6 +142,10 @@ void BM_SearchAsYouType(benchmark::State& state) {
     Tree& tree = TheTree();
     SongLibrary library(tree.Db());
     library.Open();
+    const std::atomic<bool> cancel{false};
+    // Run alone (a filter), the search first fills the library.
+    if (library.SongCount() < static_cast<std::size_t>(kSongs))
+        library.ScanFolder(tree.Folder(), {}, cancel);
     std::mt19937 rng(11);
     std::vector<std::string> typed;
     for (int q = 0; q < kQueries; ++q) {
@@ -144,22 +157,29 @@ void BM_SearchAsYouType(benchmark::State& state) {
                                       : first + " " + song.Title;
         for (std::size_t n = 1; n <= words.size(); ++n) typed.push_back(words.substr(0, n));
     }
-    std::vector<double> ms;
+    // Wall time counts what the user waits for; thread CPU time shows the
+    // search's own cost on a machine busy with other work.
+    std::vector<double> wall, cpu;
     for (auto _ : state) {
-        ms.clear();
+        wall.clear();
+        cpu.clear();
         for (const std::string& text : typed) {
             const auto start = std::chrono::steady_clock::now();
+            const double cpuStart = ThreadCpuMs();
             benchmark::DoNotOptimize(library.Search(text, kShown));
-            ms.push_back(
+            cpu.push_back(ThreadCpuMs() - cpuStart);
+            wall.push_back(
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                     .count());
         }
     }
-    std::sort(ms.begin(), ms.end());
-    state.counters["searches"] = static_cast<double>(ms.size());
-    state.counters["p50_ms"] = ms[ms.size() / 2];
-    state.counters["p99_ms"] = ms[ms.size() * 99 / 100];
-    state.counters["max_ms"] = ms.back();
+    std::sort(wall.begin(), wall.end());
+    std::sort(cpu.begin(), cpu.end());
+    state.counters["searches"] = static_cast<double>(wall.size());
+    state.counters["p50_ms"] = wall[wall.size() / 2];
+    state.counters["p99_ms"] = wall[wall.size() * 99 / 100];
+    state.counters["cpu_p50_ms"] = cpu[cpu.size() / 2];
+    state.counters["cpu_p99_ms"] = cpu[cpu.size() * 99 / 100];
 }
 BENCHMARK(BM_SearchAsYouType)->Arg(1)->Arg(2)->Arg(3)->Iterations(1)->Unit(benchmark::kSecond);
 
