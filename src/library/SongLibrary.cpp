@@ -77,8 +77,11 @@ LibrarySong ReadSong(const SqliteStatement& st) {
     return song;
 }
 
-std::string SongKey(const std::string& artist, const std::string& title) {
-    return FoldForCompare(artist) + '\x1f' + FoldForCompare(title);
+std::string SongKey(const std::string& artist, const std::string& title, const std::string& path) {
+    std::string folded = FoldForCompare(title);
+    // Songs without a title are not versions of each other.
+    if (folded.empty()) return "\x1e" + path;
+    return FoldForCompare(artist) + '\x1f' + folded;
 }
 
 std::string CleanFolder(const std::string& folder) {
@@ -467,7 +470,7 @@ LibraryScanReport SongLibrary::ScanFolder(const std::string& folder, const Progr
             m_measure ? m_measure(path) : std::optional<LoudnessReading>();
         SqliteStatement& up = m_st->upsert.Reset();
         up.Bind(1, id).Bind(2, path).Bind(3, facts.Artist).Bind(4, facts.Title);
-        up.Bind(5, SongKey(facts.Artist, facts.Title))
+        up.Bind(5, SongKey(facts.Artist, facts.Title, path))
             .Bind(6, std::int64_t{static_cast<int>(facts.Kind)})
             .Bind(7, facts.LengthMs);
         if (loudness)

@@ -89,10 +89,12 @@ TEST_F(LibraryFolder, SearchIgnoresAccentsAndCaseMatchesPrefixesAndGroupsVersion
     Song("SF001-01 - Beyoncé - Halo.cdg");
     Song("Zaz - Je veux.zip");
     Song("only lyrics.lrc");
+    Song("x/ - .mp3");  // no title: never a version of another
+    Song("y/ - .mp3");
     Song("kar/track01.kar", KarBytes("Sous Le Ciel De Paris", "Edith Piaf"));
     SongLibrary library(db);
     ASSERT_TRUE(library.Open());
-    EXPECT_EQ(Scan(library).Added, 5u);
+    EXPECT_EQ(Scan(library).Added, 7u);
 
     struct Case {
         const char* typed;
@@ -124,7 +126,8 @@ TEST_F(LibraryFolder, SearchIgnoresAccentsAndCaseMatchesPrefixesAndGroupsVersion
     const auto kar = library.Search("piaf", 10);
     EXPECT_EQ(kar[0].Kind, LibrarySongKind::Midi);
     EXPECT_EQ(kar[0].LengthMs, 2000);
-    EXPECT_EQ(library.Search("", 10).size(), 4u);  // an empty box lists songs
+    EXPECT_EQ(library.Search("", 10).size(), 6u);  // an empty box lists songs
+    EXPECT_TRUE(library.Search("x", 10).at(0).OtherVersions.empty());
 }
 
 TEST_F(LibraryFolder, RescanReadsOnlyChangedFilesAndMarksVanishedOnesMissing) {

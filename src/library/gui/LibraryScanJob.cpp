@@ -38,11 +38,11 @@ void LibraryScanJob::StartNext() {
     m_running = true;
     m_cancel = false;
     const QString folder = m_queue.takeFirst();
-    m_thread = std::thread([this, folder] {
+    m_thread = std::thread([this, folder, measure = m_measure] {
         SongLibrary library(m_path);
         LibraryScanReport report;
         if (library.Open()) {
-            library.SetLoudnessMeasurer(m_measure);
+            library.SetLoudnessMeasurer(measure);
             report = library.ScanFolder(
                 folder.toStdString(),
                 [this, folder](const LibraryScanProgress& p) {
