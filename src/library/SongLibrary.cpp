@@ -28,7 +28,7 @@ constexpr std::size_t kProgressEvery = 64;
 constexpr int kMaxScanDepth = 32;
 // A search reads at most this many matches before grouping and sorting them.
 constexpr std::size_t kMaxSearchCandidates = 2000;
-constexpr std::size_t kCandidatesPerResult = 8;
+constexpr std::size_t kCandidatesPerResult = 4;
 constexpr const char* kPatternOption = "name_pattern";
 
 constexpr const char* kSchema = R"sql(

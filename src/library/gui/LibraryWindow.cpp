@@ -20,7 +20,7 @@ namespace cx {
 namespace {
 
 // Results shown for one search; typing more narrows them.
-constexpr std::size_t kShownResults = 200;
+constexpr std::size_t kShownResults = 100;
 // Watching every subfolder of a large tree costs a descriptor each.
 constexpr int kMaxWatchedFolders = 2000;
 constexpr int kSettleMs = 2000;
