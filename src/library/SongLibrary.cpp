@@ -147,19 +147,18 @@ struct SongLibrary::Statements {
                          " WHERE songs_fts MATCH ?1 LIMIT ?2"),
           browse(db, std::string("SELECT ") + kSongColumns +
                          " FROM songs s ORDER BY s.song_key LIMIT ?1"),
-          versions(db, "SELECT id FROM songs WHERE song_key = ?1 ORDER BY missing, path"),
           byId(db, std::string("SELECT ") + kSongColumns + " FROM songs s WHERE s.id = ?1") {}
 
     bool Ok() const {
         for (const SqliteStatement* st :
              {&begin, &commit, &rollback, &folderId, &addFolder, &known, &upsert, &ftsDelete,
-              &ftsInsert, &setMissing, &search, &browse, &versions, &byId})
+              &ftsInsert, &setMissing, &search, &browse, &byId})
             if (!st->Ok()) return false;
         return true;
     }
 
     SqliteStatement begin, commit, rollback, folderId, addFolder, known, upsert, ftsDelete,
-        ftsInsert, setMissing, search, browse, versions, byId;
+        ftsInsert, setMissing, search, browse, byId;
 };
 
 SongLibrary::SongLibrary(std::string databasePath) : m_path(std::move(databasePath)) {}
@@ -362,19 +361,28 @@ std::vector<LibrarySong> SongLibrary::Search(std::string_view text, std::size_t 
     std::map<std::string, std::vector<LibrarySong>> groups;
     while (st.Step() == SQLITE_ROW) groups[st.Text(11)].push_back(ReadSong(st));
     st.Reset();
+    std::map<std::string, std::size_t> shown;  // key -> its entry in `out`
     for (auto& [key, songs] : groups) {
         if (out.size() >= limit) break;
         std::stable_sort(songs.begin(), songs.end(),
                          [](const LibrarySong& a, const LibrarySong& b) {
                              return a.Missing != b.Missing ? !a.Missing : a.Path < b.Path;
                          });
-        LibrarySong first = std::move(songs.front());
-        // Versions the matches missed (another folder names them otherwise).
-        SqliteStatement& all = m_st->versions.Reset().Bind(1, key);
-        while (all.Step() == SQLITE_ROW)
-            if (all.Int(0) != first.Id) first.OtherVersions.push_back(all.Int(0));
-        all.Reset();
-        out.push_back(std::move(first));
+        shown.emplace(key, out.size());
+        out.push_back(std::move(songs.front()));
+    }
+    if (shown.empty()) return out;
+    // Every version of the songs shown, the ones the matches missed too
+    // (another folder names them otherwise), in one statement.
+    std::string sql = "SELECT id, song_key FROM songs WHERE song_key IN (?";
+    for (std::size_t i = 1; i < shown.size(); ++i) sql += ",?";
+    sql += ") ORDER BY missing, path";
+    SqliteStatement all(m_db, sql);
+    int index = 0;
+    for (const auto& entry : shown) all.Bind(++index, entry.first);
+    while (all.Step() == SQLITE_ROW) {
+        LibrarySong& song = out[shown.at(all.Text(1))];
+        if (all.Int(0) != song.Id) song.OtherVersions.push_back(all.Int(0));
     }
     return out;
 }
