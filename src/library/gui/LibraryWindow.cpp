@@ -102,7 +102,10 @@ LibraryWindow::LibraryWindow(std::string databasePath, Hooks hooks, QWidget* par
     RefreshButtons();
 }
 
-LibraryWindow::~LibraryWindow() = default;
+LibraryWindow::~LibraryWindow() {
+    // The scan thread ends before anything it reports to goes.
+    delete m_job;
+}
 
 QString LibraryWindow::Tr(const char* key) const {
     return QString::fromStdString(m_hooks.translate ? m_hooks.translate(key) : key);
