@@ -594,6 +594,7 @@ void Application::PlugCommands() {
     m_router.Plug(Command::Keyboard, [this] { m_player->ShowKeyboardHelp(); });
     m_router.Plug(Command::Exit, [this] { RequestClose(); });
     m_router.Plug(Command::Editor, [this] { OpenEditor(); });
+    m_router.Plug(Command::Library, [this] { OpenLibrary(); });
     m_router.Plug(Command::SwitchMicrophone, [this] { m_voice->SwitchMicrophone(); });
     m_router.Plug(Command::Record, [this] { m_voice->Record(); });
     m_router.Plug(Command::YourVoice, [this] { m_voice->YourVoice(); });
@@ -770,6 +771,7 @@ void Application::SaveWindowPlaces() {
         WriteRegistryText(m_store, kSettingsKey, kEditorPositionValue,
                           m_editor->PositionText().toStdString());
     }
+    SaveLibraryPlace();
     // The CD+G window stands in the karaoke window's place while it is on.
     if (m_cdg && m_cdg->isVisible() && !(m_lyric && m_lyric->isVisible())) {
         WriteRegistryText(m_store, kSettingsKey, kKaraokePositionValue, m_cdg->PlacementText());

@@ -41,6 +41,7 @@ class FileInfoDialog;
 class Preferences;
 struct PreferenceExtras;
 class LoudnessLeveller;
+class LibraryWindow;
 class Lyric;
 class MidiEq;
 class MediaTransport;
@@ -116,6 +117,8 @@ public:
     MidiEq* MidiWindow() const;
     // The host's window; null until Host... was first chosen.
     HostWindow* HostDesk() const;
+    // The song library window; null until it was first opened.
+    LibraryWindow* SongLibraryWindow() const;
     std::string Tr(const std::string& key) const;
 
 private:
@@ -162,6 +165,9 @@ private:
     // The lyrics editor (ApplicationEditor.cpp).
     void OpenEditor();
     void EditorLyricsEdited(int edit, int piece);
+    // The song library window (ApplicationLibrary.cpp).
+    void OpenLibrary();
+    void SaveLibraryPlace();
     // The dialogs (AppDialogs.cpp).
     CodepageChoice SongCodepage() const;
     void OpenDetails();
@@ -213,6 +219,7 @@ private:
     QPointer<CdgWindow> m_cdg;
     QPointer<Editor> m_editor;         // made when first opened; the player window owns it
     QPointer<MidiEq> m_midiEq;         // the MIDI window
+    QPointer<LibraryWindow> m_library;  // made when first opened; the player window owns it
     QPointer<Equalizer> m_voicePanel;  // in the MIDI window once it was shown
     CdgPlayer m_cdgPlayer;
     std::unique_ptr<CdgTransport> m_cdgTransport;

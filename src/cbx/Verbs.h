@@ -34,6 +34,7 @@ std::vector<Verb> RecordingVerbs();  // record
 std::vector<Verb> VideoVerbs();      // video
 std::vector<Verb> HostVerbs();       // host
 std::vector<Verb> LoudnessVerbs();   // loudness
+std::vector<Verb> LibraryVerbs();    // library
 
 // Seams between verb files, so that one verb serves every song kind.
 // Defined in VerbsMidi.cpp: lyrics of a MIDI/KAR file for `cbx lyrics`.

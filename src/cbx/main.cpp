@@ -34,7 +34,8 @@ std::vector<cx::cli::Verb> AllVerbs() {
     std::vector<Verb> all;
     for (auto group : {AppVerbs, LyricsVerbs, PlaybackVerbs, KaraokeVerbs, MidiVerbs, CdgVerbs,
                        PlaylistVerbs, EditorVerbs, RecordingVerbs, VideoVerbs,
-                       HostVerbs, LoudnessVerbs}) {
+                       HostVerbs, LoudnessVerbs,
+                       LibraryVerbs}) {
         for (const auto& v : group()) all.push_back(v);
     }
     return all;

@@ -21,6 +21,7 @@
 #include "editor/gui/Editor.h"
 #include "host/gui/HostWindow.h"
 #include "karaoke/gui/Lyric.h"
+#include "library/gui/LibraryWindow.h"
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/MediaBlocks.h"
 #include "playback/player/MediaTransport.h"
@@ -275,6 +276,11 @@ TEST(ApplicationStories, AQuitWhileADialogIsOpenEndsItAndSavesEverything) {
          [](Application& a) {
              a.Run(Command::Host);
              a.HostDesk()->BrowseBreakMusic();
+         }},
+        {"adding a folder to the song library", false,
+         [](Application& a) {
+             a.Run(Command::Library);
+             a.SongLibraryWindow()->AddFolderDialog();
          }},
         {"the player's menu", true,
          [](Application& a) {
