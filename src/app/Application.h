@@ -42,6 +42,7 @@ class Preferences;
 struct PreferenceExtras;
 class LoudnessLeveller;
 class LibraryWindow;
+class SongFinder;
 class Lyric;
 class MidiEq;
 class MediaTransport;
@@ -229,6 +230,7 @@ private:
     QPointer<FileInfoDialog> m_fileInfo;
     QPointer<About> m_about;
     QPointer<HostWindow> m_host;  // made when first opened
+    std::unique_ptr<SongFinder> m_finder;  // the host's search over the song library
 
     bool m_silent = false;    // no sound device opened: Play is refused
     std::string m_soundNote;  // what the singer is told about the sound output

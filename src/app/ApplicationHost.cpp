@@ -1,9 +1,11 @@
 // The host's show wired to the player: its window loads, keys and starts the
 // singers' songs through the same transport and controls the windows use.
 #include "app/Application.h"
+#include "app/LibraryFinder.h"
 #include "host/gui/BreakMusic.h"
 #include "host/gui/HostWindow.h"
 #include "karaoke/gui/Lyric.h"
+#include "library/SongLibrary.h"
 #include "playback/player/MediaTransport.h"
 #include "playlist/gui/ItemTags.h"
 
@@ -14,7 +16,11 @@ HostWindow* Application::HostDesk() const {
 }
 
 void Application::OpenHost() {
-    if (!m_host) m_host = new HostWindow(MakeHostHooks());
+    if (!m_host) {
+        m_host = new HostWindow(MakeHostHooks());
+        if (!m_finder) m_finder = std::make_unique<LibraryFinder>(SongLibrary::DefaultPath());
+        m_host->SetFinder(m_finder.get());
+    }
     m_host->Open();
 }
 

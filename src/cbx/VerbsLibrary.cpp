@@ -62,7 +62,7 @@ void PrintSong(const LibrarySong& s, bool json, bool first) {
                   << ",\"path\":" << JsonString(s.Path)
                   << ",\"missing\":" << (s.Missing ? "true" : "false") << ",\"lufs\":";
         if (s.Loudness)
-            std::cout << s.Loudness->IntegratedLufs << ",\"true_peak\":" << s.Loudness->TruePeakDb;
+            std::cout << s.Loudness->integratedLufs << ",\"true_peak\":" << s.Loudness->truePeakDbtp;
         else
             std::cout << "null,\"true_peak\":null";
         std::cout << ",\"versions\":[";

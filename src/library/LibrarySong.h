@@ -6,18 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "loudness/Loudness.h"
+
 namespace cx {
 
 enum class LibrarySongKind : int {
     Audio = 0,  // an audio song with its lyrics (beside it or inside it)
     Cdg = 1,    // an audio file with CD+G graphics, or an MP3+G zip
     Midi = 2,   // a MIDI or KAR file
-};
-
-// A song's integrated loudness and true peak, as the loudness measure gives them.
-struct LoudnessReading {
-    double IntegratedLufs = 0;
-    double TruePeakDb = 0;
 };
 
 struct LibrarySong {

@@ -210,8 +210,11 @@ bool SongLibrary::OpenFile() {
         SqliteStatement read(m_db, "SELECT version FROM schema_version");
         if (!read.Ok()) {
             check = sqlite3_errcode(m_db);
-            // A new, empty file: give it the schema.
-            SqliteStatement tables(m_db, "SELECT count(*) FROM sqlite_master");
+            // A new file, or one holding only the host's rotation (which
+            // shares it and may have made it first): give it the schema.
+            SqliteStatement tables(m_db,
+                                   "SELECT count(*) FROM sqlite_master WHERE name NOT LIKE "
+                                   "'host\\_%' ESCAPE '\\' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
             if (tables.Ok() && tables.Step() == SQLITE_ROW && tables.Int(0) == 0) {
                 const std::string sql = std::string("BEGIN;") + kSchema +
                                         "INSERT INTO schema_version VALUES(" +
@@ -482,7 +485,7 @@ LibraryScanReport SongLibrary::ScanFolder(const std::string& folder, const Progr
             .Bind(6, std::int64_t{static_cast<int>(facts.Kind)})
             .Bind(7, facts.LengthMs);
         if (loudness)
-            up.Bind(8, loudness->IntegratedLufs).Bind(9, loudness->TruePeakDb);
+            up.Bind(8, loudness->integratedLufs).Bind(9, loudness->truePeakDbtp);
         else
             up.BindNull(8).BindNull(9);
         up.Bind(10, size).Bind(11, mtime);

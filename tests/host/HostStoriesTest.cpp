@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QShortcut>
 #include <QTreeWidget>
 
@@ -13,6 +14,7 @@
 #include "host/gui/HostWindow.h"
 #include "karaoke/ShowOverlay.h"
 #include "karaoke/gui/Lyric.h"
+#include "library/SongLibrary.h"
 #include "lyrics/MediaFixtures.h"
 #include "midi/gui/MidiEq.h"
 #include "playback/player/MediaTransport.h"
@@ -131,6 +133,22 @@ TEST(HostStories, AnEveningRunWithTheKeyboard) {
     EXPECT_EQ(host->Session().History(100).size(), 8u);
     Press(*host, QKeySequence(Qt::SHIFT | Qt::Key_F8));
     EXPECT_EQ(CardPixels(*h.app), 0);
+
+    // The search box finds songs in the song library, which shares the file.
+    {
+        SongLibrary library(SongLibrary::DefaultPath());
+        ASSERT_TRUE(library.Open());
+        std::atomic<bool> cancel{false};
+        library.ScanFolder(h.Home().string(), {}, cancel);
+    }
+    host->SelectSinger(id("Eve"));
+    const std::size_t queued = host->Session().Current().Find(id("Eve"))->queue.size();
+    host->findChild<QLineEdit*>("LibrarySearch")->setText("eve");
+    auto* found = host->findChild<QListWidget*>();
+    ASSERT_GE(found->count(), 1);
+    emit found->itemActivated(found->item(0));
+    EXPECT_EQ(host->Session().Current().Find(id("Eve"))->queue.size(), queued + 1);
+    EXPECT_EQ(host->Session().Current().Singers().size(), 5u) << "the rotation kept";
 }
 
 }  // namespace

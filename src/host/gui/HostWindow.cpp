@@ -170,6 +170,7 @@ void HostWindow::BuildRotationTab(QTabWidget* tabs) {
     addSongs->setToolTip(Tr("HostAddSongsTip", "Ctrl+O: songs for the selected singer"));
     connect(addSongs, &QPushButton::clicked, this, [this] { AddSongs({}); });
     m_search = new QLineEdit(page);
+    m_search->setObjectName("LibrarySearch");
     m_search->setPlaceholderText(Tr("HostSearch", "Search the song library"));
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString& t) { Search(t); });
     m_found = new QListWidget(page);

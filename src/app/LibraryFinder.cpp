@@ -1,0 +1,25 @@
+#include "app/LibraryFinder.h"
+
+#include "library/SongLibrary.h"
+
+namespace cx {
+
+LibraryFinder::LibraryFinder(std::string databasePath) : m_path(std::move(databasePath)) {}
+
+LibraryFinder::~LibraryFinder() = default;
+
+std::vector<FoundSong> LibraryFinder::Find(const std::string& text, std::size_t limit) {
+    if (!m_library) {
+        auto library = std::make_unique<SongLibrary>(m_path);
+        if (!library->Open()) return {};  // tried again at the next search
+        m_library = std::move(library);
+    }
+    std::vector<FoundSong> found;
+    for (const LibrarySong& song : m_library->Search(text, limit)) {
+        if (song.Missing) continue;  // a host cannot queue a song that is gone
+        found.push_back({song.Path, song.Artist, song.Title, song.LengthMs, song.Id});
+    }
+    return found;
+}
+
+}  // namespace cx
