@@ -33,7 +33,7 @@ std::vector<cx::cli::Verb> AllVerbs() {
     using namespace cx::cli;
     std::vector<Verb> all;
     for (auto group : {AppVerbs, LyricsVerbs, PlaybackVerbs, KaraokeVerbs, MidiVerbs, CdgVerbs,
-                       PlaylistVerbs, EditorVerbs, RecordingVerbs}) {
+                       PlaylistVerbs, EditorVerbs, RecordingVerbs, ScoreVerbs}) {
         for (const auto& v : group()) all.push_back(v);
     }
     return all;
