@@ -9,8 +9,8 @@
 #include "cbx/RenderOptions.h"
 #include "cbx/Verbs.h"
 #include "lyrics/LyricsModel.h"
-#include "midi/MidiInfo.h"
 #include "midi/MelodyFinder.h"
+#include "midi/MidiInfo.h"
 #include "midi/MidiLyrics.h"
 #include "midi/MidiPlayer.h"
 #include "midi/MidiSettingsBlock.h"
@@ -294,8 +294,8 @@ bool LoadMidiMelodyForCli(const std::string& path, Codepage codepage, LyricsMode
         error = lyrics.error.empty() ? "the song has no words" : lyrics.error;
         return false;
     }
-    melody = FindMelody(*parsed.file, TempoMap::FromSmf(*parsed.file), model.Lyrics,
-                        kLyricLeadSeconds);
+    melody =
+        FindMelody(*parsed.file, TempoMap::FromSmf(*parsed.file), model.Lyrics, kLyricLeadSeconds);
     error = melody.Error;
     return melody.Channel >= 0;
 }

@@ -150,7 +150,7 @@ int RunScore(const VerbArgs& raw) {
     if (!LoadSongNotes(pos[0], notes, error)) return Fail(pos[0] + ": " + error);
     Take take;
     if (!ReadTake(*voice, take, error)) return Fail(*voice + ": " + error);
-    PitchTracker tracker(take.Rate);
+    PitchTracker tracker(take.Rate, LowestPitchToHear(notes));
     if (!tracker.Ready()) return Fail(tracker.Error());
     const std::vector<PitchFrame> frames = tracker.Track(take.Mono.data(), take.Mono.size());
     const TakeScore score = ScoreTake(notes, frames, latency, difficulty);

@@ -45,7 +45,7 @@ LaneState LaneAt(const Scorer& scorer, const std::vector<SongFrame>& sung, doubl
         const SungNote& n = notes.Notes[i];
         if (n.Line != line) continue;
         lane.Notes.push_back(n);
-        lane.Share.push_back(n.Length > 0 ? std::min(1.0, scorer.SungRight(i) / n.Length) : 0.0);
+        lane.Share.push_back(scorer.NoteShare(i));
     }
     if (lane.Notes.empty()) return lane;
     lane.From = lane.Notes.front().StartTime;

@@ -50,6 +50,16 @@ AubioApi LoadAubio() {
     return api;
 }
 
+int WindowFor(int rate, double lowestPitch) {
+    const double samples =
+        kPitchWindowPeriods * rate / MidiToHz(std::max(kLowestSungPitch * 1.0, lowestPitch));
+    int window = kMinPitchWindow;
+    // aubio reads a whole hop into every window.
+    while ((window < samples || window < rate * kPitchHopSeconds) && window < kMaxPitchWindow)
+        window *= 2;
+    return window;
+}
+
 const AubioApi& Aubio() {
     static const AubioApi api = LoadAubio();  // thread-safe, once
     return api;
@@ -80,10 +90,10 @@ struct PitchTracker::Impl {
     }
 };
 
-PitchTracker::PitchTracker(int sampleRate)
+PitchTracker::PitchTracker(int sampleRate, double lowestPitch)
     : m_rate(std::max(8000, sampleRate)),
       m_hop(static_cast<int>(std::lround(m_rate * kPitchHopSeconds))),
-      m_window(m_rate > 32000 ? kPitchWindowSamplesAt44k : kPitchWindowSamplesAt44k / 2),
+      m_window(WindowFor(m_rate, lowestPitch)),
       m_hopBuffer(static_cast<std::size_t>(m_hop)) {
     const AubioApi& api = Aubio();
     if (!api.NewPitch) {
@@ -99,6 +109,10 @@ PitchTracker::PitchTracker(int sampleRate)
 }
 
 PitchTracker::~PitchTracker() = default;
+
+bool PitchTracker::AubioAvailable() {
+    return Aubio().NewPitch != nullptr;
+}
 
 std::size_t PitchTracker::Fill(const float* samples, std::size_t count) {
     const std::size_t n = std::min(count, static_cast<std::size_t>(m_hop) - m_filled);

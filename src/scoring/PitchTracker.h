@@ -12,8 +12,14 @@ namespace cx {
 
 // One pitch every 10 ms.
 inline constexpr double kPitchHopSeconds = 0.01;
-// The window the pitch is read from: long enough for a low male voice.
-inline constexpr int kPitchWindowSamplesAt44k = 2048;
+// The window the pitch is read from holds this many periods of the lowest
+// pitch listened for: enough for YIN, and short enough that vibrato does not
+// blur high voices into subharmonics.
+inline constexpr double kPitchWindowPeriods = 2.5;
+inline constexpr int kMinPitchWindow = 256;
+inline constexpr int kMaxPitchWindow = 4096;
+// The lowest pitch listened for unless told otherwise (E2, a bass's low note).
+inline constexpr double kDefaultLowestPitch = 40.0;
 // YIN-FFT's own voicing gate: how clear the period must be (aubio's default).
 inline constexpr float kYinFftTolerance = 0.85f;
 // Below this confidence a frame counts as unvoiced.
@@ -34,16 +40,20 @@ struct PitchFrame {
 
 class PitchTracker {
 public:
-    explicit PitchTracker(int sampleRate);
+    // `lowestPitch` (MIDI) sets the window: the lower, the longer.
+    explicit PitchTracker(int sampleRate, double lowestPitch = kDefaultLowestPitch);
     ~PitchTracker();
     PitchTracker(const PitchTracker&) = delete;
     PitchTracker& operator=(const PitchTracker&) = delete;
 
+    // Whether aubio can be opened on this system.
+    static bool AubioAvailable();
     // False (with the reason) when aubio could not be opened.
     bool Ready() const { return m_impl != nullptr; }
     const std::string& Error() const { return m_error; }
     int SampleRate() const { return m_rate; }
     int HopSamples() const { return m_hop; }
+    int WindowSamples() const { return m_window; }
 
     // Mono samples in; calls `out(frame)` for every completed hop. Never
     // allocates once constructed.
@@ -67,7 +77,7 @@ private:
 
     int m_rate = 44100;
     int m_hop = 441;
-    int m_window = kPitchWindowSamplesAt44k;
+    int m_window = 2048;
     std::vector<float> m_hopBuffer;
     std::size_t m_filled = 0;
     std::size_t m_consumed = 0;  // samples analysed so far

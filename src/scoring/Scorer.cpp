@@ -56,6 +56,13 @@ double FoldIntoOctave(double sung, int note) {
     return note + FoldedDistance(sung, note);
 }
 
+double LowestPitchToHear(const SungNotes& notes) {
+    int lowest = 127;
+    for (const SungNote& n : notes.Notes)
+        if (n.Kind != NoteKind::Freestyle) lowest = std::min(lowest, n.Pitch);
+    return std::max(kDefaultLowestPitch, lowest - 12.0);
+}
+
 const char* VerdictKey(Verdict v) {
     static const char* const kKeys[] = {"ScoreVerdictPerfect", "ScoreVerdictGreat",
                                         "ScoreVerdictGood",    "ScoreVerdictNotBad",
@@ -103,6 +110,11 @@ bool Scorer::Hit(const SungNote& n, const PitchFrame& f) const {
     if (n.Kind == NoteKind::Rap || n.Kind == NoteKind::RapGolden) return true;
     // Within the tolerance once the sung pitch is rounded to a semitone.
     return std::abs(FoldedDistance(f.Pitch, n.Pitch)) <= ToleranceSemitones(m_difficulty) + 0.5;
+}
+
+double Scorer::NoteShare(std::size_t i) const {
+    const SungNote& n = m_notes.Notes[i];
+    return n.Length > 0 ? std::min(1.0, m_right[i] / Required(n)) : 0.0;
 }
 
 int Scorer::NoteAt(double t) const {

@@ -28,6 +28,10 @@ double FoldedDistance(double sung, int note);
 // `sung` moved by whole octaves to lie nearest `note`.
 double FoldIntoOctave(double sung, int note);
 
+// The lowest pitch to listen for in a song: an octave under its lowest note
+// (singers may take the tune an octave down), never under a bass's range.
+double LowestPitchToHear(const SungNotes& notes);
+
 // The translation keys of the line verdicts, best first.
 enum class Verdict { Perfect, Great, Good, NotBad, Bad, Awful };
 const char* VerdictKey(Verdict v);  // "ScoreVerdictPerfect" ...
@@ -53,6 +57,8 @@ public:
     const SungNotes& Notes() const { return m_notes; }
     // Sung right so far of note `i`, in seconds.
     double SungRight(std::size_t i) const { return m_right[i]; }
+    // Of note `i` sung right so far, 0..1 (its first moment is not asked for).
+    double NoteShare(std::size_t i) const;
     // The index of the note sounding at `songTime`, or -1.
     int NoteAt(double songTime) const;
 

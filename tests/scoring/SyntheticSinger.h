@@ -12,21 +12,27 @@ namespace cx::test {
 inline constexpr int kVoiceRate = 44100;
 inline constexpr double kVibratoHz = 5.5;
 inline constexpr double kVibratoSemitones = 0.5;  // peak deviation
+inline constexpr int kVoiceHarmonics = 30;
 
 // The pitch the singer sings at `t` seconds into a note on `midi`.
 inline double VibratoPitch(double midi, double t) {
     return midi + kVibratoSemitones * std::sin(2 * M_PI * kVibratoHz * t);
 }
 
-// Appends a sung note of `seconds` on `midi` (fractional) to `out`.
+// Appends a sung note of `seconds` on `midi` (fractional) to `out`: a
+// sawtooth of the harmonics under half the rate, as a throat makes them.
 inline void SingNote(std::vector<float>& out, double midi, double seconds) {
     double phase = 0;
     const auto n = static_cast<std::size_t>(seconds * kVoiceRate);
     for (std::size_t i = 0; i < n; ++i) {
         const double t = static_cast<double>(i) / kVoiceRate;
-        phase += 440.0 * std::exp2((VibratoPitch(midi, t) - 69) / 12) / kVoiceRate;
+        const double hz = 440.0 * std::exp2((VibratoPitch(midi, t) - 69) / 12);
+        phase += hz / kVoiceRate;
         phase -= std::floor(phase);
-        out.push_back(static_cast<float>(0.3 * (2 * phase - 1)));
+        double s = 0;
+        for (int k = 1; k <= kVoiceHarmonics && k * hz < kVoiceRate / 2; ++k)
+            s += std::sin(2 * M_PI * k * phase) / k;
+        out.push_back(static_cast<float>(0.2 * s));
     }
 }
 
