@@ -41,6 +41,7 @@ struct PreferenceExtras;
 class Lyric;
 class MidiEq;
 class MediaTransport;
+class PitchLaneDesk;
 class Mpris;
 class Player;
 class SingleInstance;
@@ -64,6 +65,8 @@ struct ApplicationOptions {
     std::function<void(const char* phase)> startupMark;
     // The sound card's mixer; the ALSA simple mixer when empty.
     std::function<MixerBackend()> mixerBackend;
+    // The pitch lane listens to no device: the test pushes the voice.
+    bool manualPitchCapture = false;
 };
 
 class Application : public QObject {
@@ -109,6 +112,8 @@ public:
     CdgWindow* GraphicsWindow() const;
     Editor* EditorWindow() const;
     MidiEq* MidiWindow() const;
+    // Singing along; null until the pitch lane was first switched on.
+    PitchLaneDesk* PitchLane() const { return m_pitchLane.get(); }
     std::string Tr(const std::string& key) const;
 
 private:
@@ -133,6 +138,7 @@ private:
     void SaveWindowPlaces();
     void CopyBackSettings();
 
+    void TogglePitchLane();
     MediaHooks Hooks();
     bool LoadSongLyrics(const std::string& path);
     bool OpenMidiSong(const std::string& path);
@@ -189,6 +195,7 @@ private:
     std::unique_ptr<ClsVolume> m_mixer;  // opened with the voice panel
 
     KaraokeSong m_song;  // the current song's lyrics and look
+    std::unique_ptr<PitchLaneDesk> m_pitchLane;
     MidiPlayer m_midi;
     AudioHandle m_midiChannel = 0;
     std::unique_ptr<AudioClock> m_midiClock;

@@ -191,6 +191,10 @@ const FieldMap& Fields() {
         {"mixer device", Simple(&T::MixerDevice)},
         {"karaoke minimum font percent", Simple(&T::LyricsMinFontPercent)},
         {"karaoke smooth sweep", Simple(&T::LyricsSmoothSweep)},
+        // Singing along.
+        {"pitch lane", Simple(&T::PitchLane)},
+        {"score difficulty", Simple(&T::ScoreDifficulty)},
+        {"voice latency ms", Simple(&T::VoiceLatencyMs)},
     };
     return fields;
 }
@@ -329,7 +333,10 @@ const std::vector<std::string_view>& ThemeLoadOrder() {
                                                         "scroll title",
                                                         kMonitor,
                                                         "karaoke minimum font percent",
-                                                        "karaoke smooth sweep"};
+                                                        "karaoke smooth sweep",
+                                                        "pitch lane",
+                                                        "score difficulty",
+                                                        "voice latency ms"};
     return order;
 }
 
@@ -400,7 +407,10 @@ const std::vector<std::string_view>& ThemeSaveOrder() {
                                                         "auto play",
                                                         "mixer device",
                                                         "karaoke minimum font percent",
-                                                        "karaoke smooth sweep"};
+                                                        "karaoke smooth sweep",
+                                                        "pitch lane",
+                                                        "score difficulty",
+                                                        "voice latency ms"};
     return order;
 }
 

@@ -279,23 +279,7 @@ bool LoadMidiMelodyForCli(const std::string& path, Codepage codepage, LyricsMode
         error = read.error;
         return false;
     }
-    const std::string_view smf = StripSettingsBlock(*read.bytes);
-    SmfResult parsed = ParseSmf(smf);
-    if (!parsed.file) {
-        error = parsed.error;
-        return false;
-    }
-    // The song's own words, timed against its own notes.
-    MidiLyricsOptions options;
-    options.codepage = codepage;
-    options.savedLyrics = false;
-    const MidiLyricsResult lyrics = LoadMidiLyrics(smf, path, options, model);
-    if (lyrics.source == MidiLyricSource::None) {
-        error = lyrics.error.empty() ? "the song has no words" : lyrics.error;
-        return false;
-    }
-    melody =
-        FindMelody(*parsed.file, TempoMap::FromSmf(*parsed.file), model.Lyrics, kLyricLeadSeconds);
+    melody = FindSongMelody(StripSettingsBlock(*read.bytes), codepage, model);
     error = melody.Error;
     return melody.Channel >= 0;
 }

@@ -76,6 +76,18 @@ void PaintTrace(QPainter& p, const LaneState& s, const Scale& k) {
     p.drawPath(path);
 }
 
+// The end of the song: a bar a line, as high as it was sung right.
+void PaintChart(QPainter& p, const LaneState& s, const QRectF& area) {
+    const double n = static_cast<double>(std::max<std::size_t>(1, s.LineShares.size()));
+    const double step = area.width() / n;
+    for (std::size_t i = 0; i < s.LineShares.size(); ++i) {
+        const double share = std::clamp(s.LineShares[i], 0.0, 1.0);
+        const double h = std::max(2.0, share * area.height());
+        const QRectF bar(area.left() + i * step + step * 0.15, area.bottom() - h, step * 0.7, h);
+        p.fillRect(bar, share >= 0.75 ? kHit : share >= 0.35 ? kGoldenBar : kBar);
+    }
+}
+
 }  // namespace
 
 QImage PaintPitchLane(const LaneState& state, QSize size) {
@@ -85,15 +97,23 @@ QImage PaintPitchLane(const LaneState& state, QSize size) {
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(image.rect(), kBackdrop);
     const Scale k = MakeScale(state, image.size());
-    PaintBars(p, state, k);
-    PaintTrace(p, state, k);
-    if (state.Now >= state.From && state.Now <= state.To) {
+    if (state.Finished) {
+        PaintChart(p, state, k.Area.adjusted(0, image.height() * 0.12, 0, 0));
+    } else {
+        PaintBars(p, state, k);
+        PaintTrace(p, state, k);
+    }
+    if (!state.Finished && state.Now >= state.From && state.Now <= state.To) {
         p.setPen(QPen(kNowMark, 2));
         p.drawLine(QPointF(k.X(state.Now), k.Area.top()), QPointF(k.X(state.Now), k.Area.bottom()));
     }
     p.setPen(kTrace);
-    p.drawText(image.rect().adjusted(0, 2, -6, 0), Qt::AlignRight | Qt::AlignTop,
-               QString::number(state.Total));
+    const QRect corner = image.rect().adjusted(6, 2, -6, 0);
+    p.drawText(corner, Qt::AlignRight | Qt::AlignTop,
+               state.TotalText.empty() ? QString::number(state.Total)
+                                       : QString::fromStdString(state.TotalText));
+    if (!state.Verdict.empty())
+        p.drawText(corner, Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(state.Verdict));
     return image;
 }
 

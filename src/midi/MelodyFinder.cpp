@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "midi/MidiLyrics.h"
+
 namespace cx {
 namespace {
 
@@ -190,6 +192,25 @@ MelodyResult FindMelody(const SmfFile& file, const TempoMap& map, const PieceArr
     ClipOverlaps(result.Notes);
     result.Notes.LineCount = syllables.back().Line + 1;
     return result;
+}
+
+MelodyResult FindSongMelody(std::string_view smfBytes, Codepage codepage, LyricsModel& model) {
+    MelodyResult result;
+    SmfResult parsed = ParseSmf(smfBytes);
+    if (!parsed.file) {
+        result.Error = parsed.error;
+        return result;
+    }
+    MidiLyricsOptions options;
+    options.codepage = codepage;
+    options.savedLyrics = false;
+    const MidiLyricsResult lyrics = LoadMidiLyrics(smfBytes, {}, options, model);
+    if (lyrics.source == MidiLyricSource::None) {
+        result.Error = lyrics.error.empty() ? "the song has no words" : lyrics.error;
+        return result;
+    }
+    return FindMelody(*parsed.file, TempoMap::FromSmf(*parsed.file), model.Lyrics,
+                      kLyricLeadSeconds);
 }
 
 }  // namespace cx

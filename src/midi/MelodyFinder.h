@@ -3,12 +3,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lyrics/LyricsModel.h"
 #include "lyrics/SungNotes.h"
 #include "midi/SmfReader.h"
 #include "midi/TempoMap.h"
+#include "platform/Codepage.h"
 
 namespace cx {
 
@@ -45,5 +47,10 @@ struct MelodyResult {
 // syllable (a melisma) are kept as further notes of that piece.
 MelodyResult FindMelody(const SmfFile& file, const TempoMap& map, const PieceArray& pieces,
                         double leadSeconds);
+
+// The tune of a MIDI/KAR song's bytes (settings block already taken off),
+// under the words it carries (read into `model`; lyrics saved beside the
+// song are timed by hand and not used).
+MelodyResult FindSongMelody(std::string_view smfBytes, Codepage codepage, LyricsModel& model);
 
 }  // namespace cx

@@ -3,6 +3,7 @@
 // notes' octave.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "lyrics/SungNotes.h"
@@ -25,7 +26,12 @@ struct LaneState {
     double From = 0;  // the line's span on the lane
     double To = 1;
     double Now = 0;
-    int Total = 0;  // points so far
+    int Total = 0;          // points so far
+    std::string TotalText;  // what the corner shows; the number when empty
+    std::string Verdict;    // of the line just sung, for a moment; translated
+    // After the last note: the song's chart, one share (0..1) a line.
+    bool Finished = false;
+    std::vector<double> LineShares;
 };
 
 // A sung frame placed in the song.

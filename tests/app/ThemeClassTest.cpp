@@ -60,7 +60,8 @@ const std::vector<std::pair<std::string, std::string>> kDefaults = {
     {"dsp out", "0,50,0,50,0,50,0,50"}, {"dsp out window", "100,100"}, {"mix window", ""},
     {"mix effects", "0"}, {"mix song", "64"}, {"mix vocal", "64"}, {"custom mix", "0"},
     {"custom mixer", "0"}, {"bass and treble", "50,50"}, {"auto play", "1"}, {"mixer device", "0"},
-    {"karaoke minimum font percent", "67"}, {"karaoke smooth sweep", "0"}};
+    {"karaoke minimum font percent", "67"}, {"karaoke smooth sweep", "0"},
+    {"pitch lane", "0"}, {"score difficulty", "1"}, {"voice latency ms", "0"}};
 // clang-format on
 
 TEST(ThemeClass, FirstStartGivesTheDefaultsAndExitWritesThemAll) {
