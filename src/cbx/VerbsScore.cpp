@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 
@@ -58,6 +59,11 @@ bool ReadTake(const std::string& path, Take& take, std::string& error) {
 
 // The notes of the song; the words come with them, for the verdicts.
 bool LoadSongNotes(const std::string& path, SungNotes& notes, std::string& error) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        error = "no such file";
+        return false;
+    }
     if (!LooksLikeMidiFile(path)) {
         error = "no notes to sing against: the song is not a MIDI or KAR song";
         return false;
