@@ -18,6 +18,7 @@
 #include "scoring/LaneState.h"
 #include "scoring/PitchTracker.h"
 #include "scoring/Scorer.h"
+#include "scoring/SingAlong.h"
 
 namespace cx::cli {
 namespace {
@@ -86,13 +87,17 @@ bool ParseSeconds(const std::optional<std::string>& text, double& out) {
     }
 }
 
-bool WriteLane(const Scorer& scorer, const std::vector<PitchFrame>& frames, double latency,
-               double at, const std::string& out, std::string& error) {
-    std::vector<SongFrame> sung;
-    sung.reserve(frames.size());
-    for (const PitchFrame& f : frames) sung.push_back({f.Time - latency, f.Pitch});
+// The lane as the player shows it at `at`: the song sung up to then.
+bool WriteLane(const SungNotes& notes, Difficulty difficulty, const std::vector<PitchFrame>& frames,
+               double latency, double at, const std::string& out, std::string& error) {
+    SingAlong sing;
+    sing.Begin(notes, difficulty);
+    for (const PitchFrame& f : frames) {
+        if (f.Time - latency > at) break;
+        sing.Add(f.Time - latency, f);
+    }
     EnsureGuiContext();
-    const QImage image = PaintPitchLane(LaneAt(scorer, sung, at), QSize(kLaneWidth, kLaneHeight));
+    const QImage image = PaintPitchLane(sing.Lane(at), QSize(kLaneWidth, kLaneHeight));
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -161,13 +166,7 @@ int RunScore(const VerbArgs& raw) {
     const std::vector<PitchFrame> frames = tracker.Track(take.Mono.data(), take.Mono.size());
     const TakeScore score = ScoreTake(notes, frames, latency, difficulty);
     if (lanePath) {
-        Scorer scorer(notes, difficulty);
-        for (const PitchFrame& f : frames) {
-            if (f.Time - latency > laneAt) break;
-            scorer.Add(f.Time - latency, f);
-        }
-        scorer.CloseLinesBefore(laneAt);
-        if (!WriteLane(scorer, frames, latency, laneAt, *lanePath, error))
+        if (!WriteLane(notes, difficulty, frames, latency, laneAt, *lanePath, error))
             return Fail(*lanePath + ": " + error);
     }
     PrintScore(score, difficulty, json);

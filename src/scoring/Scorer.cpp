@@ -174,7 +174,7 @@ std::vector<LineScore> Scorer::TakeClosedLines() {
     return out;
 }
 
-int Scorer::Total() const {
+int Scorer::Total(bool allLines) const {
     if (m_totalWeight <= 0) return 0;
     double notes = 0;
     for (std::size_t i = 0; i < m_notes.Notes.size(); ++i) {
@@ -183,7 +183,7 @@ int Scorer::Total() const {
     }
     double total = kNotesScore * notes / m_totalWeight;
     for (std::size_t l = 0; l < m_lineClosed.size(); ++l) {
-        if (!m_lineClosed[l]) continue;
+        if (!m_lineClosed[l] && !(allLines && m_lineWeight[l] > 0)) continue;
         const LineScore s = RateLine(static_cast<int>(l));
         total += kLinesScore / static_cast<double>(m_scoredLines) *
                  std::min(1.0, s.Share / kFullLineShare);

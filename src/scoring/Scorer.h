@@ -62,8 +62,9 @@ public:
     // The index of the note sounding at `songTime`, or -1.
     int NoteAt(double songTime) const;
 
-    // Points so far (lines not closed count their notes only).
-    int Total() const;
+    // Points so far (lines not closed count their notes only, unless
+    // `allLines`: then every line's bonus counts, as at the end of the song).
+    int Total(bool allLines = false) const;
     // Every line with scored notes, rated; call at the end of the song.
     std::vector<LineScore> Lines() const;
     // Lines rated by CloseLinesBefore since the last call.

@@ -36,6 +36,7 @@ LaneState SingAlong::Lane(double position) const {
     if (!notes.empty() &&
         position > notes.back().StartTime + notes.back().Length + kChartAfterSeconds) {
         lane.Finished = true;
+        lane.Total = m_scorer->Total(true);
         for (const LineScore& line : m_scorer->Lines()) lane.LineShares.push_back(line.Share);
         return lane;
     }
