@@ -29,6 +29,7 @@ bool PitchLaneDesk::SetOn(bool on, std::string& error) {
         m_live.Stop();
         return false;
     }
+    // The tick's song position is what is heard: the output's delay is in it already.
     m_latency.CaptureSeconds = m_manual ? 0 : m_microphone.BufferSeconds();
     m_on = true;
     OpenSong(m_songPath);
