@@ -17,7 +17,8 @@ PACKAGES := g++ cmake ninja-build pkg-config \
     fonts-dejavu-core fontconfig \
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth \
     libglib2.0-bin xdotool x11-utils openbox \
-    libavcodec-dev libavformat-dev libswscale-dev libavutil-dev ffmpeg
+    libavcodec-dev libavformat-dev libswscale-dev libavutil-dev ffmpeg \
+    libaubio-dev aubio-tools
 
 # Only for make bench: the reference tools the side-by-side benchmarks time
 # themselves against (each is skipped when its tool is missing).

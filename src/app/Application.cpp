@@ -39,6 +39,7 @@
 #include "playlist/gui/UserList.h"
 #include "recording/gui/Equalizer.h"
 #include "recording/gui/VoiceMessages.h"
+#include "scoring/PitchLaneDesk.h"
 
 namespace cx {
 namespace {
@@ -423,6 +424,7 @@ void Application::ShowChangedLyrics() {
     if (m_settings.KaraokeWindow && !m_lyric->isVisible() && m_player && m_player->isVisible())
         m_lyric->show();
     m_lyric->ChangeLyrics(&m_song.Model, m_song.Look);
+    if (m_pitchLane) m_pitchLane->OpenSong(m_media->CurrentPath());
 }
 
 void Application::Seeked(double seconds) {
@@ -605,6 +607,7 @@ void Application::PlugCommands() {
     m_router.Plug(Command::VocalCut, [this] { ToggleVocalCut(); });
     m_router.Plug(Command::ExportVideo, [this] { OpenExportVideo(); });
     m_router.Plug(Command::Host, [this] { OpenHost(); });
+    m_router.Plug(Command::PitchLane, [this] { TogglePitchLane(); });
     if (m_player) m_player->ApplyAvailability();
 }
 
@@ -742,7 +745,26 @@ void Application::PlaybackTick() {
         if (m_cdg) m_cdg->Tick();
         return;
     }
+    if (m_pitchLane && m_lyric) m_lyric->Display().SetPitchLane(m_pitchLane->Tick(position));
     if (m_lyric && m_song.Model.HasLyrics()) m_lyric->PlaybackTick(position);
+}
+
+void Application::TogglePitchLane() {
+    if (!m_pitchLane) {
+        m_pitchLane = std::make_unique<PitchLaneDesk>(m_options.manualPitchCapture);
+        m_pitchLane->SetTranslator([this](const std::string& key) { return Tr(key); });
+    }
+    m_pitchLane->SetDifficulty(
+        static_cast<Difficulty>(std::clamp<int>(m_settings.ScoreDifficulty, 0, 2)));
+    m_pitchLane->SetCalibration(m_settings.VoiceLatencyMs / 1000.0);
+    std::string error;
+    if (!m_pitchLane->SetOn(!m_pitchLane->On(), error)) ShowNotice("PitchLaneCannotListen", error);
+    m_pitchLane->OpenSong(m_media ? m_media->CurrentPath() : std::string());
+    m_settings.PitchLane = m_pitchLane->On();
+    if (m_lyric)
+        m_lyric->Display().SetPitchLane(
+            m_pitchLane->Tick(m_media ? m_media->PlaybackPosition() : 0));
+    if (m_lyric) m_lyric->update();
 }
 
 void Application::RequestClose() {

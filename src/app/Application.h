@@ -46,6 +46,7 @@ class SongFinder;
 class Lyric;
 class MidiEq;
 class MediaTransport;
+class PitchLaneDesk;
 class Mpris;
 class Player;
 class SingleInstance;
@@ -69,6 +70,8 @@ struct ApplicationOptions {
     std::function<void(const char* phase)> startupMark;
     // The sound card's mixer; the ALSA simple mixer when empty.
     std::function<MixerBackend()> mixerBackend;
+    // The pitch lane listens to no device: the test pushes the voice.
+    bool manualPitchCapture = false;
 };
 
 class Application : public QObject {
@@ -120,6 +123,8 @@ public:
     HostWindow* HostDesk() const;
     // The song library window; null until it was first opened.
     LibraryWindow* SongLibraryWindow() const;
+    // Singing along; null until the pitch lane was first switched on.
+    PitchLaneDesk* PitchLane() const { return m_pitchLane.get(); }
     std::string Tr(const std::string& key) const;
 
 private:
@@ -144,6 +149,7 @@ private:
     void SaveWindowPlaces();
     void CopyBackSettings();
 
+    void TogglePitchLane();
     MediaHooks Hooks();
     bool LoadSongLyrics(const std::string& path);
     bool OpenMidiSong(const std::string& path);
@@ -209,6 +215,7 @@ private:
     std::unique_ptr<LoudnessLeveller> m_leveller;
 
     KaraokeSong m_song;  // the current song's lyrics and look
+    std::unique_ptr<PitchLaneDesk> m_pitchLane;
     MidiPlayer m_midi;
     AudioHandle m_midiChannel = 0;
     std::unique_ptr<AudioClock> m_midiClock;

@@ -204,6 +204,10 @@ const FieldMap& Fields() {
         {"karaoke smooth sweep", Simple(&T::LyricsSmoothSweep)},
         {"loudness normalise", Simple(&T::LoudnessNormalise)},
         {"loudness target", LoudnessTarget()},
+        // Singing along.
+        {"pitch lane", Simple(&T::PitchLane)},
+        {"score difficulty", Simple(&T::ScoreDifficulty)},
+        {"voice latency ms", Simple(&T::VoiceLatencyMs)},
     };
     return fields;
 }
@@ -344,7 +348,10 @@ const std::vector<std::string_view>& ThemeLoadOrder() {
                                                         "karaoke minimum font percent",
                                                         "karaoke smooth sweep",
                                                         "loudness normalise",
-                                                        "loudness target"};
+                                                        "loudness target",
+                                                        "pitch lane",
+                                                        "score difficulty",
+                                                        "voice latency ms"};
     return order;
 }
 
@@ -417,7 +424,10 @@ const std::vector<std::string_view>& ThemeSaveOrder() {
                                                         "karaoke minimum font percent",
                                                         "karaoke smooth sweep",
                                                         "loudness normalise",
-                                                        "loudness target"};
+                                                        "loudness target",
+                                                        "pitch lane",
+                                                        "score difficulty",
+                                                        "voice latency ms"};
     return order;
 }
 

@@ -193,6 +193,13 @@ public:
     std::int16_t LyricsMinFontPercent = 67;  // smallest font before lines wrap, % of the size
     bool LyricsSmoothSweep = false;
 
+    // Singing along: the pitch lane on the karaoke window, how strictly the
+    // pitch is judged (0 easy, 1 medium, 2 hard) and the measured delay of
+    // the voice beyond what the devices report.
+    bool PitchLane = false;
+    std::int16_t ScoreDifficulty = 1;
+    std::int32_t VoiceLatencyMs = 0;
+
     // Kept in memory only.
     std::string LyricsPath;
 };

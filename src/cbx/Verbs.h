@@ -9,6 +9,7 @@
 
 namespace cx {
 struct LyricsModel;
+struct MelodyResult;
 }
 
 namespace cx::cli {
@@ -35,6 +36,7 @@ std::vector<Verb> VideoVerbs();      // video
 std::vector<Verb> HostVerbs();       // host
 std::vector<Verb> LoudnessVerbs();   // loudness
 std::vector<Verb> LibraryVerbs();    // library
+std::vector<Verb> ScoreVerbs();      // score
 
 // Seams between verb files, so that one verb serves every song kind.
 // Defined in VerbsMidi.cpp: lyrics of a MIDI/KAR file for `cbx lyrics`.
@@ -42,6 +44,11 @@ std::vector<Verb> LibraryVerbs();    // library
 // `source` is "midi-words", "midi-converter" or "midi-smf".
 bool LoadMidiLyricsForCli(const std::string& path, struct ::cx::LyricsModel& model,
                           std::string& source, std::string& error, Codepage codepage);
+// Defined in VerbsMidi.cpp: the tune under the words of a MIDI/KAR file (the
+// song's own words in `model`); false with `error` when there is none.
+bool LoadMidiMelodyForCli(const std::string& path, Codepage codepage,
+                          struct ::cx::LyricsModel& model, struct ::cx::MelodyResult& melody,
+                          std::string& error);
 struct RenderOptions;
 // Defined in VerbsMidi.cpp: `cbx render` when the input is a MIDI/KAR file.
 int RenderMidiForCli(const RenderOptions& options);

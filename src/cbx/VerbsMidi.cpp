@@ -9,6 +9,7 @@
 #include "cbx/RenderOptions.h"
 #include "cbx/Verbs.h"
 #include "lyrics/LyricsModel.h"
+#include "midi/MelodyFinder.h"
 #include "midi/MidiInfo.h"
 #include "midi/MidiLyrics.h"
 #include "midi/MidiPlayer.h"
@@ -27,10 +28,12 @@ constexpr double kMaxRenderSeconds = 3 * 3600.0;
 const char* kMidiHelp =
     "usage: cbx midi FILE [--json] [--codepage 1250|1252] [--converter COMMAND]\n"
     "       cbx midi render SONG.mid -o OUT.wav [...]   (the same as cbx render)\n"
+    "       cbx midi melody FILE [--json] [--codepage 1250|1252]\n"
     "Prints a MIDI/KAR file's format, track count, division, tempo map, length in\n"
     "seconds, KAR title and artist, where its lyrics come from, and the channel\n"
     "records of its settings block. COMMAND is the external MIDI-to-KAR converter,\n"
-    "run as COMMAND MIDI OUTPUT.\n";
+    "run as COMMAND MIDI OUTPUT. \"melody\" prints the channel (1-16) that carries\n"
+    "the tune under the words and the note each syllable is sung on.\n";
 
 Codepage CodepageOption(const std::optional<std::string>& v) {
     return v && *v == "1250" ? Codepage::Cp1250 : Codepage::Cp1252;
@@ -114,10 +117,74 @@ void PrintJson(const MidiFileInfo& info, const char* source, int pieces,
     std::cout << o.str() << "\n";
 }
 
+const char* NoteName(int pitch) {
+    static const char* const kNames[] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                         "F#", "G",  "G#", "A",  "A#", "B"};
+    return kNames[((pitch % 12) + 12) % 12];
+}
+
+void PrintMelody(const MelodyResult& m, const LyricsModel& model, bool json) {
+    auto text = [&](const SungNote& n) {
+        return n.Piece > 0 && n.Piece <= model.UpperBound()
+                   ? model.Lyrics[static_cast<std::size_t>(n.Piece)].PieceText
+                   : std::string();
+    };
+    if (json) {
+        std::ostringstream o;
+        o << "{\"channel\":" << m.Channel + 1 << ",\"syllables\":" << m.Syllables
+          << ",\"lines\":" << m.Notes.LineCount << ",\"notes\":[";
+        for (std::size_t i = 0; i < m.Notes.Notes.size(); ++i) {
+            const SungNote& n = m.Notes.Notes[i];
+            o << (i ? "," : "") << "{\"start\":" << Num(n.StartTime)
+              << ",\"length\":" << Num(n.Length) << ",\"pitch\":" << n.Pitch
+              << ",\"line\":" << n.Line << ",\"piece\":" << n.Piece
+              << ",\"text\":" << JsonString(text(n)) << "}";
+        }
+        o << "],\"candidates\":[";
+        for (std::size_t i = 0; i < m.Fits.size(); ++i) {
+            const ChannelFit& f = m.Fits[i];
+            o << (i ? "," : "") << "{\"channel\":" << f.Channel + 1 << ",\"hits\":" << f.Hits
+              << ",\"notes\":" << f.Notes << ",\"meanPitch\":" << Num(f.MeanPitch) << "}";
+        }
+        std::cout << o.str() << "]}\n";
+        return;
+    }
+    std::cout << "channel: " << m.Channel + 1 << "\nsyllables: " << m.Syllables << "\n";
+    for (const ChannelFit& f : m.Fits)
+        std::cout << "  channel " << f.Channel + 1 << ": " << f.Hits << " syllables on notes, "
+                  << f.Notes << " notes, mean pitch " << Num(f.MeanPitch) << "\n";
+    for (const SungNote& n : m.Notes.Notes)
+        std::cout << Num(n.StartTime) << " +" << Num(n.Length) << " " << NoteName(n.Pitch)
+                  << (n.Pitch / 12 - 1) << " (" << n.Pitch << ") line " << n.Line + 1 << " "
+                  << text(n) << "\n";
+}
+
+int RunMelody(const VerbArgs& raw) {
+    Args args(raw);
+    if (args.WantsHelp()) {
+        std::cout << kMidiHelp;
+        return kExitOk;
+    }
+    const bool json = args.Flag("--json");
+    const auto cp = args.Option("--codepage");
+    const auto pos = args.Positionals();
+    if (!args.Error().empty()) return Fail(args.Error(), kExitUsage);
+    if (pos.size() != 1 || !args.Unknown().empty())
+        return Fail("usage: cbx midi melody FILE [--json]", kExitUsage);
+    LyricsModel model;
+    MelodyResult m;
+    std::string error;
+    if (!LoadMidiMelodyForCli(pos[0], CodepageOption(cp), model, m, error))
+        return Fail(pos[0] + ": " + error);
+    PrintMelody(m, model, json);
+    return kExitOk;
+}
+
 int RunMidi(const VerbArgs& raw) {
     // One renderer, one set of options: "cbx midi render" is "cbx render".
     if (!raw.empty() && raw[0] == "render")
         return RenderForCli(VerbArgs(raw.begin() + 1, raw.end()));
+    if (!raw.empty() && raw[0] == "melody") return RunMelody(VerbArgs(raw.begin() + 1, raw.end()));
     Args args(raw);
     if (args.WantsHelp()) {
         std::cout << kMidiHelp;
@@ -203,6 +270,18 @@ bool LoadMidiLyricsForCli(const std::string& path, LyricsModel& model, std::stri
     source = LyricSourceName(r.source);
     error = r.error;
     return r.source != MidiLyricSource::None;
+}
+
+bool LoadMidiMelodyForCli(const std::string& path, Codepage codepage, LyricsModel& model,
+                          MelodyResult& melody, std::string& error) {
+    ReadResult read = ReadWholeFile(path, kMaxSmfBytes);
+    if (!read.bytes) {
+        error = read.error;
+        return false;
+    }
+    melody = FindSongMelody(StripSettingsBlock(*read.bytes), codepage, model);
+    error = melody.Error;
+    return melody.Channel >= 0;
 }
 
 int RenderMidiForCli(const RenderOptions& o) {

@@ -35,7 +35,7 @@ std::vector<cx::cli::Verb> AllVerbs() {
     for (auto group : {AppVerbs, LyricsVerbs, PlaybackVerbs, KaraokeVerbs, MidiVerbs, CdgVerbs,
                        PlaylistVerbs, EditorVerbs, RecordingVerbs, VideoVerbs,
                        HostVerbs, LoudnessVerbs,
-                       LibraryVerbs}) {
+                       LibraryVerbs, ScoreVerbs}) {
         for (const auto& v : group()) all.push_back(v);
     }
     return all;

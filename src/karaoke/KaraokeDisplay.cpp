@@ -8,6 +8,7 @@
 
 #include "karaoke/GuiContext.h"
 #include "karaoke/Pictures.h"
+#include "karaoke/PitchLane.h"
 #include "lyrics/LyricsText.h"
 
 namespace cx {
@@ -446,6 +447,16 @@ void KaraokeDisplay::Present() {
     } else {
         ComposeFrameInto(m_frame, m_background, band, m_bandTop, m_composed);
     }
+    if (m_lane) {
+        m_laneFrame = m_frame.copy();
+        OverlayPitchLane(m_laneFrame, *m_lane);
+    }
+}
+
+void KaraokeDisplay::SetPitchLane(std::optional<LaneState> lane) {
+    m_lane = std::move(lane);
+    if (m_lane) Present();
+    m_laneFrame = m_lane ? m_laneFrame : QImage();
 }
 
 void KaraokeDisplay::Repaint() {

@@ -18,6 +18,7 @@
 #include "karaoke/LyricWrap.h"
 #include "karaoke/Transitions.h"
 #include "lyrics/LyricsModel.h"
+#include "scoring/LaneState.h"
 
 namespace cx {
 
@@ -79,10 +80,13 @@ public:
     bool DecreaseFont();  // numeric -, only from 12 points up
     void ToggleFitFont();
     void AddOffset(double seconds);
+    // The pitch lane over the picture; none hides it.
+    void SetPitchLane(std::optional<LaneState> lane);
 
     // --- outputs ------------------------------------------------------------
     // The lyric area as it now stands.
-    const QImage& Frame() const { return m_frame; }
+    const QImage& Frame() const { return m_lane ? m_laneFrame : m_frame; }
+    bool PitchLaneShown() const { return m_lane.has_value(); }
     QSize AreaSize() const;
     Page ShownPage() const { return m_page; }
     int PaintCount() const { return m_paintCount; }
@@ -139,6 +143,8 @@ private:
     int SlotTop(int slot) const;
 
     KaraokeSettings m_settings;
+    std::optional<LaneState> m_lane;
+    QImage m_laneFrame;  // the frame with the lane drawn over it
     SongLook m_song;
     LyricLook m_look;
     LyricsModel* m_model = nullptr;

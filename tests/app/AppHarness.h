@@ -113,6 +113,7 @@ public:
         options.chooseFiles =
             chooseFiles ? chooseFiles : [](const QString&) { return QStringList(); };
         options.mixerBackend = mixer;
+        options.manualPitchCapture = true;  // the voice is pushed by the test
         app = std::make_unique<Application>(nullptr, options);
         return app->Start(commandLine);
     }

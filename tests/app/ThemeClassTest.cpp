@@ -61,7 +61,8 @@ const std::vector<std::pair<std::string, std::string>> kDefaults = {
     {"mix effects", "0"}, {"mix song", "64"}, {"mix vocal", "64"}, {"custom mix", "0"},
     {"custom mixer", "0"}, {"bass and treble", "50,50"}, {"auto play", "1"}, {"mixer device", "0"},
     {"karaoke minimum font percent", "67"}, {"karaoke smooth sweep", "0"},
-    {"loudness normalise", "1"}, {"loudness target", "-16"}};
+    {"loudness normalise", "1"}, {"loudness target", "-16"},
+    {"pitch lane", "0"}, {"score difficulty", "1"}, {"voice latency ms", "0"}};
 // clang-format on
 
 TEST(ThemeClass, FirstStartGivesTheDefaultsAndExitWritesThemAll) {

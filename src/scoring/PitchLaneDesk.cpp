@@ -1,0 +1,64 @@
+#include "scoring/PitchLaneDesk.h"
+
+#include "midi/MelodyFinder.h"
+#include "midi/MidiSettingsBlock.h"
+#include "platform/AtomicFile.h"
+
+namespace cx {
+
+PitchLaneDesk::PitchLaneDesk(bool manualCapture) : m_manual(manualCapture) {}
+
+PitchLaneDesk::~PitchLaneDesk() {
+    m_microphone.Close();
+    m_live.Stop();
+}
+
+bool PitchLaneDesk::SetOn(bool on, std::string& error) {
+    if (on == m_on) return true;
+    if (!on) {
+        m_microphone.Close();
+        m_live.Stop();
+        m_on = false;
+        return true;
+    }
+    if (!m_live.Start()) {
+        error = m_live.Error();
+        return false;
+    }
+    if (!m_manual && !m_microphone.Open({}, error)) {
+        m_live.Stop();
+        return false;
+    }
+    // The tick's song position is what is heard: the output's delay is in it already.
+    m_latency.CaptureSeconds = m_manual ? 0 : m_microphone.BufferSeconds();
+    m_on = true;
+    OpenSong(m_songPath);
+    return true;
+}
+
+void PitchLaneDesk::OpenSong(const std::string& path) {
+    m_songPath = path;
+    m_sing.End();
+    if (!m_on || path.empty()) return;
+    ReadResult read = ReadWholeFile(path, kMaxSmfBytes);
+    if (!read.bytes || !IsMidiFile(*read.bytes)) return;
+    LyricsModel words;
+    MelodyResult melody = FindSongMelody(StripSettingsBlock(*read.bytes), Codepage::Cp1252, words);
+    m_sing.Begin(std::move(melody.Notes), m_difficulty);
+}
+
+std::optional<LaneState> PitchLaneDesk::Tick(double position) {
+    if (!m_on) return std::nullopt;
+    m_sing.Tick(m_live, position, m_latency.Total());
+    LaneState lane = m_sing.Lane(position);
+    if (m_tr) {
+        if (!lane.Verdict.empty()) lane.Verdict = m_tr(lane.Verdict);
+        std::string total = m_tr("ScoreTotal");
+        const auto at = total.find("%1");
+        if (at != std::string::npos) total.replace(at, 2, std::to_string(lane.Total));
+        lane.TotalText = total;
+    }
+    return lane;
+}
+
+}  // namespace cx

@@ -1,0 +1,63 @@
+// The player's side of singing along: switches the microphone's pitch
+// tracking and the lane on and off, finds the notes of each song, and turns
+// every playback tick into the lane to draw. No widgets: the player shows
+// what it returns.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "scoring/LaneState.h"
+#include "scoring/Latency.h"
+#include "scoring/LivePitch.h"
+#include "scoring/Microphone.h"
+#include "scoring/SingAlong.h"
+
+namespace cx {
+
+class PitchLaneDesk {
+public:
+    // `manualCapture`: no device; the caller pushes voice into Live().
+    explicit PitchLaneDesk(bool manualCapture = false);
+    ~PitchLaneDesk();
+
+    // Starts listening (and shows the lane) or stops. False with `error`
+    // when the lane cannot start: then it stays off.
+    bool SetOn(bool on, std::string& error);
+    bool On() const { return m_on; }
+    void SetDifficulty(Difficulty d) { m_difficulty = d; }
+    // The measured offset of the calibration, beyond the devices' own delay.
+    void SetCalibration(double seconds) { m_latency.CalibrationSeconds = seconds; }
+    const Latency& Delay() const { return m_latency; }
+
+    // A song was opened: its notes are found (none when it has no tune we can read).
+    void OpenSong(const std::string& path);
+    bool HasNotes() const { return m_sing.Active(); }
+    // One playback tick: the lane to show, or none when the lane is off.
+    std::optional<LaneState> Tick(double position);
+    // The score so far and per line, for the end of the song.
+    int Total() const { return m_sing.Total(); }
+    std::vector<LineScore> Lines() const { return m_sing.Lines(); }
+
+    // Texts of the verdicts and the total, by translation key.
+    void SetTranslator(std::function<std::string(const std::string& key)> tr) {
+        m_tr = std::move(tr);
+    }
+
+    LivePitch& Live() { return m_live; }
+
+private:
+    bool m_manual;
+    bool m_on = false;
+    Difficulty m_difficulty = Difficulty::Medium;
+    Latency m_latency;
+    std::string m_songPath;
+    LivePitch m_live{kMicrophoneRate};
+    Microphone m_microphone{m_live};
+    SingAlong m_sing;
+    std::function<std::string(const std::string&)> m_tr;
+};
+
+}  // namespace cx
