@@ -50,22 +50,6 @@ constexpr int kOptionsTab = 3;  // Options opens the preferences at the playback
 // A player window that is never painted (minimised at start) still gets its song.
 constexpr int kFirstFrameWaitMs = 1000;
 
-// Plays the MIDI synth through the engine without owning it: the MIDI player
-// keeps the synth, the engine's channel only pulls from it.
-class BorrowedSource final : public AudioSource {
-public:
-    explicit BorrowedSource(AudioSource& inner) : m_inner(inner) {}
-    int SampleRate() const override { return m_inner.SampleRate(); }
-    std::int64_t LengthFrames() const override { return m_inner.LengthFrames(); }
-    std::size_t Render(float* out, std::size_t frames) override {
-        return m_inner.Render(out, frames);
-    }
-    bool SeekFrame(std::int64_t frame) override { return m_inner.SeekFrame(frame); }
-
-private:
-    AudioSource& m_inner;
-};
-
 Codepage LyricsCodepage(const Translator& tr) {
     return tr.TextCodepage();
 }
@@ -424,7 +408,7 @@ void Application::ShowChangedLyrics() {
     if (m_settings.KaraokeWindow && !m_lyric->isVisible() && m_player && m_player->isVisible())
         m_lyric->show();
     m_lyric->ChangeLyrics(&m_song.Model, m_song.Look);
-    if (m_pitchLane) m_pitchLane->OpenSong(m_media->CurrentPath());
+    if (m_pitchLane) m_pitchLane->OpenSong(m_media->CurrentPath(), m_song.Notes);
 }
 
 void Application::Seeked(double seconds) {
@@ -759,7 +743,7 @@ void Application::TogglePitchLane() {
     m_pitchLane->SetCalibration(m_settings.VoiceLatencyMs / 1000.0);
     std::string error;
     if (!m_pitchLane->SetOn(!m_pitchLane->On(), error)) ShowNotice("PitchLaneCannotListen", error);
-    m_pitchLane->OpenSong(m_media ? m_media->CurrentPath() : std::string());
+    m_pitchLane->OpenSong(m_media ? m_media->CurrentPath() : std::string(), m_song.Notes);
     m_settings.PitchLane = m_pitchLane->On();
     if (m_lyric)
         m_lyric->Display().SetPitchLane(

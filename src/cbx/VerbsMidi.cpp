@@ -219,21 +219,6 @@ int RunMidi(const VerbArgs& raw) {
     return kExitOk;
 }
 
-// The engine owns its sources; the player keeps the synth.
-class BorrowedSynth final : public AudioSource {
-public:
-    explicit BorrowedSynth(MidiSynth& synth) : m_synth(synth) {}
-    int SampleRate() const override { return m_synth.SampleRate(); }
-    std::int64_t LengthFrames() const override { return m_synth.LengthFrames(); }
-    std::size_t Render(float* out, std::size_t frames) override {
-        return m_synth.Render(out, frames);
-    }
-    bool SeekFrame(std::int64_t frame) override { return m_synth.SeekFrame(frame); }
-
-private:
-    MidiSynth& m_synth;
-};
-
 std::string FirstSoundFont(const std::string& chosen) {
     if (!chosen.empty()) return chosen;
     const auto ports = ListSoundFonts({}, SoundFontFolders());
@@ -310,7 +295,7 @@ int RenderMidiForCli(const RenderOptions& o) {
     // The same engine and streaming writer as audio songs: no song in memory.
     const int rate = synth.SampleRate();
     AudioEngine engine(rate);
-    const AudioHandle channel = engine.CreateSourceChannel(std::make_unique<BorrowedSynth>(synth));
+    const AudioHandle channel = engine.CreateSourceChannel(std::make_unique<BorrowedSource>(synth));
     engine.ChannelSetAttributes(channel, -1, o.volume, o.pan);
     if (o.from > 0) engine.SetPositionSeconds(channel, o.from);
     // Positions count what the synth hands out; --to is a time of the written song.

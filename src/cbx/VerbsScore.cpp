@@ -12,6 +12,7 @@
 #include "karaoke/GuiContext.h"
 #include "karaoke/PitchLane.h"
 #include "lyrics/LyricsModel.h"
+#include "lyrics/UltraStar.h"
 #include "midi/MelodyFinder.h"
 #include "platform/AtomicFile.h"
 #include "playback/FileDecoder.h"
@@ -65,8 +66,25 @@ bool LoadSongNotes(const std::string& path, SungNotes& notes, std::string& error
         error = "no such file";
         return false;
     }
+    // A sing-along song file writes its notes, named directly or found beside its audio.
+    std::optional<std::filesystem::path> songFile;
+    if (IsUltraStarFile(path))
+        songFile = path;
+    else if (!LooksLikeMidiFile(path))
+        songFile = FindUltraStarFor(path);
+    if (songFile) {
+        ReadResult read = ReadWholeFile(*songFile, kMaxUltraStarBytes);
+        UltraStarRead song = read.bytes ? ReadUltraStar(*read.bytes, Codepage::Cp1252)
+                                        : UltraStarRead{false, read.error, {}};
+        if (!song.ok) {
+            error = song.reason;
+            return false;
+        }
+        notes = std::move(song.song.Notes);
+        return true;
+    }
     if (!LooksLikeMidiFile(path)) {
-        error = "no notes to sing against: the song is not a MIDI or KAR song";
+        error = "no notes to sing against: the song is not a MIDI, KAR or sing-along song";
         return false;
     }
     LyricsModel model;

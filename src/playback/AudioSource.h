@@ -21,6 +21,22 @@ public:
     virtual bool SeekFrame(std::int64_t frame) = 0;
 };
 
+// Lends a source to the engine without giving it away: the owner (the MIDI
+// player, say) keeps it, the engine's channel only pulls from it.
+class BorrowedSource final : public AudioSource {
+public:
+    explicit BorrowedSource(AudioSource& inner) : m_inner(inner) {}
+    int SampleRate() const override { return m_inner.SampleRate(); }
+    std::int64_t LengthFrames() const override { return m_inner.LengthFrames(); }
+    std::size_t Render(float* out, std::size_t frames) override {
+        return m_inner.Render(out, frames);
+    }
+    bool SeekFrame(std::int64_t frame) override { return m_inner.SeekFrame(frame); }
+
+private:
+    AudioSource& m_inner;
+};
+
 // Anything that can tell the audible playback position (what the listener hears now).
 class AudioClock {
 public:

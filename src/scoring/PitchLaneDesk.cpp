@@ -32,14 +32,16 @@ bool PitchLaneDesk::SetOn(bool on, std::string& error) {
     // The tick's song position is what is heard: the output's delay is in it already.
     m_latency.CaptureSeconds = m_manual ? 0 : m_microphone.BufferSeconds();
     m_on = true;
-    OpenSong(m_songPath);
+    OpenSong(m_songPath, m_written);
     return true;
 }
 
-void PitchLaneDesk::OpenSong(const std::string& path) {
+void PitchLaneDesk::OpenSong(const std::string& path, const SungNotes& written) {
     m_songPath = path;
+    m_written = written;
     m_sing.End();
     if (!m_on || path.empty()) return;
+    if (!written.Empty()) return m_sing.Begin(written, m_difficulty);
     ReadResult read = ReadWholeFile(path, kMaxSmfBytes);
     if (!read.bytes || !IsMidiFile(*read.bytes)) return;
     LyricsModel words;

@@ -33,7 +33,9 @@ public:
     const Latency& Delay() const { return m_latency; }
 
     // A song was opened: its notes are found (none when it has no tune we can read).
-    void OpenSong(const std::string& path);
+    // `written`: the notes the song file itself gives (a sing-along song);
+    // without them the tune is found under the words of a MIDI song.
+    void OpenSong(const std::string& path, const SungNotes& written = {});
     bool HasNotes() const { return m_sing.Active(); }
     // One playback tick: the lane to show, or none when the lane is off.
     std::optional<LaneState> Tick(double position);
@@ -54,6 +56,7 @@ private:
     Difficulty m_difficulty = Difficulty::Medium;
     Latency m_latency;
     std::string m_songPath;
+    SungNotes m_written;  // the open song's own notes, when it has them
     LivePitch m_live{kMicrophoneRate};
     Microphone m_microphone{m_live};
     SingAlong m_sing;

@@ -53,21 +53,6 @@ int SoundRateFor(int sourceRate) {
     return 48000;
 }
 
-// The audio engine's source handed the synth without owning it.
-class BorrowedSynth final : public AudioSource {
-public:
-    explicit BorrowedSynth(MidiSynth& synth) : m_synth(synth) {}
-    int SampleRate() const override { return m_synth.SampleRate(); }
-    std::int64_t LengthFrames() const override { return m_synth.LengthFrames(); }
-    std::size_t Render(float* out, std::size_t frames) override {
-        return m_synth.Render(out, frames);
-    }
-    bool SeekFrame(std::int64_t frame) override { return m_synth.SeekFrame(frame); }
-
-private:
-    MidiSynth& m_synth;
-};
-
 // The song's sound, ready to render from the start point, and the song time
 // it has reached (the time the pictures follow).
 struct SongSound {
@@ -124,7 +109,7 @@ bool StartMidi(const VideoExportOptions& o, SongSound& sound, std::string& error
     }
     sound.midi->PlayMidi();
     sound.engine = std::make_unique<AudioEngine>(synth.SampleRate());
-    sound.channel = sound.engine->CreateSourceChannel(std::make_unique<BorrowedSynth>(synth));
+    sound.channel = sound.engine->CreateSourceChannel(std::make_unique<BorrowedSource>(synth));
     if (o.from > 0) sound.engine->SetPositionSeconds(sound.channel, o.from);
     sound.length = synth.LengthSeconds();
     return true;

@@ -5,12 +5,14 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "SyntheticSinger.h"
 #include "scoring/Latency.h"
 #include "scoring/PitchTracker.h"
 #include "scoring/Scorer.h"
 #include "support/CbxRunner.h"
+#include "support/TestSupport.h"
 
 namespace cx {
 namespace {
@@ -56,6 +58,51 @@ INSTANTIATE_TEST_SUITE_P(
                                kMaxScore},
                       TakeCase{"LateUncompensated", 0, 0.2, 0, false, Difficulty::Medium, 0, 7500}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// 16-bit mono WAV of a take.
+std::string TakeWav(const std::vector<float>& take) {
+    auto le = [](unsigned v, int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return s;
+    };
+    std::string pcm;
+    for (float f : take) pcm += le(static_cast<unsigned>(static_cast<int>(f * 30000)) & 0xFFFF, 2);
+    const auto size = static_cast<unsigned>(pcm.size());
+    return "RIFF" + le(36 + size, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+           le(kVoiceRate, 4) + le(kVoiceRate * 2, 4) + le(2, 2) + le(16, 2) + "data" + le(size, 4) +
+           pcm;
+}
+
+// A sing-along song file is scored against the notes it writes: 0.05 s beats.
+TEST(TakeScores, ASongFileIsScoredAgainstItsOwnNotes) {
+    if (!PitchTracker::AubioAvailable()) GTEST_SKIP() << "aubio is not installed";
+    test::TempDir dir;
+    const SungNotes tune = test::TestTune();
+    const auto beat = [](double seconds) { return std::to_string(std::lround(seconds / 0.05)); };
+    std::string song = "#TITLE:Scale\n#ARTIST:Test\n#MP3:song.wav\n#BPM:300\n#GAP:0\n";
+    for (std::size_t i = 0; i < tune.Notes.size(); ++i) {
+        const SungNote& n = tune.Notes[i];
+        const char* kind = n.Kind == NoteKind::Golden ? "*" : n.Kind == NoteKind::Freestyle ? "F" : ":";
+        song += std::string(kind) + " " + beat(n.StartTime) + " " + beat(n.Length) + " " +
+                std::to_string(n.Pitch - 60) + " la\n";
+        if (i + 1 < tune.Notes.size() && tune.Notes[i + 1].Line != n.Line)
+            song += "- " + beat(n.StartTime + n.Length) + "\n";
+    }
+    test::WriteBytes(dir / "song.txt", song + "E\n");
+    for (const auto& [semitones, atLeast, atMost] :
+         {std::tuple{0.0, 9000, kMaxScore}, std::tuple{2.0, 0, 3000}}) {
+        test::WriteBytes(dir / "take.wav", TakeWav(test::Sing(tune, semitones, 0, false)));
+        const test::CbxRun run = test::Cbx("score " + test::Quote(dir / "song.txt") + " --voice " +
+                                           test::Quote(dir / "take.wav") + " --json");
+        ASSERT_EQ(run.code, 0) << run.out;
+        const auto at = run.out.find("\"score\":");
+        ASSERT_NE(at, std::string::npos) << run.out;
+        const int score = std::atoi(run.out.c_str() + at + 8);
+        EXPECT_GE(score, atLeast) << semitones;
+        EXPECT_LE(score, atMost) << semitones;
+    }
+}
 
 // Every voiced frame of a held note, against the pitch sung in the middle of
 // its window.
