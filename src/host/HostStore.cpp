@@ -214,12 +214,17 @@ std::string HostStore::Save(const Rotation& rotation, const HistoryRow* sung) {
                  .Bind(8, sung->sungAt)
                  .Done();
     }
+    return Finish(ok);
+}
+
+// Ends the write transaction: kept whole when every step went, else undone.
+std::string HostStore::Finish(bool ok) {
     if (!ok) {
-        reason = Error("save");
+        std::string reason = Error("save");
         Exec("ROLLBACK");
         return reason;
     }
-    reason = Exec("COMMIT");
+    std::string reason = Exec("COMMIT");
     if (!reason.empty()) Exec("ROLLBACK");
     return reason;
 }
@@ -232,14 +237,7 @@ std::string HostStore::SaveSettings(const HostSettings& settings) {
     bool ok = put.Ok();
     for (const auto& [name, value] : SettingsToTexts(settings))
         ok = ok && put.Bind(1, name).Bind(2, value).Done();
-    if (!ok) {
-        reason = Error("save");
-        Exec("ROLLBACK");
-        return reason;
-    }
-    reason = Exec("COMMIT");
-    if (!reason.empty()) Exec("ROLLBACK");
-    return reason;
+    return Finish(ok);
 }
 
 std::vector<HistoryRow> HostStore::History(std::size_t limit) const {

@@ -57,6 +57,7 @@ public:
 private:
     std::string Exec(const char* sql);
     std::string Error(const char* what) const;
+    std::string Finish(bool ok);
 
     sqlite3* m_db = nullptr;
 };

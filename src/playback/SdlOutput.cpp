@@ -1,6 +1,7 @@
 #include <SDL2/SDL.h>
 
 #include "playback/AudioOutput.h"
+#include "playback/SdlAudio.h"
 
 namespace cx {
 
@@ -19,12 +20,7 @@ void SdlOutput::Callback(void* user, unsigned char* stream, int len) {
 
 bool SdlOutput::Start(std::string& error) {
     if (m_device != 0) return true;
-    // SDL would otherwise take SIGINT and SIGTERM for itself and swallow them.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        error = std::string("cannot start audio: ") + SDL_GetError();
-        return false;
-    }
+    if (!StartSdlAudio(error)) return false;
     m_sdlStarted = true;
     SDL_AudioSpec want{};
     want.freq = m_engine.OutputRate();
@@ -65,12 +61,7 @@ void SdlOutput::Stop() {
 
 std::vector<std::string> SdlOutput::ListDevices(bool capture, std::string& error) {
     std::vector<std::string> names;
-    // SDL would otherwise take SIGINT and SIGTERM for itself and swallow them.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        error = std::string("cannot start audio: ") + SDL_GetError();
-        return names;
-    }
+    if (!StartSdlAudio(error)) return names;
     const int count = SDL_GetNumAudioDevices(capture ? 1 : 0);
     for (int i = 0; i < count; ++i) {
         if (const char* name = SDL_GetAudioDeviceName(i, capture ? 1 : 0)) names.emplace_back(name);

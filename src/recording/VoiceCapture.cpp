@@ -1,4 +1,5 @@
 #include "recording/VoiceCapture.h"
+#include "playback/SdlAudio.h"
 
 #include <SDL2/SDL.h>
 
@@ -10,16 +11,6 @@ namespace cx {
 namespace {
 
 constexpr auto kWriterPause = std::chrono::milliseconds(5);
-
-bool StartSdlAudio(std::string& error) {
-    // SDL would otherwise take SIGINT and SIGTERM for itself and swallow them.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        error = std::string("cannot start audio: ") + SDL_GetError();
-        return false;
-    }
-    return true;
-}
 
 std::int16_t Sample(const unsigned char* p) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));

@@ -1,4 +1,5 @@
 #include "scoring/Microphone.h"
+#include "playback/SdlAudio.h"
 
 #include <SDL2/SDL.h>
 
@@ -14,12 +15,7 @@ constexpr int kChunkFrames = 256;
 
 bool Microphone::Open(const std::string& device, std::string& error) {
     Close();
-    // SDL would otherwise take SIGINT and SIGTERM for itself and swallow them.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        error = std::string("cannot start audio: ") + SDL_GetError();
-        return false;
-    }
+    if (!StartSdlAudio(error)) return false;
     m_sdlStarted = true;
     SDL_AudioSpec want{};
     want.freq = m_live.SampleRate();
