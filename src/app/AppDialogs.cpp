@@ -27,6 +27,8 @@
 #include "playback/player/MediaTransport.h"
 #include "playback/player/gui/Player.h"
 #include "playlist/gui/UserList.h"
+#include "scoring/PitchLaneDesk.h"
+#include "scoring/VoiceCalibration.h"
 #include "video/gui/ExportVideoDialog.h"
 
 namespace cx {
@@ -187,6 +189,11 @@ void Application::OpenPreferences(int tab) {
     hooks.Apply = [this](const ThemeClass& s, const PreferenceExtras& e) {
         ApplyPreferences(s, e);
     };
+    hooks.MakeCalibration = [this](std::string& error) { return MakeCalibration(error); };
+    hooks.SaveLatency = [this](int ms) {
+        m_settings.VoiceLatencyMs = ms;
+        ApplySingingSettings();
+    };
     m_preferences = new Preferences(
         m_settings, extras, choices, [this](const std::string& k) { return Tr(k); }, hooks,
         m_player);
@@ -220,6 +227,7 @@ void Application::ApplyPreferences(const ThemeClass& settings, const PreferenceE
         m_player->SetScrollTitle(m_settings.Scroll);
     }
     if (m_cdg) m_cdg->SetFullscreenMonitor(m_settings.Monitor);
+    ApplySingingSettings();
     if (m_voice) {
         // The next take uses them; the voice panel's thumb stays where it is.
         RecordingSettings recording = RecordingSettingsFrom(m_settings);
@@ -231,6 +239,26 @@ void Application::ApplyPreferences(const ThemeClass& settings, const PreferenceE
         m_media->Settings().customBass = m_settings.CustomBass;
         m_media->Settings().customTreble = m_settings.CustomTreble;
     }
+}
+
+// The pitch lane takes the difficulty and the delay at once, and goes on or
+// off as the setting says.
+void Application::ApplySingingSettings() {
+    if (m_pitchLane) {
+        m_pitchLane->SetDifficulty(DifficultyFromSetting(m_settings.ScoreDifficulty));
+        m_pitchLane->SetCalibration(m_settings.VoiceLatencyMs / 1000.0);
+    }
+    if (m_settings.PitchLane != (m_pitchLane && m_pitchLane->On()))
+        SetPitchLane(m_settings.PitchLane);
+}
+
+std::unique_ptr<VoiceCalibration> Application::MakeCalibration(std::string& error) {
+    // Without a sound device the beeps would never be heard.
+    if (m_silent) {
+        error = Tr("CalibrateNoOutput");
+        return nullptr;
+    }
+    return std::make_unique<VoiceCalibration>(*m_engine, m_options.manualPitchCapture);
 }
 
 // --- file information ------------------------------------------------------------

@@ -1,8 +1,8 @@
 #include "app/Application.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
@@ -408,6 +408,8 @@ void Application::ShowChangedLyrics() {
     if (m_settings.KaraokeWindow && !m_lyric->isVisible() && m_player && m_player->isVisible())
         m_lyric->show();
     m_lyric->ChangeLyrics(&m_song.Model, m_song.Look);
+    // A lane left on at the last exit comes back with the first song.
+    if (m_settings.PitchLane && !m_pitchLane) SetPitchLane(true);
     if (m_pitchLane) m_pitchLane->OpenSong(m_media->CurrentPath(), m_song.Notes);
 }
 
@@ -734,15 +736,18 @@ void Application::PlaybackTick() {
 }
 
 void Application::TogglePitchLane() {
+    SetPitchLane(!(m_pitchLane && m_pitchLane->On()));
+}
+
+void Application::SetPitchLane(bool on) {
     if (!m_pitchLane) {
         m_pitchLane = std::make_unique<PitchLaneDesk>(m_options.manualPitchCapture);
         m_pitchLane->SetTranslator([this](const std::string& key) { return Tr(key); });
     }
-    m_pitchLane->SetDifficulty(
-        static_cast<Difficulty>(std::clamp<int>(m_settings.ScoreDifficulty, 0, 2)));
+    m_pitchLane->SetDifficulty(DifficultyFromSetting(m_settings.ScoreDifficulty));
     m_pitchLane->SetCalibration(m_settings.VoiceLatencyMs / 1000.0);
     std::string error;
-    if (!m_pitchLane->SetOn(!m_pitchLane->On(), error)) ShowNotice("PitchLaneCannotListen", error);
+    if (!m_pitchLane->SetOn(on, error)) ShowNotice("PitchLaneCannotListen", error);
     m_pitchLane->OpenSong(m_media ? m_media->CurrentPath() : std::string(), m_song.Notes);
     m_settings.PitchLane = m_pitchLane->On();
     if (m_lyric)

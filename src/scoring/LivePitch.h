@@ -11,6 +11,7 @@
 
 #include "midi/SpscQueue.h"
 #include "scoring/PitchTracker.h"
+#include "scoring/VoiceSink.h"
 
 namespace cx {
 
@@ -19,10 +20,10 @@ inline constexpr double kLivePitchRingSeconds = 2.0;
 // Frames waiting for the window: over five seconds of 10 ms hops.
 inline constexpr std::size_t kLiveFrameQueue = 512;
 
-class LivePitch {
+class LivePitch final : public VoiceSink {
 public:
     explicit LivePitch(int sampleRate);
-    ~LivePitch();
+    ~LivePitch() override;
     LivePitch(const LivePitch&) = delete;
     LivePitch& operator=(const LivePitch&) = delete;
 
@@ -31,10 +32,10 @@ public:
     void Stop();
     bool Running() const { return m_worker.joinable(); }
     const std::string& Error() const { return m_error; }
-    int SampleRate() const { return m_rate; }
+    int SampleRate() const override { return m_rate; }
 
     // Capture callback: copies what fits, never locks, allocates or waits.
-    void PushSamples(const float* mono, std::size_t count);
+    void PushSamples(const float* mono, std::size_t count) override;
     // Window thread: the next tracked frame, its time in seconds of capture.
     bool PopFrame(PitchFrame& frame) { return m_frames.Pop(frame); }
     // Seconds of voice pushed so far: with the song position at the same

@@ -18,7 +18,7 @@ bool Microphone::Open(const std::string& device, std::string& error) {
     if (!StartSdlAudio(error)) return false;
     m_sdlStarted = true;
     SDL_AudioSpec want{};
-    want.freq = m_live.SampleRate();
+    want.freq = m_sink.SampleRate();
     want.format = AUDIO_F32SYS;
     want.channels = 1;
     want.samples = kMicrophoneBufferFrames;
@@ -64,7 +64,7 @@ void Microphone::Callback(void* user, unsigned char* stream, int length) {
             for (int c = 0; c < channels; ++c) sum += in[i * channels + c];
             mono[i] = sum / channels;
         }
-        self->m_live.PushSamples(mono, n);
+        self->m_sink.PushSamples(mono, n);
         in += n * channels;
         frames -= n;
     }

@@ -1,12 +1,12 @@
-// The microphone feeding the live pitch tracker: its own capture device, so
-// recording and the level meter keep theirs. The device callback only
-// converts to mono and pushes into the tracker's ring.
+// The microphone feeding the live pitch tracker (or the latency calibration):
+// its own capture device, so recording and the level meter keep theirs. The
+// device callback only converts to mono and pushes into the sink.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "scoring/LivePitch.h"
+#include "scoring/VoiceSink.h"
 
 namespace cx {
 
@@ -15,7 +15,7 @@ inline constexpr int kMicrophoneBufferFrames = 256;  // 5.8 ms
 
 class Microphone {
 public:
-    explicit Microphone(LivePitch& live) : m_live(live) {}
+    explicit Microphone(VoiceSink& sink) : m_sink(sink) {}
     ~Microphone() { Close(); }
     Microphone(const Microphone&) = delete;
     Microphone& operator=(const Microphone&) = delete;
@@ -30,7 +30,7 @@ public:
 private:
     static void Callback(void* user, unsigned char* stream, int length);
 
-    LivePitch& m_live;
+    VoiceSink& m_sink;
     std::uint32_t m_device = 0;
     bool m_sdlStarted = false;
     int m_channels = 1;

@@ -49,10 +49,23 @@ void PitchLaneDesk::OpenSong(const std::string& path, const SungNotes& written) 
     m_sing.Begin(std::move(melody.Notes), m_difficulty);
 }
 
+std::optional<SongScore> PitchLaneDesk::FinishSong() {
+    if (!m_sing.Active() || !m_sing.Heard()) return std::nullopt;
+    SongScore score{m_sing.TotalAtEnd(), m_sing.Lines()};
+    m_sing.End();
+    m_lastScore = score;
+    return score;
+}
+
 std::optional<LaneState> PitchLaneDesk::Tick(double position) {
     if (!m_on) return std::nullopt;
     m_sing.Tick(m_live, position, m_latency.Total());
     LaneState lane = m_sing.Lane(position);
+    // A song without a tune to sing against says so rather than "0".
+    if (!m_sing.Active()) {
+        lane.TotalText = m_tr ? m_tr("ScoreNoNotes") : std::string("ScoreNoNotes");
+        return lane;
+    }
     if (m_tr) {
         if (!lane.Verdict.empty()) lane.Verdict = m_tr(lane.Verdict);
         std::string total = m_tr("ScoreTotal");

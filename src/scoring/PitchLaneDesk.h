@@ -4,6 +4,7 @@
 // what it returns.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -27,9 +28,17 @@ public:
     // when the lane cannot start: then it stays off.
     bool SetOn(bool on, std::string& error);
     bool On() const { return m_on; }
-    void SetDifficulty(Difficulty d) { m_difficulty = d; }
+    // Applies to the song being sung from now on, and to the next ones.
+    void SetDifficulty(Difficulty d) {
+        m_difficulty = d;
+        m_sing.SetDifficulty(d);
+    }
     // The measured offset of the calibration, beyond the devices' own delay.
-    void SetCalibration(double seconds) { m_latency.CalibrationSeconds = seconds; }
+    // A stored value out of range is held to it.
+    void SetCalibration(double seconds) {
+        m_latency.CalibrationSeconds =
+            std::clamp(seconds, -kMaxVoiceLatencyMs / 1000.0, kMaxVoiceLatencyMs / 1000.0);
+    }
     const Latency& Delay() const { return m_latency; }
 
     // A song was opened: its notes are found (none when it has no tune we can read).
@@ -42,6 +51,11 @@ public:
     // The score so far and per line, for the end of the song.
     int Total() const { return m_sing.Total(); }
     std::vector<LineScore> Lines() const { return m_sing.Lines(); }
+    // The song is over (stopped, closed or followed by the next): its score
+    // when it had notes and the singer was heard, and the scoring ends. The
+    // last one is kept for whoever records the turn.
+    std::optional<SongScore> FinishSong();
+    const std::optional<SongScore>& LastScore() const { return m_lastScore; }
 
     // Texts of the verdicts and the total, by translation key.
     void SetTranslator(std::function<std::string(const std::string& key)> tr) {
@@ -60,6 +74,7 @@ private:
     LivePitch m_live{kMicrophoneRate};
     Microphone m_microphone{m_live};
     SingAlong m_sing;
+    std::optional<SongScore> m_lastScore;
     std::function<std::string(const std::string&)> m_tr;
 };
 

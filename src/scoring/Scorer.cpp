@@ -35,6 +35,10 @@ Difficulty DifficultyFromName(const std::string& name) {
     return Difficulty::Medium;
 }
 
+Difficulty DifficultyFromSetting(int value) {
+    return static_cast<Difficulty>(std::clamp(value, 0, 2));
+}
+
 const char* DifficultyName(Difficulty d) {
     switch (d) {
         case Difficulty::Easy:

@@ -22,6 +22,8 @@ int ToleranceSemitones(Difficulty d);  // 2, 1, 0
 // "easy", "medium", "hard"; anything else is medium.
 Difficulty DifficultyFromName(const std::string& name);
 const char* DifficultyName(Difficulty d);
+// The stored setting (0 easy, 1 medium, 2 hard); out of range is held to it.
+Difficulty DifficultyFromSetting(int value);
 
 // Distance in semitones from `sung` to the nearest octave of `note` (-6..6).
 double FoldedDistance(double sung, int note);
@@ -54,6 +56,8 @@ public:
     // Lines whose last note ended before `songTime` are rated (once each).
     void CloseLinesBefore(double songTime);
 
+    // From the next frame on; what was sung keeps its score.
+    void SetDifficulty(Difficulty d) { m_difficulty = d; }
     const SungNotes& Notes() const { return m_notes; }
     // Sung right so far of note `i`, in seconds.
     double SungRight(std::size_t i) const { return m_right[i]; }

@@ -4,6 +4,7 @@ namespace cx {
 
 void SingAlong::Begin(SungNotes notes, Difficulty difficulty) {
     m_sung.clear();
+    m_voiced = 0;
     m_scorer.reset();
     m_lastLine.reset();
     if (!notes.Empty()) m_scorer.emplace(std::move(notes), difficulty);
@@ -25,6 +26,7 @@ void SingAlong::Tick(LivePitch& live, double position, double latency) {
 void SingAlong::Add(double songTime, const PitchFrame& frame) {
     if (!m_scorer) return;
     m_scorer->Add(songTime, frame);
+    if (frame.Voiced()) ++m_voiced;
     if (!m_sung.empty() && songTime < m_sung.back().Time) return;
     if (m_sung.size() < kMaxSungFrames) m_sung.push_back({songTime, frame.Pitch});
 }

@@ -19,12 +19,23 @@ inline constexpr double kVerdictSeconds = 2.5;
 // Trace points kept for a whole song: an hour of 10 ms hops.
 inline constexpr std::size_t kMaxSungFrames = 360000;
 
+// What a song sung along came to.
+struct SongScore {
+    int Total = 0;
+    std::vector<LineScore> Lines;
+};
+
 class SingAlong {
 public:
     // A new song: its notes (empty: nothing to sing against).
     void Begin(SungNotes notes, Difficulty difficulty);
-    void End() { m_scorer.reset(), m_sung.clear(); }
+    void End() { m_scorer.reset(), m_sung.clear(), m_voiced = 0; }
     bool Active() const { return m_scorer.has_value(); }
+    void SetDifficulty(Difficulty d) {
+        if (m_scorer) m_scorer->SetDifficulty(d);
+    }
+    // Whether the singer was heard at all in this song.
+    bool Heard() const { return m_voiced > 0; }
 
     // Takes the frames `live` has ready. `position` is the song's position
     // now and `latency` how long the voice takes to reach us after the music
@@ -38,6 +49,8 @@ public:
     LaneState Lane(double position) const;
     // The total and every line's rating, for the end of the song.
     int Total() const { return m_scorer ? m_scorer->Total() : 0; }
+    // Every line's bonus counted, as when the song is over.
+    int TotalAtEnd() const { return m_scorer ? m_scorer->Total(true) : 0; }
     std::vector<LineScore> Lines() const;
 
 private:
@@ -45,6 +58,7 @@ private:
     std::optional<LineScore> m_lastLine;
     double m_lastLineAt = 0;
     std::vector<SongFrame> m_sung;
+    std::size_t m_voiced = 0;
 };
 
 }  // namespace cx

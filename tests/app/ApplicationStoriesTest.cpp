@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -16,6 +17,7 @@
 
 #include "AppHarness.h"
 #include "app/SignalBridge.h"
+#include "app/gui/CalibrationDialog.h"
 #include "app/gui/Preferences.h"
 #include "cdg/CdgWindow.h"
 #include "editor/gui/Editor.h"
@@ -345,9 +347,20 @@ TEST(ApplicationStories, WithoutASoundDeviceThePlayerStartsAndTakesOneFromThePre
     EXPECT_TRUE(play->toolTip().contains(why)) << play->toolTip().toStdString();
     EXPECT_FALSE(h.app->Run(Command::Play));
 
-    plugged = true;
+    // No beeps to clap to: the calibration says why and changes nothing.
     Preferences* prefs = h.Open<Preferences>(Command::Preferences);
     ASSERT_NE(prefs, nullptr);
+    prefs->findChild<QPushButton*>("Calibrate")->click();
+    auto* calibration = prefs->findChild<CalibrationDialog*>();
+    ASSERT_NE(calibration, nullptr);
+    calibration->Start_Click();
+    EXPECT_TRUE(
+        calibration->ResultText().contains(QString::fromStdString(h.app->Tr("CalibrateNoOutput"))));
+    EXPECT_FALSE(calibration->findChild<QPushButton*>("Save")->isEnabled());
+    EXPECT_EQ(h.app->Settings().VoiceLatencyMs, 0);
+    calibration->close();
+
+    plugged = true;
     prefs->OK_Click();
     EXPECT_TRUE(h.app->SoundNote().empty());
     EXPECT_TRUE(h.app->PlayerWindow()->StatusText().isEmpty());

@@ -4,11 +4,19 @@
 #include <chrono>
 #include <thread>
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSpinBox>
+
 #include "app/AppHarness.h"
+#include "app/gui/CalibrationDialog.h"
+#include "app/gui/Preferences.h"
 #include "karaoke/gui/Lyric.h"
 #include "midi/TwoChannelKar.h"
 #include "scoring/PitchLaneDesk.h"
 #include "scoring/SyntheticSinger.h"
+#include "scoring/VoiceCalibration.h"
 
 namespace cx {
 namespace {
@@ -60,6 +68,54 @@ TEST(PitchLaneStories, AltPShowsTheLaneAndSingingTheTuneScores) {
 
     PressAltP(h);
     h.Advance(0.01);
+    EXPECT_FALSE(h.app->LyricWindow()->Display().PitchLaneShown());
+}
+
+// The singing tab switches the lane on at once and takes the delay the
+// calibration measured from claps 80 ms after each beep.
+TEST(PitchLaneStories, PreferencesSwitchTheLaneOnAndCalibrationSavesTheDelay) {
+    test::AppHarness h;
+    ASSERT_TRUE(h.Start());
+    if (!PitchTracker::AubioAvailable()) GTEST_SKIP() << "aubio is not installed";
+    Preferences* p = h.Open<Preferences>(Command::Preferences);
+    ASSERT_NE(p, nullptr);
+    p->findChild<QCheckBox*>("pitch lane")->setChecked(true);
+    p->findChild<QComboBox*>("score difficulty")->setCurrentIndex(2);
+    p->findChild<QSpinBox*>("voice latency ms")->setValue(40);
+    p->Apply_Click();
+    ASSERT_NE(h.app->PitchLane(), nullptr);
+    EXPECT_TRUE(h.app->PitchLane()->On());
+    EXPECT_NEAR(h.app->PitchLane()->Delay().CalibrationSeconds, 0.04, 1e-9);
+    EXPECT_TRUE(h.app->LyricWindow()->Display().PitchLaneShown());
+
+    p->findChild<QPushButton*>("Calibrate")->click();
+    auto* dialog = p->findChild<CalibrationDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->Start_Click();
+    ASSERT_NE(dialog->Run(), nullptr) << dialog->ResultText().toStdString();
+    std::vector<float> claps(
+        static_cast<std::size_t>((CalibrationSeconds() + 1) * test::kVoiceRate));
+    for (double beep : CalibrationBeepTimes())
+        for (std::size_t k = 0; k < 400; ++k)
+            claps[static_cast<std::size_t>((beep + 0.08) * test::kVoiceRate) + k] =
+                k % 2 ? 0.7f : -0.7f;
+    constexpr std::size_t kTick = test::kVoiceRate / 100;
+    for (std::size_t at = 0; dialog->Run() && at + kTick <= claps.size(); at += kTick) {
+        dialog->Run()->Capture().PushSamples(claps.data() + at, kTick);
+        h.Advance(0.01);
+        dialog->Tick();
+    }
+    ASSERT_EQ(dialog->Run(), nullptr);
+    EXPECT_TRUE(dialog->ResultText().contains(QStringLiteral("80 ms")))
+        << dialog->ResultText().toStdString();
+    dialog->findChild<QPushButton*>("Save")->click();
+    EXPECT_EQ(h.app->Settings().VoiceLatencyMs, 80);
+    EXPECT_EQ(p->findChild<QSpinBox*>("voice latency ms")->value(), 80);
+    EXPECT_NEAR(h.app->PitchLane()->Delay().CalibrationSeconds, 0.08, 1e-9);
+
+    p->findChild<QCheckBox*>("pitch lane")->setChecked(false);
+    p->OK_Click();
+    EXPECT_FALSE(h.app->PitchLane()->On());
     EXPECT_FALSE(h.app->LyricWindow()->Display().PitchLaneShown());
 }
 

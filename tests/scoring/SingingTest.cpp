@@ -8,7 +8,6 @@
 #include <tuple>
 
 #include "SyntheticSinger.h"
-#include "scoring/Latency.h"
 #include "scoring/PitchTracker.h"
 #include "scoring/Scorer.h"
 #include "support/CbxRunner.h"
@@ -83,7 +82,9 @@ TEST(TakeScores, ASongFileIsScoredAgainstItsOwnNotes) {
     std::string song = "#TITLE:Scale\n#ARTIST:Test\n#MP3:song.wav\n#BPM:300\n#GAP:0\n";
     for (std::size_t i = 0; i < tune.Notes.size(); ++i) {
         const SungNote& n = tune.Notes[i];
-        const char* kind = n.Kind == NoteKind::Golden ? "*" : n.Kind == NoteKind::Freestyle ? "F" : ":";
+        const char* kind = n.Kind == NoteKind::Golden      ? "*"
+                           : n.Kind == NoteKind::Freestyle ? "F"
+                                                           : ":";
         song += std::string(kind) + " " + beat(n.StartTime) + " " + beat(n.Length) + " " +
                 std::to_string(n.Pitch - 60) + " la\n";
         if (i + 1 < tune.Notes.size() && tune.Notes[i + 1].Line != n.Line)
@@ -190,19 +191,6 @@ INSTANTIATE_TEST_SUITE_P(Voices, DetectorAccuracy,
                                            VoiceCase{"Alto", 64}, VoiceCase{"Soprano", 76},
                                            VoiceCase{"HighSoprano", 86}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Latency, ClapsAfterBeepsGiveTheirMedianDelay) {
-    std::vector<float> rec(kVoiceRate * 4, 0.001f);
-    const std::vector<double> beeps = {0.5, 1.5, 2.5, 3.5};
-    const double delays[] = {0.11, 0.12, 0.40, -1};  // one late, one never answered
-    for (std::size_t i = 0; i < beeps.size(); ++i) {
-        if (delays[i] < 0) continue;
-        const auto at = static_cast<std::size_t>((beeps[i] + delays[i]) * kVoiceRate);
-        for (std::size_t k = 0; k < 400; ++k) rec[at + k] = k % 2 ? 0.8f : -0.8f;
-    }
-    EXPECT_NEAR(MeasureClapDelay(rec.data(), rec.size(), kVoiceRate, beeps), 0.12, 0.005);
-    EXPECT_EQ(MeasureClapDelay(rec.data(), rec.size(), kVoiceRate, {3.5}), -1);
-}
 
 }  // namespace
 }  // namespace cx

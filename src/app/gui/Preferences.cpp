@@ -19,9 +19,12 @@
 #include <algorithm>
 
 #include "app/Registry.h"
+#include "app/gui/CalibrationDialog.h"
 #include "app/gui/ColourButton.h"
 #include "karaoke/Pictures.h"
 #include "karaoke/Transitions.h"
+#include "scoring/Latency.h"
+#include "scoring/Scorer.h"
 
 namespace cx {
 namespace {
@@ -107,6 +110,7 @@ Preferences::Preferences(const ThemeClass& settings, const PreferenceExtras& ext
     m_tabs->addTab(MidiPage(), Translate("PrefMidi"));
     m_tabs->addTab(PlaylistPage(), Translate("UserList"));
     m_tabs->addTab(LanguagePage(), Translate("PrefLanguage"));
+    m_tabs->addTab(SingingPage(), Translate("PrefSinging"));
     for (const Binding& b : m_bindings) b.load(m_base);
     UpdatePicturePreview();
 
@@ -687,6 +691,53 @@ QWidget* Preferences::LanguagePage() {
         e.Language = S(language->currentData().toString());
     };
     return page;
+}
+
+// --- singing along ---------------------------------------------------------------
+
+QWidget* Preferences::SingingPage() {
+    auto* page = new QWidget;
+    auto* form = new QFormLayout(page);
+    auto* lane = Check(Translate("PrefPitchLane"), "pitch lane");
+    Bind(
+        lane, [lane](const ThemeClass& t) { lane->setChecked(t.PitchLane); },
+        [lane](ThemeClass& t) { t.PitchLane = lane->isChecked(); });
+    form->addRow(QString(), lane);
+    auto* difficulty = Named(new QComboBox, "score difficulty");
+    for (const char* key : {"PrefScoreEasy", "PrefScoreMedium", "PrefScoreHard"})
+        difficulty->addItem(Translate(key));
+    Bind(
+        difficulty,
+        [difficulty](const ThemeClass& t) {
+            difficulty->setCurrentIndex(std::clamp<int>(t.ScoreDifficulty, 0, 2));
+        },
+        [difficulty](ThemeClass& t) {
+            t.ScoreDifficulty = static_cast<std::int16_t>(difficulty->currentIndex());
+        });
+    form->addRow(Translate("PrefScoreDifficulty"), difficulty);
+    auto* latency = Spin(-kMaxVoiceLatencyMs, kMaxVoiceLatencyMs, "voice latency ms");
+    latency->setSuffix(QStringLiteral(" ms"));
+    latency->setToolTip(Translate("PrefVoiceLatencyTip"));
+    Bind(
+        latency, [latency](const ThemeClass& t) { latency->setValue(t.VoiceLatencyMs); },
+        [latency](ThemeClass& t) { t.VoiceLatencyMs = latency->value(); });
+    auto* calibrate = Named(new QPushButton(Translate("PrefCalibrate")), "Calibrate");
+    connect(calibrate, &QPushButton::clicked, this, [this, latency] { OpenCalibration(latency); });
+    auto* row = new QHBoxLayout;
+    row->addWidget(latency, 1);
+    row->addWidget(calibrate);
+    form->addRow(Translate("PrefVoiceLatency"), row);
+    return page;
+}
+
+void Preferences::OpenCalibration(QSpinBox* latency) {
+    if (auto* open = findChild<CalibrationDialog*>()) return open->raise();
+    auto save = [this, latency](int ms) {
+        latency->setValue(ms);
+        if (m_hooks.SaveLatency) m_hooks.SaveLatency(ms);
+    };
+    auto* dialog = new CalibrationDialog(m_translate, m_hooks.MakeCalibration, save, this);
+    dialog->show();
 }
 
 }  // namespace cx

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,13 @@
 
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 class QTabWidget;
 
 namespace cx {
 
 class RegistryStore;
+class VoiceCalibration;
 
 // Settings that their own parts read from the settings key when they need
 // them, so they are written there as soon as they are applied.
@@ -47,6 +50,11 @@ public:
         // File and folder choosers; the common dialogs when empty.
         std::function<QString(const QString& title, const QString& filter)> ChooseFile;
         std::function<QString(const QString& title)> ChooseFolder;
+        // A calibration of the voice's delay over the player's output, or
+        // null with the reason when none can run.
+        std::function<std::unique_ptr<VoiceCalibration>(std::string& error)> MakeCalibration;
+        // A measured delay the user saved ("voice latency ms").
+        std::function<void(int ms)> SaveLatency;
     };
 
     Preferences(const ThemeClass& settings, const PreferenceExtras& extras,
@@ -79,6 +87,8 @@ private:
     QWidget* MidiPage();
     QWidget* PlaylistPage();
     QWidget* LanguagePage();
+    QWidget* SingingPage();
+    void OpenCalibration(QSpinBox* latency);
     void Bind(QWidget* control, std::function<void(const ThemeClass&)> load,
               std::function<void(ThemeClass&)> store);
     QWidget* PathRow(QLineEdit* edit, bool folder, const QString& filter);
