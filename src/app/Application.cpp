@@ -399,6 +399,9 @@ void Application::ClearLyrics() {
     m_song.Notes = {};
     ShowLyricsStatus();
     if (m_lyric) m_lyric->ClearLyrics();
+    // The song sung along is over: its score shows until the next one's words.
+    auto score = m_pitchLane ? m_pitchLane->FinishSong() : std::nullopt;
+    if (score && m_lyric) m_lyric->Display().ShowScore(std::move(score));
 }
 
 void Application::ShowChangedLyrics() {

@@ -9,6 +9,7 @@
 #include "karaoke/GuiContext.h"
 #include "karaoke/Pictures.h"
 #include "karaoke/PitchLane.h"
+#include "karaoke/ScoreChart.h"
 #include "lyrics/LyricsText.h"
 
 namespace cx {
@@ -447,16 +448,26 @@ void KaraokeDisplay::Present() {
     } else {
         ComposeFrameInto(m_frame, m_background, band, m_bandTop, m_composed);
     }
-    if (m_lane) {
-        m_laneFrame = m_frame.copy();
-        OverlayPitchLane(m_laneFrame, *m_lane);
+    // The score gives way to the next song's words.
+    if (m_page == Page::Lines) m_score.reset();
+    if (!m_lane && !m_score) {
+        m_overlaid = QImage();
+        return;
     }
+    m_overlaid = m_frame.copy();
+    if (m_score) OverlayScoreChart(m_overlaid, *m_score);
+    if (m_lane) OverlayPitchLane(m_overlaid, *m_lane);
 }
 
 void KaraokeDisplay::SetPitchLane(std::optional<LaneState> lane) {
+    const bool shown = m_lane.has_value();
     m_lane = std::move(lane);
-    if (m_lane) Present();
-    m_laneFrame = m_lane ? m_laneFrame : QImage();
+    if (m_lane || shown) Present();
+}
+
+void KaraokeDisplay::ShowScore(std::optional<SongScore> score) {
+    m_score = std::move(score);
+    Present();
 }
 
 void KaraokeDisplay::Repaint() {

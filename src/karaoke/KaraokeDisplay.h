@@ -19,6 +19,7 @@
 #include "karaoke/Transitions.h"
 #include "lyrics/LyricsModel.h"
 #include "scoring/LaneState.h"
+#include "scoring/SingAlong.h"
 
 namespace cx {
 
@@ -82,11 +83,15 @@ public:
     void AddOffset(double seconds);
     // The pitch lane over the picture; none hides it.
     void SetPitchLane(std::optional<LaneState> lane);
+    // The score of the song just sung, shown with the title page and the
+    // background until the next song's words begin; none hides it.
+    void ShowScore(std::optional<SongScore> score);
 
     // --- outputs ------------------------------------------------------------
     // The lyric area as it now stands.
-    const QImage& Frame() const { return m_lane ? m_laneFrame : m_frame; }
+    const QImage& Frame() const { return m_overlaid.isNull() ? m_frame : m_overlaid; }
     bool PitchLaneShown() const { return m_lane.has_value(); }
+    bool ScoreShown() const { return m_score.has_value(); }
     QSize AreaSize() const;
     Page ShownPage() const { return m_page; }
     int PaintCount() const { return m_paintCount; }
@@ -144,7 +149,8 @@ private:
 
     KaraokeSettings m_settings;
     std::optional<LaneState> m_lane;
-    QImage m_laneFrame;  // the frame with the lane drawn over it
+    std::optional<SongScore> m_score;
+    QImage m_overlaid;  // the frame with the lane or the score drawn over it
     SongLook m_song;
     LyricLook m_look;
     LyricsModel* m_model = nullptr;

@@ -5,6 +5,16 @@
 #include "platform/AtomicFile.h"
 
 namespace cx {
+namespace {
+
+// A translated text with the number in place of its "%1".
+std::string WithNumber(std::string text, int number) {
+    const auto at = text.find("%1");
+    if (at != std::string::npos) text.replace(at, 2, std::to_string(number));
+    return text;
+}
+
+}  // namespace
 
 PitchLaneDesk::PitchLaneDesk(bool manualCapture) : m_manual(manualCapture) {}
 
@@ -39,6 +49,7 @@ bool PitchLaneDesk::SetOn(bool on, std::string& error) {
 void PitchLaneDesk::OpenSong(const std::string& path, const SungNotes& written) {
     m_songPath = path;
     m_written = written;
+    m_finished = false;
     m_sing.End();
     if (!m_on || path.empty()) return;
     if (!written.Empty()) return m_sing.Begin(written, m_difficulty);
@@ -51,9 +62,11 @@ void PitchLaneDesk::OpenSong(const std::string& path, const SungNotes& written) 
 
 std::optional<SongScore> PitchLaneDesk::FinishSong() {
     if (!m_sing.Active() || !m_sing.Heard()) return std::nullopt;
-    SongScore score{m_sing.TotalAtEnd(), m_sing.Lines()};
+    SongScore score{m_sing.TotalAtEnd(), m_sing.Lines(), {}};
+    if (m_tr) score.TotalText = WithNumber(m_tr("ScoreChartTotal"), score.Total);
     m_sing.End();
     m_lastScore = score;
+    m_finished = true;
     return score;
 }
 
@@ -61,17 +74,16 @@ std::optional<LaneState> PitchLaneDesk::Tick(double position) {
     if (!m_on) return std::nullopt;
     m_sing.Tick(m_live, position, m_latency.Total());
     LaneState lane = m_sing.Lane(position);
-    // A song without a tune to sing against says so rather than "0".
-    if (!m_sing.Active()) {
+    // A song without a tune to sing against says so rather than "0"; one
+    // just finished keeps its total.
+    if (!m_sing.Active() && !(m_finished && m_lastScore)) {
         lane.TotalText = m_tr ? m_tr("ScoreNoNotes") : std::string("ScoreNoNotes");
         return lane;
     }
+    if (!m_sing.Active()) lane.Total = m_lastScore->Total;
     if (m_tr) {
         if (!lane.Verdict.empty()) lane.Verdict = m_tr(lane.Verdict);
-        std::string total = m_tr("ScoreTotal");
-        const auto at = total.find("%1");
-        if (at != std::string::npos) total.replace(at, 2, std::to_string(lane.Total));
-        lane.TotalText = total;
+        lane.TotalText = WithNumber(m_tr("ScoreTotal"), lane.Total);
     }
     return lane;
 }

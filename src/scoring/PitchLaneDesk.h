@@ -75,6 +75,7 @@ private:
     Microphone m_microphone{m_live};
     SingAlong m_sing;
     std::optional<SongScore> m_lastScore;
+    bool m_finished = false;  // FinishSong ended the open song's scoring
     std::function<std::string(const std::string&)> m_tr;
 };
 

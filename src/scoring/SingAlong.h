@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "scoring/LaneState.h"
@@ -23,6 +24,7 @@ inline constexpr std::size_t kMaxSungFrames = 360000;
 struct SongScore {
     int Total = 0;
     std::vector<LineScore> Lines;
+    std::string TotalText;  // what the chart heads with; the number when empty
 };
 
 class SingAlong {

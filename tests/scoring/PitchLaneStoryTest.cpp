@@ -12,6 +12,7 @@
 #include "app/AppHarness.h"
 #include "app/gui/CalibrationDialog.h"
 #include "app/gui/Preferences.h"
+#include "karaoke/ScoreChart.h"
 #include "karaoke/gui/Lyric.h"
 #include "midi/TwoChannelKar.h"
 #include "scoring/PitchLaneDesk.h"
@@ -65,6 +66,20 @@ TEST(PitchLaneStories, AltPShowsTheLaneAndSingingTheTuneScores) {
     EXPECT_TRUE(display.PitchLaneShown());
     EXPECT_NE(display.Frame().pixel(4, 4), before.pixel(4, 4));  // the lane's backdrop
     EXPECT_GE(h.app->PitchLane()->Total(), 9000);
+
+    // Stopped: the title page shows the total and a bar a line in its verdict's colour.
+    ASSERT_TRUE(h.app->Run(Command::Stop));
+    ASSERT_TRUE(h.app->PitchLane()->LastScore().has_value());
+    const SongScore& score = *h.app->PitchLane()->LastScore();
+    EXPECT_GE(score.Total, 9000);
+    EXPECT_TRUE(display.ScoreShown());
+    ASSERT_FALSE(score.Lines.empty());
+    const QImage& frame = display.Frame();
+    bool bar = false;
+    for (int y = static_cast<int>(frame.height() * kScoreChartTop); y < frame.height() && !bar; ++y)
+        for (int x = 0; x < frame.width() && !bar; ++x)
+            bar = frame.pixel(x, y) == VerdictColour(score.Lines.front().Rating);
+    EXPECT_TRUE(bar);
 
     PressAltP(h);
     h.Advance(0.01);
