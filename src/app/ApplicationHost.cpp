@@ -8,6 +8,7 @@
 #include "library/SongLibrary.h"
 #include "playback/player/MediaTransport.h"
 #include "playlist/gui/ItemTags.h"
+#include "scoring/PitchLaneDesk.h"
 
 namespace cx {
 
@@ -55,6 +56,7 @@ HostHooks Application::MakeHostHooks() {
     h.makeBreakMusic = [this] {
         return std::make_unique<BreakMusic>(*m_engine, m_options.offlineStreams);
     };
+    h.turnScore = [this] { return m_pitchLane ? m_pitchLane->TurnScore() : std::nullopt; };
     return h;
 }
 

@@ -15,11 +15,12 @@ namespace {
 
 constexpr const char* kHostHelp =
     "usage: cbx host list [--db FILE] [--json]\n"
-    "       cbx host history [--db FILE] [--last N]\n"
+    "       cbx host history [--db FILE] [--last N] [--json]\n"
     "       cbx host card --name NAME [--title TITLE] [--seconds N] [--ticker \"A,B\"]\n"
     "                     [--size WxH] -o OUT.png\n"
     "list: the singers in turn order with their place, estimated wait and songs.\n"
-    "history: who sang what, when, at what key and tempo, newest first.\n"
+    "history: who sang what, when, at what key and tempo (and the score when the\n"
+    "turn was sung along with the pitch lane), newest first.\n"
     "card: paints the \"Next: NAME\" card (and the ticker of the names given)\n"
     "as the karaoke window shows it between singers, over black.\n"
     "The database is the player's (<data dir>/Cantabilex/library.db) unless --db names one.\n";
@@ -69,12 +70,27 @@ int List(HostSession& session, bool json) {
     return kExitOk;
 }
 
-int History(HostSession& session, std::size_t last) {
-    for (const HistoryRow& h : session.History(last)) {
-        std::cout << h.sungAt << "  " << h.singer << "  "
-                  << (h.artist.empty() ? "" : h.artist + " - ") << h.title << "  key " << h.keyShift
-                  << ", tempo " << h.tempoPercent << " %\n";
+int History(HostSession& session, std::size_t last, bool json) {
+    const auto rows = session.History(last);
+    std::cout << (json ? "{\"history\":[" : "");
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const HistoryRow& h = rows[i];
+        const std::string score = h.score ? std::to_string(*h.score) : std::string();
+        if (json) {
+            std::cout << (i ? "," : "") << "{\"singer\":" << JsonString(h.singer)
+                      << ",\"path\":" << JsonString(h.path)
+                      << ",\"artist\":" << JsonString(h.artist)
+                      << ",\"title\":" << JsonString(h.title) << ",\"key\":" << h.keyShift
+                      << ",\"tempo\":" << h.tempoPercent << ",\"sungAt\":" << h.sungAt
+                      << ",\"score\":" << (h.score ? score : "null") << "}";
+        } else {
+            std::cout << h.sungAt << "  " << h.singer << "  "
+                      << (h.artist.empty() ? "" : h.artist + " - ") << h.title << "  key "
+                      << h.keyShift << ", tempo " << h.tempoPercent << " %"
+                      << (h.score ? "  score " + score : "") << "\n";
+        }
     }
+    std::cout << (json ? "]}\n" : "");
     return kExitOk;
 }
 
@@ -137,7 +153,7 @@ int RunHost(const VerbArgs& words) {
     std::size_t n = kDefaultHistory;
     if (last && (std::istringstream(*last) >> n).fail())
         return Fail("--last wants a number", kExitUsage);
-    return History(session, n);
+    return History(session, n, json);
 }
 
 }  // namespace

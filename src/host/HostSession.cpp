@@ -29,11 +29,11 @@ std::string HostSession::Open() {
 }
 
 std::string HostSession::Apply(const std::function<std::string(Rotation&)>& change,
-                               const HistoryRow* sung) {
+                               const HistoryRow* sung, std::int64_t* historyId) {
     if (std::string reason = Open(); !reason.empty()) return reason;
     Rotation next = m_rotation;
     if (std::string reason = change(next); !reason.empty()) return reason;
-    if (std::string reason = m_store.Save(next, sung); !reason.empty()) return reason;
+    if (std::string reason = m_store.Save(next, sung, historyId); !reason.empty()) return reason;
     m_rotation = std::move(next);
     return {};
 }
@@ -101,17 +101,27 @@ std::string HostSession::TakeTurn(std::int64_t singerId, QueueEntry* sung) {
     if (!singer) return "HostNoSuchSinger";
     if (singer->queue.empty()) return "HostNothingQueued";
     const QueueEntry& song = singer->queue.front();
-    const HistoryRow row{singer->name,   song.path,     song.artist,       song.title,
-                         song.libraryId, song.keyShift, song.tempoPercent, now()};
+    // Scored when the song is over (RecordScore).
+    const HistoryRow row{singer->name,  song.path,         song.artist, song.title,  song.libraryId,
+                         song.keyShift, song.tempoPercent, now(),       std::nullopt};
     QueueEntry taken;
+    m_turnRow = 0;
     std::string reason = Apply(
         [&](Rotation& r) {
             taken = *r.TakeTurn(singerId);
             return std::string();
         },
-        &row);
+        &row, &m_turnRow);
     if (reason.empty() && sung) *sung = taken;
     return reason;
+}
+
+std::string HostSession::RecordScore(int score) {
+    if (std::string reason = Open(); !reason.empty()) return reason;
+    if (m_turnRow == 0) return {};  // no turn taken since the start, or scored already
+    const std::int64_t row = m_turnRow;
+    m_turnRow = 0;
+    return m_store.SetScore(row, score);
 }
 
 std::string HostSession::Skip(std::int64_t singerId) {

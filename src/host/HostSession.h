@@ -55,6 +55,9 @@ public:
     // The singer sings their first song: it goes to the history, the turn passes.
     std::string TakeTurn(std::int64_t singerId, QueueEntry* sung = nullptr);
     std::string Skip(std::int64_t singerId);
+    // The score of the turn last taken, once its song is over; once a turn,
+    // nothing to do without one.
+    std::string RecordScore(int score);
 
     std::vector<HistoryRow> History(std::size_t limit) const { return m_store.History(limit); }
 
@@ -64,13 +67,14 @@ public:
 private:
     // Runs `change` on a copy; keeps it only when it is stored.
     std::string Apply(const std::function<std::string(Rotation&)>& change,
-                      const HistoryRow* sung = nullptr);
+                      const HistoryRow* sung = nullptr, std::int64_t* historyId = nullptr);
 
     std::string m_path;
     HostStore m_store;
     Rotation m_rotation;
     HostSettings m_settings;
     std::vector<std::string> m_notes;
+    std::int64_t m_turnRow = 0;  // the history row of the turn last taken
 };
 
 }  // namespace cx

@@ -23,7 +23,7 @@ CREATE TABLE IF NOT EXISTS host_entries(
 CREATE TABLE IF NOT EXISTS host_history(
     id INTEGER PRIMARY KEY AUTOINCREMENT, singer TEXT NOT NULL, path TEXT, artist TEXT,
     title TEXT, library_id INTEGER, key_shift INTEGER, tempo_percent INTEGER,
-    sung_at INTEGER);
+    sung_at INTEGER, score INTEGER);
 CREATE INDEX IF NOT EXISTS host_history_singer ON host_history(singer COLLATE NOCASE);
 CREATE TABLE IF NOT EXISTS host_state(name TEXT PRIMARY KEY, value TEXT);
 )";
@@ -40,6 +40,11 @@ public:
         sqlite3_bind_int64(m_stmt, i, v);
         return *this;
     }
+    Statement& Bind(int i, std::optional<int> v) {
+        if (v) return Bind(i, static_cast<std::int64_t>(*v));
+        sqlite3_bind_null(m_stmt, i);
+        return *this;
+    }
     Statement& Bind(int i, const std::string& v) {
         sqlite3_bind_text(m_stmt, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
         return *this;
@@ -52,6 +57,7 @@ public:
         return rc == SQLITE_DONE;
     }
     std::int64_t Int(int col) const { return sqlite3_column_int64(m_stmt, col); }
+    bool Null(int col) const { return sqlite3_column_type(m_stmt, col) == SQLITE_NULL; }
     std::string Text(int col) const {
         const auto* p = sqlite3_column_text(m_stmt, col);
         return p ? std::string(reinterpret_cast<const char*>(p),
@@ -85,12 +91,13 @@ HistoryRow ReadHistory(const Statement& s) {
     r.keyShift = static_cast<int>(s.Int(5));
     r.tempoPercent = static_cast<int>(s.Int(6));
     r.sungAt = s.Int(7);
+    if (!s.Null(8)) r.score = static_cast<int>(s.Int(8));
     return r;
 }
 
 constexpr const char* kHistoryColumns =
-    "SELECT singer, path, artist, title, library_id, key_shift, tempo_percent, sung_at "
-    "FROM host_history ";
+    "SELECT singer, path, artist, title, library_id, key_shift, tempo_percent, sung_at, "
+    "score FROM host_history ";
 
 }  // namespace
 
@@ -124,12 +131,22 @@ std::string HostStore::Open(const std::string& path) {
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     std::string reason = Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
     if (reason.empty()) reason = Exec(kSchema);
+    if (reason.empty()) reason = Upgrade();
     if (!reason.empty()) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         return path + ": " + reason;
     }
     return {};
+}
+
+// Databases of earlier versions gain the columns added since; their rows
+// keep what they had, the new columns empty.
+std::string HostStore::Upgrade() {
+    Statement has(m_db, "SELECT 1 FROM pragma_table_info('host_history') WHERE name = 'score'");
+    if (!has.Ok()) return Error("upgrade");
+    if (has.Step() == SQLITE_ROW) return {};
+    return Exec("ALTER TABLE host_history ADD COLUMN score INTEGER");
 }
 
 std::string HostStore::Load(Rotation& rotation, HostSettings& settings,
@@ -163,7 +180,8 @@ std::string HostStore::Load(Rotation& rotation, HostSettings& settings,
     return {};
 }
 
-std::string HostStore::Save(const Rotation& rotation, const HistoryRow* sung) {
+std::string HostStore::Save(const Rotation& rotation, const HistoryRow* sung,
+                            std::int64_t* historyId) {
     if (!m_db) return Error("save");
     std::string reason = Exec("BEGIN IMMEDIATE");
     if (!reason.empty()) return reason;
@@ -175,9 +193,10 @@ std::string HostStore::Save(const Rotation& rotation, const HistoryRow* sung) {
                     "length_ms, library_id, key_shift, tempo_percent) "
                     "VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10)");
     Statement state(m_db, "INSERT OR REPLACE INTO host_state(name, value) VALUES('cursor', ?1)");
-    Statement history(m_db,
-                      "INSERT INTO host_history(singer, path, artist, title, library_id, "
-                      "key_shift, tempo_percent, sung_at) VALUES(?1,?2,?3,?4,?5,?6,?7,?8)");
+    Statement history(
+        m_db,
+        "INSERT INTO host_history(singer, path, artist, title, library_id, "
+        "key_shift, tempo_percent, sung_at, score) VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9)");
     bool ok = reason.empty() && singer.Ok() && entry.Ok() && state.Ok() && history.Ok();
     const auto& all = rotation.Singers();
     for (std::size_t i = 0; ok && i < all.size(); ++i) {
@@ -212,8 +231,20 @@ std::string HostStore::Save(const Rotation& rotation, const HistoryRow* sung) {
                  .Bind(6, sung->keyShift)
                  .Bind(7, sung->tempoPercent)
                  .Bind(8, sung->sungAt)
+                 .Bind(9, sung->score)
                  .Done();
+        if (ok && historyId) *historyId = sqlite3_last_insert_rowid(m_db);
     }
+    return Finish(ok);
+}
+
+std::string HostStore::SetScore(std::int64_t historyId, int score) {
+    if (!m_db) return Error("save");
+    std::string reason = Exec("BEGIN IMMEDIATE");
+    if (!reason.empty()) return reason;
+    Statement put(m_db, "UPDATE host_history SET score = ?1 WHERE id = ?2");
+    const bool ok = put.Ok() && put.Bind(1, std::int64_t(score)).Bind(2, historyId).Done() &&
+                    sqlite3_changes(m_db) == 1;
     return Finish(ok);
 }
 

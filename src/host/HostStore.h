@@ -26,7 +26,8 @@ struct HistoryRow {
     std::int64_t libraryId = 0;
     int keyShift = 0;
     int tempoPercent = 0;
-    std::int64_t sungAt = 0;  // seconds since 1970
+    std::int64_t sungAt = 0;   // seconds since 1970
+    std::optional<int> score;  // of the turn sung along with the pitch lane
 };
 
 class HostStore {
@@ -44,8 +45,11 @@ public:
     // its default and is named in `notes`.
     std::string Load(Rotation& rotation, HostSettings& settings, std::vector<std::string>& notes);
     // The whole rotation, with the song just sung (if any) in the history,
-    // in one transaction.
-    std::string Save(const Rotation& rotation, const HistoryRow* sung = nullptr);
+    // in one transaction; `historyId` gets that history row's id.
+    std::string Save(const Rotation& rotation, const HistoryRow* sung = nullptr,
+                     std::int64_t* historyId = nullptr);
+    // The score of a turn, once the song is over.
+    std::string SetScore(std::int64_t historyId, int score);
     std::string SaveSettings(const HostSettings& settings);
 
     // Newest first, at most `limit` rows.
@@ -56,6 +60,7 @@ public:
 
 private:
     std::string Exec(const char* sql);
+    std::string Upgrade();
     std::string Error(const char* what) const;
     std::string Finish(bool ok);
 

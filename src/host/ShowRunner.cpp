@@ -6,12 +6,15 @@ namespace cx {
 
 std::string ShowRunner::SongEnded(std::int64_t nowMs) {
     if (std::string reason = m_session.Open(); !reason.empty()) return reason;
+    // A score that cannot be kept is said, and the show goes on.
+    std::string failures;
+    if (const auto score = m_phase == ShowPhase::Singing ? m_stage.TurnScore() : std::nullopt)
+        failures = m_session.RecordScore(*score);
     m_phase = ShowPhase::Idle;
     m_singer = 0;
     m_stage.BreakMusic(true);
     // A song that cannot be opened passes its singer's turn; the song stays
     // queued and the host is told why.
-    std::string failures;
     const std::size_t tries = m_session.Current().Singers().size();
     for (std::size_t i = 0; i < tries; ++i) {
         const Singer* next = m_session.Current().UpNext();

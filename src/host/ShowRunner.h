@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ public:
     virtual void Start() = 0;
     // Break music on (fades in) or off (fades out).
     virtual void BreakMusic(bool on) = 0;
+    // The score of the song just sung, when it was sung along and heard.
+    virtual std::optional<int> TurnScore() { return std::nullopt; }
 };
 
 enum class ShowPhase { Idle, Announcing, Singing };
@@ -47,8 +50,9 @@ public:
     ShowPhase Phase() const { return m_phase; }
     std::int64_t AnnouncedSinger() const { return m_singer; }
 
-    // The song ended (or the host starts the show): the next singer is
-    // loaded and announced. Why nobody could be, empty when announced.
+    // The song ended (or the host starts the show): its score goes to the
+    // history, the next singer is loaded and announced. Why nobody could
+    // be, empty when announced.
     std::string SongEnded(std::int64_t nowMs);
     // The host's key: the announced singer sings now.
     std::string StartNow();

@@ -70,6 +70,12 @@ std::optional<SongScore> PitchLaneDesk::FinishSong() {
     return score;
 }
 
+std::optional<int> PitchLaneDesk::TurnScore() const {
+    if (m_sing.Active() && m_sing.Heard()) return m_sing.TotalAtEnd();
+    if (m_finished && m_lastScore) return m_lastScore->Total;
+    return std::nullopt;
+}
+
 std::optional<LaneState> PitchLaneDesk::Tick(double position) {
     if (!m_on) return std::nullopt;
     m_sing.Tick(m_live, position, m_latency.Total());

@@ -56,6 +56,8 @@ public:
     // last one is kept for whoever records the turn.
     std::optional<SongScore> FinishSong();
     const std::optional<SongScore>& LastScore() const { return m_lastScore; }
+    // The total of the song now ending (or just finished), when it was heard.
+    std::optional<int> TurnScore() const;
 
     // Texts of the verdicts and the total, by translation key.
     void SetTranslator(std::function<std::string(const std::string& key)> tr) {

@@ -1,6 +1,7 @@
 // The rotation through the session and its database: who comes up when, the
 // waits, the key a returning singer gets, and what survives a reopen.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "HostScript.h"
 #include "host/ShowRunner.h"
@@ -132,7 +133,9 @@ public:
     }
     void Start() override { log += "start;"; }
     void BreakMusic(bool on) override { log += on ? "break;" : "song;"; }
+    std::optional<int> TurnScore() override { return score; }
     std::string log;
+    std::optional<int> score;
 };
 
 TEST(Rotation, TheShowAnnouncesStartsAndPassesUnplayableSongs) {
@@ -180,6 +183,59 @@ TEST(Rotation, TheShowAnnouncesStartsAndPassesUnplayableSongs) {
             EXPECT_EQ(session.Current().Singers()[0].queue.size(), 1u);
         }
     }
+}
+
+// A database from before scores were kept opens with its history whole;
+// from then on each turn sung along keeps its score, shown by cbx.
+TEST(Rotation, AnOldDatabaseKeepsItsHistoryAndGainsTheTurnsScores) {
+    test::TempDir dir;
+    const auto db = dir / "library.db";
+    sqlite3* old = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &old), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(old,
+                           "CREATE TABLE host_history(id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                           "singer TEXT NOT NULL, path TEXT, artist TEXT, title TEXT, "
+                           "library_id INTEGER, key_shift INTEGER, tempo_percent INTEGER, "
+                           "sung_at INTEGER);"
+                           "INSERT INTO host_history(singer, path, title, key_shift, sung_at) "
+                           "VALUES('Zoe', '/z.kar', 'Old', 2, 100);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(old);
+    {
+        HostSession session(db.string());
+        ASSERT_EQ(session.Open(), "");
+        for (const char* name : {"A", "B"}) {
+            std::int64_t id = 0;
+            ASSERT_EQ(session.AddSinger(name, &id), "");
+            ASSERT_EQ(session.AddSong(id, {0, "/ok.mp3", "", std::string(name) + "1", 1000}), "");
+        }
+        FakeStage stage;
+        stage.score = 8765;
+        ShowRunner show(session, stage);
+        EXPECT_EQ(show.SongEnded(0), "");  // no turn yet: nothing scored
+        ASSERT_EQ(show.StartNow(), "");
+        EXPECT_EQ(show.SongEnded(1000), "");
+        stage.score.reset();  // B is not heard
+        ASSERT_EQ(show.StartNow(), "");
+        show.SongEnded(2000);
+        const auto history = session.History(10);
+        ASSERT_EQ(history.size(), 3u);
+        EXPECT_EQ(history[0].title, "B1");
+        EXPECT_FALSE(history[0].score.has_value());
+        EXPECT_EQ(history[1].title, "A1");
+        EXPECT_EQ(history[1].score, 8765);
+        EXPECT_EQ(history[2].title, "Old");
+        EXPECT_EQ(history[2].keyShift, 2);
+        EXPECT_FALSE(history[2].score.has_value());
+    }
+    const test::CbxRun run = test::Cbx("host history --json --db " + test::Quote(db), true);
+    EXPECT_EQ(run.code, 0) << run.out;
+    EXPECT_NE(run.out.find(R"("title":"A1","key":0,"tempo":0,"sungAt":)"), std::string::npos);
+    EXPECT_NE(run.out.find(R"("score":8765})"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(R"("title":"Old","key":2,"tempo":0,"sungAt":100,"score":null})"),
+              std::string::npos)
+        << run.out;
 }
 
 // cbx reads the rotation the player wrote and paints the show's card.

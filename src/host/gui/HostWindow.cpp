@@ -209,7 +209,7 @@ void HostWindow::BuildHistoryTab(QTabWidget* tabs) {
     m_history = new QTreeWidget(tabs);
     m_history->setHeaderLabels({Tr("HostColumnWhen", "When"), Tr("HostColumnSinger", "Singer"),
                                 Tr("HostColumnSong", "Song"), Tr("HostColumnKey", "Key"),
-                                Tr("HostColumnTempo", "Tempo %")});
+                                Tr("HostColumnTempo", "Tempo %"), Tr("HostHistoryScore", "Score")});
     m_history->setRootIsDecorated(false);
     tabs->addTab(m_history, Tr("HostHistoryTab", "History"));
     connect(tabs, &QTabWidget::currentChanged, this, [this] { RefreshHistory(); });
@@ -371,7 +371,8 @@ void HostWindow::RefreshHistory() {
         const std::string song = h.artist.empty() ? h.title : h.artist + " - " + h.title;
         new QTreeWidgetItem(m_history,
                             {when, QString::fromStdString(h.singer), QString::fromStdString(song),
-                             Signed(h.keyShift), Signed(h.tempoPercent)});
+                             Signed(h.keyShift), Signed(h.tempoPercent),
+                             h.score ? QString::number(*h.score) : QString()});
     }
 }
 
@@ -513,6 +514,7 @@ void HostWindow::AnnounceNext() {
     m_phaseSinceMs = NowMs();
     m_timer.start();
     Refresh();
+    RefreshHistory();  // the score of the song just sung
     OnTimer();
 }
 
@@ -554,6 +556,10 @@ std::string HostWindow::Load(const QueueEntry& entry) {
 
 void HostWindow::Start() {
     if (m_hooks.play) m_hooks.play();
+}
+
+std::optional<int> HostWindow::TurnScore() {
+    return m_hooks.turnScore ? m_hooks.turnScore() : std::nullopt;
 }
 
 void HostWindow::BreakMusic(bool on) {

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "host/HostSession.h"
@@ -47,6 +48,8 @@ struct HostHooks {
     std::function<std::string(const std::string& key)> translate;
     // Plays the break music; none when empty.
     std::function<std::unique_ptr<BreakMusic>()> makeBreakMusic;
+    // The score of the song just sung along, if it was; none when empty.
+    std::function<std::optional<int>()> turnScore;
 };
 
 class HostWindow : public QWidget, private ShowStage {
@@ -97,6 +100,7 @@ private:
     std::string Load(const QueueEntry& entry) override;
     void Start() override;
     void BreakMusic(bool on) override;
+    std::optional<int> TurnScore() override;
 
     void BuildRotationTab(QTabWidget* tabs);
     void BuildHistoryTab(QTabWidget* tabs);
