@@ -72,7 +72,7 @@ std::optional<SongScore> PitchLaneDesk::FinishSong() {
 
 std::optional<int> PitchLaneDesk::TurnScore() const {
     if (m_sing.Active() && m_sing.Heard()) return m_sing.TotalAtEnd();
-    if (m_finished && m_lastScore) return m_lastScore->Total;
+    if (Finished()) return m_lastScore->Total;
     return std::nullopt;
 }
 
@@ -82,7 +82,7 @@ std::optional<LaneState> PitchLaneDesk::Tick(double position) {
     LaneState lane = m_sing.Lane(position);
     // A song without a tune to sing against says so rather than "0"; one
     // just finished keeps its total.
-    if (!m_sing.Active() && !(m_finished && m_lastScore)) {
+    if (!m_sing.Active() && !Finished()) {
         lane.TotalText = m_tr ? m_tr("ScoreNoNotes") : std::string("ScoreNoNotes");
         return lane;
     }

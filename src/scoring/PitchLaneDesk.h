@@ -49,8 +49,11 @@ public:
     // One playback tick: the lane to show, or none when the lane is off.
     std::optional<LaneState> Tick(double position);
     // The score so far and per line, for the end of the song.
-    int Total() const { return m_sing.Total(); }
-    std::vector<LineScore> Lines() const { return m_sing.Lines(); }
+    // (Of the song just finished, until the next one opens.)
+    int Total() const { return Finished() ? m_lastScore->Total : m_sing.Total(); }
+    std::vector<LineScore> Lines() const {
+        return Finished() ? m_lastScore->Lines : m_sing.Lines();
+    }
     // The song is over (stopped, closed or followed by the next): its score
     // when it had notes and the singer was heard, and the scoring ends. The
     // last one is kept for whoever records the turn.
@@ -67,6 +70,8 @@ public:
     LivePitch& Live() { return m_live; }
 
 private:
+    bool Finished() const { return m_finished && m_lastScore && !m_sing.Active(); }
+
     bool m_manual;
     bool m_on = false;
     Difficulty m_difficulty = Difficulty::Medium;

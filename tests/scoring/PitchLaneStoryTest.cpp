@@ -132,6 +132,14 @@ TEST(PitchLaneStories, PreferencesSwitchTheLaneOnAndCalibrationSavesTheDelay) {
     p->OK_Click();
     EXPECT_FALSE(h.app->PitchLane()->On());
     EXPECT_FALSE(h.app->LyricWindow()->Display().PitchLaneShown());
+
+    // Quitting amid the beeps ends the run with the player.
+    p = h.Open<Preferences>(Command::Preferences);
+    p->findChild<QPushButton*>("Calibrate")->click();
+    p->findChild<CalibrationDialog*>()->Start_Click();
+    ASSERT_NE(p->findChild<CalibrationDialog*>()->Run(), nullptr);
+    h.Advance(0.5);
+    h.app.reset();
 }
 
 }  // namespace
