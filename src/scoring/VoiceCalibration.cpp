@@ -10,6 +10,8 @@ namespace {
 
 constexpr float kBeepLevel = 0.5f;
 constexpr double kBeepFadeSeconds = 0.005;  // no click at either end
+// The run goes on this long past the last clap's window: the device's buffers.
+constexpr double kRunTailSeconds = 0.2;
 // Ticks of the mapping kept: a minute of 10 ms ticks.
 constexpr std::size_t kMaxOffsets = 6000;
 
@@ -28,13 +30,13 @@ std::vector<double> CalibrationBeepTimes() {
     return times;
 }
 
-double CalibrationSeconds() {
+double CalibrationRunSeconds() {
     return kFirstBeepSeconds + (kCalibrationBeeps - 1) * kBeepIntervalSeconds +
-           kMaxCalibrationSeconds + 0.2;
+           kMaxCalibrationSeconds + kRunTailSeconds;
 }
 
 std::int64_t BeepSource::LengthFrames() const {
-    return static_cast<std::int64_t>(CalibrationSeconds() * m_rate);
+    return static_cast<std::int64_t>(CalibrationRunSeconds() * m_rate);
 }
 
 std::size_t BeepSource::Render(float* out, std::size_t frames) {
@@ -105,11 +107,11 @@ bool VoiceCalibration::Tick() {
     // Both clocks run on: their difference places the beeps in the recording.
     if (m_position > 0 && m_offsets.size() < kMaxOffsets)
         m_offsets.push_back(m_capture.Seconds() - m_position);
-    return m_position < CalibrationSeconds() && !m_engine.ChannelEnded(m_channel);
+    return m_position < CalibrationRunSeconds() && !m_engine.ChannelEnded(m_channel);
 }
 
 double VoiceCalibration::Progress() const {
-    return std::clamp(m_position / CalibrationSeconds(), 0.0, 1.0);
+    return std::clamp(m_position / CalibrationRunSeconds(), 0.0, 1.0);
 }
 
 CalibrationResult VoiceCalibration::Finish() {

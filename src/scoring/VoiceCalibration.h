@@ -28,7 +28,7 @@ inline constexpr double kCalibrationRecordSeconds = 10.0;
 // Where the beeps fall in the beep track, in seconds.
 std::vector<double> CalibrationBeepTimes();
 // The length of the beep track: the last beep and time for its clap.
-double CalibrationSeconds();
+double CalibrationRunSeconds();
 
 // The beep track, stereo float at `rate`.
 class BeepSource final : public AudioSource {

@@ -42,7 +42,7 @@ class Claps : public ::testing::TestWithParam<ClapCase> {};
 TEST_P(Claps, MatchTheirBeeps) {
     const ClapCase& c = GetParam();
     const std::vector<double> beeps = CalibrationBeepTimes();
-    std::vector<float> rec = Noise(CalibrationSeconds() + 1, c.noise);
+    std::vector<float> rec = Noise(CalibrationRunSeconds() + 1, c.noise);
     for (std::size_t i = 0; i < beeps.size(); ++i) {
         if (i < c.delays.size() && c.delays[i] > -1) Clap(rec, beeps[i] + c.delays[i]);
         if (i < c.extra.size()) Clap(rec, beeps[i] + c.extra[i]);
@@ -101,7 +101,7 @@ TEST(VoiceCalibration, FindsTheDelayOverThePlayersEngine) {
     std::string error;
     ASSERT_TRUE(run.Start(error)) << error;
     constexpr double kLead = 0.03, kDelay = 0.09;
-    std::vector<float> rec = Noise(CalibrationSeconds() + 1, 0.01f);
+    std::vector<float> rec = Noise(CalibrationRunSeconds() + 1, 0.01f);
     for (double beep : CalibrationBeepTimes()) Clap(rec, kLead + beep + kDelay);
     constexpr std::size_t kTick = kVoiceRate / 100;
     run.Capture().PushSamples(rec.data(), static_cast<std::size_t>(kLead * kVoiceRate));

@@ -109,7 +109,7 @@ TEST(PitchLaneStories, PreferencesSwitchTheLaneOnAndCalibrationSavesTheDelay) {
     dialog->Start_Click();
     ASSERT_NE(dialog->Run(), nullptr) << dialog->ResultText().toStdString();
     std::vector<float> claps(
-        static_cast<std::size_t>((CalibrationSeconds() + 1) * test::kVoiceRate));
+        static_cast<std::size_t>((CalibrationRunSeconds() + 1) * test::kVoiceRate));
     for (double beep : CalibrationBeepTimes())
         for (std::size_t k = 0; k < 400; ++k)
             claps[static_cast<std::size_t>((beep + 0.08) * test::kVoiceRate) + k] =
