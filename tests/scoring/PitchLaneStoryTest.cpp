@@ -133,13 +133,23 @@ TEST(PitchLaneStories, PreferencesSwitchTheLaneOnAndCalibrationSavesTheDelay) {
     EXPECT_FALSE(h.app->PitchLane()->On());
     EXPECT_FALSE(h.app->LyricWindow()->Display().PitchLaneShown());
 
-    // Quitting amid the beeps ends the run with the player.
+    // Back on, then quitting amid the beeps ends the run with the player.
     p = h.Open<Preferences>(Command::Preferences);
+    p->findChild<QCheckBox*>("pitch lane")->setChecked(true);
+    p->Apply_Click();
     p->findChild<QPushButton*>("Calibrate")->click();
     p->findChild<CalibrationDialog*>()->Start_Click();
     ASSERT_NE(p->findChild<CalibrationDialog*>()->Run(), nullptr);
     h.Advance(0.5);
     h.app.reset();
+
+    // The lane left on comes back with the next start's first song.
+    const auto kar = h.Home() / "song.kar";
+    test::WriteBytes(kar, test::TwoChannelKar());
+    ASSERT_TRUE(h.Start(QString::fromStdString(kar.string())));
+    ASSERT_NE(h.app->PitchLane(), nullptr);
+    EXPECT_TRUE(h.app->PitchLane()->On());
+    EXPECT_NEAR(h.app->PitchLane()->Delay().CalibrationSeconds, 0.08, 1e-9);
 }
 
 }  // namespace

@@ -56,6 +56,9 @@ TEST(ScoreCharts, ASongWithoutNotesSaysSoAndLeavesNoScore) {
     EXPECT_EQ(lane->TotalText, "[ScoreNoNotes]");
     EXPECT_FALSE(desk.FinishSong().has_value());
     EXPECT_FALSE(desk.LastScore().has_value());
+    // A stored delay out of all reason is held to the range.
+    desk.SetCalibration(1e6);
+    EXPECT_EQ(desk.Delay().CalibrationSeconds, kMaxVoiceLatencyMs / 1000.0);
 }
 
 }  // namespace
