@@ -1,8 +1,8 @@
 #include "app/Application.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDialog>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>
