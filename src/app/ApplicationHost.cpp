@@ -15,13 +15,17 @@ HostWindow* Application::HostDesk() const {
     return m_host;
 }
 
-void Application::OpenHost() {
+HostWindow& Application::MakeHost() {
     if (!m_host) {
         m_host = new HostWindow(MakeHostHooks());
         if (!m_finder) m_finder = std::make_unique<LibraryFinder>(SongLibrary::DefaultPath());
         m_host->SetFinder(m_finder.get());
     }
-    m_host->Open();
+    return *m_host;
+}
+
+void Application::OpenHost() {
+    MakeHost().Open();
 }
 
 std::string Application::OpenForShow(const std::string& path) {
@@ -55,6 +59,7 @@ HostHooks Application::MakeHostHooks() {
     h.makeBreakMusic = [this] {
         return std::make_unique<BreakMusic>(*m_engine, m_options.offlineStreams);
     };
+    h.requests = MakeRequestsHooks();
     return h;
 }
 

@@ -14,6 +14,7 @@
 #include "host/HostSession.h"
 #include "host/ShowRunner.h"
 #include "host/SongFinder.h"
+#include "host/gui/RequestsPanel.h"
 #include "playlist/gui/ItemTags.h"
 
 class QCheckBox;
@@ -29,6 +30,7 @@ class QTreeWidgetItem;
 namespace cx {
 
 class BreakMusic;
+struct ShowCard;
 
 struct HostHooks {
     // Opens a song without starting it; why not, empty when open.
@@ -47,6 +49,8 @@ struct HostHooks {
     std::function<std::string(const std::string& key)> translate;
     // Plays the break music; none when empty.
     std::function<std::unique_ptr<BreakMusic>()> makeBreakMusic;
+    // Guests' song requests from their phones.
+    RequestsHooks requests;
 };
 
 class HostWindow : public QWidget, private ShowStage {
@@ -57,6 +61,8 @@ public:
 
     // Opens the database and shows the window.
     void Open();
+    // Opens the database without showing the window; why not, empty when open.
+    std::string OpenSession();
     HostSession& Session() { return m_session; }
     ShowRunner& Show() { return m_show; }
     // The library's search; null turns the search box off.
@@ -87,6 +93,7 @@ public:
     QString StatusText() const;
     QTreeWidget* RotationTree() const { return m_tree; }
     bool BreakMusicOn() const;
+    RequestsPanel& Requests() { return *m_requests; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -101,6 +108,10 @@ private:
     void BuildRotationTab(QTabWidget* tabs);
     void BuildHistoryTab(QTabWidget* tabs);
     void BuildSettingsTab(QTabWidget* tabs);
+    void BuildRequestsTab(QTabWidget* tabs);
+    // The request page's panel on the card, or alone while no song plays.
+    void AddJoinPanel(ShowCard& card, QSize size) const;
+    void ShowJoinBetweenSongs();
     void BuildKeys();
     void Refresh();
     void RefreshHistory();
@@ -136,6 +147,9 @@ private:
     QSpinBox* m_tickerSpeed = nullptr;
     QLineEdit* m_breakMusic = nullptr;
     bool m_settingsShown = false;
+    RequestsPanel* m_requests = nullptr;
+    QTimer m_joinTimer;     // looks for the song's end while requests are served
+    QString m_joinShown;    // what the join panel showed last, alone on the window
 };
 
 }  // namespace cx
