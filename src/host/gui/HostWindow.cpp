@@ -269,7 +269,7 @@ void HostWindow::BuildRequestsTab(QTabWidget* tabs) {
     };
     m_requests =
         new RequestsPanel(std::move(hooks), m_session, [this] { Refresh(); }, joinChanged, tabs);
-    tabs->addTab(m_requests, Tr("RequestsTab", "Requests"));
+    tabs->addTab(m_requests, Tr("HostRequestsTab", "Requests"));
 }
 
 void HostWindow::BuildKeys() {
@@ -638,7 +638,7 @@ void HostWindow::AddJoinPanel(ShowCard& card, QSize size) const {
     if (playing && !card.card) return;  // never over a song's lyrics
     card.joinQr = m_requests->JoinQr(JoinQrSide(size, card.card));
     card.joinAddress = m_requests->PageAddress();
-    card.joinCode = Tr("RequestsCode", "Code: %1")
+    card.joinCode = Tr("HostRequestsCode", "Code: %1")
                         .arg(QString::fromStdString(m_requests->JoinCode()))
                         .toStdString();
 }

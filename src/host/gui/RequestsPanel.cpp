@@ -75,13 +75,13 @@ QString RequestsPanel::Tr(const char* key, const char* fallback) const {
 }
 
 void RequestsPanel::Build() {
-    m_on = new QCheckBox(Tr("RequestsOn", "Take requests from phones"), this);
-    m_on->setObjectName("RequestsOn");
+    m_on = new QCheckBox(Tr("HostRequestsOn", "Take requests from phones"), this);
+    m_on->setObjectName("HostRequestsOn");
     m_port = new QSpinBox(this);
     m_port->setRange(1, 65535);
     m_interface = new QComboBox(this);
-    m_interface->addItem(Tr("RequestsEveryInterface", "All interfaces"), kEveryInterface);
-    m_interface->addItem(Tr("RequestsThisComputer", "This computer only (127.0.0.1)"),
+    m_interface->addItem(Tr("HostRequestsEveryInterface", "All interfaces"), kEveryInterface);
+    m_interface->addItem(Tr("HostRequestsThisComputer", "This computer only (127.0.0.1)"),
                          kThisComputer);
     for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
         if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback())
@@ -94,26 +94,26 @@ void RequestsPanel::Build() {
     m_message = new QLabel(this);
     m_message->setTextFormat(Qt::PlainText);
     m_message->setWordWrap(true);
-    auto* newCode = new QPushButton(Tr("RequestsNewCode", "New code"), this);
-    newCode->setToolTip(Tr("RequestsNewCodeTip", "The old code stops working at once"));
-    m_auto = new QCheckBox(Tr("RequestsAutoAccept", "Accept automatically"), this);
+    auto* newCode = new QPushButton(Tr("HostRequestsNewCode", "New code"), this);
+    newCode->setToolTip(Tr("HostRequestsNewCodeTip", "The old code stops working at once"));
+    m_auto = new QCheckBox(Tr("HostRequestsAutoAccept", "Accept automatically"), this);
     m_pending = new QTreeWidget(this);
     m_pending->setObjectName("PendingRequests");
     m_pending->setRootIsDecorated(false);
-    m_pending->setHeaderLabels({Tr("RequestsColumnName", "Name"), Tr("RequestsColumnSong", "Song"),
-                                Tr("RequestsColumnKey", "Key"), Tr("RequestsColumnTime", "Time")});
+    m_pending->setHeaderLabels({Tr("HostRequestsColumnName", "Name"), Tr("HostRequestsColumnSong", "Song"),
+                                Tr("HostRequestsColumnKey", "Key"), Tr("HostRequestsColumnTime", "Time")});
     m_pending->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_pending->header()->setStretchLastSection(false);
-    auto* accept = new QPushButton(Tr("RequestsAccept", "&Accept"), this);
-    accept->setToolTip(Tr("RequestsAcceptTip", "Alt+A: into the singer's queue"));
-    auto* reject = new QPushButton(Tr("RequestsReject", "&Reject"), this);
-    reject->setToolTip(Tr("RequestsRejectTip", "Alt+R: the guest sees it was not taken"));
-    auto* acceptAll = new QPushButton(Tr("RequestsAcceptAll", "Accept a&ll"), this);
+    auto* accept = new QPushButton(Tr("HostRequestsAccept", "&Accept"), this);
+    accept->setToolTip(Tr("HostRequestsAcceptTip", "Alt+A: into the singer's queue"));
+    auto* reject = new QPushButton(Tr("HostRequestsReject", "&Reject"), this);
+    reject->setToolTip(Tr("HostRequestsRejectTip", "Alt+R: the guest sees it was not taken"));
+    auto* acceptAll = new QPushButton(Tr("HostRequestsAcceptAll", "Accept a&ll"), this);
 
     auto* form = new QFormLayout;
     form->addRow(m_on);
-    form->addRow(Tr("RequestsPort", "Port"), m_port);
-    form->addRow(Tr("RequestsInterface", "Interface"), m_interface);
+    form->addRow(Tr("HostRequestsPort", "Port"), m_port);
+    form->addRow(Tr("HostRequestsInterface", "Interface"), m_interface);
     auto* join = new QVBoxLayout;
     join->addWidget(m_address);
     join->addWidget(m_code);
@@ -183,8 +183,8 @@ void RequestsPanel::Switched(bool on) {
     const std::string reason = Start(m_interface->currentData().toString().toStdString(),
                                      m_port->value());
     if (!reason.empty())
-        Say(Tr("RequestsCannotListen", "The request page cannot be served: ") +
-            QString::fromStdString(reason));
+        Say(Tr("HostRequestsCannotListen", "The request page cannot be served: %1")
+                .arg(QString::fromStdString(reason)));
 }
 
 std::string RequestsPanel::Start(const std::string& address, int port) {
@@ -242,7 +242,7 @@ void RequestsPanel::NewCode() {
 
 void RequestsPanel::ShowAddress() {
     m_address->setText(QString::fromStdString(PageAddress()));
-    m_code->setText(Serving() ? Tr("RequestsCode", "Code: %1")
+    m_code->setText(Serving() ? Tr("HostRequestsCode", "Code: %1")
                                     .arg(QString::fromStdString(m_desk.JoinCode()))
                               : QString());
     m_qr->setPixmap(QPixmap::fromImage(JoinQr(kQrSide)));
@@ -300,7 +300,7 @@ std::string RequestsPanel::Accept(std::int64_t requestId) {
         if (m_changed) m_changed();
         return reason;
     }
-    return "RequestsGone";
+    return "HostRequestsGone";
 }
 
 void RequestsPanel::Reject(std::int64_t requestId) {
@@ -324,7 +324,7 @@ std::string RequestsPanel::AcceptRequest(const SongRequest& r) {
     const std::string path = m_hooks.libraryPath ? m_hooks.libraryPath(r.song.id) : std::string();
     if (path.empty()) {
         m_desk.MarkRejected(r.id);
-        return "RequestsSongGone";
+        return "HostRequestsSongGone";
     }
     const QString name = QString::fromStdString(r.name).trimmed();
     std::int64_t singerId = 0;
