@@ -28,6 +28,7 @@
 #include "recording/ClsVolume.h"
 #include "recording/VoiceDesk.h"
 #include "requests/GuestCatalog.h"
+#include "requests/RequestServer.h"
 
 namespace cx {
 
@@ -79,6 +80,8 @@ struct ApplicationOptions {
     // one) and address; -1 leaves it to the host's switch.
     int requestsPort = -1;
     std::string requestsAddress = "0.0.0.0";
+    // Opens the request page's server module; the installed one when empty.
+    std::function<std::unique_ptr<RequestServer>(std::string* why)> makeRequestServer;
 };
 
 class Application : public QObject {

@@ -36,6 +36,7 @@ RequestsHooks Application::MakeRequestsHooks() {
     };
     h.playerLanguage = LanguageCode(m_translator.CurrentLanguage());
     h.libraryPath = [this](std::int64_t id) { return m_finder ? m_finder->PathOf(id) : ""; };
+    h.makeServer = m_options.makeRequestServer;
     return h;
 }
 

@@ -76,7 +76,7 @@ QString RequestsPanel::Tr(const char* key, const char* fallback) const {
 
 void RequestsPanel::Build() {
     m_on = new QCheckBox(Tr("HostRequestsOn", "Take requests from phones"), this);
-    m_on->setObjectName("HostRequestsOn");
+    m_on->setObjectName("RequestsOn");
     m_port = new QSpinBox(this);
     m_port->setRange(1, 65535);
     m_interface = new QComboBox(this);
@@ -97,6 +97,7 @@ void RequestsPanel::Build() {
     auto* newCode = new QPushButton(Tr("HostRequestsNewCode", "New code"), this);
     newCode->setToolTip(Tr("HostRequestsNewCodeTip", "The old code stops working at once"));
     m_auto = new QCheckBox(Tr("HostRequestsAutoAccept", "Accept automatically"), this);
+    m_auto->setObjectName("AutoAccept");
     m_pending = new QTreeWidget(this);
     m_pending->setObjectName("PendingRequests");
     m_pending->setRootIsDecorated(false);
@@ -106,7 +107,9 @@ void RequestsPanel::Build() {
     m_pending->header()->setStretchLastSection(false);
     auto* accept = new QPushButton(Tr("HostRequestsAccept", "&Accept"), this);
     accept->setToolTip(Tr("HostRequestsAcceptTip", "Alt+A: into the singer's queue"));
+    accept->setObjectName("AcceptRequest");
     auto* reject = new QPushButton(Tr("HostRequestsReject", "&Reject"), this);
+    reject->setObjectName("RejectRequest");
     reject->setToolTip(Tr("HostRequestsRejectTip", "Alt+R: the guest sees it was not taken"));
     auto* acceptAll = new QPushButton(Tr("HostRequestsAcceptAll", "Accept a&ll"), this);
 
@@ -195,7 +198,7 @@ std::string RequestsPanel::Start(const std::string& address, int port) {
         m_api = std::make_unique<GuestApi>(
             m_desk, *catalog, m_hooks.pageTexts ? m_hooks.pageTexts() : std::vector<GuestTexts>(),
             m_hooks.playerLanguage);
-        m_server = MakeRequestServer(&why);
+        m_server = m_hooks.makeServer ? m_hooks.makeServer(&why) : MakeRequestServer(&why);
         if (m_server) why = m_server->Start(address, port, *m_api);
     }
     if (!why.empty()) {

@@ -34,6 +34,8 @@ struct RequestsHooks {
     // The file of a library song, on the window's thread; empty when gone.
     std::function<std::string(std::int64_t libraryId)> libraryPath;
     std::function<std::string(const std::string& key)> translate;
+    // Opens the HTTP server module; the installed one when empty.
+    std::function<std::unique_ptr<RequestServer>(std::string* why)> makeServer;
 };
 
 // An accepted request and the queue entry it became.
