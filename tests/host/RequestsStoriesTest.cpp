@@ -159,9 +159,15 @@ TEST(RequestsStories, GuestsRequestAndTheHostAcceptsRejectsOrLetsThemIn) {
             EXPECT_NE(mine.body.find(std::string("\"state\":") + c.state), std::string::npos)
                 << mine.body;
         }
-        if (c.host == Host::Accept)
+        if (c.host == Host::Accept) {
             EXPECT_NE(mine.body.find("\"place\":1"), std::string::npos) << mine.body;
+        }
     }
+
+    // Announced, the first singer's card has the join panel beside it.
+    host->AnnounceNext();
+    EXPECT_GT(WhitePixels(*h.app), whiteBefore + 500);
+    host->StopShow();
 
     // A port another program holds: said in the window, the switch goes off.
     QTcpServer holder;

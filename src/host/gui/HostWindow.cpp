@@ -118,6 +118,7 @@ HostWindow::HostWindow(HostHooks hooks, std::string databasePath, QWidget* paren
     BuildSettingsTab(tabs);
     BuildRequestsTab(tabs);
     m_status = new QLabel(this);
+    m_status->setTextFormat(Qt::PlainText);  // reasons may quote what a guest typed
     m_status->setWordWrap(true);
     auto* help =
         new QLabel(Tr("HostKeysHelp",
@@ -644,6 +645,8 @@ void HostWindow::AddJoinPanel(ShowCard& card, QSize size) const {
 }
 
 void HostWindow::ShowJoinBetweenSongs() {
+    // The waits count down while a song plays.
+    m_requests->PublishStandings(m_hooks.remainingMs ? m_hooks.remainingMs() : 0);
     if (m_timer.isActive() || !m_hooks.showOverlay) return;  // the show's timer paints
     ShowCard card;
     const QSize size = m_hooks.overlaySize ? m_hooks.overlaySize() : QSize();

@@ -358,10 +358,10 @@ void RequestsPanel::PublishStandings(std::int64_t remainingMs) {
     const std::vector<Standing> standings = rotation.Standings(remainingMs);
     std::vector<HistoryRow> history;  // read only when a song left its queue
     std::vector<RequestStanding> out;
-    for (const AcceptedRequest& a : m_accepted) {
-        RequestStanding st{a.requestId, 0, -1, false};
+    for (AcceptedRequest& a : m_accepted) {
+        RequestStanding st{a.requestId, 0, -1, a.sung};
         bool queued = false;
-        for (std::size_t i = 0; i < rotation.Singers().size(); ++i) {
+        for (std::size_t i = 0; i < rotation.Singers().size() && !a.left; ++i) {
             const Singer& s = rotation.Singers()[i];
             if (s.id != a.singerId) continue;
             for (const QueueEntry& e : s.queue) queued = queued || e.id == a.entryId;
@@ -370,12 +370,14 @@ void RequestsPanel::PublishStandings(std::int64_t remainingMs) {
                 st.waitMs = standings[i].waitMs;
             }
         }
-        if (!queued) {
+        if (!queued && !a.left) {
+            a.left = true;
             if (history.empty()) history = m_session.History(kHistoryLooked);
             for (const HistoryRow& h : history) {
-                st.sung = st.sung || (h.singer == a.singer && h.libraryId == a.libraryId &&
-                                      h.sungAt >= a.acceptedAt);
+                a.sung = a.sung || (h.singer == a.singer && h.libraryId == a.libraryId &&
+                                    h.sungAt >= a.acceptedAt);
             }
+            st.sung = a.sung;
         }
         out.push_back(st);
     }

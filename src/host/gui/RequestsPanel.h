@@ -46,6 +46,10 @@ struct AcceptedRequest {
     std::int64_t libraryId = 0;
     std::string singer;
     std::int64_t acceptedAt = 0;  // the session's clock, seconds
+    // The song left its queue (its history row is written in the same step):
+    // sung or taken out, it is not looked for again.
+    bool left = false;
+    bool sung = false;
 };
 
 class RequestsPanel : public QWidget {
