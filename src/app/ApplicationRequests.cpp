@@ -48,11 +48,9 @@ void Application::StartRequestsFromOptions() {
         return;
     }
     RequestsPanel& requests = host.Requests();
-    const std::string reason =
-        requests.Start(m_options.requestsAddress, m_options.requestsPort);
+    const std::string reason = requests.Start(m_options.requestsAddress, m_options.requestsPort);
     if (!reason.empty()) {
-        std::fprintf(stderr, "cantabilex: the request page cannot be served: %s\n",
-                     reason.c_str());
+        std::fprintf(stderr, "cantabilex: the request page cannot be served: %s\n", reason.c_str());
         return;
     }
     std::printf("Requests: %s code %s\n", requests.PageAddress().c_str(),

@@ -14,7 +14,7 @@ constexpr double kCardWidth = 0.7;  // of the picture
 constexpr double kCardHeight = 0.5;
 constexpr double kTickerHeight = 0.09;
 constexpr int kMinTextPixels = 8;
-constexpr double kJoinAlone = 0.5;     // the QR code's side, of the height, with no card
+constexpr double kJoinAlone = 0.5;  // the QR code's side, of the height, with no card
 constexpr double kJoinBesideCard = 0.22;
 constexpr double kJoinMargin = 0.02;  // of the height
 
@@ -71,9 +71,9 @@ void PaintJoinPanel(QPainter& p, const ShowCard& card, QSize size, bool besideCa
     const double panelWidth = side * (besideCard ? 1.9 : 1.6) + 2 * margin;
     const double panelHeight = side + 2.4 * line + 2 * margin;
     const double tickerTop = card.ticker.empty() ? h : h * (1 - kTickerHeight);
-    const QPointF at = besideCard
-                           ? QPointF(size.width() - panelWidth - margin, tickerTop - panelHeight - margin)
-                           : QPointF((size.width() - panelWidth) / 2, (tickerTop - panelHeight) / 2);
+    const QPointF at =
+        besideCard ? QPointF(size.width() - panelWidth - margin, tickerTop - panelHeight - margin)
+                   : QPointF((size.width() - panelWidth) / 2, (tickerTop - panelHeight) / 2);
     const QRectF panel(at, QSizeF(panelWidth, panelHeight));
     QPainterPath path;
     path.addRoundedRect(panel, margin, margin);
@@ -96,8 +96,8 @@ void PaintJoinPanel(QPainter& p, const ShowCard& card, QSize size, bool besideCa
 }  // namespace
 
 int JoinQrSide(QSize size, bool besideCard) {
-    return static_cast<int>(std::min(size.height() * (besideCard ? kJoinBesideCard : kJoinAlone),
-                                     size.width() * 0.45));
+    return static_cast<int>(
+        std::min(size.height() * (besideCard ? kJoinBesideCard : kJoinAlone), size.width() * 0.45));
 }
 
 QImage PaintShowOverlay(const ShowCard& card, QSize size) {

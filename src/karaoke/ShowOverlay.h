@@ -1,7 +1,8 @@
 // What the karaoke window shows over the lyrics between singers: a card
 // "Next: NAME" with the song's title and a countdown, a ticker line naming
-// the singers coming up, and the request page's QR code with its address. Painted as a pure function of the texts and
-// the size, so the window, cbx and the tests get the same picture.
+// the singers coming up, and the request page's QR code with its address.
+// Painted as a pure function of the texts and the size, so the window, cbx
+// and the tests get the same picture.
 #pragma once
 
 #include <QImage>

@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QComboBox>
 #include <QTcpServer>
 #include <QTreeWidget>
 
@@ -61,8 +61,10 @@ HttpReply Call(int port, const std::string& method, const std::string& target,
 std::string Encoded(const std::string& text) {
     std::string out;
     for (const unsigned char c : text) {
-        if (std::isalnum(c)) out += static_cast<char>(c);
-        else out += QString::asprintf("%%%02X", c).toStdString();
+        if (std::isalnum(c))
+            out += static_cast<char>(c);
+        else
+            out += QString::asprintf("%%%02X", c).toStdString();
     }
     return out;
 }

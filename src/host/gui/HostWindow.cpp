@@ -264,12 +264,11 @@ void HostWindow::BuildRequestsTab(QTabWidget* tabs) {
     // Switched on or off, or a new code: the karaoke window follows at once.
     const auto joinChanged = [this] {
         m_joinShown = "?";
-        if (m_requests->Serving()) m_joinTimer.start();
-        else m_joinTimer.stop();
+        m_requests->Serving() ? m_joinTimer.start() : m_joinTimer.stop();
         ShowJoinBetweenSongs();
     };
-    m_requests =
-        new RequestsPanel(std::move(hooks), m_session, [this] { Refresh(); }, joinChanged, tabs);
+    m_requests = new RequestsPanel(
+        std::move(hooks), m_session, [this] { Refresh(); }, joinChanged, tabs);
     tabs->addTab(m_requests, Tr("HostRequestsTab", "Requests"));
 }
 

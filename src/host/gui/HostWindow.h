@@ -148,8 +148,8 @@ private:
     QLineEdit* m_breakMusic = nullptr;
     bool m_settingsShown = false;
     RequestsPanel* m_requests = nullptr;
-    QTimer m_joinTimer;     // looks for the song's end while requests are served
-    QString m_joinShown;    // what the join panel showed last, alone on the window
+    QTimer m_joinTimer;   // looks for the song's end while requests are served
+    QString m_joinShown;  // what the join panel showed last, alone on the window
 };
 
 }  // namespace cx

@@ -101,8 +101,9 @@ void RequestsPanel::Build() {
     m_pending = new QTreeWidget(this);
     m_pending->setObjectName("PendingRequests");
     m_pending->setRootIsDecorated(false);
-    m_pending->setHeaderLabels({Tr("HostRequestsColumnName", "Name"), Tr("HostRequestsColumnSong", "Song"),
-                                Tr("HostRequestsColumnKey", "Key"), Tr("HostRequestsColumnTime", "Time")});
+    m_pending->setHeaderLabels(
+        {Tr("HostRequestsColumnName", "Name"), Tr("HostRequestsColumnSong", "Song"),
+         Tr("HostRequestsColumnKey", "Key"), Tr("HostRequestsColumnTime", "Time")});
     m_pending->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_pending->header()->setStretchLastSection(false);
     auto* accept = new QPushButton(Tr("HostRequestsAccept", "&Accept"), this);
@@ -154,7 +155,8 @@ void RequestsPanel::Build() {
     connect(acceptAll, &QPushButton::clicked, this, [this] { AcceptAll(); });
     m_desk.SetOnRequest([this] {
         // A server thread: the window's thread takes it from here.
-        QMetaObject::invokeMethod(this, [this] { Arrived(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Arrived(); }, Qt::QueuedConnection);
     });
 }
 
@@ -183,8 +185,8 @@ void RequestsPanel::StoreSettings() {
 void RequestsPanel::Switched(bool on) {
     if (on == Serving()) return;
     if (!on) return Stop();
-    const std::string reason = Start(m_interface->currentData().toString().toStdString(),
-                                     m_port->value());
+    const std::string reason =
+        Start(m_interface->currentData().toString().toStdString(), m_port->value());
     if (!reason.empty())
         Say(Tr("HostRequestsCannotListen", "The request page cannot be served: %1")
                 .arg(QString::fromStdString(reason)));
@@ -245,9 +247,10 @@ void RequestsPanel::NewCode() {
 
 void RequestsPanel::ShowAddress() {
     m_address->setText(QString::fromStdString(PageAddress()));
-    m_code->setText(Serving() ? Tr("HostRequestsCode", "Code: %1")
-                                    .arg(QString::fromStdString(m_desk.JoinCode()))
-                              : QString());
+    m_code->setText(
+        Serving()
+            ? Tr("HostRequestsCode", "Code: %1").arg(QString::fromStdString(m_desk.JoinCode()))
+            : QString());
     m_qr->setPixmap(QPixmap::fromImage(JoinQr(kQrSide)));
     m_port->setEnabled(!Serving());
     m_interface->setEnabled(!Serving());
@@ -276,14 +279,14 @@ void RequestsPanel::RefreshPending() {
     const std::int64_t selected = SelectedRequest();
     m_pending->clear();
     for (const SongRequest& r : m_desk.Pending()) {
-        const std::string song = r.song.artist.empty() ? r.song.title
-                                                       : r.song.artist + " \u2013 " + r.song.title;
+        const std::string song =
+            r.song.artist.empty() ? r.song.title : r.song.artist + " \u2013 " + r.song.title;
         const QString when =
             QDateTime::fromMSecsSinceEpoch(r.receivedMs).toLocalTime().toString("hh:mm:ss");
         // Tree items show their text as it is: a guest's markup stays text.
-        auto* item = new QTreeWidgetItem(m_pending, {QString::fromStdString(r.name),
-                                                     QString::fromStdString(song),
-                                                     Signed(r.keyShift), when});
+        auto* item = new QTreeWidgetItem(
+            m_pending, {QString::fromStdString(r.name), QString::fromStdString(song),
+                        Signed(r.keyShift), when});
         item->setData(0, kIdRole, static_cast<qlonglong>(r.id));
         if (r.id == selected || !m_pending->currentItem()) m_pending->setCurrentItem(item);
     }
@@ -335,7 +338,8 @@ std::string RequestsPanel::AcceptRequest(const SongRequest& r) {
         if (QString::fromStdString(s.name).compare(name, Qt::CaseInsensitive) == 0) singerId = s.id;
     }
     if (singerId == 0) {
-        if (std::string reason = m_session.AddSinger(name.toStdString(), &singerId); !reason.empty())
+        if (std::string reason = m_session.AddSinger(name.toStdString(), &singerId);
+            !reason.empty())
             return reason;
     }
     QueueEntry entry{0, path, r.song.artist, r.song.title, r.song.lengthMs, r.song.id};
@@ -347,8 +351,8 @@ std::string RequestsPanel::AcceptRequest(const SongRequest& r) {
         m_session.SetSongKey(singerId, added.entryId, r.keyShift, added.tempoPercent);
     m_desk.MarkAccepted(r.id);
     const Singer* singer = m_session.Current().Find(singerId);
-    m_accepted.push_back({r.id, singerId, added.entryId, r.song.id, singer ? singer->name : "",
-                          m_session.now()});
+    m_accepted.push_back(
+        {r.id, singerId, added.entryId, r.song.id, singer ? singer->name : "", m_session.now()});
     return {};
 }
 
