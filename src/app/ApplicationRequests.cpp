@@ -6,6 +6,7 @@
 #include "app/LibraryCatalog.h"
 #include "host/gui/HostWindow.h"
 #include "library/SongLibrary.h"
+#include "requests/GuestTexts.h"
 
 namespace cx {
 namespace {
@@ -13,18 +14,6 @@ namespace {
 // What a second start hands over to make the host accept every waiting
 // request, as the Host window's "Accept all" does.
 constexpr char kAcceptRequestsHandOver[] = "--accept-requests";
-
-const char* LanguageCode(Language language) {
-    switch (language) {
-        case Language::Polish:
-            return "pl";
-        case Language::French:
-            return "fr";
-        case Language::English:
-            break;
-    }
-    return "en";
-}
 
 }  // namespace
 
@@ -34,7 +23,8 @@ RequestsHooks Application::MakeRequestsHooks() {
         if (!m_catalog) m_catalog = std::make_unique<LibraryCatalog>(SongLibrary::DefaultPath());
         return m_catalog.get();
     };
-    h.playerLanguage = LanguageCode(m_translator.CurrentLanguage());
+    h.pageTexts = [] { return BuiltInGuestTexts(); };
+    h.playerLanguage = GuestLanguageTag(m_translator.CurrentLanguage());
     h.libraryPath = [this](std::int64_t id) { return m_finder ? m_finder->PathOf(id) : ""; };
     h.makeServer = m_options.makeRequestServer;
     return h;

@@ -11,7 +11,7 @@
 
 namespace cx {
 
-bool IsValidUtf8(std::string_view text);
+bool IsValidGuestUtf8(std::string_view text);
 
 // Trims, collapses runs of white space to one space, drops control and
 // direction-override characters and cuts at `maxBytes` on a character
