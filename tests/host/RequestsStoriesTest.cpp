@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTreeWidget>
 
@@ -100,6 +101,7 @@ TEST(RequestsStories, GuestsRequestAndTheHostAcceptsRejectsOrLetsThemIn) {
     ASSERT_EQ(requests.Start("127.0.0.1", 0), "");
     LetTheWindowRun();
     EXPECT_GT(WhitePixels(*h.app), whiteBefore + 2000) << "no QR code between songs";
+    test::SaveShot(*h.app->LyricWindow(), "requests-karaoke");
     const std::string address = requests.PageAddress();
     ASSERT_EQ(address.rfind("http://127.0.0.1:", 0), 0u) << address;
     const int port = std::atoi(address.c_str() + 17);
@@ -145,6 +147,8 @@ TEST(RequestsStories, GuestsRequestAndTheHostAcceptsRejectsOrLetsThemIn) {
             ASSERT_EQ(pending->topLevelItemCount(), 1);
             EXPECT_EQ(pending->topLevelItem(0)->text(0).toStdString(), c.name);
             EXPECT_EQ(pending->topLevelItem(0)->text(2), "+2");
+            host->findChild<QTabWidget*>()->setCurrentWidget(&requests);
+            test::SaveShot(*host, "requests-pending");
             const char* button = c.host == Host::Accept ? "AcceptRequest" : "RejectRequest";
             host->findChild<QPushButton*>(button)->click();
         }
@@ -169,6 +173,8 @@ TEST(RequestsStories, GuestsRequestAndTheHostAcceptsRejectsOrLetsThemIn) {
     // Announced, the first singer's card has the join panel beside it.
     host->AnnounceNext();
     EXPECT_GT(WhitePixels(*h.app), whiteBefore + 500);
+    test::SaveShot(*h.app->LyricWindow(), "requests-karaoke-card");
+    test::SaveShot(*host, "requests-host");
     host->StopShow();
 
     // A port another program holds: said in the window, the switch goes off.
