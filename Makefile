@@ -18,7 +18,9 @@ PACKAGES := g++ cmake ninja-build pkg-config \
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth \
     libglib2.0-bin xdotool x11-utils openbox \
     libavcodec-dev libavformat-dev libswscale-dev libavutil-dev ffmpeg \
-    libaubio-dev aubio-tools
+    libaubio-dev aubio-tools \
+    libcpp-httplib-dev \
+    libqrencode-dev
 
 # Only for make bench: the reference tools the side-by-side benchmarks time
 # themselves against (each is skipped when its tool is missing).
