@@ -19,6 +19,8 @@ PACKAGES := g++ cmake ninja-build pkg-config \
     libglib2.0-bin xdotool x11-utils openbox \
     libavcodec-dev libavformat-dev libswscale-dev libavutil-dev ffmpeg \
     libaubio-dev aubio-tools \
+    libcpp-httplib-dev \
+    libqrencode-dev \
     chromium chromium-driver python3-selenium
 
 # Only for make bench: the reference tools the side-by-side benchmarks time

@@ -129,7 +129,7 @@ public:
         std::string out;
         while (m_at < m_text.size()) {
             const char c = m_text[m_at++];
-            if (c == '"') return IsValidGuestUtf8(out) ? std::optional(out) : std::nullopt;
+            if (c == '"') return IsWellFormedUtf8(out) ? std::optional(out) : std::nullopt;
             if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
             if (c != '\\') {
                 out += c;
@@ -201,7 +201,7 @@ private:
 
 }  // namespace
 
-bool IsValidGuestUtf8(std::string_view text) {
+bool IsWellFormedUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const CodePoint cp = DecodeAt(text, i);
         if (cp.length == 0) return false;
@@ -211,7 +211,7 @@ bool IsValidGuestUtf8(std::string_view text) {
 }
 
 std::optional<std::string> CleanGuestText(std::string_view text, std::size_t maxBytes) {
-    if (!IsValidGuestUtf8(text)) return std::nullopt;
+    if (!IsWellFormedUtf8(text)) return std::nullopt;
     std::string out;
     bool spacePending = false;
     for (std::size_t i = 0; i < text.size();) {
