@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include "app/AppHarness.h"
 #include "host/gui/HostWindow.h"
@@ -31,9 +32,8 @@ struct HttpReply {
     std::string body;
 };
 
-// One call as a phone makes it, over a fresh connection.
-HttpReply Call(int port, const std::string& method, const std::string& target,
-               const std::string& form = {}) {
+// A connection to the page on this machine; -1 when refused.
+int Connect(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     timeval wait{10, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
@@ -41,33 +41,34 @@ HttpReply Call(int port, const std::string& method, const std::string& target,
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<std::uint16_t>(port));
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    HttpReply reply;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {
-        const std::string request =
-            method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" +
-            "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-            std::to_string(form.size()) + "\r\n\r\n" + form;
-        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-        std::string got;
-        char buffer[4096];
-        for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) got.append(buffer, n);
-        if (got.size() > 12) reply.status = std::atoi(got.c_str() + 9);
-        if (const auto body = got.find("\r\n\r\n"); body != std::string::npos)
-            reply.body = got.substr(body + 4);
-    }
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) return fd;
     ::close(fd);
+    return -1;
+}
+
+// One call as a phone makes it, over a fresh connection.
+HttpReply Call(int port, const std::string& method, const std::string& target,
+               const std::string& form = {}) {
+    const int fd = Connect(port);
+    if (fd < 0) return {};
+    const std::string request =
+        method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" +
+        "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+        std::to_string(form.size()) + "\r\n\r\n" + form;
+    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    std::string got;
+    char buffer[4096];
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) got.append(buffer, n);
+    ::close(fd);
+    HttpReply reply;
+    if (got.size() > 12) reply.status = std::atoi(got.c_str() + 9);
+    if (const auto body = got.find("\r\n\r\n"); body != std::string::npos)
+        reply.body = got.substr(body + 4);
     return reply;
 }
 
 std::string Encoded(const std::string& text) {
-    std::string out;
-    for (const unsigned char c : text) {
-        if (std::isalnum(c))
-            out += static_cast<char>(c);
-        else
-            out += QString::asprintf("%%%02X", c).toStdString();
-    }
-    return out;
+    return QUrl::toPercentEncoding(QString::fromStdString(text)).toStdString();
 }
 
 int WhitePixels(Application& app) {
@@ -192,12 +193,8 @@ TEST(RequestsStories, GuestsRequestAndTheHostAcceptsRejectsOrLetsThemIn) {
 
     // Quit with the page served and a guest's connection left open.
     ASSERT_EQ(requests.Start("127.0.0.1", 0), "");
-    const int idle = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<std::uint16_t>(std::atoi(requests.PageAddress().c_str() + 17)));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(idle, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+    const int idle = Connect(std::atoi(requests.PageAddress().c_str() + 17));
+    ASSERT_GE(idle, 0);
     ::send(idle, "GET / HT", 8, MSG_NOSIGNAL);
     h.app->RequestClose();
     LetTheWindowRun();
