@@ -808,7 +808,7 @@ void Application::CloseApp() {
     if (m_closingDown) return;
     m_closingDown = true;
     m_mpris.reset();
-    if (m_host) m_host->Requests().Stop();  // no guest waits on a closing player
+    StopRequests();  // no guest waits on a closing player
     // The CD+G window stands in for the karaoke window while its song is on.
     const bool karaokeShown = m_lyric && (m_lyric->isVisible() || (m_media && m_media->CdgMode()));
     SaveWindowPlaces();

@@ -207,6 +207,7 @@ private:
     // Guests' requests (ApplicationRequests.cpp).
     RequestsHooks MakeRequestsHooks();
     void StartRequestsFromOptions();
+    void StopRequests();
     // What a second start handed over: a song, or a host's command.
     void HandOver(const QString& commandLine);
     void Mark(const char* phase) const;

@@ -48,6 +48,17 @@ void Application::StartRequestsFromOptions() {
     std::fflush(stdout);
 }
 
+void Application::StopRequests() {
+    if (!m_host || !m_host->Requests().Serving()) return;
+    m_host->Requests().Stop();
+    // For scripts that load the page: did the sound keep up meanwhile?
+    if (m_options.requestsPort >= 0) {
+        std::printf("Requests: stopped; the decoder fell behind by %llu frames\n",
+                    static_cast<unsigned long long>(m_engine->UnderrunFrames()));
+        std::fflush(stdout);
+    }
+}
+
 void Application::HandOver(const QString& commandLine) {
     if (commandLine.trimmed() != kAcceptRequestsHandOver) return ChangeSong(commandLine);
     if (m_host) m_host->Requests().AcceptAll();
