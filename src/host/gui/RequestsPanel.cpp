@@ -107,7 +107,7 @@ void RequestsPanel::Build() {
     m_pending->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_pending->header()->setStretchLastSection(false);
     auto* accept = new QPushButton(Tr("HostRequestsAccept", "&Accept"), this);
-    accept->setToolTip(Tr("HostRequestsAcceptTip", "Alt+A: into the singer's queue"));
+    accept->setToolTip(Tr("HostRequestsAcceptTip", "Alt+A or Enter: into the singer's queue"));
     accept->setObjectName("AcceptRequest");
     auto* reject = new QPushButton(Tr("HostRequestsReject", "&Reject"), this);
     reject->setObjectName("RejectRequest");
@@ -153,6 +153,10 @@ void RequestsPanel::Build() {
         if (const std::int64_t id = SelectedRequest()) Reject(id);
     });
     connect(acceptAll, &QPushButton::clicked, this, [this] { AcceptAll(); });
+    // Enter or a double click on a request accepts it, as the button does.
+    connect(m_pending, &QTreeWidget::itemActivated, this, [this] {
+        if (const std::int64_t id = SelectedRequest()) Accept(id);
+    });
     m_desk.SetOnRequest([this] {
         // A server thread: the window's thread takes it from here.
         QMetaObject::invokeMethod(
