@@ -189,11 +189,7 @@ void RequestsPanel::StoreSettings() {
 void RequestsPanel::Switched(bool on) {
     if (on == Serving()) return;
     if (!on) return Stop();
-    const std::string reason =
-        Start(m_interface->currentData().toString().toStdString(), m_port->value());
-    if (!reason.empty())
-        Say(Tr("HostRequestsCannotListen", "The request page cannot be served: %1")
-                .arg(QString::fromStdString(reason)));
+    Start(m_interface->currentData().toString().toStdString(), m_port->value());
 }
 
 std::string RequestsPanel::Start(const std::string& address, int port) {
@@ -210,6 +206,8 @@ std::string RequestsPanel::Start(const std::string& address, int port) {
     if (!why.empty()) {
         m_server.reset();
         m_api.reset();
+        Say(Tr("HostRequestsCannotListen", "The request page cannot be served: %1")
+                .arg(QString::fromStdString(why)));
     } else {
         m_listening = address;
         Say({});
@@ -258,6 +256,10 @@ void RequestsPanel::ShowAddress() {
     m_qr->setPixmap(QPixmap::fromImage(JoinQr(kQrSide)));
     m_port->setEnabled(!Serving());
     m_interface->setEnabled(!Serving());
+    const QString why =
+        Serving() ? Tr("HostRequestsStopToChange", "Switch requests off to change it") : QString();
+    m_port->setToolTip(why);
+    m_interface->setToolTip(why);
 }
 
 void RequestsPanel::Say(const QString& text) {
