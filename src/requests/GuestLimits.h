@@ -26,7 +26,10 @@ inline constexpr int kMaxGuestCallsPerMinute = 120;
 // Guests remembered for the rate limit; the oldest are forgotten first.
 inline constexpr std::size_t kMaxKnownGuests = 4096;
 // Connections served at once, and how long one may sit idle or send slowly.
-inline constexpr std::size_t kMaxGuestConnections = 64;
+// When full, the connection idle longest (between calls, or silent since it
+// opened) is closed to make room; with none idle, a new one is closed at once.
+inline constexpr std::size_t kMaxGuestConnections = 256;
+inline constexpr std::size_t kMaxGuestConnectionsPerAddress = 16;
 inline constexpr int kGuestIdleSeconds = 5;
 // Key change a guest may ask for, in semitones either way.
 inline constexpr int kMaxGuestKeyShift = 6;

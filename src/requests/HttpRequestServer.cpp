@@ -5,15 +5,17 @@
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <set>
+#include <map>
 #include <thread>
 
 #include "requests/GuestLimits.h"
@@ -117,16 +119,19 @@ private:
     std::size_t m_end = 0;
 };
 
-// Workers grow with demand up to the connection cap; a connection over the
-// cap is closed at once on the accepting thread instead of waiting.
+// Workers grow with demand up to the connection cap. At the cap, the
+// connection idle longest makes room (`makeRoom`); with none idle, the new one
+// is closed at once on the accepting thread instead of waiting.
 class BoundedQueue : public httplib::TaskQueue {
 public:
+    explicit BoundedQueue(std::function<bool()> makeRoom) : m_makeRoom(std::move(makeRoom)) {}
     ~BoundedQueue() override { shutdown(); }
 
     void enqueue(std::function<void()> job) override {
         {
             std::lock_guard lock(m_mutex);
-            if (!m_stopping && m_open < kMaxGuestConnections) {
+            const bool admit = m_open < kMaxGuestConnections || (m_open < 2 * kMaxGuestConnections && m_makeRoom());
+            if (!m_stopping && admit) {
                 ++m_open;
                 m_jobs.push_back(std::move(job));
                 if (m_jobs.size() > m_idle && m_workers.size() < kMaxGuestConnections)
@@ -168,6 +173,7 @@ private:
         }
     }
 
+    std::function<bool()> m_makeRoom;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::function<void()>> m_jobs;
@@ -176,6 +182,15 @@ private:
     std::size_t m_idle = 0;
     bool m_stopping = false;
 };
+
+std::string PeerOf(int fd) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    std::string ip;
+    int port = 0;
+    if (getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) AddressOf(address, ip, port);
+    return ip;
+}
 
 class GuestHttpServer : public httplib::Server {
 public:
@@ -187,11 +202,28 @@ public:
     void ShutdownConnections() {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
-        for (const int fd : m_sockets) ::shutdown(fd, SHUT_RDWR);
+        for (const auto& [fd, connection] : m_connections) ::shutdown(fd, SHUT_RDWR);
+    }
+
+    // Closes the connection idle longest, of `peer` or of anyone; false when
+    // none is idle.
+    bool CloseLongestIdle(const std::string* peer = nullptr) {
+        std::lock_guard lock(m_mutex);
+        return CloseLongestIdleLocked(peer);
     }
 
 private:
+    struct Connection {
+        std::string peer;
+        bool idle = true;
+        Clock::time_point idleSince = Clock::now();
+    };
+
     bool process_and_close_socket(socket_t fd) override {
+        // The library writes a reply's head and body apart; without this the
+        // body waits for the client's delayed acknowledgement (~40 ms).
+        const int on = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         if (!t_refuseConnection && Track(fd)) {
             Serve(fd);
             Untrack(fd);
@@ -204,7 +236,9 @@ private:
     void Serve(int fd) {
         const auto idle = std::chrono::seconds(kGuestIdleSeconds);
         for (int calls = 0; calls < kMaxCallsPerConnection; ++calls) {
-            if (!WaitFor(fd, POLLIN, Clock::now() + idle)) return;
+            SetIdle(fd, true);
+            const bool ready = WaitFor(fd, POLLIN, Clock::now() + idle);
+            if (!SetIdle(fd, false) || !ready) return;
             DeadlineStream stream(fd, Clock::now() + idle);
             bool closed = false;
             t_closeAfterReply = false;
@@ -217,22 +251,48 @@ private:
     }
 
     bool Track(int fd) {
+        const std::string peer = PeerOf(fd);
         std::lock_guard lock(m_mutex);
         if (m_stopping) return false;
-        m_sockets.insert(fd);
+        const auto fromPeer = std::count_if(m_connections.begin(), m_connections.end(),
+                                            [&](const auto& entry) { return entry.second.peer == peer; });
+        if (static_cast<std::size_t>(fromPeer) >= kMaxGuestConnectionsPerAddress && !CloseLongestIdleLocked(&peer))
+            return false;
+        m_connections[fd] = Connection{peer};
         return true;
     }
     void Untrack(int fd) {
         std::lock_guard lock(m_mutex);
-        m_sockets.erase(fd);
+        m_connections.erase(fd);
+    }
+    // False once the connection was closed to make room.
+    bool SetIdle(int fd, bool idle) {
+        std::lock_guard lock(m_mutex);
+        const auto found = m_connections.find(fd);
+        if (found == m_connections.end()) return false;
+        found->second.idle = idle;
+        found->second.idleSince = Clock::now();
+        return true;
     }
     bool Stopping() {
         std::lock_guard lock(m_mutex);
         return m_stopping;
     }
 
+    bool CloseLongestIdleLocked(const std::string* peer) {
+        auto oldest = m_connections.end();
+        for (auto it = m_connections.begin(); it != m_connections.end(); ++it) {
+            if (!it->second.idle || (peer && it->second.peer != *peer)) continue;
+            if (oldest == m_connections.end() || it->second.idleSince < oldest->second.idleSince) oldest = it;
+        }
+        if (oldest == m_connections.end()) return false;
+        ::shutdown(oldest->first, SHUT_RDWR);
+        m_connections.erase(oldest);
+        return true;
+    }
+
     std::mutex m_mutex;
-    std::set<int> m_sockets;
+    std::map<int, Connection> m_connections;
     bool m_stopping = false;
 };
 
@@ -288,7 +348,7 @@ public:
 
 private:
     void Configure(GuestHttpServer& server) {
-        server.new_task_queue = [] { return new BoundedQueue; };
+        server.new_task_queue = [&server] { return new BoundedQueue([&server] { return server.CloseLongestIdle(); }); };
         server.set_payload_max_length(kMaxGuestBodyBytes);
         server.set_read_timeout(kGuestIdleSeconds, 0);
         server.set_write_timeout(kGuestIdleSeconds, 0);

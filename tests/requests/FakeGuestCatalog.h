@@ -11,14 +11,17 @@ namespace cx {
 
 class FakeGuestCatalog : public GuestCatalog {
 public:
-    explicit FakeGuestCatalog(std::int64_t songs = 100) : m_songs(songs) {}
+    explicit FakeGuestCatalog(std::int64_t songs = 100) : m_songs(songs) {
+        for (std::int64_t id = 1; id <= songs; ++id) {
+            const GuestSong song = Make(id);
+            m_texts.push_back(song.artist + " " + song.title);
+        }
+    }
 
     std::vector<GuestSong> Search(std::string_view text, std::size_t limit) override {
         std::vector<GuestSong> found;
-        for (std::int64_t id = 1; id <= m_songs && found.size() < limit; ++id) {
-            GuestSong song = Make(id);
-            if ((song.artist + " " + song.title).find(text) != std::string::npos) found.push_back(song);
-        }
+        for (std::size_t i = 0; i < m_texts.size() && found.size() < limit; ++i)
+            if (m_texts[i].find(text) != std::string::npos) found.push_back(Make(static_cast<std::int64_t>(i) + 1));
         return found;
     }
     std::optional<GuestSong> Song(std::int64_t id) override {
@@ -34,6 +37,7 @@ public:
 
 private:
     std::int64_t m_songs;
+    std::vector<std::string> m_texts;
 };
 
 }  // namespace cx
