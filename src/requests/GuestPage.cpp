@@ -309,7 +309,8 @@ li.request .place { font-weight: 600; color: var(--accent); }
 )CSS";
 
 void ReplaceAll(std::string& text, std::string_view marker, std::string_view value) {
-    for (std::size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + value.size()))
+    for (std::size_t at = text.find(marker); at != std::string::npos;
+         at = text.find(marker, at + value.size()))
         text.replace(at, marker.size(), value);
 }
 
@@ -317,12 +318,23 @@ std::string HtmlEscape(std::string_view text) {
     std::string out;
     for (const char c : text) {
         switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -332,14 +344,14 @@ std::string HtmlEscape(std::string_view text) {
 
 const std::vector<std::string_view>& GuestTextKeys() {
     static const std::vector<std::string_view> keys = {
-        "RequestsPageTitle", "RequestsCodeLabel",  "RequestsJoin",        "RequestsBadCode",
-        "RequestsSearchLabel", "RequestsSearchHint", "RequestsNoResults", "RequestsChoose",
-        "RequestsNameLabel", "RequestsKeyLabel",   "RequestsSend",        "RequestsSent",
-        "RequestsMine",      "RequestsNoneYet",    "RequestsPending",     "RequestsAccepted",
-        "RequestsRejected",  "RequestsSung",       "RequestsPlace",       "RequestsUpNext",
-        "RequestsWait",      "RequestsTooMany",    "RequestsPendingFull", "RequestsBusy",
-        "RequestsBadName",   "RequestsFailed",     "RequestsOffline",     "RequestsChangeCode",
-        "RequestsKindAudio", "RequestsKindCdg",    "RequestsKindMidi"};
+        "RequestsPageTitle",   "RequestsCodeLabel",  "RequestsJoin",        "RequestsBadCode",
+        "RequestsSearchLabel", "RequestsSearchHint", "RequestsNoResults",   "RequestsChoose",
+        "RequestsNameLabel",   "RequestsKeyLabel",   "RequestsSend",        "RequestsSent",
+        "RequestsMine",        "RequestsNoneYet",    "RequestsPending",     "RequestsAccepted",
+        "RequestsRejected",    "RequestsSung",       "RequestsPlace",       "RequestsUpNext",
+        "RequestsWait",        "RequestsTooMany",    "RequestsPendingFull", "RequestsBusy",
+        "RequestsBadName",     "RequestsFailed",     "RequestsOffline",     "RequestsChangeCode",
+        "RequestsKindAudio",   "RequestsKindCdg",    "RequestsKindMidi"};
     return keys;
 }
 
@@ -353,13 +365,18 @@ std::string GuestPageHtml(const GuestTexts& texts) {
     const auto title = texts.texts.find("RequestsPageTitle");
     std::string page(kPageHead);
     ReplaceAll(page, "%LANG%", HtmlEscape(texts.language));
-    ReplaceAll(page, "%TITLE%", HtmlEscape(title == texts.texts.end() ? std::string() : title->second));
+    ReplaceAll(page, "%TITLE%",
+               HtmlEscape(title == texts.texts.end() ? std::string() : title->second));
     ReplaceAll(page, "%TEXTS%", json);
     return page;
 }
 
-std::string_view GuestPageScript() { return kScript; }
+std::string_view GuestPageScript() {
+    return kScript;
+}
 
-std::string_view GuestPageStyle() { return kStyle; }
+std::string_view GuestPageStyle() {
+    return kStyle;
+}
 
 }  // namespace cx
