@@ -88,11 +88,12 @@ GuestApi::GuestApi(RequestDesk& desk, GuestCatalog& catalog, std::vector<GuestTe
       m_playerLanguage(std::move(playerLanguage)) {}
 
 GuestReply GuestApi::Handle(const GuestCall& call) {
-    enum class Route { Page, Script, Style, Check, Search, Request, Mine };
+    enum class Route { Page, Script, Style, Icon, Check, Search, Request, Mine };
     static const std::pair<std::string_view, std::pair<Route, std::string_view>> kRoutes[] = {
         {"/", {Route::Page, "GET"}},
         {"/app.js", {Route::Script, "GET"}},
         {"/app.css", {Route::Style, "GET"}},
+        {"/favicon.ico", {Route::Icon, "GET"}},
         {"/api/check", {Route::Check, "GET"}},
         {"/api/search", {Route::Search, "GET"}},
         {"/api/request", {Route::Request, "POST"}},
@@ -108,6 +109,11 @@ GuestReply GuestApi::Handle(const GuestCall& call) {
             return Resource("text/javascript; charset=utf-8", std::string(GuestPageScript()));
         case Route::Style:
             return Resource("text/css; charset=utf-8", std::string(GuestPageStyle()));
+        case Route::Icon: {  // browsers ask for one; there is none
+            GuestReply none = Resource("image/x-icon", {});
+            none.status = 204;
+            return none;
+        }
         default:
             break;
     }

@@ -58,6 +58,7 @@ TEST_F(GuestApiTest, RoutesCodesAndPathsAnswerWithTheRightStatusAndNoFileContent
         {"GET", "/", "", 200},
         {"GET", "/app.js", "", 200},
         {"GET", "/app.css", "", 200},
+        {"GET", "/favicon.ico", "", 204},
         {"GET", "/api/check", right, 200},
         {"GET", "/api/check", lower, 200},
         {"GET", "/api/check", "", 403},
