@@ -60,8 +60,9 @@ int ConnectFrom(int port, int client) {
     // counts clients, not the one benchmark process.
     sockaddr_in source{};
     source.sin_family = AF_INET;
-    source.sin_addr.s_addr = htonl((127u << 24) | (1u << 8) | static_cast<unsigned>(client % 250 + 1) |
-                                   (static_cast<unsigned>(client / 250) << 16));
+    source.sin_addr.s_addr =
+        htonl((127u << 24) | (1u << 8) | static_cast<unsigned>(client % 250 + 1) |
+              (static_cast<unsigned>(client / 250) << 16));
     bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source);
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -78,21 +79,24 @@ int ConnectFrom(int port, int client) {
 
 // One call on a keep-alive connection; the status as text ("200", "closed").
 std::string Exchange(int fd, const std::string& request) {
-    if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size()))
+    if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) !=
+        static_cast<ssize_t>(request.size()))
         return "closed";
     std::string reply;
     std::size_t headerEnd = std::string::npos;
     std::size_t length = 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
     while (headerEnd == std::string::npos || reply.size() < headerEnd + 4 + length) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         pollfd entry{fd, POLLIN, 0};
         if (left <= 0 || poll(&entry, 1, static_cast<int>(left)) <= 0) return "timeout";
         char buffer[8192];
         const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
         if (got <= 0) return "closed";
         reply.append(buffer, static_cast<std::size_t>(got));
-        if (headerEnd == std::string::npos && (headerEnd = reply.find("\r\n\r\n")) != std::string::npos) {
+        if (headerEnd == std::string::npos &&
+            (headerEnd = reply.find("\r\n\r\n")) != std::string::npos) {
             const std::size_t at = reply.find("Content-Length: ");
             length = at < headerEnd ? std::strtoul(reply.c_str() + at + 16, nullptr, 10) : 0;
         }
@@ -103,7 +107,8 @@ std::string Exchange(int fd, const std::string& request) {
 void RunClient(int client, const Options& options, Clock::time_point end, Tally& tally) {
     std::mt19937 random(static_cast<unsigned>(client) * 7919u + 1);
     const std::string guest = "load-guest-" + std::to_string(100000 + client) + "-xxxxxx";
-    const std::string headers = "Host: 127.0.0.1\r\nX-Join-Code: " + options.code + "\r\nX-Guest: " + guest + "\r\n";
+    const std::string headers =
+        "Host: 127.0.0.1\r\nX-Join-Code: " + options.code + "\r\nX-Guest: " + guest + "\r\n";
     std::vector<double> latencies;
     std::map<std::string, std::vector<double>> byCall;
     std::map<std::string, long> statuses;
@@ -122,17 +127,19 @@ void RunClient(int client, const Options& options, Clock::time_point end, Tally&
         std::string request;
         const char* kind = n % 10 == 9 ? "request" : n % 3 == 2 ? "mine" : "search";
         if (n % 10 == 9) {
-            const std::string body = "{\"name\":\"Guest " + std::to_string(client) + "\",\"song\":" +
-                                     std::to_string(random() % 10000 + 1) + ",\"key\":" +
-                                     std::to_string(static_cast<int>(random() % 13) - 6) + "}";
-            request = "POST /api/request HTTP/1.1\r\n" + headers +
-                      "Content-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
-                      body;
+            const std::string body =
+                "{\"name\":\"Guest " + std::to_string(client) +
+                "\",\"song\":" + std::to_string(random() % 10000 + 1) +
+                ",\"key\":" + std::to_string(static_cast<int>(random() % 13) - 6) + "}";
+            request =
+                "POST /api/request HTTP/1.1\r\n" + headers +
+                "Content-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+                "\r\n\r\n" + body;
         } else if (n % 3 == 2) {
             request = "GET /api/mine HTTP/1.1\r\n" + headers + "\r\n";
         } else {
-            request = "GET /api/search?q=Title%20" + std::to_string(random() % 1000) + " HTTP/1.1\r\n" + headers +
-                      "\r\n";
+            request = "GET /api/search?q=Title%20" + std::to_string(random() % 1000) +
+                      " HTTP/1.1\r\n" + headers + "\r\n";
         }
         const auto start = Clock::now();
         std::string status = Exchange(fd, request);
@@ -146,14 +153,16 @@ void RunClient(int client, const Options& options, Clock::time_point end, Tally&
             callsOnConnection = 0;
         }
         ++callsOnConnection;
-        latencies.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        latencies.push_back(
+            std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         byCall[kind].push_back(latencies.back());
         ++statuses[status];
         if (status == "closed" || status == "timeout" || status == "short" || status == "connect") {
             if (fd >= 0) close(fd);
             fd = -1;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(random() % (2 * options.thinkMs + 1)));
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(random() % (2 * options.thinkMs + 1)));
     }
     if (fd >= 0) close(fd);
     std::lock_guard lock(tally.mutex);
@@ -202,7 +211,8 @@ double Percentile(std::vector<double>& values, double p) {
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::cerr << "usage: request_load [--url http://127.0.0.1:PORT --code CODE] [--clients N] [--seconds S] "
+        std::cerr << "usage: request_load [--url http://127.0.0.1:PORT --code CODE] [--clients N] "
+                     "[--seconds S] "
                      "[--think-ms MS]\n";
         return 2;
     }
@@ -236,8 +246,8 @@ int main(int argc, char** argv) {
             }
         });
     }
-    std::cout << "loading http://127.0.0.1:" << options.port << " with " << options.clients << " clients for "
-              << options.seconds << " s\n";
+    std::cout << "loading http://127.0.0.1:" << options.port << " with " << options.clients
+              << " clients for " << options.seconds << " s\n";
     Tally tally;
     const auto end = Clock::now() + std::chrono::seconds(options.seconds);
     std::vector<std::thread> clients;
@@ -251,14 +261,16 @@ int main(int argc, char** argv) {
     const std::size_t calls = tally.latenciesMs.size();
     const double p50 = Percentile(tally.latenciesMs, 0.50);
     const double p99 = Percentile(tally.latenciesMs, 0.99);
-    const double worst = calls ? *std::max_element(tally.latenciesMs.begin(), tally.latenciesMs.end()) : 0;
+    const double worst =
+        calls ? *std::max_element(tally.latenciesMs.begin(), tally.latenciesMs.end()) : 0;
     std::printf("calls %zu (%.0f/s)  p50 %.2f ms  p99 %.2f ms  max %.2f ms\n", calls,
                 static_cast<double>(calls) / options.seconds, p50, p99, worst);
     for (auto& [kind, values] : tally.byCall)
         std::printf("  %-8s %6zu calls  p50 %.2f ms  p99 %.2f ms\n", kind.c_str(), values.size(),
                     Percentile(values, 0.50), Percentile(values, 0.99));
     std::printf("statuses:");
-    for (const auto& [status, count] : tally.statuses) std::printf(" %s=%ld", status.c_str(), count);
+    for (const auto& [status, count] : tally.statuses)
+        std::printf(" %s=%ld", status.c_str(), count);
     std::printf("\n");
     return 0;
 }

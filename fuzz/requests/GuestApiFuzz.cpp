@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     cx::GuestApi api(desk, catalog, {{"en", {{"RequestsJoin", "Join"}}}, {"pl", {}}}, "en");
 
     std::string input(reinterpret_cast<const char*>(data), size);
-    for (std::size_t at = input.find("@CODE@"); at != std::string::npos; at = input.find("@CODE@", at))
+    for (std::size_t at = input.find("@CODE@"); at != std::string::npos;
+         at = input.find("@CODE@", at))
         input.replace(at, 6, desk.JoinCode());
     std::string_view rest = input;
 
@@ -45,21 +46,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view first = TakeLine(rest);
     const std::size_t space = first.find(' ');
     call.method = std::string(first.substr(0, space));
-    std::string_view target = space == std::string_view::npos ? std::string_view() : first.substr(space + 1);
+    std::string_view target =
+        space == std::string_view::npos ? std::string_view() : first.substr(space + 1);
     const std::size_t question = target.find('?');
     call.path = std::string(target.substr(0, question));
-    std::string_view query = question == std::string_view::npos ? std::string_view() : target.substr(question + 1);
+    std::string_view query =
+        question == std::string_view::npos ? std::string_view() : target.substr(question + 1);
     while (!query.empty()) {
         const std::size_t amp = query.find('&');
         const std::string_view pair = query.substr(0, amp);
         query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
         const std::size_t eq = pair.find('=');
-        call.query.emplace(std::string(pair.substr(0, eq)),
-                           eq == std::string_view::npos ? std::string() : std::string(pair.substr(eq + 1)));
+        call.query.emplace(std::string(pair.substr(0, eq)), eq == std::string_view::npos
+                                                                ? std::string()
+                                                                : std::string(pair.substr(eq + 1)));
     }
     for (std::string_view line = TakeLine(rest); !line.empty(); line = TakeLine(rest)) {
         const std::size_t colon = line.find(':');
-        std::string_view value = colon == std::string_view::npos ? std::string_view() : line.substr(colon + 1);
+        std::string_view value =
+            colon == std::string_view::npos ? std::string_view() : line.substr(colon + 1);
         while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
         call.headers.emplace(std::string(line.substr(0, colon)), std::string(value));
     }
@@ -76,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         Check(reply.status != 429 || reply.retryAfterSeconds > 0);
     }
-    for (const auto& [request, standing] : desk.GuestView(call.headers.count("x-guest") ? call.headers.find("x-guest")->second : ""))
+    for (const auto& [request, standing] :
+         desk.GuestView(call.headers.count("x-guest") ? call.headers.find("x-guest")->second : ""))
         Check(request.name.size() <= cx::kMaxGuestNameBytes && !request.name.empty());
     return 0;
 }

@@ -33,7 +33,8 @@ GuestReply Resource(std::string_view contentType, std::string body) {
     return reply;
 }
 
-const std::string* First(const std::multimap<std::string, std::string>& values, const std::string& key) {
+const std::string* First(const std::multimap<std::string, std::string>& values,
+                         const std::string& key) {
     const auto found = values.find(key);
     return found == values.end() ? nullptr : &found->second;
 }
@@ -41,28 +42,33 @@ const std::string* First(const std::multimap<std::string, std::string>& values, 
 bool IsGuestToken(std::string_view token) {
     if (token.size() < kMinGuestTokenLength || token.size() > kMaxGuestTokenLength) return false;
     return std::all_of(token.begin(), token.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-               c == '_';
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               c == '-' || c == '_';
     });
 }
 
 std::string_view StateName(RequestState state) {
     switch (state) {
-        case RequestState::Accepted: return "accepted";
-        case RequestState::Rejected: return "rejected";
-        case RequestState::Sung: return "sung";
-        case RequestState::Pending: break;
+        case RequestState::Accepted:
+            return "accepted";
+        case RequestState::Rejected:
+            return "rejected";
+        case RequestState::Sung:
+            return "sung";
+        case RequestState::Pending:
+            break;
     }
     return "pending";
 }
 
 std::string SongFields(const GuestSong& song) {
-    return "\"artist\":" + JsonString(song.artist) +
-           ",\"title\":" + JsonString(song.title) + ",\"kind\":" + JsonString(song.kind) +
-           ",\"lengthMs\":" + std::to_string(song.lengthMs);
+    return "\"artist\":" + JsonString(song.artist) + ",\"title\":" + JsonString(song.title) +
+           ",\"kind\":" + JsonString(song.kind) + ",\"lengthMs\":" + std::to_string(song.lengthMs);
 }
 
-std::string SongJson(const GuestSong& song) { return "\"id\":" + std::to_string(song.id) + "," + SongFields(song); }
+std::string SongJson(const GuestSong& song) {
+    return "\"id\":" + std::to_string(song.id) + "," + SongFields(song);
+}
 
 // The members of a request body, read as JSON or as a form.
 std::optional<std::map<std::string, std::string>> BodyMembers(const GuestCall& call) {
@@ -76,29 +82,45 @@ std::optional<std::map<std::string, std::string>> BodyMembers(const GuestCall& c
 
 GuestApi::GuestApi(RequestDesk& desk, GuestCatalog& catalog, std::vector<GuestTexts> languages,
                    std::string playerLanguage)
-    : m_desk(desk), m_catalog(catalog), m_languages(std::move(languages)),
+    : m_desk(desk),
+      m_catalog(catalog),
+      m_languages(std::move(languages)),
       m_playerLanguage(std::move(playerLanguage)) {}
 
 GuestReply GuestApi::Handle(const GuestCall& call) {
-    enum class Route { Page, Script, Style, Check, Search, Request, Mine };
+    enum class Route { Page, Script, Style, Icon, Check, Search, Request, Mine };
     static const std::pair<std::string_view, std::pair<Route, std::string_view>> kRoutes[] = {
-        {"/", {Route::Page, "GET"}},          {"/app.js", {Route::Script, "GET"}},
-        {"/app.css", {Route::Style, "GET"}},  {"/api/check", {Route::Check, "GET"}},
-        {"/api/search", {Route::Search, "GET"}}, {"/api/request", {Route::Request, "POST"}},
+        {"/", {Route::Page, "GET"}},
+        {"/app.js", {Route::Script, "GET"}},
+        {"/app.css", {Route::Style, "GET"}},
+        {"/favicon.ico", {Route::Icon, "GET"}},
+        {"/api/check", {Route::Check, "GET"}},
+        {"/api/search", {Route::Search, "GET"}},
+        {"/api/request", {Route::Request, "POST"}},
         {"/api/mine", {Route::Mine, "GET"}}};
     const auto* route = std::find_if(std::begin(kRoutes), std::end(kRoutes),
                                      [&](const auto& entry) { return entry.first == call.path; });
     if (route == std::end(kRoutes)) return Refusal(404, "notFound");
     if (call.method != route->second.second) return Refusal(405, "method");
     switch (route->second.first) {
-        case Route::Page: return Page(call);
-        case Route::Script: return Resource("text/javascript; charset=utf-8", std::string(GuestPageScript()));
-        case Route::Style: return Resource("text/css; charset=utf-8", std::string(GuestPageStyle()));
-        default: break;
+        case Route::Page:
+            return Page(call);
+        case Route::Script:
+            return Resource("text/javascript; charset=utf-8", std::string(GuestPageScript()));
+        case Route::Style:
+            return Resource("text/css; charset=utf-8", std::string(GuestPageStyle()));
+        case Route::Icon: {  // browsers ask for one; there is none
+            GuestReply none = Resource("image/x-icon", {});
+            none.status = 204;
+            return none;
+        }
+        default:
+            break;
     }
     if (call.body.size() > kMaxGuestBodyBytes) return Refusal(413, "tooLarge");
     if (const int wait = m_desk.CountCall(call.peer, call.nowMs); wait > 0) {
-        GuestReply reply = Json(429, "{\"error\":\"tooMany\",\"retryAfterSeconds\":" + std::to_string(wait) + "}");
+        GuestReply reply =
+            Json(429, "{\"error\":\"tooMany\",\"retryAfterSeconds\":" + std::to_string(wait) + "}");
         reply.retryAfterSeconds = wait;
         return reply;
     }
@@ -109,14 +131,19 @@ GuestReply GuestApi::Handle(const GuestCall& call) {
     }
     if (!CodeRight(call, body ? &*body : nullptr)) return Refusal(403, "badCode");
     switch (route->second.first) {
-        case Route::Search: return Search(call);
-        case Route::Request: return Request(call, *body);
-        case Route::Mine: return Mine(call);
-        default: return Json(200, "{\"ok\":true}");
+        case Route::Search:
+            return Search(call);
+        case Route::Request:
+            return Request(call, *body);
+        case Route::Mine:
+            return Mine(call);
+        default:
+            return Json(200, "{\"ok\":true}");
     }
 }
 
-bool GuestApi::CodeRight(const GuestCall& call, const std::map<std::string, std::string>* body) const {
+bool GuestApi::CodeRight(const GuestCall& call,
+                         const std::map<std::string, std::string>* body) const {
     const std::string* code = First(call.headers, "x-join-code");
     if (!code) code = First(call.query, "code");
     if (!code && body) {
@@ -126,7 +153,8 @@ bool GuestApi::CodeRight(const GuestCall& call, const std::map<std::string, std:
     return code && m_desk.CodeMatches(NormalizeJoinCode(*code));
 }
 
-std::string GuestApi::Guest(const GuestCall& call, const std::map<std::string, std::string>* body) const {
+std::string GuestApi::Guest(const GuestCall& call,
+                            const std::map<std::string, std::string>* body) const {
     const std::string* guest = First(call.headers, "x-guest");
     if (!guest) guest = First(call.query, "guest");
     if (!guest && body) {
@@ -141,9 +169,9 @@ GuestReply GuestApi::Page(const GuestCall& call) const {
     for (const GuestTexts& texts : m_languages) available.push_back(texts.language);
     const std::string* requested = First(call.query, "lang");
     const std::string* accept = First(call.headers, "accept-language");
-    const std::string language = ChooseGuestLanguage(requested ? *requested : std::string_view(),
-                                                     accept ? *accept : std::string_view(), available,
-                                                     m_playerLanguage);
+    const std::string language =
+        ChooseGuestLanguage(requested ? *requested : std::string_view(),
+                            accept ? *accept : std::string_view(), available, m_playerLanguage);
     GuestTexts chosen{language, {}};
     for (const GuestTexts& texts : m_languages)
         if (texts.language == language) chosen = texts;
@@ -160,11 +188,13 @@ GuestReply GuestApi::Search(const GuestCall& call) {
     if (!text->empty()) songs = m_catalog.Search(*text, kMaxGuestResults);
     if (songs.size() > kMaxGuestResults) songs.resize(kMaxGuestResults);
     std::string json = "{\"songs\":[";
-    for (std::size_t i = 0; i < songs.size(); ++i) json += (i ? ",{" : "{") + SongJson(songs[i]) + "}";
+    for (std::size_t i = 0; i < songs.size(); ++i)
+        json += (i ? ",{" : "{") + SongJson(songs[i]) + "}";
     return Json(200, json + "]}");
 }
 
-GuestReply GuestApi::Request(const GuestCall& call, const std::map<std::string, std::string>& body) {
+GuestReply GuestApi::Request(const GuestCall& call,
+                             const std::map<std::string, std::string>& body) {
     const auto member = [&](const char* key) {
         const auto found = body.find(key);
         return found == body.end() ? std::string_view() : std::string_view(found->second);
@@ -190,10 +220,14 @@ GuestReply GuestApi::Request(const GuestCall& call, const std::map<std::string, 
     request.receivedMs = call.nowMs;
     std::int64_t id = 0;
     switch (m_desk.AddRequest(std::move(request), &id)) {
-        case GuestRefusal::None: return Json(200, "{\"id\":" + std::to_string(id) + ",\"state\":\"pending\"}");
-        case GuestRefusal::TooMany: return Refusal(409, "pendingFull");
-        case GuestRefusal::Busy: return Refusal(503, "busy");
-        default: return Refusal(400, "request");
+        case GuestRefusal::None:
+            return Json(200, "{\"id\":" + std::to_string(id) + ",\"state\":\"pending\"}");
+        case GuestRefusal::TooMany:
+            return Refusal(409, "pendingFull");
+        case GuestRefusal::Busy:
+            return Refusal(503, "busy");
+        default:
+            return Refusal(400, "request");
     }
 }
 
@@ -205,9 +239,10 @@ GuestReply GuestApi::Mine(const GuestCall& call) {
     for (const auto& [request, standing] : m_desk.GuestView(guest)) {
         json += first ? "{" : ",{";
         first = false;
-        json += "\"id\":" + std::to_string(request.id) + ",\"songId\":" + std::to_string(request.song.id) + "," +
-                SongFields(request.song);
-        json += ",\"name\":" + JsonString(request.name) + ",\"keyShift\":" + std::to_string(request.keyShift) +
+        json += "\"id\":" + std::to_string(request.id) +
+                ",\"songId\":" + std::to_string(request.song.id) + "," + SongFields(request.song);
+        json += ",\"name\":" + JsonString(request.name) +
+                ",\"keyShift\":" + std::to_string(request.keyShift) +
                 ",\"state\":" + JsonString(StateName(request.state)) +
                 ",\"place\":" + std::to_string(standing.position) + ",\"waitSeconds\":" +
                 std::to_string(standing.waitMs < 0 ? -1 : (standing.waitMs + 999) / 1000) + "}";

@@ -29,7 +29,8 @@ std::string PrimaryTag(std::string_view range) {
 int Quality(std::string_view parameters) {
     parameters = Trim(parameters);
     if (parameters.empty()) return 1000;
-    if (parameters.size() < 3 || (parameters[0] != 'q' && parameters[0] != 'Q') || parameters[1] != '=')
+    if (parameters.size() < 3 || (parameters[0] != 'q' && parameters[0] != 'Q') ||
+        parameters[1] != '=')
         return -1;
     double q = 0;
     const std::string_view number = parameters.substr(2);
@@ -45,7 +46,8 @@ bool Has(const std::vector<std::string>& available, std::string_view tag) {
 }  // namespace
 
 std::string ChooseGuestLanguage(std::string_view requested, std::string_view acceptLanguage,
-                                const std::vector<std::string>& available, std::string_view player) {
+                                const std::vector<std::string>& available,
+                                std::string_view player) {
     const std::string wanted = PrimaryTag(requested);
     if (Has(available, wanted)) return wanted;
     std::string best;
@@ -53,10 +55,12 @@ std::string ChooseGuestLanguage(std::string_view requested, std::string_view acc
     for (std::size_t n = 0; !acceptLanguage.empty() && n < kMaxLanguageRanges; ++n) {
         const std::size_t comma = acceptLanguage.find(',');
         const std::string_view item = acceptLanguage.substr(0, comma);
-        acceptLanguage = comma == std::string_view::npos ? std::string_view() : acceptLanguage.substr(comma + 1);
+        acceptLanguage =
+            comma == std::string_view::npos ? std::string_view() : acceptLanguage.substr(comma + 1);
         const std::size_t semicolon = item.find(';');
         const std::string tag = PrimaryTag(Trim(item.substr(0, semicolon)));
-        const int quality = semicolon == std::string_view::npos ? 1000 : Quality(item.substr(semicolon + 1));
+        const int quality =
+            semicolon == std::string_view::npos ? 1000 : Quality(item.substr(semicolon + 1));
         if (quality > bestQuality && Has(available, tag)) {
             best = tag;
             bestQuality = quality;

@@ -1,9 +1,10 @@
 // Element ids the page keeps stable (the browser test drives them):
 //   #join-view   the join code form: #code (input), #join (button), #code-error
 //   #main-view   shown once the code is right:
-//     #search (input), #results (ul; each li.song holds .artist, .title, .kind
-//       and a button), #no-results
-//     #request-form: #chosen (the picked song), #name (input), #key (select,
+//     #search (input), #search-status, #results (ul; each li.song holds
+//       .artist, .title, .kind and a button), #no-results
+//     #request-form (between the search and the results): #chosen (the picked song), #name (input),
+//     #key (select,
 //       -6..+6), #send (button), #send-status
 //     #mine (ul; each li.request holds .song, .state, .place, .wait),
 //     #mine-empty, #change-code (button)
@@ -41,8 +42,7 @@ constexpr std::string_view kPageHead = R"HTML(<!DOCTYPE html>
 <section id="main-view" hidden>
 <label for="search" data-text="RequestsSearchLabel"></label>
 <input id="search" type="search" maxlength="100" autocomplete="off" spellcheck="false">
-<p id="no-results" class="hint" data-text="RequestsNoResults" hidden></p>
-<ul id="results"></ul>
+<p id="search-status" class="error" role="status"></p>
 <form id="request-form" hidden>
 <p id="chosen"></p>
 <label for="name" data-text="RequestsNameLabel"></label>
@@ -52,6 +52,8 @@ constexpr std::string_view kPageHead = R"HTML(<!DOCTYPE html>
 <button id="send" type="submit" data-text="RequestsSend"></button>
 <p id="send-status" role="status"></p>
 </form>
+<p id="no-results" class="hint" data-text="RequestsNoResults" hidden></p>
+<ul id="results"></ul>
 <h2 data-text="RequestsMine"></h2>
 <p id="mine-empty" class="hint" data-text="RequestsNoneYet"></p>
 <ul id="mine"></ul>
@@ -159,6 +161,7 @@ constexpr std::string_view kScript = R"JS('use strict';
     $('chosen').textContent = songText(song);
     $('request-form').hidden = false;
     $('send-status').textContent = '';
+    $('request-form').scrollIntoView({ block: 'nearest' });
     $('name').focus();
   }
 
@@ -172,10 +175,8 @@ constexpr std::string_view kScript = R"JS('use strict';
     }
     const result = await call('GET', '/api/search?q=' + encodeURIComponent(text));
     if (text !== $('search').value.trim()) return;
-    if (result.status !== 200) {
-      $('send-status').textContent = refusal(result);
-      return;
-    }
+    $('search-status').textContent = result.status === 200 ? '' : refusal(result);
+    if (result.status !== 200) return;
     const songs = result.data.songs || [];
     list.replaceChildren(...songs.map((song) => {
       const item = element('li', 'song');
@@ -309,7 +310,8 @@ li.request .place { font-weight: 600; color: var(--accent); }
 )CSS";
 
 void ReplaceAll(std::string& text, std::string_view marker, std::string_view value) {
-    for (std::size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + value.size()))
+    for (std::size_t at = text.find(marker); at != std::string::npos;
+         at = text.find(marker, at + value.size()))
         text.replace(at, marker.size(), value);
 }
 
@@ -317,12 +319,23 @@ std::string HtmlEscape(std::string_view text) {
     std::string out;
     for (const char c : text) {
         switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -332,14 +345,14 @@ std::string HtmlEscape(std::string_view text) {
 
 const std::vector<std::string_view>& GuestTextKeys() {
     static const std::vector<std::string_view> keys = {
-        "RequestsPageTitle", "RequestsCodeLabel",  "RequestsJoin",        "RequestsBadCode",
-        "RequestsSearchLabel", "RequestsSearchHint", "RequestsNoResults", "RequestsChoose",
-        "RequestsNameLabel", "RequestsKeyLabel",   "RequestsSend",        "RequestsSent",
-        "RequestsMine",      "RequestsNoneYet",    "RequestsPending",     "RequestsAccepted",
-        "RequestsRejected",  "RequestsSung",       "RequestsPlace",       "RequestsUpNext",
-        "RequestsWait",      "RequestsTooMany",    "RequestsPendingFull", "RequestsBusy",
-        "RequestsBadName",   "RequestsFailed",     "RequestsOffline",     "RequestsChangeCode",
-        "RequestsKindAudio", "RequestsKindCdg",    "RequestsKindMidi"};
+        "RequestsPageTitle",   "RequestsCodeLabel",  "RequestsJoin",        "RequestsBadCode",
+        "RequestsSearchLabel", "RequestsSearchHint", "RequestsNoResults",   "RequestsChoose",
+        "RequestsNameLabel",   "RequestsKeyLabel",   "RequestsSend",        "RequestsSent",
+        "RequestsMine",        "RequestsNoneYet",    "RequestsPending",     "RequestsAccepted",
+        "RequestsRejected",    "RequestsSung",       "RequestsPlace",       "RequestsUpNext",
+        "RequestsWait",        "RequestsTooMany",    "RequestsPendingFull", "RequestsBusy",
+        "RequestsBadName",     "RequestsFailed",     "RequestsOffline",     "RequestsChangeCode",
+        "RequestsKindAudio",   "RequestsKindCdg",    "RequestsKindMidi"};
     return keys;
 }
 
@@ -353,13 +366,18 @@ std::string GuestPageHtml(const GuestTexts& texts) {
     const auto title = texts.texts.find("RequestsPageTitle");
     std::string page(kPageHead);
     ReplaceAll(page, "%LANG%", HtmlEscape(texts.language));
-    ReplaceAll(page, "%TITLE%", HtmlEscape(title == texts.texts.end() ? std::string() : title->second));
+    ReplaceAll(page, "%TITLE%",
+               HtmlEscape(title == texts.texts.end() ? std::string() : title->second));
     ReplaceAll(page, "%TEXTS%", json);
     return page;
 }
 
-std::string_view GuestPageScript() { return kScript; }
+std::string_view GuestPageScript() {
+    return kScript;
+}
 
-std::string_view GuestPageStyle() { return kStyle; }
+std::string_view GuestPageStyle() {
+    return kStyle;
+}
 
 }  // namespace cx

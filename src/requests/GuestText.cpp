@@ -138,12 +138,26 @@ public:
             if (m_at >= m_text.size()) return std::nullopt;
             const char e = m_text[m_at++];
             switch (e) {
-                case '"': case '\\': case '/': out += e; break;
-                case 'b': out += '\b'; break;
-                case 'f': out += '\f'; break;
-                case 'n': out += '\n'; break;
-                case 'r': out += '\r'; break;
-                case 't': out += '\t'; break;
+                case '"':
+                case '\\':
+                case '/':
+                    out += e;
+                    break;
+                case 'b':
+                    out += '\b';
+                    break;
+                case 'f':
+                    out += '\f';
+                    break;
+                case 'n':
+                    out += '\n';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
                 case 'u': {
                     auto cp = Hex4();
                     if (!cp) return std::nullopt;
@@ -158,7 +172,8 @@ public:
                     AppendUtf8(out, *cp);
                     break;
                 }
-                default: return std::nullopt;
+                default:
+                    return std::nullopt;
             }
         }
         return std::nullopt;
@@ -176,8 +191,8 @@ public:
         }
         if (m_at < m_text.size() && m_text[m_at] == '-') ++m_at;
         const std::size_t digits = m_at;
-        while (m_at < m_text.size() && std::string_view("0123456789.eE+-").find(m_text[m_at]) !=
-                                           std::string_view::npos)
+        while (m_at < m_text.size() &&
+               std::string_view("0123456789.eE+-").find(m_text[m_at]) != std::string_view::npos)
             ++m_at;
         if (m_at == digits) return std::nullopt;
         return std::string(m_text.substr(start, m_at - start));
@@ -285,10 +300,12 @@ std::optional<std::map<std::string, std::string>> ReadFormBody(std::string_view 
     return members;
 }
 
-std::optional<std::int64_t> ReadInteger(std::string_view text, std::int64_t low, std::int64_t high) {
+std::optional<std::int64_t> ReadInteger(std::string_view text, std::int64_t low,
+                                        std::int64_t high) {
     std::int64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
     if (value < low || value > high) return std::nullopt;
     return value;
 }

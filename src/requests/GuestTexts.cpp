@@ -6,9 +6,12 @@ namespace cx {
 
 std::string GuestLanguageTag(Language language) {
     switch (language) {
-        case Language::Polish: return "pl";
-        case Language::French: return "fr";
-        case Language::English: break;
+        case Language::Polish:
+            return "pl";
+        case Language::French:
+            return "fr";
+        case Language::English:
+            break;
     }
     return "en";
 }

@@ -14,8 +14,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <map>
+#include <mutex>
 #include <thread>
 
 #include "requests/GuestLimits.h"
@@ -41,7 +41,8 @@ thread_local bool t_closeAfterReply = false;
 thread_local bool t_handlerAnswered = false;
 
 int MillisecondsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
@@ -74,7 +75,9 @@ class DeadlineStream : public httplib::Stream {
 public:
     DeadlineStream(int fd, Clock::time_point deadline) : m_fd(fd), m_deadline(deadline) {}
 
-    bool is_readable() const override { return m_begin < m_end || WaitFor(m_fd, POLLIN, m_deadline); }
+    bool is_readable() const override {
+        return m_begin < m_end || WaitFor(m_fd, POLLIN, m_deadline);
+    }
     bool is_writable() const override { return WaitFor(m_fd, POLLOUT, m_deadline); }
 
     ssize_t read(char* ptr, size_t size) override {
@@ -99,12 +102,14 @@ public:
     void get_remote_ip_and_port(std::string& ip, int& port) const override {
         sockaddr_storage address{};
         socklen_t length = sizeof address;
-        if (getpeername(m_fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) AddressOf(address, ip, port);
+        if (getpeername(m_fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            AddressOf(address, ip, port);
     }
     void get_local_ip_and_port(std::string& ip, int& port) const override {
         sockaddr_storage address{};
         socklen_t length = sizeof address;
-        if (getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) AddressOf(address, ip, port);
+        if (getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            AddressOf(address, ip, port);
     }
     socket_t socket() const override { return m_fd; }
 
@@ -130,7 +135,8 @@ public:
     void enqueue(std::function<void()> job) override {
         {
             std::lock_guard lock(m_mutex);
-            const bool admit = m_open < kMaxGuestConnections || (m_open < 2 * kMaxGuestConnections && m_makeRoom());
+            const bool admit = m_open < kMaxGuestConnections ||
+                               (m_open < 2 * kMaxGuestConnections && m_makeRoom());
             if (!m_stopping && admit) {
                 ++m_open;
                 m_jobs.push_back(std::move(job));
@@ -188,7 +194,8 @@ std::string PeerOf(int fd) {
     socklen_t length = sizeof address;
     std::string ip;
     int port = 0;
-    if (getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) AddressOf(address, ip, port);
+    if (getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        AddressOf(address, ip, port);
     return ip;
 }
 
@@ -244,7 +251,8 @@ private:
             t_closeAfterReply = false;
             t_handlerAnswered = false;
             const bool last = calls + 1 == kMaxCallsPerConnection || Stopping();
-            if (!process_request(stream, last, closed, nullptr) || closed || t_closeAfterReply) return;
+            if (!process_request(stream, last, closed, nullptr) || closed || t_closeAfterReply)
+                return;
             // Pipelined bytes would be lost with this stream's buffer.
             if (stream.HasBuffered()) return;
         }
@@ -254,9 +262,11 @@ private:
         const std::string peer = PeerOf(fd);
         std::lock_guard lock(m_mutex);
         if (m_stopping) return false;
-        const auto fromPeer = std::count_if(m_connections.begin(), m_connections.end(),
-                                            [&](const auto& entry) { return entry.second.peer == peer; });
-        if (static_cast<std::size_t>(fromPeer) >= kMaxGuestConnectionsPerAddress && !CloseLongestIdleLocked(&peer))
+        const auto fromPeer =
+            std::count_if(m_connections.begin(), m_connections.end(),
+                          [&](const auto& entry) { return entry.second.peer == peer; });
+        if (static_cast<std::size_t>(fromPeer) >= kMaxGuestConnectionsPerAddress &&
+            !CloseLongestIdleLocked(&peer))
             return false;
         m_connections[fd] = Connection{peer};
         return true;
@@ -283,7 +293,8 @@ private:
         auto oldest = m_connections.end();
         for (auto it = m_connections.begin(); it != m_connections.end(); ++it) {
             if (!it->second.idle || (peer && it->second.peer != *peer)) continue;
-            if (oldest == m_connections.end() || it->second.idleSince < oldest->second.idleSince) oldest = it;
+            if (oldest == m_connections.end() || it->second.idleSince < oldest->second.idleSince)
+                oldest = it;
         }
         if (oldest == m_connections.end()) return false;
         ::shutdown(oldest->first, SHUT_RDWR);
@@ -348,7 +359,9 @@ public:
 
 private:
     void Configure(GuestHttpServer& server) {
-        server.new_task_queue = [&server] { return new BoundedQueue([&server] { return server.CloseLongestIdle(); }); };
+        server.new_task_queue = [&server] {
+            return new BoundedQueue([&server] { return server.CloseLongestIdle(); });
+        };
         server.set_payload_max_length(kMaxGuestBodyBytes);
         server.set_read_timeout(kGuestIdleSeconds, 0);
         server.set_write_timeout(kGuestIdleSeconds, 0);
@@ -363,7 +376,8 @@ private:
         });
         // Every call but a request's POST is answered before its body is read;
         // a body left unread then ends the connection.
-        server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
+        server.set_pre_routing_handler([this](const httplib::Request& request,
+                                              httplib::Response& response) {
             if (request.method == "POST" && request.path == "/api/request")
                 return httplib::Server::HandlerResponse::Unhandled;
             if (request.has_header("Content-Length") || request.has_header("Transfer-Encoding")) {
@@ -375,8 +389,8 @@ private:
         });
         // A request the library refused (unreadable, too large, too slow) ends
         // its connection: what follows it cannot be trusted to be a request.
-        server.set_error_handler(
-            httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& response) {
+        server.set_error_handler(httplib::Server::HandlerWithResponse(
+            [](const httplib::Request&, httplib::Response& response) {
                 if (!t_handlerAnswered) {
                     t_closeAfterReply = true;
                     response.set_header("Connection", "close");
@@ -384,14 +398,17 @@ private:
                 return httplib::Server::HandlerResponse::Unhandled;
             }));
         server.Post("/api/request",
-                    [this](const httplib::Request& request, httplib::Response& response) { Answer(request, response); });
+                    [this](const httplib::Request& request, httplib::Response& response) {
+                        Answer(request, response);
+                    });
     }
 
     void Answer(const httplib::Request& request, httplib::Response& response) {
         t_handlerAnswered = true;
         GuestReply reply = m_handler(ToCall(request));
         response.status = reply.status;
-        if (reply.retryAfterSeconds > 0) response.set_header("Retry-After", std::to_string(reply.retryAfterSeconds));
+        if (reply.retryAfterSeconds > 0)
+            response.set_header("Retry-After", std::to_string(reply.retryAfterSeconds));
         response.set_content(reply.body, reply.contentType.c_str());
     }
 
@@ -405,6 +422,7 @@ private:
 
 }  // namespace cx
 
-extern "C" __attribute__((visibility("default"))) cx::GuestServerCore* CxMakeGuestServerCore(int version) {
+extern "C" __attribute__((visibility("default"))) cx::GuestServerCore* CxMakeGuestServerCore(
+    int version) {
     return version == cx::kRequestServerModuleVersion ? new cx::HttpServerCore : nullptr;
 }

@@ -28,7 +28,8 @@ QImage PaintQrCode(const std::string& text, int side) {
     for (int y = 0; y < code->width; ++y)
         for (int x = 0; x < code->width; ++x)
             if (code->data[y * code->width + x] & 1)
-                painter.fillRect((x + kQuietZone) * scale, (y + kQuietZone) * scale, scale, scale, Qt::black);
+                painter.fillRect((x + kQuietZone) * scale, (y + kQuietZone) * scale, scale, scale,
+                                 Qt::black);
     return image;
 }
 

@@ -103,11 +103,12 @@ int RequestDesk::CountCall(const std::string& guestKey, std::int64_t nowMs) {
 // Guests whose minute is over are forgotten first; when every one is still
 // within its minute, the one whose minute started earliest.
 void RequestDesk::ForgetOldGuests(std::int64_t nowMs) {
-    std::erase_if(m_calls, [&](const auto& entry) { return nowMs - entry.second.startMs >= kCallWindowMs; });
+    std::erase_if(m_calls,
+                  [&](const auto& entry) { return nowMs - entry.second.startMs >= kCallWindowMs; });
     if (m_calls.size() < kMaxKnownGuests) return;
-    const auto oldest = std::min_element(m_calls.begin(), m_calls.end(), [](const auto& a, const auto& b) {
-        return a.second.startMs < b.second.startMs;
-    });
+    const auto oldest = std::min_element(
+        m_calls.begin(), m_calls.end(),
+        [](const auto& a, const auto& b) { return a.second.startMs < b.second.startMs; });
     m_calls.erase(oldest);
 }
 
@@ -122,7 +123,8 @@ GuestRefusal RequestDesk::AddRequest(SongRequest request, std::int64_t* id) {
             byGuest += kept.guest == request.guest ? 1 : 0;
             byPeer += kept.peer == request.peer ? 1 : 0;
         }
-        if (byGuest >= kMaxPendingPerGuest || byPeer >= kMaxPendingPerAddress) return GuestRefusal::TooMany;
+        if (byGuest >= kMaxPendingPerGuest || byPeer >= kMaxPendingPerAddress)
+            return GuestRefusal::TooMany;
         if (total >= kMaxPendingRequests) return GuestRefusal::Busy;
         request.id = m_nextId++;
         request.state = RequestState::Pending;
@@ -136,7 +138,8 @@ GuestRefusal RequestDesk::AddRequest(SongRequest request, std::int64_t* id) {
 }
 
 void RequestDesk::ForgetAnsweredOverCap() {
-    for (auto it = m_requests.begin(); m_requests.size() > kMaxKeptRequests && it != m_requests.end();) {
+    for (auto it = m_requests.begin();
+         m_requests.size() > kMaxKeptRequests && it != m_requests.end();) {
         if (it->state == RequestState::Pending) {
             ++it;
             continue;
@@ -146,7 +149,8 @@ void RequestDesk::ForgetAnsweredOverCap() {
     }
 }
 
-std::vector<std::pair<SongRequest, RequestStanding>> RequestDesk::GuestView(const std::string& guest) const {
+std::vector<std::pair<SongRequest, RequestStanding>> RequestDesk::GuestView(
+    const std::string& guest) const {
     std::lock_guard lock(m_mutex);
     std::vector<std::pair<SongRequest, RequestStanding>> view;
     for (auto it = m_requests.rbegin(); it != m_requests.rend(); ++it) {

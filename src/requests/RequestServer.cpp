@@ -20,7 +20,8 @@ public:
     ~ModuleRequestServer() override { m_core->Stop(); }
 
     std::string Start(const std::string& address, int port, GuestApi& api) override {
-        return m_core->Start(address, port, [&api](const GuestCall& call) { return api.Handle(call); });
+        return m_core->Start(address, port,
+                             [&api](const GuestCall& call) { return api.Handle(call); });
     }
     int Port() const override { return m_core->Port(); }
     void Stop() override { m_core->Stop(); }
@@ -40,15 +41,18 @@ std::vector<std::filesystem::path> ModuleCandidates() {
     std::vector<std::filesystem::path> candidates;
     if (!folder.empty()) {
         candidates.push_back(folder / kRequestServerModuleName);
-        candidates.push_back(folder.parent_path() / CX_INSTALL_LIBDIR / "cantabilex" / kRequestServerModuleName);
+        candidates.push_back(folder.parent_path() / CX_INSTALL_LIBDIR / "cantabilex" /
+                             kRequestServerModuleName);
     }
-    candidates.push_back(std::filesystem::path(CX_INSTALL_FULL_LIBDIR) / "cantabilex" / kRequestServerModuleName);
+    candidates.push_back(std::filesystem::path(CX_INSTALL_FULL_LIBDIR) / "cantabilex" /
+                         kRequestServerModuleName);
     return candidates;
 }
 
 }  // namespace
 
-std::unique_ptr<RequestServer> MakeRequestServerFrom(const std::string& modulePath, std::string* why) {
+std::unique_ptr<RequestServer> MakeRequestServerFrom(const std::string& modulePath,
+                                                     std::string* why) {
     void* module = dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
         if (why) *why = "cannot open the request server module: " + std::string(dlerror());
@@ -66,9 +70,12 @@ std::unique_ptr<RequestServer> MakeRequestServerFrom(const std::string& modulePa
 std::unique_ptr<RequestServer> MakeRequestServer(std::string* why) {
     for (const auto& candidate : ModuleCandidates()) {
         std::error_code error;
-        if (std::filesystem::exists(candidate, error)) return MakeRequestServerFrom(candidate.string(), why);
+        if (std::filesystem::exists(candidate, error))
+            return MakeRequestServerFrom(candidate.string(), why);
     }
-    if (why) *why = std::string("the request server module ") + kRequestServerModuleName + " is not installed";
+    if (why)
+        *why = std::string("the request server module ") + kRequestServerModuleName +
+               " is not installed";
     return nullptr;
 }
 

@@ -21,7 +21,8 @@ public:
     std::vector<GuestSong> Search(std::string_view text, std::size_t limit) override {
         std::vector<GuestSong> found;
         for (std::size_t i = 0; i < m_texts.size() && found.size() < limit; ++i)
-            if (m_texts[i].find(text) != std::string::npos) found.push_back(Make(static_cast<std::int64_t>(i) + 1));
+            if (m_texts[i].find(text) != std::string::npos)
+                found.push_back(Make(static_cast<std::int64_t>(i) + 1));
         return found;
     }
     std::optional<GuestSong> Song(std::int64_t id) override {
@@ -31,8 +32,8 @@ public:
 
     static GuestSong Make(std::int64_t id) {
         static const char* const kKinds[] = {"audio", "cdg", "midi"};
-        return {id, "Artist " + std::to_string(id % 50), "Title " + std::to_string(id), kKinds[id % 3],
-                180'000 + id};
+        return {id, "Artist " + std::to_string(id % 50), "Title " + std::to_string(id),
+                kKinds[id % 3], 180'000 + id};
     }
 
 private:

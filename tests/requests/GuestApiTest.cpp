@@ -18,20 +18,23 @@ class GuestApiTest : public ::testing::Test {
 protected:
     GuestApiTest()
         : m_api(m_desk, m_catalog,
-                {{"en", {{"RequestsPageTitle", "Song requests"}}}, {"pl", {{"RequestsPageTitle", "Zamówienia"}}},
+                {{"en", {{"RequestsPageTitle", "Song requests"}}},
+                 {"pl", {{"RequestsPageTitle", "Zamówienia"}}},
                  {"fr", {{"RequestsPageTitle", "Demandes"}}}},
                 "pl") {}
 
-    GuestReply Call(std::string method, std::string path, std::multimap<std::string, std::string> query = {},
-                    std::string body = {}, std::multimap<std::string, std::string> headers = {},
+    GuestReply Call(std::string method, std::string path,
+                    std::multimap<std::string, std::string> query = {}, std::string body = {},
+                    std::multimap<std::string, std::string> headers = {},
                     std::string peer = "10.0.0.2") {
         if (!headers.count("x-guest")) headers.emplace("x-guest", kGuest);
         if (!headers.count("x-join-code")) headers.emplace("x-join-code", m_desk.JoinCode());
-        return m_api.Handle({std::move(method), std::move(path), std::move(query), std::move(headers),
-                             std::move(body), std::move(peer), m_nowMs});
+        return m_api.Handle({std::move(method), std::move(path), std::move(query),
+                             std::move(headers), std::move(body), std::move(peer), m_nowMs});
     }
-    GuestReply Ask(const std::string& name, const std::string& song = "7", const std::string& key = "0",
-                   const std::string& peer = "10.0.0.2", std::string guest = kGuest) {
+    GuestReply Ask(const std::string& name, const std::string& song = "7",
+                   const std::string& key = "0", const std::string& peer = "10.0.0.2",
+                   std::string guest = kGuest) {
         return Call("POST", "/api/request", {},
                     "{\"name\":" + JsonString(name) + ",\"song\":" + song + ",\"key\":" + key + "}",
                     {{"content-type", "application/json"}, {"x-guest", guest}}, peer);
@@ -55,6 +58,7 @@ TEST_F(GuestApiTest, RoutesCodesAndPathsAnswerWithTheRightStatusAndNoFileContent
         {"GET", "/", "", 200},
         {"GET", "/app.js", "", 200},
         {"GET", "/app.css", "", 200},
+        {"GET", "/favicon.ico", "", 204},
         {"GET", "/api/check", right, 200},
         {"GET", "/api/check", lower, 200},
         {"GET", "/api/check", "", 403},
@@ -78,8 +82,13 @@ TEST_F(GuestApiTest, RoutesCodesAndPathsAnswerWithTheRightStatusAndNoFileContent
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.method + " " + c.path + " code=" + c.code);
-        const GuestReply reply = m_api.Handle({c.method, c.path, {}, {{"x-join-code", c.code}, {"x-guest", kGuest}},
-                                               "", "10.0.0.2", m_nowMs});
+        const GuestReply reply = m_api.Handle({c.method,
+                                               c.path,
+                                               {},
+                                               {{"x-join-code", c.code}, {"x-guest", kGuest}},
+                                               "",
+                                               "10.0.0.2",
+                                               m_nowMs});
         EXPECT_EQ(reply.status, c.status);
         EXPECT_EQ(reply.body.find("root:"), std::string::npos);
         if (c.status != 200) {
@@ -119,11 +128,13 @@ TEST_F(GuestApiTest, SearchesAreCappedAndCheckedAndNameNoPath) {
         const GuestReply reply = Call("GET", "/api/search", {{"q", c.q}});
         EXPECT_EQ(reply.status, c.status);
         std::size_t songs = 0;
-        for (std::size_t at = reply.body.find("\"id\":"); at != std::string::npos; at = reply.body.find("\"id\":", at + 1))
+        for (std::size_t at = reply.body.find("\"id\":"); at != std::string::npos;
+             at = reply.body.find("\"id\":", at + 1))
             ++songs;
         EXPECT_EQ(songs, c.songs);
     }
-    EXPECT_NE(Call("GET", "/api/search", {{"q", "Title 42"}}).body.find("\"kind\":\"audio\""), std::string::npos);
+    EXPECT_NE(Call("GET", "/api/search", {{"q", "Title 42"}}).body.find("\"kind\":\"audio\""),
+              std::string::npos);
 }
 
 TEST_F(GuestApiTest, RequestsCheckEveryFieldAndKeepHostileNamesAsText) {
@@ -138,7 +149,9 @@ TEST_F(GuestApiTest, RequestsCheckEveryFieldAndKeepHostileNamesAsText) {
     const Case cases[] = {
         {"<script>alert(1)</script>", "7", "0", 200, "<script>alert(1)</script>"},
         {"  Ann \t\n  Lee  ", "8", "-6", 200, "Ann Lee"},
-        {"A\x01\x7f\xc2\x9b" "B\xe2\x80\xae", "9", "6", 200, "AB"},
+        {"A\x01\x7f\xc2\x9b"
+         "B\xe2\x80\xae",
+         "9", "6", 200, "AB"},
         {polish, "10", "0", 409, ""},  // the guest's fourth pending request
         {"\xff\xfe", "7", "0", 400, ""},
         {"\xed\xa0\x80", "7", "0", 400, ""},  // a UTF-16 surrogate
@@ -169,7 +182,8 @@ TEST_F(GuestApiTest, RequestsCheckEveryFieldAndKeepHostileNamesAsText) {
     const std::string cut = m_desk.Pending().back().name;
     EXPECT_EQ(cut.size(), kMaxGuestNameBytes);
     EXPECT_TRUE(IsWellFormedUtf8(cut));
-    EXPECT_EQ(Ask(longName + longName, "12", "0", "10.0.0.3", "another-guest-0123456789").status, 200);
+    EXPECT_EQ(Ask(longName + longName, "12", "0", "10.0.0.3", "another-guest-0123456789").status,
+              200);
     EXPECT_EQ(m_desk.Pending().back().name, std::string(kMaxGuestNameBytes, 'x'));
 }
 
@@ -190,21 +204,38 @@ TEST_F(GuestApiTest, BodiesFormsAndTokensAreChecked) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body.substr(0, 60));
-        EXPECT_EQ(Call("POST", "/api/request", {}, c.body, {{"content-type", c.contentType}}).status, c.status);
+        EXPECT_EQ(
+            Call("POST", "/api/request", {}, c.body, {{"content-type", c.contentType}}).status,
+            c.status);
     }
     // The join code and the guest's token may travel in the body alone.
-    const GuestReply inBody = m_api.Handle({"POST", "/api/request", {}, {},
-                                            "code=" + code + "&guest=form-guest-0123456789&name=Al&song=5",
-                                            "10.0.0.9", m_nowMs});
+    const GuestReply inBody =
+        m_api.Handle({"POST",
+                      "/api/request",
+                      {},
+                      {},
+                      "code=" + code + "&guest=form-guest-0123456789&name=Al&song=5",
+                      "10.0.0.9",
+                      m_nowMs});
     EXPECT_EQ(inBody.status, 200) << inBody.body;
-    for (const std::string& guest : std::vector<std::string>{"short", "has space in it 0123456789", std::string(65, 'g')}) {
-        EXPECT_EQ(m_api.Handle({"GET", "/api/mine", {}, {{"x-join-code", code}, {"x-guest", guest}}, "", "p", 0}).status,
+    for (const std::string& guest :
+         std::vector<std::string>{"short", "has space in it 0123456789", std::string(65, 'g')}) {
+        EXPECT_EQ(m_api
+                      .Handle({"GET",
+                               "/api/mine",
+                               {},
+                               {{"x-join-code", code}, {"x-guest", guest}},
+                               "",
+                               "p",
+                               0})
+                      .status,
                   400);
     }
 }
 
 TEST_F(GuestApiTest, OverTheRateLimitAGuestWaitsAndOthersDoNot) {
-    for (int i = 0; i < kMaxGuestCallsPerMinute; ++i) ASSERT_EQ(Call("GET", "/api/check").status, 200) << i;
+    for (int i = 0; i < kMaxGuestCallsPerMinute; ++i)
+        ASSERT_EQ(Call("GET", "/api/check").status, 200) << i;
     m_nowMs += 20'000;
     const GuestReply over = Call("GET", "/api/search", {{"q", "Title"}});
     EXPECT_EQ(over.status, 429);
@@ -217,15 +248,18 @@ TEST_F(GuestApiTest, OverTheRateLimitAGuestWaitsAndOthersDoNot) {
 }
 
 TEST_F(GuestApiTest, PendingRequestsAreCappedPerGuestPerAddressAndInAll) {
-    for (int i = 0; i < static_cast<int>(kMaxPendingPerGuest); ++i) EXPECT_EQ(Ask("Al").status, 200);
+    for (int i = 0; i < static_cast<int>(kMaxPendingPerGuest); ++i)
+        EXPECT_EQ(Ask("Al").status, 200);
     EXPECT_EQ(Ask("Al").status, 409);
     // Made-up tokens from one address do not get round the cap.
     for (std::size_t i = kMaxPendingPerGuest; i < kMaxPendingPerAddress; ++i)
-        EXPECT_EQ(Ask("Al", "7", "0", "10.0.0.2", "made-up-token-00000" + std::to_string(i)).status, 200);
+        EXPECT_EQ(Ask("Al", "7", "0", "10.0.0.2", "made-up-token-00000" + std::to_string(i)).status,
+                  200);
     EXPECT_EQ(Ask("Al", "7", "0", "10.0.0.2", "made-up-token-99999").status, 409);
     std::size_t added = kMaxPendingPerAddress;
     for (int peer = 0; added < kMaxPendingRequests; ++peer) {
-        for (std::size_t i = 0; i < kMaxPendingPerGuest && added < kMaxPendingRequests; ++i, ++added) {
+        for (std::size_t i = 0; i < kMaxPendingPerGuest && added < kMaxPendingRequests;
+             ++i, ++added) {
             SongRequest request;
             request.guest = "g" + std::to_string(peer);
             request.peer = "p" + std::to_string(peer);
@@ -253,10 +287,17 @@ TEST_F(GuestApiTest, TheGuestSeesTheStandingsTheHostPublishes) {
     m_desk.PublishStandings({{pending[0].id, 0, -1, true}});
     EXPECT_NE(Call("GET", "/api/mine").body.find("\"state\":\"sung\""), std::string::npos);
     // Another guest sees none of them.
-    EXPECT_EQ(m_api.Handle({"GET", "/api/mine", {},
-                            {{"x-join-code", m_desk.JoinCode()}, {"x-guest", "other-guest-0123456789"}}, "", "p", 0})
-                  .body,
-              "{\"requests\":[]}");
+    EXPECT_EQ(
+        m_api
+            .Handle({"GET",
+                     "/api/mine",
+                     {},
+                     {{"x-join-code", m_desk.JoinCode()}, {"x-guest", "other-guest-0123456789"}},
+                     "",
+                     "p",
+                     0})
+            .body,
+        "{\"requests\":[]}");
 }
 
 TEST(GuestLanguageTest, TheQueryThenTheBrowserThenThePlayerChoose) {
@@ -285,7 +326,8 @@ TEST_F(GuestApiTest, ThePageIsSmallNeedsNoInlineScriptAndCarriesItsTexts) {
     const GuestReply page = Call("GET", "/", {{"lang", "fr"}});
     EXPECT_NE(page.body.find("<html lang=\"fr\">"), std::string::npos);
     EXPECT_NE(page.body.find("\"Demandes\""), std::string::npos);
-    EXPECT_NE(Call("GET", "/", {}, {}, {{"accept-language", "en-GB,en"}}).body.find("lang=\"en\""), std::string::npos);
+    EXPECT_NE(Call("GET", "/", {}, {}, {{"accept-language", "en-GB,en"}}).body.find("lang=\"en\""),
+              std::string::npos);
     EXPECT_NE(Call("GET", "/").body.find("lang=\"pl\""), std::string::npos);
     EXPECT_LT(page.body.size() + GuestPageScript().size() + GuestPageStyle().size(), 100u * 1024);
     // Only the JSON data block; no handler attributes, nothing from elsewhere.
@@ -306,13 +348,22 @@ TEST(GuestTextTest, JsonNeverEndsAScriptAndReadsOnlyFlatObjects) {
         bool read;
     };
     const Case cases[] = {
-        {"{}", true},  {" { \"a\" : \"\\u00e9\\ud83c\\udfb5\" , \"b\":-1.5e3 } ", true},
-        {"{\"a\":1}x", false}, {"{\"a\":[1]}", false}, {"{\"a\":\"\\x\"}", false},
-        {"{\"a\":\"\x01\"}", false}, {"{\"a\":\"\\ud83c\"}", false}, {"{\"a\"}", false},
-        {"{,}", false}, {"", false}, {"{\"a\":tru}", false}, {"{\"a\":\"\\u12\"}", false},
+        {"{}", true},
+        {" { \"a\" : \"\\u00e9\\ud83c\\udfb5\" , \"b\":-1.5e3 } ", true},
+        {"{\"a\":1}x", false},
+        {"{\"a\":[1]}", false},
+        {"{\"a\":\"\\x\"}", false},
+        {"{\"a\":\"\x01\"}", false},
+        {"{\"a\":\"\\ud83c\"}", false},
+        {"{\"a\"}", false},
+        {"{,}", false},
+        {"", false},
+        {"{\"a\":tru}", false},
+        {"{\"a\":\"\\u12\"}", false},
     };
     for (const Case& c : cases) EXPECT_EQ(ReadFlatJsonObject(c.json).has_value(), c.read) << c.json;
-    EXPECT_EQ(ReadFlatJsonObject("{\"a\":\"\\u00e9\\ud83c\\udfb5\"}")->at("a"), "\xc3\xa9\xf0\x9f\x8e\xb5");
+    EXPECT_EQ(ReadFlatJsonObject("{\"a\":\"\\u00e9\\ud83c\\udfb5\"}")->at("a"),
+              "\xc3\xa9\xf0\x9f\x8e\xb5");
 }
 
 }  // namespace

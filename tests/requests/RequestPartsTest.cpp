@@ -27,9 +27,13 @@ TEST(JoinCodeTest, CodesAreRandomUnambiguousAndComparedWhole) {
         std::string_view a, b;
         bool same;
     };
-    const Case cases[] = {{"ABC234", "ABC234", true}, {"ABC234", "ABC235", false}, {"ABC234", "ABC23", false},
-                          {"ABC234", "ABC2345", false}, {"", "", false}};
-    for (const Case& c : cases) EXPECT_EQ(SameCodeConstantTime(c.a, c.b), c.same) << c.a << "|" << c.b;
+    const Case cases[] = {{"ABC234", "ABC234", true},
+                          {"ABC234", "ABC235", false},
+                          {"ABC234", "ABC23", false},
+                          {"ABC234", "ABC2345", false},
+                          {"", "", false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(SameCodeConstantTime(c.a, c.b), c.same) << c.a << "|" << c.b;
     EXPECT_EQ(NormalizeJoinCode(" ab-c d9 "), "ABCD9");
 }
 

@@ -46,7 +46,8 @@ std::string ReadAll(int fd, std::chrono::milliseconds wait) {
     std::string text;
     const auto deadline = Clock::now() + wait;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         pollfd entry{fd, POLLIN, 0};
         if (left <= 0 || poll(&entry, 1, static_cast<int>(left)) <= 0) return text;
         char buffer[4096];
@@ -60,7 +61,8 @@ std::string ReadAll(int fd, std::chrono::milliseconds wait) {
 bool ClosedWithin(int fd, std::chrono::milliseconds wait) {
     const auto deadline = Clock::now() + wait;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         pollfd entry{fd, POLLIN, 0};
         if (left <= 0 || poll(&entry, 1, static_cast<int>(left)) <= 0) return false;
         char buffer[512];
@@ -80,7 +82,8 @@ protected:
 
     std::string Get(const std::string& target) {
         const int fd = Connect(m_server->Port());
-        const std::string request = "GET " + target + " HTTP/1.1\r\nHost: x\r\nX-Join-Code: " + m_desk.JoinCode() +
+        const std::string request = "GET " + target +
+                                    " HTTP/1.1\r\nHost: x\r\nX-Join-Code: " + m_desk.JoinCode() +
                                     "\r\nConnection: close\r\n\r\n";
         send(fd, request.data(), request.size(), MSG_NOSIGNAL);
         std::string reply = ReadAll(fd, 5s);
@@ -107,8 +110,9 @@ TEST_F(RequestServerTest, AnswersOverASocketWithSecurityHeaders) {
         SCOPED_TRACE(c.target);
         const std::string reply = Get(c.target);
         EXPECT_EQ(reply.substr(0, c.status.size()), c.status) << reply.substr(0, 200);
-        for (const char* header : {"Content-Security-Policy: default-src 'self'", "X-Content-Type-Options: nosniff",
-                                   "Referrer-Policy: no-referrer", "Cache-Control: no-store"})
+        for (const char* header :
+             {"Content-Security-Policy: default-src 'self'", "X-Content-Type-Options: nosniff",
+              "Referrer-Policy: no-referrer", "Cache-Control: no-store"})
             EXPECT_NE(reply.find(header), std::string::npos) << header;
         EXPECT_EQ(reply.find("root:"), std::string::npos);
     }
@@ -134,7 +138,8 @@ TEST_F(RequestServerTest, AClientThatSendsSlowlyIsDropped) {
 
 TEST_F(RequestServerTest, IdleConnectionsMakeRoomForAGuestsCall) {
     std::vector<int> idle;
-    for (std::size_t i = 0; i < kMaxGuestConnectionsPerAddress + 8; ++i) idle.push_back(Connect(m_server->Port()));
+    for (std::size_t i = 0; i < kMaxGuestConnectionsPerAddress + 8; ++i)
+        idle.push_back(Connect(m_server->Port()));
     std::this_thread::sleep_for(200ms);
     const auto start = Clock::now();
     EXPECT_EQ(Get("/api/check").substr(0, 12), "HTTP/1.1 200");
@@ -155,7 +160,8 @@ TEST_F(RequestServerTest, BusyConnectionsOverTheCapsGetANewOneClosedAtOnce) {
         SCOPED_TRACE(c.what);
         std::vector<int> busy;
         for (std::size_t i = 0; i < c.connections; ++i) {
-            busy.push_back(Connect(m_server->Port(), c.manySources ? static_cast<unsigned>(i + 1) : 0));
+            busy.push_back(
+                Connect(m_server->Port(), c.manySources ? static_cast<unsigned>(i + 1) : 0));
             send(busy.back(), "GET / HTTP/1.1\r\n", 16, MSG_NOSIGNAL);  // a call begun, never ended
         }
         std::this_thread::sleep_for(300ms);
