@@ -158,7 +158,9 @@ void RequestsPanel::Build() {
         if (const std::int64_t id = SelectedRequest()) Accept(id);
     });
     m_desk.SetOnRequest([this] {
-        // A server thread: the window's thread takes it from here.
+        // A server thread: the window's thread takes it from here, once for
+        // a burst of arrivals, so a flood of requests cannot hold it up.
+        if (m_arrivalQueued.exchange(true)) return;
         QMetaObject::invokeMethod(
             this, [this] { Arrived(); }, Qt::QueuedConnection);
     });
@@ -277,6 +279,7 @@ void RequestsPanel::SetAutoAccept(bool on) {
 }
 
 void RequestsPanel::Arrived() {
+    m_arrivalQueued = false;  // what arrives from now on is queued again
     if (m_desk.AutoAccept()) return AcceptAll();
     RefreshPending();
 }

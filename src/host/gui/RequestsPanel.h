@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -108,6 +109,7 @@ private:
     std::unique_ptr<RequestServer> m_server;  // null when not serving
     std::string m_listening;                  // the address the server listens on
     std::vector<AcceptedRequest> m_accepted;
+    std::atomic<bool> m_arrivalQueued{false};  // an Arrived() is on its way
 
     QCheckBox* m_on = nullptr;
     QSpinBox* m_port = nullptr;
