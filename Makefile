@@ -95,11 +95,13 @@ fuzz-replay: deps
 	fuzz/replay-corpus.sh build-test $(FUZZ_BUILD)
 
 # ThreadSanitizer over the tests whose code runs on more than one thread:
-# the audio engine and decoder, the MIDI synth, the CD+G clock and capture.
+# the audio engine and decoder, the MIDI synth, the CD+G clock and capture,
+# the request page's server.
 TSAN_BINS := playback/playback_engine_test playback/playback_decoder_test \
     playback/playback_media_test playback/playback_output_test playback/playback_threads_test \
     midi/cx_midi_tests cdg/cx_cdg_sync_tests \
-    recording/recording_core_tests recording/recording_capture_tests cdg/cx_cdg_render_tests
+    recording/recording_core_tests recording/recording_capture_tests cdg/cx_cdg_render_tests \
+    requests/cx_requests_tests
 TSAN_FILTER_midi/cx_midi_tests := --gtest_filter=MidiSynth*:MidiPlayer*
 tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCX_TESTS=ON \

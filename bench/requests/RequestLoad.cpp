@@ -114,6 +114,8 @@ void RunClient(int client, const Options& options, Clock::time_point end, Tally&
     std::map<std::string, long> statuses;
     int fd = -1;
     long callsOnConnection = 0;
+    // Guests arrive over the first seconds, not in one instant.
+    std::this_thread::sleep_for(std::chrono::milliseconds(random() % (2 * options.thinkMs + 1)));
     for (long n = 0; Clock::now() < end; ++n) {
         if (fd < 0) {
             fd = ConnectFrom(options.port, client);
