@@ -18,7 +18,10 @@ PACKAGES := g++ cmake ninja-build pkg-config \
     libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth \
     libglib2.0-bin xdotool x11-utils openbox \
     libavcodec-dev libavformat-dev libswscale-dev libavutil-dev ffmpeg \
-    libaubio-dev aubio-tools
+    libaubio-dev aubio-tools \
+    libcpp-httplib-dev \
+    libqrencode-dev \
+    chromium chromium-driver python3-selenium
 
 # Only for make bench: the reference tools the side-by-side benchmarks time
 # themselves against (each is skipped when its tool is missing).
@@ -92,11 +95,13 @@ fuzz-replay: deps
 	fuzz/replay-corpus.sh build-test $(FUZZ_BUILD)
 
 # ThreadSanitizer over the tests whose code runs on more than one thread:
-# the audio engine and decoder, the MIDI synth, the CD+G clock and capture.
+# the audio engine and decoder, the MIDI synth, the CD+G clock and capture,
+# the request page's server.
 TSAN_BINS := playback/playback_engine_test playback/playback_decoder_test \
     playback/playback_media_test playback/playback_output_test playback/playback_threads_test \
     midi/cx_midi_tests cdg/cx_cdg_sync_tests \
-    recording/recording_core_tests recording/recording_capture_tests cdg/cx_cdg_render_tests
+    recording/recording_core_tests recording/recording_capture_tests cdg/cx_cdg_render_tests \
+    requests/cx_requests_tests
 TSAN_FILTER_midi/cx_midi_tests := --gtest_filter=MidiSynth*:MidiPlayer*
 tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCX_TESTS=ON \

@@ -19,9 +19,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the X11/Wayland
 # platform plugins, FFmpeg's libraries for video export and libebur128 for
-# loudness (both opened on first use); a General MIDI SoundFont and picture
-# formats are wanted.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libavcodec59, libavformat59, libswscale6, libavutil57, libebur128-1")
+# loudness (both opened on first use), cpp-httplib for the guests' request
+# page (its server module is opened when the host switches the page on); a
+# General MIDI SoundFont and picture formats are wanted.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libavcodec59, libavformat59, libswscale6, libavutil57, libebur128-1, libcpp-httplib0.11")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont, qt6-image-formats-plugins, qt6-wayland, fonts-dejavu-core")
 include(CPack)

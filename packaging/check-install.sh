@@ -19,7 +19,7 @@ case "${1:-}" in
         prefix="$work/root/usr"
         depends=$(dpkg-deb -f "$deb" Depends)
         echo "Depends: $depends"
-        for lib in libqt6widgets6 libsdl2 libzip4 libfluidsynth libtag1v5 libmpg123 qt6-qpa-plugins; do
+        for lib in libqt6widgets6 libsdl2 libzip4 libfluidsynth libtag1v5 libmpg123 qt6-qpa-plugins libcpp-httplib0.11; do
             [[ "$depends" == *"$lib"* ]] && ok "depends on $lib" || fail "no dependency on $lib"
         done
         ;;
@@ -38,6 +38,10 @@ for f in bin/cantabilex bin/cbx share/applications/$app_id.desktop \
     share/doc/cantabilex/copyright; do
     [ -s "$prefix/$f" ] && ok "$f" || fail "missing $f"
 done
+# The request page's server module, in the program's own library folder.
+compgen -G "$prefix/lib*/cantabilex/cantabilex-requests.so" >/dev/null ||
+    compgen -G "$prefix/lib/*/cantabilex/cantabilex-requests.so" >/dev/null &&
+    ok "request server module" || fail "missing lib/.../cantabilex/cantabilex-requests.so"
 for size in 16 32 48 64 128 256; do
     icon="$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png"
     if file "$icon" 2>/dev/null | grep -q "PNG image data, $size x $size"; then

@@ -41,12 +41,54 @@ std::string DialogFont() {
 }
 
 constexpr char kUsage[] =
-    "Usage: cantabilex [FILE]\n"
+    "Usage: cantabilex [OPTIONS] [FILE]\n"
     "Plays karaoke songs: audio with timed lyrics, MIDI and KAR, and CD+G.\n"
     "FILE is a song, a lyrics or .cdg file beside its song, or an M3U/PLS playlist.\n"
     "With a player already running, FILE is handed to it.\n\n"
-    "  -h, --help     show this text\n"
-    "  -v, --version  show the version\n";
+    "  -h, --help                  show this text\n"
+    "  -v, --version               show the version\n"
+    "  --requests PORT             serve guests' request page on PORT (0: any free\n"
+    "                              port) and print its address and join code\n"
+    "  --requests-address ADDR     the address it listens on (default 0.0.0.0)\n"
+    "  --accept-requests           the running player accepts every waiting request\n";
+
+// The request page's options, taken out of the arguments: the rest names the song.
+struct RequestOptions {
+    int port = -1;
+    std::string address = "0.0.0.0";
+    bool acceptAll = false;
+    std::string error;
+};
+
+RequestOptions TakeRequestOptions(QStringList& args) {
+    RequestOptions o;
+    for (int i = 1; i < args.size();) {
+        const QString arg = args[i];
+        if (arg == "--accept-requests") {
+            o.acceptAll = true;
+            args.removeAt(i);
+            continue;
+        }
+        if (arg != "--requests" && arg != "--requests-address") {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            o.error = arg.toStdString() + " needs a value";
+            return o;
+        }
+        const QString value = args[i + 1];
+        args.remove(i, 2);
+        if (arg == "--requests-address") {
+            o.address = value.toStdString();
+            continue;
+        }
+        bool ok = false;
+        o.port = value.toInt(&ok);
+        if (!ok || o.port < 0 || o.port > 65535) o.error = "--requests: a port from 0 to 65535";
+    }
+    return o;
+}
 
 // Answers --help and --version without starting anything; -1 otherwise.
 int AnswerInformationOptions(int argc, char** argv) {
@@ -77,8 +119,19 @@ int RunPlayer(int argc, char** argv) {
     // The player's own shut-down ends the program, after saving.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const QString commandLine = AbsoluteIfFile(CommandLine(QApplication::arguments()));
+    QStringList args = QApplication::arguments();
+    const RequestOptions requests = TakeRequestOptions(args);
+    if (!requests.error.empty()) {
+        std::fprintf(stderr, "cantabilex: %s\n", requests.error.c_str());
+        return 2;
+    }
+    const QString commandLine = AbsoluteIfFile(CommandLine(args));
     SingleInstance instance;
+    if (requests.acceptAll) {
+        if (instance.PassToRunningInstance("--accept-requests")) return 0;
+        std::fputs("cantabilex: no running player answered\n", stderr);
+        return 1;
+    }
     // Hand the file over before anything else starts: a second start needs
     // neither sound nor windows.
     if (SingleInstance::NamesFile(commandLine) && instance.PassToRunningInstance(commandLine)) {
@@ -103,6 +156,8 @@ int RunPlayer(int argc, char** argv) {
     ApplicationOptions options;
     options.startupMark = [&trace](const char* phase) { trace.Mark(phase); };
     options.songAfterFirstFrame = true;
+    options.requestsPort = requests.port;
+    options.requestsAddress = requests.address;
     Application application(&instance, options);
     // kill, log-out and Ctrl+C take the same road as Exit from the menu.
     SignalBridge signals_([&application](int) { application.RequestClose(); });

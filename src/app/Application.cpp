@@ -157,7 +157,7 @@ bool Application::Start(const QString& commandLine) {
         connect(m_instance, &SingleInstance::FileReceived, this, [this](const QString& file) {
             std::printf("cantabilex: received %s\n", file.toLocal8Bit().constData());
             std::fflush(stdout);
-            ChangeSong(file);
+            HandOver(file);
         });
     }
     if (m_options.publishMpris) m_mpris = Mpris::Publish(m_router, m_face, m_face);
@@ -165,6 +165,7 @@ bool Application::Start(const QString& commandLine) {
     m_started = true;
     FormShow(commandLine);
     mark("windows shown");
+    if (m_options.requestsPort >= 0) StartRequestsFromOptions();
     return true;
 }
 
@@ -815,6 +816,7 @@ void Application::CloseApp() {
     if (m_closingDown) return;
     m_closingDown = true;
     m_mpris.reset();
+    StopRequests();  // no guest waits on a closing player
     // The CD+G window stands in for the karaoke window while its song is on.
     const bool karaokeShown = m_lyric && (m_lyric->isVisible() || (m_media && m_media->CdgMode()));
     SaveWindowPlaces();

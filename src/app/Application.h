@@ -12,6 +12,7 @@
 
 #include "app/ApplicationFace.h"
 #include "app/CommandRouter.h"
+#include "app/LibraryFinder.h"
 #include "app/Registry.h"
 #include "app/ThemeClass.h"
 #include "app/Translations.h"
@@ -26,6 +27,8 @@
 #include "playlist/FlatListModel.h"
 #include "recording/ClsVolume.h"
 #include "recording/VoiceDesk.h"
+#include "requests/GuestCatalog.h"
+#include "requests/RequestServer.h"
 
 namespace cx {
 
@@ -43,6 +46,7 @@ struct PreferenceExtras;
 class LoudnessLeveller;
 class LibraryWindow;
 class SongFinder;
+struct RequestsHooks;
 class Lyric;
 class MidiEq;
 class MediaTransport;
@@ -73,6 +77,12 @@ struct ApplicationOptions {
     std::function<MixerBackend()> mixerBackend;
     // The pitch lane listens to no device: the test pushes the voice.
     bool manualPitchCapture = false;
+    // Serve guests' request page from the start on this port (0: any free
+    // one) and address; -1 leaves it to the host's switch.
+    int requestsPort = -1;
+    std::string requestsAddress = "0.0.0.0";
+    // Opens the request page's server module; the installed one when empty.
+    std::function<std::unique_ptr<RequestServer>(std::string* why)> makeRequestServer;
 };
 
 class Application : public QObject {
@@ -197,6 +207,13 @@ private:
     void OpenHost();
     HostHooks MakeHostHooks();
     std::string OpenForShow(const std::string& path);
+    HostWindow& MakeHost();
+    // Guests' requests (ApplicationRequests.cpp).
+    RequestsHooks MakeRequestsHooks();
+    void StartRequestsFromOptions();
+    void StopRequests();
+    // What a second start handed over: a song, or a host's command.
+    void HandOver(const QString& commandLine);
     void Mark(const char* phase) const;
     void OpenCommandLine(const QString& commandLine);
 
@@ -241,7 +258,8 @@ private:
     QPointer<FileInfoDialog> m_fileInfo;
     QPointer<About> m_about;
     QPointer<HostWindow> m_host;  // made when first opened
-    std::unique_ptr<SongFinder> m_finder;  // the host's search over the song library
+    std::unique_ptr<LibraryFinder> m_finder;  // the host's search over the song library
+    std::unique_ptr<GuestCatalog> m_catalog;  // the request page's, made when first served
 
     bool m_silent = false;    // no sound device opened: Play is refused
     std::string m_soundNote;  // what the singer is told about the sound output

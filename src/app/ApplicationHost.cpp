@@ -16,13 +16,17 @@ HostWindow* Application::HostDesk() const {
     return m_host;
 }
 
-void Application::OpenHost() {
+HostWindow& Application::MakeHost() {
     if (!m_host) {
         m_host = new HostWindow(MakeHostHooks());
         if (!m_finder) m_finder = std::make_unique<LibraryFinder>(SongLibrary::DefaultPath());
         m_host->SetFinder(m_finder.get());
     }
-    m_host->Open();
+    return *m_host;
+}
+
+void Application::OpenHost() {
+    MakeHost().Open();
 }
 
 std::string Application::OpenForShow(const std::string& path) {
@@ -57,6 +61,7 @@ HostHooks Application::MakeHostHooks() {
         return std::make_unique<BreakMusic>(*m_engine, m_options.offlineStreams);
     };
     h.turnScore = [this] { return m_pitchLane ? m_pitchLane->TurnScore() : std::nullopt; };
+    h.requests = MakeRequestsHooks();
     return h;
 }
 

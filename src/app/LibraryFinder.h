@@ -18,8 +18,12 @@ public:
     ~LibraryFinder() override;
 
     std::vector<FoundSong> Find(const std::string& text, std::size_t limit) override;
+    // The file of a library song; empty when unknown or gone.
+    std::string PathOf(std::int64_t libraryId);
 
 private:
+    bool OpenLibrary();
+
     std::string m_path;
     std::unique_ptr<SongLibrary> m_library;  // null until the first search
 };

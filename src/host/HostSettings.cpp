@@ -21,7 +21,9 @@ std::map<std::string, std::string> SettingsToTexts(const HostSettings& s) {
             {"auto start", s.autoStart ? "1" : "0"},
             {"ticker", s.ticker ? "1" : "0"},
             {"ticker speed", std::to_string(s.tickerSpeed)},
-            {"break music", s.breakMusic}};
+            {"break music", s.breakMusic},
+            {"requests port", std::to_string(s.requestsPort)},
+            {"requests address", s.requestsAddress}};
 }
 
 HostSettings SettingsFromTexts(const std::map<std::string, std::string>& texts,
@@ -42,6 +44,11 @@ HostSettings SettingsFromTexts(const std::map<std::string, std::string>& texts,
             ok = ReadInt(value, kMinTickerSpeed, kMaxTickerSpeed, s.tickerSpeed);
         } else if (name == "break music") {
             s.breakMusic = value;
+        } else if (name == "requests port") {
+            ok = ReadInt(value, 1, 65535, s.requestsPort);
+        } else if (name == "requests address") {
+            ok = !value.empty() && value.size() <= kMaxRequestsAddressBytes;
+            if (ok) s.requestsAddress = value;
         }
         if (!ok) notes.push_back(name + " = \"" + value + "\"");
     }

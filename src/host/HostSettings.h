@@ -13,6 +13,8 @@ inline constexpr int kMinCountdownSeconds = 3;
 inline constexpr int kMaxCountdownSeconds = 600;
 inline constexpr int kMinTickerSpeed = 10;  // pixels a second
 inline constexpr int kMaxTickerSpeed = 400;
+inline constexpr int kDefaultRequestsPort = 8080;
+inline constexpr std::size_t kMaxRequestsAddressBytes = 64;
 
 struct HostSettings {
     Placement placement = Placement::Fair;
@@ -21,6 +23,10 @@ struct HostSettings {
     bool ticker = true;
     int tickerSpeed = 80;
     std::string breakMusic;  // a folder or a playlist; empty: none
+    // Where the guests' request page listens: a port and an IPv4 address
+    // ("0.0.0.0" every interface). Whether it is on is never stored.
+    int requestsPort = kDefaultRequestsPort;
+    std::string requestsAddress = "0.0.0.0";
 };
 
 // Stored as texts by name.

@@ -14,6 +14,9 @@ constexpr double kCardWidth = 0.7;  // of the picture
 constexpr double kCardHeight = 0.5;
 constexpr double kTickerHeight = 0.09;
 constexpr int kMinTextPixels = 8;
+constexpr double kJoinAlone = 0.5;  // the QR code's side, of the height, with no card
+constexpr double kJoinBesideCard = 0.22;
+constexpr double kJoinMargin = 0.02;  // of the height
 
 QFont SizedFont(int pixels, bool bold) {
     QFont f;
@@ -59,10 +62,46 @@ void PaintTicker(QPainter& p, const ShowCard& card, QSize size) {
                Qt::AlignVCenter | Qt::AlignLeft, text);
 }
 
+// The QR code on white (its quiet zone needs it) with the address and the
+// code under it, dark on white so a phone's camera and a guest read both.
+void PaintJoinPanel(QPainter& p, const ShowCard& card, QSize size, bool besideCard) {
+    const double h = size.height(), margin = kJoinMargin * h;
+    const double side = JoinQrSide(size, besideCard);
+    const double line = std::max<double>(kMinTextPixels + 2, side / (besideCard ? 6 : 8));
+    const double panelWidth = side * (besideCard ? 1.9 : 1.6) + 2 * margin;
+    const double panelHeight = side + 2.4 * line + 2 * margin;
+    const double tickerTop = card.ticker.empty() ? h : h * (1 - kTickerHeight);
+    const QPointF at =
+        besideCard ? QPointF(size.width() - panelWidth - margin, tickerTop - panelHeight - margin)
+                   : QPointF((size.width() - panelWidth) / 2, (tickerTop - panelHeight) / 2);
+    const QRectF panel(at, QSizeF(panelWidth, panelHeight));
+    QPainterPath path;
+    path.addRoundedRect(panel, margin, margin);
+    p.fillPath(path, Qt::white);
+    const QRectF box(panel.center().x() - side / 2, panel.top() + margin, side, side);
+    // Drawn at its own size when it fits: scaled modules blur for a camera.
+    QRectF code(QPointF(), QSizeF(card.joinQr.size()).scaled(box.size(), Qt::KeepAspectRatio));
+    if (card.joinQr.width() <= side) code.setSize(card.joinQr.size());
+    code.moveCenter(box.center());
+    p.drawImage(code, card.joinQr);
+    p.setPen(Qt::black);
+    p.setFont(SizedFont(static_cast<int>(line * 0.7), false));
+    const QRectF address(panel.left(), box.bottom(), panel.width(), line * 1.1);
+    p.drawText(address, Qt::AlignCenter, QString::fromStdString(card.joinAddress));
+    p.setFont(SizedFont(static_cast<int>(line * 0.9), true));
+    p.drawText(QRectF(panel.left(), address.bottom(), panel.width(), line * 1.3), Qt::AlignCenter,
+               QString::fromStdString(card.joinCode));
+}
+
 }  // namespace
 
+int JoinQrSide(QSize size, bool besideCard) {
+    return static_cast<int>(
+        std::min(size.height() * (besideCard ? kJoinBesideCard : kJoinAlone), size.width() * 0.45));
+}
+
 QImage PaintShowOverlay(const ShowCard& card, QSize size) {
-    if ((!card.card && card.ticker.empty()) || size.isEmpty()) return {};
+    if ((!card.card && card.ticker.empty() && card.joinQr.isNull()) || size.isEmpty()) return {};
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
@@ -70,6 +109,7 @@ QImage PaintShowOverlay(const ShowCard& card, QSize size) {
     p.setRenderHint(QPainter::TextAntialiasing);
     if (card.card) PaintCard(p, card, size);
     if (!card.ticker.empty()) PaintTicker(p, card, size);
+    if (!card.joinQr.isNull()) PaintJoinPanel(p, card, size, card.card);
     return image;
 }
 

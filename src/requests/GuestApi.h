@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "requests/GuestCatalog.h"
 #include "requests/RequestDesk.h"
@@ -42,6 +44,14 @@ public:
     GuestReply Handle(const GuestCall& call);
 
 private:
+    GuestReply Page(const GuestCall& call) const;
+    GuestReply Search(const GuestCall& call);
+    GuestReply Request(const GuestCall& call, const std::map<std::string, std::string>& body);
+    GuestReply Mine(const GuestCall& call);
+    bool CodeRight(const GuestCall& call, const std::map<std::string, std::string>* body) const;
+    // The guest's token when well formed; empty otherwise.
+    std::string Guest(const GuestCall& call, const std::map<std::string, std::string>* body) const;
+
     RequestDesk& m_desk;
     GuestCatalog& m_catalog;
     std::vector<GuestTexts> m_languages;

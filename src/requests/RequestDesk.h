@@ -5,9 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "requests/GuestCatalog.h"
@@ -19,6 +23,7 @@ enum class RequestState { Pending, Accepted, Rejected, Sung };
 struct SongRequest {
     std::int64_t id = 0;
     std::string guest;  // the guest's token (random, from the page)
+    std::string peer;   // the network address it came from
     std::string name;   // the singer's name as typed (raw: escape where shown)
     GuestSong song;
     int keyShift = 0;
@@ -62,9 +67,25 @@ public:
     // The guest's requests with their standings, newest first.
     std::vector<std::pair<SongRequest, RequestStanding>> GuestView(const std::string& guest) const;
 
+    // Every request kept, oldest first (host side, for tests and the window).
+    std::vector<SongRequest> All() const;
+
 private:
-    // Implementation defines the rest.
+    struct CallWindow {
+        std::int64_t startMs = 0;
+        int calls = 0;
+    };
+    void ForgetAnsweredOverCap();
+    void ForgetOldGuests(std::int64_t nowMs);
+
     mutable std::mutex m_mutex;
+    std::string m_code;
+    bool m_autoAccept = false;
+    std::int64_t m_nextId = 1;
+    std::deque<SongRequest> m_requests;
+    std::map<std::int64_t, RequestStanding> m_standings;
+    std::function<void()> m_onRequest;
+    std::unordered_map<std::string, CallWindow> m_calls;
 };
 
 }  // namespace cx

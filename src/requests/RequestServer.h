@@ -24,5 +24,8 @@ public:
 
 // Opens the server module; null and `why` when it cannot be found or opened.
 std::unique_ptr<RequestServer> MakeRequestServer(std::string* why);
+// The same from a given module file (tests and benchmarks of a build tree).
+std::unique_ptr<RequestServer> MakeRequestServerFrom(const std::string& modulePath,
+                                                     std::string* why);
 
 }  // namespace cx

@@ -14,6 +14,7 @@
 #include "app/Application.h"
 #include "playback/AudioOutput.h"
 #include "playback/player/gui/Player.h"
+#include "requests/RequestServer.h"
 #include "support/TestSupport.h"
 
 namespace cx::test {
@@ -114,6 +115,9 @@ public:
             chooseFiles ? chooseFiles : [](const QString&) { return QStringList(); };
         options.mixerBackend = mixer;
         options.manualPitchCapture = true;  // the voice is pushed by the test
+        options.makeRequestServer = [](std::string* why) {
+            return MakeRequestServerFrom(CX_BINARY_DIR "/cantabilex-requests.so", why);
+        };
         app = std::make_unique<Application>(nullptr, options);
         return app->Start(commandLine);
     }

@@ -116,12 +116,17 @@ TEST(Rotation, BadStoresAreReportedAndKept) {
     settings.countdownSeconds = 45;
     ASSERT_EQ(session.ChangeSettings(settings), "");
     settings.countdownSeconds = 100000;  // as a damaged or hand-edited file might hold
+    settings.requestsPort = 70000;
+    settings.requestsAddress = "127.0.0.1";
     ASSERT_EQ(session.ChangeSettings(settings), "");
     HostSession reopened((dir / "library.db").string());
     ASSERT_EQ(reopened.Open(), "");
     EXPECT_EQ(reopened.Settings().countdownSeconds, HostSettings().countdownSeconds);
-    ASSERT_EQ(reopened.LoadNotes().size(), 1u);
+    EXPECT_EQ(reopened.Settings().requestsPort, kDefaultRequestsPort);
+    EXPECT_EQ(reopened.Settings().requestsAddress, "127.0.0.1");
+    ASSERT_EQ(reopened.LoadNotes().size(), 2u);
     EXPECT_EQ(reopened.LoadNotes()[0], "countdown = \"100000\"");
+    EXPECT_EQ(reopened.LoadNotes()[1], "requests port = \"70000\"");
 }
 
 // Records what the show asked of the player.

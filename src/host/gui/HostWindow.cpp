@@ -28,6 +28,7 @@ namespace cx {
 namespace {
 
 constexpr int kTimerMs = 50;
+constexpr int kJoinTimerMs = 500;
 constexpr int kTempoStep = 5;
 constexpr std::size_t kFoundSongs = 50;
 constexpr std::size_t kHistoryShown = 500;
@@ -115,7 +116,9 @@ HostWindow::HostWindow(HostHooks hooks, std::string databasePath, QWidget* paren
     BuildRotationTab(tabs);
     BuildHistoryTab(tabs);
     BuildSettingsTab(tabs);
+    BuildRequestsTab(tabs);
     m_status = new QLabel(this);
+    m_status->setTextFormat(Qt::PlainText);  // reasons may quote what a guest typed
     m_status->setWordWrap(true);
     auto* help =
         new QLabel(Tr("HostKeysHelp",
@@ -132,11 +135,15 @@ HostWindow::HostWindow(HostHooks hooks, std::string databasePath, QWidget* paren
     m_clock.start();
     m_timer.setInterval(kTimerMs);
     connect(&m_timer, &QTimer::timeout, this, [this] { OnTimer(); });
+    m_joinTimer.setInterval(kJoinTimerMs);
+    connect(&m_joinTimer, &QTimer::timeout, this, [this] { ShowJoinBetweenSongs(); });
     resize(640, 520);
 }
 
 HostWindow::~HostWindow() {
     m_timer.stop();
+    m_joinTimer.stop();
+    m_requests->Stop();
     if (m_hooks.showOverlay) m_hooks.showOverlay(QImage());
 }
 
@@ -251,6 +258,20 @@ void HostWindow::BuildSettingsTab(QTabWidget* tabs) {
     connect(m_breakMusic, &QLineEdit::editingFinished, this, [this] { SettingsEdited(); });
 }
 
+void HostWindow::BuildRequestsTab(QTabWidget* tabs) {
+    RequestsHooks hooks = m_hooks.requests;
+    if (!hooks.translate) hooks.translate = m_hooks.translate;
+    // Switched on or off, or a new code: the karaoke window follows at once.
+    const auto joinChanged = [this] {
+        m_joinShown = "?";
+        m_requests->Serving() ? m_joinTimer.start() : m_joinTimer.stop();
+        ShowJoinBetweenSongs();
+    };
+    m_requests = new RequestsPanel(
+        std::move(hooks), m_session, [this] { Refresh(); }, joinChanged, tabs);
+    tabs->addTab(m_requests, Tr("HostRequestsTab", "Requests"));
+}
+
 void HostWindow::BuildKeys() {
     const auto key = [this](QKeySequence seq, std::function<void()> action) {
         auto* s = new QShortcut(seq, this);
@@ -272,6 +293,16 @@ void HostWindow::BuildKeys() {
     key(QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { ChangeKey(-1, 0); });
     key(QKeySequence(Qt::CTRL | Qt::Key_Right), [this] { ChangeKey(0, +kTempoStep); });
     key(QKeySequence(Qt::CTRL | Qt::Key_Left), [this] { ChangeKey(0, -kTempoStep); });
+}
+
+std::string HostWindow::OpenSession() {
+    const bool wasOpen = m_session.IsOpen();
+    const std::string reason = m_session.Open();
+    if (!wasOpen && reason.empty()) {
+        ShowSettings();
+        Refresh();
+    }
+    return reason;
 }
 
 void HostWindow::Open() {
@@ -362,6 +393,7 @@ void HostWindow::Refresh() {
     }
     m_tree->expandAll();
     if (current) m_tree->setCurrentItem(current);
+    m_requests->PublishStandings(m_hooks.remainingMs ? m_hooks.remainingMs() : 0);
 }
 
 void HostWindow::RefreshHistory() {
@@ -385,12 +417,13 @@ void HostWindow::ShowSettings() {
     m_ticker->setChecked(s.ticker);
     m_tickerSpeed->setValue(s.tickerSpeed);
     m_breakMusic->setText(QString::fromStdString(s.breakMusic));
+    m_requests->ShowSettings();
     m_settingsShown = true;
 }
 
 void HostWindow::SettingsEdited() {
     if (!m_settingsShown) return;
-    HostSettings s;
+    HostSettings s = m_session.Settings();  // keeps what other tabs set
     s.placement = m_placement->currentIndex() == 0 ? Placement::Fair : Placement::End;
     s.countdownSeconds = m_countdown->value();
     s.autoStart = m_autoStart->isChecked();
@@ -536,6 +569,8 @@ void HostWindow::StopShow() {
     m_show.Stop();
     m_timer.stop();
     if (m_hooks.showOverlay) m_hooks.showOverlay(QImage());
+    m_joinShown.clear();
+    ShowJoinBetweenSongs();
     Refresh();
 }
 
@@ -597,8 +632,40 @@ void HostWindow::OnTimer() {
         card.tickerOffset = (NowMs() - m_phaseSinceMs) * v.tickerSpeed / 1000.0;
     }
     const QSize size = m_hooks.overlaySize ? m_hooks.overlaySize() : QSize();
+    AddJoinPanel(card, size);
     if (m_hooks.showOverlay) m_hooks.showOverlay(PaintShowOverlay(card, size));
+    m_joinShown.clear();  // the join timer paints again once the show's timer stops
     if (m_show.Phase() == ShowPhase::Idle && !(m_break && m_break->Playing())) m_timer.stop();
+}
+
+void HostWindow::AddJoinPanel(ShowCard& card, QSize size) const {
+    if (!m_requests->Serving() || size.isEmpty()) return;
+    const bool playing = m_hooks.remainingMs && m_hooks.remainingMs() > 0;
+    if (playing && !card.card) return;  // never over a song's lyrics
+    card.joinQr = m_requests->JoinQr(JoinQrSide(size, card.card));
+    card.joinAddress = m_requests->PageAddress();
+    card.joinCode = Tr("HostRequestsCode", "Code: %1")
+                        .arg(QString::fromStdString(m_requests->JoinCode()))
+                        .toStdString();
+}
+
+void HostWindow::ShowJoinBetweenSongs() {
+    // The waits count down while a song plays.
+    m_requests->PublishStandings(m_hooks.remainingMs ? m_hooks.remainingMs() : 0);
+    if (m_timer.isActive() || !m_hooks.showOverlay) return;  // the show's timer paints
+    ShowCard card;
+    const QSize size = m_hooks.overlaySize ? m_hooks.overlaySize() : QSize();
+    AddJoinPanel(card, size);
+    // Painted again only when it changes: the window keeps its picture.
+    const QString shown = card.joinQr.isNull() ? QString()
+                                               : QString("%1x%2 %3 %4")
+                                                     .arg(size.width())
+                                                     .arg(size.height())
+                                                     .arg(QString::fromStdString(card.joinAddress),
+                                                          QString::fromStdString(card.joinCode));
+    if (shown == m_joinShown) return;
+    m_joinShown = shown;
+    m_hooks.showOverlay(PaintShowOverlay(card, size));
 }
 
 void HostWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -15,6 +15,7 @@
 #include "host/HostSession.h"
 #include "host/ShowRunner.h"
 #include "host/SongFinder.h"
+#include "host/gui/RequestsPanel.h"
 #include "playlist/gui/ItemTags.h"
 
 class QCheckBox;
@@ -30,6 +31,7 @@ class QTreeWidgetItem;
 namespace cx {
 
 class BreakMusic;
+struct ShowCard;
 
 struct HostHooks {
     // Opens a song without starting it; why not, empty when open.
@@ -50,6 +52,8 @@ struct HostHooks {
     std::function<std::unique_ptr<BreakMusic>()> makeBreakMusic;
     // The score of the song just sung along, if it was; none when empty.
     std::function<std::optional<int>()> turnScore;
+    // Guests' song requests from their phones.
+    RequestsHooks requests;
 };
 
 class HostWindow : public QWidget, private ShowStage {
@@ -60,6 +64,8 @@ public:
 
     // Opens the database and shows the window.
     void Open();
+    // Opens the database without showing the window; why not, empty when open.
+    std::string OpenSession();
     HostSession& Session() { return m_session; }
     ShowRunner& Show() { return m_show; }
     // The library's search; null turns the search box off.
@@ -90,6 +96,7 @@ public:
     QString StatusText() const;
     QTreeWidget* RotationTree() const { return m_tree; }
     bool BreakMusicOn() const;
+    RequestsPanel& Requests() { return *m_requests; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -105,6 +112,10 @@ private:
     void BuildRotationTab(QTabWidget* tabs);
     void BuildHistoryTab(QTabWidget* tabs);
     void BuildSettingsTab(QTabWidget* tabs);
+    void BuildRequestsTab(QTabWidget* tabs);
+    // The request page's panel on the card, or alone while no song plays.
+    void AddJoinPanel(ShowCard& card, QSize size) const;
+    void ShowJoinBetweenSongs();
     void BuildKeys();
     void Refresh();
     void RefreshHistory();
@@ -140,6 +151,9 @@ private:
     QSpinBox* m_tickerSpeed = nullptr;
     QLineEdit* m_breakMusic = nullptr;
     bool m_settingsShown = false;
+    RequestsPanel* m_requests = nullptr;
+    QTimer m_joinTimer;   // looks for the song's end while requests are served
+    QString m_joinShown;  // what the join panel showed last, alone on the window
 };
 
 }  // namespace cx
