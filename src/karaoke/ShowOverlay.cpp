@@ -25,6 +25,20 @@ QFont SizedFont(int pixels, bool bold) {
     return f;
 }
 
+// A singer's name or a title can be as long as a guest typed it: the text
+// shrinks to fit the line, down to half its size, and is elided past that.
+void DrawFitted(QPainter& p, const QRectF& rect, const std::string& text, QFont font) {
+    const QString s = QString::fromStdString(text);
+    const double width = rect.width() * 0.94;
+    const int full = font.pixelSize();
+    while (font.pixelSize() > std::max(kMinTextPixels, full / 2) &&
+           QFontMetrics(font).horizontalAdvance(s) > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    p.setFont(font);
+    p.drawText(rect, Qt::AlignCenter,
+               QFontMetrics(font).elidedText(s, Qt::ElideRight, static_cast<int>(width)));
+}
+
 void PaintCard(QPainter& p, const ShowCard& card, QSize size) {
     const QRectF box((1 - kCardWidth) / 2 * size.width(),
                      (1 - kCardHeight) / 2 * size.height() * 0.8, kCardWidth * size.width(),
@@ -37,11 +51,9 @@ void PaintCard(QPainter& p, const ShowCard& card, QSize size) {
     const QRectF title(box.left(), heading.bottom(), box.width(), line);
     const QRectF countdown(box.left(), title.bottom(), box.width(), line * 1.1);
     p.setPen(Qt::white);
-    p.setFont(SizedFont(static_cast<int>(line * 0.8), true));
-    p.drawText(heading, Qt::AlignCenter, QString::fromStdString(card.heading));
+    DrawFitted(p, heading, card.heading, SizedFont(static_cast<int>(line * 0.8), true));
     p.setPen(QColor(0xFF, 0xE0, 0x80));
-    p.setFont(SizedFont(static_cast<int>(line * 0.55), false));
-    p.drawText(title, Qt::AlignCenter, QString::fromStdString(card.title));
+    DrawFitted(p, title, card.title, SizedFont(static_cast<int>(line * 0.55), false));
     p.setPen(Qt::white);
     p.setFont(SizedFont(static_cast<int>(line * 0.6), true));
     p.drawText(countdown, Qt::AlignCenter, QString::fromStdString(card.countdown));
@@ -85,9 +97,8 @@ void PaintJoinPanel(QPainter& p, const ShowCard& card, QSize size, bool besideCa
     code.moveCenter(box.center());
     p.drawImage(code, card.joinQr);
     p.setPen(Qt::black);
-    p.setFont(SizedFont(static_cast<int>(line * 0.7), false));
     const QRectF address(panel.left(), box.bottom(), panel.width(), line * 1.1);
-    p.drawText(address, Qt::AlignCenter, QString::fromStdString(card.joinAddress));
+    DrawFitted(p, address, card.joinAddress, SizedFont(static_cast<int>(line * 0.7), false));
     p.setFont(SizedFont(static_cast<int>(line * 0.9), true));
     p.drawText(QRectF(panel.left(), address.bottom(), panel.width(), line * 1.3), Qt::AlignCenter,
                QString::fromStdString(card.joinCode));

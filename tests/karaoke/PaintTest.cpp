@@ -7,6 +7,7 @@
 #include "karaoke/KaraokeDisplay.h"
 #include "karaoke/LyricPainter.h"
 #include "karaoke/LyricWrap.h"
+#include "karaoke/ShowOverlay.h"
 
 namespace cx {
 namespace {
@@ -264,6 +265,26 @@ TEST(Paint, TitlePageShrinksToThreeQuartersOfTheWidth) {
     d.ClearNewLyrics();
     d.Repaint();
     EXPECT_EQ(InkOf(d.Frame(), Rgb(s.LyricsColor)).count, 0);
+}
+
+// A guest may type a long name: the "Next" card shows its start and keeps a
+// margin, rather than centring it and cutting both ends at the card's edges.
+TEST(Paint, ALongNameOnTheNextCardKeepsItsStartAndAMargin) {
+    EnsureGuiContext();
+    ShowCard card;
+    card.card = true;
+    card.heading = "Next: " + std::string(60, 'W');
+    card.title = std::string(120, 'M');
+    const QImage shown = PaintShowOverlay(card, QSize(800, 450));
+    int atEdges = 0, inside = 0;  // the card spans x 120..680
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 120; x < 680; ++x) {
+            const QRgb c = shown.pixel(x, y);
+            const bool ink = qRed(c) > 200 && qGreen(c) > 200 && qAlpha(c) > 200;
+            (x < 131 || x >= 669 ? atEdges : inside) += ink;
+        }
+    EXPECT_EQ(atEdges, 0);
+    EXPECT_GT(inside, 0);
 }
 
 }  // namespace
