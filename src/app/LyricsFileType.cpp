@@ -5,33 +5,11 @@
 #include <system_error>
 
 #include "platform/AtomicFile.h"
+#include "platform/MarkupEscape.h"
 
 namespace cx {
 namespace fs = std::filesystem;
 namespace {
-
-std::string XmlEscape(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
 
 std::string MimePackage(const std::string& extension, const std::string& description) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -40,10 +18,10 @@ std::string MimePackage(const std::string& extension, const std::string& descrip
            std::string(kLyricsMimeType) +
            "\">\n"
            "    <comment>" +
-           XmlEscape(description) +
+           EscapeMarkup(description) +
            "</comment>\n"
            "    <glob pattern=\"*" +
-           XmlEscape(extension) +
+           EscapeMarkup(extension) +
            "\"/>\n"
            "  </mime-type>\n"
            "</mime-info>\n";

@@ -11,6 +11,7 @@
 //   #texts       the page's texts as a JSON data block (never executed)
 #include "requests/GuestPage.h"
 
+#include "platform/MarkupEscape.h"
 #include "requests/GuestText.h"
 
 namespace cx {
@@ -315,32 +316,6 @@ void ReplaceAll(std::string& text, std::string_view marker, std::string_view val
         text.replace(at, marker.size(), value);
 }
 
-std::string HtmlEscape(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '&':
-                out += "&amp;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 const std::vector<std::string_view>& GuestTextKeys() {
@@ -365,9 +340,9 @@ std::string GuestPageHtml(const GuestTexts& texts) {
     json += '}';
     const auto title = texts.texts.find("RequestsPageTitle");
     std::string page(kPageHead);
-    ReplaceAll(page, "%LANG%", HtmlEscape(texts.language));
+    ReplaceAll(page, "%LANG%", EscapeMarkup(texts.language));
     ReplaceAll(page, "%TITLE%",
-               HtmlEscape(title == texts.texts.end() ? std::string() : title->second));
+               EscapeMarkup(title == texts.texts.end() ? std::string() : title->second));
     ReplaceAll(page, "%TEXTS%", json);
     return page;
 }
