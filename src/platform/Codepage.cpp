@@ -64,6 +64,8 @@ const std::array<char16_t, 128>& TableFor(Codepage cp) {
     return *kTables[IndexOf(cp)];
 }
 
+}  // namespace
+
 // Decodes one UTF-8 sequence at s[i]; returns its length, or 0 when invalid.
 size_t DecodeUtf8At(std::string_view s, size_t i, char32_t& out) {
     const auto b0 = static_cast<unsigned char>(s[i]);
@@ -94,7 +96,6 @@ size_t DecodeUtf8At(std::string_view s, size_t i, char32_t& out) {
     return len;
 }
 
-}  // namespace
 
 Codepage CodepageForLanguage(std::string_view languageValue) {
     return languageValue == "pl" ? Codepage::Cp1250 : Codepage::Cp1252;

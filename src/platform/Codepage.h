@@ -45,6 +45,8 @@ std::string DecodeCodepage(std::string_view bytes, Codepage cp);
 std::string EncodeCodepage(std::string_view utf8, Codepage cp);
 
 bool IsValidUtf8(std::string_view bytes);
+// Decodes the UTF-8 sequence at s[i] into `out`; its length, 0 when invalid.
+size_t DecodeUtf8At(std::string_view s, size_t i, char32_t& out);
 bool HasNonAscii(std::string_view bytes);
 
 // Text read from a file: UTF-8 when it has a BOM (dropped) or is valid UTF-8

@@ -11,37 +11,6 @@ namespace {
 // Members read from one body at most; the page sends five.
 constexpr std::size_t kMaxBodyMembers = 32;
 
-// The code point at `text[i]` and its length; length 0 when invalid.
-struct CodePoint {
-    char32_t value = 0;
-    std::size_t length = 0;
-};
-
-CodePoint DecodeAt(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80) return {lead, 1};
-    std::size_t length = 0;
-    char32_t value = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, value = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, value = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, value = lead & 0x07, minimum = 0x10000;
-    } else {
-        return {};
-    }
-    if (text.size() - i < length) return {};
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return {};
-        value = (value << 6) | (byte(i + k) & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return {};
-    return {value, length};
-}
-
 bool IsSpace(char32_t cp) {
     return cp == ' ' || (cp >= 0x09 && cp <= 0x0D) || cp == 0x85 || cp == 0xA0 || cp == 0x1680 ||
            (cp >= 0x2000 && cp <= 0x200A) || cp == 0x2028 || cp == 0x2029 || cp == 0x202F ||
@@ -113,7 +82,7 @@ public:
         std::string out;
         while (m_at < m_text.size()) {
             const char c = m_text[m_at++];
-            if (c == '"') return IsWellFormedUtf8(out) ? std::optional(out) : std::nullopt;
+            if (c == '"') return IsValidUtf8(out) ? std::optional(out) : std::nullopt;
             if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
             if (c != '\\') {
                 out += c;
@@ -200,28 +169,20 @@ private:
 
 }  // namespace
 
-bool IsWellFormedUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const CodePoint cp = DecodeAt(text, i);
-        if (cp.length == 0) return false;
-        i += cp.length;
-    }
-    return true;
-}
-
 std::optional<std::string> CleanGuestText(std::string_view text, std::size_t maxBytes) {
-    if (!IsWellFormedUtf8(text)) return std::nullopt;
+    if (!IsValidUtf8(text)) return std::nullopt;
     std::string out;
     bool spacePending = false;
     for (std::size_t i = 0; i < text.size();) {
-        const CodePoint cp = DecodeAt(text, i);
-        const std::string_view bytes = text.substr(i, cp.length);
-        i += cp.length;
-        if (IsSpace(cp.value)) {
+        char32_t cp = 0;
+        const std::size_t length = DecodeUtf8At(text, i, cp);
+        const std::string_view bytes = text.substr(i, length);
+        i += length;
+        if (IsSpace(cp)) {
             spacePending = !out.empty();
             continue;
         }
-        if (IsDropped(cp.value)) continue;
+        if (IsDropped(cp)) continue;
         const std::size_t needed = bytes.size() + (spacePending ? 1 : 0);
         if (out.size() + needed > maxBytes) break;
         if (spacePending) out += ' ';

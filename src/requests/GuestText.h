@@ -11,9 +11,6 @@
 
 namespace cx {
 
-// Strict: no overlong forms, surrogates or code points past U+10FFFF.
-bool IsWellFormedUtf8(std::string_view text);
-
 // Trims, collapses runs of white space to one space, drops control and
 // direction-override characters and cuts at `maxBytes` on a character
 // boundary. Nullopt when the text is not valid UTF-8.
