@@ -80,6 +80,7 @@ TEST(PitchLaneStories, AltPShowsTheLaneAndSingingTheTuneScores) {
         for (int x = 0; x < frame.width() && !bar; ++x)
             bar = frame.pixel(x, y) == VerdictColour(score.Lines.front().Rating);
     EXPECT_TRUE(bar);
+    test::SaveShot(*h.app->LyricWindow(), "score-chart");
 
     PressAltP(h);
     h.Advance(0.01);
@@ -97,6 +98,7 @@ TEST(PitchLaneStories, PreferencesSwitchTheLaneOnAndCalibrationSavesTheDelay) {
     p->findChild<QCheckBox*>("pitch lane")->setChecked(true);
     p->findChild<QComboBox*>("score difficulty")->setCurrentIndex(2);
     p->findChild<QSpinBox*>("voice latency ms")->setValue(40);
+    test::SaveShot(*p, "preferences-singing");
     p->Apply_Click();
     ASSERT_NE(h.app->PitchLane(), nullptr);
     EXPECT_TRUE(h.app->PitchLane()->On());
