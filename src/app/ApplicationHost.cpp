@@ -44,6 +44,7 @@ HostHooks Application::MakeHostHooks() {
     };
     h.play = [this] { Run(Command::Play); };
     h.stop = [this] { Run(Command::Stop); };
+    h.isPlaying = [this] { return m_transport->State() == PlayState::Playing; };
     h.showOverlay = [this](const QImage& overlay) {
         if (m_lyric) m_lyric->SetOverlay(overlay);
     };

@@ -37,11 +37,20 @@ std::string ShowRunner::SongEnded(std::int64_t nowMs) {
 }
 
 std::string ShowRunner::StartNow() {
+    if (std::string reason = TakeAnnouncedTurn(); !reason.empty()) return reason;
+    m_stage.Start();
+    return {};
+}
+
+std::string ShowRunner::PlayerStarted() {
+    return m_phase == ShowPhase::Announcing ? TakeAnnouncedTurn() : std::string();
+}
+
+std::string ShowRunner::TakeAnnouncedTurn() {
     if (m_phase != ShowPhase::Announcing) return "HostNobodyAnnounced";
     if (std::string reason = m_session.TakeTurn(m_singer); !reason.empty()) return reason;
     m_phase = ShowPhase::Singing;
     m_stage.BreakMusic(false);
-    m_stage.Start();
     return {};
 }
 

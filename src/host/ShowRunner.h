@@ -56,6 +56,9 @@ public:
     std::string SongEnded(std::int64_t nowMs);
     // The host's key: the announced singer sings now.
     std::string StartNow();
+    // The player's own Play started the announced song: the turn is taken
+    // as if the host had pressed start. Nothing when nobody is announced.
+    std::string PlayerStarted();
     // The announced singer does not come up: the next one is announced.
     std::string SkipAnnounced(std::int64_t nowMs);
     // The countdown: starts the song when it ran out and auto start is on.
@@ -66,6 +69,8 @@ public:
     ShowView View(std::int64_t nowMs) const;
 
 private:
+    std::string TakeAnnouncedTurn();
+
     HostSession& m_session;
     ShowStage& m_stage;
     ShowPhase m_phase = ShowPhase::Idle;

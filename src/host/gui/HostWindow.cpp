@@ -606,6 +606,9 @@ void HostWindow::BreakMusic(bool on) {
 
 void HostWindow::OnTimer() {
     const ShowPhase before = m_show.Phase();
+    // Started from the player rather than with F5: still this singer's turn.
+    if (before == ShowPhase::Announcing && m_hooks.isPlaying && m_hooks.isPlaying())
+        Report(m_show.PlayerStarted());
     m_show.Tick(NowMs());
     if (m_show.Phase() != before) {
         m_phaseSinceMs = NowMs();

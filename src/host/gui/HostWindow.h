@@ -39,6 +39,8 @@ struct HostHooks {
     std::function<void(int semitones, int tempoPercent)> setKeyAndTempo;
     std::function<void()> play;
     std::function<void()> stop;
+    // Whether the player is playing a song (not the break music).
+    std::function<bool()> isPlaying;
     // The picture over the karaoke window's lyrics, and that area's size.
     std::function<void(const QImage& overlay)> showOverlay;
     std::function<QSize()> overlaySize;
