@@ -258,7 +258,8 @@ std::unique_ptr<VoiceCalibration> Application::MakeCalibration(std::string& erro
         error = Tr("CalibrateNoOutput");
         return nullptr;
     }
-    return std::make_unique<VoiceCalibration>(*m_engine, m_options.manualPitchCapture);
+    return std::make_unique<VoiceCalibration>(*m_engine, m_options.manualPitchCapture,
+                                              VoiceDevice());
 }
 
 // --- file information ------------------------------------------------------------

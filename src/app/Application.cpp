@@ -37,6 +37,7 @@
 #include "playlist/PlaylistFile.h"
 #include "playlist/gui/ItemTags.h"
 #include "playlist/gui/UserList.h"
+#include "recording/RecordingSettings.h"
 #include "recording/gui/Equalizer.h"
 #include "recording/gui/VoiceMessages.h"
 #include "scoring/PitchLaneDesk.h"
@@ -739,6 +740,14 @@ void Application::PlaybackTick() {
     if (m_lyric && m_song.Model.HasLyrics()) m_lyric->PlaybackTick(position);
 }
 
+// The capture device the singer chose for recording (empty: the default):
+// the pitch lane and the calibration listen to the same microphone.
+std::string Application::VoiceDevice() const {
+    ThemeClass chosen = m_settings;
+    if (m_voicePanel) chosen.RecordDevice = m_voicePanel->RecordDevice();
+    return RecordingSettingsFrom(chosen).device;
+}
+
 void Application::TogglePitchLane() {
     SetPitchLane(!(m_pitchLane && m_pitchLane->On()));
 }
@@ -751,7 +760,8 @@ void Application::SetPitchLane(bool on) {
     m_pitchLane->SetDifficulty(DifficultyFromSetting(m_settings.ScoreDifficulty));
     m_pitchLane->SetCalibration(m_settings.VoiceLatencyMs / 1000.0);
     std::string error;
-    if (!m_pitchLane->SetOn(on, error)) ShowNotice("PitchLaneCannotListen", error);
+    if (!m_pitchLane->SetOn(on, error, on ? VoiceDevice() : std::string()))
+        ShowNotice("PitchLaneCannotListen", error);
     m_pitchLane->OpenSong(m_media ? m_media->CurrentPath() : std::string(), m_song.Notes);
     m_settings.PitchLane = m_pitchLane->On();
     if (m_lyric)

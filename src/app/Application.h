@@ -164,6 +164,7 @@ private:
     void SetPitchLane(bool on);
     void ApplySingingSettings();
     std::unique_ptr<VoiceCalibration> MakeCalibration(std::string& error);
+    std::string VoiceDevice() const;
     MediaHooks Hooks();
     bool LoadSongLyrics(const std::string& path);
     bool OpenMidiSong(const std::string& path);

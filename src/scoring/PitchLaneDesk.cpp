@@ -23,7 +23,7 @@ PitchLaneDesk::~PitchLaneDesk() {
     m_live.Stop();
 }
 
-bool PitchLaneDesk::SetOn(bool on, std::string& error) {
+bool PitchLaneDesk::SetOn(bool on, std::string& error, const std::string& device) {
     if (on == m_on) return true;
     if (!on) {
         m_microphone.Close();
@@ -35,7 +35,7 @@ bool PitchLaneDesk::SetOn(bool on, std::string& error) {
         error = m_live.Error();
         return false;
     }
-    if (!m_manual && !m_microphone.Open({}, error)) {
+    if (!m_manual && !m_microphone.Open(device, error)) {
         m_live.Stop();
         return false;
     }

@@ -26,7 +26,7 @@ public:
 
     // Starts listening (and shows the lane) or stops. False with `error`
     // when the lane cannot start: then it stays off.
-    bool SetOn(bool on, std::string& error);
+    bool SetOn(bool on, std::string& error, const std::string& device = {});
     bool On() const { return m_on; }
     // Applies to the song being sung from now on, and to the next ones.
     void SetDifficulty(Difficulty d) {

@@ -81,8 +81,9 @@ void CaptureBuffer::PushSamples(const float* mono, std::size_t count) {
     m_count.store(at + n, std::memory_order_release);
 }
 
-VoiceCalibration::VoiceCalibration(AudioEngine& engine, bool manualCapture)
+VoiceCalibration::VoiceCalibration(AudioEngine& engine, bool manualCapture, std::string device)
     : m_engine(engine),
+      m_device(std::move(device)),
       m_manual(manualCapture),
       m_capture(kMicrophoneRate, kCalibrationRecordSeconds) {}
 
@@ -91,7 +92,7 @@ VoiceCalibration::~VoiceCalibration() {
 }
 
 bool VoiceCalibration::Start(std::string& error) {
-    if (!m_manual && !m_microphone.Open({}, error)) return false;
+    if (!m_manual && !m_microphone.Open(m_device, error)) return false;
     m_channel = m_engine.CreateSourceChannel(std::make_unique<BeepSource>(m_engine.OutputRate()));
     if (m_channel == 0 || !m_engine.ChannelPlay(m_channel, true)) {
         error = "the beeps cannot be played";

@@ -65,7 +65,8 @@ private:
 class VoiceCalibration {
 public:
     // `manualCapture`: no device; the caller pushes the claps into Capture().
-    VoiceCalibration(AudioEngine& engine, bool manualCapture);
+    // `device`: the capture device (empty: the default).
+    VoiceCalibration(AudioEngine& engine, bool manualCapture, std::string device = {});
     ~VoiceCalibration();
     VoiceCalibration(const VoiceCalibration&) = delete;
     VoiceCalibration& operator=(const VoiceCalibration&) = delete;
@@ -88,6 +89,7 @@ private:
     void Stop();
 
     AudioEngine& m_engine;
+    std::string m_device;
     bool m_manual;
     CaptureBuffer m_capture;
     Microphone m_microphone{m_capture};

@@ -61,5 +61,15 @@ TEST(ScoreCharts, ASongWithoutNotesSaysSoAndLeavesNoScore) {
     EXPECT_EQ(desk.Delay().CalibrationSeconds, kMaxVoiceLatencyMs / 1000.0);
 }
 
+// The lane listens to the microphone the singer chose, not just the default.
+TEST(ScoreCharts, TheLaneListensToTheChosenMicrophone) {
+    if (!PitchTracker::AubioAvailable()) GTEST_SKIP() << "aubio is not installed";
+    PitchLaneDesk desk(false);
+    std::string error;
+    EXPECT_FALSE(desk.SetOn(true, error, "no such microphone"));
+    EXPECT_FALSE(desk.On());
+    EXPECT_FALSE(error.empty());
+}
+
 }  // namespace
 }  // namespace cx
