@@ -292,13 +292,15 @@ void VoiceSeeds() {
 
 // Calls to the guests' request page, written as the fuzzer reads them.
 void GuestApiSeeds() {
-    Put("fuzz_guest_api", "page.txt", "GET /?lang=pl\naccept-language: fr-CH, fr;q=0.9, en;q=0.8\n\n");
+    Put("fuzz_guest_api", "page.txt",
+        "GET /?lang=pl\naccept-language: fr-CH, fr;q=0.9, en;q=0.8\n\n");
     Put("fuzz_guest_api", "search.txt", "GET /api/search?q=Title 1\nx-join-code: @CODE@\n\n");
     Put("fuzz_guest_api", "request.txt",
         "POST /api/request\nx-join-code: @CODE@\nx-guest: guest-token-0123456789\n"
         "content-type: application/json\n\n{\"name\":\"<b>Ann</b>\",\"song\":7,\"key\":-2}");
     Put("fuzz_guest_api", "form.txt",
-        "POST /api/request\n\ncode=@CODE@&guest=form-guest-0123456789&name=Al+%C4%85&song=3&key=%2D6");
+        "POST "
+        "/api/request\n\ncode=@CODE@&guest=form-guest-0123456789&name=Al+%C4%85&song=3&key=%2D6");
     Put("fuzz_guest_api", "mine.txt", "GET /api/mine?guest=guest-token-0123456789&code=@CODE@\n\n");
     Put("fuzz_guest_api", "traversal.txt", "GET /../../etc/passwd\nx-join-code: @CODE@\n\n");
 }

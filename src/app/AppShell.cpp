@@ -162,8 +162,10 @@ int RunPlayer(int argc, char** argv) {
     // kill, log-out and Ctrl+C take the same road as Exit from the menu.
     SignalBridge signals_([&application](int) { application.RequestClose(); });
     if (!application.Start(commandLine)) return 1;
-    trace.WatchFirstFrame(application.PlayerWindow(), [&application] { application.RequestClose(); });
-    if (!commandLine.isEmpty()) trace.WatchFirstSound([&application] { return application.SongHeard(); });
+    trace.WatchFirstFrame(application.PlayerWindow(),
+                          [&application] { application.RequestClose(); });
+    if (!commandLine.isEmpty())
+        trace.WatchFirstSound([&application] { return application.SongHeard(); });
     return QApplication::exec();
 }
 

@@ -1,8 +1,8 @@
 #include "app/Application.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScreen>

@@ -60,8 +60,7 @@ class UserList;
 // How the program is assembled; tests change what they must.
 struct ApplicationOptions {
     // Makes the sound output for a device name; SDL's when empty.
-    std::function<std::unique_ptr<AudioOutput>(AudioEngine&, const std::string& device)>
-        makeOutput;
+    std::function<std::unique_ptr<AudioOutput>(AudioEngine&, const std::string& device)> makeOutput;
     // Decoders are read synchronously: a test renders the engine by hand.
     bool offlineStreams = false;
     // Publish the player on the session bus (when there is one).
@@ -247,10 +246,10 @@ private:
     QPointer<UserList> m_userList;
     QPointer<Lyric> m_lyric;
     QPointer<CdgWindow> m_cdg;
-    QPointer<Editor> m_editor;         // made when first opened; the player window owns it
-    QPointer<MidiEq> m_midiEq;         // the MIDI window
+    QPointer<Editor> m_editor;          // made when first opened; the player window owns it
+    QPointer<MidiEq> m_midiEq;          // the MIDI window
     QPointer<LibraryWindow> m_library;  // made when first opened; the player window owns it
-    QPointer<Equalizer> m_voicePanel;  // in the MIDI window once it was shown
+    QPointer<Equalizer> m_voicePanel;   // in the MIDI window once it was shown
     CdgPlayer m_cdgPlayer;
     std::unique_ptr<CdgTransport> m_cdgTransport;
     std::unique_ptr<Mpris> m_mpris;
@@ -258,12 +257,12 @@ private:
     QPointer<Preferences> m_preferences;
     QPointer<FileInfoDialog> m_fileInfo;
     QPointer<About> m_about;
-    QPointer<HostWindow> m_host;  // made when first opened
+    QPointer<HostWindow> m_host;              // made when first opened
     std::unique_ptr<LibraryFinder> m_finder;  // the host's search over the song library
     std::unique_ptr<GuestCatalog> m_catalog;  // the request page's, made when first served
 
-    bool m_silent = false;    // no sound device opened: Play is refused
-    std::string m_soundNote;  // what the singer is told about the sound output
+    bool m_silent = false;     // no sound device opened: Play is refused
+    std::string m_soundNote;   // what the singer is told about the sound output
     QString m_shownSoundNote;  // on the player's status line
 
     QTimer m_tick;  // the 10 ms playback tick

@@ -96,7 +96,6 @@ size_t DecodeUtf8At(std::string_view s, size_t i, char32_t& out) {
     return len;
 }
 
-
 Codepage CodepageForLanguage(std::string_view languageValue) {
     return languageValue == "pl" ? Codepage::Cp1250 : Codepage::Cp1252;
 }

@@ -106,6 +106,7 @@ TEST(RequestsStories, GuestsRequestAndTheHostAcceptsRejectsOrLetsThemIn) {
     const std::string address = requests.PageAddress();
     ASSERT_EQ(address.rfind("http://127.0.0.1:", 0), 0u) << address;
     const int port = std::atoi(address.c_str() + 17);
+    EXPECT_EQ(requests.findChild<QSpinBox*>()->value(), port) << "the field shows what is served";
     const std::string code = requests.JoinCode();
     const HttpReply found = Call(port, "GET", "/api/search?q=water&code=" + code);
     ASSERT_EQ(found.status, 200) << found.body;
@@ -183,6 +184,7 @@ TEST(RequestsStories, GuestsRequestAndTheHostAcceptsRejectsOrLetsThemIn) {
     ASSERT_TRUE(holder.listen(QHostAddress::LocalHost));
     requests.Stop();
     EXPECT_LE(WhitePixels(*h.app), whiteBefore);
+    EXPECT_EQ(requests.findChild<QSpinBox*>()->value(), HostSettings().requestsPort);
     requests.findChild<QComboBox*>()->setCurrentIndex(1);  // this computer only
     requests.findChild<QSpinBox*>()->setValue(holder.serverPort());
     auto* on = host->findChild<QCheckBox*>("RequestsOn");

@@ -229,7 +229,7 @@ void RequestsPanel::Stop() {
     m_listening.clear();
     const QSignalBlocker quiet(m_on);
     m_on->setChecked(false);
-    ShowAddress();
+    ShowSettings();  // back from what a start from the command line served on
     if (m_joinChanged) m_joinChanged();
 }
 
@@ -256,6 +256,13 @@ void RequestsPanel::ShowAddress() {
             ? Tr("HostRequestsCode", "Code: %1").arg(QString::fromStdString(m_desk.JoinCode()))
             : QString());
     m_qr->setPixmap(QPixmap::fromImage(JoinQr(kQrSide)));
+    // What is served: a start from the command line may choose apart from the setting.
+    if (Serving()) {
+        const QSignalBlocker quietPort(m_port), quietInterface(m_interface);
+        m_port->setValue(m_server->Port());
+        const int listening = m_interface->findData(QString::fromStdString(m_listening));
+        if (listening >= 0) m_interface->setCurrentIndex(listening);
+    }
     m_port->setEnabled(!Serving());
     m_interface->setEnabled(!Serving());
     const QString why =
