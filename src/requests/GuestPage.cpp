@@ -255,6 +255,14 @@ constexpr std::string_view kScript = R"JS('use strict';
       state.timer = setTimeout(search, 250);
     });
     $('change-code').addEventListener('click', () => showJoin(''));
+    // The QR code on the screen carries the code: a guest who scans it joins at once.
+    const here = new URL(location.href);
+    const scanned = here.searchParams.get('code');
+    if (scanned) {
+      state.code = scanned.replace(/[\s-]/g, '').toUpperCase().slice(0, 12);
+      here.searchParams.delete('code');
+      history.replaceState(null, '', here.pathname + here.search);
+    }
     if (state.code) {
       $('code').value = state.code;
       join();

@@ -134,7 +134,14 @@ def guest_story(page, address, code, player, env, out):
     place = item[0].find_element(By.CSS_SELECTOR, ".place").text
     assert place.strip(), "no place shown: " + item[0].text
     page.save_screenshot(os.path.join(out, "requests-guest.png"))
-    return item[0].text
+    shown = item[0].text
+    # A new guest scans the QR code, whose address carries the code: no typing.
+    page.execute_script("localStorage.clear()")
+    page.get(address + "?code=" + code)
+    search = wait.until(lambda d: d.find_element(By.ID, "search"))
+    wait.until(lambda d: search.is_displayed())
+    assert "code=" not in page.current_url, page.current_url
+    return shown
 
 
 def main():
