@@ -212,6 +212,9 @@ std::string RequestsPanel::Start(const std::string& address, int port) {
                 .arg(QString::fromStdString(why)));
     } else {
         m_listening = address;
+        // Looked up once: the interfaces' addresses are not asked for at every paint.
+        m_pageAddress = "http://" + ReachableAddress(m_listening) + ":" +
+                        std::to_string(m_server->Port()) + "/";
         Say({});
     }
     const QSignalBlocker quiet(m_on);
@@ -234,13 +237,19 @@ void RequestsPanel::Stop() {
 }
 
 std::string RequestsPanel::PageAddress() const {
-    if (!m_server) return {};
-    return "http://" + ReachableAddress(m_listening) + ":" + std::to_string(m_server->Port()) + "/";
+    return m_server ? m_pageAddress : std::string();
 }
 
 QImage RequestsPanel::JoinQr(int side) const {
     if (!m_server) return {};
-    return PaintQrCode(PageAddress() + "?code=" + m_desk.JoinCode(), side);
+    // The show's timer asks for it many times a second; it changes with the code.
+    const std::string text = m_pageAddress + "?code=" + m_desk.JoinCode();
+    if (text != m_qrText || side != m_qrSide) {
+        m_qrImage = PaintQrCode(text, side);
+        m_qrText = text;
+        m_qrSide = side;
+    }
+    return m_qrImage;
 }
 
 void RequestsPanel::NewCode() {

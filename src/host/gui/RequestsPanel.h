@@ -108,6 +108,10 @@ private:
     std::unique_ptr<GuestApi> m_api;
     std::unique_ptr<RequestServer> m_server;  // null when not serving
     std::string m_listening;                  // the address the server listens on
+    std::string m_pageAddress;                // what guests open, while serving
+    mutable std::string m_qrText;             // the QR picture last made, and of what
+    mutable int m_qrSide = 0;
+    mutable QImage m_qrImage;
     std::vector<AcceptedRequest> m_accepted;
     std::atomic<bool> m_arrivalQueued{false};  // an Arrived() is on its way
 
