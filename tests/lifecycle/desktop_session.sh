@@ -40,21 +40,31 @@ on_bus() {
         --method org.freedesktop.DBus.NameHasOwner "$BUS" 2>/dev/null | grep -q true
 }
 
+# The player's own window: the karaoke window shares its title but is frameless
+# (an override type) and has no Ctrl+O, so whichever is mapped first won't do.
+player_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$PID" --name '^Cantabilex$' 2>/dev/null); do
+        xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q OVERRIDE || { echo "$w"; return; }
+    done
+}
+
 # Starts the player; PID holds its process id once it is on the bus with its window shown.
 start_player() {
     "$PLAYER" "$@" >"$HOME_DIR/out.log" 2>"$HOME_DIR/err.log" &
     PID=$!
     for _ in $(seq 300); do
-        on_bus && PLAYER_WINDOW=$(xdotool search --onlyvisible --pid "$PID" --name '^Cantabilex$' \
-            2>/dev/null | head -1) && [ -n "$PLAYER_WINDOW" ] && return 0
+        on_bus && PLAYER_WINDOW=$(player_window) && [ -n "$PLAYER_WINDOW" ] && return 0
         kill -0 "$PID" 2>/dev/null || return 1
         sleep 0.1
     done
     return 1
 }
 
+# Only the player's own top levels: the window manager's decorations come and
+# go with the focus and would make the count drift.
 visible_windows() {
-    xdotool search --onlyvisible --pid "$PID" --name '.*' 2>/dev/null | wc -l
+    xdotool search --onlyvisible --pid "$PID" --classname '^cantabilex$' 2>/dev/null | wc -l
 }
 
 # Waits for the player to end; STATUS is its exit status (124 when it hung).
