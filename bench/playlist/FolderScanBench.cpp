@@ -60,4 +60,41 @@ void BM_ScanThousandSongFolder(benchmark::State& state) {
 }
 BENCHMARK(BM_ScanThousandSongFolder)->Unit(benchmark::kMillisecond);
 
+// One flat folder of MP3+G pairs, as a disc collection is often copied: the
+// graphics files must not each cost a look through the whole folder.
+struct FlatPairs {
+    explicit FlatPairs(int pairs) {
+        std::random_device rd;
+        root = fs::temp_directory_path() / ("cx-bench-flat-" + std::to_string(rd()));
+        fs::create_directories(root);
+        for (int i = 0; i < pairs; ++i) {
+            const std::string stem = (root / ("disc-track" + std::to_string(i))).string();
+            std::ofstream(stem + ".mp3") << "x";
+            std::ofstream(stem + ".cdg") << "g";
+        }
+    }
+    ~FlatPairs() {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+    fs::path root;
+};
+
+void BM_ScanFlatFolderOfPairs(benchmark::State& state) {
+    const FlatPairs folder(static_cast<int>(state.range(0)));
+    std::atomic<bool> cancel{false};
+    for (auto _ : state) {
+        const auto result = cx::ScanSongFolder(folder.root.string(), cancel);
+        if (result.Songs.size() != static_cast<std::size_t>(state.range(0)))
+            state.SkipWithError("wrong song count");
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ScanFlatFolderOfPairs)
+    ->RangeMultiplier(4)
+    ->Range(1000, 16000)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace

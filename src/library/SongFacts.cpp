@@ -14,8 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Lyrics and graphics files name their song; the scan meets the song itself.
-constexpr std::array<std::string_view, 4> kCompanions = {"lrs", "lrc", "kok", "cdg"};
 constexpr std::array<std::string_view, 4> kMidi = {"mid", "midi", "kar", "rmi"};
 
 std::string LowerExtension(const std::string& path) {
@@ -33,15 +31,13 @@ bool OneOf(const std::string& ext, const std::array<std::string_view, N>& list) 
 
 }  // namespace
 
-std::optional<LibrarySongKind> LibraryKindOf(const std::string& path) {
+std::optional<LibrarySongKind> LibraryKindOf(const std::string& path, SiblingFinder* siblings) {
     const std::string ext = LowerExtension(path);
-    // Asked before the playlist's own test: for a companion that test looks
-    // through the whole folder, too slow for a library of many songs.
-    if (OneOf(ext, kCompanions) || !IsAcceptedSongFile(path) || MediaFileFor(path) != path)
-        return std::nullopt;
+    if (!IsSongMediaFile(path)) return std::nullopt;
     if (OneOf(ext, kMidi)) return LibrarySongKind::Midi;
     if (ext == "zip") return LibrarySongKind::Cdg;
-    if (FindSiblingFile(path, "cdg")) return LibrarySongKind::Cdg;
+    if (siblings ? siblings->Find(path, "cdg") : FindSiblingFile(path, "cdg"))
+        return LibrarySongKind::Cdg;
     return LibrarySongKind::Audio;
 }
 

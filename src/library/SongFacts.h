@@ -12,6 +12,8 @@
 
 namespace cx {
 
+class SiblingFinder;
+
 struct SongFacts {
     LibrarySongKind Kind = LibrarySongKind::Audio;
     std::string Artist;
@@ -21,8 +23,10 @@ struct SongFacts {
 
 // The library's kind of a song file (by extension; an audio file with a .cdg
 // beside it is a CD+G song). nullopt for a file that is not a song itself
-// (a lyrics or graphics file stands beside its song).
-std::optional<LibrarySongKind> LibraryKindOf(const std::string& path);
+// (a lyrics or graphics file stands beside its song). A scan passes its
+// `siblings` so that each folder is listed once.
+std::optional<LibrarySongKind> LibraryKindOf(const std::string& path,
+                                             SiblingFinder* siblings = nullptr);
 
 SongFacts ReadSongFacts(const std::string& path, LibrarySongKind kind, NamePattern pattern);
 

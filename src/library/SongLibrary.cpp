@@ -13,6 +13,7 @@
 
 #include "library/SongFacts.h"
 #include "library/SqliteStatement.h"
+#include "lyrics/SiblingFile.h"
 
 namespace cx {
 namespace {
@@ -440,6 +441,7 @@ LibraryScanReport SongLibrary::ScanFolder(const std::string& folder, const Progr
         return ok;
     };
 
+    SiblingFinder siblings;
     for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
         if (ec) {
             ec.clear();  // an unreadable entry costs that entry only
@@ -454,7 +456,7 @@ LibraryScanReport SongLibrary::ScanFolder(const std::string& folder, const Progr
         if (!it->is_regular_file(typeEc)) continue;
         if (++shown.FilesSeen % kProgressEvery == 0 && progress) progress(shown);
         const std::string path = it->path().string();
-        const auto kindGuess = LibraryKindOf(path);
+        const auto kindGuess = LibraryKindOf(path, &siblings);
         if (!kindGuess) continue;
         if (report.Songs >= kMaxLibraryFolderSongs) {
             report.Capped = true;

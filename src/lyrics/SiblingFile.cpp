@@ -5,6 +5,13 @@
 
 namespace cx {
 namespace fs = std::filesystem;
+namespace {
+
+// A scan walks a tree depth first, so its open folders are at most as many as
+// its depth; beyond this the oldest listings are simply dropped.
+constexpr std::size_t kMaxListedFolders = 64;
+
+}  // namespace
 
 std::optional<fs::path> FindSiblingFile(const fs::path& path, std::string_view ext) {
     fs::path candidate = path;
@@ -21,6 +28,32 @@ std::optional<fs::path> FindSiblingFile(const fs::path& path, std::string_view e
             return candidate.has_parent_path() ? entry.path() : entry.path().filename();
     }
     return std::nullopt;
+}
+
+std::optional<fs::path> SiblingFinder::Find(const fs::path& path, std::string_view ext) {
+    fs::path candidate = path;
+    candidate.replace_extension(std::string(".") + std::string(ext));
+    std::error_code ec;
+    if (fs::is_regular_file(candidate, ec)) return candidate;
+    const fs::path dir = candidate.has_parent_path() ? candidate.parent_path() : fs::path(".");
+    const Listing& names = ListingOf(dir);
+    const auto found = names.find(AsciiLower(candidate.filename().string()));
+    if (found == names.end()) return std::nullopt;
+    return candidate.has_parent_path() ? found->second : found->second.filename();
+}
+
+const SiblingFinder::Listing& SiblingFinder::ListingOf(const fs::path& dir) {
+    const std::string key = dir.string();
+    if (const auto known = m_folders.find(key); known != m_folders.end()) return known->second;
+    if (m_folders.size() >= kMaxListedFolders) m_folders.clear();
+    Listing& names = m_folders[key];
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeEc;
+        if (it->is_regular_file(typeEc))
+            names.emplace(AsciiLower(it->path().filename().string()), it->path());
+    }
+    return names;
 }
 
 TextFileRead ReadLyricsTextFile(const fs::path& path, CodepageChoice cp) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "lyrics/LyricsModel.h"
 #include "platform/Codepage.h"
@@ -20,6 +21,22 @@ inline constexpr std::size_t kMaxLyricsFileBytes = 16u * 1024u * 1024u;
 // come from. nullopt when there is none.
 std::optional<std::filesystem::path> FindSiblingFile(const std::filesystem::path& path,
                                                      std::string_view ext);
+
+// FindSiblingFile for the many files of a folder scan: each folder is listed
+// once, not once per file that has no exact-case sibling. It answers as the
+// folders stood when first listed, so it lives for one scan only.
+class SiblingFinder {
+public:
+    std::optional<std::filesystem::path> Find(const std::filesystem::path& path,
+                                              std::string_view ext);
+
+private:
+    // Lower-case file name to the entry's path, regular files only.
+    using Listing = std::unordered_map<std::string, std::filesystem::path>;
+    const Listing& ListingOf(const std::filesystem::path& dir);
+
+    std::unordered_map<std::string, Listing> m_folders;
+};
 
 // Reads a lyrics text file as UTF-8 (code page, or UTF-8 when it is UTF-8).
 struct TextFileRead {

@@ -1,6 +1,7 @@
 #include "platform/QSettingsStore.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -12,6 +13,23 @@ namespace {
 
 // An empty lock file this old is not being filled any more.
 constexpr int kEmptyLockSeconds = 2;
+// How long a save waits for another program's save to clear away orphans.
+constexpr int kOrphanLockWaitMs = 200;
+
+// Qt's name for a new settings file between linking and renaming it:
+// "<file>." and six letters or digits.
+bool IsSaveInFlightName(const QString& name, const QString& file) {
+    constexpr qsizetype kRandomChars = 6;
+    if (name.size() != file.size() + 1 + kRandomChars || !name.startsWith(file + u'.'))
+        return false;
+    for (qsizetype i = file.size() + 1; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        const bool alnum =
+            (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+        if (!alnum) return false;
+    }
+    return true;
+}
 
 bool IsSettingsKey(std::string_view key) {
     if (key.size() != kSettingsKey.size()) return false;
@@ -51,11 +69,13 @@ QSettingsStore::QSettingsStore(const std::string& iniPath)
 // when another program holds them.
 void QSettingsStore::RemoveStaleLocks() {
     const QString file = QString::fromStdString(FilePath());
-    for (const QString& path : {file + QStringLiteral(".lock.rmlock"), file + QStringLiteral(".lock")}) {
+    for (const QString& path :
+         {file + QStringLiteral(".lock.rmlock"), file + QStringLiteral(".lock")}) {
         const QFileInfo info(path);
         if (!info.exists()) continue;
         // Empty and not new: its owner died between creating and filling it.
-        if (info.size() == 0 && info.lastModified().secsTo(QDateTime::currentDateTime()) >= kEmptyLockSeconds) {
+        if (info.size() == 0 &&
+            info.lastModified().secsTo(QDateTime::currentDateTime()) >= kEmptyLockSeconds) {
             QFile::remove(path);
             continue;
         }
@@ -87,6 +107,7 @@ void QSettingsStore::Write(std::string_view key, std::string_view valueName,
 std::string QSettingsStore::Sync() {
     RemoveStaleLocks();
     m_settings->sync();
+    RemoveOrphanedSaves();
     switch (m_settings->status()) {
         case QSettings::NoError:
             return {};
@@ -96,6 +117,22 @@ std::string QSettingsStore::Sync() {
             return FilePath() + " is damaged; settings were not saved";
     }
     return {};
+}
+
+// Qt writes the new file unnamed, links it as "<file>.XXXXXX" and renames that
+// over the file; a program killed between the two leaves the link behind for
+// good. Saves do all this holding the lock, so while we hold it any such
+// file is an orphan.
+void QSettingsStore::RemoveOrphanedSaves() {
+    const QFileInfo file(QString::fromStdString(FilePath()));
+    QLockFile lock(file.filePath() + QStringLiteral(".lock"));
+    if (!lock.tryLock(kOrphanLockWaitMs)) return;
+    QDir dir = file.dir();
+    const QStringList names =
+        dir.entryList({file.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        if (IsSaveInFlightName(name, file.fileName())) dir.remove(name);
+    }
 }
 
 std::string QSettingsStore::FilePath() const {

@@ -38,6 +38,7 @@ public:
 
 private:
     void RemoveStaleLocks();
+    void RemoveOrphanedSaves();
 
     std::unique_ptr<QSettings> m_settings;
 };

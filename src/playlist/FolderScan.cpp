@@ -44,9 +44,10 @@ FolderScanResult ScanSongFolder(const std::string& folder, const std::atomic<boo
             hooks.progress(result.FilesSeen, result.Songs.size());
         }
         const std::string path = it->path().string();
-        // Songs only: a lyrics or .cdg file stands beside its song, which is
-        // found on its own, so pairs are not listed twice.
-        if (!IsAcceptedSongFile(path) || MediaFileFor(path) != path) continue;
+        // Songs only: a lyrics, .cdg or sing-along file stands for a song that
+        // is found on its own, so pairs are not listed twice. Asked by name, as
+        // asking a companion for its song would read the folder once per file.
+        if (!IsSongMediaFile(path)) continue;
         if (IsZip(it->path()) && hooks.zipHoldsSong && !hooks.zipHoldsSong(path)) continue;
         if (result.Songs.size() >= kMaxFolderSongs) {
             result.Capped = true;

@@ -42,10 +42,15 @@ bool IsAcceptedSongFile(const std::string& path) {
            ext == kZipExtension || (ext == kSongTextExtension && IsUltraStarFile(path));
 }
 
+bool IsSongMediaFile(const std::string& path) {
+    const std::string ext = LowerExtension(path);
+    return OneOf(ext, kSongExtensions) || ext == kZipExtension;
+}
+
 std::string MediaFileFor(const std::string& path) {
     const std::string ext = LowerExtension(path);
     // A zipped song is one entry; it is unpacked when it is opened.
-    if (OneOf(ext, kSongExtensions) || ext == kZipExtension) return path;
+    if (IsSongMediaFile(path)) return path;
     // A sing-along song file plays the audio it names, wherever that is.
     if (ext == kSongTextExtension) {
         if (!IsUltraStarFile(path)) return {};

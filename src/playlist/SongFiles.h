@@ -9,6 +9,10 @@ namespace cx {
 // (by extension, any case), and for sing-along song files (.txt read as one).
 bool IsAcceptedSongFile(const std::string& path);
 
+// True for a file that is itself the song it names: an audio or MIDI file, or
+// a .zip. Decided by the name alone, without reading the folder or the file.
+bool IsSongMediaFile(const std::string& path);
+
 // The media file for a path: a song or a .zip is itself; a .lrs, .lrc, .kok or .cdg file
 // maps to the song of the same name beside it, a sing-along song file to the
 // audio it names. Empty when there is none.
