@@ -5,8 +5,6 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>

@@ -3,8 +3,6 @@
 // missing, damaged or untimed.
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-
 #include "AppHarness.h"
 #include "editor/gui/Editor.h"
 #include "karaoke/gui/Details.h"
