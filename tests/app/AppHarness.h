@@ -156,12 +156,16 @@ public:
         QApplication::processEvents();
     }
 
-    // The largest magnitude of the next `frames` frames of the mix.
-    float RenderPeak(std::size_t frames) {
+    // The next `frames` frames of the mix, interleaved stereo.
+    std::vector<float> Render(std::size_t frames) {
         std::vector<float> block(2 * frames);
         app->Engine().Render(block.data(), frames);
+        return block;
+    }
+    // The largest magnitude of the next `frames` frames of the mix.
+    float RenderPeak(std::size_t frames) {
         float peak = 0;
-        for (float s : block) peak = std::max(peak, std::abs(s));
+        for (float s : Render(frames)) peak = std::max(peak, std::abs(s));
         return peak;
     }
 

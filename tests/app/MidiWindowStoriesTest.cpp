@@ -54,13 +54,6 @@ std::filesystem::path StartWithKar(AppHarness& h) {
     return kar;
 }
 
-// The next `frames` frames of the mix, interleaved stereo.
-std::vector<float> Render(AppHarness& h, std::size_t frames) {
-    std::vector<float> block(2 * frames);
-    h.app->Engine().Render(block.data(), frames);
-    return block;
-}
-
 TEST(MidiWindowStories, ASingerReKeysSlowsMutesAndReVoicesAKarSongAndFindsItSoAgain) {
     AppHarness h;
     const auto kar = StartWithKar(h);
@@ -166,8 +159,8 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     // Key up by two: eleven steps right.
     Press(eq->TransposeThumb(), Qt::Key_Right, 11);
     EXPECT_EQ(eq->ToneText(), "2");
-    Render(h, kRate / 2);
-    EXPECT_NEAR(test::MeasureHz(Render(h, kRate / 2), kRate, 0, kRate / 2),
+    h.Render(kRate / 2);
+    EXPECT_NEAR(test::MeasureHz(h.Render(kRate / 2), kRate, 0, kRate / 2),
                 440.0 * std::pow(2.0, 2.0 / 12.0), 4.0);
     // Home brings the key back.
     Press(eq->TransposeThumb(), Qt::Key_Home);
@@ -177,9 +170,9 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     Press(eq->TempoThumb(), Qt::Key_Right, 21);
     EXPECT_EQ(eq->TempoValueText(), "+20 %");
     EXPECT_EQ(eq->TempoStepsText(), "21");
-    Render(h, kRate / 2);
+    h.Render(kRate / 2);
     const double before = h.app->Media().PositionSeconds();
-    Render(h, kRate);
+    h.Render(kRate);
     EXPECT_NEAR(h.app->Media().PositionSeconds() - before, 1.2, 0.03);
 
     // Bass up, treble down, reset: the equalisers follow.
@@ -208,8 +201,8 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
         return h.app->Engine().ChannelGetAttributes(h.app->Media().CurrentChannel()).pan;
     };
     EXPECT_EQ(pan(), -100);
-    Render(h, kRate / 4);
-    const std::vector<float> balanced = Render(h, kRate / 4);
+    h.Render(kRate / 4);
+    const std::vector<float> balanced = h.Render(kRate / 4);
     EXPECT_GT(test::Rms(balanced, 0), 10 * test::Rms(balanced, 1) + 0.01);
     panel->ResetBalance();
     EXPECT_EQ(pan(), 0);
@@ -220,8 +213,8 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     vocal->click();
     EXPECT_TRUE(h.app->Media().VocalCutOn());
     EXPECT_TRUE(vocal->isChecked());
-    Render(h, kRate / 4);
-    EXPECT_LT(test::Rms(Render(h, kRate / 4), 0), 3e-4);
+    h.Render(kRate / 4);
+    EXPECT_LT(test::Rms(h.Render(kRate / 4), 0), 3e-4);
 
     // A voice effect's amount moved while it is off is kept.
     panel->EffectThumb(2)->setValue(kEffectThumbMax);

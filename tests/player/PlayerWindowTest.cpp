@@ -50,15 +50,13 @@ TEST_F(PlayerWindowTest, TrayHidesAndRestoresTheWindowsThatWereShown) {
     karaoke.show();
 
     player->MinimizeToTray();
-    EXPECT_TRUE(player->InTray());
-    EXPECT_FALSE(player->isVisible());
-    EXPECT_FALSE(shown.isVisible());
-    EXPECT_FALSE(karaoke.isVisible());
+    EXPECT_EQ((std::vector{player->InTray(), player->isVisible(), shown.isVisible(),
+                           karaoke.isVisible()}),
+              (std::vector{true, false, false, false}));
 
     player->RestoreFromTray();
-    EXPECT_TRUE(player->isVisible());
-    EXPECT_TRUE(shown.isVisible());
-    EXPECT_FALSE(hidden.isVisible());
+    EXPECT_EQ((std::vector{player->isVisible(), shown.isVisible(), hidden.isVisible()}),
+              (std::vector{true, true, false}));
     EXPECT_FALSE(karaoke.isVisible()) << "the karaoke window comes back only for karaoke songs";
 }
 
