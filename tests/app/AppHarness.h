@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QUrl>
 #include <cstdlib>
@@ -21,6 +22,19 @@ namespace cx::test {
 
 inline std::filesystem::path DemoDir() {
     return std::filesystem::path(CX_BINARY_DIR) / "demo";
+}
+
+inline QString QPath(const std::filesystem::path& p) {
+    return QString::fromStdString(p.string());
+}
+
+// A key press sent straight to `w`, `times` over.
+inline void SendKey(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
+                    const QString& text = {}, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+        QKeyEvent e(QEvent::KeyPress, key, mods, text);
+        QApplication::sendEvent(w, &e);
+    }
 }
 
 // Pulled by the test; what was rendered counts as heard.
@@ -142,12 +156,16 @@ public:
         QApplication::processEvents();
     }
 
-    // The largest magnitude of the next `frames` frames of the mix.
-    float RenderPeak(std::size_t frames) {
+    // The next `frames` frames of the mix, interleaved stereo.
+    std::vector<float> Render(std::size_t frames) {
         std::vector<float> block(2 * frames);
         app->Engine().Render(block.data(), frames);
+        return block;
+    }
+    // The largest magnitude of the next `frames` frames of the mix.
+    float RenderPeak(std::size_t frames) {
         float peak = 0;
-        for (float s : block) peak = std::max(peak, std::abs(s));
+        for (float s : Render(frames)) peak = std::max(peak, std::abs(s));
         return peak;
     }
 

@@ -2,37 +2,23 @@
 // settings folder.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sstream>
-
 #include "app/Registry.h"
 #include "app/ThemeClass.h"
+#include "support/CbxRunner.h"
 #include "support/TestSupport.h"
 
 namespace cx {
 namespace {
 
-struct CbxRun {
-    int code = -1;
-    std::string out;
-};
+using test::CbxRun;
 
 class CbxAppVerbs : public ::testing::Test {
 protected:
     CbxRun Cbx(const std::string& args) {
-        const std::string command = "XDG_CONFIG_HOME='" + m_home.Path().string() + "/config' " +
-                                    "XDG_DATA_HOME='" + m_home.Path().string() + "/data' " +
-                                    "HOME='" + m_home.Path().string() + "' " +
-                                    std::string(CX_BINARY_DIR) + "/cbx " + args + " 2>/dev/null";
-        CbxRun run;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) return run;
-        char buffer[4096];
-        size_t n = 0;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-        const int status = pclose(pipe);
-        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return run;
+        const std::string home = m_home.Path().string();
+        return test::RunShell("XDG_CONFIG_HOME='" + home + "/config' XDG_DATA_HOME='" + home +
+                              "/data' HOME='" + home + "' " + test::CbxPath() + " " + args +
+                              " 2>/dev/null");
     }
     std::filesystem::path ConfigFile() const {
         return m_home.Path() / "config/Sonoferia/Cantabilex.conf";
@@ -48,9 +34,8 @@ TEST_F(CbxAppVerbs, EmptyStorePrintsTheDefaultsInSaveOrder) {
     env.musicFolder = (m_home.Path() / "Music").string();
     env.voiceFolder = (m_home.Path() / "data/Sonoferia/Cantabilex/Voice").string();
     std::string expected;
-    for (const auto& [name, text] : ThemeClass::Load(MemoryRegistryStore(), env).SavedValues()) {
+    for (const auto& [name, text] : ThemeClass::Load(MemoryRegistryStore(), env).SavedValues())
         expected += name + "=" + text + "\n";
-    }
     EXPECT_EQ(run.out, expected);
     EXPECT_FALSE(std::filesystem::exists(ConfigFile()));  // printing writes nothing
 }
@@ -74,16 +59,17 @@ TEST_F(CbxAppVerbs, SetThenGetThroughTheStore) {
 }
 
 TEST_F(CbxAppVerbs, WrongUseAndUnknownNames) {
-    EXPECT_EQ(Cbx("settings get 'no such value'").code, 1);
-    EXPECT_EQ(Cbx("settings set 'no such value' 1").code, 1);
-    EXPECT_EQ(Cbx("settings get").code, 2);
-    EXPECT_EQ(Cbx("settings frobnicate").code, 2);
-    EXPECT_EQ(Cbx("settings --bogus").code, 2);
-    EXPECT_EQ(Cbx("settings --help").code, 0);
-    EXPECT_EQ(Cbx("translate").code, 2);
-    EXPECT_EQ(Cbx("translate Play --lang de").code, 2);
-    EXPECT_EQ(Cbx("translate NoSuchKey").code, 1);
-    EXPECT_EQ(Cbx("translate --help").code, 0);
+    const std::pair<const char*, int> runs[] = {{"settings get 'no such value'", 1},
+                                                {"settings set 'no such value' 1", 1},
+                                                {"settings get", 2},
+                                                {"settings frobnicate", 2},
+                                                {"settings --bogus", 2},
+                                                {"settings --help", 0},
+                                                {"translate", 2},
+                                                {"translate Play --lang de", 2},
+                                                {"translate NoSuchKey", 1},
+                                                {"translate --help", 0}};
+    for (const auto& [args, code] : runs) EXPECT_EQ(Cbx(args).code, code) << args;
 }
 
 TEST_F(CbxAppVerbs, TranslateFollowsTheLanguageSetting) {

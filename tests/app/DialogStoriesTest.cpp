@@ -34,6 +34,7 @@ namespace {
 using test::AppHarness;
 using test::DemoDir;
 using test::SaveShot;
+using namespace std::string_literals;
 
 // Answers the next modal message box, keeping its text.
 QString* AnswerNextMessage() {
@@ -48,11 +49,10 @@ QString* AnswerNextMessage() {
 }
 
 std::filesystem::path CopyDemoSong(const AppHarness& h) {
-    const auto wav = h.Home() / "Twinkle.wav";
-    std::filesystem::copy_file(DemoDir() / "Twinkle Twinkle Little Star.wav", wav);
-    std::filesystem::copy_file(DemoDir() / "Twinkle Twinkle Little Star.lrs",
-                               h.Home() / "Twinkle.lrs");
-    return wav;
+    for (const char* ext : {".lrs", ".wav"})
+        std::filesystem::copy_file(DemoDir() / ("Twinkle Twinkle Little Star"s + ext),
+                                   h.Home() / ("Twinkle"s + ext));
+    return h.Home() / "Twinkle.wav";
 }
 
 std::string MakePicture(const AppHarness& h, const char* name, QColor colour) {
@@ -66,7 +66,7 @@ std::string MakePicture(const AppHarness& h, const char* name, QColor colour) {
 TEST(DialogStories, SongDetailsFollowAtOnceAndComeBackAfterSaving) {
     AppHarness h;
     const auto song = CopyDemoSong(h);
-    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.Start(test::QPath(song)));
     Details* d = h.Open<Details>(Command::Details);
     ASSERT_NE(d, nullptr);
     KaraokeDisplay& display = h.app->LyricWindow()->Display();
@@ -79,22 +79,20 @@ TEST(DialogStories, SongDetailsFollowAtOnceAndComeBackAfterSaving) {
     EXPECT_EQ(display.Look().Title, "Little Star");
     EXPECT_EQ(display.Look().ForeColor, 0x0000FF);
 
-    const std::string pics[] = {MakePicture(h, "a.png", Qt::red),
-                                MakePicture(h, "b.png", Qt::green),
-                                MakePicture(h, "c.png", Qt::blue)};
     const struct {
+        const char* name;
+        Qt::GlobalColor colour;
         int time;
-        const char* effect;
-        const char* variant;
-    } rows[] = {{0, "", ""}, {2, "Slide Side", "Left"}, {4, "Wipe Box", "Inside"}};
-    for (int i = 0; i < 3; ++i) {
+        const char *effect, *variant;
+    } rows[] = {{"a.png", Qt::red, 0, "", ""},
+                {"b.png", Qt::green, 2, "Slide Side", "Left"},
+                {"c.png", Qt::blue, 4, "Wipe Box", "Inside"}};
+    for (const auto& row : rows) {
         PicEdit* e = d->OpenPictureEditor(-1);
         ASSERT_NE(e, nullptr);
-        e->SetPath(QString::fromStdString(pics[i]));
-        e->SetTime(rows[i].time);
-        if (*rows[i].effect) {
-            ASSERT_TRUE(e->SetEffect(rows[i].effect, rows[i].variant));
-        }
+        e->SetPath(QString::fromStdString(MakePicture(h, row.name, row.colour)));
+        e->SetTime(row.time);
+        ASSERT_TRUE(!*row.effect || e->SetEffect(row.effect, row.variant));
         ASSERT_TRUE(e->OK_Click());
     }
     // The first picture is on show at once.
@@ -108,7 +106,7 @@ TEST(DialogStories, SongDetailsFollowAtOnceAndComeBackAfterSaving) {
 
     // Reopened, the song has them all.
     h.app.reset();
-    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.Start(test::QPath(song)));
     const SongLook& look = h.app->Song().Look;
     EXPECT_EQ(look.Title, "Little Star");
     EXPECT_EQ(look.Artist, "Our Choir");
@@ -217,7 +215,7 @@ TEST(DialogStories, PictureDisplayModeSweepAndSoundFontFromThePreferences) {
         ->SetColour(0x00FF00);
     const auto font = h.Home() / "Mine.sf2";
     test::WriteBytes(font, "RIFF");
-    p->findChild<QLineEdit*>("soundfont")->setText(QString::fromStdString(font.string()));
+    p->findChild<QLineEdit*>("soundfont")->setText(test::QPath(font));
     p->findChild<QComboBox*>("language")->setCurrentIndex(1);
     EXPECT_FALSE(p->findChild<QLabel*>("LanguageNote")->text().isEmpty());
     p->Apply_Click();
@@ -245,7 +243,7 @@ TEST(DialogStories, FileInformationWritesTheTagsAndRefreshesThePlaylist) {
     const auto mp3 = h.Home() / "tagged.mp3";
     test::WriteBytes(mp3, test::MakeMp3(300) + test::MakeId3v1("Old title", "Old artist", 1, 8));
     ASSERT_TRUE(h.Start());
-    h.app->PlaylistWindow()->AddFiles({QString::fromStdString(mp3.string())}, false);
+    h.app->PlaylistWindow()->AddFiles({test::QPath(mp3)}, false);
     h.app->List().SetListIndex(0);
     h.app->PlayerWindow()->Control().ChangeSong(0);
     ASSERT_EQ(h.app->Transport().CurrentPath(), mp3.string());
@@ -267,10 +265,9 @@ TEST(DialogStories, FileInformationWritesTheTagsAndRefreshesThePlaylist) {
     check.SetFilename(mp3.string());
     ASSERT_TRUE(check.ReadFile());
     check.ReadTag();
-    EXPECT_EQ(check.Info().Title2, "New title");
-    EXPECT_EQ(check.Info().Title1, "New title");
-    EXPECT_EQ(check.Info().Genre1, "Jazz");
-    EXPECT_EQ(check.Info().Album2, "Album");
+    const auto& tags = check.Info();
+    EXPECT_EQ((std::vector<std::string>{tags.Title2, tags.Title1, tags.Genre1, tags.Album2}),
+              (std::vector<std::string>{"New title", "New title", "Jazz", "Album"}));
     h.app->PlaylistWindow()->Tags().WaitForDone();
     QApplication::processEvents();
     EXPECT_NE(h.app->List().Items()[0].ListString.find("New title"), std::string::npos);
@@ -310,8 +307,7 @@ TEST(DialogStories, FileInformationWritesTheTagsAndRefreshesThePlaylist) {
 TEST(DialogStories, FileInformationOfAMidiSongShowsItsFacts) {
     AppHarness h;
     ASSERT_TRUE(h.Start());
-    h.app->PlaylistWindow()->AddFiles(
-        {QString::fromStdString((DemoDir() / "Frere Jacques.kar").string())}, false);
+    h.app->PlaylistWindow()->AddFiles({test::QPath(DemoDir() / "Frere Jacques.kar")}, false);
     ASSERT_TRUE(h.app->PlaylistWindow()->onFileInfo);
     h.app->PlaylistWindow()->onFileInfo(0);  // Alt+3 in the playlist
     FileInfoDialog* f = test::ShownWindow<FileInfoDialog>();
@@ -341,8 +337,3 @@ TEST(DialogStories, AboutNamesTheVersionLicenceAndLibraries) {
 
 }  // namespace
 }  // namespace cx
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    return cx::test::RunWithPlayerHome(argc, argv);
-}

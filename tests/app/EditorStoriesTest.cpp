@@ -2,8 +2,6 @@
 // plays, its capture times a piece and the karaoke window follows.
 #include <gtest/gtest.h>
 
-#include <QKeyEvent>
-
 #include "AppHarness.h"
 #include "editor/gui/Editor.h"
 #include "karaoke/gui/Lyric.h"
@@ -18,7 +16,7 @@ using test::DemoDir;
 TEST(EditorStories, TheEditorOpensOnThePlayingSongAndItsCaptureKeyTimesAPiece) {
     AppHarness h;
     const auto song = DemoDir() / "Twinkle Twinkle Little Star.wav";
-    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.Start(test::QPath(song)));
     const LyricsModel& model = h.app->Song().Model;
     ASSERT_GT(model.UpperBound(), 4);
 
@@ -38,8 +36,7 @@ TEST(EditorStories, TheEditorOpensOnThePlayingSongAndItsCaptureKeyTimesAPiece) {
     KaraokeDisplay& display = h.app->LyricWindow()->Display();
     EXPECT_EQ(display.CurrentPiece(), 2);
     editor->SelectRow(3);
-    QKeyEvent key(QEvent::KeyPress, Qt::Key_QuoteLeft, Qt::NoModifier, "`");
-    QApplication::sendEvent(editor->List(), &key);
+    test::SendKey(editor->List(), Qt::Key_QuoteLeft, Qt::NoModifier, "`");
     const double captured = editor->Document().Piece(3).StartTime;
     EXPECT_NEAR(captured, at - kCaptureReactionSeconds, 0.03);
     EXPECT_DOUBLE_EQ(model.Lyrics[3].StartTime, captured);  // the song's own lyrics

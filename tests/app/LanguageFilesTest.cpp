@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 
 #include "app/Translations.h"
 #include "platform/Codepage.h"
+#include "support/TestSupport.h"
 
 namespace cx {
 namespace {
@@ -49,10 +49,7 @@ std::set<std::string> KeysUsedInCode() {
          std::filesystem::recursive_directory_iterator(std::string(CX_SOURCE_DIR) + "/src")) {
         const auto ext = entry.path().extension();
         if (ext != ".cpp" && ext != ".h") continue;
-        std::ifstream in(entry.path());
-        std::stringstream text;
-        text << in.rdbuf();
-        const std::string source = text.str();
+        const std::string source = test::ReadBytes(entry.path());
         CollectCalls(source, "Translate", keys);
         CollectCalls(source, "LookupLanguageKey", keys);
     }
@@ -136,11 +133,8 @@ TEST(LanguageFiles, CodePagesAndLayout) {
          {kEnglishLanguageResource, kPolishLanguageResource, kFrenchLanguageResource}) {
         const std::string_view bytes = LanguageResource(number);
         // CR LF line ends throughout.
-        for (size_t i = 0; i < bytes.size(); ++i) {
-            if (bytes[i] == '\n') {
-                ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << number;
-            }
-        }
+        for (size_t i = 0; i < bytes.size(); ++i)
+            ASSERT_TRUE(bytes[i] != '\n' || (i > 0 && bytes[i - 1] == '\r')) << number;
     }
     EXPECT_TRUE(LanguageResource(105).empty());
 }

@@ -3,8 +3,6 @@
 // missing, damaged or untimed.
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-
 #include "AppHarness.h"
 #include "editor/gui/Editor.h"
 #include "karaoke/gui/Details.h"
@@ -36,7 +34,7 @@ TEST(LyricsStories, PolishLyricsShowRightUnderTheEnglishInterface) {
     const auto song = MakeSong(h, "song.wav");
     test::WriteBytes(h.Home() / "song.lrc",
                      "[00:00.50]" + EncodeCodepage(kPolish, Codepage::Cp1250) + "\r\n");
-    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.Start(test::QPath(song)));
     ASSERT_FALSE(h.app->Tr("DetailsCodepage").empty());
     ASSERT_EQ(h.app->Song().Model.UpperBound(), 1);
     h.Advance(0.6);
@@ -58,7 +56,7 @@ TEST(LyricsStories, AnLrcOffsetLightsTheWordsAtTheShiftedTimes) {
     const auto song = MakeSong(h, "song.wav");
     test::WriteBytes(h.Home() / "song.lrc",
                      "[ti:Shifted]\r\n[offset:+500]\r\n[00:01.00]One <00:02.00>two\r\n");
-    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.Start(test::QPath(song)));
     EXPECT_EQ(h.app->Song().Look.TagTitle, "Shifted");
     h.Advance(0.4);
     EXPECT_EQ(Display(h).ShownPage(), KaraokeDisplay::Page::Title);
@@ -75,7 +73,7 @@ TEST(LyricsStories, AnMp3WithSynchronisedLyricsPlaysAsAKaraokeSong) {
     const auto song = h.Home() / "tagged.mp3";
     test::WriteBytes(song, test::MakeMp3(200));
     test::AddId3v2Lyrics(song, {{500, "Sing "}, {1000, "along"}, {2000, "\nNext line"}}, "");
-    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.Start(test::QPath(song)));
     EXPECT_EQ(h.app->Song().Source, "id3v2-sylt");
     ASSERT_EQ(h.app->Song().Model.UpperBound(), 3);
     h.Advance(1.1);
@@ -93,19 +91,19 @@ TEST(LyricsStories, MissingDamagedAndUntimedLyricsAreSaidSo) {
     test::WriteBytes(plain, test::MakeMp3(200));
     test::AddId3v2Lyrics(plain, {}, "First line of words\nSecond line");
 
-    ASSERT_TRUE(h.Start(QString::fromStdString(bare.string())));
+    ASSERT_TRUE(h.Start(test::QPath(bare)));
     const Player& player = *h.app->PlayerWindow();
     h.Advance(0.1);
     EXPECT_EQ(Display(h).ShownPage(), KaraokeDisplay::Page::Title);
     EXPECT_EQ(Display(h).Look().PageText, h.app->Tr("NoLyricsInSong"));
     EXPECT_TRUE(player.StatusText().isEmpty());
 
-    h.app->ChangeSong(QString::fromStdString(damaged.string()));
+    h.app->ChangeSong(test::QPath(damaged));
     EXPECT_EQ(player.StatusText().toStdString(),
               h.app->Tr("LyricsNotUsed") + " damaged.lrc: it holds no timed line");
 
     // Plain words: shown as a page, and the editor opens with them in pieces.
-    h.app->ChangeSong(QString::fromStdString(plain.string()));
+    h.app->ChangeSong(test::QPath(plain));
     h.Advance(0.1);
     EXPECT_EQ(Display(h).Look().PageText, "First line of words\nSecond line");
     EXPECT_EQ(Display(h).ShownPage(), KaraokeDisplay::Page::Title);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QToolButton>
 #include <chrono>
@@ -38,32 +37,21 @@ using test::AppHarness;
 constexpr int kRate = 44100;
 
 MidiEq* MidiWindow() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
+    for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* eq = dynamic_cast<MidiEq*>(w)) return eq;
-    }
     return nullptr;
 }
 
 void Press(QWidget* w, int key, int times = 1) {
-    for (int i = 0; i < times; ++i) {
-        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
-    }
+    test::SendKey(w, key, Qt::NoModifier, {}, times);
 }
 
 // The player started on a two-channel KAR of the test's own.
 std::filesystem::path StartWithKar(AppHarness& h) {
     const auto kar = h.Home() / "song.kar";
     test::WriteBytes(kar, test::TwoChannelKar());
-    h.Start(QString::fromStdString(kar.string()));
+    h.Start(test::QPath(kar));
     return kar;
-}
-
-// The next `frames` frames of the mix, interleaved stereo.
-std::vector<float> Render(AppHarness& h, std::size_t frames) {
-    std::vector<float> block(2 * frames);
-    h.app->Engine().Render(block.data(), frames);
-    return block;
 }
 
 TEST(MidiWindowStories, ASingerReKeysSlowsMutesAndReVoicesAKarSongAndFindsItSoAgain) {
@@ -123,7 +111,7 @@ TEST(MidiWindowStories, ASingerReKeysSlowsMutesAndReVoicesAKarSongAndFindsItSoAg
     EXPECT_TRUE(eq->Strip(3)->OnOffButton()->isChecked());
 
     // Opened again: as it was saved.
-    h.app->ChangeSong(QString::fromStdString(kar.string()));
+    h.app->ChangeSong(test::QPath(kar));
     ASSERT_TRUE(h.app->Media().MidiMode());
     EXPECT_FALSE(eq->Strip(3)->OnOffButton()->isChecked());
     EXPECT_EQ(eq->Strip(0)->InstrumentButton()->toolTip(), "String Ensemble 1");
@@ -144,9 +132,8 @@ TEST(MidiWindowStories, ASingerReKeysSlowsMutesAndReVoicesAKarSongAndFindsItSoAg
     ASSERT_NE(eq->InfoDialog(), nullptr);
     EXPECT_TRUE(eq->InfoDialog()->isVisible());
     bool listsFlute = false;
-    for (const auto& [caption, value] : eq->InfoDialog()->Rows()) {
+    for (const auto& [caption, value] : eq->InfoDialog()->Rows())
         if (caption == "Channel 4") listsFlute = value.find("Flute") == 0;
-    }
     EXPECT_TRUE(listsFlute);
     test::SaveShot(*eq->InfoDialog(), "midi-info");
 
@@ -161,7 +148,7 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     const auto song = h.Home() / "sine.wav";
     ASSERT_TRUE(test::WriteSound(song, test::StereoSine(kRate, 440.0, 8.0, 0.5f, 0.5f), kRate, 2,
                                  test::kWavFloat));
-    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.Start(test::QPath(song)));
     ASSERT_TRUE(h.app->Run(Command::Mixer));
     MidiEq* eq = MidiWindow();
     ASSERT_NE(eq, nullptr);
@@ -172,8 +159,8 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     // Key up by two: eleven steps right.
     Press(eq->TransposeThumb(), Qt::Key_Right, 11);
     EXPECT_EQ(eq->ToneText(), "2");
-    Render(h, kRate / 2);
-    EXPECT_NEAR(test::MeasureHz(Render(h, kRate / 2), kRate, 0, kRate / 2),
+    h.Render(kRate / 2);
+    EXPECT_NEAR(test::MeasureHz(h.Render(kRate / 2), kRate, 0, kRate / 2),
                 440.0 * std::pow(2.0, 2.0 / 12.0), 4.0);
     // Home brings the key back.
     Press(eq->TransposeThumb(), Qt::Key_Home);
@@ -183,9 +170,9 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     Press(eq->TempoThumb(), Qt::Key_Right, 21);
     EXPECT_EQ(eq->TempoValueText(), "+20 %");
     EXPECT_EQ(eq->TempoStepsText(), "21");
-    Render(h, kRate / 2);
+    h.Render(kRate / 2);
     const double before = h.app->Media().PositionSeconds();
-    Render(h, kRate);
+    h.Render(kRate);
     EXPECT_NEAR(h.app->Media().PositionSeconds() - before, 1.2, 0.03);
 
     // Bass up, treble down, reset: the equalisers follow.
@@ -214,8 +201,8 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
         return h.app->Engine().ChannelGetAttributes(h.app->Media().CurrentChannel()).pan;
     };
     EXPECT_EQ(pan(), -100);
-    Render(h, kRate / 4);
-    const std::vector<float> balanced = Render(h, kRate / 4);
+    h.Render(kRate / 4);
+    const std::vector<float> balanced = h.Render(kRate / 4);
     EXPECT_GT(test::Rms(balanced, 0), 10 * test::Rms(balanced, 1) + 0.01);
     panel->ResetBalance();
     EXPECT_EQ(pan(), 0);
@@ -226,8 +213,8 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     vocal->click();
     EXPECT_TRUE(h.app->Media().VocalCutOn());
     EXPECT_TRUE(vocal->isChecked());
-    Render(h, kRate / 4);
-    EXPECT_LT(test::Rms(Render(h, kRate / 4), 0), 3e-4);
+    h.Render(kRate / 4);
+    EXPECT_LT(test::Rms(h.Render(kRate / 4), 0), 3e-4);
 
     // A voice effect's amount moved while it is off is kept.
     panel->EffectThumb(2)->setValue(kEffectThumbMax);
@@ -240,7 +227,7 @@ TEST(MidiWindowStories, OnAnAudioSongTheSameThumbsAndTheSoundPanelAreHeard) {
     test::SaveShot(*eq, "midi-window-audio");
 
     // Another song: the thumbs rest and the remover is off.
-    h.app->ChangeSong(QString::fromStdString(song.string()));
+    h.app->ChangeSong(test::QPath(song));
     EXPECT_EQ(eq->TempoThumb()->value(), kThumbRest);
     EXPECT_EQ(eq->TempoValueText(), "0 %");
     EXPECT_FALSE(h.app->Media().VocalCutOn());
@@ -251,9 +238,7 @@ TEST(MidiWindowStories, TimesSavedForAKarInTheEditorLightOnReopen) {
     AppHarness h;
     const auto kar = StartWithKar(h);
     ASSERT_TRUE(h.app->Media().MidiMode());
-    if (h.app->Transport().State() != PlayState::Playing) {
-        ASSERT_TRUE(h.app->Run(Command::Play));
-    }
+    ASSERT_TRUE(h.app->Transport().State() == PlayState::Playing || h.app->Run(Command::Play));
     const LyricsModel& model = h.app->Song().Model;
     ASSERT_EQ(model.UpperBound(), 3);  // "Hel", "lo ", "world" from the words track
     const double wordsTime = model.Lyrics[3].StartTime;
@@ -265,8 +250,7 @@ TEST(MidiWindowStories, TimesSavedForAKarInTheEditorLightOnReopen) {
     h.app->SeekTo(2.2);
     h.Advance(0.2);
     editor->SelectRow(3);
-    QKeyEvent key(QEvent::KeyPress, Qt::Key_QuoteLeft, Qt::NoModifier, "`");
-    QApplication::sendEvent(editor->List(), &key);
+    test::SendKey(editor->List(), Qt::Key_QuoteLeft, Qt::NoModifier, "`");
     const double tapped = editor->Document().Piece(3).StartTime;
     ASSERT_GT(tapped, wordsTime + 0.3);
     editor->Action("MenuSave")->trigger();
@@ -274,12 +258,10 @@ TEST(MidiWindowStories, TimesSavedForAKarInTheEditorLightOnReopen) {
     editor->close();
 
     // Opened again: the saved time, not the words track's, lights "world".
-    h.app->ChangeSong(QString::fromStdString(kar.string()));
+    h.app->ChangeSong(test::QPath(kar));
     ASSERT_EQ(model.UpperBound(), 3);
     EXPECT_NEAR(model.Lyrics[3].StartTime, tapped, 0.002);
-    if (h.app->Transport().State() != PlayState::Playing) {
-        ASSERT_TRUE(h.app->Run(Command::Play));
-    }
+    ASSERT_TRUE(h.app->Transport().State() == PlayState::Playing || h.app->Run(Command::Play));
     KaraokeDisplay& display = h.app->LyricWindow()->Display();
     h.app->SeekTo(wordsTime + 0.1);
     h.Advance(0.05);
@@ -296,7 +278,7 @@ TEST(MidiWindowStories, ARepairedRiffMidiSongIsMeasuredAndNamedOnTheStatusLine) 
     smf += smf.substr(smf.rfind("MTrk"));
     const auto rmi = h.Home() / "copied.rmi";
     test::WriteBytes(rmi, test::Rmid(smf));
-    ASSERT_TRUE(h.Start(QString::fromStdString(rmi.string())));
+    ASSERT_TRUE(h.Start(test::QPath(rmi)));
     ASSERT_TRUE(h.app->Media().MidiMode());
     EXPECT_NEAR(h.app->Transport().Length(), 3.0, 0.1);
     Player* player = h.app->PlayerWindow();
@@ -304,8 +286,7 @@ TEST(MidiWindowStories, ARepairedRiffMidiSongIsMeasuredAndNamedOnTheStatusLine) 
         << player->StatusText().toStdString();
 
     // A sound file: the line goes.
-    h.app->ChangeSong(
-        QString::fromStdString((test::DemoDir() / "Twinkle Twinkle Little Star.wav").string()));
+    h.app->ChangeSong(test::QPath(test::DemoDir() / "Twinkle Twinkle Little Star.wav"));
     QApplication::processEvents();
     EXPECT_TRUE(player->StatusText().isEmpty());
 }
@@ -318,14 +299,10 @@ TEST(MidiWindowStories, TheConverterWorksWhileThePlayerGoesOnAndItsWordsFollow) 
     const auto script = h.Home() / "convert.sh", go = h.Home() / "go";
     test::WriteBytes(script, "while [ ! -e '" + go.string() + "' ]; do sleep 0.05; done\ncp '" +
                                  kar.string() + "' \"$2\"\n");
-    {
-        QSettingsStore store;
-        WriteRegistryText(store, kSettingsKey, "midi converter",
-                          "/bin/sh \"" + script.string() + "\"");
-    }
+    QSettingsStore().Write(kSettingsKey, "midi converter", "/bin/sh \"" + script.string() + "\"");
     const auto song = h.Home() / "plain.mid";
     test::WriteBytes(song, test::Smf(0, 96, {test::TrackWriter().Lyric(96, "smf").End(1920)}));
-    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.Start(test::QPath(song)));
     Player* player = h.app->PlayerWindow();
     EXPECT_TRUE(player->StatusText().contains(QLatin1String("plain.mid")));
     const LyricsModel& model = h.app->Song().Model;

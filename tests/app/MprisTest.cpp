@@ -33,9 +33,9 @@ QCoreApplication& App() {
     return app;
 }
 
-QVariant Property(const QString& name) {
+QVariant Property(const QString& name, const QString& interface = kPlayer) {
     QDBusInterface props(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"));
-    QDBusReply<QVariant> reply = props.call(QStringLiteral("Get"), kPlayer, name);
+    QDBusReply<QVariant> reply = props.call(QStringLiteral("Get"), interface, name);
     return reply.isValid() ? reply.value() : QVariant();
 }
 
@@ -59,8 +59,7 @@ bool WaitFor(Pred pred, int ms = 15000) {
 struct DemoPlayer {
     // False when it did not come onto the bus.
     bool Start() {
-        QProcessEnvironment env = test::ScratchPlayerEnvironment(dir.Path());
-        process.setProcessEnvironment(env);
+        process.setProcessEnvironment(test::ScratchPlayerEnvironment(dir.Path()));
         process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.start(CX_PLAYER, {QString(CX_BINARY_DIR) + "/demo/demo.m3u"});
         if (!process.waitForStarted()) return false;
@@ -69,25 +68,28 @@ struct DemoPlayer {
     }
     // Quits over the bus; the exit code (-1 when it did not end).
     int Quit() {
-        QDBusInterface root(kService, kPath, QStringLiteral("org.mpris.MediaPlayer2"));
-        root.call("Quit");
-        if (!process.waitForFinished(30000)) return -1;
-        return process.exitCode();
+        QDBusInterface(kService, kPath, QStringLiteral("org.mpris.MediaPlayer2")).call("Quit");
+        return process.waitForFinished(30000) ? process.exitCode() : -1;
     }
 
     test::TempDir dir;
     QProcess process;
 };
 
-TEST(Mpris, TheDemoIsPlayedSoughtSkippedAndQuitOverTheBus) {
-    App();
-    if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "no session bus";
+// The demo player, on the bus and playing its first song.
+class Mpris : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "no session bus";
+        ASSERT_TRUE(player.Start());
+        ASSERT_TRUE(WaitFor([] { return Property("PlaybackStatus").toString() == "Playing"; }));
+    }
+    QCoreApplication& m_app = App();  // before the player's process object
     DemoPlayer player;
-    ASSERT_TRUE(player.Start());
-    QDBusInterface mpris(kService, kPath, kPlayer);
+};
 
-    // The playlist starts with its first song.
-    ASSERT_TRUE(WaitFor([] { return Property("PlaybackStatus").toString() == "Playing"; }));
+TEST_F(Mpris, TheDemoIsPlayedSoughtSkippedAndQuitOverTheBus) {
+    QDBusInterface mpris(kService, kPath, kPlayer);
     const QVariantMap first = Metadata();
     EXPECT_FALSE(first.value("xesam:title").toString().isEmpty());
     EXPECT_GT(first.value("mpris:length").toLongLong(), 1'000'000);
@@ -131,20 +133,9 @@ bool SetProperty(const QString& interface, const QString& name, const QVariant& 
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
-QVariant KeyProperty(const QString& name) {
-    QDBusInterface props(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"));
-    QDBusReply<QVariant> reply = props.call(QStringLiteral("Get"), kKey, name);
-    return reply.isValid() ? reply.value() : QVariant();
-}
-
 // Tempo through the Rate property and the key through the player's own
 // interface, in the range each kind of song offers.
-TEST(Mpris, RateAndTransposeMoveTheSongsTempoAndKeyWithinItsRange) {
-    App();
-    if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "no session bus";
-    DemoPlayer player;
-    ASSERT_TRUE(player.Start());
-    ASSERT_TRUE(WaitFor([] { return Property("PlaybackStatus").toString() == "Playing"; }));
+TEST_F(Mpris, RateAndTransposeMoveTheSongsTempoAndKeyWithinItsRange) {
     ASSERT_TRUE(Metadata().value("xesam:url").toString().endsWith(".wav"));
 
     // An audio song: -30 % to +30 %, six semitones either way.
@@ -156,12 +147,12 @@ TEST(Mpris, RateAndTransposeMoveTheSongsTempoAndKeyWithinItsRange) {
     EXPECT_TRUE(SetProperty(kPlayer, "Rate", 4.0));
     EXPECT_DOUBLE_EQ(Property("Rate").toDouble(), 1.3);
 
-    EXPECT_EQ(KeyProperty("MinimumTranspose").toInt(), -6);
-    EXPECT_EQ(KeyProperty("MaximumTranspose").toInt(), 6);
+    EXPECT_EQ(Property("MinimumTranspose", kKey).toInt(), -6);
+    EXPECT_EQ(Property("MaximumTranspose", kKey).toInt(), 6);
     EXPECT_TRUE(SetProperty(kKey, "Transpose", 3));
-    EXPECT_EQ(KeyProperty("Transpose").toInt(), 3);
+    EXPECT_EQ(Property("Transpose", kKey).toInt(), 3);
     EXPECT_TRUE(SetProperty(kKey, "Transpose", -40));
-    EXPECT_EQ(KeyProperty("Transpose").toInt(), -6);
+    EXPECT_EQ(Property("Transpose", kKey).toInt(), -6);
 
     // A rate of 0 is a pause.
     EXPECT_TRUE(SetProperty(kPlayer, "Rate", 0.0));
@@ -173,7 +164,7 @@ TEST(Mpris, RateAndTransposeMoveTheSongsTempoAndKeyWithinItsRange) {
     mpris.call("Next");
     ASSERT_TRUE(WaitFor([] { return Metadata().value("xesam:url").toString().endsWith(".flac"); }));
     EXPECT_DOUBLE_EQ(Property("Rate").toDouble(), 1.0);
-    EXPECT_EQ(KeyProperty("Transpose").toInt(), 0);
+    EXPECT_EQ(Property("Transpose", kKey).toInt(), 0);
 
     // A MIDI song: up to twice as fast, ten semitones either way.
     mpris.call("Next");
@@ -182,9 +173,9 @@ TEST(Mpris, RateAndTransposeMoveTheSongsTempoAndKeyWithinItsRange) {
     EXPECT_GT(Property("MinimumRate").toDouble(), 0.0);
     EXPECT_TRUE(SetProperty(kPlayer, "Rate", 1.5));
     EXPECT_NEAR(Property("Rate").toDouble(), 1.5, 1.0 / 30 + 1e-9);
-    EXPECT_EQ(KeyProperty("MaximumTranspose").toInt(), 10);
+    EXPECT_EQ(Property("MaximumTranspose", kKey).toInt(), 10);
     EXPECT_TRUE(SetProperty(kKey, "Transpose", 7));
-    EXPECT_EQ(KeyProperty("Transpose").toInt(), 7);
+    EXPECT_EQ(Property("Transpose", kKey).toInt(), 7);
 
     EXPECT_EQ(player.Quit(), 0);
 }

@@ -73,9 +73,8 @@ TEST(ThemeClass, FirstStartGivesTheDefaultsAndExitWritesThemAll) {
 
     theme.Save(store);
     EXPECT_EQ(store.Values().size(), kDefaults.size());
-    for (const auto& [name, text] : kDefaults) {
+    for (const auto& [name, text] : kDefaults)
         EXPECT_EQ(ReadRegistryText(store, kSettingsKey, name), text) << name;
-    }
     // What was written reads back to the same settings.
     EXPECT_EQ(ThemeClass::Load(store, TestEnvironment()).SavedValues(), kDefaults);
 }
@@ -94,39 +93,26 @@ TEST(ThemeClass, ReadsInLoadOrderAndNeverReadsCustomMixer) {
     EXPECT_EQ(saved, loaded);
 }
 
-// Each stored text, loaded alone or set while running, reads as the text saved.
+// Each stored text, loaded alone or set while running, reads as the text saved: not a number
+// reads 0, any value other than 0 is 1, halves round to even, out of range keeps the default,
+// a decimal comma counts and empty gives the default.
 TEST(ThemeClass, StoredTextsReadAsTheyAreSaved) {
-    const struct {
-        const char* name;
-        const char* stored;
-        const char* saved;
-    } cases[] = {
-        {"on top", "-1", "1"},
-        {"auto play", "0", "0"},
-        {"karaoke ball", "2", "1"},
-        {"karaoke mode", "abc", "0"},  // not a number reads 0
-        {"scroll title", "0.4", "1"},  // any value other than 0
-        {"karaoke font size", "24pt", "24"},
-        {"mix song", "  12.5", "12"},  // halves round to even
-        {"mix vocal", "13.5", "14"},
-        {"image size X", "70000", "640"},  // out of range keeps the default
-        {"image size Y", "1e400", "480"},
-        {"effect speed", "junk", "0"},
-        {"record device", "-3", "-3"},
-        {"karaoke font color", "-1", "4294967295"},
+    // clang-format off
+    const struct { const char *name, *stored, *saved; } cases[] = {
+        {"on top", "-1", "1"}, {"auto play", "0", "0"}, {"karaoke ball", "2", "1"},
+        {"karaoke mode", "abc", "0"}, {"scroll title", "0.4", "1"},
+        {"karaoke font size", "24pt", "24"}, {"mix song", "  12.5", "12"},
+        {"mix vocal", "13.5", "14"}, {"image size X", "70000", "640"},
+        {"image size Y", "1e400", "480"}, {"effect speed", "junk", "0"},
+        {"record device", "-3", "-3"}, {"karaoke font color", "-1", "4294967295"},
         {"karaoke ball color", "4294967295", "4294967295"},
         {"karaoke background color", "4294967296", "8080961"},
-        {"karaoke offset", "0,25", "0.25"},  // a decimal comma
-        {"karaoke offset", "-1.5", "-1.5"},
-        {"karaoke offset", "x", "0"},
-        {"karaoke font name", "", "Impact"},  // empty gives the default
-        {"voice volume", "", "33"},
-        {"auto play", "", "1"},
-        {"dsp out window", "", "100,100"},
-        {"karaoke outline color", "1,2,x", "1,2,0,0"},
-        {"image effect", "Slide Bar", "Slide Bar"},
-        {"music files path", "/songs, old", "/songs, old"},
-    };
+        {"karaoke offset", "0,25", "0.25"}, {"karaoke offset", "-1.5", "-1.5"},
+        {"karaoke offset", "x", "0"}, {"karaoke font name", "", "Impact"},
+        {"voice volume", "", "33"}, {"auto play", "", "1"}, {"dsp out window", "", "100,100"},
+        {"karaoke outline color", "1,2,x", "1,2,0,0"}, {"image effect", "Slide Bar", "Slide Bar"},
+        {"music files path", "/songs, old", "/songs, old"}};
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + "=" + c.stored);
         EXPECT_EQ(LoadWith({{c.name, c.stored}}).ValueText(c.name), c.saved);
@@ -191,36 +177,28 @@ TEST(ThemeClass, BassAndTrebleFromStoreOrMixer) {
     ThemeEnvironment env = TestEnvironment();
     MixerToneControls tone{0, 200, 50, -10, 10, 5};
     env.mixerTone = [&tone]() { return std::optional<MixerToneControls>(tone); };
-    ThemeClass t = LoadWith({}, env);
-    EXPECT_EQ(t.CustomBass, 25);
-    EXPECT_EQ(t.CustomTreble, 75);
+    const auto tones = [](const ThemeClass& t) { return std::pair(t.CustomBass, t.CustomTreble); };
+    EXPECT_EQ(tones(LoadWith({}, env)), std::pair(25, 75));
     // A stored value wins over the mixer.
-    t = LoadWith({{"bass and treble", "30,70"}}, env);
-    EXPECT_EQ(t.CustomBass, 30);
-    EXPECT_EQ(t.CustomTreble, 70);
-    EXPECT_EQ(*t.ValueText("bass and treble"), "30,70");
+    const ThemeClass stored = LoadWith({{"bass and treble", "30,70"}}, env);
+    EXPECT_EQ(tones(stored), std::pair(30, 70));
+    EXPECT_EQ(*stored.ValueText("bass and treble"), "30,70");
     // A card without both controls leaves the sliders neutral.
     tone.trebleMax = 0;
-    t = LoadWith({}, env);
-    EXPECT_EQ(t.CustomBass, 50);
-    EXPECT_EQ(t.CustomTreble, 50);
+    EXPECT_EQ(tones(LoadWith({}, env)), std::pair(50, 50));
     env.mixerTone = [] { return std::optional<MixerToneControls>(); };
     EXPECT_EQ(LoadWith({}, env).CustomBass, 50);
     // Half a value keeps the other default; garbage reads 0.
-    t = LoadWith({{"bass and treble", "abc"}});
-    EXPECT_EQ(t.CustomBass, 0);
-    EXPECT_EQ(t.CustomTreble, 50);
+    EXPECT_EQ(tones(LoadWith({{"bass and treble", "abc"}})), std::pair(0, 50));
 }
 
 TEST(ThemeClass, VoiceEffectsFromDspOut) {
     ThemeClass t = LoadWith({{"dsp out", "1,100,-1,33,0,7,5,99"}});
-    EXPECT_TRUE(t.VoiceEffects[0].On);
-    EXPECT_EQ(t.VoiceEffects[0].Value, 0);  // reverb 20 - 100/5
-    EXPECT_TRUE(t.VoiceEffects[1].On);
-    EXPECT_EQ(t.VoiceEffects[1].Value, 16);  // echo 33/2
-    EXPECT_FALSE(t.VoiceEffects[2].On);
-    EXPECT_EQ(t.VoiceEffects[2].Value, 7);  // chorus
-    EXPECT_EQ(t.VoiceEffects[3].Value, 9);  // flanger 99/10
+    const auto& e = t.VoiceEffects;
+    EXPECT_EQ((std::vector{e[0].On, e[1].On, e[2].On}), (std::vector{true, true, false}));
+    // Reverb 20 - 100/5, echo 33/2, chorus, flanger 99/10.
+    EXPECT_EQ((std::vector{e[0].Value, e[1].Value, e[2].Value, e[3].Value}),
+              (std::vector{0, 16, 7, 9}));
     EXPECT_EQ(t.DspOut(), "1,100,1,33,0,7,1,99");
 
     EXPECT_EQ(VoiceEffectValue(VoiceEffectIndex::Reverb, 0), 20);

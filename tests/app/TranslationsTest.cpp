@@ -26,16 +26,12 @@ TEST(Translations, LookupNeedsAKeyAtTheStartOfALaterLine) {
         "Pair->a->b\r\n"
         "Empty->\r\n"
         "Last->no line end");
-    EXPECT_EQ(t.LookupLanguageKey("First"), "");
-    EXPECT_EQ(t.LookupLanguageKey("Play"), "Play it");  // the first of duplicates
-    EXPECT_EQ(t.LookupLanguageKey("Playlist"), "List");
-    EXPECT_EQ(t.LookupLanguageKey("play"), "");  // case matters
-    EXPECT_EQ(t.LookupLanguageKey("Arrow"), "");
-    EXPECT_EQ(t.LookupLanguageKey("Stop"), "");
-    EXPECT_EQ(t.LookupLanguageKey("Pair"), "a->b");
-    EXPECT_EQ(t.LookupLanguageKey("Empty"), "");
-    EXPECT_EQ(t.LookupLanguageKey("Last"), "no line end");
-    EXPECT_EQ(t.LookupLanguageKey("Missing"), "");
+    // "Play" gives the first of duplicates; "play" finds nothing: case matters.
+    const std::pair<const char*, const char*> lookups[] = {
+        {"First", ""},           {"Play", "Play it"}, {"Playlist", "List"}, {"play", ""},
+        {"Arrow", ""},           {"Stop", ""},        {"Pair", "a->b"},     {"Empty", ""},
+        {"Last", "no line end"}, {"Missing", ""}};
+    for (const auto& [key, text] : lookups) EXPECT_EQ(t.LookupLanguageKey(key), text) << key;
     EXPECT_EQ(t.Translate("Missing"), "");
 }
 
@@ -57,11 +53,11 @@ TEST(Translations, TheBuiltInEnglishFileTranslates) {
 }
 
 TEST(Translations, LanguageValueChoosesTheFileCaseSensitively) {
-    EXPECT_EQ(LanguageFromValue("pl"), Language::Polish);
-    EXPECT_EQ(LanguageFromValue("fr"), Language::French);
-    EXPECT_EQ(LanguageFromValue("PL"), Language::English);
-    EXPECT_EQ(LanguageFromValue(""), Language::English);
-    EXPECT_EQ(LanguageFromValue("de"), Language::English);
+    EXPECT_EQ(
+        (std::vector{LanguageFromValue("pl"), LanguageFromValue("fr"), LanguageFromValue("PL"),
+                     LanguageFromValue(""), LanguageFromValue("de")}),
+        (std::vector{Language::Polish, Language::French, Language::English, Language::English,
+                     Language::English}));
 
     MemoryRegistryStore store;
     Translator t;

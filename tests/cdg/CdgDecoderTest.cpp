@@ -19,6 +19,13 @@ std::vector<std::uint32_t> Compose(const CdgScreen& s) {
     return out;
 }
 
+// The colour indices at the given (x, y) places.
+std::vector<int> Pixels(const CdgScreen& s, std::initializer_list<std::pair<int, int>> at) {
+    std::vector<int> out;
+    for (const auto& [x, y] : at) out.push_back(s.Pixel(x, y));
+    return out;
+}
+
 void Play(CdgScreen& s, const std::vector<RawPacket>& packets) {
     for (const auto& p : packets) s.Dispatch(Normal(p));
 }
@@ -59,10 +66,9 @@ TEST(CdgScreen, TilesDrawLeftmostPixelFromTheHighestBitAndSkipOutsideTheGrid) {
     CdgScreen s;
     Play(s, {Tile(1, 2, 3, 7, 0b100001), Tile(18, 0, 1, 1, 0x3F), Tile(0, 50, 1, 1, 0x3F)});
     const int x = 2 * 6, y = 12;
-    EXPECT_EQ(s.Pixel(x, y), 7);
     for (int p = 1; p < 5; ++p) EXPECT_EQ(s.Pixel(x + p, y + 11), 3);
-    EXPECT_EQ(s.Pixel(x + 5, y), 7);
-    EXPECT_EQ(s.Pixel(x + 6, y), 0);  // the next tile is untouched
+    // The next tile is untouched.
+    EXPECT_EQ(Pixels(s, {{x, y}, {x + 5, y}, {x + 6, y}}), (std::vector{7, 7, 0}));
     int drawn = 0;
     for (auto v : s.PixelIndices()) drawn += v != 0;
     EXPECT_EQ(drawn, 12 * 6);  // the out-of-grid tiles drew nothing
@@ -73,9 +79,8 @@ TEST(CdgScreen, XorTilesCombineIndicesAndTwoRestoreTheTile) {
     Play(s, {Tile(5, 5, 1, 2, 0b111000)});
     const CdgScreen before = s;
     Play(s, {Tile(5, 5, 4, 8, 0b101010, true)});
-    EXPECT_EQ(s.Pixel(30, 60), 2 ^ 8);  // index XOR, not colour XOR
-    EXPECT_EQ(s.Pixel(31, 60), 2 ^ 4);
-    EXPECT_EQ(s.Pixel(35, 60), 1 ^ 4);
+    // Index XOR, not colour XOR.
+    EXPECT_EQ(Pixels(s, {{30, 60}, {31, 60}, {35, 60}}), (std::vector{2 ^ 8, 2 ^ 4, 1 ^ 4}));
     Play(s, {Tile(5, 5, 4, 8, 0b101010, true)});
     EXPECT_EQ(s.PixelIndices(), before.PixelIndices());
 }
@@ -99,8 +104,8 @@ TEST(CdgScreen, ChannelFilter) {
     CdgScreen s;
     const RawPacket onTwo = Tile(2, 2, 0, 5, 0x3F, false, 2);
     Play(s, {onTwo, Tile(1, 1, 0, 6, 0x3F, false, 1)});
-    EXPECT_EQ(s.Pixel(12, 24), 0);
-    EXPECT_EQ(s.Pixel(6, 12), 6);  // channels 0 and 1 are on from the start
+    // Channels 0 and 1 are on from the start.
+    EXPECT_EQ(Pixels(s, {{12, 24}, {6, 12}}), (std::vector{0, 6}));
     s.SetShowChannel(2, true);
     Play(s, {onTwo});
     EXPECT_EQ(s.Pixel(12, 24), 5);
@@ -127,22 +132,18 @@ TEST(CdgScreen, ScrollCopyWrapsAndScrollPresetFills) {
     Play(s, {Tile(0, 0, 0, 1, 0x3F), Tile(17, 49, 0, 2, 0x3F)});
 
     Play(s, {Scroll(true, 0, 2, 0, 0, 0)});  // left: column 0 wraps to 49
-    EXPECT_EQ(s.Pixel(49 * 6, 0), 1);
-    EXPECT_EQ(s.Pixel(48 * 6, 17 * 12), 2);
+    EXPECT_EQ(Pixels(s, {{49 * 6, 0}, {48 * 6, 17 * 12}}), (std::vector{1, 2}));
     Play(s, {Scroll(true, 0, 1, 0, 0, 0)});  // and right again
-    EXPECT_EQ(s.Pixel(0, 0), 1);
-    EXPECT_EQ(s.Pixel(49 * 6, 17 * 12), 2);
+    EXPECT_EQ(Pixels(s, {{0, 0}, {49 * 6, 17 * 12}}), (std::vector{1, 2}));
 
     Play(s, {Scroll(true, 0, 0, 0, 1, 0)});  // down: row 17 wraps to row 0
-    EXPECT_EQ(s.Pixel(49 * 6, 0), 2);
-    EXPECT_EQ(s.Pixel(0, 12), 1);
+    EXPECT_EQ(Pixels(s, {{49 * 6, 0}, {0, 12}}), (std::vector{2, 1}));
 
     Play(s, {Scroll(false, 7, 0, 0, 2, 0)});  // up with fill: row 17 takes colour 7
-    EXPECT_EQ(s.Pixel(0, 0), 1);
-    EXPECT_EQ(s.Pixel(100, 17 * 12 + 5), 7);
+    EXPECT_EQ(Pixels(s, {{0, 0}, {100, 17 * 12 + 5}}), (std::vector{1, 7}));
     Play(s, {Scroll(false, 4, 2, 0, 0, 0)});  // left with fill
-    EXPECT_EQ(s.Pixel(49 * 6 + 3, 50), 4);
-    EXPECT_EQ(s.Pixel(0, 0), 0);  // the tile at column 0 left the grid
+    // The tile at column 0 left the grid.
+    EXPECT_EQ(Pixels(s, {{49 * 6 + 3, 50}, {0, 0}}), (std::vector{4, 0}));
 }
 
 TEST(CdgScreen, FineOffsetsMoveTheDrawingAreaInsideTheBorder) {
@@ -181,10 +182,10 @@ std::vector<RawPacket> MixedSong(unsigned seed, int count) {
             out.push_back(Scroll(pick(2), pick(16), pick(3), pick(6), pick(3), pick(12)));
         else if (k < 9)
             out.push_back(Graphics(CdgInstruction::DefineTransparent, {}));
-        else if (k < 50) {
+        else if (k < 50)
             out.push_back(Tile(pick(20), pick(52), pick(16), pick(16), std::uint8_t(rng()), pick(2),
                                pick(4)));
-        } else if (k < 52)
+        else if (k < 52)
             out.push_back(Graphics(static_cast<CdgInstruction>(pick(64)), {1, 2, 3}));
         else
             out.push_back(Empty());
@@ -215,28 +216,23 @@ TEST(CdgRebuild, GivesTheScreenOfPlayingThrough) {
 
 TEST(CdgCorpus, RealFilesDecodeCompletely) {
     CX_REQUIRE_CORPUS();
-    struct Expect {
-        const char* name;
-        std::uint32_t packets;
-        std::uint32_t xorTiles;
-    };
-    for (const Expect& e :
-         {Expect{"BrotherJohn.cdg", 24300, 4682}, Expect{"sample_project_04.cdg", 18000, 2464}}) {
-        const auto path = CorpusDir() / "cdg" / e.name;
+    for (const auto& [name, packets, xorTiles] :
+         {std::tuple{"BrotherJohn.cdg", 24300u, 4682u}, {"sample_project_04.cdg", 18000u, 2464u}}) {
+        const auto path = CorpusDir() / "cdg" / name;
         if (!std::filesystem::exists(path)) continue;
         const std::string bytes = ReadBytes(path);
         CdgLoadResult r = LoadCdgSong(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-        ASSERT_TRUE(r.ok) << e.name << ": " << r.error;
-        EXPECT_EQ(r.song.PacketCount(), e.packets) << e.name;
-        EXPECT_EQ(CountInstructions(r.song)[38], e.xorTiles) << e.name;
+        ASSERT_TRUE(r.ok) << name << ": " << r.error;
+        EXPECT_EQ(r.song.PacketCount(), packets) << name;
+        EXPECT_EQ(CountInstructions(r.song)[38], xorTiles) << name;
         CdgScreen s;
         std::uint32_t known = 0;
         for (const auto& p : r.song.packets) known += s.Dispatch(p);
-        EXPECT_GT(known, 1000u) << e.name;
-        EXPECT_TRUE(s.Drawn()) << e.name;
+        EXPECT_GT(known, 1000u) << name;
+        EXPECT_TRUE(s.Drawn()) << name;
         CdgScreen rebuilt;
         RebuildScreenAt(r.song, r.song.PacketCount() - 1, rebuilt);
-        EXPECT_TRUE(rebuilt.SameState(s)) << e.name;
+        EXPECT_TRUE(rebuilt.SameState(s)) << name;
     }
 }
 

@@ -96,12 +96,10 @@ TEST(CdgFrameExport, EachFileHoldsTheScreenAtItsTime) {
         const QImage expected = RenderCdgScreen(player.Screen());
         const QImage written = Load(dir / CdgFrameFileName(k));
         ASSERT_EQ(written.size(), expected.size() * 2) << k;
-        for (int y = 0; y < expected.height(); y += 3) {
-            for (int x = 0; x < expected.width(); ++x) {
+        for (int y = 0; y < expected.height(); y += 3)
+            for (int x = 0; x < expected.width(); ++x)
                 ASSERT_EQ(written.pixel(2 * x + 1, 2 * y), expected.pixel(x, y))
                     << "frame " << k << " at " << x << "," << y;
-            }
-        }
     }
     EXPECT_FALSE(std::filesystem::exists(dir / CdgFrameFileName(61)));
 }
@@ -109,12 +107,11 @@ TEST(CdgFrameExport, EachFileHoldsTheScreenAtItsTime) {
 TEST(CdgFrameExport, PngKeepsEveryPixelWithOrWithoutAPalette) {
     QImage few(40, 30, QImage::Format_RGB32);
     QImage many(40, 30, QImage::Format_RGB32);
-    for (int y = 0; y < 30; ++y) {
+    for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x) {
             few.setPixel(x, y, (x / 10) % 2 ? 0xFF102030u : 0xFFFFEE00u);
             many.setPixel(x, y, qRgb(x * 6, y * 8, (x * y) % 256));  // 1200 colours
         }
-    }
     for (const QImage& image : {few, many}) {
         const QByteArray png = EncodeCdgFramePng(image);
         ASSERT_FALSE(png.isEmpty());

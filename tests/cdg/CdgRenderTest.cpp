@@ -10,12 +10,13 @@ namespace {
 
 using namespace cx::test;
 
+const RawPacket kOrangeGreenBlue = Colors(false, {0x000, 0xF80, 0x0F0, 0x00F, 0, 0, 0, 0});
+
 TEST(CdgRender, FrameIsThePaletteOfTheModelFramedByTheBorder) {
     CdgScreen s;
     for (const auto& p : {Colors(false, {0x000, 0xF00, 0x0F0, 0x00F, 0, 0, 0, 0x8A4}),
-                          BorderPreset(1), MemoryPreset(3), Tile(8, 20, 2, 7, 0b110011)}) {
+                          BorderPreset(1), MemoryPreset(3), Tile(8, 20, 2, 7, 0b110011)})
         s.Dispatch(Normal(p));
-    }
     const QImage img = RenderCdgScreen(s);
     ASSERT_EQ(img.size(), QSize(kCdgWidth, kCdgHeight));
     EXPECT_EQ(img.pixel(0, 0), 0xFFFF0000u);
@@ -24,12 +25,9 @@ TEST(CdgRender, FrameIsThePaletteOfTheModelFramedByTheBorder) {
     EXPECT_EQ(img.pixel(6, 100), 0xFF0000FFu);
     EXPECT_EQ(img.pixel(120, 96), 0xFF88AA44u);
     EXPECT_EQ(img.pixel(122, 96), 0xFF00FF00u);
-    for (int y = 0; y < kCdgHeight; y += 7) {
-        for (int x = 6; x < kCdgWidth - 6; x += 5) {
-            if (y < 12 || y >= 204) continue;
+    for (int y = 14; y < 204; y += 7)  // every seventh row inside the border
+        for (int x = 6; x < kCdgWidth - 6; x += 5)
             ASSERT_EQ(img.pixel(x, y), 0xFF000000u | s.Colors()[s.Pixel(x, y)]) << x << "," << y;
-        }
-    }
 }
 
 TEST(CdgRender, ScalingKeepsTheAspectRatioAndSharpScalingRepeatsPixels) {
@@ -56,13 +54,12 @@ TEST(CdgRender, CbxFrameIsTheModelPicture) {
     CX_REQUIRE_CBX();
     TempDir dir;
     std::vector<RawPacket> packets(600, Empty());
-    packets[0] = Colors(false, {0x000, 0xF80, 0x0F0, 0x00F, 0, 0, 0, 0});
+    packets[0] = kOrangeGreenBlue;
     packets[10] = BorderPreset(3);
     packets[20] = MemoryPreset(1);
     packets[299] = Tile(4, 7, 2, 3, 0b101101, true);
     packets[301] = Tile(5, 7, 2, 3, 0b101101);  // after 1.0 s: not in the frame
-    const auto bytes = Bytes(packets);
-    WriteBytes(dir / "s.cdg", std::string(bytes.begin(), bytes.end()));
+    WriteCdg(dir / "s.cdg", packets);
     const CbxRun r =
         Cbx("cdg " + Quote(dir / "s.cdg") + " --at 1.0 -o " + Quote(dir / "f.png") + " --scale 2",
             true);
@@ -74,11 +71,9 @@ TEST(CdgRender, CbxFrameIsTheModelPicture) {
     const QImage written = QImage(QString::fromStdString((dir / "f.png").string()))
                                .convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(written.size(), expected.size() * 2);
-    for (int y = 0; y < expected.height(); ++y) {
-        for (int x = 0; x < expected.width(); ++x) {
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
             ASSERT_EQ(written.pixel(2 * x + 1, 2 * y + 1), expected.pixel(x, y)) << x << "," << y;
-        }
-    }
 }
 
 // `cbx cdg --frames` writes one file a frame and says how fast it went.
@@ -86,11 +81,10 @@ TEST(CdgRender, CbxFramesReportsFramesPerSecond) {
     CX_REQUIRE_CBX();
     TempDir dir;
     std::vector<RawPacket> packets(900, Empty());
-    packets[0] = Colors(false, {0x000, 0xF80, 0x0F0, 0x00F, 0, 0, 0, 0});
+    packets[0] = kOrangeGreenBlue;
     packets[20] = MemoryPreset(1);
     packets[450] = Tile(4, 7, 2, 3, 0b101101);
-    const auto bytes = Bytes(packets);
-    WriteBytes(dir / "s.cdg", std::string(bytes.begin(), bytes.end()));
+    WriteCdg(dir / "s.cdg", packets);
     const std::string base =
         "cdg " + Quote(dir / "s.cdg") + " --frames " + Quote(dir / "f") + " --fps 10";
     const CbxRun run = Cbx(base + " --json --threads 2");

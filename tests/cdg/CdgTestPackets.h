@@ -8,6 +8,7 @@
 
 #include "cdg/CdgPacket.h"
 #include "cdg/CdgSong.h"
+#include "support/TestSupport.h"
 
 namespace cx::test {
 
@@ -70,6 +71,11 @@ inline std::vector<std::uint8_t> Bytes(const std::vector<RawPacket>& packets) {
     std::vector<std::uint8_t> out;
     for (const auto& p : packets) out.insert(out.end(), p.begin(), p.end());
     return out;
+}
+
+inline void WriteCdg(const std::filesystem::path& path, const std::vector<RawPacket>& packets) {
+    const auto bytes = Bytes(packets);
+    WriteBytes(path, std::string(bytes.begin(), bytes.end()));
 }
 
 inline CdgSong SongOf(const std::vector<RawPacket>& packets) {

@@ -11,11 +11,10 @@ using namespace cx::test;
 
 TEST(CdgTransport, FindsTheGraphicsBesideTheAudio) {
     TempDir dir;
-    WriteBytes(dir / "a.mp3", "x");
+    for (const auto& [name, bytes] :
+         {std::pair{"a.mp3", "x"}, {"b.mp3", "x"}, {"b.cdg", ""}, {"c.ogg", "x"}})
+        WriteBytes(dir / name, bytes);
     WriteBytes(dir / "a.cdg", std::string(24, '\0'));
-    WriteBytes(dir / "b.mp3", "x");
-    WriteBytes(dir / "b.cdg", "");
-    WriteBytes(dir / "c.ogg", "x");
     EXPECT_EQ(CdgPathBeside((dir / "a.mp3").string()), (dir / "a.cdg").string());
     EXPECT_EQ(CdgPathBeside((dir / "b.mp3").string()), "");  // an empty .cdg does not count
     EXPECT_EQ(CdgPathBeside((dir / "c.ogg").string()), "");
@@ -42,9 +41,8 @@ TEST(CdgTransport, MovesAudioAndGraphicsTogether) {
     std::vector<RawPacket> packets(3000, Empty());
     packets[100] = BorderPreset(2);
     packets[1600] = Tile(1, 1, 0, 3, 0x3F);
-    const auto bytes = Bytes(packets);
     WriteBytes(dir / "s.mp3", "x");
-    WriteBytes(dir / "s.cdg", std::string(bytes.begin(), bytes.end()));
+    WriteCdg(dir / "s.cdg", packets);
 
     CdgPlayer player;
     FakeAudio audio;

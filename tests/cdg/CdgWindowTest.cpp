@@ -37,10 +37,8 @@ protected:
     }
 
     std::string WriteSong(const std::vector<RawPacket>& packets) {
-        const auto path = (m_dir / "song.cdg").string();
-        const auto bytes = Bytes(packets);
-        WriteBytes(path, std::string(bytes.begin(), bytes.end()));
-        return path;
+        WriteCdg(m_dir / "song.cdg", packets);
+        return (m_dir / "song.cdg").string();
     }
 
     static inline QApplication* s_app = nullptr;
@@ -59,10 +57,7 @@ TEST_F(CdgWindowTest, TransportKeysFollowTheState) {
     Key(w, Qt::Key_X);
     Key(w, Qt::Key_X);  // already playing
     EXPECT_STREQ(w.getState(), "play");
-    Key(w, Qt::Key_C);
-    Key(w, Qt::Key_C);
-    Key(w, Qt::Key_X);
-    Key(w, Qt::Key_V);
+    for (int key : {Qt::Key_C, Qt::Key_C, Qt::Key_X, Qt::Key_V}) Key(w, key);
     EXPECT_EQ(asked, (std::vector<std::string>{"play", "pause", "play", "stop"}));
     EXPECT_STREQ(w.getState(), "stop");
     EXPECT_FALSE(w.CdgMode());
@@ -90,12 +85,10 @@ TEST_F(CdgWindowTest, PopupMenuIsTranslatedAndDrivesTheChannels) {
     CdgWindow w(nullptr, [](const std::string& key) { return "<" + key + ">"; });
     QMenu* menu = w.PopupMenu();
     const auto items = menu->actions();
-    ASSERT_EQ(items.size(), 5);
-    EXPECT_EQ(items[0]->text(), "<Fullscreen>\tF5");
-    EXPECT_EQ(items[1]->text(), "<Play>\tX");
-    EXPECT_EQ(items[2]->text(), "<Pause>\tC");
-    EXPECT_EQ(items[3]->text(), "<Stop>\tV");
-    EXPECT_EQ(items[4]->text(), "<Channels>");
+    QStringList texts;
+    for (const QAction* a : items) texts << a->text();
+    ASSERT_EQ(texts, (QStringList{"<Fullscreen>\tF5", "<Play>\tX", "<Pause>\tC", "<Stop>\tV",
+                                  "<Channels>"}));
     const auto channels = items[4]->menu()->actions();
     ASSERT_EQ(channels.size(), kCdgChannels);
     EXPECT_TRUE(channels[1]->isChecked());
@@ -110,9 +103,8 @@ TEST_F(CdgWindowTest, PlacementComesFromTheStoredKaraokeWindowPosition) {
     EXPECT_EQ(ParseWindowPosition("1500,3000,9000,6480"), QRect(100, 200, 600, 432));
     EXPECT_EQ(ParseWindowPosition(" -150, 0 ,4500,3000"), QRect(-10, 0, 300, 200));
     for (const char* bad : {"", "1,2,3", "1,2,3,4,5", "a,b,c,d", "0,0,0,3000", "0,0,,3000",
-                            "0,0,99999999999999999999,1"}) {
+                            "0,0,99999999999999999999,1"})
         EXPECT_FALSE(ParseWindowPosition(bad).has_value()) << bad;
-    }
     EXPECT_EQ(ParseWindowPosition(FormatWindowPosition(QRect(7, 8, 640, 480))),
               QRect(7, 8, 640, 480));
     CdgWindow w;
@@ -159,8 +151,7 @@ TEST_F(CdgWindowTest, AShownWindowFollowsAPlayerDrivenElsewhere) {
     std::string error;
     std::vector<RawPacket> packets(900, Empty());
     packets[600] = BorderPreset(1);
-    const auto bytes = Bytes(packets);
-    ASSERT_TRUE(player.LoadCDG(bytes, error)) << error;
+    ASSERT_TRUE(player.LoadCDG(Bytes(packets), error)) << error;
     CdgWindow w(&player);
     ManualClock clock;
     w.SetClock(&clock);
@@ -169,9 +160,8 @@ TEST_F(CdgWindowTest, AShownWindowFollowsAPlayerDrivenElsewhere) {
     clock.seconds = 2.5;
     QElapsedTimer waited;
     waited.start();
-    while (player.CurrentPacket() < 751 && waited.elapsed() < 5000) {
+    while (player.CurrentPacket() < 751 && waited.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
     EXPECT_EQ(player.CurrentPacket(), 751u);
     EXPECT_FALSE(w.Player().IdlePictureVisible());
 }

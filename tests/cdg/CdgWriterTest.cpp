@@ -67,10 +67,9 @@ TEST(CdgWriter, PlacesPacketsAtTheirTimeAndQueuesThoseThatCollide) {
 
     const CdgSong song = Load(w.Bytes());
     ASSERT_EQ(song.PacketCount(), 600u);
-    ASSERT_EQ(song.schedule.size(), 3u);
-    EXPECT_EQ(song.schedule[0].packet, 150u);
-    EXPECT_EQ(song.schedule[1].packet, 300u);
-    EXPECT_EQ(song.schedule[2].packet, 301u);
+    std::vector<std::uint32_t> scheduled;
+    for (const auto& e : song.schedule) scheduled.push_back(e.packet);
+    EXPECT_EQ(scheduled, (std::vector<std::uint32_t>{150, 300, 301}));
     EXPECT_EQ(song.packets[301].Data(0), 4);
     EXPECT_FALSE(song.packets[0].IsGraphics());
 }
@@ -161,53 +160,45 @@ TEST(CdgWriter, TextIsClippedAtTheScreenEdgeAndUnknownCharactersDrawAsQuestionMa
         for (int x = 0; x < kCdgTileWidth; ++x) EXPECT_EQ(Ink('~', 1, x, y), Ink('?', 1, x, y));
 }
 
-class CdgDemoSong : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_made = new demo::LambCdg(demo::MakeLambCdg());
-        s_song = new CdgSong(Load(s_made->bytes));
-    }
-    static void TearDownTestSuite() {
-        delete s_song;
-        delete s_made;
-    }
-    static demo::LambCdg* s_made;
-    static CdgSong* s_song;
-};
-demo::LambCdg* CdgDemoSong::s_made = nullptr;
-CdgSong* CdgDemoSong::s_song = nullptr;
+// The demo song, made once for all its tests, and as the decoder reads it.
+const demo::LambCdg& Made() {
+    static const demo::LambCdg made = demo::MakeLambCdg();
+    return made;
+}
+const CdgSong& Song() {
+    static const CdgSong song = Load(Made().bytes);
+    return song;
+}
 
-TEST_F(CdgDemoSong, LastsAsLongAsItsAudioAndUsesTheCoreInstructions) {
-    EXPECT_NEAR(s_song->DurationSeconds(), demo::LambSeconds(), 1.0 / kCdgPacketsPerSecond);
+TEST(CdgDemoSong, LastsAsLongAsItsAudioAndUsesTheCoreInstructions) {
+    EXPECT_NEAR(Song().DurationSeconds(), demo::LambSeconds(), 1.0 / kCdgPacketsPerSecond);
     EXPECT_GT(demo::LambSeconds(), 20.0);
     EXPECT_LT(demo::LambSeconds(), 30.0);
-    const auto counts = CountInstructions(*s_song);
+    const auto counts = CountInstructions(Song());
     for (int code : {1, 2, 6, 30, 31, 38}) EXPECT_GT(counts[code], 0u) << code;
 }
 
-TEST_F(CdgDemoSong, BuiltFileIsTheOneDescribedHere) {
+TEST(CdgDemoSong, BuiltFileIsTheOneDescribedHere) {
     const auto path =
         std::filesystem::path(CX_BINARY_DIR) / "demo" / (std::string(demo::kLambBaseName) + ".cdg");
     std::ifstream in(path, std::ios::binary);
     if (!in) GTEST_SKIP() << "demo songs not built";
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_TRUE(bytes == s_made->bytes);
+    EXPECT_TRUE(bytes == Made().bytes);
 }
 
-TEST_F(CdgDemoSong, TitleScreenAfterThePreset) {
-    const CdgScreen s = PlayTo(*s_song, 2.0);
+TEST(CdgDemoSong, TitleScreenAfterThePreset) {
+    const CdgScreen s = PlayTo(Song(), 2.0);
     EXPECT_EQ(s.BorderIndex(), demo::kBorder);
     EXPECT_EQ(s.Colors()[demo::kPaper], 0x000044u);
     EXPECT_EQ(s.Colors()[demo::kTitleInk], 0x00CCFFu);
-    EXPECT_EQ(Mismatches(s, demo::kTitleRows[0], CentredColumn(10, 2), "Mary Had a", 2,
-                         demo::kTitleInk, demo::kPaper),
-              0);
-    EXPECT_EQ(Mismatches(s, demo::kTitleRows[1], CentredColumn(11, 2), "Little Lamb", 2,
-                         demo::kTitleInk, demo::kPaper),
-              0);
-    EXPECT_EQ(
-        Mismatches(s, 11, CentredColumn(11, 1), "Traditional", 1, demo::kCreditInk, demo::kPaper),
-        0);
+    const auto centred = [&s](int row, const std::string& text, int scale, std::uint8_t ink) {
+        return Mismatches(s, row, CentredColumn(text.size(), scale), text, scale, ink,
+                          demo::kPaper);
+    };
+    EXPECT_EQ(centred(demo::kTitleRows[0], "Mary Had a", 2, demo::kTitleInk), 0);
+    EXPECT_EQ(centred(demo::kTitleRows[1], "Little Lamb", 2, demo::kTitleInk), 0);
+    EXPECT_EQ(centred(11, "Traditional", 1, demo::kCreditInk), 0);
     // The rainbow runs left to right through the high half of the palette.
     const int y = demo::kStripeRow * kCdgTileHeight + 5;
     EXPECT_EQ(s.Pixel(kCdgTileWidth, y), demo::kStripe);
@@ -231,45 +222,43 @@ int LineMismatches(const CdgScreen& s, int row, const std::string& text, std::ui
     return bad;
 }
 
-TEST_F(CdgDemoSong, WordsPageReplacesTheTitleBeforeTheFirstNote) {
-    const CdgScreen s = PlayTo(*s_song, demo::kLambLeadIn - 0.01);
-    ASSERT_EQ(s_made->lines.size(), 5u);
+TEST(CdgDemoSong, WordsPageReplacesTheTitleBeforeTheFirstNote) {
+    const CdgScreen s = PlayTo(Song(), demo::kLambLeadIn - 0.01);
+    ASSERT_EQ(Made().lines.size(), 5u);
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(LineMismatches(s, demo::kLineRows[i], s_made->lines[i], demo::kUnsung), 0) << i;
+        EXPECT_EQ(LineMismatches(s, demo::kLineRows[i], Made().lines[i], demo::kUnsung), 0) << i;
 }
 
-TEST_F(CdgDemoSong, SungLinesMakeWayForTheNextOnes) {
+TEST(CdgDemoSong, SungLinesMakeWayForTheNextOnes) {
     // While the second line is sung, the fourth has replaced the first.
-    const auto& lines = s_made->lines;
-    const CdgScreen s = PlayTo(*s_song, s_made->cues[8].seconds);
-    EXPECT_EQ(s_made->cues[8].line, 1);
+    const auto& lines = Made().lines;
+    const CdgScreen s = PlayTo(Song(), Made().cues[8].seconds);
+    EXPECT_EQ(Made().cues[8].line, 1);
     EXPECT_EQ(LineMismatches(s, demo::kLineRows[0], lines[3], demo::kUnsung), 0);
     EXPECT_EQ(LineMismatches(s, demo::kLineRows[2], lines[2], demo::kUnsung), 0);
     // During the last line only it is left.
-    const CdgScreen end = PlayTo(*s_song, s_made->cues.back().seconds + 0.5);
+    const CdgScreen end = PlayTo(Song(), Made().cues.back().seconds + 0.5);
     EXPECT_EQ(LineMismatches(end, demo::kLineRows[1], lines[4], demo::kSung), 0);
     EXPECT_EQ(LineMismatches(end, demo::kLineRows[0], "", demo::kSung), 0);
     EXPECT_EQ(LineMismatches(end, demo::kLineRows[2], "", demo::kSung), 0);
 }
 
-TEST_F(CdgDemoSong, EachSyllableTurnsColourWhenItIsSung) {
-    ASSERT_EQ(s_made->cues.size(), demo::LambNotes().size());
-    for (const demo::LambCue& cue : s_made->cues) {
+TEST(CdgDemoSong, EachSyllableTurnsColourWhenItIsSung) {
+    ASSERT_EQ(Made().cues.size(), demo::LambNotes().size());
+    for (const demo::LambCue& cue : Made().cues) {
         SCOPED_TRACE(cue.text + " at " + std::to_string(cue.seconds));
-        const CdgScreen before = PlayTo(*s_song, cue.seconds - 0.01);
-        const CdgScreen after = PlayTo(*s_song, cue.seconds + 0.1);
-        EXPECT_EQ(Mismatches(before, cue.row, cue.column, cue.text, demo::kLyricScale,
-                             demo::kUnsung, demo::kPaper),
-                  0);
-        EXPECT_EQ(Mismatches(after, cue.row, cue.column, cue.text, demo::kLyricScale, demo::kSung,
-                             demo::kPaper),
-                  0);
+        for (const auto& [at, ink] :
+             {std::pair{cue.seconds - 0.01, demo::kUnsung}, {cue.seconds + 0.1, demo::kSung}})
+            EXPECT_EQ(Mismatches(PlayTo(Song(), at), cue.row, cue.column, cue.text,
+                                 demo::kLyricScale, ink, demo::kPaper),
+                      0)
+                << at;
     }
     // The first syllable starts to change on the very packet it is due.
-    const demo::LambCue& first = s_made->cues.front();
+    const demo::LambCue& first = Made().cues.front();
     const auto due = static_cast<std::uint32_t>(std::lround(first.seconds * 300));
-    EXPECT_TRUE(s_song->packets[due].Is(CdgInstruction::TileBlockXor));
-    EXPECT_FALSE(s_song->packets[due - 1].Is(CdgInstruction::TileBlockXor));
+    EXPECT_TRUE(Song().packets[due].Is(CdgInstruction::TileBlockXor));
+    EXPECT_FALSE(Song().packets[due - 1].Is(CdgInstruction::TileBlockXor));
 }
 
 }  // namespace

@@ -4,18 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QShortcut>
 #include <QTreeWidget>
 
 #include "HostScript.h"
+#include "ShowScreen.h"
 #include "app/AppHarness.h"
 #include "host/gui/HostWindow.h"
 #include "karaoke/ShowOverlay.h"
-#include "karaoke/gui/Lyric.h"
-#include "library/SongLibrary.h"
 #include "lyrics/MediaFixtures.h"
 #include "midi/gui/MidiEq.h"
 #include "playback/player/MediaTransport.h"
@@ -29,29 +27,22 @@ constexpr int kSongFrames = 8000;  // one second at 8000 Hz
 
 // The show's keys as the host presses them: through the window's own shortcut.
 void Press(HostWindow& host, QKeySequence key) {
-    for (QShortcut* s : host.findChildren<QShortcut*>()) {
+    for (QShortcut* s : host.findChildren<QShortcut*>())
         if (s->key() == key) {
             emit s->activated();
             return;
         }
-    }
     ADD_FAILURE() << "no key " << key.toString().toStdString();
 }
 
 void Type(QWidget* widget, const QString& text) {
-    QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, text);
-    QApplication::sendEvent(widget, &typed);
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(widget, &enter);
+    test::SendKey(widget, 0, Qt::NoModifier, text);
+    test::SendKey(widget, Qt::Key_Return);
 }
 
 // Pixels of the card's fill in what the karaoke window shows.
 int CardPixels(Application& app) {
-    const QImage shown = app.LyricWindow()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-    int n = 0;
-    for (int y = 0; y < shown.height(); y += 2)
-        for (int x = 0; x < shown.width(); x += 2) n += shown.pixel(x, y) == kShowCardColour;
-    return n;
+    return test::ShownPixels(app, kShowCardColour, QImage::Format_ARGB32);
 }
 
 TEST(HostStories, AnEveningRunWithTheKeyboard) {
@@ -145,12 +136,7 @@ TEST(HostStories, AnEveningRunWithTheKeyboard) {
     EXPECT_EQ(CardPixels(*h.app), 0);
 
     // The search box finds songs in the song library, which shares the file.
-    {
-        SongLibrary library(SongLibrary::DefaultPath());
-        ASSERT_TRUE(library.Open());
-        std::atomic<bool> cancel{false};
-        library.ScanFolder(h.Home().string(), {}, cancel);
-    }
+    ASSERT_NO_FATAL_FAILURE(test::ScanIntoLibrary(h.Home()));
     host->SelectSinger(id("Eve"));
     const std::size_t queued = host->Session().Current().Find(id("Eve"))->queue.size();
     host->findChild<QLineEdit*>("LibrarySearch")->setText("eve");
@@ -163,8 +149,3 @@ TEST(HostStories, AnEveningRunWithTheKeyboard) {
 
 }  // namespace
 }  // namespace cx
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    return cx::test::RunWithPlayerHome(argc, argv);
-}

@@ -16,10 +16,9 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include "ShowScreen.h"
 #include "app/AppHarness.h"
 #include "host/gui/HostWindow.h"
-#include "karaoke/gui/Lyric.h"
-#include "library/SongLibrary.h"
 #include "lyrics/MediaFixtures.h"
 
 namespace cx {
@@ -72,11 +71,7 @@ std::string Encoded(const std::string& text) {
 }
 
 int WhitePixels(Application& app) {
-    const QImage shown = app.LyricWindow()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    int n = 0;
-    for (int y = 0; y < shown.height(); y += 2)
-        for (int x = 0; x < shown.width(); x += 2) n += shown.pixel(x, y) == 0xFFFFFFFFu;
-    return n;
+    return test::ShownPixels(app, 0xFFFFFFFFu, QImage::Format_RGB32);
 }
 
 // The window's thread takes the arrivals the server queued to it.
@@ -88,12 +83,7 @@ TEST(RequestsStories, GuestsRequestAndTheHostAcceptsRejectsOrLetsThemIn) {
     AppHarness h;
     ASSERT_TRUE(h.Start());
     test::WriteBytes(h.Home() / "Abba - Waterloo.wav", test::MakeWav(8000));
-    {
-        SongLibrary library(SongLibrary::DefaultPath());
-        ASSERT_TRUE(library.Open());
-        std::atomic<bool> cancel{false};
-        library.ScanFolder(h.Home().string(), {}, cancel);
-    }
+    ASSERT_NO_FATAL_FAILURE(test::ScanIntoLibrary(h.Home()));
     h.app->Run(Command::Host);
     HostWindow* host = h.app->HostDesk();
     ASSERT_NE(host, nullptr);
@@ -163,13 +153,11 @@ TEST(RequestsStories, GuestsRequestAndTheHostAcceptsRejectsOrLetsThemIn) {
             EXPECT_EQ(singers[0].queue.back().keyShift, 2);
         }
         const HttpReply mine = Call(port, "GET", "/api/mine?code=" + code + "&guest=" + guest);
-        if (*c.state) {
-            EXPECT_NE(mine.body.find(std::string("\"state\":") + c.state), std::string::npos)
-                << mine.body;
-        }
-        if (c.host == Host::Accept) {
-            EXPECT_NE(mine.body.find("\"place\":1"), std::string::npos) << mine.body;
-        }
+        const auto says = [&mine](const std::string& part) {
+            return mine.body.find(part) != std::string::npos;
+        };
+        EXPECT_TRUE(!*c.state || says(std::string("\"state\":") + c.state)) << mine.body;
+        EXPECT_TRUE(c.host != Host::Accept || says("\"place\":1")) << mine.body;
     }
 
     // Announced, the first singer's card has the join panel beside it.

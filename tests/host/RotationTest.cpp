@@ -18,8 +18,7 @@ TEST(Rotation, SingersComeUpInTurn) {
     struct Case {
         const char* name;
         Placement placement;
-        const char* script;
-        const char* expected;
+        const char *script, *expected;
     };
     const Case cases[] = {
         {"in sign-up order, round after round", Placement::End, "+A +B sing sing sing", "A1 B1 A2"},
@@ -63,8 +62,7 @@ TEST(Rotation, SingersComeUpInTurn) {
 
 TEST(Rotation, ASongSungBeforeComesWithItsLastKeyAndTempo) {
     struct Case {
-        const char* name;
-        const char* singer;
+        const char *name, *singer;
         QueueEntry song;
         bool offered;
     };
@@ -85,9 +83,7 @@ TEST(Rotation, ASongSungBeforeComesWithItsLastKeyAndTempo) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::int64_t id = test::SingerId(session, c.singer);
-        if (id < 0) {
-            ASSERT_EQ(session.AddSinger(c.singer, &id), "");
-        }
+        ASSERT_TRUE(id >= 0 || session.AddSinger(c.singer, &id).empty());
         AddedSong added;
         ASSERT_EQ(session.AddSong(id, c.song, &added), "");
         EXPECT_EQ(added.offered, c.offered);
@@ -124,9 +120,8 @@ TEST(Rotation, BadStoresAreReportedAndKept) {
     EXPECT_EQ(reopened.Settings().countdownSeconds, HostSettings().countdownSeconds);
     EXPECT_EQ(reopened.Settings().requestsPort, kDefaultRequestsPort);
     EXPECT_EQ(reopened.Settings().requestsAddress, "127.0.0.1");
-    ASSERT_EQ(reopened.LoadNotes().size(), 2u);
-    EXPECT_EQ(reopened.LoadNotes()[0], "countdown = \"100000\"");
-    EXPECT_EQ(reopened.LoadNotes()[1], "requests port = \"70000\"");
+    EXPECT_EQ(reopened.LoadNotes(),
+              (std::vector<std::string>{"countdown = \"100000\"", "requests port = \"70000\""}));
 }
 
 // Records what the show asked of the player.
@@ -142,6 +137,17 @@ public:
     std::string log;
     std::optional<int> score;
 };
+
+// Singers A and B, each with a song titled A1 or B1; `missing` names one whose file is gone.
+void AddSingersAAndB(HostSession& session, const std::string& missing = "") {
+    for (const char* name : {"A", "B"}) {
+        std::int64_t id = 0;
+        ASSERT_EQ(session.AddSinger(name, &id), "");
+        const std::string title = std::string(name) + "1";
+        const std::string path = title == missing ? "/missing.mp3" : "/ok.mp3";
+        ASSERT_EQ(session.AddSong(id, {0, path, "", title, 1000}), "");
+    }
+}
 
 TEST(Rotation, TheShowAnnouncesStartsAndPassesUnplayableSongs) {
     struct Case {
@@ -164,13 +170,7 @@ TEST(Rotation, TheShowAnnouncesStartsAndPassesUnplayableSongs) {
         HostSettings settings;
         settings.autoStart = c.autoStart;
         ASSERT_EQ(session.ChangeSettings(settings), "");
-        for (const char* name : {"A", "B"}) {
-            std::int64_t id = 0;
-            ASSERT_EQ(session.AddSinger(name, &id), "");
-            const std::string title = std::string(name) + "1";
-            const std::string path = title == c.missingTitle ? "/missing.mp3" : "/ok.mp3";
-            ASSERT_EQ(session.AddSong(id, {0, path, "", title, 1000}), "");
-        }
+        ASSERT_NO_FATAL_FAILURE(AddSingersAAndB(session, c.missingTitle));
         FakeStage stage;
         ShowRunner show(session, stage);
         const std::string reason = show.SongEnded(0);
@@ -178,15 +178,11 @@ TEST(Rotation, TheShowAnnouncesStartsAndPassesUnplayableSongs) {
         show.Tick(c.tickAtMs);
         const ShowView view = show.View(c.tickAtMs);
         std::string got = stage.log + "|" + (view.card ? "Next " + view.singer : "") + "|";
-        if (show.Phase() == ShowPhase::Announcing) {
-            EXPECT_EQ(show.StartNow(), "");
-        }
+        EXPECT_TRUE(show.Phase() != ShowPhase::Announcing || show.StartNow().empty());
         if (!session.History(1).empty()) got += session.History(1)[0].title;
         EXPECT_EQ(got, c.expected);
         // The unplayable song is still queued.
-        if (*c.missingTitle) {
-            EXPECT_EQ(session.Current().Singers()[0].queue.size(), 1u);
-        }
+        EXPECT_TRUE(!*c.missingTitle || session.Current().Singers()[0].queue.size() == 1u);
     }
 }
 
@@ -210,11 +206,7 @@ TEST(Rotation, AnOldDatabaseKeepsItsHistoryAndGainsTheTurnsScores) {
     {
         HostSession session(db.string());
         ASSERT_EQ(session.Open(), "");
-        for (const char* name : {"A", "B"}) {
-            std::int64_t id = 0;
-            ASSERT_EQ(session.AddSinger(name, &id), "");
-            ASSERT_EQ(session.AddSong(id, {0, "/ok.mp3", "", std::string(name) + "1", 1000}), "");
-        }
+        ASSERT_NO_FATAL_FAILURE(AddSingersAAndB(session));
         FakeStage stage;
         stage.score = 8765;
         ShowRunner show(session, stage);
@@ -226,13 +218,11 @@ TEST(Rotation, AnOldDatabaseKeepsItsHistoryAndGainsTheTurnsScores) {
         show.SongEnded(2000);
         const auto history = session.History(10);
         ASSERT_EQ(history.size(), 3u);
-        EXPECT_EQ(history[0].title, "B1");
-        EXPECT_FALSE(history[0].score.has_value());
-        EXPECT_EQ(history[1].title, "A1");
-        EXPECT_EQ(history[1].score, 8765);
-        EXPECT_EQ(history[2].title, "Old");
+        EXPECT_EQ((std::vector{history[0].title, history[1].title, history[2].title}),
+                  (std::vector<std::string>{"B1", "A1", "Old"}));
+        EXPECT_EQ((std::vector{history[0].score, history[1].score, history[2].score}),
+                  (std::vector<std::optional<int>>{std::nullopt, 8765, std::nullopt}));
         EXPECT_EQ(history[2].keyShift, 2);
-        EXPECT_FALSE(history[2].score.has_value());
     }
     const test::CbxRun run = test::Cbx("host history --json --db " + test::Quote(db), true);
     EXPECT_EQ(run.code, 0) << run.out;

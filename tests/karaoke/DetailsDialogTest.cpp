@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <map>
 
 #include "KaraokeTestSupport.h"
 #include "karaoke/gui/Details.h"
@@ -50,17 +51,17 @@ protected:
             m_questions << title + "|" + text;
             return m_answer;
         };
+        // The texts of the English file for the checks' messages.
+        static const std::map<std::string, std::string> kEnglish = {
+            {"PictureCaption", "Picture details"},
+            {"PictureNotAssigned",
+             "Picture file is not assigned. Picture settings won't be affected."},
+            {"PictureNotExists", "Picture file doesn't exist."},
+            {"PictureNotChanged", "Current settings won't be affected"},
+            {"PictureContinue", "Do you want to continue?"}};
         auto translate = [](const std::string& key) {
-            // The texts of the English file for the checks' messages.
-            if (key == "PictureCaption") return std::string("Picture details");
-            if (key == "PictureNotAssigned")
-                return std::string(
-                    "Picture file is not assigned. Picture settings won't be affected.");
-            if (key == "PictureNotExists") return std::string("Picture file doesn't exist.");
-            if (key == "PictureNotChanged")
-                return std::string("Current settings won't be affected");
-            if (key == "PictureContinue") return std::string("Do you want to continue?");
-            return std::string();
+            const auto found = kEnglish.find(key);
+            return found == kEnglish.end() ? std::string() : found->second;
         };
         auto* d = new Details(look, m_settings, translate, hooks);
         m_made.emplace_back(d);
@@ -142,26 +143,22 @@ TEST_F(DetailsDialog, TimelineTakesThreePicturesWithTransitionsInTimeOrder) {
     Details* d = Make({});
     const struct {
         int time;
-        const char* effect;
-        const char* variant;
+        const char *effect, *variant;
     } rows[] = {{30, "Slide Bar", "Vertical2"}, {0, "", ""}, {75, "Wipe Box", "Inside"}};
     for (const auto& r : rows) {
         PicEdit* e = d->OpenPictureEditor(-1);
         ASSERT_NE(e, nullptr);
         e->SetPath(QString::fromStdString(m_pic));
         e->SetTime(r.time);
-        if (*r.effect) {
-            ASSERT_TRUE(e->SetEffect(r.effect, r.variant));
-        }
+        ASSERT_TRUE(!*r.effect || e->SetEffect(r.effect, r.variant));
         e->SetSpeed(8);
         EXPECT_TRUE(e->OK_Click());
     }
     ASSERT_EQ(d->TimelineRows(), 3);
     auto* list = d->findChild<QTreeWidget*>("KARList");
-    EXPECT_EQ(list->topLevelItem(0)->text(1), "00:30");
-    EXPECT_EQ(list->topLevelItem(1)->text(1), "00:00");
-    EXPECT_EQ(list->topLevelItem(1)->text(2), "None");
-    EXPECT_EQ(list->topLevelItem(2)->text(4), "Inside");
+    const auto cell = [list](int row, int column) { return list->topLevelItem(row)->text(column); };
+    EXPECT_EQ((QStringList{cell(0, 1), cell(1, 1), cell(1, 2), cell(2, 4)}),
+              (QStringList{"00:30", "00:00", "None", "Inside"}));
     SaveShot(*d, "details-images");
     // The display gets them ordered by time.
     ASSERT_EQ(m_applied.Schedule.size(), 3u);
@@ -176,7 +173,7 @@ TEST_F(DetailsDialog, TimelineTakesThreePicturesWithTransitionsInTimeOrder) {
     EXPECT_EQ(e->Values().Effect, "Slide Bar");
     e->SetTime(40);
     EXPECT_TRUE(e->OK_Click());
-    EXPECT_EQ(list->topLevelItem(0)->text(1), "00:40");
+    EXPECT_EQ(cell(0, 1), "00:40");
     d->RemoveTimelineRow(1);
     EXPECT_EQ(d->TimelineRows(), 2);
     EXPECT_EQ(d->Block().Images.size(), 3u);
@@ -192,7 +189,8 @@ TEST_F(DetailsDialog, PictureEditorRefusesEntriesWithoutAnExistingFile) {
     EXPECT_EQ(m_questions[0],
               "Picture details|Picture file is not assigned. Picture settings won't be affected.\n"
               "Do you want to continue?");
-    e->SetPath(QString::fromStdString((m_dir / "missing.png").string()));
+    const QString missing = QString::fromStdString((m_dir / "missing.png").string());
+    e->SetPath(missing);
     EXPECT_FALSE(e->OK_Click());
     ASSERT_EQ(m_questions.size(), 2);
     EXPECT_EQ(m_questions[1],
@@ -206,7 +204,7 @@ TEST_F(DetailsDialog, PictureEditorRefusesEntriesWithoutAnExistingFile) {
     EXPECT_TRUE(e->OK_Click());
     EXPECT_EQ(d->TimelineRows(), 0);
     // A preview of a missing picture says so.
-    EXPECT_FALSE(d->PreviewPicture(QString::fromStdString((m_dir / "missing.png").string())));
+    EXPECT_FALSE(d->PreviewPicture(missing));
     EXPECT_EQ(m_messages.size(), 1);
     EXPECT_TRUE(d->PreviewPicture(QString::fromStdString(m_pic)));
 }
@@ -246,17 +244,16 @@ TEST_F(DetailsDialog, PreviewPlaysTheEffectFromThePictureBeforeToThisOne) {
         if (e->PreviewFrameCount() >= 41 && middle.isNull()) middle = e->PreviewImage();
     }
     EXPECT_FALSE(e->PreviewRunning());
+    const QRgb kBlue = qRgb(0, 0, 255);
     // Slide Bar Vertical2 takes 80 steps in the 112 x 80 preview.
     EXPECT_EQ(e->PreviewFrameCount(), 81);
     const QImage last = e->PreviewImage();
     EXPECT_EQ(last.size(), QSize(kPreviewWidth, kPreviewHeight));
-    EXPECT_EQ(last.pixel(5, 5), qRgb(0, 0, 255));
-    EXPECT_EQ(last.pixel(100, 70), qRgb(0, 0, 255));
+    EXPECT_EQ(std::pair(last.pixel(5, 5), last.pixel(100, 70)), std::pair(kBlue, kBlue));
     // Half way, the bottom of the left half and the top of the right half are new.
     ASSERT_FALSE(middle.isNull());
-    EXPECT_EQ(middle.pixel(5, 75), qRgb(0, 0, 255));
-    EXPECT_EQ(middle.pixel(100, 5), qRgb(0, 0, 255));
-    EXPECT_NE(middle.pixel(5, 5), qRgb(0, 0, 255));
+    EXPECT_EQ(std::pair(middle.pixel(5, 75), middle.pixel(100, 5)), std::pair(kBlue, kBlue));
+    EXPECT_NE(middle.pixel(5, 5), kBlue);
     SaveShot(*e, "picedit");
 }
 

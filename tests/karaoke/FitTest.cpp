@@ -22,16 +22,15 @@ FontMeasure Linear() {
 
 FitInput Input(int size, int height = 2000, int mode = 1, bool ball = false,
                const char* widest = "0123456789", int minSize = kMinFontSize) {
-    FitInput in;
-    in.WidestLine = widest;  // 10 characters: w = 10 x size + 16
-    in.InnerWidth = 1000;    // S - 40 = 960, S - 30 = 970
-    in.InnerHeight = height;
-    in.CurrentSize = size;
-    in.SettingsSize = 33;
-    in.DisplayMode = mode;
-    in.ShowBall = ball;
-    in.MinSize = minSize;
-    return in;
+    // The widest line's 10 characters: w = 10 x size + 16; S = 1000: S - 40 = 960, S - 30 = 970.
+    return {.WidestLine = widest,
+            .ShowBall = ball,
+            .DisplayMode = mode,
+            .InnerWidth = 1000,
+            .InnerHeight = height,
+            .CurrentSize = size,
+            .SettingsSize = 33,
+            .MinSize = minSize};
 }
 
 TEST(Fit, WidthHeightAndBallRules) {
@@ -152,11 +151,12 @@ TEST(Layout, GeometryAndOutlineRules) {
     EXPECT_EQ(AreaHeightFor(480, false), 443);
     EXPECT_EQ(AreaHeightFor(480, true), 480);
     // Windowed: top margin 20, bottom 17; the band's place in the lyric area.
-    EXPECT_EQ(BandTopInArea(0, 480, false, 100), 240 - 50 - 20);
-    EXPECT_EQ(BandTopInArea(1, 480, false, 100), 8);
-    EXPECT_EQ(BandTopInArea(2, 480, false, 100), 480 - 100 - 8 - 17 - 20);
-    EXPECT_EQ(BandTopInArea(1, 480, true, 100), 8);
-    EXPECT_EQ(BandTopInArea(2, 480, true, 100), 372);
+    for (const auto& [alignment, full, top] : {std::tuple{0, false, 240 - 50 - 20},
+                                               {1, false, 8},
+                                               {2, false, 480 - 100 - 8 - 17 - 20},
+                                               {1, true, 8},
+                                               {2, true, 372}})
+        EXPECT_EQ(BandTopInArea(alignment, 480, full, 100), top) << alignment << full;
 
     LyricColors c{0, 0, 11, 22, 33, 44, 0};
     EXPECT_FALSE(OutlineFor(0, c));

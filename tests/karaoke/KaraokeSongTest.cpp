@@ -12,18 +12,21 @@ namespace {
 
 const char* kBlock = "#Cantabilex\r\n[1.0]Twin[1.5]kle\r\n[3.0]star\r\n#End Cantabilex\r\n";
 
-bool Load(const std::filesystem::path& p, KaraokeSong& song, std::string& error,
-          Codepage cp = Codepage::Cp1252, const SongLyricsLoader& other = {},
-          const KaraokeSettings& settings = test::TestSettings()) {
-    return LoadKaraokeSong(p.string(), settings, cp, other, song, error);
-}
-
-TEST(KaraokeSong, LyricsComeFromTheMediaFileOrTheLrsBesideIt) {
+// A scratch folder, and the song and reason of the last load.
+class KaraokeSongTest : public ::testing::Test {
+protected:
+    bool Load(const char* name, Codepage cp = Codepage::Cp1252, const SongLyricsLoader& other = {},
+              const KaraokeSettings& settings = test::TestSettings()) {
+        return LoadKaraokeSong((dir / name).string(), settings, cp, other, song, error);
+    }
     test::TempDir dir;
-    test::WriteBytes(dir / "a.mp3", std::string(100, '\0') + kBlock);
     KaraokeSong song;
     std::string error;
-    ASSERT_TRUE(Load(dir / "a.mp3", song, error)) << error;
+};
+
+TEST_F(KaraokeSongTest, LyricsComeFromTheMediaFileOrTheLrsBesideIt) {
+    test::WriteBytes(dir / "a.mp3", std::string(100, '\0') + kBlock);
+    ASSERT_TRUE(Load("a.mp3")) << error;
     EXPECT_EQ(song.Source, "lrs");
     ASSERT_EQ(song.Model.UpperBound(), 3);
     EXPECT_EQ(song.Model.Lyrics[1].LineText, "Twinkle");
@@ -31,21 +34,18 @@ TEST(KaraokeSong, LyricsComeFromTheMediaFileOrTheLrsBesideIt) {
 
     test::WriteBytes(dir / "b.ogg", std::string(100, '\0'));
     test::WriteBytes(dir / "b.LRS", kBlock);
-    ASSERT_TRUE(Load(dir / "b.ogg", song, error)) << error;
+    ASSERT_TRUE(Load("b.ogg")) << error;
     EXPECT_EQ(song.Source, "lrs-file");
     EXPECT_EQ(song.Look.MediaPath, (dir / "b.ogg").string());
 }
 
-TEST(KaraokeSong, DisplayBlockGivesTheLookAndTheTimelineInTimeOrder) {
-    test::TempDir dir;
+TEST_F(KaraokeSongTest, DisplayBlockGivesTheLookAndTheTimelineInTimeOrder) {
     const std::string graphs =
         "#CBXGraphs\r\n#ARTIST=Band\r\n#HIGHLIGHT COLOR=255\r\n#ALIGNMENT=1\r\n"
         "#IMAGE=late.jpg%30%Poker%3\r\n#IMAGE=early.jpg%0\r\n"
         "#IMAGE=mid.jpg%10%Slide Side%5%Left\r\n\r\n#End CBXGraphs\r\n";
     test::WriteBytes(dir / "d.mp3", std::string(100, '\0') + kBlock + graphs);
-    KaraokeSong song;
-    std::string error;
-    ASSERT_TRUE(Load(dir / "d.mp3", song, error)) << error;
+    ASSERT_TRUE(Load("d.mp3")) << error;
     EXPECT_EQ(song.Look.Artist, "Band");
     EXPECT_EQ(song.Look.HighlightColor, 255);
     EXPECT_EQ(song.Look.ForeColor, -1);
@@ -58,14 +58,11 @@ TEST(KaraokeSong, DisplayBlockGivesTheLookAndTheTimelineInTimeOrder) {
     EXPECT_EQ(std::filesystem::path(song.Look.Schedule[2].Path).filename(), "late.jpg");
 }
 
-TEST(KaraokeSong, MissingFilesAndSongsWithoutLyricsSayWhy) {
-    test::TempDir dir;
-    KaraokeSong song;
-    std::string error;
-    EXPECT_FALSE(Load(dir / "none.mp3", song, error));
+TEST_F(KaraokeSongTest, MissingFilesAndSongsWithoutLyricsSayWhy) {
+    EXPECT_FALSE(Load("none.mp3"));
     EXPECT_NE(error.find("no such file"), std::string::npos);
     test::WriteBytes(dir / "c.mp3", std::string(100, 'x'));
-    EXPECT_FALSE(Load(dir / "c.mp3", song, error));
+    EXPECT_FALSE(Load("c.mp3"));
     EXPECT_NE(error.find("no lyrics"), std::string::npos);
     // One reason, said once.
     EXPECT_EQ(error.find("no lyrics"), error.rfind("no lyrics")) << error;
@@ -75,28 +72,25 @@ TEST(KaraokeSong, MissingFilesAndSongsWithoutLyricsSayWhy) {
         e = "broken midi";
         return std::optional<bool>(false);
     };
-    EXPECT_FALSE(Load(dir / "c.mp3", song, error, Codepage::Cp1252, refuse));
+    EXPECT_FALSE(Load("c.mp3", Codepage::Cp1252, refuse));
     EXPECT_EQ(error, "broken midi");
 }
 
-TEST(KaraokeSong, LyricsAreReadInTheLanguagesCodepageOrAsUtf8) {
-    test::TempDir dir;
+TEST_F(KaraokeSongTest, LyricsAreReadInTheLanguagesCodepageOrAsUtf8) {
     const std::string zolw = "\xC5\xBC\xC3\xB3\xC5\x82w";  // "żółw"
     test::WriteBytes(dir / "pl.mp3", std::string(100, '\0'));
     test::WriteBytes(dir / "pl.lrc", "[00:01.00]\xBF\xF3\xB3w\n[00:02.00]x\n");  // code page 1250
     test::WriteBytes(dir / "utf.mp3", std::string(100, '\0'));
     test::WriteBytes(dir / "utf.kok", zolw + ";01,0000;\n");
-    KaraokeSong song;
-    std::string error;
-    ASSERT_TRUE(Load(dir / "pl.mp3", song, error, CodepageForLanguage("pl"))) << error;
+    ASSERT_TRUE(Load("pl.mp3", CodepageForLanguage("pl"))) << error;
     ASSERT_EQ(song.Model.UpperBound(), 2);
     EXPECT_EQ(song.Model.Lyrics[1].PieceText, zolw);
-    ASSERT_TRUE(Load(dir / "utf.mp3", song, error)) << error;
+    ASSERT_TRUE(Load("utf.mp3")) << error;
     EXPECT_EQ(song.Source, "kok");
     EXPECT_EQ(song.Model.Lyrics[1].PieceText, zolw);
 }
 
-TEST(KaraokeSong, TitlePageFallsBackFieldByField) {
+TEST_F(KaraokeSongTest, TitlePageFallsBackFieldByField) {
     SongLook look;
     look.MediaPath = "/songs/Some Song.mp3";
     look.TagArtist = "Tag Artist";
@@ -114,11 +108,10 @@ TEST(KaraokeSong, TitlePageFallsBackFieldByField) {
     EXPECT_EQ(TitlePageHeader(look), "Some Song");
 }
 
-TEST(KaraokeSong, HugeLinesAreCappedAndStillShown) {
+TEST_F(KaraokeSongTest, HugeLinesAreCappedAndStillShown) {
     auto settings = test::TestSettings();
     settings.LyricsFitFont = true;
     settings.LyricsShowBall = true;
-    test::TempDir dir;
     // One line timed as a whole and one of many word-timed pieces, both far
     // longer than any window shows; multibyte text so the cut must respect it.
     std::string whole = "[00:01.00]";
@@ -127,9 +120,7 @@ TEST(KaraokeSong, HugeLinesAreCappedAndStillShown) {
     for (int i = 0; i < 20000; ++i) words += "<00:06.00>w\xC3\xB3rd ";
     test::WriteBytes(dir / "big.mp3", std::string(100, '\0'));
     test::WriteBytes(dir / "big.lrc", whole + "\n" + words + "\n");
-    KaraokeSong song;
-    std::string error;
-    ASSERT_TRUE(Load(dir / "big.mp3", song, error, Codepage::Cp1252, {}, settings)) << error;
+    ASSERT_TRUE(Load("big.mp3", Codepage::Cp1252, {}, settings)) << error;
     const auto& lyrics = song.Model.Lyrics;
     ASSERT_EQ(song.Model.UpperBound(), 2 + 20000);
     for (std::size_t i = 1; i < lyrics.size(); ++i) {

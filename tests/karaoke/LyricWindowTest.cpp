@@ -44,9 +44,7 @@ TEST_F(LyricWindow, KeysReachThePlayerAndTheSettings) {
     Key(*w, Qt::Key_K);
     Key(*w, Qt::Key_R);
     EXPECT_EQ(m_log, "play;next;options;details;record;");
-    Key(*w, Qt::Key_F9);
-    Key(*w, Qt::Key_F9);
-    Key(*w, Qt::Key_F10);
+    for (int key : {Qt::Key_F9, Qt::Key_F9, Qt::Key_F10}) Key(*w, key);
     EXPECT_NEAR(m_stored.LyricsOffset, 0.1, 1e-9);
     Key(*w, Qt::Key_Plus, Qt::KeypadModifier);
     EXPECT_EQ(m_stored.LyricsFontSize, 22);

@@ -1,8 +1,6 @@
 // Background layouts, picture loading and the picture timeline.
 #include <gtest/gtest.h>
 
-#include <QPainter>
-
 #include "KaraokeTestSupport.h"
 #include "karaoke/KaraokeDisplay.h"
 #include "karaoke/Pictures.h"

@@ -2,7 +2,6 @@
 // window from the menu, adds a folder, types three letters and plays a song.
 #include <gtest/gtest.h>
 
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QThread>
 #include <QTreeWidget>
@@ -15,13 +14,6 @@ namespace cx {
 namespace {
 
 using test::AppHarness;
-
-void Type(QWidget* widget, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-    }
-}
 
 TEST(LibraryStories, AHostAddsAFolderFindsASongByThreeLettersAndPlaysIt) {
     AppHarness h;
@@ -41,25 +33,19 @@ TEST(LibraryStories, AHostAddsAFolderFindsASongByThreeLettersAndPlaysIt) {
     LibraryWindow* window = h.app->SongLibraryWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    window->AddFolder(QString::fromStdString(songs.string()));
+    window->AddFolder(test::QPath(songs));
     for (int i = 0; i < 1000 && window->Scanning(); ++i) {
         QApplication::processEvents();
         QThread::msleep(10);
     }
     ASSERT_FALSE(window->Scanning());
 
-    Type(window->SearchBox(), "fre");
+    for (const QChar c : QString("fre")) test::SendKey(window->SearchBox(), 0, Qt::NoModifier, c);
     ASSERT_EQ(window->Results()->topLevelItemCount(), 1);
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(window->SearchBox(), &enter);
+    test::SendKey(window->SearchBox(), Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_EQ(h.app->Media().CurrentPath(), song.string());
 }
 
 }  // namespace
 }  // namespace cx
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    return cx::test::RunWithPlayerHome(argc, argv);
-}

@@ -24,9 +24,8 @@ const std::atomic<bool> kGoOn{false};
 // A KAR file of one two-second note whose title lines name the song.
 std::string KarBytes(const std::string& title, const std::string& artist) {
     std::string track;
-    for (const std::string& line : {"@T" + title, "@T" + artist}) {
+    for (const std::string& line : {"@T" + title, "@T" + artist})
         track += std::string("\x00\xFF\x01", 3) + static_cast<char>(line.size()) + line;
-    }
     track += std::string("\x00\x90\x3C\x40\x83\x00\x80\x3C\x40\x00\xFF\x2F\x00", 13);
     std::string smf("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk", 18);
     for (int shift = 24; shift >= 0; shift -= 8) smf += static_cast<char>(track.size() >> shift);
@@ -43,8 +42,7 @@ TEST(SongNames, FileNamesReadByEachPattern) {
     struct Case {
         const char* stem;
         NamePattern pattern;
-        const char* artist;
-        const char* title;
+        const char *artist, *title;
     };
     const Case cases[] = {
         {"ABBA - Dancing Queen", NamePattern::Auto, "ABBA", "Dancing Queen"},
@@ -62,8 +60,8 @@ TEST(SongNames, FileNamesReadByEachPattern) {
     };
     for (const Case& c : cases) {
         const NameParts parts = PartsFromName(c.stem, c.pattern);
-        EXPECT_EQ(parts.Artist, c.artist) << c.stem;
-        EXPECT_EQ(parts.Title, c.title) << c.stem;
+        EXPECT_EQ(parts.Artist + "|" + parts.Title, std::string(c.artist) + "|" + c.title)
+            << c.stem;
     }
 }
 
@@ -82,38 +80,28 @@ protected:
 };
 
 TEST_F(LibraryFolder, SearchIgnoresAccentsAndCaseMatchesPrefixesAndGroupsVersions) {
-    Song("ABBA - Dancing Queen.mp3");
-    Song("ABBA - Dancing Queen.lrc");
-    Song("more/abba - DANCING queen!.ogg");
-    Song("SF001-01 - Beyoncé - Halo.mp3");
-    Song("SF001-01 - Beyoncé - Halo.cdg");
-    Song("Zaz - Je veux.zip");
-    Song("only lyrics.lrc");
-    Song("x/ - .mp3");  // no title: never a version of another
-    Song("y/ - .mp3");
+    // "x/ - .mp3" and "y/ - .mp3" have no title: never a version of another.
+    for (const char* name :
+         {"ABBA - Dancing Queen.mp3", "ABBA - Dancing Queen.lrc", "more/abba - DANCING queen!.ogg",
+          "SF001-01 - Beyoncé - Halo.mp3", "SF001-01 - Beyoncé - Halo.cdg", "Zaz - Je veux.zip",
+          "only lyrics.lrc", "x/ - .mp3", "y/ - .mp3"})
+        Song(name);
     Song("kar/track01.kar", KarBytes("Sous Le Ciel De Paris", "Edith Piaf"));
     SongLibrary library(db);
     ASSERT_TRUE(library.Open());
     EXPECT_EQ(Scan(library).Added, 7u);
 
-    struct Case {
-        const char* typed;
-        std::vector<std::string> found;
-    };
-    const Case cases[] = {
-        {"dan", {"ABBA|Dancing Queen"}},
-        {"BEYONCE", {"Beyoncé|Halo"}},
-        {"beyoncé ha", {"Beyoncé|Halo"}},
-        {"  queen,, abba ", {"ABBA|Dancing Queen"}},
-        {"sf001", {"Beyoncé|Halo"}},  // the disc id is among the name's words
-        {"ciel piaf", {"Edith Piaf|Sous Le Ciel De Paris"}},  // KAR title lines
-        {"more", {"abba|DANCING queen!"}},                    // folder words find the one version
-        {"halo queen", {}},
-        {"\"dan*", {"ABBA|Dancing Queen"}},  // query syntax is taken as text
-        {"NEAR( AND OR", {}},
-        {"lyrics", {}},  // lyrics alone are not a song
-    };
-    for (const Case& c : cases) EXPECT_EQ(Titles(library.Search(c.typed, 10)), c.found) << c.typed;
+    // The disc id is among the name's words, KAR title lines count, folder words find the one
+    // version, query syntax is taken as text and lyrics alone are not a song.
+    // clang-format off
+    const struct { const char* typed; std::vector<std::string> found; } cases[] = {
+        {"dan", {"ABBA|Dancing Queen"}}, {"BEYONCE", {"Beyoncé|Halo"}},
+        {"beyoncé ha", {"Beyoncé|Halo"}}, {"  queen,, abba ", {"ABBA|Dancing Queen"}},
+        {"sf001", {"Beyoncé|Halo"}}, {"ciel piaf", {"Edith Piaf|Sous Le Ciel De Paris"}},
+        {"more", {"abba|DANCING queen!"}}, {"halo queen", {}}, {"\"dan*", {"ABBA|Dancing Queen"}},
+        {"NEAR( AND OR", {}}, {"lyrics", {}}};
+    // clang-format on
+    for (const auto& c : cases) EXPECT_EQ(Titles(library.Search(c.typed, 10)), c.found) << c.typed;
 
     const auto abba = library.Search("abba", 10);
     ASSERT_EQ(abba.size(), 1u);
@@ -131,9 +119,7 @@ TEST_F(LibraryFolder, SearchIgnoresAccentsAndCaseMatchesPrefixesAndGroupsVersion
 }
 
 TEST_F(LibraryFolder, RescanReadsOnlyChangedFilesAndMarksVanishedOnesMissing) {
-    Song("A - One.mp3");
-    Song("B - Two.mp3");
-    Song("C - Three.mp3");
+    for (const char* name : {"A - One.mp3", "B - Two.mp3", "C - Three.mp3"}) Song(name);
     int measured = 0;
     SongLibrary library(db);
     ASSERT_TRUE(library.Open());
@@ -161,10 +147,9 @@ TEST_F(LibraryFolder, RescanReadsOnlyChangedFilesAndMarksVanishedOnesMissing) {
     for (const Step& s : steps) {
         s.change();
         const LibraryScanReport r = Scan(library);
-        EXPECT_EQ(r.Added, s.added) << s.what;
-        EXPECT_EQ(r.Updated, s.updated) << s.what;
-        EXPECT_EQ(r.Unchanged, s.unchanged) << s.what;
-        EXPECT_EQ(r.MarkedMissing, s.missing) << s.what;
+        EXPECT_EQ((std::vector{r.Added, r.Updated, r.Unchanged, r.MarkedMissing}),
+                  (std::vector{s.added, s.updated, s.unchanged, s.missing}))
+            << s.what;
         EXPECT_EQ(measured, s.measuredSoFar) << s.what;
         if (std::string(s.what) == "one file vanished") {
             const auto three = library.Search("three", 1);
@@ -249,11 +234,7 @@ TEST_F(LibraryFolder, AnUnreadableDatabaseIsMovedAsideWithAMessageNeverDeleted) 
             EXPECT_NE(library.Note().Message.find(aside[0].string()), std::string::npos) << c.what;
             EXPECT_TRUE(library.AddFolder(place.Path().string())) << c.what;  // a working library
         } else if (c.opens) {
-            sqlite3* db = nullptr;  // the other tables are still there
-            ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-            EXPECT_EQ(sqlite3_exec(db, "SELECT id FROM host_singers", nullptr, nullptr, nullptr),
-                      SQLITE_OK);
-            sqlite3_close(db);
+            MakeDatabase(path, "SELECT id FROM host_singers");  // the other tables are still there
         } else if (fs::is_regular_file(path)) {
             EXPECT_TRUE(test::ReadBytes(path) == before) << c.what;  // left as it was
         }
@@ -268,9 +249,7 @@ TEST_F(LibraryFolder, AScanKilledMidWriteLeavesAWholeLibrary) {
         Song("d" + std::to_string(i / 50) + "/Artist" + std::to_string(i) + " - Title" +
              std::to_string(i) + ".mp3");
     for (int delayMs : {20, 150}) {
-        fs::remove(db);
-        fs::remove(db + "-wal");
-        fs::remove(db + "-shm");
+        for (const char* end : {"", "-wal", "-shm"}) fs::remove(db + end);
         const pid_t child = ::fork();
         if (child == 0) {
             SongLibrary library(db);

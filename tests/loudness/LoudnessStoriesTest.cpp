@@ -1,5 +1,4 @@
 // A singer switches "one loudness" in the Preferences and plays a quiet song.
-#include <QApplication>
 #include <QCheckBox>
 #include <chrono>
 #include <cmath>
@@ -15,14 +14,6 @@ namespace {
 
 using test::AppHarness;
 
-Preferences* OpenPreferences(AppHarness& h) {
-    if (!h.app->Run(Command::Preferences)) return nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* p = qobject_cast<Preferences*>(w); p && p->isVisible()) return p;
-    }
-    return nullptr;
-}
-
 TEST(LoudnessStories, AQuietSongPlaysLouderWithOneLoudnessSwitchedOn) {
     struct Row {
         bool on;
@@ -34,11 +25,11 @@ TEST(LoudnessStories, AQuietSongPlaysLouderWithOneLoudnessSwitchedOn) {
         const auto song = h.Home() / "quiet.wav";
         test::WriteBytes(song, test::FloatWav(test::Tone(997, -36, 8, 44100, 2), 44100, 2));
         ASSERT_TRUE(h.Start());
-        Preferences* p = OpenPreferences(h);
+        Preferences* p = h.Open<Preferences>(Command::Preferences);
         ASSERT_NE(p, nullptr);
         p->findChild<QCheckBox*>("loudness normalise")->setChecked(rows[i].on);
         p->OK_Click();
-        h.app->ChangeSong(QString::fromStdString(song.string()));
+        h.app->ChangeSong(test::QPath(song));
         // Playback starts without waiting for the measure.
         h.Advance(0.01);
         EXPECT_GT(h.app->Media().PositionSeconds(), 0) << rows[i].on;
@@ -56,8 +47,3 @@ TEST(LoudnessStories, AQuietSongPlaysLouderWithOneLoudnessSwitchedOn) {
 
 }  // namespace
 }  // namespace cx
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    return cx::test::RunWithPlayerHome(argc, argv);
-}

@@ -8,6 +8,7 @@
 
 #include "playback/player/PlayerControl.h"
 #include "playback/player/Transport.h"
+#include "playlist/FlatListModel.h"
 
 namespace cx::test {
 
@@ -70,5 +71,15 @@ public:
     void Run(Command c) override { ran.push_back(c); }
     void OpenFailed(const std::string& path) override { failed.push_back(path); }
 };
+
+// Songs "/songs/1.mp3" ... numbered from 1, listed and openable.
+inline void FillSongs(FlatListModel& list, FakeTransport& transport, int count,
+                      const std::string& length = "") {
+    for (int i = 1; i <= count; ++i) {
+        const std::string path = "/songs/" + std::to_string(i) + ".mp3";
+        list.AddItem("Song " + std::to_string(i), length, path);
+        transport.openable.insert(path);
+    }
+}
 
 }  // namespace cx::test

@@ -25,9 +25,8 @@ struct Rig {
     }
     void Render(double seconds) {
         std::vector<float> out(2 * 1024);
-        for (double done = 0; done < seconds; done += 1024.0 / kRate) {
+        for (double done = 0; done < seconds; done += 1024.0 / kRate)
             engine.Render(out.data(), 1024);
-        }
     }
 
     test::TempDir dir;

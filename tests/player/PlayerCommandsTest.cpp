@@ -9,15 +9,20 @@ namespace cx {
 namespace {
 
 TEST(PlayerCommands, KeysMapWithTheirModifiers) {
-    EXPECT_EQ(CommandForKey('Z', 0), Command::Previous);
-    EXPECT_EQ(CommandForKey('B', kModShift), Command::Next);
-    EXPECT_EQ(CommandForKey('O', kModCtrl), Command::FileOpen);
-    EXPECT_EQ(CommandForKey('C', kModAlt), Command::Controls);
-    EXPECT_EQ(CommandForKey('C', 0), Command::Pause);
-    EXPECT_EQ(CommandForKey('3', kModAlt), Command::FileInfo);
-    EXPECT_EQ(CommandForKey('T', kModCtrl), Command::ToggleTimeMode);
-    EXPECT_FALSE(CommandForKey('O', 0));
-    EXPECT_FALSE(CommandForKey('Z', kModCtrl | kModAlt));
+    const struct {
+        char key;
+        int mods;
+        std::optional<Command> command;
+    } keys[] = {{'Z', 0, Command::Previous},
+                {'B', kModShift, Command::Next},
+                {'O', kModCtrl, Command::FileOpen},
+                {'C', kModAlt, Command::Controls},
+                {'C', 0, Command::Pause},
+                {'3', kModAlt, Command::FileInfo},
+                {'T', kModCtrl, Command::ToggleTimeMode},
+                {'O', 0, {}},
+                {'Z', kModCtrl | kModAlt, {}}};
+    for (const auto& k : keys) EXPECT_EQ(CommandForKey(k.key, k.mods), k.command) << k.key;
 }
 
 TEST(PlayerCommands, MenuCaptionsCarryTheirShortcut) {
@@ -41,9 +46,8 @@ TEST(PlayerPosition, FiveFieldsLeaveTheMidiWindowHidden) {
     EXPECT_TRUE(p->midiShown);
     EXPECT_EQ(FormatPlayerPosition(*p), "1,2,3,4,0,1");
     EXPECT_EQ(ParsePlayerPosition("1.7,2,3,4,1,0")->left, 1);
-    for (const char* bad : {"", "1,2,3,4", "a,b,c,d,e", "1,2,3,4,1,1,1", "1,,3,4,1"}) {
+    for (const char* bad : {"", "1,2,3,4", "a,b,c,d,e", "1,2,3,4,1,1,1", "1,,3,4,1"})
         EXPECT_FALSE(ParsePlayerPosition(bad)) << bad;
-    }
     // The kept volume: whole numbers, clamped; anything else changes nothing.
     EXPECT_EQ(ParsePlayerVolume("37"), 37);
     EXPECT_EQ(ParsePlayerVolume("250"), 100);

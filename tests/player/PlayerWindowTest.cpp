@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QUrl>
 
 #include "FakeTransport.h"
@@ -17,26 +15,16 @@
 namespace cx {
 namespace {
 
-void App() {
-    ASSERT_NE(QApplication::instance(), nullptr);
-}
-
 class PlayerWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        ASSERT_NE(QApplication::instance(), nullptr);
         services.isRecording = [] { return false; };
         services.autoPlay = [] { return true; };
         services.readTags = [](const std::string&) { return std::optional<ItemTags>(); };
         player = std::make_unique<Player>(transport, list, services);
     }
-    void Fill(int count) {
-        for (int i = 0; i < count; ++i) {
-            const std::string path = "/songs/" + std::to_string(i + 1) + ".mp3";
-            list.AddItem("Song " + std::to_string(i + 1), "", path);
-            transport.openable.insert(path);
-        }
-    }
+    void Fill(int count) { test::FillSongs(list, transport, count); }
     void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QKeyEvent press(QEvent::KeyPress, key, mods);
         QApplication::sendEvent(player.get(), &press);
@@ -62,15 +50,13 @@ TEST_F(PlayerWindowTest, TrayHidesAndRestoresTheWindowsThatWereShown) {
     karaoke.show();
 
     player->MinimizeToTray();
-    EXPECT_TRUE(player->InTray());
-    EXPECT_FALSE(player->isVisible());
-    EXPECT_FALSE(shown.isVisible());
-    EXPECT_FALSE(karaoke.isVisible());
+    EXPECT_EQ((std::vector{player->InTray(), player->isVisible(), shown.isVisible(),
+                           karaoke.isVisible()}),
+              (std::vector{true, false, false, false}));
 
     player->RestoreFromTray();
-    EXPECT_TRUE(player->isVisible());
-    EXPECT_TRUE(shown.isVisible());
-    EXPECT_FALSE(hidden.isVisible());
+    EXPECT_EQ((std::vector{player->isVisible(), shown.isVisible(), hidden.isVisible()}),
+              (std::vector{true, true, false}));
     EXPECT_FALSE(karaoke.isVisible()) << "the karaoke window comes back only for karaoke songs";
 }
 
@@ -102,9 +88,8 @@ TEST_F(PlayerWindowTest, TypedNumberPlaysThatEntry) {
     Key(Qt::Key_2);
     QElapsedTimer clock;
     clock.start();
-    while (!transport.IsOpen() && clock.elapsed() < 5000) {
+    while (!transport.IsOpen() && clock.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
     EXPECT_EQ(transport.CurrentPath(), "/songs/12.mp3");
 }
 

@@ -43,14 +43,10 @@ TEST(VideoExport, PlayersReadItAndItShowsThePlayersPictures) {
     CX_REQUIRE_CBX();
     if (!HasFfprobe()) GTEST_SKIP() << "ffprobe is not installed";
     EnsureGuiContext();
-    struct Case {
-        bool cdg;
-        int fps;
-    };
-    for (const Case c : {Case{true, 25}, Case{false, 30}}) {
-        SCOPED_TRACE(c.cdg ? "cdg" : "lyrics");
+    for (const auto& [cdg, fps] : {std::pair{true, 25}, {false, 30}}) {
+        SCOPED_TRACE(cdg ? "cdg" : "lyrics");
         TempDir dir;
-        const auto song = c.cdg ? WriteCdgSong(dir.Path()) : WriteLyricsSong(dir.Path());
+        const auto song = cdg ? WriteCdgSong(dir.Path()) : WriteLyricsSong(dir.Path());
         const auto out = dir / "out.mp4";
         const auto made = Cbx("video " + Quote(song) + " -o " + Quote(out) + kSize, true);
         ASSERT_EQ(made.code, 0) << made.out;
@@ -63,7 +59,7 @@ TEST(VideoExport, PlayersReadItAndItShowsThePlayersPictures) {
             EXPECT_NE(probe.out.find(want), std::string::npos) << want << " in " << probe.out;
         const auto at = probe.out.find("duration=");
         ASSERT_NE(at, std::string::npos);
-        EXPECT_NEAR(std::atof(probe.out.c_str() + at + 9), kSongSeconds, 1.0 / c.fps);
+        EXPECT_NEAR(std::atof(probe.out.c_str() + at + 9), kSongSeconds, 1.0 / fps);
 
         const std::vector<double> times = {0.6, 2.0, 3.2};
         const VideoReadout video = ReadVideo(out.string(), times, false);
@@ -72,7 +68,7 @@ TEST(VideoExport, PlayersReadItAndItShowsThePlayersPictures) {
             Yuv420 want;
             std::string error;
             ASSERT_TRUE(
-                ConvertToYuv420(PlayerPicture(c.cdg, song, times[i], dir / "at.png"), want, error))
+                ConvertToYuv420(PlayerPicture(cdg, song, times[i], dir / "at.png"), want, error))
                 << error;
             EXPECT_GE(Ssim420(video.pictures[i], want), 0.98) << "at " << times[i];
         }
@@ -109,22 +105,21 @@ double FirstClick(const std::string& video) {
 
 TEST(VideoExport, TheClickSoundsOnTheFrameWherePieceLights) {
     EnsureGuiContext();
-    struct Case {
-        bool cdg;
-        double tempo;
-        bool voice;  // the click is in the voice recording, not the song
-    };
-    for (const Case c : {Case{true, 0, false}, Case{false, 0, false}, Case{false, 20, false},
-                         Case{false, -20, false}, Case{false, 0, true}}) {
-        SCOPED_TRACE(std::string(c.cdg ? "cdg" : "lyrics") + " tempo " + std::to_string(c.tempo) +
-                     (c.voice ? " voice" : ""));
+    // With `voice` the click is in the voice recording, not the song.
+    for (const auto& [cdg, tempo, voice] : {std::tuple{true, 0.0, false},
+                                            {false, 0.0, false},
+                                            {false, 20.0, false},
+                                            {false, -20.0, false},
+                                            {false, 0.0, true}}) {
+        SCOPED_TRACE(std::string(cdg ? "cdg" : "lyrics") + " tempo " + std::to_string(tempo) +
+                     (voice ? " voice" : ""));
         TempDir dir;
-        const auto song = c.cdg ? WriteCdgSong(dir.Path()) : WriteLyricsSong(dir.Path());
+        const auto song = cdg ? WriteCdgSong(dir.Path()) : WriteLyricsSong(dir.Path());
         VideoExportOptions o;
         o.width = kWidth;
         o.height = kHeight;
-        o.tempo = c.tempo;
-        if (c.voice) {
+        o.tempo = tempo;
+        if (voice) {
             WriteBytes(dir / "song.wav", ClickWav(kSongSeconds, kSongSeconds + 1));
             WriteBytes(dir / "voice.wav", ClickWav(kSongSeconds, kClickSeconds));
             o.voiceFile = (dir / "voice.wav").string();
@@ -133,7 +128,7 @@ TEST(VideoExport, TheClickSoundsOnTheFrameWherePieceLights) {
         const VideoExportResult r = ExportVideo(song.string(), out, o, {}, nullptr);
         ASSERT_TRUE(r.ok) << r.error;
         const double click = FirstClick(out);
-        const double expected = kClickSeconds / (1 + c.tempo / 100);
+        const double expected = kClickSeconds / (1 + tempo / 100);
         // Stretched sound moves an onset by a little; the words follow the sound.
         EXPECT_NEAR(click, expected, 1.0 / r.fps);
         // The piece lights on the first frame that starts once the song reached it.
@@ -148,22 +143,19 @@ TEST(VideoExport, WrongChoicesAreRefusedWithTheirReason) {
     TempDir dir;
     const auto song = Quote(WriteLyricsSong(dir.Path()));
     const auto out = " -o " + Quote(dir / "out.mp4");
-    struct Case {
-        std::string args;
-        const char* says;
-    };
-    for (const Case& c :
-         {Case{song + out + " --size 1281x720", "even numbers"},
-          Case{song + out + " --fps 1e12", "--fps"},
-          Case{song + out + " --quality 99", "--quality"},
-          Case{song + out + " --tempo 50", "tempo"},
-          Case{song + out + " --from 3 --to 2", "after the start"}, Case{song, "usage"},
-          Case{song + " -o " + Quote(dir / "no/such/out.mp4"), "does not exist"},
-          Case{Quote(dir / "gone.wav") + out, "no such file"}}) {
-        const CbxRun r = Cbx("video " + c.args, true);
-        EXPECT_NE(r.code, 0) << c.args;
-        EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << ": " << r.out;
-        EXPECT_FALSE(std::filesystem::exists(dir / "out.mp4")) << c.args;
+    for (const auto& [args, says] :
+         {std::pair{song + out + " --size 1281x720", "even numbers"},
+          {song + out + " --fps 1e12", "--fps"},
+          {song + out + " --quality 99", "--quality"},
+          {song + out + " --tempo 50", "tempo"},
+          {song + out + " --from 3 --to 2", "after the start"},
+          {song, "usage"},
+          {song + " -o " + Quote(dir / "no/such/out.mp4"), "does not exist"},
+          {Quote(dir / "gone.wav") + out, "no such file"}}) {
+        const CbxRun r = Cbx("video " + args, true);
+        EXPECT_NE(r.code, 0) << args;
+        EXPECT_NE(r.out.find(says), std::string::npos) << args << ": " << r.out;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out.mp4")) << args;
     }
 }
 
@@ -203,8 +195,7 @@ TEST(VideoExport, AStoppedOrFailedExportLeavesNothing) {
         EXPECT_EQ(r.cancelled, !fails);
         EXPECT_EQ(r.error.empty(), !fails) << r.error;
         EXPECT_EQ(ReadBytes(out), "an older video");
-        for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
-            EXPECT_EQ(e.path().string().find(".part"), std::string::npos) << e.path();
+        EXPECT_TRUE(NoPartFiles(dir.Path()));
     }
 }
 

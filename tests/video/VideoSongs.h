@@ -62,4 +62,11 @@ inline std::filesystem::path WriteLyricsSong(const std::filesystem::path& dir) {
     return dir / "song.wav";
 }
 
+// Whether `dir` holds no half-written ".part" file.
+inline bool NoPartFiles(const std::filesystem::path& dir) {
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (e.path().string().find(".part") != std::string::npos) return false;
+    return true;
+}
+
 }  // namespace cx::test

@@ -1,7 +1,6 @@
 // Exporting from the player: File > Export video (Alt+E) with a song open.
 #include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QThread>
 
 #include "VideoSongs.h"
@@ -13,8 +12,7 @@ namespace cx::test {
 namespace {
 
 ExportVideoDialog* PressAltE(Application& app) {
-    QKeyEvent altE(QEvent::KeyPress, Qt::Key_E, Qt::AltModifier, "e");
-    QApplication::sendEvent(app.PlayerWindow(), &altE);
+    SendKey(app.PlayerWindow(), Qt::Key_E, Qt::AltModifier, "e");
     return app.PlayerWindow()->findChild<ExportVideoDialog*>();
 }
 
@@ -25,12 +23,6 @@ void WaitWhileRunning(ExportVideoDialog& dialog) {
     }
     QThread::msleep(200);  // the last poll
     QApplication::processEvents();
-}
-
-bool NoPartFiles(const std::filesystem::path& dir) {
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-        if (e.path().string().find(".part") != std::string::npos) return false;
-    return true;
 }
 
 TEST(VideoStories, AltEExportsTheOpenSongWhileThePlayerGoesOn) {
@@ -44,7 +36,7 @@ TEST(VideoStories, AltEExportsTheOpenSongWhileThePlayerGoesOn) {
 
     const auto song = WriteLyricsSong(h.Home());
     h.app.reset();
-    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.Start(QPath(song)));
     ExportVideoDialog* dialog = PressAltE(*h.app);
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(dialog->isModal());
@@ -64,7 +56,7 @@ TEST(VideoStories, AltEExportsTheOpenSongWhileThePlayerGoesOn) {
 TEST(VideoStories, QuitDuringAnExportStopsItAndLeavesNoFile) {
     AppHarness h;
     const auto song = WriteLyricsSong(h.Home());
-    ASSERT_TRUE(h.Start(QString::fromStdString(song.string())));
+    ASSERT_TRUE(h.Start(QPath(song)));
     ExportVideoDialog* dialog = PressAltE(*h.app);
     ASSERT_NE(dialog, nullptr);
     dialog->StartExport();
@@ -79,8 +71,3 @@ TEST(VideoStories, QuitDuringAnExportStopsItAndLeavesNoFile) {
 
 }  // namespace
 }  // namespace cx::test
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    return cx::test::RunWithPlayerHome(argc, argv);
-}
