@@ -33,15 +33,13 @@ void WaitFor(const std::function<bool()>& done) {
 
 TEST(UserList, AddedFilesGetTheirTagsWithoutBlocking) {
     test::TempDir dir;
-    for (const char* f : {"tagged.mp3", "plain.kar", "words.lrc", "notes.txt", "plain.lrc"}) {
+    for (const char* f : {"tagged.mp3", "plain.kar", "words.lrc", "notes.txt", "plain.lrc"})
         test::WriteBytes(dir / f, "x");
-    }
     FlatListModel model;
     UserList window(model, {}, FakeTags);
     QStringList files;
-    for (const char* f : {"tagged.mp3", "plain.lrc", "notes.txt", "words.lrc"}) {
+    for (const char* f : {"tagged.mp3", "plain.lrc", "notes.txt", "words.lrc"})
         files << QString::fromStdString((dir / f).string());
-    }
     EXPECT_EQ(window.AddFiles(files), 0);
     ASSERT_EQ(model.ListCount(), 2)
         << "lyrics map to their song; unmatched and text files are left out";
@@ -55,8 +53,7 @@ TEST(UserList, AddedFilesGetTheirTagsWithoutBlocking) {
 
 TEST(UserList, LoadsPlsSkippingMissingFilesSavesM3uAndKeepsItsPlace) {
     test::TempDir dir;
-    test::WriteBytes(dir / "a.mp3", "x");
-    test::WriteBytes(dir / "b.ogg", "x");
+    for (const char* f : {"a.mp3", "b.ogg"}) test::WriteBytes(dir / f, "x");
     test::WriteBytes(dir / "list.pls",
                      "[playlist]\r\nFile1=a.mp3\r\nTitle1=First\r\nLength1=65\r\nfile2=gone.mp3\r\n"
                      "FILE3=b.ogg\r\n");
@@ -143,12 +140,11 @@ TEST(UserList, WheelScrollsOneItemPerNotchOnlyWhenActive) {
 // With `lowest`, the lowest contrast instead: 1 when that colour is drawn there.
 double InkIn(const QImage& image, QRect box, QColor fill, bool lowest = false) {
     double ink = lowest ? 1e9 : 1;
-    for (int y = box.top(); y <= box.bottom(); ++y) {
+    for (int y = box.top(); y <= box.bottom(); ++y)
         for (int x = box.left(); x <= box.right(); ++x) {
             const double c = ContrastRatio(image.pixelColor(x, y), fill);
             ink = lowest ? std::min(ink, c) : std::max(ink, c);
         }
-    }
     return ink;
 }
 
@@ -219,9 +215,7 @@ TEST(FlatListPainter, SelectedPlayingAndMissingRowsStandApartInEveryLook) {
 
 TEST(SongFiles, LyricsAndGraphicsMapToTheirSong) {
     test::TempDir dir;
-    test::WriteBytes(dir / "duet.kar", "x");
-    test::WriteBytes(dir / "duet.mp3", "x");
-    test::WriteBytes(dir / "duet.cdg", "x");
+    for (const char* f : {"duet.kar", "duet.mp3", "duet.cdg"}) test::WriteBytes(dir / f, "x");
     EXPECT_EQ(MediaFileFor((dir / "duet.cdg").string()), (dir / "duet.mp3").string())
         << "the first kind in our order wins";
     EXPECT_EQ(MediaFileFor((dir / "solo.lrs").string()), "");
