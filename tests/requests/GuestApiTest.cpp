@@ -33,6 +33,13 @@ protected:
         return m_api.Handle({std::move(method), std::move(path), std::move(query),
                              std::move(headers), std::move(body), std::move(peer), m_nowMs});
     }
+    // A call with exactly the headers given.
+    GuestReply Send(const std::string& method, const std::string& path,
+                    const std::multimap<std::string, std::string>& headers,
+                    const std::string& body = {}, const std::string& peer = "p",
+                    std::int64_t nowMs = 0) {
+        return m_api.Handle({method, path, {}, headers, body, peer, nowMs});
+    }
     GuestReply Ask(const std::string& name, const std::string& song = "7",
                    const std::string& key = "0", const std::string& peer = "10.0.0.2",
                    std::string guest = kGuest) {
@@ -83,13 +90,9 @@ TEST_F(GuestApiTest, RoutesCodesAndPathsAnswerWithTheRightStatusAndNoFileContent
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.method + " " + c.path + " code=" + c.code);
-        const GuestReply reply = m_api.Handle({c.method,
-                                               c.path,
-                                               {},
-                                               {{"x-join-code", c.code}, {"x-guest", kGuest}},
-                                               "",
-                                               "10.0.0.2",
-                                               m_nowMs});
+        const GuestReply reply =
+            Send(c.method, c.path, {{"x-join-code", c.code}, {"x-guest", kGuest}}, "", "10.0.0.2",
+                 m_nowMs);
         EXPECT_EQ(reply.status, c.status);
         EXPECT_EQ(reply.body.find("root:"), std::string::npos);
         if (c.status != 200) {
@@ -211,25 +214,12 @@ TEST_F(GuestApiTest, BodiesFormsAndTokensAreChecked) {
     }
     // The join code and the guest's token may travel in the body alone.
     const GuestReply inBody =
-        m_api.Handle({"POST",
-                      "/api/request",
-                      {},
-                      {},
-                      "code=" + code + "&guest=form-guest-0123456789&name=Al&song=5",
-                      "10.0.0.9",
-                      m_nowMs});
+        Send("POST", "/api/request", {},
+             "code=" + code + "&guest=form-guest-0123456789&name=Al&song=5", "10.0.0.9", m_nowMs);
     EXPECT_EQ(inBody.status, 200) << inBody.body;
     for (const std::string& guest :
          std::vector<std::string>{"short", "has space in it 0123456789", std::string(65, 'g')}) {
-        EXPECT_EQ(m_api
-                      .Handle({"GET",
-                               "/api/mine",
-                               {},
-                               {{"x-join-code", code}, {"x-guest", guest}},
-                               "",
-                               "p",
-                               0})
-                      .status,
+        EXPECT_EQ(Send("GET", "/api/mine", {{"x-join-code", code}, {"x-guest", guest}}).status,
                   400);
     }
 }
@@ -288,17 +278,10 @@ TEST_F(GuestApiTest, TheGuestSeesTheStandingsTheHostPublishes) {
     m_desk.PublishStandings({{pending[0].id, 0, -1, true}});
     EXPECT_NE(Call("GET", "/api/mine").body.find("\"state\":\"sung\""), std::string::npos);
     // Another guest sees none of them.
-    EXPECT_EQ(
-        m_api
-            .Handle({"GET",
-                     "/api/mine",
-                     {},
-                     {{"x-join-code", m_desk.JoinCode()}, {"x-guest", "other-guest-0123456789"}},
-                     "",
-                     "p",
-                     0})
-            .body,
-        "{\"requests\":[]}");
+    EXPECT_EQ(Send("GET", "/api/mine",
+                   {{"x-join-code", m_desk.JoinCode()}, {"x-guest", "other-guest-0123456789"}})
+                  .body,
+              "{\"requests\":[]}");
 }
 
 TEST(GuestLanguageTest, TheQueryThenTheBrowserThenThePlayerChoose) {
