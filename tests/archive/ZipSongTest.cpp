@@ -15,10 +15,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Picked(const std::vector<std::string>& names, ZipSongKind* kind = nullptr) {
+// The song picked from `names` and what kind of song it is.
+using Pick = std::pair<std::string, ZipSongKind>;
+Pick Picked(const std::vector<std::string>& names) {
     const ZipSongPick pick = PickZipSong(names);
-    if (kind) *kind = pick.Kind;
-    return pick.Kind == ZipSongKind::None ? std::string() : names[pick.Song];
+    return {pick.Kind == ZipSongKind::None ? std::string() : names[pick.Song], pick.Kind};
 }
 
 std::vector<std::string> CompanionNames(const std::vector<std::string>& names) {
@@ -28,20 +29,13 @@ std::vector<std::string> CompanionNames(const std::vector<std::string>& names) {
 }
 
 TEST(ZipSongPick, PrefersGraphicsThenLyricsThenMidiThenAudioAlone) {
-    ZipSongKind kind{};
-    std::vector<std::string> names = {"b.mp3", "a.mid", "c.ogg", "c.lrc", "d.MP3", "D.cdg"};
-    EXPECT_EQ(Picked(names, &kind), "d.MP3");
-    EXPECT_EQ(kind, ZipSongKind::CdgPair);
+    const std::vector<std::string> names = {"b.mp3", "a.mid", "c.ogg", "c.lrc", "d.MP3", "D.cdg"};
+    EXPECT_EQ(Picked(names), Pick("d.MP3", ZipSongKind::CdgPair));
     EXPECT_EQ(CompanionNames(names), std::vector<std::string>{"D.cdg"});
-
-    names = {"b.mp3", "a.mid", "c.ogg", "c.lrc"};
-    EXPECT_EQ(Picked(names, &kind), "c.ogg");
-    EXPECT_EQ(kind, ZipSongKind::AudioWithLyrics);
-    names = {"b.mp3", "a.mid", "a.kar"};
-    EXPECT_EQ(Picked(names, &kind), "a.kar");
-    EXPECT_EQ(kind, ZipSongKind::Midi);
-    EXPECT_EQ(Picked({"b.mp3", "notes.txt"}, &kind), "b.mp3");
-    EXPECT_EQ(kind, ZipSongKind::AudioOnly);
+    EXPECT_EQ(Picked({"b.mp3", "a.mid", "c.ogg", "c.lrc"}),
+              Pick("c.ogg", ZipSongKind::AudioWithLyrics));
+    EXPECT_EQ(Picked({"b.mp3", "a.mid", "a.kar"}), Pick("a.kar", ZipSongKind::Midi));
+    EXPECT_EQ(Picked({"b.mp3", "notes.txt"}), Pick("b.mp3", ZipSongKind::AudioOnly));
 
     const ZipSongPick none = PickZipSong({"readme.txt", "cover.jpg", "song.cdg", "folder/"});
     EXPECT_EQ(none.Kind, ZipSongKind::None);
@@ -55,16 +49,14 @@ TEST(ZipSongPick, MatchesBaseNamesInAnyCaseAndIgnoresFoldersAndMacJunk) {
                                             "Songs/song.lrs",
                                             "Songs/Song.LRS",
                                             "Songs/._Song.cdg"};
-    ZipSongKind kind{};
-    EXPECT_EQ(Picked(names, &kind), "Songs/Song.MP3");
-    EXPECT_EQ(kind, ZipSongKind::CdgPair);
+    EXPECT_EQ(Picked(names), Pick("Songs/Song.MP3", ZipSongKind::CdgPair));
     // One companion per kind, the first name in sort order.
     EXPECT_EQ(CompanionNames(names),
               (std::vector<std::string>{"Songs/Song.LRS", "Songs\\SONG.Cdg"}));
     // The stored order does not change the answer.
-    EXPECT_EQ(Picked({"z.mp3", "a.mp3"}), "a.mp3");
-    EXPECT_EQ(Picked({"a.mp3", "z.mp3"}), "a.mp3");
-    EXPECT_EQ(Picked({".mp3", "mp3", "x."}), "");
+    EXPECT_EQ(Picked({"z.mp3", "a.mp3"}).first, "a.mp3");
+    EXPECT_EQ(Picked({"a.mp3", "z.mp3"}).first, "a.mp3");
+    EXPECT_EQ(Picked({".mp3", "mp3", "x."}).first, "");
 }
 
 TEST(ZipSongListing, RefusesWhatIsNotAZipAndArchivesAboveTheCap) {
