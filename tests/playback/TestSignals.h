@@ -11,12 +11,12 @@
 
 namespace cx::test {
 
-// Interleaved stereo: the wave `v(t)` scaled by `left` and `right`.
+// Interleaved stereo: the wave `v(frame)` scaled by `left` and `right`.
 template <typename Wave>
-std::vector<float> Stereo(int rate, std::size_t frames, float left, float right, Wave v) {
+std::vector<float> StereoWave(std::size_t frames, float left, float right, Wave v) {
     std::vector<float> s(frames * 2);
     for (std::size_t i = 0; i < frames; ++i) {
-        const auto x = static_cast<float>(v(static_cast<double>(i) / rate));
+        const auto x = static_cast<float>(v(i));
         s[2 * i] = left * x;
         s[2 * i + 1] = right * x;
     }
@@ -25,14 +25,16 @@ std::vector<float> Stereo(int rate, std::size_t frames, float left, float right,
 
 // A sine of `hz` on each side with the given amplitudes.
 inline std::vector<float> StereoSine(int rate, double hz, double seconds, float left, float right) {
-    return Stereo(rate, static_cast<std::size_t>(rate * seconds), left, right,
-                  [hz](double t) { return std::sin(2.0 * std::numbers::pi * hz * t); });
+    return StereoWave(static_cast<std::size_t>(rate * seconds), left, right, [=](std::size_t i) {
+        return std::sin(2.0 * std::numbers::pi * hz * i / rate);
+    });
 }
 
 // A sweep from 200 Hz up by 800 Hz a second: no stretch of it repeats, so a
 // frame off shows at once.
 inline std::vector<float> Chirp(int rate, std::size_t frames, float left, float right) {
-    return Stereo(rate, frames, left, right, [](double t) {
+    return StereoWave(frames, left, right, [rate](std::size_t i) {
+        const double t = static_cast<double>(i) / rate;
         return std::sin(2.0 * std::numbers::pi * (200 * t + 400 * t * t));
     });
 }

@@ -167,12 +167,7 @@ TEST(VoicePaths, VoiceFolderBesideTheSongAndTheTakeName) {
     EXPECT_EQ(FindVoiceFile(song, inFolder), dir / "Voice" / "My Song.wav");
 
     std::tm t{};
-    t.tm_year = 126;
-    t.tm_mon = 11;
-    t.tm_mday = 6;
-    t.tm_hour = 16;
-    t.tm_min = 5;
-    t.tm_sec = 9;
+    t.tm_year = 126, t.tm_mon = 11, t.tm_mday = 6, t.tm_hour = 16, t.tm_min = 5, t.tm_sec = 9;
     EXPECT_EQ(TakeFileName(t), "12062026160509PM.WAV");
     t.tm_hour = 4;
     EXPECT_EQ(TakeFileName(t), "12062026040509AM.WAV");
