@@ -5,6 +5,8 @@
 #include "archive/ZipSongs.h"
 #include "platform/AtomicFile.h"
 #include "platform/ReadOnlyFolders.h"
+#include "playback/MediaControl.h"
+#include "playback/TestSignals.h"
 #include "playlist/SongFiles.h"
 #include "support/ExpectEach.h"
 #include "support/TestSupport.h"
@@ -15,10 +17,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Picked(const std::vector<std::string>& names, ZipSongKind* kind = nullptr) {
+// The song picked from `names` and what kind of song it is.
+using Pick = std::pair<std::string, ZipSongKind>;
+Pick Picked(const std::vector<std::string>& names) {
     const ZipSongPick pick = PickZipSong(names);
-    if (kind) *kind = pick.Kind;
-    return pick.Kind == ZipSongKind::None ? std::string() : names[pick.Song];
+    return {pick.Kind == ZipSongKind::None ? std::string() : names[pick.Song], pick.Kind};
 }
 
 std::vector<std::string> CompanionNames(const std::vector<std::string>& names) {
@@ -28,20 +31,13 @@ std::vector<std::string> CompanionNames(const std::vector<std::string>& names) {
 }
 
 TEST(ZipSongPick, PrefersGraphicsThenLyricsThenMidiThenAudioAlone) {
-    ZipSongKind kind{};
-    std::vector<std::string> names = {"b.mp3", "a.mid", "c.ogg", "c.lrc", "d.MP3", "D.cdg"};
-    EXPECT_EQ(Picked(names, &kind), "d.MP3");
-    EXPECT_EQ(kind, ZipSongKind::CdgPair);
+    const std::vector<std::string> names = {"b.mp3", "a.mid", "c.ogg", "c.lrc", "d.MP3", "D.cdg"};
+    EXPECT_EQ(Picked(names), Pick("d.MP3", ZipSongKind::CdgPair));
     EXPECT_EQ(CompanionNames(names), std::vector<std::string>{"D.cdg"});
-
-    names = {"b.mp3", "a.mid", "c.ogg", "c.lrc"};
-    EXPECT_EQ(Picked(names, &kind), "c.ogg");
-    EXPECT_EQ(kind, ZipSongKind::AudioWithLyrics);
-    names = {"b.mp3", "a.mid", "a.kar"};
-    EXPECT_EQ(Picked(names, &kind), "a.kar");
-    EXPECT_EQ(kind, ZipSongKind::Midi);
-    EXPECT_EQ(Picked({"b.mp3", "notes.txt"}, &kind), "b.mp3");
-    EXPECT_EQ(kind, ZipSongKind::AudioOnly);
+    EXPECT_EQ(Picked({"b.mp3", "a.mid", "c.ogg", "c.lrc"}),
+              Pick("c.ogg", ZipSongKind::AudioWithLyrics));
+    EXPECT_EQ(Picked({"b.mp3", "a.mid", "a.kar"}), Pick("a.kar", ZipSongKind::Midi));
+    EXPECT_EQ(Picked({"b.mp3", "notes.txt"}), Pick("b.mp3", ZipSongKind::AudioOnly));
 
     const ZipSongPick none = PickZipSong({"readme.txt", "cover.jpg", "song.cdg", "folder/"});
     EXPECT_EQ(none.Kind, ZipSongKind::None);
@@ -55,16 +51,14 @@ TEST(ZipSongPick, MatchesBaseNamesInAnyCaseAndIgnoresFoldersAndMacJunk) {
                                             "Songs/song.lrs",
                                             "Songs/Song.LRS",
                                             "Songs/._Song.cdg"};
-    ZipSongKind kind{};
-    EXPECT_EQ(Picked(names, &kind), "Songs/Song.MP3");
-    EXPECT_EQ(kind, ZipSongKind::CdgPair);
+    EXPECT_EQ(Picked(names), Pick("Songs/Song.MP3", ZipSongKind::CdgPair));
     // One companion per kind, the first name in sort order.
     EXPECT_EQ(CompanionNames(names),
               (std::vector<std::string>{"Songs/Song.LRS", "Songs\\SONG.Cdg"}));
     // The stored order does not change the answer.
-    EXPECT_EQ(Picked({"z.mp3", "a.mp3"}), "a.mp3");
-    EXPECT_EQ(Picked({"a.mp3", "z.mp3"}), "a.mp3");
-    EXPECT_EQ(Picked({".mp3", "mp3", "x."}), "");
+    EXPECT_EQ(Picked({"z.mp3", "a.mp3"}).first, "a.mp3");
+    EXPECT_EQ(Picked({"a.mp3", "z.mp3"}).first, "a.mp3");
+    EXPECT_EQ(Picked({".mp3", "mp3", "x."}).first, "");
 }
 
 TEST(ZipSongListing, RefusesWhatIsNotAZipAndArchivesAboveTheCap) {
@@ -181,6 +175,69 @@ TEST(ZipSongs, ThePlaylistTakesAZipAsOneSong) {
     EXPECT_TRUE(IsAcceptedSongFile("/m/Pack.ZIP"));
     EXPECT_EQ(MediaFileFor("/m/Pack.ZIP"), "/m/Pack.ZIP");
     test::ExpectEach("IsZipPath", IsZipPath, {{"a.Zip", true}, {"a.zipx", false}, {"zip", false}});
+}
+
+// A zipped song through the media control, as the player opens it.
+constexpr int kRate = 44100;
+
+struct ZipPlayer {
+    ZipPlayer() : engine(kRate), media(engine, Hooks(), MediaSettings{}, true) {}
+    MediaHooks Hooks() {
+        MediaHooks h;
+        h.loadLyrics = [this](const std::string& p) {
+            lyricsFrom = p;
+            return true;
+        };
+        h.loadCdg = [this](const std::string& p) {
+            cdgFrom = p;
+            cdgBytes = test::ReadBytes(p);
+            return true;
+        };
+        return h;
+    }
+    std::string Wav() {
+        const fs::path wav = dir / "scratch.wav";
+        EXPECT_TRUE(test::WriteSound(wav, test::Chirp(kRate, 2000, 0.5f, 0.25f), kRate, 2,
+                                     test::kWavFloat));
+        return test::ReadBytes(wav);
+    }
+
+    test::TempDir dir;
+    AudioEngine engine;
+    MediaControl media;
+    std::string lyricsFrom, cdgFrom, cdgBytes;
+};
+
+TEST(ZipSongMedia, AZippedMp3GPairOpensWithItsGraphics) {
+    ZipPlayer p;
+    const std::string graphics(24 * 10, '\0');
+    ASSERT_TRUE(
+        test::WriteZip(p.dir / "Track.zip", {{"Track.WAV", p.Wav()}, {"track.cdg", graphics}}));
+    std::string zip = (p.dir / "Track.zip").string();
+    ASSERT_TRUE(p.media.OpenName(zip, false)) << p.media.LastError();
+    EXPECT_EQ(zip, (p.dir / "Track.zip").string());  // the caller's path stays the archive
+    EXPECT_TRUE(p.media.CdgMode());
+    EXPECT_EQ(fs::path(p.cdgFrom).filename(), "Track.cdg");
+    EXPECT_NE(fs::path(p.cdgFrom).parent_path(), p.dir.Path());  // unpacked, not beside the zip
+    EXPECT_EQ(p.cdgBytes, graphics);
+    EXPECT_TRUE(p.media.VocalCutAvailable());
+}
+
+TEST(ZipSongMedia, AZippedSongWithLyricsLoadsThemAndRefusesToSaveIntoTheArchive) {
+    ZipPlayer p;
+    ASSERT_TRUE(test::WriteZip(p.dir / "Song.zip", {{"song.wav", p.Wav()}, {"song.lrs", "x"}}));
+    std::string zip = (p.dir / "Song.zip").string();
+    ASSERT_TRUE(p.media.OpenName(zip, false)) << p.media.LastError();
+    EXPECT_TRUE(p.media.KaraokeMode());
+    EXPECT_EQ(p.lyricsFrom, p.media.CurrentPath());
+    EXPECT_TRUE(fs::exists(fs::path(p.media.CurrentPath()).replace_extension(".lrs")));
+    const std::string refusal = WriteFileAtomically(p.media.CurrentPath(), "appended block");
+    EXPECT_NE(refusal.find("save it beside the archive"), std::string::npos) << refusal;
+
+    ASSERT_TRUE(test::WriteZip(p.dir / "Empty.zip", {{"cover.jpg", "x"}}));
+    std::string empty = (p.dir / "Empty.zip").string();
+    EXPECT_FALSE(p.media.OpenName(empty, false));
+    EXPECT_NE(p.media.LastError().find("no song"), std::string::npos) << p.media.LastError();
 }
 
 }  // namespace

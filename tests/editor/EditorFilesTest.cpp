@@ -1,5 +1,5 @@
 // The editor's file commands on real files: size limits, saving into the
-// song and loading it back, exports read back, imports.
+// song and loading it back, exports read back, imports; and cbx edit.
 #include <gtest/gtest.h>
 
 #include "../lyrics/MediaFixtures.h"
@@ -8,14 +8,19 @@
 #include "lyrics/DisplayBlock.h"
 #include "lyrics/KokFormat.h"
 #include "lyrics/LrcFormat.h"
+#include "lyrics/LrsFormat.h"
 #include "lyrics/LyricsLoader.h"
 #include "lyrics/MediaBlocks.h"
+#include "support/CbxRunner.h"
+#include "support/Pieces.h"
 #include "support/TestSupport.h"
 
 namespace cx {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Cbx;
+using test::Quote;
 
 // Two lines with times at millisecond precision.
 EditorDocument TimedDocument() {
@@ -165,10 +170,8 @@ TEST(EditorFiles, ImportKeepsTheOldPiecesWhenNothingIsRead) {
 
 TEST(EditorFiles, ImportTakesTheDisplayBlockAlongAndSaveCarriesIt) {
     test::TempDir dir;
-    const fs::path from = dir / "from.mp3";
-    const fs::path to = dir / "to.mp3";
-    test::WriteBytes(from, test::MakeMp3(4));
-    test::WriteBytes(to, test::MakeMp3(4));
+    const fs::path from = dir / "from.mp3", to = dir / "to.mp3";
+    for (const fs::path& p : {from, to}) test::WriteBytes(p, test::MakeMp3(4));
     EditorDocument source = TimedDocument();
     source.SetMediaFile(from.string());
     ASSERT_TRUE(SaveIntoMedia(source, Codepage::Cp1252).ok);
@@ -199,14 +202,65 @@ TEST(EditorFiles, AKarWithoutABlockGivesItsLyricEvents) {
     EditorDocument doc;
     const EditorFileResult r = ImportLyrics(doc, dir / "song.kar", Codepage::Cp1252);
     ASSERT_TRUE(r.ok) << r.detail;
-    ASSERT_EQ(doc.Count(), 3);
-    EXPECT_EQ(doc.Piece(1).PieceText, "Hel");
-    EXPECT_TRUE(doc.Piece(2).LineBreak);
+    EXPECT_EQ(test::PieceTexts(doc.Pieces()), "Hel|lo/bye|");
     EXPECT_NEAR(doc.Piece(3).StartTime, 3.0 - 0.15, 1e-9);
     // The same bytes named .mp3 are not read as MIDI.
     std::filesystem::copy_file(dir / "song.kar", dir / "song.mp3");
     EXPECT_FALSE(ImportLyrics(doc, dir / "song.mp3", Codepage::Cp1252).ok);
     EXPECT_EQ(doc.Count(), 3);
+}
+
+// cbx edit: plain words and a tap file in, timed lyrics out, as a user with
+// any tapping tool would run it.
+TEST(CbxEdit, TapsTimeTheWordsAndTheRestAreListedUntimed) {
+    CX_REQUIRE_CBX();
+    test::TempDir dir;
+    test::WriteBytes(dir / "words.txt", "Hello big world\nGood bye\n");
+    // Taps as the capture key reads them; a comment and a blank line are skipped.
+    test::WriteBytes(dir / "taps.txt", "# my taps\n10.25\n\n11\n11.5\n14.25\n");
+
+    auto edit = [&](const char* out, const std::string& more = "") {
+        return Cbx("edit " + Quote(dir / "words.txt") + " --taps " + Quote(dir / "taps.txt") +
+                   " -o " + Quote(dir / out) + more);
+    };
+    const test::CbxRun lrs = edit("out.lrs");
+    ASSERT_EQ(lrs.code, 0);
+    EXPECT_NE(lrs.out.find("5 pieces, 4 timed"), std::string::npos) << lrs.out;
+    EXPECT_NE(lrs.out.find("untimed 5: bye"), std::string::npos) << lrs.out;
+    PieceArray pieces;
+    ASSERT_TRUE(ParseLrsTextForEditor(test::ReadBytes(dir / "out.lrs"), pieces).ok);
+    // 0.25 s of reaction taken off each tap.
+    EXPECT_EQ(test::StartTimes(pieces), (std::vector<double>{10.0, 10.75, 11.25, 14.0, 0}));
+    EXPECT_EQ(pieces[4].PieceText, "Good ");
+
+    const test::CbxRun kok = edit("out.kok", " --json");
+    ASSERT_EQ(kok.code, 0);
+    EXPECT_NE(kok.out.find("\"untimed\":[{\"piece\":5,\"text\":\"bye\"}]"), std::string::npos)
+        << kok.out;
+    PieceArray fromKok;
+    ASSERT_TRUE(ParseKokText(test::ReadBytes(dir / "out.kok"), fromKok).ok);
+    EXPECT_DOUBLE_EQ(fromKok[3].StartTime, 11.25);
+
+    ASSERT_EQ(edit("out.lrc").code, 0);
+    EXPECT_EQ(test::ReadBytes(dir / "out.lrc").substr(0, 38),
+              "[00:10.00]Hello <00:10.75>big <00:11.2");
+}
+
+TEST(CbxEdit, WrongUsageAndBadTapsAreRefused) {
+    CX_REQUIRE_CBX();
+    test::TempDir dir;
+    test::WriteBytes(dir / "words.txt", "La la\n");
+    test::WriteBytes(dir / "bad.txt", "1.0\nsoon\n");
+    EXPECT_EQ(Cbx("edit " + Quote(dir / "words.txt")).code, 2);
+    auto edit = [&](const char* out) {
+        return Cbx("edit " + Quote(dir / "words.txt") + " --taps " + Quote(dir / "bad.txt") +
+                   " -o " + Quote(dir / out))
+            .code;
+    };
+    EXPECT_EQ(edit("x.txt"), 2);
+    EXPECT_EQ(edit("x.lrs"), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.lrs"));
+    EXPECT_EQ(Cbx("edit --help").code, 0);
 }
 
 }  // namespace

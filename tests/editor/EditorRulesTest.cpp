@@ -137,9 +137,8 @@ TEST(EditorOffset, MinusHalfASecondMovesOnlyTheSelectedRows) {
     doc.SetTime(2, 11);
     doc.SetTime(3, 0.2);
     EXPECT_EQ(doc.ApplyOffset({2, 3}, -0.5), 2);
-    EXPECT_DOUBLE_EQ(doc.Piece(1).StartTime, 10);
-    EXPECT_DOUBLE_EQ(doc.Piece(2).StartTime, 10.5);
-    EXPECT_DOUBLE_EQ(doc.Piece(3).StartTime, 0);  // never before the song
+    // Never before the song.
+    EXPECT_EQ(test::StartTimes(doc.Pieces()), (std::vector<double>{10, 10.5, 0}));
     EXPECT_DOUBLE_EQ(player.model.Lyrics[2].StartTime, 10.5);
 }
 

@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QMenuBar>
-#include <QScreen>
 
 #include "../lyrics/MediaFixtures.h"
 #include "FakePlayer.h"
@@ -32,9 +29,8 @@ struct Answers {
 class EditorWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        player.model.Lyrics.push_back({"Twinkle twinkle", "Twin", 0, false});
-        player.model.Lyrics.push_back({"Twinkle twinkle", "kle ", 0, false});
-        player.model.Lyrics.push_back({"Twinkle twinkle", "twinkle", 0, true});
+        for (const char* piece : {"Twin", "kle ", "twinkle"})
+            player.model.Lyrics.push_back({"Twinkle twinkle", piece, 0, *piece == 't'});
         Editor::Hooks hooks;
         hooks.translate = [this](const std::string& key) { return tr.Translate(key); };
         hooks.chooseFile = [this](const QString& title, const QString&, const QString&, bool) {
@@ -59,6 +55,15 @@ protected:
              bool autoRepeat = false) {
         QKeyEvent e(type, key, mods, text, autoRepeat);
         QApplication::sendEvent(w, &e);
+    }
+    // One column of the list (or its tooltips), its rows joined by "|".
+    QString Column(int column, bool tips = false) {
+        QStringList rows;
+        for (int i = 0; i < editor->List()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* row = editor->List()->topLevelItem(i);
+            rows << (tips ? row->toolTip(column) : row->text(column));
+        }
+        return rows.join('|');
     }
 
     Translator tr;
@@ -93,8 +98,7 @@ TEST_F(EditorWindow, OpensWithTheSongAndTheCaptureKeyTimesTheSelectedPiece) {
     Key(list, Qt::Key_Space, Qt::NoModifier, " ");
     player.position = 11.0;
     Key(editor->TextEditor(), Qt::Key_QuoteLeft, Qt::NoModifier, "`");
-    EXPECT_EQ(list->topLevelItem(1)->text(1), "00:10,250");
-    EXPECT_EQ(list->topLevelItem(2)->text(1), "00:10,750");
+    EXPECT_EQ(Column(1), "00:09,750|00:10,250|00:10,750");
     EXPECT_EQ(editor->SelectedRow(), 3);  // the last row keeps the selection
     EXPECT_TRUE(editor->TextEditor()->toPlainText().isEmpty());
 
@@ -154,8 +158,7 @@ TEST_F(EditorWindow, SplitOffsetAndRowKeysEditTheList) {
     editor->TextEditor()->setPlainText("Hello big world");
     editor->SplitText();
     QTreeWidget* list = editor->List();
-    ASSERT_EQ(list->topLevelItemCount(), 3);
-    EXPECT_EQ(list->topLevelItem(0)->text(0), "Hello ");
+    EXPECT_EQ(Column(0), "Hello |big |world");
     EXPECT_EQ(list->topLevelItem(2)->text(2), "break");
     EXPECT_EQ(player.model.UpperBound(), 3);
 
@@ -165,9 +168,7 @@ TEST_F(EditorWindow, SplitOffsetAndRowKeysEditTheList) {
     list->topLevelItem(2)->setSelected(true);
     editor->OffsetSpinner()->setValue(-0.5);
     editor->ApplyOffset();
-    EXPECT_EQ(list->topLevelItem(0)->text(1), "00:00,000");
-    EXPECT_EQ(list->topLevelItem(1)->text(1), "00:02,500");
-    EXPECT_EQ(list->topLevelItem(2)->text(1), "00:03,500");
+    EXPECT_EQ(Column(1), "00:00,000|00:02,500|00:03,500");
 
     Key(list, Qt::Key_Insert);
     EXPECT_EQ(list->topLevelItemCount(), 4);
@@ -215,9 +216,7 @@ TEST_F(EditorWindow, UntimedAndOutOfOrderRowsAreMarkedAndSavingAsksFirst) {
     editor->Document().SetTime(2, 1.5);  // tapped before the piece above it
     editor->Refill(1);
     QTreeWidget* list = editor->List();
-    EXPECT_TRUE(list->topLevelItem(0)->toolTip(1).isEmpty());
-    EXPECT_EQ(list->topLevelItem(1)->toolTip(1), "Earlier than a piece above it");
-    EXPECT_EQ(list->topLevelItem(2)->toolTip(1), "Not timed yet");
+    EXPECT_EQ(Column(1, true), "|Earlier than a piece above it|Not timed yet");
 
     // Refused: nothing is written. Saving anyway writes.
     answers.file = QString::fromStdString((dir / "x.lrc").string());

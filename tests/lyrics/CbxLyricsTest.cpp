@@ -1,7 +1,6 @@
 // The lyrics verbs of cbx, run as the user runs them.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "MediaFixtures.h"
@@ -16,11 +15,7 @@ using test::CbxIn;
 using test::CbxRun;
 using test::Quote;
 
-std::size_t Count(const std::string& hay, const std::string& needle) {
-    std::size_t n = 0;
-    for (auto p = hay.find(needle); p != std::string::npos; p = hay.find(needle, p + 1)) ++n;
-    return n;
-}
+using test::Count;
 
 }  // namespace
 

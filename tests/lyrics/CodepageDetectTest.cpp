@@ -117,9 +117,7 @@ TEST(CodepageDetect, TheSongsChoiceIsKeptInItsBlockOrBesideIt) {
     // In the block: its own texts are read in it, and a reader that does not
     // know the item skips it as any unknown line.
     DisplayBlock b;
-    b.Artist =
-        "\xC5\x9A"
-        "piewak";  // "Śpiewak"
+    b.Artist = "\xC5\x9Apiewak";  // "Śpiewak"
     b.Codepage = 28592;
     const std::string text = BuildDisplayBlockText(b);
     EXPECT_NE(text.find("#CODEPAGE=28592\r\n"), std::string::npos);

@@ -40,29 +40,28 @@ TEST(LineEnds, DisplayBlockWithLfOrCrEnds) {
 
 TEST(LineEnds, LoaderFindsLfFilesBesideTheSong) {
     test::TempDir dir;
-    test::WriteBytes(dir / "a.mp3", std::string(200, '\0'));
-    test::WriteBytes(dir / "a.lrc", "[ar:X]\n[00:01.00]One\n[00:02.00]Two\n");
-    LyricsModel m;
-    LoadLyricsResult r = LoadLyrics(dir / "a.mp3", m, {}, Codepage::Cp1252);
-    ASSERT_TRUE(r.ok) << r.reason;
-    EXPECT_EQ(r.source, LyricsSource::Lrc);
-    ASSERT_EQ(m.UpperBound(), 2);
-    EXPECT_EQ(m.Lyrics[2].PieceText, "Two");
-
-    test::WriteBytes(dir / "b.mp3", std::string(200, '\0'));
-    test::WriteBytes(dir / "b.kok", "One;01,0000;\rTwo;02,0000;\r");
-    r = LoadLyrics(dir / "b.mp3", m, {}, Codepage::Cp1252);
-    ASSERT_TRUE(r.ok) << r.reason;
-    EXPECT_EQ(r.source, LyricsSource::Kok);
-    EXPECT_EQ(m.UpperBound(), 2);
-
-    // An LRS block inside the media file with LF ends.
-    test::WriteBytes(dir / "c.mp3",
-                     std::string(200, '\0') + "#Cantabilex\n[1]One\n[2]Two\n#End Cantabilex\n");
-    r = LoadLyrics(dir / "c.mp3", m, {}, Codepage::Cp1252);
-    ASSERT_TRUE(r.ok) << r.reason;
-    EXPECT_EQ(r.source, LyricsSource::Lrs);
-    EXPECT_EQ(m.UpperBound(), 2);
+    const std::string audio(200, '\0');
+    const struct {
+        const char* song;
+        const char* beside;  // or null: the lyrics are in the song
+        std::string text;
+        LyricsSource source;
+    } cases[] = {
+        {"a", "a.lrc", "[ar:X]\n[00:01.00]One\n[00:02.00]Two\n", LyricsSource::Lrc},
+        {"b", "b.kok", "One;01,0000;\rTwo;02,0000;\r", LyricsSource::Kok},
+        {"c", nullptr, "#Cantabilex\n[1]One\n[2]Two\n#End Cantabilex\n", LyricsSource::Lrs},
+    };
+    for (const auto& c : cases) {
+        const auto song = dir / (std::string(c.song) + ".mp3");
+        test::WriteBytes(song, c.beside ? audio : audio + c.text);
+        if (c.beside) test::WriteBytes(dir / c.beside, c.text);
+        LyricsModel m;
+        const LoadLyricsResult r = LoadLyrics(song, m, {}, Codepage::Cp1252);
+        ASSERT_TRUE(r.ok) << c.song << ": " << r.reason;
+        EXPECT_EQ(r.source, c.source) << c.song;
+        ASSERT_EQ(m.UpperBound(), 2) << c.song;
+        EXPECT_EQ(m.Lyrics[2].PieceText, "Two") << c.song;
+    }
 }
 
 TEST(Encoding, Utf8WithAndWithoutBomAnd1250ForPolish) {
@@ -82,15 +81,13 @@ TEST(Encoding, Utf8WithAndWithoutBomAnd1250ForPolish) {
             EXPECT_EQ(p[1].PieceText, zolw) << name;
         }
     }
-    const Codepage polish = CodepageForLanguage("pl");
-    TextFileRead read = ReadLyricsTextFile(dir / "cp.lrc", polish);
-    PieceArray p;
-    ASSERT_TRUE(ParseLrcText(read.text, p));
-    EXPECT_EQ(p[1].PieceText, zolw);
-    // Under another language the code page is told from the text.
-    read = ReadLyricsTextFile(dir / "cp.lrc", CodepageForLanguage("en"));
-    ASSERT_TRUE(ParseLrcText(read.text, p));
-    EXPECT_EQ(p[1].PieceText, zolw);
+    // Under another language than Polish the code page is told from the text.
+    for (const char* language : {"pl", "en"}) {
+        PieceArray p;
+        ASSERT_TRUE(ParseLrcText(
+            ReadLyricsTextFile(dir / "cp.lrc", CodepageForLanguage(language)).text, p));
+        EXPECT_EQ(p[1].PieceText, zolw) << language;
+    }
 }
 
 TEST(Encoding, WritersKeepTheCodepageUnlessTheTextDoesNotFit) {

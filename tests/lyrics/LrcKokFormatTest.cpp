@@ -42,34 +42,25 @@ TEST(LyricsText, EachFormatReadsItsPiecesLinesAndTimes) {
         const char* lines = "";
         std::vector<double> times = {};
     } cases[] = {
+        // clang-format off
         // LRC lines close on their last piece, also the song's last one.
-        {'c',
-         "[ti:Song]\r\n[00:12.50]Hel<00:12.75>lo <00:13.10>world\r\n"
-         "[00:15.00]Good<00:15.60>bye\r\n",
-         "Hel|lo |world/Good|bye/",
-         "Hello world/Goodbye/",
-         {12.5, 12.75, 13.1, 15, 15.6}},
-        {'s',
-         "#Cantabilex\r\n[12.5]Hel[12.75]lo [13.1]world\r\n[15]Good[15,6]bye\r\n#End Cantabilex",
-         "Hel|lo |world/Good|bye|",
-         "Hello world/Goodbye/",
-         {12.5, 12.75, 13.1, 15, 15.6}},
+        {'c', "[ti:Song]\r\n[00:12.50]Hel<00:12.75>lo <00:13.10>world\r\n"
+              "[00:15.00]Good<00:15.60>bye\r\n", "Hel|lo |world/Good|bye/",
+         "Hello world/Goodbye/", {12.5, 12.75, 13.1, 15, 15.6}},
+        {'s', "#Cantabilex\r\n[12.5]Hel[12.75]lo [13.1]world\r\n[15]Good[15,6]bye\r\n"
+              "#End Cantabilex", "Hel|lo |world/Good|bye|",
+         "Hello world/Goodbye/", {12.5, 12.75, 13.1, 15, 15.6}},
         // LF LF is one empty line, CR CR LF an empty line and then a line end.
         {'c', "[00:01.00]a\n\n[00:02.00]b\r\r\n[00:03.00]c", "a/b/c/"},
         // An empty KOK line still closes the line before it, whatever its end.
         {'k', "Hel;12,5000;lo ;12,7500;\n\n", "Hel|lo /"},
         // Repeats and stable sorting: equal times keep file order.
-        {'c',
-         "[ar:Someone]\r\n[00:30.00]Middle\r\n[00:10.00][01:20.00]La la\r\n"
-         "[00:30.00]Same time\r\n[01:02.500]Milli<01:02.625>seconds",
+        {'c', "[ar:Someone]\r\n[00:30.00]Middle\r\n[00:10.00][01:20.00]La la\r\n"
+              "[00:30.00]Same time\r\n[01:02.500]Milli<01:02.625>seconds",
          "La la/Middle/Same time/Milli|seconds/La la/",
-         "La la/Middle/Same time/Milliseconds/La la/",
-         {10, 30, 30, 62.5, 62.625, 80}},
-        {'c',
-         "[00:12.50]Hel<00:12.75>lo <00:13.10>world\r\n[00:15.00]x",
-         "Hel|lo |world/x/",
-         "Hello world/x/",
-         {12.5, 12.75, 13.1, 15}},
+         "La la/Middle/Same time/Milliseconds/La la/", {10, 30, 30, 62.5, 62.625, 80}},
+        {'c', "[00:12.50]Hel<00:12.75>lo <00:13.10>world\r\n[00:15.00]x", "Hel|lo |world/x/",
+         "Hello world/x/", {12.5, 12.75, 13.1, 15}},
         // An invalid word tag drops its text; a last part without one leaves the
         // line open so it joins the next.
         {'c', "[00:01.00]a<bad>b<00:02.00>c<zz>d\r\n[00:03.00]e", "a|c|e/", "ace/"},
@@ -78,11 +69,8 @@ TEST(LyricsText, EachFormatReadsItsPiecesLinesAndTimes) {
         {'c', "[00:01.00][a]Hi", "Hi/"},  // a voice marker goes with the time
         {'c', "[ti:Something]\r\nuntimed line", ""},
         // A last line without CR LF still has its text.
-        {'k',
-         "Hel;12,5000;lo ;12,7500;world;13,1000;\r\nGood;15,0000;bye;15,6000;",
-         "Hel|lo |world/Good|bye|",
-         "Hello world/Goodbye/",
-         {12.5, 12.75, 13.1, 15, 15.6}},
+        {'k', "Hel;12,5000;lo ;12,7500;world;13,1000;\r\nGood;15,0000;bye;15,6000;",
+         "Hel|lo |world/Good|bye|", "Hello world/Goodbye/", {12.5, 12.75, 13.1, 15, 15.6}},
         {'k', "Hel;12,5000;lo ;12,7500;\r\n\r\n\r\n", "Hel|lo /"},
         {'k', "a;12.5000;b;1,5000;", "a|12.5000|b|1,5000|"},  // neither field is a time
         {'k', "12,0000;\r\nno fields", ""},
@@ -94,6 +82,7 @@ TEST(LyricsText, EachFormatReadsItsPiecesLinesAndTimes) {
         {'s', "[1]a\r\nplain text", ""},
         {'s', "x[1]a", ""},
         {'s', "[1]a[\r\n[2]b", "a/b|"},  // a line ending in "[" closes on its last piece
+        // clang-format on
     };
     for (const auto& c : cases) {
         for (const std::string end : {"\r\n", "\n", "\r"}) {
@@ -236,6 +225,56 @@ TEST(LyricsFiles, CorpusLrcFilesLoadOrFailCleanly) {
         EXPECT_TRUE(ParseLrcText(ExportLrc(p, LrcFlavour::Extended), again)) << e.path();
     }
     EXPECT_GT(loaded, 0);
+}
+
+// The editor's own text format.
+constexpr const char* kExample =
+    "#Cantabilex\r\n[12.5]Hel[12.75]lo [13.1]world\r\n[15]Good[15,6]bye\r\n#End Cantabilex";
+
+TEST(LrsFormat, WorkedExampleGivesFivePieces) {
+    LyricsModel m;
+    AfterLoadContext ctx;
+    ctx.Header.MediaPath = "/x/song.mp3";
+    ASSERT_TRUE(ParseLrsText(kExample, m, ctx));
+    ASSERT_EQ(m.UpperBound(), 5);
+    // A comma decimal; no break after the song's last piece.
+    EXPECT_EQ(test::PieceTexts(m.Lyrics), "Hel|lo |world/Good|bye|");
+    EXPECT_EQ(test::LineTexts(m.Lyrics), "Hello world/Goodbye/");
+    EXPECT_EQ(test::StartTimes(m.Lyrics), (std::vector<double>{12.5, 12.75, 13.1, 15, 15.6}));
+    EXPECT_EQ(m.LyricsHeader, "song");
+    EXPECT_EQ(m.WidestLine, "Hello world");
+    // A block with no lyric lines is a success with no pieces; the edges of
+    // the grammar: LyricsText.EachFormatReadsItsPiecesLinesAndTimes.
+    EXPECT_TRUE(ParseLrsText("#Cantabilex\r\n", m, {}));
+    EXPECT_EQ(m.UpperBound(), 0);
+}
+
+TEST(LrsFormat, WriterRoundTripsAndFindsBlocks) {
+    PieceArray p;
+    ASSERT_TRUE(ParseLrsTextForEditor(kExample, p));
+    const std::string block = BuildLrsBlock(p);
+    EXPECT_EQ(block,
+              "#Cantabilex\r\n[12.5]Hel[12.75]lo [13.1]world\r\n[15]Good[15.6]bye\r\n"
+              "#End Cantabilex");
+    auto found = FindLrsBlock("junk" + block + "\r\nTAG");
+    ASSERT_TRUE(found.span);
+    EXPECT_EQ(found.span->begin, 4u);
+    EXPECT_TRUE(FindLrsBlock("#End Cantabilex #Cantabilex").damaged);
+    EXPECT_FALSE(FindLrsBlock("#Cantabilex only").span);
+
+    test::TempDir dir;
+    p[1].PieceText = "Zażółć[";
+    ASSERT_TRUE(WriteLrsFile(p, dir / "a.lrs", Codepage::Cp1250));
+    EXPECT_EQ(test::ReadBytes(dir / "a.lrs").substr(0, 20), "#Cantabilex\r\n[12.5]Z");
+    // Characters outside the code page make a UTF-8 file with a BOM and a warning.
+    auto r = WriteLrsFile(p, dir / "b.lrs", Codepage::Cp1252);
+    ASSERT_TRUE(r);
+    EXPECT_FALSE(r.warning.empty());
+    EXPECT_EQ(test::ReadBytes(dir / "b.lrs").substr(0, 3), "\xEF\xBB\xBF");
+    PieceArray back;
+    ASSERT_TRUE(ParseLrsTextForEditor(
+        DecodeTextFile(test::ReadBytes(dir / "b.lrs"), Codepage::Cp1252), back));
+    EXPECT_EQ(back[1].PieceText, "Zażółć(");
 }
 
 }  // namespace cx

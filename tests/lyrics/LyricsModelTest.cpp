@@ -4,6 +4,7 @@
 
 #include "lyrics/TimeText.h"
 #include "support/ExpectEach.h"
+#include "support/Pieces.h"
 
 namespace cx {
 
@@ -67,9 +68,7 @@ TEST(LyricsModel, LineTextsIncludeATrailingUnclosedLine) {
     p.push_back({"", "lo", 2, true});
     p.push_back({"", "bye", 3, false});
     RebuildLineTexts(p);
-    EXPECT_EQ(p[1].LineText, "Hello");
-    EXPECT_EQ(p[2].LineText, "Hello");
-    EXPECT_EQ(p[3].LineText, "bye");
+    EXPECT_EQ(test::LineTexts(p), "Hello/bye/");  // each piece's line: Hello, Hello, bye
     EXPECT_EQ(p[0].LineText, "");
 }
 

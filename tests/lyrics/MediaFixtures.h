@@ -13,13 +13,16 @@
 
 namespace cx::test {
 
+// How many times `needle` stands in `hay`, overlaps included.
+inline std::size_t Count(const std::string& hay, const std::string& needle) {
+    std::size_t n = 0;
+    for (auto p = hay.find(needle); p != std::string::npos; p = hay.find(needle, p + 1)) ++n;
+    return n;
+}
+
 // MPEG-1 Layer III frames at 128 kbit/s, 44100 Hz, holding silence.
 inline std::string MakeMp3(int frames) {
-    std::string frame(417, '\0');
-    frame[0] = '\xFF';
-    frame[1] = '\xFB';
-    frame[2] = '\x90';
-    frame[3] = '\x00';
+    const std::string frame = std::string("\xFF\xFB\x90\x00", 4) + std::string(413, '\0');
     std::string out;
     for (int i = 0; i < frames; ++i) out += frame;
     return out;

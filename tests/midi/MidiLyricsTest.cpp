@@ -22,10 +22,8 @@ using test::TrackWriter;
 std::string KarSong(int extraSyllables = 0) {
     TrackWriter conductor, words;
     conductor.Tempo(0, 500000).Tempo(192, 250000).End();
-    words.Name(0, "Words")
-        .Text(0, "@KMIDI KARAOKE FILE")
-        .Text(0, "@TMY SONG")
-        .Text(0, "@Tjohn doe");
+    words.Name(0, "Words").Text(0, "@KMIDI KARAOKE FILE").Text(0, "@TMY SONG");
+    words.Text(0, "@Tjohn doe");
     words.Text(0, "not shown at tick 0").Text(96, "\\Twin").Text(48, "kle ").Text(48, "@Ihidden");
     words.Text(48, "/Lit").Text(48, "tle ").Text(48, "star").Text(0, "/");
     for (int i = 0; i < extraSyllables; ++i) words.Text(24, "la ");
@@ -274,9 +272,8 @@ TEST(MidiCorpus, EveryFileYieldsLyricsOrFailsCleanly) {
                 continue;
             }
             ++withLyrics;
-            for (int i = 2; i <= model.UpperBound(); ++i) {
+            for (int i = 2; i <= model.UpperBound(); ++i)
                 EXPECT_GE(model.Lyrics[i].StartTime + 1e-9, model.Lyrics[i - 1].StartTime);
-            }
         }
     }
     EXPECT_GE(withLyrics, 6);
@@ -284,13 +281,12 @@ TEST(MidiCorpus, EveryFileYieldsLyricsOrFailsCleanly) {
 
 TEST(MidiCorpus, WordsTrackKarGivesItsTitle) {
     CX_REQUIRE_CORPUS();
-    const auto r = ReadMidiFileInfo(test::ReadBytes(test::CorpusDir() / "kar/Negra_Sombra.kar"),
-                                    Codepage::Cp1252);
+    const std::string bytes = test::ReadBytes(test::CorpusDir() / "kar/Negra_Sombra.kar");
+    const auto r = ReadMidiFileInfo(bytes, Codepage::Cp1252);
     ASSERT_TRUE(r.info) << r.error;
     EXPECT_FALSE(r.info->Title.empty());
     LyricsModel model;
-    const auto lyrics = LoadMidiLyrics(test::ReadBytes(test::CorpusDir() / "kar/Negra_Sombra.kar"),
-                                       {}, MidiLyricsOptions(), model);
+    const auto lyrics = LoadMidiLyrics(bytes, {}, MidiLyricsOptions(), model);
     EXPECT_EQ(lyrics.source, MidiLyricSource::Words);
     EXPECT_GT(model.UpperBound(), 20);
 }

@@ -51,10 +51,9 @@ Rendered Render(const std::string& song, bool effects = false) {
     }
     r.lengthSeconds = synth->LengthSeconds();
     std::vector<float> block(2 * 4096);
-    for (;;) {
-        const std::size_t n = synth->Render(block.data(), 4096);
+    for (std::size_t n = 4096; n == 4096;) {
+        n = synth->Render(block.data(), 4096);
         r.samples.insert(r.samples.end(), block.begin(), block.begin() + 2 * n);
-        if (n < 4096) break;
     }
     return r;
 }

@@ -14,9 +14,8 @@ std::map<std::string, std::string> RowsOf(const std::string& bytes, bool wordsLo
     const auto r = DescribeMidiSong(bytes, Codepage::Cp1252, wordsLoaded);
     EXPECT_TRUE(r.report) << r.error;
     std::map<std::string, std::string> rows;
-    if (r.report) {
+    if (r.report)
         for (const auto& [caption, value] : ReportRowsOf(*r.report)) rows[caption] += value;
-    }
     return rows;
 }
 
@@ -41,13 +40,8 @@ TEST(MidiSongReport, TellsLayoutTimingTitleWordsAndChannelsOfAKarSong) {
 
 TEST(MidiSongReport, LyricEventsTempoChangesPercussionAndTheConverter) {
     test::TrackWriter t;
-    t.Tempo(0, 500000)
-        .Lyric(0, "La ")
-        .NoteOn(0, 9, 36)
-        .NoteOff(96, 9, 36)
-        .Tempo(0, 1000000)
-        .Lyric(96, "la")
-        .End(0);
+    t.Tempo(0, 500000).Lyric(0, "La ").NoteOn(0, 9, 36).NoteOff(96, 9, 36);
+    t.Tempo(0, 1000000).Lyric(96, "la").End(0);
     auto rows = RowsOf(test::Smf(0, 96, {t}));
     EXPECT_EQ(rows["Format"], "0 (one track)");
     EXPECT_EQ(rows["Tempo map"], "0:00 120.00 bpm; 0:01 60.00 bpm");

@@ -71,20 +71,15 @@ TEST(SmfDamage, DamagedChunksKeepTheMusicBeforeTheDamage) {
         const char* lastWarning = "";  // a word of the last warning
         bool damaged = false;          // the last track is marked so
     } cases[] = {
-        {"too short: on to the next MTrk",
-         {3, 3},
-         1,
+        // clang-format off
+        {"too short: on to the next MTrk", {3, 3}, 1,
          two(TrackChunk(tempo, 4) + TrackChunk(notes))},
-        {"too long: on after End-of-Track",
-         {3, 3},
-         0,
+        {"too long: on after End-of-Track", {3, 3}, 0,
          two(TrackChunk(tempo, tempo.size() + 9) + TrackChunk(notes))},
         {"no End, into the next", {9, 10}, 1, two(TrackChunk(aNoEnd, aNoEnd.size() + 40) + b1)},
         // The note-on before the cut is never released: it would hang, so it goes.
         {"5 tracks promised, cut mid-event", {3, 0}, 2, promisedFive},
-        {"no End, then an unknown chunk",
-         {1, 2},
-         0,
+        {"no End, then an unknown chunk", {1, 2}, 0,
          two(TrackChunk(TrackWriter().Lyric(10, "a").Data()) + "XFIH" + test::Be(3, 4) +
              "\x90\x3C\x40" + TrackChunk(TrackWriter().Lyric(5, "b").End().Data()))},
         {"text after, no End", {10, 9}, 0, withA(TrackChunk(noEnd) + xml)},
@@ -95,15 +90,10 @@ TEST(SmfDamage, DamagedChunksKeepTheMusicBeforeTheDamage) {
         {"too short, text after", {10, 7}, 0, withA(TrackChunk(noEnd, noEnd.size() - 6) + xml)},
         // Reading past the stated length needs an End-of-Track at a chunk boundary.
         {"binary junk after, no End", {10, 9}, 0, withA(TrackChunk(noEnd) + Junk(7, 64) + xml)},
-        {"End past the stated length, text",
-         {10, 7},
-         0,
+        {"End past the stated length, text", {10, 7}, 0,
          withA(TrackChunk(noEnd, noEnd.size() - 6) + b.substr(noEnd.size() - 6) + xml)},
         {"a copy of the last track is not played", {10, 10}, 1, withA(unknown + b1 + b1)},
-        {"a copy after a damaged chunk",
-         {10, 10},
-         1,
-         two(TrackChunk(a, a.size() + 9) + b1 + b1),
+        {"a copy after a damaged chunk", {10, 10}, 1, two(TrackChunk(a, a.size() + 9) + b1 + b1),
          "ignored"},
         {"a header counting none", {10, 10}, 0, Header(1, 0, 96) + TrackChunk(a) + b1},
         {"system common byte", {2}, 1, bad("\x00\xF4\x01"s), "", true},
@@ -113,6 +103,7 @@ TEST(SmfDamage, DamagedChunksKeepTheMusicBeforeTheDamage) {
         {"five-byte delta-time", {2}, 1, bad("\x81\x82\x83\x84\x05\x90\x3C\x40"s), "", true},
         {"data byte with the high bit", {2}, 1, bad("\x00\x90\x3C\xC0"s), "", true},
         {"data byte with no status first", {0}, 0, Header(0, 1, 96) + TrackChunk("\x00\x3C\x40"s)},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -76,10 +76,8 @@ TEST(TempoMap, TimesTicksWithEveryTempoChangeFromAnyTrack) {
     ASSERT_TRUE(r.file);
     const TempoMap map = TempoMap::FromSmf(*r.file);
     ASSERT_EQ(map.Changes().size(), 3u);
-    EXPECT_DOUBLE_EQ(map.TickToSeconds(96), 1.0);
-    EXPECT_DOUBLE_EQ(map.TickToSeconds(144), 1.125);
-    EXPECT_DOUBLE_EQ(map.TickToSeconds(192), 1.25);
-    EXPECT_DOUBLE_EQ(map.TickToSeconds(288), 1.75);
+    for (const auto& [tick, seconds] : {std::pair{96, 1.0}, {144, 1.125}, {192, 1.25}, {288, 1.75}})
+        EXPECT_DOUBLE_EQ(map.TickToSeconds(tick), seconds) << tick;
     EXPECT_EQ(map.SecondsToTick(1.125), 144u);
     EXPECT_EQ(map.SecondsToTick(1.75), 288u);
     EXPECT_DOUBLE_EQ(SongLengthSeconds(*r.file, map), 1.75);

@@ -109,9 +109,8 @@ TEST(SoundControls, BalancePansEveryUnlockedChannelAndLockedOnesKeepTheirs) {
     r.midi.ChannelBalance(2, 10);
     r.midi.SetLocked(2, true);
     r.controls.MoveBalance(kBalanceThumbLeft);
-    for (int ch = 0; ch < kMidiChannels; ++ch) {
+    for (int ch = 0; ch < kMidiChannels; ++ch)
         EXPECT_EQ(r.midi.Channels()[ch].Balance, ch == 2 ? 10 : 0) << ch;
-    }
     r.controls.MoveBalance(kBalanceThumbRight);
     EXPECT_EQ(r.midi.Channels()[5].Balance, 127);
     r.controls.ResetBalance();
@@ -137,10 +136,7 @@ TEST(SoundControls, SavedSettingsComeBackSkipLockedChannelsAndRestoreReadsTheFil
     // One block after saving twice, the song kept: MidiWindowStories.
     const std::string bytes = test::ReadBytes(song);
     // No stray files beside the song: the rewrite went through a rename.
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(r.dir.Path()))
-        ++files;
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(r.dir.Path()), {}), 1);
     EXPECT_FALSE(MidiPlayer().SaveMidi().empty());  // nothing open, nothing saved
     EXPECT_NE(bytes.find("ch15=1,-6,100,64,0\r\ntempo=-8\r\n#End CBXMidi"), std::string::npos);
 
@@ -213,10 +209,9 @@ TEST(SoundControls, FactorsAndSemitonesFindTheirThumbsForEitherKindOfSong) {
 TEST(SoundControls, ThumbPositionsForStoredSettingsAndMidiPan) {
     test::ExpectEach("EqThumbFromSetting", EqThumbFromSetting,
                      {{50, kEqThumbNeutral}, {100, kEqThumbTop}, {0, kEqThumbBottom}});
-    for (int v = 0; v <= 100; ++v) {
-        // The thumb never shows more than a step away from the stored setting.
+    // The thumb never shows more than a step away from the stored setting.
+    for (int v = 0; v <= 100; ++v)
         EXPECT_NEAR(EqSettingFromThumb(EqThumbFromSetting(v)), v, 2) << v;
-    }
     test::ExpectEach("MidiPanFromBalance", MidiPanFromBalance,
                      {{0, 0}, {10000, kCenterBalance}, {20000, 127}});
 }

@@ -18,9 +18,8 @@ inline constexpr int kSynthRate = 22050;
 // TimGM6mb first: its loud samples are the ones that reached past full scale.
 inline std::string SoundFont() {
     for (const char* p :
-         {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"}) {
+         {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"})
         if (std::filesystem::exists(p)) return p;
-    }
     return "";
 }
 
@@ -67,9 +66,8 @@ inline double Frequency(const std::vector<float>& v, double fromSeconds, double 
     const int minLag = kSynthRate / 2000, maxLag = kSynthRate / 60;
     if (v.size() < from + len + maxLag) return 0;
     std::vector<double> ac(maxLag + 1, 0);
-    for (int lag = minLag; lag <= maxLag; ++lag) {
+    for (int lag = minLag; lag <= maxLag; ++lag)
         for (std::size_t i = from; i < from + len; ++i) ac[lag] += double(v[i]) * v[i + lag];
-    }
     const double best = *std::max_element(ac.begin(), ac.end());
     for (int lag = minLag + 1; lag < maxLag; ++lag) {
         if (ac[lag] > 0.9 * best && ac[lag] >= ac[lag - 1] && ac[lag] >= ac[lag + 1]) {

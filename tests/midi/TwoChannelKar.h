@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <tuple>
 
 #include "midi/SmfWriter.h"
 
@@ -17,29 +18,16 @@ inline constexpr int kKarFluteProgram = 73;
 inline std::string TwoChannelKar() {
     TrackWriter tempo;
     tempo.Name(0, "Two Channels").Tempo(0, 500000).End(576);
-    TrackWriter words;
-    words.Name(0, "Words")
-        .Text(0, "@KMIDI KARAOKE FILE")
-        .Text(0, "@TTest Song")
-        .Text(0, "@TTester")
-        .Text(48, "\\Hel")
-        .Text(96, "lo ")
-        .Text(192, "/world")
-        .End(240);
-    TrackWriter piano;
-    piano.Name(0, "Piano")
-        .Program(0, kKarPianoChannel, 0)
-        .Control(0, kKarPianoChannel, 7, 120)
-        .NoteOn(48, kKarPianoChannel, kKarPianoKey)
-        .NoteOff(192, kKarPianoChannel, kKarPianoKey)
-        .End(336);
-    TrackWriter melody;
-    melody.Name(0, "Melody")
-        .Program(0, kKarMelodyChannel, kKarFluteProgram)
-        .Control(0, kKarMelodyChannel, 7, 120)
-        .NoteOn(336, kKarMelodyChannel, kKarMelodyKey)
-        .NoteOff(192, kKarMelodyChannel, kKarMelodyKey)
-        .End(48);
+    TrackWriter words, piano, melody;
+    words.Name(0, "Words").Text(0, "@KMIDI KARAOKE FILE").Text(0, "@TTest Song");
+    words.Text(0, "@TTester").Text(48, "\\Hel").Text(96, "lo ").Text(192, "/world").End(240);
+    // Each instrument: its program and volume, then its one note.
+    for (auto [track, name, channel, program, key, before, after] :
+         {std::tuple{&piano, "Piano", kKarPianoChannel, 0, kKarPianoKey, 48, 336},
+          {&melody, "Melody", kKarMelodyChannel, kKarFluteProgram, kKarMelodyKey, 336, 48}}) {
+        track->Name(0, name).Program(0, channel, program).Control(0, channel, 7, 120);
+        track->NoteOn(before, channel, key).NoteOff(192, channel, key).End(after);
+    }
     return Smf(1, 96, {tempo, words, piano, melody});
 }
 

@@ -56,8 +56,7 @@ Probe StartProbe(const std::vector<std::string>& args, const fs::path& tmp) {
 
 int Wait(pid_t pid) {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) continue;
     return status;
 }
 
@@ -65,8 +64,7 @@ int Wait(pid_t pid) {
 int SaveOnce(const std::string& writer, const fs::path& file, int n, const fs::path& tmp) {
     Probe p = StartProbe({writer, file.string(), "once", std::to_string(n)}, tmp);
     char c;
-    while (::read(p.out, &c, 1) > 0) {
-    }
+    while (::read(p.out, &c, 1) > 0) continue;
     ::close(p.out);
     return Wait(p.pid);
 }

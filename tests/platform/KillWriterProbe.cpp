@@ -16,20 +16,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s WRITER FILE loop|once N\n", argv[0]);
         return 2;
     }
-    const std::string writer = argv[1], file = argv[2], mode = argv[3];
-    if (mode == "once") {
-        const int n = argc > 4 ? std::atoi(argv[4]) : 0;
+    const std::string writer = argv[1], file = argv[2];
+    const bool loop = std::string(argv[3]) == "loop";
+    for (int n = !loop && argc > 4 ? std::atoi(argv[4]) : 0;; ++n) {
+        if (loop) (void)!::write(STDOUT_FILENO, "b", 1);
         const std::string error = cx::test::SaveWith(writer, file, n);
         if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str());
-        return error.empty() ? 0 : 1;
-    }
-    for (int n = 0;; ++n) {
-        (void)!::write(STDOUT_FILENO, "b", 1);
-        const std::string error = cx::test::SaveWith(writer, file, n);
-        if (!error.empty()) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return 1;
-        }
+        if (!loop || !error.empty()) return error.empty() ? 0 : 1;
         (void)!::write(STDOUT_FILENO, "e", 1);
     }
 }

@@ -12,12 +12,13 @@ namespace {
 
 constexpr int kRate = 44100;
 
-// A song file made from a signal, opened as the player opens songs.
+// A song file made from a signal, opened as the player opens songs; the
+// engine plays at the file's rate unless told another.
 class Song {
 public:
     Song(const std::vector<float>& signal, PitchEngine pitch = PitchEngine::SoundTouch,
-         int channels = 2, int rate = kRate)
-        : engine(rate, pitch) {
+         int channels = 2, int rate = kRate, int outputRate = 0)
+        : engine(outputRate ? outputRate : rate, pitch) {
         path = dir / "song.wav";
         EXPECT_TRUE(test::WriteSound(path, signal, rate, channels, test::kWavFloat));
         const AudioHandle stream = engine.StreamCreateFile(path.string(), true, true);
@@ -55,17 +56,15 @@ TEST(AudioEngine, PlaysTheFileBitExactAtNormalSettings) {
 TEST(AudioEngine, SeekingToAFrameGivesThatFramesSamples) {
     const auto signal = test::Chirp(kRate, 60000, 0.5f, 0.3f);
     Song song(signal);
-    for (std::int64_t frame :
-         {std::int64_t{0}, std::int64_t{1}, std::int64_t{12345}, std::int64_t{59990}}) {
+    for (const std::int64_t frame : {0, 1, 12345, 59990}) {
         ASSERT_TRUE(song.engine.SetPositionFrames(song.channel, frame));
         EXPECT_EQ(song.engine.PositionFrames(song.channel), frame);
         std::vector<float> out(2 * 8);
         song.engine.ChannelPlay(song.channel);
         song.engine.Render(out.data(), 8);
         song.engine.ChannelStop(song.channel);
-        for (std::size_t i = 0; i < out.size(); ++i) {
+        for (std::size_t i = 0; i < out.size(); ++i)
             ASSERT_EQ(out[i], signal[2 * frame + i]) << "frame " << frame;
-        }
         EXPECT_EQ(song.engine.PositionFrames(song.channel),
                   std::min<std::int64_t>(frame + 8, 60000));
     }
@@ -179,14 +178,9 @@ INSTANTIATE_TEST_SUITE_P(Both, PitchEngines,
                          [](const auto& info) { return std::string(PitchEngineName(info.param)); });
 
 TEST(AudioEngine, OtherRatesAreResampledToTheOutputRate) {
-    AudioEngine engine(48000);
-    test::TempDir dir;
-    ASSERT_TRUE(test::WriteSound(dir / "a.wav", test::StereoSine(kRate, 441.0, 1.0, 0.3f, 0.3f),
-                                 kRate, 2, test::kWavFloat));
-    const AudioHandle ch =
-        engine.TempoCreate(engine.StreamCreateFile((dir / "a.wav").string(), true, true));
-    std::vector<float> out;
-    OfflineRenderer(engine).RunToMemory(ch, -1, out);
+    Song song(test::StereoSine(kRate, 441.0, 1.0, 0.3f, 0.3f), PitchEngine::SoundTouch, 2, kRate,
+              48000);
+    const auto out = song.Render();
     EXPECT_NEAR(static_cast<double>(out.size() / 2), 48000.0, 480.0);
     EXPECT_NEAR(test::MeasureHz(out, 48000, 10000, 40000), 441.0, 4.41);
 }
@@ -223,11 +217,12 @@ TEST(AudioEngine, AStretchedSongThatEndsStandsAtItsLength) {
 
 TEST(AudioEngine, VolumeAndPan) {
     Song song(test::StereoSine(kRate, 440.0, 0.5, 0.5f, 0.5f));
-    song.engine.ChannelSetAttributes(song.channel, -1, 50, -101);
-    EXPECT_EQ(song.engine.ChannelGetAttributes(song.channel).volume, 50);
-    EXPECT_EQ(song.engine.ChannelGetAttributes(song.channel).pan, 0);
-    song.engine.ChannelSetAttributes(song.channel, -1, -1, 60);  // right: left side drops
-    EXPECT_EQ(song.engine.ChannelGetAttributes(song.channel).volume, 50);
+    auto& e = song.engine;
+    e.ChannelSetAttributes(song.channel, -1, 50, -101);
+    EXPECT_EQ(e.ChannelGetAttributes(song.channel).volume, 50);
+    EXPECT_EQ(e.ChannelGetAttributes(song.channel).pan, 0);
+    e.ChannelSetAttributes(song.channel, -1, -1, 60);  // right: left side drops
+    EXPECT_EQ(e.ChannelGetAttributes(song.channel).volume, 50);
     const auto out = song.Render();
     const double full = 0.5 / std::sqrt(2.0);
     EXPECT_NEAR(test::Rms(out, 1, 1024), full * 0.5, 1e-3);

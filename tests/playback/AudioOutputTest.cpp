@@ -29,9 +29,8 @@ AudioHandle OpenSong(AudioEngine& engine, const test::TempDir& dir, double secon
 }
 
 void WaitUntilPosition(const AudioEngine& engine, AudioHandle ch, double seconds) {
-    for (int i = 0; i < 400 && engine.PositionSeconds(ch) < seconds; ++i) {
+    for (int i = 0; i < 400 && engine.PositionSeconds(ch) < seconds; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
 }
 
 TEST(SdlOutput, PlaysTheChainOnTheDummyDriverWithoutUnderruns) {

@@ -17,12 +17,10 @@ struct FormatCase {
 class FileDecoderFormats : public ::testing::TestWithParam<FormatCase> {};
 
 std::vector<float> ReadAll(FileDecoder& d) {
-    std::vector<float> all;
-    std::vector<float> buf(3000 * 2);
-    for (;;) {
-        const std::size_t n = d.Read(buf.data(), 3000);
+    std::vector<float> all, buf(3000 * 2);
+    for (std::size_t n = 3000; n == 3000;) {
+        n = d.Read(buf.data(), 3000);
         all.insert(all.end(), buf.begin(), buf.begin() + 2 * n);
-        if (n < 3000) break;
     }
     return all;
 }
@@ -43,20 +41,18 @@ TEST_P(FileDecoderFormats, ReadsExactLengthAndSeeksToTheFrame) {
     EXPECT_EQ(d->LengthFrames(), static_cast<std::int64_t>(frames));
     const auto all = ReadAll(*d);
     EXPECT_EQ(all.size(), frames * 2);
-    if (c.exact) {
-        for (std::size_t i = 0; i < all.size(); i += 997) ASSERT_NEAR(all[i], signal[i], 1e-4);
-    }
+    for (std::size_t i = 0; c.exact && i < all.size(); i += 997)
+        ASSERT_NEAR(all[i], signal[i], 1e-4);
     // Seeking lands on the very frame a straight read gives there, with the
     // lossy decoders warmed up so that even the first samples agree.
     const float tolerance = 1e-5f;
-    for (std::int64_t at : {std::int64_t{0}, std::int64_t{1}, std::int64_t{4410},
-                            std::int64_t{50001}, std::int64_t{frames - 10}}) {
+    for (const std::int64_t at :
+         {std::size_t{0}, std::size_t{1}, std::size_t{4410}, std::size_t{50001}, frames - 10}) {
         ASSERT_TRUE(d->Seek(at));
         std::vector<float> got(8 * 2);
         ASSERT_EQ(d->Read(got.data(), 8), 8u) << c.name << " at frame " << at;
-        for (std::size_t i = 0; i < got.size(); ++i) {
+        for (std::size_t i = 0; i < got.size(); ++i)
             EXPECT_NEAR(got[i], all[2 * at + i], tolerance) << c.name << " at frame " << at;
-        }
     }
 }
 

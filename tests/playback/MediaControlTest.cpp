@@ -33,6 +33,10 @@ struct Player {
         EXPECT_TRUE(test::WriteSound(path, samples, kRate, channels, test::kWavFloat));
         return path.string();
     }
+    std::string File(const std::string& name, const std::string& bytes) {
+        test::WriteBytes(dir / name, bytes);
+        return (dir / name).string();
+    }
     // A second of a chirp (left 0.5, right 0.25), opened and perhaps started.
     std::string OpenChirp(bool play) {
         std::string path = Song("song.wav", test::Chirp(kRate, kRate, 0.5f, 0.25f));
@@ -96,14 +100,13 @@ TEST(MediaControl, RefusesCdgPathsAndMissingOrBrokenFiles) {
     EXPECT_EQ(p.media.LastSongPath(), song);
     EXPECT_EQ(p.media.CurrentChannel(), 0u);
 
-    test::WriteBytes(p.dir / "broken.ogg", "OggS but not really");
-    std::string broken = (p.dir / "broken.ogg").string();
+    std::string broken = p.File("broken.ogg", "OggS but not really");
     EXPECT_FALSE(p.media.OpenName(broken, true));
     EXPECT_FALSE(p.media.LastError().empty());
     EXPECT_EQ(p.media.State(), MediaControl::kStopped);
 }
 
-TEST(MediaControl, PauseAndPlayContinueWhereTheyStopped) {
+TEST(MediaControl, PauseAndPlayContinueWhereTheyStoppedAndSeekMovesToAFraction) {
     Player p;
     const auto signal = test::Chirp(kRate, kRate, 0.5f, 0.25f);
     p.OpenChirp(true);
@@ -118,21 +121,15 @@ TEST(MediaControl, PauseAndPlayContinueWhereTheyStopped) {
     const auto out = p.Pull(100);
     EXPECT_EQ(out[0], signal[2 * 3000]);
     EXPECT_EQ(out[1], signal[2 * 3000 + 1]);
+    // Seeking moves to the fraction of the song.
+    p.media.Seek(0.5);
+    EXPECT_DOUBLE_EQ(p.media.PositionSeconds(), std::trunc(0.5 * kRate) / kRate);
+    EXPECT_EQ(p.Pull(10)[0], signal[2 * (kRate / 2)]);
 
     // Pausing while recording is refused.
     p.recording = true;
     p.media.PauseSong();
     EXPECT_EQ(p.media.State(), MediaControl::kPlaying);
-}
-
-TEST(MediaControl, SeekMovesToTheFractionOfTheSong) {
-    Player p;
-    const auto signal = test::Chirp(kRate, kRate, 0.5f, 0.25f);
-    p.OpenChirp(true);
-    p.media.Seek(0.5);
-    EXPECT_DOUBLE_EQ(p.media.PositionSeconds(), std::trunc(0.5 * kRate) / kRate);
-    const auto out = p.Pull(10);
-    EXPECT_EQ(out[0], signal[2 * (kRate / 2)]);
 }
 
 TEST(MediaControl, StopClosesTheSongUnlessTheEditorIsOpen) {
@@ -156,12 +153,12 @@ TEST(MediaControl, StopClosesTheSongUnlessTheEditorIsOpen) {
 TEST(MediaControl, ACdgFileBesideTheSongHandsItToTheCdgWindow) {
     Player p;
     std::string path = p.Song("track.wav", test::Chirp(kRate, 1000, 0.5f, 0.25f));
-    test::WriteBytes(p.dir / "track.cdg", std::string(24 * 10, '\0'));
+    const std::string cdg = p.File("track.cdg", std::string(24 * 10, '\0'));
     ASSERT_TRUE(p.media.OpenName(path, true));
     EXPECT_TRUE(p.media.CdgMode());
     EXPECT_FALSE(p.media.KaraokeMode());
     EXPECT_TRUE(p.media.CurrentPath().empty());
-    EXPECT_EQ(p.cdgLoadedFrom, (p.dir / "track.cdg").string());
+    EXPECT_EQ(p.cdgLoadedFrom, cdg);
     EXPECT_EQ(p.media.State(), MediaControl::kStopped);  // its caller starts it
     EXPECT_TRUE(p.media.VocalCutAvailable());
     EXPECT_EQ(p.media.VocalCutProcessor(), 0u);
@@ -178,8 +175,7 @@ TEST(MediaControl, MidiSongsGoToTheMidiPlayerAndAreNotStarted) {
     h.midiOpenError = [] { return std::string("The given file is not a valid MIDI file"); };
     h.closeMidi = [&] { closed = true; };
     MediaControl media(p.engine, h, {}, true);
-    test::WriteBytes(p.dir / "song.mid", std::string("MThd\0\0\0\6\0\0\0\1\0\x60", 14));
-    std::string path = (p.dir / "song.mid").string();
+    std::string path = p.File("song.mid", std::string("MThd\0\0\0\6\0\0\0\1\0\x60", 14));
     ASSERT_TRUE(media.OpenName(path, true));
     EXPECT_TRUE(opened);
     EXPECT_FALSE(played);
@@ -190,8 +186,7 @@ TEST(MediaControl, MidiSongsGoToTheMidiPlayerAndAreNotStarted) {
     // Named as MIDI but holding text: it still goes to the MIDI reader.
     opens = closed = false;
     MediaControl fresh(p.engine, h, {}, true);
-    test::WriteBytes(p.dir / "song.kar", "not a song");
-    path = (p.dir / "song.kar").string();
+    path = p.File("song.kar", "not a song");
     EXPECT_FALSE(fresh.OpenName(path, true));
     EXPECT_NE(fresh.LastError().find("The given file is not a valid MIDI file"), std::string::npos);
     EXPECT_NE(fresh.LastError().find(path), std::string::npos);
@@ -241,21 +236,17 @@ TEST(MediaControl, VoiceChannelPlaysBesideTheSongWithItsEffects) {
 }
 
 TEST(MediaControlHooks, LoadsTheLyricsBesideTheSongAndReadsItsTags) {
-    test::TempDir dir;
-    const auto song = dir / "Singer - Song.wav";
-    ASSERT_TRUE(
-        test::WriteSound(song, test::Chirp(44100, 44100, 0.5f, 0.5f), 44100, 2, test::kWavFloat));
-    test::WriteBytes(dir / "Singer - Song.lrc", "[00:00.50]Hello\r\n[00:01.00]World\r\n");
+    Player p;
+    std::string path = p.Song("Singer - Song.wav", test::Chirp(kRate, kRate, 0.5f, 0.5f));
+    p.File("Singer - Song.lrc", "[00:00.50]Hello\r\n[00:01.00]World\r\n");
     LyricsModel model;
     MediaHooks hooks;
     hooks.loadLyrics = LyricsLoaderHook(model, Codepage::Cp1252);
-    AudioEngine engine(44100);
-    MediaControl media(engine, hooks, {}, true);
-    std::string path = song.string();
+    MediaControl media(p.engine, hooks, {}, true);
     ASSERT_TRUE(media.OpenName(path, false));
     ASSERT_TRUE(model.HasLyrics());
     EXPECT_DOUBLE_EQ(model.Lyrics[1].StartTime, 0.5);
-    EXPECT_EQ(media.SongInfo().sampleRate, 44100);
+    EXPECT_EQ(media.SongInfo().sampleRate, kRate);
     EXPECT_FALSE(media.SongInfo().isMidi);
 }
 

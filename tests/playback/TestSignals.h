@@ -11,40 +11,32 @@
 
 namespace cx::test {
 
-// Interleaved stereo: a sine of `hz` on each side with the given amplitudes.
-inline std::vector<float> StereoSine(int rate, double hz, double seconds, float left, float right) {
-    const auto frames = static_cast<std::size_t>(rate * seconds);
+// Interleaved stereo: the wave `v(frame)` scaled by `left` and `right`.
+template <typename Wave>
+std::vector<float> StereoWave(std::size_t frames, float left, float right, Wave v) {
     std::vector<float> s(frames * 2);
     for (std::size_t i = 0; i < frames; ++i) {
-        const auto v = static_cast<float>(std::sin(2.0 * std::numbers::pi * hz * i / rate));
-        s[2 * i] = left * v;
-        s[2 * i + 1] = right * v;
+        const auto x = static_cast<float>(v(i));
+        s[2 * i] = left * x;
+        s[2 * i + 1] = right * x;
     }
     return s;
+}
+
+// A sine of `hz` on each side with the given amplitudes.
+inline std::vector<float> StereoSine(int rate, double hz, double seconds, float left, float right) {
+    return StereoWave(static_cast<std::size_t>(rate * seconds), left, right, [=](std::size_t i) {
+        return std::sin(2.0 * std::numbers::pi * hz * i / rate);
+    });
 }
 
 // A sweep from 200 Hz up by 800 Hz a second: no stretch of it repeats, so a
 // frame off shows at once.
 inline std::vector<float> Chirp(int rate, std::size_t frames, float left, float right) {
-    std::vector<float> s(frames * 2);
-    for (std::size_t i = 0; i < frames; ++i) {
+    return StereoWave(frames, left, right, [rate](std::size_t i) {
         const double t = static_cast<double>(i) / rate;
-        const auto v =
-            static_cast<float>(std::sin(2.0 * std::numbers::pi * (200 * t + 400 * t * t)));
-        s[2 * i] = left * v;
-        s[2 * i + 1] = right * v;
-    }
-    return s;
-}
-
-// A ramp whose left sample is the frame index scaled, so any frame can be recognised.
-inline std::vector<float> Ramp(std::size_t frames, float scale) {
-    std::vector<float> s(frames * 2);
-    for (std::size_t i = 0; i < frames; ++i) {
-        s[2 * i] = static_cast<float>(i % 65536) * scale;
-        s[2 * i + 1] = -s[2 * i];
-    }
-    return s;
+        return std::sin(2.0 * std::numbers::pi * (200 * t + 400 * t * t));
+    });
 }
 
 // Writes interleaved samples with `channels` channels; format like SF_FORMAT_WAV | SF_FORMAT_FLOAT.
@@ -72,9 +64,8 @@ inline double Rms(const std::vector<float>& s, int channel, std::size_t from = 0
                   std::size_t to = SIZE_MAX) {
     double sum = 0;
     std::size_t n = 0;
-    for (std::size_t i = from; i < s.size() / 2 && i < to; ++i, ++n) {
+    for (std::size_t i = from; i < s.size() / 2 && i < to; ++i, ++n)
         sum += double(s[2 * i + channel]) * s[2 * i + channel];
-    }
     return n ? std::sqrt(sum / n) : 0.0;
 }
 

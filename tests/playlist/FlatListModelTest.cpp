@@ -100,9 +100,7 @@ TEST(FlatListModel, FocusMovesScrollAndStayInside) {
     EXPECT_TRUE(list.Selected(4));
     EXPECT_EQ(list.FirstSelected(), 4) << "the selection mark moves with the focus";
     EXPECT_EQ(list.TopIndex(), 3) << "the focus row stays visible";
-    list.MoveUp();
-    list.MoveUp();
-    list.MoveUp();
+    for (int i = 0; i < 3; ++i) list.MoveUp();
     EXPECT_EQ(list.TopIndex(), 1);
 
     list.SetTopIndex(100);
@@ -117,9 +115,7 @@ TEST(FlatListModel, FocusMovesScrollAndStayInside) {
     list.MoveItDown();
     EXPECT_FALSE(list.Selected(1));
     EXPECT_TRUE(list.Selected(2));
-    list.MoveItDown();
-    list.MoveItDown();
-    list.MoveItDown();  // already last
+    for (int i = 0; i < 3; ++i) list.MoveItDown();  // the last time: already last
     EXPECT_TRUE(list.Selected(4));
     for (int i = 0; i < 5; ++i) list.MoveItUp();
     EXPECT_TRUE(list.Selected(0));
@@ -152,8 +148,7 @@ TEST(FlatListModel, SelectedItemsMoveAndThePlayingMarkFollows) {
         list.SetCurrentPlaying(2);
         for (int i : c.selected) list.SetSelected(i, true);
         c.step ? (void)list.MoveSelected(c.step) : list.MoveSelectedTo(c.before);
-        std::string order;
-        std::string selected;
+        std::string order, selected;
         for (int i = 0; i < list.ListCount(); ++i) {
             order += list.ListString(i);
             if (list.Selected(i)) selected += list.ListString(i);
@@ -161,9 +156,8 @@ TEST(FlatListModel, SelectedItemsMoveAndThePlayingMarkFollows) {
         EXPECT_EQ(order, c.expected) << c.name;
         EXPECT_EQ(list.ListString(list.CurrentPlaying()), "c") << c.name;
         std::string wanted;
-        for (char ch : order) {
+        for (char ch : order)
             if (std::count(c.selected.begin(), c.selected.end(), ch - 'a')) wanted += ch;
-        }
         EXPECT_EQ(selected, wanted) << c.name;
     }
 }

@@ -17,9 +17,8 @@ void Touch(const fs::path& p) {
 TEST(FolderScan, FindsEachSongOnceAcrossSubfoldersAndSkipsTheRest) {
     test::TempDir dir;
     for (const char* f : {"a.mp3", "a.cdg", "orphan.lrc", "notes.txt", "sub/c.OGG", "sub/c.lrs",
-                          "sub/deep/d.kar", "pack.ZIP", "junk.zip"}) {
+                          "sub/deep/d.kar", "pack.ZIP", "junk.zip"})
         Touch(dir / f);
-    }
     // A link back up must not trap the scan.
     fs::create_directory_symlink(dir.Path(), dir / "sub" / "loop");
     std::atomic<bool> cancel{false};

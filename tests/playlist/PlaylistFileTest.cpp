@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "playlist/LastList.h"
+#include "support/ExpectEach.h"
 #include "support/TestSupport.h"
 
 namespace cx {
@@ -91,24 +92,21 @@ TEST(PlaylistFile, TextTheCodePageCannotHoldIsWrittenAsUtf8) {
     EXPECT_EQ(r.entries[0].path, "/m/東京.mp3");
 }
 
+// clang-format off
 TEST(PlaylistFile, NamesTimesAndKinds) {
-    EXPECT_EQ(WithM3uExtension("party"), "party.m3u");
-    EXPECT_EQ(WithM3uExtension("party.M3U"), "party.M3U");
-    EXPECT_EQ(WithM3uExtension("party.pls"), "party.pls.m3u");
-    EXPECT_EQ(PlaylistKindForName("A.M3U"), PlaylistKind::M3U);
-    EXPECT_EQ(PlaylistKindForName("radio.mp3.m3u"), PlaylistKind::M3U);
-    EXPECT_EQ(PlaylistKindForName("x.pls"), PlaylistKind::PLS);
-    EXPECT_EQ(FormatListTime(75), "01:15");
-    EXPECT_EQ(FormatListTime(6001), "100:01");
-    EXPECT_EQ(FormatListTime(-1), "");
-    EXPECT_EQ(ParseListTime("01:15"), 75);
-    EXPECT_EQ(ParseListTime("1:00:00"), 3600);
-    for (const char* bad : {"", "12", "a:b", "1:", ":1", "1:2:3:4", "-1:00"}) {
-        EXPECT_EQ(ParseListTime(bad), -1) << bad;
-    }
+    test::ExpectEach("WithM3uExtension", WithM3uExtension,
+                     {{"party", "party.m3u"}, {"party.M3U", "party.M3U"}, {"party.pls", "party.pls.m3u"}});
+    test::ExpectEach("PlaylistKindForName", PlaylistKindForName,
+                     {{"A.M3U", PlaylistKind::M3U}, {"radio.mp3.m3u", PlaylistKind::M3U},
+                      {"x.pls", PlaylistKind::PLS}});
+    test::ExpectEach("FormatListTime", FormatListTime, {{75, "01:15"}, {6001, "100:01"}, {-1, ""}});
+    test::ExpectEach("ParseListTime", ParseListTime,
+                     {{"01:15", 75}, {"1:00:00", 3600}, {"", -1}, {"12", -1}, {"a:b", -1},
+                      {"1:", -1}, {":1", -1}, {"1:2:3:4", -1}, {"-1:00", -1}});
     EXPECT_EQ(ResolvePlaylistPath("file:///tmp/a%20b.mp3", "/x"), "/tmp/a b.mp3");
     EXPECT_EQ(ResolvePlaylistPath("C:\\Music\\a.mp3", "/x"), "C:\\Music\\a.mp3");
 }
+// clang-format on
 
 TEST(PlaylistFile, LastListKeepsTheListIncludingAnEmptyOne) {
     test::TempDir dir;

@@ -1,4 +1,4 @@
-// The playlist window and control offscreen.
+// The playlist window and control offscreen, and folders added to it.
 #include "playlist/gui/UserList.h"
 
 #include <gtest/gtest.h>
@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "playlist/SongFiles.h"
 #include "playlist/gui/FlatListPainter.h"
 #include "support/TestSupport.h"
+#include "support/ZipWriter.h"
 
 namespace cx {
 namespace {
@@ -33,15 +35,13 @@ void WaitFor(const std::function<bool()>& done) {
 
 TEST(UserList, AddedFilesGetTheirTagsWithoutBlocking) {
     test::TempDir dir;
-    for (const char* f : {"tagged.mp3", "plain.kar", "words.lrc", "notes.txt", "plain.lrc"}) {
+    for (const char* f : {"tagged.mp3", "plain.kar", "words.lrc", "notes.txt", "plain.lrc"})
         test::WriteBytes(dir / f, "x");
-    }
     FlatListModel model;
     UserList window(model, {}, FakeTags);
     QStringList files;
-    for (const char* f : {"tagged.mp3", "plain.lrc", "notes.txt", "words.lrc"}) {
+    for (const char* f : {"tagged.mp3", "plain.lrc", "notes.txt", "words.lrc"})
         files << QString::fromStdString((dir / f).string());
-    }
     EXPECT_EQ(window.AddFiles(files), 0);
     ASSERT_EQ(model.ListCount(), 2)
         << "lyrics map to their song; unmatched and text files are left out";
@@ -55,8 +55,7 @@ TEST(UserList, AddedFilesGetTheirTagsWithoutBlocking) {
 
 TEST(UserList, LoadsPlsSkippingMissingFilesSavesM3uAndKeepsItsPlace) {
     test::TempDir dir;
-    test::WriteBytes(dir / "a.mp3", "x");
-    test::WriteBytes(dir / "b.ogg", "x");
+    for (const char* f : {"a.mp3", "b.ogg"}) test::WriteBytes(dir / f, "x");
     test::WriteBytes(dir / "list.pls",
                      "[playlist]\r\nFile1=a.mp3\r\nTitle1=First\r\nLength1=65\r\nfile2=gone.mp3\r\n"
                      "FILE3=b.ogg\r\n");
@@ -138,17 +137,61 @@ TEST(UserList, WheelScrollsOneItemPerNotchOnlyWhenActive) {
     EXPECT_EQ(model.TopIndex(), 10);
 }
 
+// Adding a folder: scanned off the window's thread.
+TEST(UserListFolder, AThousandSongsArriveWhileTheWindowKeepsWorking) {
+    test::TempDir dir;
+    for (int i = 0; i < 1000; ++i) {
+        const fs::path folder = dir / ("artist" + std::to_string(i % 20));
+        fs::create_directories(folder);
+        test::WriteBytes(folder / ("song" + std::to_string(i) + ".mp3"), "x");
+        if (i % 2 == 0) test::WriteBytes(folder / ("song" + std::to_string(i) + ".cdg"), "g");
+    }
+    ASSERT_TRUE(test::WriteZip(dir / "zipped.zip", {{"Z.mp3", "a"}, {"z.cdg", "g"}}));
+    ASSERT_TRUE(test::WriteZip(dir / "photos.zip", {{"p.jpg", "a"}}));
+
+    FlatListModel model;
+    UserList window(model, {}, NoTags);
+    int added = -1;
+    window.onFolderAdded = [&](int n) { added = n; };
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(1);
+    window.AddFolder(QString::fromStdString(dir.Path().string()));
+    EXPECT_TRUE(window.AddingFolder());  // the call returns at once
+    QElapsedTimer clock;
+    clock.start();
+    while (added < 0 && clock.elapsed() < 20000)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(added, 1001) << "pairs and the zipped song count once; the zip of photos not at all";
+    EXPECT_EQ(model.ListCount(), 1001);
+    EXPECT_FALSE(window.AddingFolder());
+    EXPECT_GT(ticks, 0) << "the event loop ran while the folder was scanned";
+}
+
+TEST(UserListFolder, ClosingTheWindowDuringAScanStopsIt) {
+    test::TempDir dir;
+    for (int i = 0; i < 300; ++i) test::WriteBytes(dir / ("s" + std::to_string(i) + ".ogg"), "x");
+    FlatListModel model;
+    {
+        UserList window(model, {}, NoTags);
+        window.AddFolder(QString::fromStdString(dir.Path().string()));
+        window.AddFolder(QString::fromStdString(dir.Path().string()));  // ignored while busy
+    }
+    QApplication::processEvents();
+    SUCCEED();
+}
+
 // The highest contrast of any pixel in a box against the box's fill: how
 // strongly something is drawn there.
 // With `lowest`, the lowest contrast instead: 1 when that colour is drawn there.
 double InkIn(const QImage& image, QRect box, QColor fill, bool lowest = false) {
     double ink = lowest ? 1e9 : 1;
-    for (int y = box.top(); y <= box.bottom(); ++y) {
+    for (int y = box.top(); y <= box.bottom(); ++y)
         for (int x = box.left(); x <= box.right(); ++x) {
             const double c = ContrastRatio(image.pixelColor(x, y), fill);
             ink = lowest ? std::min(ink, c) : std::max(ink, c);
         }
-    }
     return ink;
 }
 
@@ -219,9 +262,7 @@ TEST(FlatListPainter, SelectedPlayingAndMissingRowsStandApartInEveryLook) {
 
 TEST(SongFiles, LyricsAndGraphicsMapToTheirSong) {
     test::TempDir dir;
-    test::WriteBytes(dir / "duet.kar", "x");
-    test::WriteBytes(dir / "duet.mp3", "x");
-    test::WriteBytes(dir / "duet.cdg", "x");
+    for (const char* f : {"duet.kar", "duet.mp3", "duet.cdg"}) test::WriteBytes(dir / f, "x");
     EXPECT_EQ(MediaFileFor((dir / "duet.cdg").string()), (dir / "duet.mp3").string())
         << "the first kind in our order wins";
     EXPECT_EQ(MediaFileFor((dir / "solo.lrs").string()), "");

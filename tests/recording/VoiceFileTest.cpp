@@ -119,8 +119,7 @@ TEST(VoiceFile, UpdateRefusesAnotherFormatOrABrokenFile) {
 TEST(VoiceFile, PlaceTakeBuildsThenUpdatesAndRemovesTheTake) {
     TempDir dir;
     const RecordFormat mono{1, 22050};
-    const auto take = dir / "take.WAV";
-    const auto voice = dir / "voices" / "song.wav";
+    const auto take = dir / "take.WAV", voice = dir / "voices" / "song.wav";
     const std::string verse = Tone(2 * 22050);
     WriteBytes(take, PcmWavHeader(mono, static_cast<std::uint32_t>(verse.size())) + verse);
     ASSERT_EQ(PlaceTake(take, voice, 10.0, 2.0), "");
@@ -136,16 +135,12 @@ TEST(VoiceFile, PlaceTakeBuildsThenUpdatesAndRemovesTheTake) {
     EXPECT_EQ(updated.substr(0, 44 + 2 * 22050 * 6), built.substr(0, 44 + 2 * 22050 * 6));
     EXPECT_EQ(updated.substr(44 + 2 * 22050 * 6, chorus.size()), chorus);
     // No temporary file of the atomic write is left beside the voice file.
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(voice.parent_path()))
-        ++files;
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(voice.parent_path()), {}), 1);
 }
 
 TEST(VoiceFile, AFailedPlacementKeepsTheTakeAndTheVoiceFile) {
     TempDir dir;
-    const auto take = dir / "take.WAV";
-    const auto voice = dir / "song.wav";
+    const auto take = dir / "take.WAV", voice = dir / "song.wav";
     const std::string oldVoice = BuildVoiceFile({2, 44100}, 1.0, 0.0, Tone(400)).bytes;
     WriteBytes(voice, oldVoice);
     const std::string takeBytes = PcmWavHeader({1, 22050}, 4) + "abcd";
@@ -172,12 +167,7 @@ TEST(VoicePaths, VoiceFolderBesideTheSongAndTheTakeName) {
     EXPECT_EQ(FindVoiceFile(song, inFolder), dir / "Voice" / "My Song.wav");
 
     std::tm t{};
-    t.tm_year = 126;
-    t.tm_mon = 11;
-    t.tm_mday = 6;
-    t.tm_hour = 16;
-    t.tm_min = 5;
-    t.tm_sec = 9;
+    t.tm_year = 126, t.tm_mon = 11, t.tm_mday = 6, t.tm_hour = 16, t.tm_min = 5, t.tm_sec = 9;
     EXPECT_EQ(TakeFileName(t), "12062026160509PM.WAV");
     t.tm_hour = 4;
     EXPECT_EQ(TakeFileName(t), "12062026040509AM.WAV");

@@ -1,6 +1,10 @@
 // The guest calls against a made-up library: codes, limits, hostile text and
-// paths, language choice and the guest's view of the host's rotation.
+// paths, language choice and the guest's view of the host's rotation; the
+// join code, the page's texts and the QR picture.
 #include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <set>
 
 #include "FakeGuestCatalog.h"
 #include "platform/Codepage.h"
@@ -9,6 +13,9 @@
 #include "requests/GuestLimits.h"
 #include "requests/GuestPage.h"
 #include "requests/GuestText.h"
+#include "requests/GuestTexts.h"
+#include "requests/JoinCode.h"
+#include "requests/QrCode.h"
 
 namespace cx {
 namespace {
@@ -32,6 +39,13 @@ protected:
         if (!headers.count("x-join-code")) headers.emplace("x-join-code", m_desk.JoinCode());
         return m_api.Handle({std::move(method), std::move(path), std::move(query),
                              std::move(headers), std::move(body), std::move(peer), m_nowMs});
+    }
+    // A call with exactly the headers given.
+    GuestReply Send(const std::string& method, const std::string& path,
+                    const std::multimap<std::string, std::string>& headers,
+                    const std::string& body = {}, const std::string& peer = "p",
+                    std::int64_t nowMs = 0) {
+        return m_api.Handle({method, path, {}, headers, body, peer, nowMs});
     }
     GuestReply Ask(const std::string& name, const std::string& song = "7",
                    const std::string& key = "0", const std::string& peer = "10.0.0.2",
@@ -83,13 +97,9 @@ TEST_F(GuestApiTest, RoutesCodesAndPathsAnswerWithTheRightStatusAndNoFileContent
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.method + " " + c.path + " code=" + c.code);
-        const GuestReply reply = m_api.Handle({c.method,
-                                               c.path,
-                                               {},
-                                               {{"x-join-code", c.code}, {"x-guest", kGuest}},
-                                               "",
-                                               "10.0.0.2",
-                                               m_nowMs});
+        const GuestReply reply =
+            Send(c.method, c.path, {{"x-join-code", c.code}, {"x-guest", kGuest}}, "", "10.0.0.2",
+                 m_nowMs);
         EXPECT_EQ(reply.status, c.status);
         EXPECT_EQ(reply.body.find("root:"), std::string::npos);
         if (c.status != 200) {
@@ -211,25 +221,12 @@ TEST_F(GuestApiTest, BodiesFormsAndTokensAreChecked) {
     }
     // The join code and the guest's token may travel in the body alone.
     const GuestReply inBody =
-        m_api.Handle({"POST",
-                      "/api/request",
-                      {},
-                      {},
-                      "code=" + code + "&guest=form-guest-0123456789&name=Al&song=5",
-                      "10.0.0.9",
-                      m_nowMs});
+        Send("POST", "/api/request", {},
+             "code=" + code + "&guest=form-guest-0123456789&name=Al&song=5", "10.0.0.9", m_nowMs);
     EXPECT_EQ(inBody.status, 200) << inBody.body;
     for (const std::string& guest :
          std::vector<std::string>{"short", "has space in it 0123456789", std::string(65, 'g')}) {
-        EXPECT_EQ(m_api
-                      .Handle({"GET",
-                               "/api/mine",
-                               {},
-                               {{"x-join-code", code}, {"x-guest", guest}},
-                               "",
-                               "p",
-                               0})
-                      .status,
+        EXPECT_EQ(Send("GET", "/api/mine", {{"x-join-code", code}, {"x-guest", guest}}).status,
                   400);
     }
 }
@@ -288,17 +285,10 @@ TEST_F(GuestApiTest, TheGuestSeesTheStandingsTheHostPublishes) {
     m_desk.PublishStandings({{pending[0].id, 0, -1, true}});
     EXPECT_NE(Call("GET", "/api/mine").body.find("\"state\":\"sung\""), std::string::npos);
     // Another guest sees none of them.
-    EXPECT_EQ(
-        m_api
-            .Handle({"GET",
-                     "/api/mine",
-                     {},
-                     {{"x-join-code", m_desk.JoinCode()}, {"x-guest", "other-guest-0123456789"}},
-                     "",
-                     "p",
-                     0})
-            .body,
-        "{\"requests\":[]}");
+    EXPECT_EQ(Send("GET", "/api/mine",
+                   {{"x-join-code", m_desk.JoinCode()}, {"x-guest", "other-guest-0123456789"}})
+                  .body,
+              "{\"requests\":[]}");
 }
 
 TEST(GuestLanguageTest, TheQueryThenTheBrowserThenThePlayerChoose) {
@@ -365,6 +355,72 @@ TEST(GuestTextTest, JsonNeverEndsAScriptAndReadsOnlyFlatObjects) {
     for (const Case& c : cases) EXPECT_EQ(ReadFlatJsonObject(c.json).has_value(), c.read) << c.json;
     EXPECT_EQ(ReadFlatJsonObject("{\"a\":\"\\u00e9\\ud83c\\udfb5\"}")->at("a"),
               "\xc3\xa9\xf0\x9f\x8e\xb5");
+}
+
+// The join code, the page's texts in three languages and the QR picture.
+TEST(JoinCodeTest, CodesAreRandomUnambiguousAndComparedWhole) {
+    std::set<std::string> seen;
+    for (int i = 0; i < 200; ++i) {
+        const std::string code = MakeJoinCode();
+        ASSERT_EQ(code.size(), kJoinCodeLength);
+        EXPECT_EQ(code.find_first_not_of(kJoinCodeAlphabet), std::string::npos) << code;
+        seen.insert(code);
+    }
+    EXPECT_GT(seen.size(), 195u);
+    EXPECT_EQ(kJoinCodeAlphabet.find_first_of("IL0O1"), std::string_view::npos);
+    struct Case {
+        std::string_view a, b;
+        bool same;
+    };
+    const Case cases[] = {{"ABC234", "ABC234", true},
+                          {"ABC234", "ABC235", false},
+                          {"ABC234", "ABC23", false},
+                          {"ABC234", "ABC2345", false},
+                          {"", "", false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(SameCodeConstantTime(c.a, c.b), c.same) << c.a << "|" << c.b;
+    EXPECT_EQ(NormalizeJoinCode(" ab-c d9 "), "ABCD9");
+}
+
+TEST(GuestTextsTest, EveryLanguageHasEveryPageTextAndTheirOwnWords) {
+    const auto languages = BuiltInGuestTexts();
+    ASSERT_EQ(languages.size(), 3u);
+    const auto& english = languages[0].texts;
+    for (const GuestTexts& texts : languages) {
+        SCOPED_TRACE(texts.language);
+        for (const std::string_view key : GuestTextKeys()) {
+            const auto found = texts.texts.find(std::string(key));
+            ASSERT_NE(found, texts.texts.end()) << key;
+            EXPECT_FALSE(found->second.empty()) << key;
+            // Language keys are never shown: each one has a line in the file.
+            EXPECT_NE(found->second, key);
+        }
+        if (texts.language != "en") {
+            EXPECT_NE(texts.texts.at("RequestsSend"), english.at("RequestsSend"));
+        }
+    }
+    EXPECT_EQ(languages[1].language, "pl");
+    EXPECT_EQ(languages[1].texts.at("RequestsJoin"), "Do\xc5\x82\xc4\x85\x63z");
+    EXPECT_EQ(languages[2].texts.at("RequestsAccepted"), "Accept\xc3\xa9\x65");
+}
+
+TEST(QrCodeTest, PaintsASquareSymbolWithItsQuietZone) {
+    int argc = 0;
+    QGuiApplication app(argc, nullptr);
+    const QImage image = PaintQrCode("http://192.168.1.20:8080/?code=ABC234", 300);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), image.height());
+    EXPECT_LE(image.width(), 300);
+    // White to the finder pattern's corner: four modules of quiet zone.
+    int quiet = 0;
+    while (quiet < image.width() && image.pixel(quiet, quiet) == qRgb(255, 255, 255)) ++quiet;
+    ASSERT_EQ(quiet % 4, 0);
+    const int scale = quiet / 4;
+    ASSERT_GT(scale, 0);
+    EXPECT_EQ(image.width() % scale, 0);
+    EXPECT_EQ((image.width() / scale - 8 - 21) % 4, 0);  // 21 + 4 (version - 1) modules
+    EXPECT_TRUE(PaintQrCode("", 300).isNull());
+    EXPECT_TRUE(PaintQrCode("http://192.168.1.20:8080/", 10).isNull());
 }
 
 }  // namespace

@@ -41,32 +41,19 @@ int Connect(int port, unsigned source = 0) {
     return fd;
 }
 
-// Everything the server sends until it closes or `wait` passes.
-std::string ReadAll(int fd, std::chrono::milliseconds wait) {
-    std::string text;
-    const auto deadline = Clock::now() + wait;
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        pollfd entry{fd, POLLIN, 0};
-        if (left <= 0 || poll(&entry, 1, static_cast<int>(left)) <= 0) return text;
-        char buffer[4096];
-        const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-        if (got <= 0) return text;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-}
-
-// True when the server closed the connection within `wait` (after any reply).
-bool ClosedWithin(int fd, std::chrono::milliseconds wait) {
+// Reads what the server sends (into `text` when given) until it closes the
+// connection, true, or `wait` passes, false.
+bool ClosedWithin(int fd, std::chrono::milliseconds wait, std::string* text = nullptr) {
     const auto deadline = Clock::now() + wait;
     for (;;) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         pollfd entry{fd, POLLIN, 0};
         if (left <= 0 || poll(&entry, 1, static_cast<int>(left)) <= 0) return false;
-        char buffer[512];
-        if (recv(fd, buffer, sizeof buffer, 0) <= 0) return true;
+        char buffer[4096];
+        const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+        if (got <= 0) return true;
+        if (text) text->append(buffer, static_cast<std::size_t>(got));
     }
 }
 
@@ -86,7 +73,8 @@ protected:
                                     " HTTP/1.1\r\nHost: x\r\nX-Join-Code: " + m_desk.JoinCode() +
                                     "\r\nConnection: close\r\n\r\n";
         send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-        std::string reply = ReadAll(fd, 5s);
+        std::string reply;
+        ClosedWithin(fd, 5s, &reply);
         close(fd);
         return reply;
     }

@@ -58,40 +58,22 @@ TEST_P(Claps, MatchTheirBeeps) {
 
 const double kNone = -2;
 
-INSTANTIATE_TEST_SUITE_P(
-    Recordings, Claps,
-    ::testing::Values(
-        ClapCase{"Steady", {.12, .12, .12, .12, .12, .12, .12, .12}, {}, 0.01f, true, .12, ""},
-        ClapCase{
-            "JitterAndNoise", {.10, .13, .12, .11, .14, .12, .12, .11}, {}, 0.03f, true, .12, ""},
-        ClapCase{"EarlyOnTheBeat",
-                 {-.03, -.03, -.02, -.03, -.04, -.03, -.03, -.03},
-                 {},
-                 0.01f,
-                 true,
-                 -.03,
-                 ""},
-        ClapCase{
-            "MissedClaps", {.2, kNone, .2, kNone, .2, .21, kNone, .2}, {}, 0.01f, true, .2, ""},
-        // A stray clap before the answer, another late: each beep keeps its own.
-        ClapCase{"ExtraClaps",
-                 {.15, .15, .15, .15, .15, .15, .15, .15},
-                 {-.08, .35, .02, .4},
-                 0.01f,
-                 true,
-                 .15,
-                 ""},
-        ClapCase{"Silence", {}, {}, 0.01f, false, 0, "CalibrateNoClaps"},
-        ClapCase{"TooFew",
-                 {.1, kNone, kNone, .1, kNone, kNone, kNone, kNone},
-                 {},
-                 0.01f,
-                 false,
-                 0,
-                 "CalibrateTooFewClaps"},
-        ClapCase{
-            "Uneven", {0, .3, .05, .4, .1, .35, 0, .25}, {}, 0.01f, false, 0, "CalibrateUneven"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Recordings, Claps, ::testing::Values(
+    ClapCase{"Steady", {.12, .12, .12, .12, .12, .12, .12, .12}, {}, 0.01f, true, .12, ""},
+    ClapCase{"JitterAndNoise", {.10, .13, .12, .11, .14, .12, .12, .11}, {}, 0.03f, true, .12, ""},
+    ClapCase{"EarlyOnTheBeat", {-.03, -.03, -.02, -.03, -.04, -.03, -.03, -.03}, {}, 0.01f, true,
+        -.03, ""},
+    ClapCase{"MissedClaps", {.2, kNone, .2, kNone, .2, .21, kNone, .2}, {}, 0.01f, true, .2, ""},
+    // A stray clap before the answer, another late: each beep keeps its own.
+    ClapCase{"ExtraClaps", {.15, .15, .15, .15, .15, .15, .15, .15}, {-.08, .35, .02, .4}, 0.01f,
+        true, .15, ""},
+    ClapCase{"Silence", {}, {}, 0.01f, false, 0, "CalibrateNoClaps"},
+    ClapCase{"TooFew", {.1, kNone, kNone, .1, kNone, kNone, kNone, kNone}, {}, 0.01f, false, 0,
+        "CalibrateTooFewClaps"},
+    ClapCase{"Uneven", {0, .3, .05, .4, .1, .35, 0, .25}, {}, 0.01f, false, 0, "CalibrateUneven"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // The whole run: beeps through the engine, claps into the capture, which
 // started 30 ms before the beep track; the claps come 90 ms after each beep.

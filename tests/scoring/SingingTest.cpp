@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <tuple>
 
@@ -66,7 +65,7 @@ std::string TakeWav(const std::vector<float>& take) {
         return s;
     };
     std::string pcm;
-    for (float f : take) pcm += le(static_cast<unsigned>(static_cast<int>(f * 30000)) & 0xFFFF, 2);
+    for (float f : take) pcm += le(static_cast<std::uint16_t>(std::lround(f * 32767)), 2);
     const auto size = static_cast<unsigned>(pcm.size());
     return "RIFF" + le(36 + size, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
            le(kVoiceRate, 4) + le(kVoiceRate * 2, 4) + le(2, 2) + le(16, 2) + "data" + le(size, 4) +
@@ -145,21 +144,7 @@ TEST_P(DetectorAccuracy, AgreesWithAubioPitch) {
     const auto voice = HeldNote(GetParam().midi);
     const auto wav = std::filesystem::temp_directory_path() /
                      ("cx-voice-" + std::to_string(::getpid()) + GetParam().name + ".wav");
-    {
-        std::ofstream out(wav, std::ios::binary);
-        auto le = [&](std::uint32_t v, int n) {
-            for (int i = 0; i < n; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
-        };
-        const auto bytes = static_cast<std::uint32_t>(voice.size() * 2);
-        out << "RIFF";
-        le(36 + bytes, 4);
-        out << "WAVEfmt ";
-        le(16, 4), le(1, 2), le(1, 2), le(kVoiceRate, 4), le(kVoiceRate * 2, 4), le(2, 2),
-            le(16, 2);
-        out << "data";
-        le(bytes, 4);
-        for (float s : voice) le(static_cast<std::uint16_t>(std::lround(s * 32767)), 2);
-    }
+    test::WriteBytes(wav, TakeWav(voice));
     const auto run = test::RunShell("aubiopitch -i " + test::Quote(wav) + " -p yinfft -B " +
                                     std::to_string(tracker.WindowSamples()) +
                                     " -H 441 -u midi -s -50 2>/dev/null");
