@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "library/SongFacts.h"
 #include "library/SongLibrary.h"
+#include "lyrics/SiblingFile.h"
 
 namespace cx {
 namespace {
@@ -184,6 +186,32 @@ void BM_SearchAsYouType(benchmark::State& state) {
     state.counters["cpu_p99_ms"] = cpu[cpu.size() * 99 / 100];
 }
 BENCHMARK(BM_SearchAsYouType)->Arg(1)->Arg(2)->Arg(3)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The kind of every song of one flat folder of plain MP3s (no .cdg beside
+// them, so each asks the folder for one in any case): with one listing per
+// scan (arg 1) and, as a single lookup does, one listing per file (arg 0).
+void BM_KindsOfAFlatFolder(benchmark::State& state) {
+    constexpr int kFlatSongs = 3000;
+    static const fs::path folder = [] {
+        const fs::path dir = fs::temp_directory_path() / ("cx-flat-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        for (int i = 0; i < kFlatSongs; ++i)
+            std::ofstream(dir / ("Artist - Song " + std::to_string(i) + ".mp3")) << "x";
+        return dir;
+    }();
+    for (auto _ : state) {
+        SiblingFinder scan;
+        int cdg = 0;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            const auto kind =
+                LibraryKindOf(entry.path().string(), state.range(0) ? &scan : nullptr);
+            cdg += kind == LibrarySongKind::Cdg;
+        }
+        benchmark::DoNotOptimize(cdg);
+    }
+    state.counters["songs"] = kFlatSongs;
+}
+BENCHMARK(BM_KindsOfAFlatFolder)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace cx

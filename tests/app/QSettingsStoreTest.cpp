@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include <QCoreApplication>
 #include <QSettings>
 
@@ -32,6 +35,26 @@ TEST(QSettingsStore, ValuesSurviveANewInstance) {
               "42");
     EXPECT_EQ(ReadRegistryText(store, kSettingsKey, "missing"), "");
     EXPECT_EQ(ReadRegistryText(store, "Other", "dsp out"), "");
+}
+
+// A save killed between Qt's link and rename leaves "<file>.XXXXXX"; the next
+// save clears it and nothing else of the folder.
+TEST(QSettingsStore, ASaveClearsWhatAKilledSaveLeftAndKeepsOtherFiles) {
+    test::TempDir dir;
+    const std::string ini = (dir / "settings.ini").string();
+    for (const char* name : {"settings.ini.aB3xYz", "settings.ini.backup1", "settings.ini.bak",
+                             "settings.ini.a-b_cd", "other.ini.aB3xYz"})
+        test::WriteBytes(dir / name, "[General]\n");
+    QSettingsStore store(ini);
+    WriteRegistryText(store, kSettingsKey, "language", "fr");
+    ASSERT_EQ(store.Sync(), "");
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"other.ini.aB3xYz", "settings.ini", "settings.ini.a-b_cd",
+                                        "settings.ini.backup1", "settings.ini.bak"}));
 }
 
 TEST(QSettingsStore, DefaultStoreUsesTheOrganisationAndApplication) {

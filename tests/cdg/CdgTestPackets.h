@@ -3,12 +3,13 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <vector>
 
 #include "cdg/CdgPacket.h"
 #include "cdg/CdgSong.h"
-#include "support/TestSupport.h"
 
 namespace cx::test {
 
@@ -74,8 +75,11 @@ inline std::vector<std::uint8_t> Bytes(const std::vector<RawPacket>& packets) {
 }
 
 inline void WriteCdg(const std::filesystem::path& path, const std::vector<RawPacket>& packets) {
+    // Plain streams: the fuzzers' seed maker shares these builders.
     const auto bytes = Bytes(packets);
-    WriteBytes(path, std::string(bytes.begin(), bytes.end()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 inline CdgSong SongOf(const std::vector<RawPacket>& packets) {

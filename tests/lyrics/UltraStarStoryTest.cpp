@@ -51,8 +51,3 @@ TEST(UltraStarStories, ASongFilePlaysItsAudioWithItsWords) {
 
 }  // namespace
 }  // namespace cx
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    return cx::test::RunWithPlayerHome(argc, argv);
-}

@@ -198,8 +198,3 @@ TEST(PlaylistStories, TheFontSizeFromPreferencesReachesTheListWithTheSystemFont)
 
 }  // namespace
 }  // namespace cx
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    return cx::test::RunWithPlayerHome(argc, argv);
-}

@@ -250,8 +250,3 @@ TEST(RecordingStories, ACdgSongIsRecordedAndItsVoicePlaysBackWithTheLampOn) {
 
 }  // namespace
 }  // namespace cx
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    return cx::test::RunWithPlayerHome(argc, argv);
-}
