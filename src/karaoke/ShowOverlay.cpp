@@ -39,10 +39,7 @@ void DrawFitted(QPainter& p, const QRectF& rect, const std::string& text, QFont 
                QFontMetrics(font).elidedText(s, Qt::ElideRight, static_cast<int>(width)));
 }
 
-void PaintCard(QPainter& p, const ShowCard& card, QSize size) {
-    const QRectF box((1 - kCardWidth) / 2 * size.width(),
-                     (1 - kCardHeight) / 2 * size.height() * 0.8, kCardWidth * size.width(),
-                     kCardHeight * size.height());
+void PaintCard(QPainter& p, const ShowCard& card, const QRectF& box) {
     QPainterPath path;
     path.addRoundedRect(box, box.height() / 10, box.height() / 10);
     p.fillPath(path, QColor::fromRgba(kShowCardColour));
@@ -76,17 +73,47 @@ void PaintTicker(QPainter& p, const ShowCard& card, QSize size) {
 
 // The QR code on white (its quiet zone needs it) with the address and the
 // code under it, dark on white so a phone's camera and a guest read both.
-void PaintJoinPanel(QPainter& p, const ShowCard& card, QSize size, bool besideCard) {
+double JoinLine(double side, bool besideCard) {
+    return std::max<double>(kMinTextPixels + 2, side / (besideCard ? 6 : 8));
+}
+
+QRectF JoinPanelRect(const ShowCard& card, QSize size) {
+    const bool besideCard = card.card;
     const double h = size.height(), margin = kJoinMargin * h;
     const double side = JoinQrSide(size, besideCard);
-    const double line = std::max<double>(kMinTextPixels + 2, side / (besideCard ? 6 : 8));
+    const double line = JoinLine(side, besideCard);
     const double panelWidth = side * (besideCard ? 1.9 : 1.6) + 2 * margin;
     const double panelHeight = side + 2.4 * line + 2 * margin;
     const double tickerTop = card.ticker.empty() ? h : h * (1 - kTickerHeight);
     const QPointF at =
         besideCard ? QPointF(size.width() - panelWidth - margin, tickerTop - panelHeight - margin)
                    : QPointF((size.width() - panelWidth) / 2, (tickerTop - panelHeight) / 2);
-    const QRectF panel(at, QSizeF(panelWidth, panelHeight));
+    return QRectF(at, QSizeF(panelWidth, panelHeight));
+}
+
+// Centred, unless the join panel stands in its corner: then it rises above
+// the panel, or where there is no room for that keeps left of it, narrower
+// if it must, so neither hides the other.
+QRectF CardRect(QSize size, const QRectF& panel) {
+    QRectF box((1 - kCardWidth) / 2 * size.width(), (1 - kCardHeight) / 2 * size.height() * 0.8,
+               kCardWidth * size.width(), kCardHeight * size.height());
+    if (panel.isEmpty() || !box.intersects(panel)) return box;
+    const double margin = kJoinMargin * size.height();
+    if (panel.top() - margin - box.height() >= margin) {
+        box.moveBottom(panel.top() - margin);
+        return box;
+    }
+    const double right = panel.left() - margin;
+    box.moveRight(right);
+    if (box.left() < margin) box.setLeft(std::min(margin, right));
+    return box;
+}
+
+void PaintJoinPanel(QPainter& p, const ShowCard& card, QSize size, const QRectF& panel) {
+    const bool besideCard = card.card;
+    const double margin = kJoinMargin * size.height();
+    const double side = JoinQrSide(size, besideCard);
+    const double line = JoinLine(side, besideCard);
     QPainterPath path;
     path.addRoundedRect(panel, margin, margin);
     p.fillPath(path, Qt::white);
@@ -118,10 +145,18 @@ QImage PaintShowOverlay(const ShowCard& card, QSize size) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    if (card.card) PaintCard(p, card, size);
+    const ShowPlaces places = PlaceShow(card, size);
+    if (card.card) PaintCard(p, card, places.card);
     if (!card.ticker.empty()) PaintTicker(p, card, size);
-    if (!card.joinQr.isNull()) PaintJoinPanel(p, card, size, card.card);
+    if (!card.joinQr.isNull()) PaintJoinPanel(p, card, size, places.joinPanel);
     return image;
+}
+
+ShowPlaces PlaceShow(const ShowCard& card, QSize size) {
+    ShowPlaces places;
+    if (!card.joinQr.isNull()) places.joinPanel = JoinPanelRect(card, size);
+    if (card.card) places.card = CardRect(size, places.joinPanel);
+    return places;
 }
 
 }  // namespace cx

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRectF>
 #include <QSize>
 #include <string>
 
@@ -31,6 +32,14 @@ struct ShowCard {
 // A transparent picture of `size` with the card and the ticker on it; null
 // when there is nothing to show.
 QImage PaintShowOverlay(const ShowCard& card, QSize size);
+
+// Where the card and the join panel stand in a picture of `size` (empty for
+// what is not shown). They never overlap.
+struct ShowPlaces {
+    QRectF card;
+    QRectF joinPanel;
+};
+ShowPlaces PlaceShow(const ShowCard& card, QSize size);
 
 // The side in pixels the QR code is painted at, for a sharp picture.
 int JoinQrSide(QSize size, bool besideCard);

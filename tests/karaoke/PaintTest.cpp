@@ -287,5 +287,29 @@ TEST(Paint, ALongNameOnTheNextCardKeepsItsStartAndAMargin) {
     EXPECT_GT(inside, 0);
 }
 
+// With the request page on, the "Next" card and the QR panel share the
+// picture at every shape of window, each whole and neither over the other.
+TEST(Paint, TheNextCardAndTheJoinPanelNeverOverlap) {
+    ShowCard card;
+    card.card = true;
+    card.joinQr = QImage(33, 33, QImage::Format_RGB32);
+    for (const bool ticker : {false, true}) {
+        card.ticker = ticker ? "Then: Ann, Bob" : "";
+        for (const QSize size : {QSize(640, 480), QSize(1280, 720), QSize(320, 240),
+                                 QSize(480, 640), QSize(1920, 1080)}) {
+            SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()) +
+                         (ticker ? " with the ticker" : ""));
+            const ShowPlaces at = PlaceShow(card, size);
+            const QRectF picture(QPointF(0, 0), QSizeF(size));
+            EXPECT_FALSE(at.card.intersects(at.joinPanel));
+            EXPECT_TRUE(picture.contains(at.card) && picture.contains(at.joinPanel));
+            EXPECT_GT(at.card.width(), size.width() * 0.4);
+        }
+    }
+    card.joinQr = QImage();  // without the panel the card stands in the middle
+    const ShowPlaces alone = PlaceShow(card, QSize(800, 450));
+    EXPECT_DOUBLE_EQ(alone.card.center().x(), 400);
+}
+
 }  // namespace
 }  // namespace cx
