@@ -64,7 +64,7 @@ RequestOptions TakeRequestOptions(QStringList& args) {
     RequestOptions o;
     for (int i = 1; i < args.size();) {
         const QString arg = args[i];
-        if (arg == "--accept-requests") {
+        if (arg == Application::kAcceptRequestsHandOver) {
             o.acceptAll = true;
             args.removeAt(i);
             continue;
@@ -128,7 +128,7 @@ int RunPlayer(int argc, char** argv) {
     const QString commandLine = AbsoluteIfFile(CommandLine(args));
     SingleInstance instance;
     if (requests.acceptAll) {
-        if (instance.PassToRunningInstance("--accept-requests")) return 0;
+        if (instance.PassToRunningInstance(Application::kAcceptRequestsHandOver)) return 0;
         std::fputs("cantabilex: no running player answered\n", stderr);
         return 1;
     }
@@ -137,7 +137,13 @@ int RunPlayer(int argc, char** argv) {
     if (SingleInstance::NamesFile(commandLine) && instance.PassToRunningInstance(commandLine)) {
         std::fprintf(stdout, "cantabilex: handed %s to the running player\n",
                      commandLine.toLocal8Bit().constData());
-        return 0;
+        // A script waiting for the page's address must not wait for ever.
+        if (requests.port < 0) return 0;
+        std::fputs(
+            "cantabilex: --requests is not passed on to a running player; switch the "
+            "page on in its Host window\n",
+            stderr);
+        return 1;
     }
 
     trace.Mark("single instance");

@@ -388,6 +388,9 @@ bool Application::LoadCdgSong(const std::string& cdgPath) {
     if (!m_cdg || !m_cdg->LoadCDG(cdgPath, error)) return false;
     m_songClock = m_media->MakeClock();
     m_cdg->SetClock(m_songClock.get());
+    // No tune to sing against: the last song's score is not this turn's.
+    if (m_pitchLane) m_pitchLane->OpenSong({}, {});
+    if (m_lyric) m_lyric->Display().ShowScore(std::nullopt);
     // The graphics take the karaoke window's place.
     if (m_lyric) m_lyric->hide();
     m_cdg->show();
@@ -414,8 +417,10 @@ void Application::ShowChangedLyrics() {
         m_lyric->show();
     m_lyric->ChangeLyrics(&m_song.Model, m_song.Look);
     // A lane left on at the last exit comes back with the first song.
-    if (m_settings.PitchLane && !m_pitchLane) SetPitchLane(true);
-    if (m_pitchLane) m_pitchLane->OpenSong(m_media->CurrentPath(), m_song.Notes);
+    if (m_settings.PitchLane && !m_pitchLane)
+        SetPitchLane(true);  // opens the song too
+    else if (m_pitchLane)
+        m_pitchLane->OpenSong(m_media->CurrentPath(), m_song.Notes);
 }
 
 void Application::Seeked(double seconds) {

@@ -86,6 +86,9 @@ struct ApplicationOptions {
 
 class Application : public QObject {
 public:
+    // What a second start hands over to make the running player accept every
+    // waiting guest's request.
+    static constexpr char kAcceptRequestsHandOver[] = "--accept-requests";
     explicit Application(SingleInstance* instance, ApplicationOptions options = {});
     ~Application() override;
 

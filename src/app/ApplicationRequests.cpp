@@ -13,7 +13,6 @@ namespace {
 
 // What a second start hands over to make the host accept every waiting
 // request, as the Host window's "Accept all" does.
-constexpr char kAcceptRequestsHandOver[] = "--accept-requests";
 
 }  // namespace
 

@@ -45,9 +45,8 @@ std::vector<GuestSong> LibraryCatalog::Search(std::string_view text, std::size_t
     if (!library) return {};
     std::vector<GuestSong> found;
     // A song whose file is gone cannot be sung.
-    for (const LibrarySong& song : library->Search(text, limit)) {
-        if (!song.Missing) found.push_back(ToGuest(song));
-    }
+    for (const LibrarySong& song : library->Search(text, limit, true))
+        found.push_back(ToGuest(song));
     GiveBack(std::move(library));
     return found;
 }

@@ -25,10 +25,9 @@ std::string LibraryFinder::PathOf(std::int64_t libraryId) {
 std::vector<FoundSong> LibraryFinder::Find(const std::string& text, std::size_t limit) {
     if (!OpenLibrary()) return {};
     std::vector<FoundSong> found;
-    for (const LibrarySong& song : m_library->Search(text, limit)) {
-        if (song.Missing) continue;  // a host cannot queue a song that is gone
+    // A host cannot queue a song that is gone.
+    for (const LibrarySong& song : m_library->Search(text, limit, true))
         found.push_back({song.Path, song.Artist, song.Title, song.LengthMs, song.Id});
-    }
     return found;
 }
 

@@ -450,12 +450,18 @@ void KaraokeDisplay::Present() {
     }
     // The score gives way to the next song's words.
     if (m_page == Page::Lines) m_score.reset();
+    if (!m_score) m_scoreChart = QImage();
     if (!m_lane && !m_score) {
         m_overlaid = QImage();
         return;
     }
     m_overlaid = m_frame.copy();
-    if (m_score) OverlayScoreChart(m_overlaid, *m_score);
+    if (m_score) {
+        // Painted once per score and size: the lane's ticks present 100 times a second.
+        const QSize chartSize = ScoreChartSize(m_overlaid.size());
+        if (m_scoreChart.size() != chartSize) m_scoreChart = PaintScoreChart(*m_score, chartSize);
+        OverlayScoreChart(m_overlaid, m_scoreChart);
+    }
     if (m_lane) OverlayPitchLane(m_overlaid, *m_lane);
 }
 
@@ -467,6 +473,7 @@ void KaraokeDisplay::SetPitchLane(std::optional<LaneState> lane) {
 
 void KaraokeDisplay::ShowScore(std::optional<SongScore> score) {
     m_score = std::move(score);
+    m_scoreChart = QImage();
     Present();
 }
 

@@ -150,7 +150,8 @@ private:
     KaraokeSettings m_settings;
     std::optional<LaneState> m_lane;
     std::optional<SongScore> m_score;
-    QImage m_overlaid;  // the frame with the lane or the score drawn over it
+    QImage m_scoreChart;  // m_score painted, at the frame's chart size
+    QImage m_overlaid;    // the frame with the lane or the score drawn over it
     SongLook m_song;
     LyricLook m_look;
     LyricsModel* m_model = nullptr;

@@ -54,13 +54,13 @@ QImage PaintScoreChart(const SongScore& score, QSize size) {
     return image;
 }
 
-void OverlayScoreChart(QImage& frame, const SongScore& score) {
-    if (frame.isNull()) return;
-    const int top = static_cast<int>(frame.height() * kScoreChartTop);
-    const QSize size(frame.width(),
-                     std::max(1, static_cast<int>(frame.height() * kScoreChartHeight)));
-    QPainter p(&frame);
-    p.drawImage(0, top, PaintScoreChart(score, size));
+QSize ScoreChartSize(QSize frame) {
+    return QSize(frame.width(), std::max(1, static_cast<int>(frame.height() * kScoreChartHeight)));
+}
+
+void OverlayScoreChart(QImage& frame, const QImage& chart) {
+    if (frame.isNull() || chart.isNull()) return;
+    QPainter(&frame).drawImage(0, static_cast<int>(frame.height() * kScoreChartTop), chart);
 }
 
 }  // namespace cx

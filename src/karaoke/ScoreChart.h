@@ -20,7 +20,10 @@ QRgb VerdictColour(Verdict v);
 // A picture of `size` with the chart; the backdrop is half transparent.
 QImage PaintScoreChart(const SongScore& score, QSize size);
 
-// Draws the chart over `frame` at its place.
-void OverlayScoreChart(QImage& frame, const SongScore& score);
+// The chart's size over a frame of `frame` pixels.
+QSize ScoreChartSize(QSize frame);
+
+// Draws a chart painted at ScoreChartSize over `frame` at its place.
+void OverlayScoreChart(QImage& frame, const QImage& chart);
 
 }  // namespace cx

@@ -213,9 +213,10 @@ bool SongLibrary::OpenFile() {
             check = sqlite3_errcode(m_db);
             // A new file, or one holding only the host's rotation (which
             // shares it and may have made it first): give it the schema.
-            SqliteStatement tables(m_db,
-                                   "SELECT count(*) FROM sqlite_master WHERE name NOT LIKE "
-                                   "'host\\_%' ESCAPE '\\' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+            SqliteStatement tables(
+                m_db,
+                "SELECT count(*) FROM sqlite_master WHERE name NOT LIKE "
+                "'host\\_%' ESCAPE '\\' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
             if (tables.Ok() && tables.Step() == SQLITE_ROW && tables.Int(0) == 0) {
                 const std::string sql = std::string("BEGIN;") + kSchema +
                                         "INSERT INTO schema_version VALUES(" +
@@ -352,7 +353,8 @@ std::optional<LibrarySong> SongLibrary::SongById(std::int64_t id) const {
     return song;
 }
 
-std::vector<LibrarySong> SongLibrary::Search(std::string_view text, std::size_t limit) const {
+std::vector<LibrarySong> SongLibrary::Search(std::string_view text, std::size_t limit,
+                                             bool presentOnly) const {
     std::vector<LibrarySong> out;
     if (!m_db || limit == 0) return out;
     limit = std::min(limit, kMaxSearchResults);
@@ -372,6 +374,7 @@ std::vector<LibrarySong> SongLibrary::Search(std::string_view text, std::size_t 
                          [](const LibrarySong& a, const LibrarySong& b) {
                              return a.Missing != b.Missing ? !a.Missing : a.Path < b.Path;
                          });
+        if (presentOnly && songs.front().Missing) continue;
         shown.emplace(key, out.size());
         out.push_back(std::move(songs.front()));
     }

@@ -96,7 +96,10 @@ public:
     // Songs whose artist, title or file name words start with every word of
     // `text` (accents and case aside), one entry per song with its other
     // versions; at most `limit` entries.
-    std::vector<LibrarySong> Search(std::string_view text, std::size_t limit) const;
+    // `presentOnly` leaves out songs whose every version is gone, before the
+    // limit counts them, for callers that can only play what is there.
+    std::vector<LibrarySong> Search(std::string_view text, std::size_t limit,
+                                    bool presentOnly = false) const;
     std::optional<LibrarySong> SongById(std::int64_t id) const;
     std::size_t SongCount() const;
 

@@ -64,12 +64,16 @@ void RequestDesk::MarkRejected(std::int64_t requestId) {
 }
 
 void RequestDesk::PublishStandings(std::vector<RequestStanding> standings) {
+    std::map<std::int64_t, RequestStanding> byId;
+    for (const RequestStanding& standing : standings) byId[standing.requestId] = standing;
     std::lock_guard lock(m_mutex);
     m_standings.clear();
-    for (const RequestStanding& standing : standings) m_standings[standing.requestId] = standing;
+    // Only requests still kept: the ones forgotten over the cap stay forgotten.
     for (SongRequest& request : m_requests) {
-        const auto found = m_standings.find(request.id);
-        if (found != m_standings.end() && found->second.sung) request.state = RequestState::Sung;
+        const auto found = byId.find(request.id);
+        if (found == byId.end()) continue;
+        if (found->second.sung) request.state = RequestState::Sung;
+        m_standings.emplace(request.id, found->second);
     }
 }
 

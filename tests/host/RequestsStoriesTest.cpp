@@ -158,6 +158,8 @@ TEST(RequestsStories, GuestsRequestAndTheHostAcceptsRejectsOrLetsThemIn) {
         };
         EXPECT_TRUE(!*c.state || says(std::string("\"state\":") + c.state)) << mine.body;
         EXPECT_TRUE(c.host != Host::Accept || says("\"place\":1")) << mine.body;
+        // Ann's second song waits for a later turn: no place of its own yet.
+        EXPECT_TRUE(c.host != Host::Auto || says("\"place\":0")) << mine.body;
     }
 
     // Announced, the first singer's card has the join panel beside it.

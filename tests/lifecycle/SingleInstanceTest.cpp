@@ -94,6 +94,15 @@ TEST(SingleInstance, RealPlayerReceivesAFileFromASecondStart) {
         seen += first.readAllStandardOutput();
     }
     EXPECT_TRUE(seen.contains(expected)) << seen.constData();
+
+    // The page's port cannot be passed on: a script waiting for it is told.
+    QProcess third;
+    third.setProcessEnvironment(env);
+    third.setWorkingDirectory(QString::fromStdString(dir.Path().string()));
+    third.start(CX_PLAYER, {"--requests", "8123", "song.mp3"});
+    ASSERT_TRUE(third.waitForFinished(20000));
+    EXPECT_EQ(third.exitCode(), 1);
+    EXPECT_TRUE(third.readAllStandardError().contains("--requests is not passed on"));
     first.kill();
     first.waitForFinished();
 }

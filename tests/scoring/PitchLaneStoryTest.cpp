@@ -15,6 +15,8 @@
 #include "karaoke/ScoreChart.h"
 #include "karaoke/gui/Lyric.h"
 #include "midi/TwoChannelKar.h"
+#include "playback/player/MediaTransport.h"
+#include "playlist/gui/UserList.h"
 #include "scoring/PitchLaneDesk.h"
 #include "scoring/SyntheticSinger.h"
 #include "scoring/VoiceCalibration.h"
@@ -81,6 +83,15 @@ TEST(PitchLaneStories, AltPShowsTheLaneAndSingingTheTuneScores) {
             bar = frame.pixel(x, y) == VerdictColour(score.Lines.front().Rating);
     EXPECT_TRUE(bar);
     test::SaveShot(*h.app->LyricWindow(), "score-chart");
+    EXPECT_EQ(h.app->PitchLane()->TurnScore(), score.Total);
+
+    // A CD+G song next has no tune: the host's history must not give it this score.
+    const auto cdgSong = test::DemoDir() / "Mary Had a Little Lamb.cdg";
+    h.app->PlaylistWindow()->AddFiles({test::QPath(cdgSong)});
+    h.app->PlayerWindow()->Control().ChangeSong(h.app->List().ListCount() - 1);
+    ASSERT_TRUE(h.app->Media().CdgMode());
+    EXPECT_EQ(h.app->PitchLane()->TurnScore(), std::nullopt);
+    EXPECT_FALSE(display.ScoreShown());
 
     PressAltP(h);
     h.Advance(0.01);

@@ -394,7 +394,9 @@ void RequestsPanel::PublishStandings(std::int64_t remainingMs) {
             const Singer& s = rotation.Singers()[i];
             if (s.id != a.singerId) continue;
             for (const QueueEntry& e : s.queue) queued = queued || e.id == a.entryId;
-            if (queued) {
+            // A singer sings one song a turn: the place and wait are those of
+            // the first song; later ones are only accepted so far.
+            if (queued && s.queue.front().id == a.entryId) {
                 st.position = standings[i].position;
                 st.waitMs = standings[i].waitMs;
             }
@@ -411,6 +413,8 @@ void RequestsPanel::PublishStandings(std::int64_t remainingMs) {
         out.push_back(st);
     }
     m_desk.PublishStandings(std::move(out));
+    // A song that left its queue has had its last word: the desk keeps it.
+    std::erase_if(m_accepted, [](const AcceptedRequest& a) { return a.left; });
 }
 
 }  // namespace cx
