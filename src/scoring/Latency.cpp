@@ -49,13 +49,13 @@ std::vector<double> Onsets(const float* s, std::size_t count, int rate, double f
     return out;
 }
 
+}  // namespace
+
 double Median(std::vector<double> v) {
     const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
     std::nth_element(v.begin(), mid, v.end());
     return *mid;
 }
-
-}  // namespace
 
 CalibrationResult MeasureLatency(const float* samples, std::size_t count, int sampleRate,
                                  const std::vector<double>& beepSeconds) {

@@ -48,4 +48,7 @@ struct CalibrationResult {
 CalibrationResult MeasureLatency(const float* samples, std::size_t count, int sampleRate,
                                  const std::vector<double>& beepSeconds);
 
+// The middle of the delays (the upper one of an even count); not empty.
+double Median(std::vector<double> v);
+
 }  // namespace cx

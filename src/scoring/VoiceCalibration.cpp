@@ -15,12 +15,6 @@ constexpr double kRunTailSeconds = 0.2;
 // Ticks of the mapping kept: a minute of 10 ms ticks.
 constexpr std::size_t kMaxOffsets = 6000;
 
-double Median(std::vector<double> v) {
-    const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
-    std::nth_element(v.begin(), mid, v.end());
-    return *mid;
-}
-
 }  // namespace
 
 std::vector<double> CalibrationBeepTimes() {
